@@ -1,0 +1,205 @@
+#include "model/Page.h"
+
+#include "common/FileIo.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace h5 {
+
+namespace {
+
+// Object tags of the page archive. The settings record is the first new
+// class (index 1) and the first object (index 2); "CGraph" is the second new
+// class (index 3), so every element after the first refers to it as 03 80.
+const char kNewClassTag[2] = {'\xFF', '\xFF'};
+const char kGraphClassRef[2] = {'\x03', '\x80'};
+const char kTypeGraphName[] = "CTypeGraph";
+const char kGraphName[] = "CGraph";
+
+constexpr std::size_t kMinElementBytes = 80 + 3; // numbers and three empty texts
+
+void writeClassHeader(ByteWriter &out, const char *name, std::size_t len)
+{
+    out.bytes(kNewClassTag, 2);
+    out.le16(1); // schema
+    out.le16(uint32_t(len));
+    out.bytes(name, len);
+}
+
+// Reads "FF FF, schema, name length, name" and checks it names `name`
+// with schema 1.
+bool readClassHeader(ByteReader &in, const char *name, std::size_t len, const QString &what,
+                     QString *error)
+{
+    const std::size_t at = in.pos();
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("%1 at offset %2: %3").arg(what).arg(at).arg(why);
+        return false;
+    };
+    uint16_t tag = 0, schema = 0, nameLen = 0;
+    if (!in.le16(tag))
+        return fail(QStringLiteral("file ends here"));
+    if (tag != 0xFFFF)
+        return fail(QStringLiteral("expected a class header (FF FF), found %1 %2")
+                        .arg(tag & 0xFF, 2, 16, QLatin1Char('0'))
+                        .arg(tag >> 8, 2, 16, QLatin1Char('0')));
+    if (!in.le16(schema) || !in.le16(nameLen))
+        return fail(QStringLiteral("file ends inside the class header"));
+    std::string found;
+    if (nameLen > 64 || !in.bytes(nameLen, found))
+        return fail(QStringLiteral("damaged class name"));
+    if (found != std::string(name, len))
+        return fail(QStringLiteral("class \"%1\", expected \"%2\"")
+                        .arg(QString::fromLatin1(found.data(), int(found.size())),
+                             QString::fromLatin1(name)));
+    if (schema != 1)
+        return fail(QStringLiteral("class \"%1\" has schema %2, expected 1")
+                        .arg(QString::fromLatin1(name))
+                        .arg(schema));
+    return true;
+}
+
+} // namespace
+
+void Page::normalise(int resolutionIndex)
+{
+    elements.erase(std::remove_if(elements.begin(), elements.end(),
+                                  [](const CGraph &g) { return g.m_nKind == Kind::DeleteMarker; }),
+                   elements.end());
+
+    const QSize screen = resolutionSize(resolutionIndex);
+    if (screen.isValid()) {
+        const int w = screen.width(), h = screen.height();
+        // The test takes the points as drawn: a rectangle drawn from bottom
+        // right to top left is judged before its corners are ordered.
+        elements.erase(std::remove_if(elements.begin(), elements.end(),
+                                      [w, h](const CGraph &g) {
+                                          return g.m_ptStart.x() > w || g.m_ptStart.y() > h
+                                              || g.m_ptEnd.x() < 0 || g.m_ptEnd.y() < 0;
+                                      }),
+                       elements.end());
+    }
+
+    for (CGraph &g : elements) {
+        if (!hasOrderedCorners(g.m_nKind))
+            continue;
+        if (g.m_ptEnd.x() < g.m_ptStart.x()) {
+            const int x = g.m_ptStart.x();
+            g.m_ptStart.setX(g.m_ptEnd.x());
+            g.m_ptEnd.setX(x);
+        }
+        if (g.m_ptEnd.y() < g.m_ptStart.y()) {
+            const int y = g.m_ptStart.y();
+            g.m_ptStart.setY(g.m_ptEnd.y());
+            g.m_ptEnd.setY(y);
+        }
+    }
+}
+
+QByteArray Page::toPageFile() const
+{
+    QByteArray data;
+    data.reserve(44 + qsizetype(elements.size()) * 100);
+    ByteWriter out(data);
+    writeClassHeader(out, kTypeGraphName, sizeof(kTypeGraphName) - 1);
+    settings.Serialize(out);
+    // Delete markers are an editing aid and never reach a file.
+    uint32_t count = 0;
+    for (const CGraph &g : elements)
+        count += g.m_nKind != Kind::DeleteMarker;
+    out.le32(count);
+    bool first = true;
+    for (const CGraph &g : elements) {
+        if (g.m_nKind == Kind::DeleteMarker)
+            continue;
+        if (first)
+            writeClassHeader(out, kGraphName, sizeof(kGraphName) - 1);
+        else
+            out.bytes(kGraphClassRef, 2);
+        first = false;
+        g.Serialize(out);
+    }
+    return data;
+}
+
+bool Page::fromPageFile(const QByteArray &data, QString *error)
+{
+    ByteReader in(data);
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (data.size() < 44)
+        return fail(QStringLiteral("not a page file: %1 bytes, a page file has at least 44")
+                        .arg(data.size()));
+    if (!readClassHeader(in, kTypeGraphName, sizeof(kTypeGraphName) - 1,
+                         QStringLiteral("page settings"), error))
+        return false;
+    CTypeGraph newSettings;
+    newSettings.Serialize(in);
+    uint32_t count = 0;
+    in.le32(count);
+    // Every element takes at least 85 bytes; a count the file cannot hold is
+    // refused before any memory is reserved for it.
+    if (count > 0 && uint64_t(count) * (kMinElementBytes + 2) + 10 > in.remaining())
+        return fail(QStringLiteral("element count %1 is larger than the file can hold").arg(count));
+
+    std::vector<CGraph> newElements;
+    newElements.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const QString what = QStringLiteral("element %1").arg(i);
+        if (i == 0) {
+            if (!readClassHeader(in, kGraphName, sizeof(kGraphName) - 1, what, error))
+                return false;
+        } else {
+            const std::size_t at = in.pos();
+            if (!in.expect(kGraphClassRef, 2)) {
+                if (in.remaining() < 2)
+                    return fail(QStringLiteral("%1 at offset %2: file ends here").arg(what).arg(at));
+                return fail(QStringLiteral("%1 at offset %2: expected an element (03 80)")
+                                .arg(what)
+                                .arg(at));
+            }
+        }
+        CGraph g;
+        QString why;
+        if (!g.Serialize(in, &why))
+            return fail(QStringLiteral("%1: %2").arg(what, why));
+        newElements.push_back(std::move(g));
+    }
+    if (!in.atEnd())
+        return fail(QStringLiteral("%1 unexpected bytes after the last element at offset %2")
+                        .arg(in.remaining())
+                        .arg(in.pos()));
+    settings = newSettings;
+    elements = std::move(newElements);
+    return true;
+}
+
+bool Page::load(const QString &path, QString *error)
+{
+    QByteArray data;
+    // A page file of more than 1 GiB cannot come from the editor.
+    if (!readWholeFile(path, data, error, qint64(1) << 30))
+        return false;
+    QString why;
+    if (!fromPageFile(data, &why)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+bool Page::save(const QString &path, QString *error) const
+{
+    return writeFileAtomically(path, toPageFile(), error);
+}
+
+QString pageFileName(int pageNo) { return QString::number(pageNo) + QStringLiteral(".wlp"); }
+QString instructionFileName(int pageNo) { return QString::number(pageNo) + QStringLiteral(".wlc"); }
+
+} // namespace h5

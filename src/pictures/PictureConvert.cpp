@@ -1,0 +1,161 @@
+#include "pictures/PictureConvert.h"
+
+#include "common/FileIo.h"
+#include "pictures/SlotRecord.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QtEndian>
+
+namespace h5 {
+
+namespace {
+
+// Rounds an 8-bit channel to `bits` bits on the highest dropped bit, never
+// past the field's maximum.
+constexpr int roundChannel(int v, int bits)
+{
+    const int shift = 8 - bits;
+    const int max = (1 << bits) - 1;
+    int r = v >> shift;
+    if (r != max && (v & (1 << (shift - 1))))
+        ++r;
+    return r;
+}
+
+// Each channel's rounded value already shifted into its place in the
+// 16-bit pixel, so a pixel is three lookups and two ORs.
+struct ChannelTables
+{
+    uint16_t red[256];
+    uint16_t green[256];
+    uint16_t blue[256];
+
+    constexpr ChannelTables() : red(), green(), blue()
+    {
+        for (int v = 0; v < 256; ++v) {
+            red[v] = static_cast<uint16_t>(roundChannel(v, 5) << 11);
+            green[v] = static_cast<uint16_t>(roundChannel(v, 6) << 5);
+            blue[v] = static_cast<uint16_t>(roundChannel(v, 5));
+        }
+    }
+};
+
+constexpr ChannelTables kTables;
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+uint16_t rgb565(int r, int g, int b)
+{
+    return static_cast<uint16_t>(kTables.red[r & 0xFF] | kTables.green[g & 0xFF]
+                                 | kTables.blue[b & 0xFF]);
+}
+
+bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString *error)
+{
+    out.clear();
+    if (w < 0 || h < 0) {
+        setError(error, QStringLiteral("图片尺寸无效：%1×%2").arg(w).arg(h));
+        return false;
+    }
+    if (w == 0 || h == 0)
+        return true;
+
+    QImage src;
+    if (!image.isNull() && image.size() == QSize(w, h) && !image.hasAlphaChannel()) {
+        // Already the right size and fully opaque: drawing it onto black
+        // would change nothing, so only the pixel format is unified.
+        src = image.format() == QImage::Format_RGB32 ? image
+                                                     : image.convertToFormat(QImage::Format_RGB32);
+    } else {
+        QImage canvas(w, h, QImage::Format_RGB32);
+        if (canvas.isNull()) {
+            setError(error, QStringLiteral("无法生成%1×%2的图象").arg(w).arg(h));
+            return false;
+        }
+        canvas.fill(Qt::black);
+        if (!image.isNull()) {
+            QPainter painter(&canvas);
+            if (!painter.isActive()) {
+                setError(error, QStringLiteral("无法在%1×%2的图象上绘图").arg(w).arg(h));
+                return false;
+            }
+            // Nearest pixel, like the terminal would show it: no blending
+            // of neighbouring pixels.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            painter.drawImage(QRect(0, 0, w, h), image);
+        }
+        src = canvas;
+    }
+    if (src.isNull()) {
+        setError(error, QStringLiteral("无法生成%1×%2的图象").arg(w).arg(h));
+        return false;
+    }
+
+    out.resize(pictureBytes(w, h));
+    uchar *dst = reinterpret_cast<uchar *>(out.data());
+    for (int y = 0; y < h; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = line[x];
+            const uint16_t v = static_cast<uint16_t>(kTables.red[(p >> 16) & 0xFF]
+                                                     | kTables.green[(p >> 8) & 0xFF]
+                                                     | kTables.blue[p & 0xFF]);
+            qToLittleEndian<quint16>(v, dst);
+            dst += 2;
+        }
+    }
+    return true;
+}
+
+bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &out,
+                        QString *error)
+{
+    // Contents that do not decode leave the image null, which converts to
+    // black: not an error.
+    const QImage image = fileBytes.isEmpty() ? QImage() : QImage::fromData(fileBytes);
+    return convertPicture(image, w, h, out, error);
+}
+
+bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out, QString *error)
+{
+    out.clear();
+    QByteArray bytes;
+    if (!readWholeFile(imagePath, bytes, error))
+        return false;
+    return convertPictureData(bytes, w, h, out, error);
+}
+
+bool measurePicture(const QString &path, int &w, int &h)
+{
+    w = 0;
+    h = 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QSize size;
+    {
+        // BMP, JPEG and PNG readers know the size from the header alone.
+        QImageReader reader(&file);
+        size = reader.size();
+    }
+    if (!size.isValid() || size.isEmpty()) {
+        // Formats that do not tell their size up front: decode the picture.
+        file.seek(0);
+        QImageReader reader(&file);
+        const QImage image = reader.read();
+        size = image.isNull() ? QSize(0, 0) : image.size();
+    }
+    w = size.width();
+    h = size.height();
+    return true;
+}
+
+} // namespace h5

@@ -1,0 +1,44 @@
+#pragma once
+// Turning BMP, JPEG and PNG pictures into the terminal's pixel data, and
+// measuring them.
+//
+// Terminal pixel format: RGB565, two bytes per pixel, low byte first, pixels
+// left to right, rows top to bottom, no header and no row padding. Each
+// 8-bit channel is rounded on its highest dropped bit, never past the
+// field's maximum (R 135 -> 17, R 255 -> 31).
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+namespace h5 {
+
+// One colour in RGB565 with the terminal's rounding.
+uint16_t rgb565(int r, int g, int b);
+
+// Converts the picture file at `imagePath` into exactly w * h * 2 bytes:
+// the picture is drawn scaled to exactly w x h into a black image (nearest
+// pixel, no smoothing, so a picture already w x h comes out unchanged;
+// transparent parts show black) and converted pixel by pixel. A file that
+// opens but does not decode converts to all zero bytes and counts as
+// success. Fails when the file cannot be opened or the w x h image cannot be
+// made (sizes too large, negative sizes). w or h of 0 gives empty output.
+bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out,
+                    QString *error = nullptr);
+
+// The same for file contents already in memory; fails only when the w x h
+// image cannot be made.
+bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &out,
+                        QString *error = nullptr);
+
+// The same for a picture already decoded; a null image converts to zeros.
+bool convertPicture(const QImage &image, int w, int h, QByteArray &out,
+                    QString *error = nullptr);
+
+// Size of the picture file in pixels, read from its header where the
+// format allows. A file that opens but does not decode measures 0 x 0 (and
+// succeeds); fails only when the file cannot be opened.
+bool measurePicture(const QString &path, int &w, int &h);
+
+} // namespace h5

@@ -1,0 +1,69 @@
+#pragma once
+// A picture list: ordered entries binding picture numbers 0..599 to image
+// files, the next storage number handed to added pictures, and the add, open
+// and save operations behind the debug window's buttons. The window owns the
+// dialogs and passes the chosen paths in.
+//
+// List files:
+//   .tbm  600 slot records (slot j = picture j) followed by the data area:
+//         the converted pixels of the occupied slots in number order, each
+//         padded to whole flash pages.
+//   .cbm  the project's picture position file; same layout, bytes 2..1025 of
+//         a slot hold the picture's file name.
+//   .wbm  slot records one after another, any count, numbers taken from the
+//         records; no data area.
+
+#include "pictures/PictureEntry.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace h5 {
+
+class Notifier;
+
+class PictureList
+{
+public:
+    const std::vector<PictureEntry> &entries() const { return m_entries; }
+    // Rows are removed or edited by the window through this.
+    std::vector<PictureEntry> &entries() { return m_entries; }
+
+    int nextNumber() const { return m_nextNumber; }
+    void setNextNumber(int number) { m_nextNumber = number; }
+
+    // Appends one entry per file, in the given order, numbered from the next
+    // storage number on. A path longer than 1024 GBK bytes is reported and
+    // skipped; once the next number passes 599 the rest is dropped with
+    // "图片编号超出！"; a file that does not exist or cannot be opened is
+    // skipped without a message. Numbers are not checked against the list.
+    // Returns how many entries were appended.
+    int addPictures(const QStringList &paths, Notifier &notifier);
+
+    // Appends the pictures of a list file. A path ending exactly in ".wbm"
+    // is read as a plain record list (a record whose path and number are
+    // already listed is skipped); any other file as a 600-slot .tbm/.cbm
+    // whose pictures take the file as their source list. Returns false when
+    // nothing was read: silently when the file does not exist, with a
+    // message when it cannot be read or a 600-slot file is shorter than its
+    // slot area. The list and next storage number change only on success.
+    bool open(const QString &path, Notifier &notifier);
+
+    // Sorts the list by number and saves it as a .tbm at `path` (".tbm" is
+    // appended when the path lacks it). The whole file is made in memory and
+    // replaces the target only when every picture could be stored, so a
+    // failed save leaves any existing file untouched. After success every
+    // entry takes the saved file as its source list, with its start page in
+    // it. `savedPath`, when given, receives the path actually written.
+    bool save(const QString &path, Notifier &notifier, QString *savedPath = nullptr);
+
+private:
+    bool openRecordList(const QString &path, Notifier &notifier);
+    bool openSlotFile(const QString &path, Notifier &notifier);
+
+    std::vector<PictureEntry> m_entries;
+    int m_nextNumber = 0;
+};
+
+} // namespace h5

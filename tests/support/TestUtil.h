@@ -1,0 +1,63 @@
+#pragma once
+// Helpers shared by the tests: hex fixtures, an independent little byte
+// builder for hand-made files, temporary folders, running the CLI.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+
+namespace h5test {
+
+// "1B 42 FF FF" -> bytes. Spaces and newlines are ignored.
+inline QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "").replace('\n', "")); }
+inline QString toHex(const QByteArray &b) { return QString::fromLatin1(b.toHex(' ')).toUpper(); }
+
+// Builds bytes by hand, independently of the code under test.
+struct Blob
+{
+    QByteArray b;
+    Blob &u8(unsigned v) { b.append(char(v & 0xFF)); return *this; }
+    Blob &u16(unsigned v) { u8(v); return u8(v >> 8); }
+    Blob &u32(uint32_t v) { u16(v & 0xFFFF); return u16(v >> 16); }
+    Blob &raw(const QByteArray &d) { b.append(d); return *this; }
+    Blob &raw(const std::string &d) { b.append(d.data(), qsizetype(d.size())); return *this; }
+    // Archive string with the three length forms.
+    Blob &str(const std::string &s)
+    {
+        if (s.size() < 255) u8(unsigned(s.size()));
+        else if (s.size() < 0xFFFE) { u8(0xFF); u16(unsigned(s.size())); }
+        else { u8(0xFF); u16(0xFFFF); u32(uint32_t(s.size())); }
+        return raw(s);
+    }
+};
+
+struct CliResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline CliResult runCli(const QStringList &args, int timeoutMs = 120000)
+{
+    QProcess p;
+    p.setProgram(QStringLiteral(H5_CLI_PATH));
+    p.setArguments(args);
+    p.start();
+    CliResult r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.exitCode = -2;
+    } else {
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+    }
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace h5test

@@ -1,0 +1,81 @@
+#include "Cli.h"
+
+#include <cstdio>
+
+namespace h5cli {
+
+QTextStream &out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+std::vector<Command> &commands()
+{
+    static std::vector<Command> list;
+    return list;
+}
+
+void CliNotifier::message(const QString &text)
+{
+    ++m_messages;
+    err() << text << Qt::endl;
+}
+
+bool CliNotifier::question(const QString &text)
+{
+    err() << text << (m_answer ? " -> OK" : " -> Cancel") << Qt::endl;
+    return m_answer;
+}
+
+QString takeOption(QStringList &args, const QString &name)
+{
+    const QString flag = "--" + name;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == flag) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(flag)};
+            const QString value = args[i + 1];
+            args.remove(i, 2);
+            return value;
+        }
+        if (args[i].startsWith(flag + "=")) {
+            const QString value = args[i].mid(flag.size() + 1);
+            args.removeAt(i);
+            return value;
+        }
+    }
+    return QString();
+}
+
+bool takeFlag(QStringList &args, const QString &name)
+{
+    return args.removeAll("--" + name) > 0;
+}
+
+void expectPositional(const QStringList &args, int n, const QString &commandName)
+{
+    for (const QString &a : args) {
+        if (a.startsWith("--"))
+            throw UsageError{QStringLiteral("unknown option %1 for %2").arg(a, commandName)};
+    }
+    if (args.size() != n)
+        throw UsageError{QStringLiteral("%1 takes %2 argument(s), got %3")
+                             .arg(commandName)
+                             .arg(n)
+                             .arg(args.size())};
+}
+
+int badInput(const QString &file, const QString &what)
+{
+    err() << "h5800: " << file << ": " << what << Qt::endl;
+    return ExitBadInput;
+}
+
+} // namespace h5cli

@@ -1,0 +1,71 @@
+#pragma once
+// Shared pieces of the h5800 command-line tool: the subcommand table, exit
+// codes and the notifier that prints the system's messages on stderr.
+
+#include "common/Notifier.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <vector>
+
+namespace h5cli {
+
+enum ExitCode {
+    ExitOk = 0,
+    ExitBadInput = 1, // a file could not be read or is not what it should be
+    ExitUsage = 2,    // wrong arguments
+    ExitProblems = 3, // the work was done but reported problems (build report)
+};
+
+QTextStream &out();
+QTextStream &err();
+
+// Raised by argument parsing helpers; main turns it into exit status 2.
+struct UsageError
+{
+    QString text;
+};
+
+struct Command
+{
+    QString name;    // "page dump", "build", ...
+    QString summary; // one line for --help
+    QString usage;   // full help text for "h5800 help NAME"
+    std::function<int(const QStringList &args)> run; // args after the name
+};
+
+// Each Cmd*.cpp registers its commands with a static Registrar.
+std::vector<Command> &commands();
+struct Registrar
+{
+    explicit Registrar(Command c) { commands().push_back(std::move(c)); }
+};
+
+// Messages go to stderr; questions are answered by `answer` (default: yes,
+// as a user who asked for the operation would).
+class CliNotifier : public h5::Notifier
+{
+public:
+    explicit CliNotifier(bool answer = true) : m_answer(answer) {}
+    void message(const QString &text) override;
+    bool question(const QString &text) override;
+    void status(const QString &) override {}
+    int messageCount() const { return m_messages; }
+
+private:
+    bool m_answer;
+    int m_messages = 0;
+};
+
+// Small argument helpers. `takeOption` removes "--name VALUE" (or
+// "--name=VALUE") from args and returns VALUE, or a null QString.
+QString takeOption(QStringList &args, const QString &name);
+bool takeFlag(QStringList &args, const QString &name);
+// Throws UsageError unless args has exactly n entries and no leftover options.
+void expectPositional(const QStringList &args, int n, const QString &commandName);
+// Prints "h5800: FILE: WHAT" on stderr and returns ExitBadInput.
+int badInput(const QString &file, const QString &what);
+
+} // namespace h5cli

@@ -1,0 +1,99 @@
+// h5800: the command-line face of H5800 Studio. Each subcommand lives in a
+// Cmd*.cpp file and calls the same core code the desktop app uses.
+
+#include "Cli.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+using namespace h5cli;
+
+namespace {
+
+void printHelp()
+{
+    out() << "usage: h5800 COMMAND [ARGS...]\n\ncommands:\n";
+    auto list = commands();
+    std::sort(list.begin(), list.end(),
+              [](const Command &a, const Command &b) { return a.name < b.name; });
+    for (const Command &c : list)
+        out() << "  " << c.name.leftJustified(18) << c.summary << "\n";
+    out() << "\n'h5800 help COMMAND' shows the details of one command.\n"
+          << "Exit status: 0 success, 1 bad input, 2 wrong usage, 3 problems reported.\n";
+    out().flush();
+}
+
+const Command *find(const QStringList &args, int &consumed)
+{
+    // Longest match first: "page dump" before "page".
+    const Command *best = nullptr;
+    int bestWords = 0;
+    for (const Command &c : commands()) {
+        const QStringList words = c.name.split(' ');
+        if (words.size() > args.size() || words.size() <= bestWords)
+            continue;
+        if (std::equal(words.begin(), words.end(), args.begin())) {
+            best = &c;
+            bestWords = int(words.size());
+        }
+    }
+    consumed = bestWords;
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // No window system is needed: pictures are decoded and drawn into
+    // QImages, which works without a screen.
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+
+    if (args.isEmpty()) {
+        printHelp();
+        return ExitUsage;
+    }
+    if (args.first() == "--help" || args.first() == "-h") {
+        printHelp();
+        return ExitOk;
+    }
+    if (args.first() == "help") {
+        args.removeFirst();
+        if (args.isEmpty()) {
+            printHelp();
+            return ExitOk;
+        }
+        int used = 0;
+        const Command *c = find(args, used);
+        if (!c || used != args.size()) {
+            err() << "h5800: no command '" << args.join(' ') << "'" << Qt::endl;
+            return ExitUsage;
+        }
+        out() << c->usage << Qt::endl;
+        return ExitOk;
+    }
+
+    int used = 0;
+    const Command *c = find(args, used);
+    if (!c) {
+        err() << "h5800: unknown command '" << args.join(' ') << "' (see h5800 --help)"
+              << Qt::endl;
+        return ExitUsage;
+    }
+    args = args.mid(used);
+    if (args.contains("--help") || args.contains("-h")) {
+        out() << c->usage << Qt::endl;
+        return ExitOk;
+    }
+    try {
+        const int rc = c->run(args);
+        out().flush();
+        err().flush();
+        return rc;
+    } catch (const UsageError &e) {
+        out().flush();
+        err() << "h5800 " << c->name << ": " << e.text << "\n\n" << c->usage << Qt::endl;
+        return ExitUsage;
+    }
+}
