@@ -44,6 +44,11 @@ struct ChannelTables
 
 constexpr ChannelTables kTables;
 
+// No picture can be larger than the terminal's whole picture store (600
+// flash blocks); refusing bigger sizes up front also keeps a corrupt size
+// field from asking for gigabytes.
+constexpr int64_t kMaxPictureBytes = int64_t(kSlotCount) * kFlashBlock;
+
 void setError(QString *error, const QString &text)
 {
     if (error)
@@ -67,6 +72,10 @@ bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString 
     }
     if (w == 0 || h == 0)
         return true;
+    if (pictureBytes(w, h) > kMaxPictureBytes) {
+        setError(error, QStringLiteral("图片%1×%2超出终端的图片存储容量").arg(w).arg(h));
+        return false;
+    }
 
     QImage src;
     if (!image.isNull() && image.size() == QSize(w, h) && !image.hasAlphaChannel()) {

@@ -23,7 +23,8 @@ uint16_t rgb565(int r, int g, int b);
 // transparent parts show black) and converted pixel by pixel. A file that
 // opens but does not decode converts to all zero bytes and counts as
 // success. Fails when the file cannot be opened or the w x h image cannot be
-// made (sizes too large, negative sizes). w or h of 0 gives empty output.
+// made: negative sizes, or more pixel data than the terminal's 600 flash
+// blocks hold. w or h of 0 gives empty output.
 bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out,
                     QString *error = nullptr);
 

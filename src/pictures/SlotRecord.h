@@ -15,6 +15,8 @@
 //   2056  flash blocks the picture needs (low 8 bits)
 //   2057  3 bytes, 0
 
+#include "common/Flash.h"
+
 #include <QByteArray>
 #include <array>
 #include <cstdint>
@@ -22,12 +24,8 @@
 
 namespace h5 {
 
-constexpr int kSlotSize = 2060;
-constexpr int kSlotCount = 600;
-constexpr int kSlotAreaSize = kSlotSize * kSlotCount; // 1,236,000: start of the data area
-constexpr int kFlashPage = 2112;
-constexpr int kFlashBlock = 64 * kFlashPage; // 135,168
-
+// Field offsets inside a record. The record size, slot count and flash
+// units are in common/Flash.h.
 constexpr int kSlotInUseOffset = 0;
 constexpr int kSlotPathOffset = 2;
 constexpr int kSlotPathSize = 1024;

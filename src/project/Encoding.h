@@ -10,6 +10,7 @@
 // separate positions.
 
 #include "common/Bytes.h"
+#include "common/Flash.h"
 #include "model/CGraph.h"
 
 #include <QByteArray>
@@ -18,8 +19,6 @@
 
 namespace h5 {
 
-inline constexpr int kFlashPage = 2112;     // bytes in one flash page
-inline constexpr int kFlashBlock = 135168;  // 64 flash pages
 inline constexpr char kFrameTerminator[4] = {'\xFF', '\xFF', '\xEE', '\xFF'};
 inline constexpr int kNoNextPage = 1024;    // page settings value for "no next page"
 

@@ -1,0 +1,326 @@
+#include "project/Project.h"
+
+#include "common/Bytes.h"
+#include "common/FileIo.h"
+#include "project/Compiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace h5 {
+
+QString instructionDirName() { return QStringLiteral("指令wlc文件"); }
+QString picturesDirName() { return QStringLiteral("图片文件"); }
+QString positionFileName() { return QStringLiteral("图象位置信息.cbm"); }
+
+QString Project::pagePath(int pageNo) const { return dir + QLatin1Char('/') + pageFileName(pageNo); }
+QString Project::instructionDir() const { return dir + QLatin1Char('/') + instructionDirName(); }
+QString Project::instructionPath(int pageNo) const
+{
+    return instructionDir() + QLatin1Char('/') + instructionFileName(pageNo);
+}
+QString Project::picturesDir() const { return dir + QLatin1Char('/') + picturesDirName(); }
+QString Project::positionFilePath() const { return dir + QLatin1Char('/') + positionFileName(); }
+
+bool Project::create(const QString &location, const QString &name, int resolution, Project &out,
+                     Notifier &notifier, QString *error)
+{
+    if (name.isEmpty()) {
+        notifier.message(QStringLiteral("工程名称不得为空!"));
+        return false;
+    }
+    if (location.isEmpty()) {
+        notifier.message(QStringLiteral("工程位置不得为空!"));
+        return false;
+    }
+    if (resolution < 0 || resolution >= kResolutionCount) {
+        if (error)
+            *error = QStringLiteral("unknown resolution index %1").arg(resolution);
+        return false;
+    }
+    Project p;
+    p.name = name;
+    p.dir = QDir::cleanPath(location + QLatin1Char('/') + name);
+    p.file = p.dir + QLatin1Char('/') + name + QStringLiteral(".wgc");
+    p.resolution = resolution;
+    // An existing project is never overwritten by a new one: its pages and
+    // pictures would be orphaned.
+    if (QFileInfo::exists(p.file)) {
+        if (error)
+            *error = QStringLiteral("%1: a project already exists there").arg(p.file);
+        return false;
+    }
+    if (!QDir().mkpath(p.dir) || !QDir().mkpath(p.instructionDir())
+        || !QDir().mkpath(p.picturesDir())) {
+        if (error)
+            *error = QStringLiteral("%1: cannot create the project folders").arg(p.dir);
+        return false;
+    }
+    if (!writeFileAtomically(p.file, ProjectFile::newFile(resolution), error))
+        return false;
+    if (!QFileInfo::exists(p.positionFilePath())
+        && !writeFileAtomically(p.positionFilePath(), QByteArray(kSlotAreaSize, '\0'), error))
+        return false;
+    out = p;
+    return true;
+}
+
+bool Project::open(const QString &projectFile, Project &out, QString *error)
+{
+    ProjectFile pf;
+    if (!pf.load(projectFile, error))
+        return false;
+    const QFileInfo info(projectFile);
+    Project p;
+    p.file = info.absoluteFilePath();
+    p.dir = info.absolutePath();
+    p.name = info.completeBaseName();
+    p.resolution = pf.resolution();
+    if (resolutionSize(p.resolution).isEmpty()) {
+        if (error)
+            *error = QStringLiteral("%1: unknown resolution index %2").arg(projectFile).arg(p.resolution);
+        return false;
+    }
+    out = p;
+    return true;
+}
+
+bool Project::openForPageFile(const QString &pagePath, Project &out, Notifier &notifier,
+                              QString *error)
+{
+    const QFileInfo info(pagePath);
+    const QString dir = info.absolutePath();
+    const QString name = QFileInfo(dir).fileName();
+    const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".wgc");
+    if (!QFileInfo::exists(file)) {
+        notifier.message(QStringLiteral("请放入工程中!"));
+        return false;
+    }
+    return open(file, out, error);
+}
+
+int Project::firstFreePage(QString *error) const
+{
+    ProjectFile pf;
+    if (!pf.load(file, error))
+        return -1;
+    return pf.firstFreeSlot();
+}
+
+Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &notifier,
+                                        OpenPage &out, int *closedPage, QString *error) const
+{
+    if (closedPage)
+        *closedPage = -1;
+    const int n = values.pageNo;
+    if (n < 0 || n >= kPageSlots) {
+        if (error)
+            *error = QStringLiteral("page number %1 outside 0-1023").arg(n);
+        return NewPageResult::Failed;
+    }
+    ProjectWork work(*this);
+    if (!work.begin(error))
+        return NewPageResult::Failed;
+
+    const PageSlot slot = work.projectFile.slot(n);
+    if (slot.used()) {
+        const int old = slot.pageNo();
+        if (!notifier.question(QStringLiteral("将会覆盖%1页面，是否覆盖?").arg(old)))
+            return NewPageResult::Cancelled;
+        QFile::remove(pagePath(old));
+        QFile::remove(instructionPath(old));
+        if (!QFileInfo::exists(positionFilePath())) {
+            notifier.message(QStringLiteral("图象位置信息文件丢失!"));
+        } else if (old >= 0 && old < kPageSlots) {
+            for (int i = 0; i < kSlotCount; ++i)
+                work.positionFile[i * kSlotSize + 1026 + old] = 0;
+            work.positionFileChanged = true;
+        }
+        if (closedPage)
+            *closedPage = old;
+    }
+    work.projectFile.setSlot(n, 1);
+    work.projectFileChanged = true;
+
+    OpenPage page;
+    page.path = pagePath(n);
+    page.page.settings = CTypeGraph(resolution, values.layer * 4 + (values.auxiliary ? 1 : 0), n,
+                                    values.nextPage, values.delay, 0);
+    if (!work.savePage(page, notifier, error) || !work.commit(error))
+        return NewPageResult::Failed;
+    out = page;
+    return NewPageResult::Created;
+}
+
+bool Project::openPage(const QString &path, OpenPage &out, QString *error) const
+{
+    OpenPage page;
+    if (!page.page.load(path, error))
+        return false;
+    // The open-page command takes the settings from the file's fixed prefix:
+    // flags byte, page number, next page, delay byte, page tag and the
+    // background colour's three bytes, with the project's resolution.
+    QByteArray prefix;
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        prefix = f.read(40);
+    if (prefix.size() < 40) {
+        if (error)
+            *error = QStringLiteral("%1: cannot read the page settings").arg(path);
+        return false;
+    }
+    const char *p = prefix.constData();
+    const int flags = getU8(p + 20);
+    const int pageNo = getLe16(p + 24);
+    const int nextPage = getLe16(p + 28);
+    const int delay = getU8(p + 32);
+    const int tag = getLe16(p + 34);
+    const COLORREF back = RGB(getU8(p + 36), getU8(p + 37), getU8(p + 38));
+    page.page.settings = CTypeGraph(resolution, flags, pageNo, nextPage, delay + tag * 65536, back);
+    page.path = path;
+    out = std::move(page);
+    return true;
+}
+
+std::vector<OpenPage> Project::openAllPages(Notifier &notifier, QString *error, int *failures) const
+{
+    std::vector<OpenPage> pages;
+    if (failures)
+        *failures = 0;
+    ProjectFile pf;
+    if (!pf.load(file, error))
+        return pages;
+    for (int n = 0; n < kPageSlots; ++n) {
+        const PageSlot slot = pf.slot(n);
+        if (!slot.used())
+            continue;
+        const QString path = pagePath(slot.pageNo());
+        if (!QFileInfo::exists(path)) {
+            notifier.message(QStringLiteral("画面%1丢失！").arg(slot.pageNo()));
+            if (failures)
+                ++*failures;
+            continue;
+        }
+        OpenPage page;
+        QString why;
+        if (!openPage(path, page, &why)) {
+            notifier.message(why);
+            if (failures)
+                ++*failures;
+            continue;
+        }
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+bool Project::savePage(OpenPage &page, Notifier &notifier, QString *error) const
+{
+    ProjectWork work(*this);
+    return work.begin(error) && work.savePage(page, notifier, error) && work.commit(error);
+}
+
+// ---------------------------------------------------------------------------
+
+bool ProjectWork::begin(QString *error)
+{
+    if (!projectFile.load(m_project.file, error))
+        return false;
+    const QString positions = m_project.positionFilePath();
+    if (QFileInfo::exists(positions)) {
+        if (!readWholeFile(positions, positionFile, error))
+            return false;
+        if (positionFile.size() < kSlotAreaSize) {
+            if (error)
+                *error = QStringLiteral("%1: damaged picture position file (%2 bytes, expected at least %3)")
+                             .arg(positions)
+                             .arg(positionFile.size())
+                             .arg(kSlotAreaSize);
+            return false;
+        }
+    } else {
+        // The project's picture position file went missing: start a new
+        // empty one rather than refuse every save.
+        positionFile = QByteArray(kSlotAreaSize, '\0');
+        positionFileChanged = true;
+    }
+    return true;
+}
+
+bool ProjectWork::savePage(OpenPage &open, Notifier &notifier, QString *error)
+{
+    Page &page = open.page;
+    page.normalise(m_project.resolution);
+    const int pageNo = page.settings.m_nPageNo;
+    if (pageNo >= 0 && pageNo < kPageSlots && projectFile.slot(pageNo).used()) {
+        const CompiledPage compiled = compilePage(page, pageNo, notifier);
+        if (!compiled.ok) {
+            if (error)
+                *error = compiled.error;
+            return false;
+        }
+        // The slot keeps the page length in one byte; a longer page would be
+        // recorded wrongly and the build would cut it.
+        if (compiled.pageLength > 255) {
+            if (error)
+                *error = QStringLiteral("画面%1的指令长度为%2页，超过255页，无法保存")
+                             .arg(pageNo)
+                             .arg(compiled.pageLength);
+            return false;
+        }
+        QString why;
+        if (!updatePicturePositions(positionFile, pageNo, compiled.pictures, &why)) {
+            if (error)
+                *error = why;
+            return false;
+        }
+        positionFileChanged = true;
+        m_instructionFiles[pageNo] = compiled.instructionFile;
+        projectFile.setSlotLength(pageNo, compiled.pageLength);
+        projectFileChanged = true;
+    }
+    m_pageFiles.emplace_back(open.path, page.toPageFile());
+    return true;
+}
+
+bool ProjectWork::instructionFile(int pageNo, QByteArray &out) const
+{
+    const auto it = m_instructionFiles.find(pageNo);
+    if (it != m_instructionFiles.end()) {
+        out = it->second;
+        return true;
+    }
+    const QString path = m_project.instructionPath(pageNo);
+    if (!QFileInfo(path).isFile())
+        return false;
+    return readWholeFile(path, out, nullptr);
+}
+
+bool ProjectWork::commit(QString *error)
+{
+    if (!m_instructionFiles.empty() && !QDir().mkpath(m_project.instructionDir())) {
+        if (error)
+            *error = QStringLiteral("%1: cannot create the folder").arg(m_project.instructionDir());
+        return false;
+    }
+    for (const auto &[pageNo, data] : m_instructionFiles) {
+        if (!writeFileAtomically(m_project.instructionPath(pageNo), data, error))
+            return false;
+    }
+    if (positionFileChanged
+        && !writeFileAtomically(m_project.positionFilePath(), positionFile, error))
+        return false;
+    if (projectFileChanged && !projectFile.save(m_project.file, error))
+        return false;
+    for (const auto &[path, data] : m_pageFiles) {
+        if (!writeFileAtomically(path, data, error))
+            return false;
+    }
+    m_instructionFiles.clear();
+    m_pageFiles.clear();
+    positionFileChanged = projectFileChanged = false;
+    return true;
+}
+
+} // namespace h5

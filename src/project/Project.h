@@ -1,0 +1,117 @@
+#pragma once
+// The open project and its commands: new project, open project, new page,
+// open page, open all pages, and the page save that compiles the page and
+// records its length in the project file.
+
+#include "common/Notifier.h"
+#include "model/Page.h"
+#include "project/ProjectFile.h"
+
+#include <QString>
+#include <map>
+#include <vector>
+
+namespace h5 {
+
+// Names inside a project folder.
+QString instructionDirName();  // "指令wlc文件"
+QString picturesDirName();     // "图片文件"
+QString positionFileName();    // "图象位置信息.cbm"
+
+// Values of the page settings form for a new page.
+struct NewPageValues
+{
+    int pageNo = 0;
+    int layer = 0;
+    bool auxiliary = false;
+    int nextPage = 1024;
+    int delay = 0;
+};
+
+// A page open in the editor (or in a headless run): its data and its file.
+struct OpenPage
+{
+    Page page;
+    QString path;
+};
+
+class Project
+{
+public:
+    QString dir;  // project folder, no trailing separator
+    QString file; // the .wgc file
+    QString name; // project name (file title of the .wgc)
+    int resolution = 0;
+
+    QString pagePath(int pageNo) const;
+    QString instructionDir() const;
+    QString instructionPath(int pageNo) const;
+    QString picturesDir() const;
+    QString positionFilePath() const;
+
+    // New project: creates LOCATION/NAME with the project file, the two
+    // subfolders and an empty picture position file. Refuses to touch an
+    // existing project file. Messages: "工程名称不得为空!", "工程位置不得为空!".
+    static bool create(const QString &location, const QString &name, int resolution, Project &out,
+                       Notifier &notifier, QString *error);
+    // Open project: reads the resolution index (byte 4) of the project file.
+    static bool open(const QString &projectFile, Project &out, QString *error);
+    // A page file opened from the shell: its folder must hold a project file
+    // named after the folder; otherwise "请放入工程中!".
+    static bool openForPageFile(const QString &pagePath, Project &out, Notifier &notifier,
+                                QString *error);
+
+    // Lowest free page number, -1 when all 1024 slots are used.
+    int firstFreePage(QString *error) const;
+
+    enum class NewPageResult { Created, Cancelled, Failed };
+    // New page with the form's values: asks before replacing an existing
+    // page ("将会覆盖%d页面，是否覆盖?"), writes the slot, and saves the new
+    // page at once. `closedPage` receives the number of a replaced page whose
+    // windows must close (-1 when none).
+    NewPageResult newPage(const NewPageValues &values, Notifier &notifier, OpenPage &out,
+                          int *closedPage, QString *error) const;
+
+    // Open page: settings come from the fixed prefix of the page file (with
+    // the project's resolution), the elements from the whole file.
+    bool openPage(const QString &path, OpenPage &out, QString *error) const;
+    // Open all pages: every used slot's page file; "画面N丢失！" for each
+    // missing one. Pages that exist but do not load are reported with their
+    // reason and skipped.
+    std::vector<OpenPage> openAllPages(Notifier &notifier, QString *error,
+                                       int *failures = nullptr) const;
+
+    // Save a page as the editor does: normalise, compile when its slot is in
+    // use, record the page length, write the page file.
+    bool savePage(OpenPage &page, Notifier &notifier, QString *error) const;
+};
+
+// Pending changes to a project's files, written together at the end. A page
+// save or a build prepares everything in memory first, so a failure half way
+// leaves every file as it was; each file is then replaced atomically.
+class ProjectWork
+{
+public:
+    explicit ProjectWork(const Project &project) : m_project(project) {}
+
+    // Reads the project file and the picture position file (an empty one is
+    // prepared when the file is missing).
+    bool begin(QString *error);
+    bool savePage(OpenPage &page, Notifier &notifier, QString *error);
+    // The instruction file of a page: pending or from disk. False when
+    // neither exists.
+    bool instructionFile(int pageNo, QByteArray &out) const;
+    bool commit(QString *error);
+
+    ProjectFile projectFile;
+    QByteArray positionFile;
+    bool projectFileChanged = false;
+    bool positionFileChanged = false;
+
+private:
+    const Project &m_project;
+    std::map<int, QByteArray> m_instructionFiles;
+    std::vector<std::pair<QString, QByteArray>> m_pageFiles;
+};
+
+} // namespace h5

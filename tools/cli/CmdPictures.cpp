@@ -1,0 +1,112 @@
+// h5800 pictures list / pictures save: reading and writing picture list
+// files (.tbm, .cbm, .wbm) with the same operations the debug window uses.
+
+#include "Cli.h"
+
+#include "common/Gbk.h"
+#include "pictures/PictureList.h"
+#include "pictures/SlotRecord.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace h5cli;
+
+namespace {
+
+int listPictures(QStringList args)
+{
+    const bool json = takeFlag(args, QStringLiteral("json"));
+    expectPositional(args, 1, QStringLiteral("pictures list"));
+    const QString path = args.first();
+    if (!QFileInfo::exists(path))
+        return badInput(path, QStringLiteral("no such file"));
+
+    CliNotifier notifier;
+    h5::PictureList list;
+    if (!list.open(path, notifier))
+        return ExitBadInput;
+
+    if (json) {
+        QJsonArray rows;
+        for (const h5::PictureEntry &e : list.entries()) {
+            QJsonObject o;
+            o[QStringLiteral("number")] = e.number;
+            o[QStringLiteral("path")] = h5::fromGbk(e.path);
+            o[QStringLiteral("width")] = e.width;
+            o[QStringLiteral("height")] = e.height;
+            o[QStringLiteral("blocks")] = qint64(h5::pictureBlocks(e.width, e.height));
+            o[QStringLiteral("start")] = e.start;
+            rows.append(o);
+        }
+        out() << QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Indented));
+        return ExitOk;
+    }
+    for (const h5::PictureEntry &e : list.entries()) {
+        out() << e.number << '\t' << h5::fromGbk(e.path) << '\t' << e.width << '\t' << e.height
+              << '\t' << h5::pictureBlocks(e.width, e.height) << '\t' << e.start << '\n';
+    }
+    return ExitOk;
+}
+
+int savePictures(QStringList args)
+{
+    const QString first = takeOption(args, QStringLiteral("first"));
+    int next = 0;
+    if (!first.isNull()) {
+        bool ok = false;
+        next = first.toInt(&ok);
+        if (!ok || next < 0 || next > h5::kSlotCount - 1)
+            throw UsageError{QStringLiteral("--first takes a picture number 0..599, got '%1'")
+                                 .arg(first)};
+    }
+    for (const QString &a : args) {
+        if (a.startsWith(QLatin1String("--")))
+            throw UsageError{QStringLiteral("unknown option %1 for pictures save").arg(a)};
+    }
+    if (args.isEmpty())
+        throw UsageError{QStringLiteral("pictures save needs the output file")};
+    const QString target = args.takeFirst();
+
+    CliNotifier notifier;
+    h5::PictureList list;
+    list.setNextNumber(next);
+    const int added = list.addPictures(args, notifier);
+    if (added < args.size())
+        err() << "h5800: " << (args.size() - added) << " of " << args.size()
+              << " picture(s) not added (missing, unreadable or out of numbers)" << Qt::endl;
+
+    QString saved;
+    if (!list.save(target, notifier, &saved))
+        return ExitBadInput;
+    err() << "h5800: " << list.entries().size() << " picture(s) saved to " << saved << Qt::endl;
+    return ExitOk;
+}
+
+const Registrar listCommand{Command{
+    QStringLiteral("pictures list"),
+    QStringLiteral("list the pictures of a .tbm/.cbm/.wbm picture list"),
+    QStringLiteral(
+        "usage: h5800 pictures list [--json] LIST\n\n"
+        "Prints one line per picture of the picture list file LIST:\n"
+        "  number<TAB>path<TAB>width<TAB>height<TAB>blocks<TAB>start\n"
+        "blocks is the number of 135,168-byte flash blocks the picture needs, start its\n"
+        "first flash page in the list's data area (0 for a .wbm). LIST ending exactly in\n"
+        ".wbm is read as a plain record list, anything else as a 600-slot list.\n"
+        "--json prints an array of {number, path, width, height, blocks, start}."),
+    listPictures}};
+
+const Registrar saveCommand{Command{
+    QStringLiteral("pictures save"),
+    QStringLiteral("make a .tbm picture list from image files"),
+    QStringLiteral(
+        "usage: h5800 pictures save OUT[.tbm] [--first N] IMAGE...\n\n"
+        "Numbers the BMP/JPEG/PNG files IMAGE... from N on (default 0) and saves them\n"
+        "as a picture list with their converted pixel data (\".tbm\" is appended to OUT\n"
+        "when missing). Files that cannot be opened are left out. An existing OUT is\n"
+        "replaced only when the save succeeds; exit status 1 when it fails."),
+    savePictures}};
+
+} // namespace
