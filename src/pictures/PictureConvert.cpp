@@ -1,8 +1,8 @@
 #include "pictures/PictureConvert.h"
 
-#include "common/FileIo.h"
 #include "pictures/SlotRecord.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -49,6 +49,17 @@ constexpr ChannelTables kTables;
 // field from asking for gigabytes.
 constexpr int64_t kMaxPictureBytes = int64_t(kSlotCount) * kFlashBlock;
 
+// Decodes a picture, its format told by its contents rather than its name.
+// Pixels come as stored, like the measured size: an orientation tag must not
+// turn the picture against the size it was given. Contents that do not
+// decode give a null image, which converts to black.
+QImage decodePicture(QIODevice *device)
+{
+    QImageReader reader(device);
+    reader.setAutoTransform(false);
+    return reader.read();
+}
+
 void setError(QString *error, const QString &text)
 {
     if (error)
@@ -65,7 +76,9 @@ uint16_t rgb565(int r, int g, int b)
 
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString *error)
 {
-    out.clear();
+    // resize(0) rather than clear(): the caller's buffer keeps its capacity,
+    // so converting picture after picture does not allocate each time.
+    out.resize(0);
     if (w < 0 || h < 0) {
         setError(error, QStringLiteral("图片尺寸无效：%1×%2").arg(w).arg(h));
         return false;
@@ -129,17 +142,30 @@ bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &o
 {
     // Contents that do not decode leave the image null, which converts to
     // black: not an error.
-    const QImage image = fileBytes.isEmpty() ? QImage() : QImage::fromData(fileBytes);
-    return convertPicture(image, w, h, out, error);
+    QBuffer buffer;
+    buffer.setData(fileBytes);
+    buffer.open(QIODevice::ReadOnly);
+    return convertPicture(decodePicture(&buffer), w, h, out, error);
+}
+
+ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,
+                                 QString *error)
+{
+    out.resize(0);
+    QFile file(imagePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("%1: %2").arg(imagePath, file.errorString()));
+        return ConvertResult::CannotOpen;
+    }
+    // The decoder reads straight from the file.
+    if (!convertPicture(decodePicture(&file), w, h, out, error))
+        return ConvertResult::CannotRender;
+    return ConvertResult::Ok;
 }
 
 bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out, QString *error)
 {
-    out.clear();
-    QByteArray bytes;
-    if (!readWholeFile(imagePath, bytes, error))
-        return false;
-    return convertPictureData(bytes, w, h, out, error);
+    return convertPictureFile(imagePath, w, h, out, error) == ConvertResult::Ok;
 }
 
 bool measurePicture(const QString &path, int &w, int &h)
@@ -158,8 +184,7 @@ bool measurePicture(const QString &path, int &w, int &h)
     if (!size.isValid() || size.isEmpty()) {
         // Formats that do not tell their size up front: decode the picture.
         file.seek(0);
-        QImageReader reader(&file);
-        const QImage image = reader.read();
+        const QImage image = decodePicture(&file);
         size = image.isNull() ? QSize(0, 0) : image.size();
     }
     w = size.width();

@@ -28,6 +28,12 @@ uint16_t rgb565(int r, int g, int b);
 bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out,
                     QString *error = nullptr);
 
+// The same, telling the two failures apart: the list save reports an image
+// file that cannot be opened differently from one that cannot be rendered.
+enum class ConvertResult { Ok, CannotOpen, CannotRender };
+ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,
+                                 QString *error = nullptr);
+
 // The same for file contents already in memory; fails only when the w x h
 // image cannot be made.
 bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &out,

@@ -227,14 +227,15 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
         // again from the image file, as they would be were the file
         // re-created first.
         if (e.sourceList.empty() || sameFile(fromGbk(e.sourceList), target)) {
-            QByteArray image;
-            if (!readWholeFile(fromGbk(e.path), image, nullptr)) {
+            QByteArray pixels;
+            const ConvertResult result =
+                convertPictureFile(fromGbk(e.path), e.width, e.height, pixels);
+            if (result == ConvertResult::CannotOpen) {
                 notifier.message(
                     QStringLiteral("编号%1的图片源文件无法打开，保存不成功，请修正").arg(e.number));
                 return false;
             }
-            QByteArray pixels;
-            if (!convertPictureData(image, e.width, e.height, pixels)) {
+            if (result == ConvertResult::CannotRender) {
                 notifier.message(QStringLiteral("渲染图象失败！"));
                 return false;
             }

@@ -223,7 +223,7 @@ void PageCompiler::ellipse(const CGraph &e)
     const Corners p(e);
     const int cx = lo16((p.x1 + p.x2) / 2);
     const int cy = lo16((p.y1 + p.y2) / 2);
-    const int a = lo16((p.x2 - p.x1) >> 1);
+    const int a = lo16((p.x2 - p.x1) / 2);
     const int b = lo16((p.y2 - p.y1) / 2);
     m_out += e.m_nKind == Kind::HollowEllipse ? ellipseFrame(e.m_crColor1, cx, cy, a, b)
                                               : filledEllipseFrame(e.m_crColor1, cx, cy, a, b);

@@ -16,7 +16,7 @@ using h5test::hex;
 
 namespace {
 
-std::string hx(const QByteArray &b) { return h5test::toHex(b).toStdString(); }
+std::string hx(const QByteArray &b) { return h5test::toHex(b); }
 std::string hx(const char *text) { return hx(hex(text)); }
 
 constexpr int kPage = 2112;

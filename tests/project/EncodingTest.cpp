@@ -13,7 +13,7 @@ using h5test::hex;
 namespace {
 
 // Hex text of bytes, for readable failure output.
-std::string hx(const QByteArray &b) { return h5test::toHex(b).toStdString(); }
+std::string hx(const QByteArray &b) { return h5test::toHex(b); }
 // The same spelling for an expected hex literal.
 std::string hx(const char *text) { return hx(hex(text)); }
 

@@ -13,7 +13,7 @@ namespace h5test {
 
 // "1B 42 FF FF" -> bytes. Spaces and newlines are ignored.
 inline QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "").replace('\n', "")); }
-inline QString toHex(const QByteArray &b) { return QString::fromLatin1(b.toHex(' ')).toUpper(); }
+inline std::string toHex(const QByteArray &b) { return b.toHex(' ').toUpper().toStdString(); }
 
 // Builds bytes by hand, independently of the code under test.
 struct Blob

@@ -1,0 +1,248 @@
+// The project build: project data, picture data, control ID checks and the
+// report, and that a failed build leaves every file as it was.
+
+#include "support/TestUtil.h"
+
+#include "common/FileIo.h"
+#include "common/Gbk.h"
+#include "project/Build.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace h5;
+using h5test::hex;
+using h5test::toHex;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QByteArray data;
+    readWholeFile(path, data, nullptr);
+    return data;
+}
+
+CGraph element(int kind, int id, QPoint a, QPoint b)
+{
+    return CGraph(kind, id, a, b, 0, 0, RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "",
+                  "", "");
+}
+
+CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
+{
+    CGraph g = element(Kind::Bitmap, 0, at, at + QPoint(w, h));
+    g.m_nNumber = number;
+    g.m_nAttr = int(pictureBlocks(uint32_t(w), uint32_t(h)));
+    g.m_strText1 = toGbk(name);
+    return g;
+}
+
+class BuildTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Project::create(tmp.path(), "p", 3, project, notifier, nullptr));
+    }
+
+    OpenPage &addPage(int n, int layer = 0)
+    {
+        NewPageValues v;
+        v.pageNo = n;
+        v.layer = layer;
+        OpenPage page;
+        EXPECT_EQ(project.newPage(v, notifier, page, nullptr, nullptr), Project::NewPageResult::Created);
+        pages.push_back(page);
+        return pages.back();
+    }
+
+    // Lines enough for `flashPages` pages of stream.
+    static void fillPages(OpenPage &page, int flashPages)
+    {
+        const int lines = ((flashPages - 1) * 2112 + 1) / 16 + 1;
+        for (int i = 0; i < lines; ++i)
+            page.page.elements.push_back(element(Kind::Line, 0, {1, 1}, {2, 2}));
+    }
+
+    QString picture(const QString &name, const QImage &image, const char *format = "BMP")
+    {
+        const QString path = project.picturesDir() + "/" + name;
+        EXPECT_TRUE(image.save(path, format));
+        return path;
+    }
+
+    BuildResult build()
+    {
+        return buildProject(project, pages, notifier);
+    }
+
+    QTemporaryDir tmp;
+    RecordingNotifier notifier;
+    Project project;
+    std::vector<OpenPage> pages;
+};
+
+} // namespace
+
+TEST_F(BuildTest, PageIndexAndSegmentsFollowPageOrderAndLength)
+{
+    fillPages(addPage(0), 5);
+    addPage(2, 1);
+    const BuildResult r = build();
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    EXPECT_EQ(r.report, QString());
+    EXPECT_EQ(r.finalMessage, QStringLiteral("编译完成!"));
+    EXPECT_EQ(notifier.statuses, (QStringList{"正在编译，请稍后............", "编译完成"}));
+
+    const QByteArray wgc = readAll(project.file);
+    const QByteArray wlc0 = readAll(project.instructionPath(0));
+    const QByteArray wlc2 = readAll(project.instructionPath(2));
+    ASSERT_EQ(wlc0.size(), 1 + 5 * 2112);
+    ASSERT_EQ(wlc2.size(), 1 + 2112);
+    EXPECT_EQ(wlc2.at(0), 1);
+    EXPECT_EQ(toHex(wgc.mid(102406, 7)), "7F 1B 75 FF FF EE FF");
+    EXPECT_EQ(toHex(wgc.mid(102413, 6)), "00 00 FF FF 05 40") << "layer 1, first flash page 5";
+    EXPECT_EQ(wgc.mid(102419, 2042), QByteArray(2042, char(0xFF)));
+    QByteArray segments = hex("7F 1B 56 00 00 05 00 FF FF EE FF") + wlc0.mid(1)
+        + hex("7F 1B 56 05 00 01 00 FF FF EE FF") + wlc2.mid(1);
+    EXPECT_TRUE(wgc.mid(104461) == segments);
+    EXPECT_EQ(wgc.size(), 104461 + segments.size());
+
+    // A second build replaces the project data instead of adding to it.
+    ASSERT_TRUE(build().completed);
+    EXPECT_EQ(readAll(project.file), wgc);
+}
+
+TEST_F(BuildTest, ReportListsFilesThenPicturesThenIdsInOrder)
+{
+    OpenPage &p0 = addPage(0);
+    p0.page.elements.push_back(element(Kind::StringCtrl, 7, {0, 0}, {10, 10}));
+    p0.page.elements.push_back(element(Kind::ButtonCtrl, 300, {0, 0}, {10, 10}));
+    p0.page.elements.push_back(bitmap("gone.bmp", 4, {0, 0}, 4, 4));
+    OpenPage &p1 = addPage(1);
+    p1.page.elements.push_back(element(Kind::NumericCtrl, 3000, {0, 0}, {10, 10}));
+    p1.page.elements.push_back(element(Kind::BarCtrl, 7, {0, 0}, {10, 10}));
+    p1.page.elements.push_back(element(Kind::ButtonCtrl, 300, {0, 0}, {10, 10}));
+    p1.page.elements.push_back(bitmap(QStringLiteral("缺少.jpg"), 1, {0, 0}, 4, 4));
+    addPage(3);
+    pages.pop_back();                         // page 3 is not open...
+    QFile::remove(project.instructionPath(3)); // ...and its instruction file is gone
+
+    const BuildResult r = build();
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    const QString expected = QStringLiteral(
+        "画面 3 指令文件丢失!\r\n"
+        "图片缺少.jpg丢失!\r\n"
+        "图片gone.bmp丢失!\r\n"
+        "页面 1 的控件 3000 超出范围0-2047，请修正!\r\n"
+        "页面 1 与页面 0 的控件 7 重复，请修正!\r\n"
+        "页面 1 与页面 0 的控件 300 重复，请修正!\r\n");
+    EXPECT_EQ(r.report, expected);
+    EXPECT_EQ(r.finalMessage, expected);
+    EXPECT_EQ(toHex(readAll(project.file).mid(102413 + 6, 2)), "FF FF");
+}
+
+TEST_F(BuildTest, PictureDataFollowsTheRecordsInNumberOrder)
+{
+    QImage a(3, 2, QImage::Format_RGB32);
+    a.fill(QColor(255, 0, 0));
+    a.setPixel(2, 1, qRgb(0, 0, 255));
+    QImage b(2, 2, QImage::Format_RGB32);
+    b.fill(QColor(0, 255, 0));
+    picture(QStringLiteral("图标.bmp"), a);
+    picture("b.png", b, "PNG");
+    OpenPage &p0 = addPage(0);
+    p0.page.elements.push_back(bitmap("b.png", 9, {10, 10}, 2, 2));
+    p0.page.elements.push_back(bitmap(QStringLiteral("图标.bmp"), 2, {0, 0}, 3, 2));
+    // A record left over from a picture no page shows any more.
+    QByteArray positions = readAll(project.positionFilePath());
+    positions.replace(5 * 2060, 10, QByteArray("\x01\x00old.bmp", 9) + QByteArray(1, '\0'));
+    positions[5 * 2060 + 2050 + 1] = 8;
+    ASSERT_TRUE(writeFileAtomically(project.positionFilePath(), positions, nullptr));
+
+    const BuildResult r = build();
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    EXPECT_EQ(r.report, QString());
+    const QByteArray cbm = readAll(project.positionFilePath());
+    ASSERT_EQ(cbm.size(), 1236000 + 2 * 2112);
+    const QByteArray rec2 = cbm.mid(2 * 2060, 2060);
+    EXPECT_EQ(rec2.at(0), 1) << "in-use byte";
+    EXPECT_EQ(fromGbk(rec2.mid(2, 8).toStdString()), QStringLiteral("图标.bmp"));
+    EXPECT_EQ(rec2.at(1026), 1) << "page 0 uses it";
+    EXPECT_EQ(toHex(rec2.mid(2050, 7)), "00 03 00 02 00 00 01");
+    EXPECT_EQ(cbm.mid(5 * 2060, 2060), QByteArray(2060, '\0')) << "unused record not freed";
+    EXPECT_EQ(toHex(cbm.mid(1236000, 12)), "00 F8 00 F8 00 F8 00 F8 00 F8 1F 00");
+    EXPECT_EQ(cbm.mid(1236012, 2100), QByteArray(2100, '\0'));
+    EXPECT_EQ(toHex(cbm.mid(1236000 + 2112, 8)), "E0 07 E0 07 E0 07 E0 07");
+}
+
+TEST_F(BuildTest, AnUndecodablePictureKeepsItsPlaceAsBlack)
+{
+    QFile f(project.picturesDir() + "/broken.bmp");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("BM this is not really a bitmap");
+    f.close();
+    QImage ok(1, 1, QImage::Format_RGB32);
+    ok.fill(Qt::white);
+    picture("ok.bmp", ok);
+    OpenPage &p = addPage(0);
+    p.page.elements.push_back(bitmap("broken.bmp", 0, {0, 0}, 40, 30));
+    p.page.elements.push_back(bitmap("ok.bmp", 1, {0, 0}, 1, 1));
+    const BuildResult r = build();
+    ASSERT_TRUE(r.completed);
+    const QByteArray cbm = readAll(project.positionFilePath());
+    // 40 x 30 x 2 = 2400 bytes: two flash pages, then the white pixel.
+    ASSERT_EQ(cbm.size(), 1236000 + 3 * 2112);
+    EXPECT_EQ(cbm.mid(1236000, 2 * 2112), QByteArray(2 * 2112, '\0'));
+    EXPECT_EQ(toHex(cbm.mid(1236000 + 2 * 2112, 2)), "FF FF");
+}
+
+TEST_F(BuildTest, NoOpenPageOnlyShowsTheNoPagesMessage)
+{
+    const QByteArray wgc = readAll(project.file);
+    const BuildResult r = build();
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.finalMessage, QStringLiteral("无画面，编译完成!"));
+    EXPECT_EQ(readAll(project.file), wgc);
+}
+
+TEST_F(BuildTest, AFailedBuildLeavesEveryFileAsItWas)
+{
+    OpenPage &good = addPage(0);
+    good.page.elements.push_back(element(Kind::Line, 0, {0, 0}, {5, 5}));
+    ASSERT_TRUE(build().completed);
+    const QByteArray wgc = readAll(project.file), cbm = readAll(project.positionFilePath()),
+                     wlc = readAll(project.instructionPath(0)), wlp = readAll(project.pagePath(0));
+
+    good.page.elements.push_back(element(Kind::Line, 0, {9, 9}, {5, 5}));
+    OpenPage &bad = addPage(1);
+    for (int i = 0; i < 151; ++i) // one control more than the table holds
+        bad.page.elements.push_back(element(Kind::StringCtrl, i, {0, 0}, {10, 10}));
+    const QByteArray wgc1 = readAll(project.file);
+    const BuildResult r = build();
+    EXPECT_FALSE(r.completed);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(readAll(project.file), wgc1);
+    EXPECT_EQ(readAll(project.positionFilePath()), cbm);
+    EXPECT_EQ(readAll(project.instructionPath(0)), wlc);
+    EXPECT_EQ(readAll(project.pagePath(0)), wlp);
+    Q_UNUSED(wgc);
+}
+
+TEST_F(BuildTest, AMissingPicturePositionFileIsCreatedAgain)
+{
+    OpenPage &p = addPage(0);
+    p.page.elements.push_back(bitmap("x.bmp", 3, {0, 0}, 2, 2));
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    picture("x.bmp", img);
+    QFile::remove(project.positionFilePath());
+    const BuildResult r = build();
+    ASSERT_TRUE(r.completed);
+    EXPECT_EQ(r.report, QString());
+    EXPECT_EQ(readAll(project.positionFilePath()).size(), 1236000 + 2112);
+}
