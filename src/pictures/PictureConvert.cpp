@@ -2,7 +2,6 @@
 
 #include "pictures/SlotRecord.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -135,17 +134,6 @@ bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString 
         }
     }
     return true;
-}
-
-bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &out,
-                        QString *error)
-{
-    // Contents that do not decode leave the image null, which converts to
-    // black: not an error.
-    QBuffer buffer;
-    buffer.setData(fileBytes);
-    buffer.open(QIODevice::ReadOnly);
-    return convertPicture(decodePicture(&buffer), w, h, out, error);
 }
 
 ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,

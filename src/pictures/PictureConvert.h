@@ -34,12 +34,8 @@ enum class ConvertResult { Ok, CannotOpen, CannotRender };
 ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,
                                  QString *error = nullptr);
 
-// The same for file contents already in memory; fails only when the w x h
-// image cannot be made.
-bool convertPictureData(const QByteArray &fileBytes, int w, int h, QByteArray &out,
-                        QString *error = nullptr);
-
-// The same for a picture already decoded; a null image converts to zeros.
+// Converts a picture already decoded, the same way; a null image converts
+// to zeros.
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out,
                     QString *error = nullptr);
 

@@ -55,7 +55,8 @@ public:
     // replaces the target only when every picture could be stored, so a
     // failed save leaves any existing file untouched. After success every
     // entry takes the saved file as its source list, with its start page in
-    // it. `savedPath`, when given, receives the path actually written.
+    // it. `savedPath`, when given, receives the target path with its
+    // extension, also when the save fails.
     bool save(const QString &path, Notifier &notifier, QString *savedPath = nullptr);
 
 private:

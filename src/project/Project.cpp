@@ -2,6 +2,8 @@
 
 #include "common/Bytes.h"
 #include "common/FileIo.h"
+#include "common/Gbk.h"
+#include "pictures/PictureConvert.h"
 #include "project/Compiler.h"
 
 #include <QDir>
@@ -213,6 +215,67 @@ std::vector<OpenPage> Project::openAllPages(Notifier &notifier, QString *error, 
         pages.push_back(std::move(page));
     }
     return pages;
+}
+
+bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
+                           Notifier &notifier, QString *error) const
+{
+    const QFileInfo source(imagePath);
+    const QString full = source.absoluteFilePath();
+    if (full.size() > 1023) {
+        notifier.message(QStringLiteral("位图路径过长，请更改"));
+        return false;
+    }
+    // Names are stored as GBK bytes; a name GBK cannot hold would be stored
+    // wrongly and never be found again by the build.
+    if (!isGbkEncodable(source.fileName())) {
+        if (error)
+            *error = QStringLiteral("%1: the file name cannot be stored (not GBK text)").arg(full);
+        return false;
+    }
+    int w = 0, h = 0;
+    if (!source.isFile() || !measurePicture(full, w, h)) {
+        if (error)
+            *error = QStringLiteral("%1: cannot open the picture").arg(full);
+        return false;
+    }
+    if (w <= 0 || h <= 0) {
+        notifier.message(QStringLiteral("渲染图象失败！"));
+        return false;
+    }
+
+    // First free record: width, height and number all zero.
+    QByteArray positions;
+    if (QFileInfo::exists(positionFilePath())) {
+        if (!readWholeFile(positionFilePath(), positions, error))
+            return false;
+    } else {
+        positions = QByteArray(kSlotAreaSize, '\0');
+        if (!writeFileAtomically(positionFilePath(), positions, error))
+            return false;
+    }
+    int number = element.m_nKind == Kind::Bitmap ? element.m_nNumber : 0;
+    for (int i = 0; i < kSlotCount && (i + 1) * kSlotSize <= positions.size(); ++i) {
+        const char *rec = positions.constData() + i * kSlotSize;
+        if (getBe16(rec + 2050) == 0 && getBe16(rec + 2052) == 0 && getBe16(rec + 2054) == 0) {
+            number = i;
+            break;
+        }
+    }
+
+    const QString destination = picturesDir() + QLatin1Char('/') + source.fileName();
+    if (full != destination && !QFileInfo::exists(destination)) {
+        QDir().mkpath(picturesDir());
+        if (!QFile::copy(full, destination)) {
+            if (error)
+                *error = QStringLiteral("%1: cannot copy the picture into the project").arg(destination);
+            return false;
+        }
+    }
+    element = CGraph(Kind::Bitmap, 0, at, at + QPoint(w, h), int(pictureBlocks(uint32_t(w), uint32_t(h))),
+                     number, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, toGbk(source.fileName()),
+                     toGbk(source.completeBaseName()), toGbk(destination));
+    return true;
 }
 
 bool Project::savePage(OpenPage &page, Notifier &notifier, QString *error) const

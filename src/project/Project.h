@@ -81,6 +81,15 @@ public:
     std::vector<OpenPage> openAllPages(Notifier &notifier, QString *error,
                                        int *failures = nullptr) const;
 
+    // Places a picture file on a page, as the bitmap tool does: copies it
+    // into the project's picture folder (an existing file of that name is
+    // kept), measures it and takes the first free picture number from the
+    // picture position file (the number is only claimed when the page is
+    // saved). Fills a bitmap element at `at`. Message "位图路径过长，请更改"
+    // for a path of more than 1023 characters.
+    bool placePicture(const QString &imagePath, QPoint at, CGraph &element, Notifier &notifier,
+                      QString *error) const;
+
     // Save a page as the editor does: normalise, compile when its slot is in
     // use, record the page length, write the page file.
     bool savePage(OpenPage &page, Notifier &notifier, QString *error) const;

@@ -10,11 +10,17 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 using namespace h5cli;
 
 namespace {
+
+// A JSON string literal with the escapes JSON needs.
+QString jsonString(const QString &text)
+{
+    const QByteArray quoted = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(quoted.mid(1, quoted.size() - 2)); // drop [ and ]
+}
 
 int listPictures(QStringList args)
 {
@@ -30,18 +36,20 @@ int listPictures(QStringList args)
         return ExitBadInput;
 
     if (json) {
-        QJsonArray rows;
+        // Written by hand so the fields keep the order of the text lines.
+        QStringList rows;
         for (const h5::PictureEntry &e : list.entries()) {
-            QJsonObject o;
-            o[QStringLiteral("number")] = e.number;
-            o[QStringLiteral("path")] = h5::fromGbk(e.path);
-            o[QStringLiteral("width")] = e.width;
-            o[QStringLiteral("height")] = e.height;
-            o[QStringLiteral("blocks")] = qint64(h5::pictureBlocks(e.width, e.height));
-            o[QStringLiteral("start")] = e.start;
-            rows.append(o);
+            rows << QStringLiteral("  {\"number\": %1, \"path\": %2, \"width\": %3, "
+                                   "\"height\": %4, \"blocks\": %5, \"start\": %6}")
+                        .arg(e.number)
+                        .arg(jsonString(h5::fromGbk(e.path)))
+                        .arg(e.width)
+                        .arg(e.height)
+                        .arg(h5::pictureBlocks(e.width, e.height))
+                        .arg(e.start);
         }
-        out() << QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Indented));
+        out() << (rows.isEmpty() ? QStringLiteral("[]\n")
+                                 : QStringLiteral("[\n%1\n]\n").arg(rows.join(QStringLiteral(",\n"))));
         return ExitOk;
     }
     for (const h5::PictureEntry &e : list.entries()) {
