@@ -130,7 +130,7 @@ void UpdatePicturePositions(benchmark::State &state)
 {
     SilentNotifier notifier;
     const CompiledPage compiled = compilePage(bigPage(10000), 1, notifier);
-    QByteArray file(kPictureSlotArea, '\0');
+    QByteArray file(kSlotAreaSize, '\0');
     for (auto _ : state) {
         updatePicturePositions(file, 1, compiled.pictures, nullptr);
         benchmark::DoNotOptimize(file.data());

@@ -15,4 +15,19 @@ inline constexpr int kSlotAreaSize = kSlotSize * kSlotCount; // 1,236,000: data 
 
 inline constexpr int kPageSlots = 1024;  // page numbers 0..1023
 
+// Bytes, flash pages and flash blocks of a w x h picture at two bytes per
+// pixel; 0 for an empty or negative size.
+inline int64_t pictureBytes(int width, int height)
+{
+    return width <= 0 || height <= 0 ? 0 : int64_t(width) * int64_t(height) * 2;
+}
+inline int64_t picturePages(int width, int height)
+{
+    return (pictureBytes(width, height) + kFlashPage - 1) / kFlashPage;
+}
+inline int64_t pictureBlocks(int width, int height)
+{
+    return (pictureBytes(width, height) + kFlashBlock - 1) / kFlashBlock;
+}
+
 } // namespace h5

@@ -24,12 +24,6 @@ bool hasOrderedCorners(int kind)
     }
 }
 
-uint32_t pictureBlocks(uint32_t width, uint32_t height)
-{
-    const uint32_t bytes = width * height * 2u; // unsigned 32-bit, as stored
-    return bytes / 135168u + (bytes % 135168u ? 1u : 0u);
-}
-
 CGraph::CGraph(int kind, int ctrlId, QPoint start, QPoint end, int attr, int number,
                COLORREF color1, COLORREF color2, COLORREF color3, COLORREF color4,
                COLORREF color5, int source, int value1, int value2, int value3, int value4,

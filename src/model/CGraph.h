@@ -3,6 +3,7 @@
 // generic; what each field means depends on the kind code (see Kind below).
 
 #include "common/Bytes.h"
+#include "common/Flash.h"
 
 #include <QPoint>
 #include <QString>
@@ -51,9 +52,6 @@ inline bool isControlKind(int kind) { return kind > 104; }
 // Kinds whose two points are opposite corners and get ordered on save.
 bool hasOrderedCorners(int kind);
 
-// Flash blocks a picture of w x h pixels needs: ceil(w*h*2 / 135168),
-// in unsigned 32-bit arithmetic.
-uint32_t pictureBlocks(uint32_t width, uint32_t height);
 
 class CGraph
 {

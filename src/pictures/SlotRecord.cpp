@@ -7,23 +7,6 @@
 
 namespace h5 {
 
-int64_t pictureBytes(int width, int height)
-{
-    if (width <= 0 || height <= 0)
-        return 0;
-    return int64_t(width) * int64_t(height) * 2;
-}
-
-int64_t picturePages(int width, int height)
-{
-    return int64_t(ceilDiv(uint64_t(pictureBytes(width, height)), kFlashPage));
-}
-
-int64_t pictureBlocks(int width, int height)
-{
-    return int64_t(ceilDiv(uint64_t(pictureBytes(width, height)), kFlashBlock));
-}
-
 bool SlotRecord::usedByAnyPage() const
 {
     return std::find(pageUse.begin(), pageUse.end(), uint8_t(1)) != pageUse.end();

@@ -38,11 +38,8 @@ constexpr int kSlotBlocksOffset = 2056;
 
 // Flash pages / blocks a w x h picture occupies (two bytes per pixel).
 // Negative sizes count as 0.
-int64_t picturePages(int width, int height);
-int64_t pictureBlocks(int width, int height);
 
 // Bytes of pixel data of a w x h picture (w * h * 2), 0 for negative sizes.
-int64_t pictureBytes(int width, int height);
 
 struct SlotRecord
 {

@@ -249,7 +249,7 @@ void PageCompiler::bitmap(const CGraph &e)
     use.number = e.m_nNumber;
     use.width = int(p.x2 - p.x1);
     use.height = int(p.y2 - p.y1);
-    use.blocks = int(pictureBlocks(uint32_t(use.width), uint32_t(use.height)));
+    use.blocks = int(pictureBlocks(use.width, use.height));
     pictures.push_back(std::move(use));
 }
 
@@ -580,15 +580,15 @@ bool updatePicturePositions(QByteArray &positionFile, int pageNo,
             *error = QStringLiteral("页面号%1超出范围(0~1023)").arg(pageNo);
         return false;
     }
-    if (positionFile.size() < kPictureSlotArea) {
+    if (positionFile.size() < kSlotAreaSize) {
         if (error)
             *error = QStringLiteral("图象位置信息文件已损坏!");
         return false;
     }
 
-    std::array<const PictureUse *, kPictureSlots> firstUse{};
+    std::array<const PictureUse *, kSlotCount> firstUse{};
     for (const PictureUse &u : uses) {
-        if (u.number >= 0 && u.number < kPictureSlots && !firstUse[u.number])
+        if (u.number >= 0 && u.number < kSlotCount && !firstUse[u.number])
             firstUse[u.number] = &u;
     }
 
@@ -596,8 +596,8 @@ bool updatePicturePositions(QByteArray &positionFile, int pageNo,
     constexpr int kNameSize = 1024;
     constexpr int kFlagsOffset = 1026;
     char *data = positionFile.data();
-    for (int s = 0; s < kPictureSlots; ++s) {
-        char *record = data + qsizetype(s) * kPictureRecordSize;
+    for (int s = 0; s < kSlotCount; ++s) {
+        char *record = data + qsizetype(s) * kSlotSize;
         const PictureUse *u = firstUse[s];
         record[kFlagsOffset + pageNo] = u ? 1 : 0;
         if (!u)

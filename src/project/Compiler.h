@@ -5,6 +5,7 @@
 // picture position file. Compiling reads and writes no file; the caller
 // saves the result.
 
+#include "common/Flash.h"
 #include "common/Notifier.h"
 #include "model/Page.h"
 
@@ -37,10 +38,6 @@ struct CompiledPage
 // At most this many controls fit the control table of a page.
 inline constexpr int kMaxControlTableEntries = 150;
 
-// Picture position file: one record per picture number.
-inline constexpr int kPictureSlots = 600;
-inline constexpr int kPictureRecordSize = 2060;
-inline constexpr int kPictureSlotArea = kPictureSlots * kPictureRecordSize; // 1,236,000
 inline constexpr int kMaxPageNo = 1023;
 
 // Compiles page `pageNo`. A pointer control whose dial picture is not on

@@ -179,7 +179,7 @@ QByteArray pointerControlFrame(const PointerControlFrame &f)
     w.le16(uint32_t(f.y));               // 10
     w.le16(lowHalf(f.minimum));          // 12
     w.u8(uint32_t(f.positions));         // 14
-    w.u8(uint32_t(2 * f.lineWidth - 1)); // 15
+    w.u8(2 * uint32_t(f.lineWidth) - 1); // 15
     w.le16(lowHalf(f.maximum));          // 16
     w.le16(uint32_t(f.pageTag));         // 18
     w.le16(uint32_t(f.ctrlId));          // 20
@@ -225,13 +225,13 @@ QByteArray barControlFrame(const BarControlFrame &f)
     QByteArray out = beginFrame(Command::BarCtrl, FrameLength::BarCtrl);
     ByteWriter w(out);
     writeColour565(w, f.background);           // 2
-    w.le16(uint32_t(f.x1 + 1));                // 4
+    w.le16(uint32_t(f.x1) + 1);                // 4
     writeColour565(w, f.display);              // 6
-    w.le16(uint32_t(f.y1 + 1));                // 8
+    w.le16(uint32_t(f.y1) + 1);                // 8
     writeColour565(w, f.frame);                // 10
-    w.le16(uint32_t(f.x2 - 1));                // 12
+    w.le16(uint32_t(f.x2) - 1);                // 12
     writeColour565(w, f.outOfRangeBackground); // 14
-    w.le16(uint32_t(f.y2 - 1));                // 16
+    w.le16(uint32_t(f.y2) - 1);                // 16
     writeColour565(w, f.outOfRangeDisplay);    // 18
     w.u8(uint32_t(f.structure));               // 20
     w.u8(0);                                   // 21
@@ -282,11 +282,11 @@ QByteArray buttonControlFrame(const ButtonControlFrame &f)
     QByteArray out = beginFrame(Command::ButtonCtrl, FrameLength::ButtonCtrl);
     ByteWriter w(out);
     writeColour565(w, f.face);
-    w.le16(uint32_t(f.x1 + b));
-    w.le16(uint32_t(f.y1 + b));
+    w.le16(uint32_t(f.x1) + uint32_t(b));
+    w.le16(uint32_t(f.y1) + uint32_t(b));
     writeColour565(w, f.light);
-    w.le16(uint32_t(f.x2 - b));
-    w.le16(uint32_t(f.y2 - b));
+    w.le16(uint32_t(f.x2) - uint32_t(b));
+    w.le16(uint32_t(f.y2) - uint32_t(b));
     writeColour565(w, f.dark);
     w.u8(uint32_t(f.style));
     return endFrame(out);

@@ -272,7 +272,7 @@ bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
             return false;
         }
     }
-    element = CGraph(Kind::Bitmap, 0, at, at + QPoint(w, h), int(pictureBlocks(uint32_t(w), uint32_t(h))),
+    element = CGraph(Kind::Bitmap, 0, at, at + QPoint(w, h), int(pictureBlocks(w, h)),
                      number, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, toGbk(source.fileName()),
                      toGbk(source.completeBaseName()), toGbk(destination));
     return true;

@@ -268,9 +268,9 @@ TEST(PageNormaliseTest, CornersAreOrderedOnlyForBoxKinds)
 
 TEST(PictureBlocksTest, RoundsUpToWholeFlashBlocks)
 {
-    EXPECT_EQ(pictureBlocks(0, 0), 0u);
-    EXPECT_EQ(pictureBlocks(1, 1), 1u);
-    EXPECT_EQ(pictureBlocks(320, 240), 2u);
-    EXPECT_EQ(pictureBlocks(800, 480), 6u);
-    EXPECT_EQ(pictureBlocks(256, 264), 1u); // exactly 135,168 bytes
+    EXPECT_EQ(pictureBlocks(0, 0), 0);
+    EXPECT_EQ(pictureBlocks(1, 1), 1);
+    EXPECT_EQ(pictureBlocks(320, 240), 2);
+    EXPECT_EQ(pictureBlocks(800, 480), 6);
+    EXPECT_EQ(pictureBlocks(256, 264), 1); // exactly 135,168 bytes
 }

@@ -36,7 +36,7 @@ CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
 {
     CGraph g = element(Kind::Bitmap, 0, at, at + QPoint(w, h));
     g.m_nNumber = number;
-    g.m_nAttr = int(pictureBlocks(uint32_t(w), uint32_t(h)));
+    g.m_nAttr = int(pictureBlocks(w, h));
     g.m_strText1 = toGbk(name);
     return g;
 }

@@ -46,8 +46,8 @@ int projectNew(const QStringList &argsIn)
     return ExitOk;
 }
 
-// The project that holds a page file: the folder's .wgc, or any single .wgc
-// in the folder.
+// The project that holds a page file: the .wgc named after its folder, as
+// when a page file is opened from the file manager.
 bool projectOfPage(const QString &pagePath, h5::Project &project, CliNotifier &notifier,
                    QString *error)
 {
