@@ -74,8 +74,6 @@ QImage makePicture(int index)
     p.drawEllipse(50 + index * 7, 40 + index * 3, 300, 200);
     p.setBrush(QColor(20, (index * 53) & 0xFF, 240));
     p.drawRect(450 - index * 4, 200, 250, 220);
-    p.setPen(Qt::white);
-    p.drawText(20, 30, QStringLiteral("picture %1").arg(index));
     return img;
 }
 

@@ -152,21 +152,30 @@ TEST_F(ProjectCli, ProjectNewNeverOverwritesAnExistingProject)
 
 TEST(PageSaveCliTest, APageOutsideAnyProjectIsRefusedAndLeftAlone)
 {
-    QTemporaryDir tmp;
-    const QString dir = tmp.path() + "/loose";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    Page page;
-    page.elements.push_back(element(Kind::DeleteMarker, 0, {0, 0}, {1, 1}));
-    const QString path = dir + "/0.wlp";
-    ASSERT_TRUE(page.save(path, nullptr));
-    const QByteArray before = readAll(path);
+    // The project of a page is the .wgc named after the page's folder; a
+    // project file of another name beside the page does not count.
+    struct Case { const char *folder; const char *otherProject; };
+    const Case cases[] = {{"loose", nullptr}, {"renamed", "other.wgc"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.folder);
+        QTemporaryDir tmp;
+        const QString dir = tmp.path() + "/" + c.folder;
+        ASSERT_TRUE(QDir().mkpath(dir));
+        if (c.otherProject) {
+            ASSERT_TRUE(writeFileAtomically(dir + "/" + c.otherProject, ProjectFile::newFile(3), nullptr));
+        }
+        Page page;
+        page.elements.push_back(element(Kind::DeleteMarker, 0, {0, 0}, {1, 1}));
+        const QString path = dir + "/0.wlp";
+        ASSERT_TRUE(page.save(path, nullptr));
+        const QByteArray before = readAll(path);
 
-    const auto r = runCli({"page", "save", path});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中!")))
-        << r.err.toStdString();
-    EXPECT_EQ(readAll(path), before);
-    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/指令wlc文件")));
+        const auto r = runCli({"page", "save", path});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中!")))
+            << r.err.toStdString();
+        EXPECT_EQ(readAll(path), before);
+    }
 }
 
 TEST_F(ProjectCli, PageSaveCompilesAPageWithASlotAndRecordsItsLength)
