@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <cstring>
+
 namespace h5 {
 
 bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 maxBytes)
@@ -43,6 +46,42 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, QString *e
         return false;
     }
     if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *error)
+{
+    QFile file(path);
+    if (file.size() == data.size() && file.open(QIODevice::ReadOnly)) {
+        // Compare in slices so a large file is never held twice in memory.
+        constexpr qint64 kSlice = 1 << 20;
+        bool same = true;
+        for (qint64 at = 0; same && at < data.size(); at += kSlice) {
+            const QByteArray part = file.read(kSlice);
+            same = part.size() == std::min<qint64>(kSlice, data.size() - at)
+                && std::memcmp(part.constData(), data.constData() + at, size_t(part.size())) == 0;
+        }
+        file.close();
+        if (same)
+            return true;
+    }
+    return writeFileAtomically(path, data, error);
+}
+
+bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    out = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;

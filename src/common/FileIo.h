@@ -17,4 +17,11 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error,
 // Replaces `path` with `data` atomically.
 bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error);
 
+// As writeFileAtomically, but leaves the file alone when it already holds
+// exactly `data`: a rebuild that changes nothing costs reads, not flushes.
+bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *error);
+
+// Reads at most `maxBytes` from the start of a file.
+bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error);
+
 } // namespace h5

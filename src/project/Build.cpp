@@ -7,6 +7,10 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace h5 {
 
 namespace {
@@ -44,14 +48,47 @@ void appendProjectData(ProjectWork &work, QString &report)
     work.projectFileChanged = true;
 }
 
+// One picture the build converts: its record and where its file is.
+struct PictureJob
+{
+    int number;
+    QString path;
+    int width;
+    int height;
+    QByteArray pixels;
+    bool ok = false;
+};
+
+// Converts the pictures on all cores; each job owns its own decoder and
+// buffers, so the conversions share nothing.
+void convertAll(std::vector<PictureJob> &jobs)
+{
+    std::atomic<std::size_t> next{0};
+    auto worker = [&]() {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            PictureJob &job = jobs[i];
+            job.ok = convertPicture(job.path, job.width, job.height, job.pixels);
+        }
+    };
+    const unsigned threads =
+        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(jobs.size()));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool)
+        t.join();
+}
+
 // Replaces the data area of the picture position file with the pixels of
-// every picture some page shows; frees the records of the others.
+// every picture some page shows, in number order; frees the records of the
+// others.
 void appendPictureData(const Project &project, ProjectWork &work, Notifier &notifier,
-                       QString &report, const BuildProgress &progress, int &done, int total)
+                       QString &report)
 {
     QByteArray &file = work.positionFile;
     file.truncate(kSlotAreaSize);
-    QByteArray pixels;
+    std::vector<PictureJob> jobs;
     for (int i = 0; i < kSlotCount; ++i) {
         char *rec = file.data() + i * kSlotSize;
         bool used = false;
@@ -63,28 +100,34 @@ void appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
         }
         rec[0] = 1;
         const char *nameStart = rec + 2;
-        const std::size_t nameLen = qstrnlen(nameStart, 1024);
-        const QString name = fromGbk(nameStart, nameLen);
-        const int w = getBe16(rec + 2050);
-        const int h = getBe16(rec + 2052);
+        const QString name = fromGbk(nameStart, qstrnlen(nameStart, 1024));
         const QString path = project.picturesDir() + QLatin1Char('/') + name;
         if (name.isEmpty() || !QFileInfo(path).isFile()) {
             report += QStringLiteral("图片") + name + QStringLiteral("丢失!\r\n");
-        } else {
-            QString why;
-            if (!convertPicture(path, w, h, pixels, &why)) {
-                // The picture's place in the data area is kept (black), so
-                // every later picture still starts where the records say.
-                notifier.message(QStringLiteral("渲染图象失败！"));
-                pixels = QByteArray(qsizetype(w) * h * 2, '\0');
-            }
-            file.append(pixels);
-            const qsizetype rest = pixels.size() % kFlashPage;
-            if (rest)
-                file.append(kFlashPage - rest, '\0');
+            continue;
         }
-        if (progress)
-            progress(++done, total);
+        jobs.push_back({i, path, getBe16(rec + 2050), getBe16(rec + 2052), {}, false});
+    }
+
+    convertAll(jobs);
+
+    qsizetype total = file.size();
+    for (const PictureJob &job : jobs)
+        total += qsizetype(picturePages(job.width, job.height)) * kFlashPage;
+    file.reserve(total);
+    for (const PictureJob &job : jobs) {
+        const qsizetype bytes = qsizetype(pictureBytes(job.width, job.height));
+        if (job.ok && job.pixels.size() == bytes) {
+            file.append(job.pixels);
+        } else {
+            // The picture's place in the data area is kept (black), so every
+            // later picture still starts where the records say.
+            notifier.message(QStringLiteral("渲染图象失败！"));
+            file.append(bytes, '\0');
+        }
+        const qsizetype rest = bytes % kFlashPage;
+        if (rest)
+            file.append(kFlashPage - rest, '\0');
     }
     work.positionFileChanged = true;
 }
@@ -143,11 +186,11 @@ BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, N
     }
 
     ProjectWork work(project);
-    if (!work.begin(&result.error))
+    if (!work.begin(&result.error, /*slotAreaOnly=*/true))
         return result;
 
-    // Count the pictures for progress: pages first, then every used record.
-    int total = int(pages.size());
+    // Progress: one step per page saved, then pictures, then writing.
+    const int total = int(pages.size()) + 2;
     int done = 0;
     for (OpenPage &page : pages) {
         if (!work.savePage(page, notifier, &result.error))
@@ -155,24 +198,17 @@ BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, N
         if (progress)
             progress(++done, total);
     }
-    int pictures = 0;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const char *rec = work.positionFile.constData() + i * kSlotSize;
-        for (int k = 0; k < 1024; ++k) {
-            if (rec[1026 + k] == 1) {
-                ++pictures;
-                break;
-            }
-        }
-    }
-    total += pictures;
 
     QString missingPages, missingPictures, ids;
     appendProjectData(work, missingPages);
-    appendPictureData(project, work, notifier, missingPictures, progress, done, total);
+    appendPictureData(project, work, notifier, missingPictures);
+    if (progress)
+        progress(++done, total);
     checkControlIds(work, ids);
     if (!work.commit(&result.error))
         return result;
+    if (progress)
+        progress(++done, total);
 
     result.completed = true;
     result.report = missingPages + missingPictures + ids;

@@ -286,13 +286,14 @@ bool Project::savePage(OpenPage &page, Notifier &notifier, QString *error) const
 
 // ---------------------------------------------------------------------------
 
-bool ProjectWork::begin(QString *error)
+bool ProjectWork::begin(QString *error, bool slotAreaOnly)
 {
     if (!projectFile.load(m_project.file, error))
         return false;
     const QString positions = m_project.positionFilePath();
     if (QFileInfo::exists(positions)) {
-        if (!readWholeFile(positions, positionFile, error))
+        if (slotAreaOnly ? !readFileHead(positions, kSlotAreaSize, positionFile, error)
+                         : !readWholeFile(positions, positionFile, error))
             return false;
         if (positionFile.size() < kSlotAreaSize) {
             if (error)
@@ -368,16 +369,17 @@ bool ProjectWork::commit(QString *error)
         return false;
     }
     for (const auto &[pageNo, data] : m_instructionFiles) {
-        if (!writeFileAtomically(m_project.instructionPath(pageNo), data, error))
+        if (!replaceFileIfChanged(m_project.instructionPath(pageNo), data, error))
             return false;
     }
     if (positionFileChanged
-        && !writeFileAtomically(m_project.positionFilePath(), positionFile, error))
+        && !replaceFileIfChanged(m_project.positionFilePath(), positionFile, error))
         return false;
-    if (projectFileChanged && !projectFile.save(m_project.file, error))
+    if (projectFileChanged
+        && !replaceFileIfChanged(m_project.file, projectFile.bytes(), error))
         return false;
     for (const auto &[path, data] : m_pageFiles) {
-        if (!writeFileAtomically(path, data, error))
+        if (!replaceFileIfChanged(path, data, error))
             return false;
     }
     m_instructionFiles.clear();

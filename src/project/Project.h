@@ -104,8 +104,9 @@ public:
     explicit ProjectWork(const Project &project) : m_project(project) {}
 
     // Reads the project file and the picture position file (an empty one is
-    // prepared when the file is missing).
-    bool begin(QString *error);
+    // prepared when the file is missing). With `slotAreaOnly` only the 600
+    // records are read: the build replaces the pixel data area anyway.
+    bool begin(QString *error, bool slotAreaOnly = false);
     bool savePage(OpenPage &page, Notifier &notifier, QString *error);
     // The instruction file of a page: pending or from disk. False when
     // neither exists.
