@@ -14,23 +14,12 @@
 #include <gtest/gtest.h>
 
 using namespace h5;
+using h5test::element;
+using h5test::readAll;
 using h5test::hex;
 using h5test::toHex;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QByteArray data;
-    readWholeFile(path, data, nullptr);
-    return data;
-}
-
-CGraph element(int kind, int id, QPoint a, QPoint b)
-{
-    return CGraph(kind, id, a, b, 0, 0, RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "",
-                  "", "");
-}
 
 CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
 {

@@ -14,15 +14,9 @@
 #include <gtest/gtest.h>
 
 using namespace h5;
+using h5test::readAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QByteArray data;
-    readWholeFile(path, data, nullptr);
-    return data;
-}
 
 CGraph line(int x1, int y1, int x2, int y2)
 {

@@ -2,7 +2,10 @@
 // Helpers shared by the tests: hex fixtures, an independent little byte
 // builder for hand-made files, temporary folders, running the CLI.
 
+#include "model/CGraph.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -33,6 +36,20 @@ struct Blob
         return raw(s);
     }
 };
+
+// Whole content of a file; empty when it cannot be read.
+inline QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// An element with the given kind, ID and points, white, everything else 0.
+inline h5::CGraph element(int kind, int id, QPoint a, QPoint b)
+{
+    return h5::CGraph(kind, id, a, b, 0, 0, h5::RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      0, "", "", "");
+}
 
 struct CliResult
 {
