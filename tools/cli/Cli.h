@@ -34,6 +34,9 @@ struct Command
     QString summary; // one line for --help
     QString usage;   // full help text for "h5800 help NAME"
     std::function<int(const QStringList &args)> run; // args after the name
+    // Commands that draw text need the GUI application (fonts); the rest
+    // start faster without it.
+    bool needsGui = false;
 };
 
 // Each Cmd*.cpp registers its commands with a static Registrar.

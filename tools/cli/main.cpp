@@ -4,6 +4,9 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <memory>
 #include <algorithm>
 
 using namespace h5cli;
@@ -45,10 +48,30 @@ const Command *find(const QStringList &args, int &consumed)
 
 int main(int argc, char **argv)
 {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
     // No window system is needed: pictures are decoded and drawn into
-    // QImages, which works without a screen.
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // QImages. Only commands that draw text start the GUI application, on
+    // the offscreen platform unless told otherwise.
+    int used = 0;
+    const Command *c = find(args, used);
+    std::unique_ptr<QCoreApplication> app;
+    if (c && c->needsGui) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            const QString runtime = QDir::tempPath() + QStringLiteral("/h5800-runtime");
+            QDir().mkpath(runtime);
+            QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                               | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        }
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
     if (args.isEmpty()) {
         printHelp();
@@ -64,18 +87,16 @@ int main(int argc, char **argv)
             printHelp();
             return ExitOk;
         }
-        int used = 0;
-        const Command *c = find(args, used);
-        if (!c || used != args.size()) {
+        int words = 0;
+        const Command *topic = find(args, words);
+        if (!topic || words != args.size()) {
             err() << "h5800: no command '" << args.join(' ') << "'" << Qt::endl;
             return ExitUsage;
         }
-        out() << c->usage << Qt::endl;
+        out() << topic->usage << Qt::endl;
         return ExitOk;
     }
 
-    int used = 0;
-    const Command *c = find(args, used);
     if (!c) {
         err() << "h5800: unknown command '" << args.join(' ') << "' (see h5800 --help)"
               << Qt::endl;
