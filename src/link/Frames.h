@@ -1,0 +1,60 @@
+#pragma once
+// Frames of the download protocol, the terminal's one-byte replies, and the
+// receive text in which the serial windows keep what the terminal answered
+// ("%02x " per byte).
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace h5 {
+
+inline constexpr char kConnectionProbe = char(0xAA);
+inline constexpr uint8_t kConnectionReply = 0x33; // '3'
+inline constexpr uint8_t kAcknowledge = 0x55;     // 'U'
+
+inline constexpr int kProjectHeaderBytes = 7;  // 7F 1B 75 FF FF EE FF
+inline constexpr int kPageIndexBytes = 2048;
+inline constexpr int kLongSegmentHeader = 11;  // 7F 1B 56 first(2) count(2) FF FF EE FF
+inline constexpr int kShortSegmentHeader = 9;  // one flash page follows
+inline constexpr int kFontSegmentHeader = 11;  // bytes 5..6: flash pages that follow
+inline constexpr int kPictureHeaderBytes = 15;
+
+// FF FF EE FF, the end of every command frame the PC composes.
+QByteArray frameTerminator();
+// 7F 1B 73 FF FF EE FF: the registry packets follow.
+QByteArray registryWriteCommand();
+// 1B 27 FF FF EE FF: the terminal answers with its registry records.
+QByteArray registryReadRequest();
+// 7F 1B 1C, number, first block, width, height (16 bits each, low byte
+// first), FF FF EE FF.
+QByteArray pictureHeader(int number, int firstBlock, int width, int height);
+
+// One segment header inside project data or a font file: how many bytes the
+// header takes and how many flash pages follow it.
+struct SegmentHeader
+{
+    int size = 0;
+    int pages = 0;
+};
+
+// The project data segment header at `at`: the long form when its third
+// byte is 56 (pages in byte 5 only), else the short form with one page.
+// False when the header, or the pages it announces, would run past the end
+// of the data, or when it announces no page at all.
+bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
+// The font segment header at `at` (pages in bytes 5..6), with the same
+// checks.
+bool fontSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
+
+// Appends "%02x " for every byte: two lower-case hex digits and a blank.
+void appendReceiveText(QByteArray &text, const QByteArray &bytes);
+// The bytes a receive text stands for: two characters per byte followed by
+// a blank; a character that is not a hex digit counts as 16.
+QByteArray decodeReceiveText(const QByteArray &text);
+
+// a / b as a single-precision float, times 100, truncated; the progress
+// figure of every status text. A zero total counts as done.
+int percent(int64_t a, int64_t b);
+
+} // namespace h5

@@ -1,0 +1,209 @@
+#include "link/SendProjectSession.h"
+
+#include "common/Bytes.h"
+#include "common/FileIo.h"
+#include "link/DownloadInputs.h"
+#include "link/Frames.h"
+#include "pictures/SlotArea.h"
+#include "project/ProjectFile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace h5 {
+
+const QString SendProjectSession::kPictureListName = QStringLiteral("图象位置信息.cbm");
+const QString SendProjectSession::kRegistryStageName = QStringLiteral("RegistFile.wcf");
+const QString SendProjectSession::kPictureStageName = QStringLiteral("bmpPath.wcf");
+
+TransferSession::Variant SendProjectSession::variant()
+{
+    Variant v;
+    v.startStatesTakeConnectionReply = false;
+    v.registryCheck = RegistryCheck::FirstBlockAndSize;
+    v.stateAfterBrokenPicture = 1;
+    v.closePortWithoutConnection = false;
+    v.discardOnOpen = false;
+    return v;
+}
+
+SendProjectSession::SendProjectSession(LinkHost &host) : TransferSession(host, variant()) {}
+
+SendProjectSession::~SendProjectSession() { removeStagingFiles(); }
+
+QString SendProjectSession::registryStagePath() const
+{
+    return m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(kRegistryStageName);
+}
+
+QString SendProjectSession::pictureStagePath() const
+{
+    return m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(kPictureStageName);
+}
+
+void SendProjectSession::load(const QString &projectFile, const QString &projectFolder)
+{
+    m_projectFile = projectFile;
+    m_folder = projectFolder;
+    m_pages.clear();
+    m_pictureEntries.clear();
+
+    if (!QFile::exists(projectFile)) {
+        host().message(QStringLiteral("工程文件丢失!"));
+        return;
+    }
+    QByteArray head;
+    QString error;
+    if (!readFileHead(projectFile, kProjectDataOffset, head, &error)) {
+        host().message(error);
+        return;
+    }
+    int start = 0;
+    for (int p = 0; p < kPageSlots; ++p) {
+        const qsizetype at = kProjectHeaderSize + qsizetype(p) * kPageSlotSize;
+        if (at + 9 > head.size())
+            break;
+        const int value = getLe16(head.constData() + at);
+        if (value == 0)
+            continue;
+        const int length = getU8(head.constData() + at + 8);
+        m_pages.push_back(ProjectPageEntry{value - 1, length, start});
+        start += length;
+    }
+
+    const QString listPath = QDir(m_folder).filePath(kPictureListName);
+    if (!QFile::exists(listPath)) {
+        host().message(QStringLiteral("图片文件丢失!"));
+        return;
+    }
+    SlotArea area;
+    if (!SlotArea::load(listPath, area, &error)) {
+        host().message(error);
+        return;
+    }
+    for (int j = 0; j < kSlotCount; ++j) {
+        const SlotRecord r = area.slot(j);
+        if (r.inUse == 0)
+            continue;
+        m_pictureEntries.push_back(ProjectPictureEntry{j, r.path, r.width, r.height, QString()});
+    }
+}
+
+std::vector<DownloadPicture> SendProjectSession::sendablePictures() const
+{
+    std::vector<DownloadPicture> out;
+    int64_t page = 0;
+    for (const ProjectPictureEntry &e : m_pictureEntries) {
+        if (e.width == 0 || e.height == 0)
+            continue; // nothing to send for a picture without pixels
+        DownloadPicture p;
+        p.number = e.number;
+        p.width = e.width;
+        p.height = e.height;
+        p.startPage = page;
+        page += p.pages();
+        out.push_back(p);
+    }
+    return out;
+}
+
+bool SendProjectSession::start(bool erase, QString *error)
+{
+    if (error)
+        error->clear();
+    if (!portOpen())
+        return false;
+    if (m_pages.empty()) {
+        host().stopTimer(kProbeTimer);
+        host().discard();
+        host().status(QStringLiteral("工程内没有画面!"));
+        return false;
+    }
+
+    Inputs in;
+    in.erase = erase;
+    in.hasProject = true;
+    if (!loadProjectData(m_projectFile, in.project, error))
+        return false;
+    in.pictures = sendablePictures();
+    if (!in.pictures.empty()) {
+        const QString listPath = QDir(m_folder).filePath(kPictureListName);
+        if (!readPictureListFile(listPath, in.pictureList, error))
+            return false;
+        if (!dataAreaHoldsPictures(in.pictureList.size(), in.pictures)) {
+            if (error)
+                *error = pictureDataMissing(listPath);
+            return false;
+        }
+        in.hasPictures = true;
+    }
+    for (ProjectPictureEntry &e : m_pictureEntries)
+        e.firstBlock.clear();
+    begin(std::move(in));
+    return true;
+}
+
+QString SendProjectSession::projectProgressText(int percent) const
+{
+    return QStringLiteral("已下载：%1%").arg(percent);
+}
+
+void SendProjectSession::pictureHeaderSent(bool)
+{
+    showProgress(QStringLiteral("下载编号%1图片：0%").arg(currentPicture().number), 0, segmentPages());
+}
+
+void SendProjectSession::picturePacketSent(bool first)
+{
+    const QString text = first ? QStringLiteral("下载编号%1图片：%2%") : QStringLiteral("下载编号%1幅图片：%2%");
+    const int64_t done = pageCounter() + 1;
+    showProgress(text.arg(currentPicture().number).arg(percent(done, segmentPages())), done, segmentPages());
+}
+
+bool SendProjectSession::stagePicture(const QByteArray &record, QString *error)
+{
+    QString why;
+    if (writeFileAtomically(pictureStagePath(), record, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
+    return false;
+}
+
+bool SendProjectSession::stageRegistry(const QByteArray &image, QString *error)
+{
+    QString why;
+    if (writeFileAtomically(registryStagePath(), image, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
+    return false;
+}
+
+void SendProjectSession::dropStagedPicture()
+{
+    if (!m_folder.isEmpty())
+        QFile::remove(pictureStagePath());
+}
+
+void SendProjectSession::dropStagedRegistry()
+{
+    if (!m_folder.isEmpty())
+        QFile::remove(registryStagePath());
+}
+
+void SendProjectSession::removeStagingFiles()
+{
+    dropStagedPicture();
+    dropStagedRegistry();
+}
+
+void SendProjectSession::picturesPlaced()
+{
+    for (const DownloadPicture &p : transferPictures())
+        for (ProjectPictureEntry &e : m_pictureEntries)
+            if (e.number == p.number)
+                e.firstBlock = p.firstBlockText();
+}
+
+} // namespace h5

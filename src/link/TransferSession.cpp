@@ -1,0 +1,647 @@
+#include "link/TransferSession.h"
+
+#include "common/Flash.h"
+#include "link/Frames.h"
+
+#include <utility>
+
+namespace h5 {
+
+namespace {
+
+const QString kConnectionFailed =
+    QStringLiteral("串口连接错误，可能是波特率设置错误或者下位机连接不正确。");
+
+} // namespace
+
+TransferSession::TransferSession(LinkHost &host, const Variant &variant)
+    : m_host(host), m_variant(variant)
+{
+}
+
+bool TransferSession::stagePicture(const QByteArray &, QString *) { return true; }
+
+bool TransferSession::stageRegistry(const QByteArray &, QString *) { return true; }
+
+// ---- events ---------------------------------------------------------------
+
+void TransferSession::portOpened()
+{
+    m_portOpen = true;
+    setState(1);
+    m_outcome = Outcome::Idle;
+    if (m_variant.discardOnOpen)
+        m_host.discard();
+    m_ticks = 0;
+    m_host.startTimer(kProbeTimer, kProbeInterval);
+}
+
+void TransferSession::portClosed()
+{
+    closeSteps();
+}
+
+void TransferSession::closeSteps()
+{
+    m_host.stopTimer(kProbeTimer);
+    stopRegistryTimer();
+    disarmReplyTimer();
+    m_portOpen = false;
+    setState(0);
+    if (m_outcome == Outcome::Running)
+        m_outcome = Outcome::Failed;
+    dropStaging();
+}
+
+void TransferSession::begin(Inputs inputs)
+{
+    m_host.stopTimer(kProbeTimer);
+    stopRegistryTimer();
+    disarmReplyTimer();
+    m_host.discard();
+
+    m_in = std::move(inputs);
+    m_pictures = m_in.pictures;
+    m_text.clear();
+    m_bytesSent = 0;
+    m_totalBytes = m_in.project.size();
+    m_ticks = 0;
+    m_pictureIndex = 0;
+    m_pageCounter = 0;
+    m_segmentPages = 0;
+    m_totalPicturePages = dataAreaPages(m_in.pictureList.size());
+    m_outcome = Outcome::Running;
+    setState(m_in.hasProject ? 2 : m_in.hasPictures ? 10 : 20);
+    m_host.startTimer(kProbeTimer, kProbeInterval);
+}
+
+void TransferSession::onReceive(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    appendReceiveText(m_text, bytes);
+    m_reply = static_cast<uint8_t>(bytes.back());
+    step();
+}
+
+void TransferSession::step()
+{
+    const bool hello = m_reply == kConnectionReply;
+    const bool ack = m_reply == kAcknowledge;
+    switch (m_state) {
+    case 1:
+        linkCheck(hello);
+        break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        projectStep(hello, ack);
+        break;
+    case 8:
+    case 9:
+        eraseStep(hello, ack);
+        break;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+        registryStep(hello, ack);
+        break;
+    case 14:
+    case 15:
+    case 16:
+        pictureStep(ack);
+        break;
+    case 20:
+    case 21:
+    case 22:
+        fontStep(hello, ack);
+        break;
+    default:
+        break; // only kept in the receive text
+    }
+}
+
+void TransferSession::onTimer(int id)
+{
+    switch (id) {
+    case kProbeTimer:
+        probeTick();
+        ++m_ticks;
+        break;
+    case kRegistryTimer:
+        registryTimeout();
+        ++m_ticks;
+        break;
+    case kReplyTimer:
+        replyTimeout();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- timers ---------------------------------------------------------------
+
+void TransferSession::probeTick()
+{
+    if (m_ticks < 3)
+        m_host.send(QByteArray(1, kConnectionProbe));
+    else if (m_ticks == 10)
+        noConnection();
+}
+
+void TransferSession::noConnection()
+{
+    m_host.status(QStringLiteral("串口连接不上!"));
+    if (m_outcome == Outcome::Running)
+        m_outcome = Outcome::Failed;
+    if (m_variant.closePortWithoutConnection) {
+        closeSteps();
+        m_host.closePort();
+    } else {
+        dropStaging();
+        setState(1);
+        m_host.stopTimer(kProbeTimer);
+    }
+    m_host.message(kConnectionFailed);
+}
+
+void TransferSession::registryTimeout()
+{
+    if (m_state != 11) {
+        stopRegistryTimer(); // a late tick of a finished wait
+        return;
+    }
+    setState(1);
+    m_text.clear();
+    stopRegistryTimer();
+    m_outcome = Outcome::Failed;
+    m_host.status(QStringLiteral("连接超时!"));
+}
+
+void TransferSession::replyTimeout()
+{
+    if (!m_replyTimerOn)
+        return;
+    disarmReplyTimer();
+    dropStaging();
+    m_text.clear();
+    fail(1, QStringLiteral("连接超时!"));
+}
+
+// ---- state helpers --------------------------------------------------------
+
+void TransferSession::setState(int state)
+{
+    m_state = state;
+    // Nothing is awaited in these states, or the registry time-out watches.
+    if (state == 0 || state == 1 || state == 11)
+        disarmReplyTimer();
+}
+
+void TransferSession::sendFrame(const QByteArray &bytes)
+{
+    m_host.send(bytes);
+    if (m_state != 0 && m_state != 1 && m_state != 11)
+        armReplyTimer();
+}
+
+void TransferSession::armReplyTimer()
+{
+    if (m_replyTimerOn)
+        m_host.stopTimer(kReplyTimer);
+    m_host.startTimer(kReplyTimer, kReplyTimeout);
+    m_replyTimerOn = true;
+}
+
+void TransferSession::disarmReplyTimer()
+{
+    if (!m_replyTimerOn)
+        return;
+    m_replyTimerOn = false;
+    m_host.stopTimer(kReplyTimer);
+}
+
+void TransferSession::stopRegistryTimer()
+{
+    if (!m_registryTimerOn)
+        return;
+    m_registryTimerOn = false;
+    m_host.stopTimer(kRegistryTimer);
+}
+
+void TransferSession::fail(int state, const QString &text)
+{
+    m_host.discard();
+    m_host.status(text);
+    setState(state);
+    m_outcome = Outcome::Failed;
+}
+
+void TransferSession::complete()
+{
+    setState(0);
+    m_outcome = Outcome::Completed;
+}
+
+void TransferSession::dropStaging()
+{
+    dropStagedPicture();
+    dropStagedRegistry();
+}
+
+void TransferSession::showProgress(const QString &text, int64_t done, int64_t total)
+{
+    m_host.status(text);
+    m_host.progress(done, total);
+}
+
+void TransferSession::dataFault(const QString &what, int64_t offset)
+{
+    m_host.status(QStringLiteral("%1不是完整的数据段（第%2字节处），下载停止!").arg(what).arg(offset));
+    setState(0);
+    m_outcome = Outcome::Failed;
+}
+
+// ---- link check -----------------------------------------------------------
+
+void TransferSession::linkCheck(bool hello)
+{
+    m_text.clear();
+    m_host.stopTimer(kProbeTimer);
+    m_host.discard();
+    if (hello) {
+        m_host.status(QStringLiteral("串口已连接!"));
+    } else {
+        m_host.status(QStringLiteral("串口连接错误!"));
+        m_host.message(kConnectionFailed);
+    }
+}
+
+// ---- project data ---------------------------------------------------------
+
+void TransferSession::projectStep(bool hello, bool ack)
+{
+    m_text.clear();
+    const QByteArray &data = m_in.project;
+    switch (m_state) {
+    case 2:
+        m_host.stopTimer(kProbeTimer);
+        if (!hello) {
+            dropStaging();
+            fail(1, QStringLiteral("串口连接错误2!"));
+            return;
+        }
+        m_host.discard();
+        m_pageCounter = 0;
+        setState(3);
+        m_bytesSent += kProjectHeaderBytes;
+        sendFrame(data.left(kProjectHeaderBytes));
+        return;
+    case 3:
+        if (!ack) {
+            fail(1, QStringLiteral("串口连接错误3!"));
+            return;
+        }
+        m_host.discard();
+        m_bytesSent += kPageIndexBytes;
+        setState(4);
+        sendFrame(data.mid(kProjectHeaderBytes, kPageIndexBytes));
+        return;
+    case 4:
+        if (!ack)
+            return; // keep waiting
+        m_pageCounter = 0;
+        m_totalBytes = data.size();
+        showProgress(projectProgressText(percent(m_bytesSent, m_totalBytes)), m_bytesSent, m_totalBytes);
+        sendSegmentHeader();
+        return;
+    case 5: {
+        if (!ack) {
+            fail(1, QStringLiteral("串口连接错误3!"));
+            return;
+        }
+        m_host.discard();
+        ++m_pageCounter;
+        const QByteArray page = data.mid(m_bytesSent, kFlashPage);
+        m_bytesSent += kFlashPage;
+        showProgress(projectProgressText(percent(m_bytesSent, m_totalBytes)), m_bytesSent, m_totalBytes);
+        if (m_pageCounter == m_segmentPages) {
+            if (m_bytesSent < m_totalBytes)
+                setState(4);
+            else
+                projectFinished();
+        }
+        sendFrame(page);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void TransferSession::sendSegmentHeader()
+{
+    SegmentHeader header;
+    if (!projectSegmentAt(m_in.project, m_bytesSent, header)) {
+        dataFault(QStringLiteral("工程数据"), m_bytesSent);
+        return;
+    }
+    m_segmentPages = header.pages;
+    const QByteArray bytes = m_in.project.mid(m_bytesSent, header.size);
+    m_bytesSent += header.size;
+    setState(5);
+    sendFrame(bytes);
+}
+
+void TransferSession::projectFinished()
+{
+    if (m_in.hasPictures)
+        setState(10);
+    else if (m_in.erase)
+        setState(8);
+    else if (m_in.hasFont)
+        setState(20);
+    else
+        complete();
+}
+
+// ---- erasing: the empty registry ------------------------------------------
+
+void TransferSession::eraseStep(bool hello, bool ack)
+{
+    if (m_state == 8) {
+        m_text.clear();
+        const bool taken = ack || (hello && m_variant.startStatesTakeConnectionReply);
+        if (!taken)
+            return;
+        if (m_variant.startStatesTakeConnectionReply)
+            m_host.stopTimer(kProbeTimer);
+        setState(9);
+        m_pageCounter = 0;
+        m_pictureIndex = 0;
+        m_host.discard();
+        sendFrame(registryWriteCommand());
+        return;
+    }
+    // State 9 goes on with any reply.
+    ++m_pageCounter;
+    if (m_pageCounter < 3) {
+        sendFrame(QByteArray(kFlashPage, char(0xFF)));
+        return;
+    }
+    // The last packet must reach the terminal: the discard below keeps
+    // bytes already handed to the host.
+    if (m_in.hasFont)
+        setState(20);
+    else
+        complete();
+    sendFrame(QByteArray(kRegistryImageSize - 2 * kFlashPage, char(0xFF)));
+    m_pageCounter = 0;
+    m_host.discard();
+    m_host.status(QStringLiteral("擦除FLASH完成!"));
+}
+
+// ---- registry -------------------------------------------------------------
+
+void TransferSession::registryStep(bool hello, bool ack)
+{
+    switch (m_state) {
+    case 10: {
+        m_text.clear();
+        const bool lenient = m_variant.startStatesTakeConnectionReply;
+        if (lenient)
+            m_host.stopTimer(kProbeTimer);
+        if (!(ack || (hello && lenient)))
+            return;
+        setState(11);
+        m_pageCounter = 0;
+        m_pictureIndex = 0;
+        m_host.send(registryReadRequest());
+        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
+        m_registryTimerOn = true;
+        return;
+    }
+    case 11:
+        if (!m_text.endsWith("ff ff ee ff "))
+            return; // the reply is not complete yet
+        stopRegistryTimer();
+        setState(12);
+        m_host.discard();
+        sendFrame(registryWriteCommand());
+        return;
+    case 12:
+        if (!ack) {
+            dropStagedPicture();
+            fail(0, QStringLiteral("串口连接错误2!"));
+            return;
+        }
+        placeAndWriteRegistry();
+        return;
+    case 13:
+        m_text.clear();
+        if (!ack) {
+            dropStagedPicture();
+            fail(0, QStringLiteral("串口连接错误2!"));
+            return;
+        }
+        if (m_pageCounter == 0) {
+            sendFrame(m_image.mid(kFlashPage, kFlashPage));
+        } else if (m_pageCounter == 1) {
+            setState(14);
+            sendFrame(m_image.mid(2 * kFlashPage));
+        }
+        ++m_pageCounter;
+        return;
+    default:
+        return;
+    }
+}
+
+void TransferSession::placeAndWriteRegistry()
+{
+    const std::vector<RegistryRecord> terminal =
+        m_in.erase ? std::vector<RegistryRecord>() : parseRegistryReply(m_text);
+    const Placement placement = placePictures(terminal, m_pictures, m_variant.registryCheck);
+    m_image = placement.image;
+    picturesPlaced();
+
+    QString error;
+    if (!stageRegistry(m_image, &error)) {
+        m_host.status(error);
+        setState(0);
+        m_outcome = Outcome::Failed;
+        return;
+    }
+    setState(13);
+    sendFrame(m_image.left(kFlashPage));
+    m_pageCounter = 0;
+    m_text.clear();
+    // Message boxes last: the packet is out and the state consistent if
+    // events arrive while a box is open.
+    if (placement.registryFaulty)
+        m_host.message(QStringLiteral("图片注册表出错，全部清除。"));
+    if (placement.storageFull)
+        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
+}
+
+// ---- pictures -------------------------------------------------------------
+
+void TransferSession::pictureStep(bool ack)
+{
+    m_text.clear();
+    switch (m_state) {
+    case 14:
+        if (!ack) {
+            dropStagedPicture();
+            fail(1, QStringLiteral("串口连接错误2!"));
+            return;
+        }
+        m_pageCounter = 0;
+        m_pictureIndex = 0;
+        beginPicture(true);
+        return;
+    case 15:
+        if (!ack) {
+            dropStagedPicture();
+            fail(1, QStringLiteral("串口连接错误3!"));
+            return;
+        }
+        m_pageCounter = 0;
+        setState(16);
+        m_host.discard();
+        sendFrame(picturePacket(0));
+        picturePacketSent(true);
+        return;
+    case 16:
+        if (!ack) {
+            fail(m_variant.stateAfterBrokenPicture, QStringLiteral("连接出错，请检查数据线!"));
+            return;
+        }
+        ++m_pageCounter;
+        m_host.discard();
+        if (m_pageCounter < m_segmentPages) {
+            sendFrame(picturePacket(m_pageCounter));
+            picturePacketSent(false);
+            return;
+        }
+        ++m_pictureIndex;
+        beginPicture(false);
+        return;
+    default:
+        return;
+    }
+}
+
+void TransferSession::beginPicture(bool first)
+{
+    // Pictures that found no room in the flash are left out.
+    while (m_pictureIndex < m_pictures.size() && !m_pictures[m_pictureIndex].placed())
+        ++m_pictureIndex;
+    if (m_pictureIndex >= m_pictures.size()) {
+        picturesFinished();
+        return;
+    }
+    const DownloadPicture &p = m_pictures[m_pictureIndex];
+    m_segmentPages = p.pages();
+    m_record = pictureHeader(p.number, p.firstBlock, p.width, p.height);
+    m_record.append(m_in.pictureList.constData() + p.dataOffset(), qsizetype(p.bytes()));
+    QString error;
+    if (!stagePicture(m_record, &error)) {
+        m_host.status(error);
+        setState(0);
+        m_outcome = Outcome::Failed;
+        return;
+    }
+    setState(15);
+    sendFrame(m_record.left(kPictureHeaderBytes));
+    pictureHeaderSent(first);
+}
+
+QByteArray TransferSession::picturePacket(int64_t index) const
+{
+    return m_record.mid(qsizetype(kPictureHeaderBytes + index * kFlashPage), kFlashPage);
+}
+
+void TransferSession::picturesFinished()
+{
+    if (m_in.hasFont)
+        startFont();
+    else
+        complete();
+}
+
+// ---- font -----------------------------------------------------------------
+
+void TransferSession::fontStep(bool hello, bool ack)
+{
+    m_text.clear();
+    switch (m_state) {
+    case 20:
+        m_host.stopTimer(kProbeTimer);
+        if (!(hello || ack)) {
+            fail(1, QStringLiteral("串口连接错误2!"));
+            return;
+        }
+        startFont();
+        return;
+    case 21:
+        if (!ack)
+            return; // keep waiting
+        m_pageCounter = 0;
+        showProgress(QStringLiteral("字库下载：%1%").arg(percent(m_bytesSent, m_totalBytes)), m_bytesSent,
+                     m_totalBytes);
+        sendFontHeader();
+        return;
+    case 22: {
+        if (!ack) {
+            fail(1, QStringLiteral("串口连接错误3!"));
+            return;
+        }
+        m_host.discard();
+        ++m_pageCounter;
+        const QByteArray page = m_in.font.mid(m_bytesSent, kFlashPage);
+        m_bytesSent += kFlashPage;
+        showProgress(QStringLiteral("字库下载：%1%").arg(percent(m_bytesSent, m_totalBytes)), m_bytesSent,
+                     m_totalBytes);
+        if (m_pageCounter == m_segmentPages) {
+            if (m_bytesSent < m_totalBytes)
+                setState(21);
+            else
+                complete();
+        }
+        sendFrame(page);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void TransferSession::startFont()
+{
+    m_bytesSent = 0;
+    m_segmentPages = 0;
+    m_host.discard();
+    m_pageCounter = 0;
+    m_totalBytes = m_in.font.size();
+    sendFontHeader();
+}
+
+void TransferSession::sendFontHeader()
+{
+    SegmentHeader header;
+    if (!fontSegmentAt(m_in.font, m_bytesSent, header)) {
+        dataFault(QStringLiteral("字库数据"), m_bytesSent);
+        return;
+    }
+    m_segmentPages = header.pages;
+    const QByteArray bytes = m_in.font.mid(m_bytesSent, header.size);
+    m_bytesSent += header.size;
+    setState(22);
+    sendFrame(bytes);
+}
+
+} // namespace h5

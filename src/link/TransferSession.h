@@ -1,0 +1,209 @@
+#pragma once
+// The transfer state machine shared by the file download window and the
+// project management window: project data, picture registry, pictures and
+// font go to the terminal one packet per acknowledge. The machine is driven
+// by events (port opened or closed, bytes received, timers) and acts only
+// through its LinkHost. DownloadSession and SendProjectSession add the
+// window's inputs and its few differences.
+//
+// States (kept as the windows and their tests know them):
+//    0 idle, 1 link check,
+//    2 project start, 3 project index, 4 segment header, 5 segment pages,
+//    8 erase start, 9 erase fill,
+//   10 picture start, 11 registry read, 12 registry write, 13 registry rest,
+//   14 picture header, 15 picture first packet, 16 picture packets,
+//   20 font start, 21 font header, 22 font pages.
+//
+// Beyond the plain stop-and-wait exchange the machine guards against
+// stalls: while a packet's answer is awaited a reply time-out (timer 3,
+// 5 s) ends the transfer with "连接超时!"; the registry time-out acts
+// whenever it fires while the registry is awaited; project or font data
+// that is not made of whole segments, or a segment announcing no page,
+// ends the transfer with a status text before the bad header is sent.
+//
+// Hosts: timers are started and stopped only by the session, which stops a
+// running timer before it starts it again. Nothing the session
+// calls may call back into it, except that closePort() may call
+// portClosed() and a modal message() may let later events in: message() is
+// always the last thing a step does.
+
+#include "link/DownloadPicture.h"
+#include "link/LinkHost.h"
+#include "link/Registry.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace h5 {
+
+class TransferSession
+{
+public:
+    enum TimerId {
+        kProbeTimer = 1,    // connection probe, 1000 ms
+        kRegistryTimer = 2, // registry reply time-out, 10,000 ms
+        kReplyTimer = 3,    // reply time-out during a transfer, 5000 ms
+    };
+    static constexpr int kProbeInterval = 1000;
+    static constexpr int kRegistryTimeout = 10000;
+    static constexpr int kReplyTimeout = 5000;
+
+    enum class Outcome {
+        Idle,      // no transfer started since the port opened
+        Running,
+        Completed, // everything chosen was sent and taken
+        Failed,    // wrong reply, no reply, damaged data or port closed
+    };
+
+    virtual ~TransferSession() = default;
+    TransferSession(const TransferSession &) = delete;
+    TransferSession &operator=(const TransferSession &) = delete;
+
+    // The port was opened: link check (state 1), tick counter 0, probe
+    // timer started.
+    void portOpened();
+    // The port was closed (by the user or the host): state 0, timers
+    // stopped.
+    void portClosed();
+    // The bytes of one receive event: appended to the receive text, the
+    // last one judged as the reply.
+    void onReceive(const QByteArray &bytes);
+    void onTimer(int id);
+    // The output buffer drained. Nothing waits for it: bytes handed to the
+    // host before a discard still go out (LinkHost::discard), which is
+    // what the last erase packet relies on.
+    void onOutputDrained() {}
+
+    int state() const { return m_state; }
+    bool portOpen() const { return m_portOpen; }
+    Outcome outcome() const { return m_outcome; }
+    unsigned tickCount() const { return m_ticks; }
+    const QByteArray &receiveText() const { return m_text; }
+    // The registry image last built (empty before the first placement).
+    const QByteArray &registryImage() const { return m_image; }
+    // The pictures of the current transfer, with their first blocks once
+    // placed.
+    const std::vector<DownloadPicture> &transferPictures() const { return m_pictures; }
+
+protected:
+    // What the windows do differently.
+    struct Variant
+    {
+        // States 8 and 10 take the connection reply as well as the
+        // acknowledge and stop the probe timer.
+        bool startStatesTakeConnectionReply = true;
+        RegistryCheck registryCheck = RegistryCheck::FirstBlock;
+        // State after a wrong reply to a picture packet.
+        int stateAfterBrokenPicture = 0;
+        // No answer to the probe closes the port (else state 1, port open).
+        bool closePortWithoutConnection = true;
+        // Opening the port also discards both buffers.
+        bool discardOnOpen = true;
+    };
+
+    // What a transfer sends, read before it starts.
+    struct Inputs
+    {
+        bool hasProject = false;
+        QByteArray project; // project data (file from byte 102,406)
+        bool hasPictures = false;
+        QByteArray pictureList; // the whole list file
+        std::vector<DownloadPicture> pictures;
+        bool hasFont = false;
+        QByteArray font;
+        bool erase = false;
+    };
+
+    TransferSession(LinkHost &host, const Variant &variant);
+
+    // Starts a transfer: probe timer restarted, counters reset, first state
+    // 2, 10 or 20 by the inputs.
+    void begin(Inputs inputs);
+
+    LinkHost &host() { return m_host; }
+    // Shows a progress text and tells the host's progress bar.
+    void showProgress(const QString &text, int64_t done, int64_t total);
+    const DownloadPicture &currentPicture() const { return m_pictures[m_pictureIndex]; }
+    int64_t pageCounter() const { return m_pageCounter; }
+    int64_t segmentPages() const { return m_segmentPages; }
+    int64_t totalPicturePages() const { return m_totalPicturePages; }
+
+    // The project progress text for a percentage.
+    virtual QString projectProgressText(int percent) const = 0;
+    // A picture header went out; `first` for the first picture of the
+    // transfer.
+    virtual void pictureHeaderSent(bool first) = 0;
+    // A picture data packet went out; `first` for the picture's first.
+    virtual void picturePacketSent(bool first) = 0;
+    // The record (header and pixels) of the picture about to be sent, and
+    // the registry image about to be written; false with a message ends
+    // the transfer.
+    virtual bool stagePicture(const QByteArray &record, QString *error);
+    virtual bool stageRegistry(const QByteArray &image, QString *error);
+    // Drops what stagePicture / stageRegistry kept.
+    virtual void dropStagedPicture() {}
+    virtual void dropStagedRegistry() {}
+    // Placement gave the transfer pictures their first blocks.
+    virtual void picturesPlaced() {}
+
+private:
+    void step();
+    void linkCheck(bool hello);
+    void projectStep(bool hello, bool ack);
+    void eraseStep(bool hello, bool ack);
+    void registryStep(bool hello, bool ack);
+    void pictureStep(bool ack);
+    void fontStep(bool hello, bool ack);
+
+    void probeTick();
+    void registryTimeout();
+    void replyTimeout();
+    void noConnection();
+    void closeSteps();
+
+    void setState(int state);
+    void sendFrame(const QByteArray &bytes);
+    void armReplyTimer();
+    void disarmReplyTimer();
+    void stopRegistryTimer();
+    void fail(int state, const QString &text);
+    void complete();
+    void dropStaging();
+
+    void sendSegmentHeader();
+    void projectFinished();
+    void placeAndWriteRegistry();
+    void beginPicture(bool first);
+    QByteArray picturePacket(int64_t index) const;
+    void picturesFinished();
+    void startFont();
+    void sendFontHeader();
+    void dataFault(const QString &what, int64_t offset);
+
+    LinkHost &m_host;
+    const Variant m_variant;
+    Inputs m_in;
+
+    bool m_portOpen = false;
+    int m_state = 0;
+    Outcome m_outcome = Outcome::Idle;
+    unsigned m_ticks = 0;
+    QByteArray m_text;
+    uint8_t m_reply = 0;
+    bool m_registryTimerOn = false;
+    bool m_replyTimerOn = false;
+
+    int64_t m_bytesSent = 0;
+    int64_t m_totalBytes = 0;
+    int64_t m_pageCounter = 0;
+    int64_t m_segmentPages = 0;
+    size_t m_pictureIndex = 0;
+    int64_t m_totalPicturePages = 0;
+    QByteArray m_image;
+    std::vector<DownloadPicture> m_pictures;
+    QByteArray m_record; // header and pixels of the picture being sent
+};
+
+} // namespace h5

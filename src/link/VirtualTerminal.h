@@ -1,0 +1,166 @@
+#pragma once
+// The terminal's side of the download protocol, as a byte-stream parser with
+// the terminal's flash behind it. Bytes from the PC go in through feed(); the
+// bytes the terminal answers come back out. Frames are recognised by their
+// start bytes and terminator, data packets by the lengths the frames
+// announced, so the replies never depend on how the stream was cut into
+// pieces. No I/O: the h5800-sim tool puts this on a pseudo-terminal.
+//
+// What the terminal understands (16-bit numbers low byte first):
+//   AA                                      probe, answered 33
+//   7F 1B 75 FF FF EE FF                    project header; then the 2048-byte page index
+//   7F 1B 56 first(2) count(2) FF FF EE FF  segment header; then count pages of 2112
+//   7F 1B 70|71|72 p(2) FF FF EE FF         short segment header; then one page of 2112
+//   7F 1B 73 FF FF EE FF                    registry write; then 2112 + 2112 + 576 bytes
+//   7F 1B 1C n(2) block(2) w(2) h(2) FF FF EE FF   picture; then w*h*2 bytes in packets of
+//                                                   at most 2112
+//   7F 1B 74 n(2) pages(2) FF FF EE FF      font; then pages x 2112
+//   1B 24 x(2) y(2) w(2) h(2) FF FF EE FF   picture straight to the screen; then w*h*2
+//                                            bytes, not acknowledged
+//   1B 27 FF FF EE FF                       registry read; answered with the registry
+// Every frame and every data packet but the screen data is acknowledged with 55.
+// Anything else is dropped a byte at a time until a frame start is found.
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace h5 {
+
+class VirtualTerminal
+{
+public:
+    static constexpr int kRegistrySize = 4800;    // 600 entries of 8 bytes
+    static constexpr int kBlocks = 600;
+
+    // Ways to misbehave, for testing the PC side. Packets are everything the
+    // terminal answers, counted from the start in the order received: probes,
+    // frames and data packets. "After n" means: the first n are answered
+    // properly, the fault hits packet n + 1. A faulted packet is not taken
+    // (it leaves the flash alone) and the parser starts over from a frame.
+    struct Faults
+    {
+        bool noAnswer = false;          // never answer anything
+        int64_t wrongReplyAfter = -1;   // packet n+1 answered with wrongByte instead
+        char wrongByte = 0x21;
+        int64_t stopAfter = -1;         // from packet n+1 on, silence
+        int64_t hangupAfter = -1;       // at packet n+1, hang up the line
+        int64_t garbageAfter = -1;      // from packet n+1 on, garbage before every answer
+        QByteArray garbage = QByteArray("\x00\x5A\xC3", 3);
+        bool badRegistry = false;       // registry answer starts with a record at block 600
+    };
+
+    struct RegistryEntry
+    {
+        int number = 0;
+        int firstBlock = 0;
+        int width = 0;
+        int height = 0;
+    };
+
+    VirtualTerminal();
+
+    void setFaults(const Faults &faults) { m_faults = faults; }
+    const Faults &faults() const { return m_faults; }
+    // Receives one line per frame and finished transfer, for a verbose log.
+    void setLog(std::function<void(const QString &)> log) { m_log = std::move(log); }
+
+    // Takes the next bytes from the PC and returns the answer to send back.
+    QByteArray feed(const QByteArray &bytes);
+    // The PC closed the line: a half-received frame or transfer is dropped.
+    void resetLine();
+    // True once a hang-up fault fired; feed() then takes nothing more.
+    bool hungUp() const { return m_hungUp; }
+    // Packets answered or faulted so far.
+    int64_t packetCount() const { return m_packets; }
+    // Counts finished transfer steps that changed the flash (project header,
+    // page index, a whole segment, the registry, a picture, a font): the
+    // moment to persist it.
+    uint64_t flashRevision() const { return m_revision; }
+    // True while waiting for a frame: no transfer is under way and no frame
+    // is partly received.
+    bool idle() const;
+
+    // ---- flash ----
+    // The project data as received: header, page index, segment headers and pages.
+    const QByteArray &projectData() const { return m_project; }
+    // The registry image: 600 entries of 8 bytes, FF where there is no picture.
+    const QByteArray &registry() const { return m_registry; }
+    // Entries that are not all FF, in number order.
+    QList<RegistryEntry> registryEntries() const;
+    // `length` bytes of the picture store from `offset`; FF where never written.
+    QByteArray pictureStore(int64_t offset, int64_t length) const;
+    // The w*h*2 pixel bytes of the registry's picture `number`; empty when none.
+    QByteArray picture(int number) const;
+    // Font data by font number, page-count x 2112 bytes each.
+    const QMap<int, QByteArray> &fonts() const { return m_fonts; }
+    // Blocks of the picture store holding data.
+    QList<int> usedBlocks() const;
+    // Forgets everything: empty project, empty registry, no pictures, no fonts.
+    void eraseFlash();
+
+    // The flash as one compact byte string, and back. loadState() leaves the
+    // flash unchanged and says why when the bytes are not a whole state.
+    QByteArray saveState() const;
+    bool loadState(const QByteArray &state, QString *error);
+    bool saveStateFile(const QString &path, QString *error) const;
+    // A missing file is an empty flash; an unreadable or damaged one an error.
+    bool loadStateFile(const QString &path, QString *error);
+    // A JSON summary: project length and checksum, registry entries with the
+    // checksum of each picture's data, fonts, used blocks.
+    QByteArray summaryJson() const;
+
+private:
+    enum class Rx {
+        Frame,         // looking for a frame start
+        PageIndex,     // 2048 bytes after the project header
+        SegmentPages,  // pages of a project segment
+        RegistryData,  // the three registry packets
+        PictureData,   // w*h*2 bytes in packets of 2112
+        FontPages,     // pages of a font
+        ScreenData,    // pixels for the screen, not acknowledged
+    };
+    enum class Scan { Complete, NeedMore, Garbage };
+
+    Scan scanFrame(const char *p, qsizetype n, qsizetype &length) const;
+    void takeFrame(const char *p, qsizetype length, QByteArray &out);
+    void takePacket(QByteArray &out);
+    // Decides the answer to one packet under the faults; false when the
+    // packet is not to be taken.
+    bool answer(const QByteArray &reply, QByteArray &out);
+    QByteArray registryAnswer() const;
+    void startPacket(int64_t size);
+    void finishStep(const QString &what);
+    void writeStore(int64_t offset, const char *data, int64_t length);
+    void dropUnregisteredBlocks();
+    void log(const QString &line) const;
+
+    Faults m_faults;
+    std::function<void(const QString &)> m_log;
+
+    // parser
+    Rx m_rx = Rx::Frame;
+    QByteArray m_head;           // bytes of a frame not yet complete
+    QByteArray m_packet;         // the data packet being received
+    int64_t m_packetSize = 0;
+    int64_t m_left = 0;          // data packets (or bytes, for pictures) still to come
+    int m_packetNo = 0;          // packets of the current transfer taken so far
+    int m_number = 0;            // picture or font number of the transfer
+    int64_t m_storeOffset = 0;   // where the picture data goes
+    QByteArray m_incoming;       // registry or font being received
+    int64_t m_packets = 0;
+    bool m_hungUp = false;
+    uint64_t m_revision = 0;
+
+    // flash
+    QByteArray m_project;
+    QByteArray m_registry;
+    std::vector<QByteArray> m_blocks;   // kBlocks entries; empty = never written
+    QMap<int, QByteArray> m_fonts;
+};
+
+} // namespace h5

@@ -1,0 +1,194 @@
+// h5800 render, run as a user runs it.
+
+#include "support/TestUtil.h"
+
+#include "common/Gbk.h"
+#include "common/Notifier.h"
+#include "model/Page.h"
+#include "project/Project.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace h5;
+using h5test::runCli;
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+const QColor kBlue(0, 0, 255);
+
+COLORREF cr(QColor c) { return RGB(c.red(), c.green(), c.blue()); }
+
+class RenderCli : public ::testing::Test
+{
+protected:
+    QTemporaryDir tmp;
+
+    // A page with a red box at (10, 10)-(30, 30), a picture at (100, 100)-
+    // (120, 120) and an invisible button, saved as `path`.
+    static void writePage(const QString &path, int resolution, const QString &picture)
+    {
+        Page page;
+        page.settings = CTypeGraph(resolution, 0, 0, 1024, 0, RGB(0, 0, 0));
+        CGraph box = h5test::element(Kind::SolidRect, 0, {10, 10}, {30, 30});
+        box.m_crColor1 = cr(kRed);
+        CGraph bitmap = h5test::element(Kind::Bitmap, 0, {100, 100}, {120, 120});
+        bitmap.m_strText1 = toGbk(picture);
+        CGraph button = h5test::element(Kind::ButtonCtrl, 9, {200, 150}, {260, 190});
+        button.m_nStyle = 0x22; // invisible
+        CGraph text = h5test::element(Kind::Text, 0, {40, 10}, {40, 10});
+        text.m_nAttr = 9 << 8;
+        text.m_strText2 = toGbk(QStringLiteral("温度"));
+        page.elements = {box, bitmap, button, text};
+        QString error;
+        ASSERT_TRUE(page.save(path, &error)) << error.toStdString();
+    }
+
+    static void writePicture(const QString &path, QColor c)
+    {
+        QImage img(4, 4, QImage::Format_RGB32);
+        img.fill(c);
+        ASSERT_TRUE(img.save(path, "BMP"));
+    }
+
+    // A project for 800 x 480 holding page 0.
+    QString makeProject()
+    {
+        RecordingNotifier notifier;
+        Project project;
+        QString error;
+        EXPECT_TRUE(Project::create(tmp.path(), QStringLiteral("工程"), 3, project, notifier, &error))
+            << error.toStdString();
+        writePicture(project.picturesDir() + QStringLiteral("/图.bmp"), kGreen);
+        const QString page = project.dir + QStringLiteral("/0.wlp");
+        writePage(page, 1, QStringLiteral("图.bmp"));
+        return page;
+    }
+
+    static QImage png(const QString &path)
+    {
+        QImage img;
+        img.load(path, "PNG");
+        return img;
+    }
+};
+
+TEST_F(RenderCli, DrawsAProjectPageAtTheProjectsScreenSize)
+{
+    const QString page = makeProject();
+    const QString out = tmp.filePath(QStringLiteral("page.png"));
+    const auto r = runCli({"render", page, "-o", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QImage img = png(out);
+    ASSERT_EQ(img.size(), QSize(800, 480)); // the project's size, not the page's 320 x 240
+    EXPECT_EQ(img.pixelColor(20, 20), kRed);
+    EXPECT_EQ(img.pixelColor(110, 110), kGreen);
+    EXPECT_EQ(img.pixelColor(230, 150), QColor(0, 0, 0)); // invisible button
+    int text = 0;
+    for (int y = 10; y < 26; ++y)
+        for (int x = 40; x < 72; ++x)
+            text += img.pixelColor(x, y) == QColor(255, 255, 255);
+    EXPECT_GT(text, 0);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+TEST_F(RenderCli, PageWithoutProjectUsesItsOwnScreenAndPictureFolder)
+{
+    QDir(tmp.path()).mkpath(QStringLiteral("loose/图片文件"));
+    writePicture(tmp.filePath(QStringLiteral("loose/图片文件/p.bmp")), kBlue);
+    const QString page = tmp.filePath(QStringLiteral("loose/5.wlp"));
+    writePage(page, 1, QStringLiteral("p.bmp"));
+    const QString out = tmp.filePath(QStringLiteral("loose.png"));
+    const auto r = runCli({"render", page, "-o", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QImage img = png(out);
+    EXPECT_EQ(img.size(), QSize(320, 240));
+    EXPECT_EQ(img.pixelColor(110, 110), kBlue);
+}
+
+TEST_F(RenderCli, LabelsShowInvisibleItems)
+{
+    const QString page = makeProject();
+    for (bool labels : {false, true}) {
+        const QString out = tmp.filePath(QStringLiteral("l%1.png").arg(labels));
+        QStringList args{"render", page, QStringLiteral("--output=") + out};
+        if (labels)
+            args << "--labels";
+        const auto r = runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QImage img = png(out);
+        int blue = 0;
+        for (int x = 200; x < 260; ++x)
+            blue += img.pixelColor(x, 150) == kBlue;
+        EXPECT_EQ(blue > 0, labels);
+    }
+}
+
+TEST_F(RenderCli, BrokenPictureIsReportedOnceAndThePageStillWritten)
+{
+    const QString page = makeProject();
+    QFile bad(QFileInfo(page).absolutePath() + QStringLiteral("/图片文件/图.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not a picture");
+    bad.close();
+    const QString out = tmp.filePath(QStringLiteral("p.png"));
+    const auto r = runCli({"render", page, "-o", out});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(QString::fromUtf8(r.err).count(QStringLiteral("渲染图象失败！")), 1)
+        << r.err.toStdString();
+    EXPECT_EQ(png(out).size(), QSize(800, 480));
+}
+
+TEST_F(RenderCli, ExitStatusTellsBadInputFromWrongUsage)
+{
+    const QString page = makeProject();
+    const QString garbage = tmp.filePath(QStringLiteral("bad.wlp"));
+    {
+        QFile f(garbage);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(100, 'x'));
+    }
+    const QString out = tmp.filePath(QStringLiteral("out.png"));
+    struct Case { QStringList args; int exit; };
+    const Case cases[] = {
+        {{"render", garbage, "-o", out}, 1},
+        {{"render", tmp.filePath(QStringLiteral("missing.wlp")), "-o", out}, 1},
+        {{"render", page, "-o", tmp.filePath(QStringLiteral("no/such/dir/x.png"))}, 1},
+        {{"render", page}, 2},
+        {{"render", page, "-o"}, 2},
+        {{"render", "-o", out}, 2},
+        {{"render", page, page, "-o", out}, 2},
+        {{"render", page, "-o", out, "--bogus"}, 2},
+    };
+    for (const Case &c : cases) {
+        const auto r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString() << "\n"
+                                      << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(RenderCli, FailedRenderLeavesAnEarlierPictureAlone)
+{
+    const QString garbage = tmp.filePath(QStringLiteral("bad.wlp"));
+    {
+        QFile f(garbage);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(100, 'x'));
+    }
+    const QString out = tmp.filePath(QStringLiteral("out.png"));
+    {
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier");
+    }
+    EXPECT_EQ(runCli({"render", garbage, "-o", out}).exitCode, 1);
+    EXPECT_EQ(h5test::readAll(out), QByteArray("earlier"));
+}
+
+} // namespace

@@ -1,0 +1,340 @@
+// The project management window's transfer: its page and picture entries,
+// its staging files in the project folder, and where its state machine
+// differs from the file download window's.
+
+#include "LinkTestSupport.h"
+
+#include "link/Frames.h"
+#include "link/SendProjectSession.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace h5;
+using namespace h5linktest;
+using h5test::hex;
+
+namespace {
+
+const QString kConnectFail = QStringLiteral("串口连接错误，可能是波特率设置错误或者下位机连接不正确。");
+
+// A project folder with its project file and picture position file, a
+// recording host and the session.
+struct ProjectRig
+{
+    QTemporaryDir dir;
+    RecordingHost host;
+    std::unique_ptr<SendProjectSession> session = std::make_unique<SendProjectSession>(host);
+    QString projectPath;
+    QString error;
+    bool connected = false;
+
+    ProjectRig &project(const QByteArray &data, const std::vector<int> &pageLengths)
+    {
+        projectPath = writeFile(dir, "demo.wgc", projectFile(data, pageLengths));
+        return *this;
+    }
+    ProjectRig &pictures(const std::vector<TestPicture> &pics)
+    {
+        writeFile(dir, SendProjectSession::kPictureListName, pictureList(pics));
+        return *this;
+    }
+    void load()
+    {
+        if (projectPath.isEmpty())
+            projectPath = QDir(dir.path()).filePath("demo.wgc");
+        session->load(projectPath, dir.path());
+    }
+    QString staged(const QString &name) const { return QDir(dir.path()).filePath(name); }
+    QByteArray registryStage() const { return h5test::readAll(staged(SendProjectSession::kRegistryStageName)); }
+    QByteArray pictureStage() const { return h5test::readAll(staged(SendProjectSession::kPictureStageName)); }
+    bool registryStaged() const { return QFile::exists(staged(SendProjectSession::kRegistryStageName)); }
+    bool pictureStaged() const { return QFile::exists(staged(SendProjectSession::kPictureStageName)); }
+    void stageOldFiles()
+    {
+        writeFile(dir, SendProjectSession::kRegistryStageName, "old");
+        writeFile(dir, SendProjectSession::kPictureStageName, "old");
+    }
+
+    void reply(unsigned char b) { session->onReceive(bytes1(b)); }
+
+    bool startAndProbe(bool erase = false)
+    {
+        load();
+        session->portOpened();
+        connected = false;
+        if (!session->start(erase, &error))
+            return false;
+        session->onTimer(TransferSession::kProbeTimer);
+        return true;
+    }
+    void runUntil(int target)
+    {
+        for (int guard = 0; guard < 100000 && session->state() != target; ++guard) {
+            const int s = session->state();
+            if (s == 0 || s == 1)
+                return;
+            if (s != 2)
+                connected = true;
+            if (s == 11)
+                session->onReceive(hex("FF FF EE FF"));
+            else
+                reply(!connected ? 0x33 : 0x55);
+        }
+    }
+    void runToEnd() { runUntil(-1); }
+};
+
+// Pages 2 and 5 used; pictures 0 (one packet) and 2 (ten packets) in use,
+// picture 4 has a size but is not in use.
+const TestPicture kPic0{0, 10, 10, "a.bmp"};
+const TestPicture kPic2{2, 100, 100, "b.bmp"};
+const TestPicture kPic4{4, 10, 10, "c.bmp", false};
+
+void withPictures(ProjectRig &rig)
+{
+    rig.project(projectData({2, 1}), {0, 0, 2, 0, 0, 1}).pictures({kPic0, kPic2, kPic4});
+}
+
+TEST(SendProjectLoad, PageEntriesFromThePageTableAndPictureEntriesFromInUseSlots)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    rig.load();
+    const auto &pages = rig.session->pageEntries();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].pageNo, 2);
+    EXPECT_EQ(pages[0].length, 2);
+    EXPECT_EQ(pages[0].start, 0);
+    EXPECT_EQ(pages[1].pageNo, 5);
+    EXPECT_EQ(pages[1].length, 1);
+    EXPECT_EQ(pages[1].start, 2);
+    const auto &pics = rig.session->pictureEntries();
+    ASSERT_EQ(pics.size(), 2u);
+    EXPECT_EQ(pics[0].number, 0);
+    EXPECT_EQ(pics[0].path, "a.bmp");
+    EXPECT_EQ(pics[1].number, 2);
+    EXPECT_EQ(pics[1].path, "b.bmp");
+    EXPECT_EQ(pics[1].width, 100);
+    EXPECT_EQ(pics[1].height, 100);
+    EXPECT_TRUE(pics[1].firstBlock.isEmpty());
+    EXPECT_TRUE(rig.host.messages.isEmpty());
+}
+
+TEST(SendProjectLoad, MissingFilesAreToldAndTheListsStayEmpty)
+{
+    ProjectRig none;
+    none.load();
+    EXPECT_EQ(none.host.messages, QStringList{"工程文件丢失!"});
+    EXPECT_TRUE(none.session->pageEntries().empty());
+
+    ProjectRig noList;
+    noList.project(projectData({1}), {1});
+    noList.load();
+    EXPECT_EQ(noList.host.messages, QStringList{"图片文件丢失!"});
+    EXPECT_EQ(noList.session->pageEntries().size(), 1u);
+    EXPECT_TRUE(noList.session->pictureEntries().empty());
+}
+
+TEST(SendProjectStart, ProjectWithoutPagesIsReportedInTheStatusBox)
+{
+    ProjectRig rig;
+    rig.project(projectData({1}), {});
+    rig.load();
+    rig.session->portOpened();
+    rig.host.clear();
+    EXPECT_FALSE(rig.session->start(false, &rig.error));
+    EXPECT_TRUE(rig.error.isEmpty());
+    EXPECT_EQ(rig.host.log, (QStringList{"stop 1", "discard", "status 工程内没有画面!"}));
+}
+
+TEST(SendProjectStart, PictureListGoneSinceTheWindowOpenedIsReportedBeforeSending)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    rig.load();
+    QFile::remove(rig.staged(SendProjectSession::kPictureListName));
+    rig.session->portOpened();
+    rig.host.clear();
+    EXPECT_FALSE(rig.session->start(false, &rig.error));
+    EXPECT_TRUE(rig.error.contains("图片文件无法读取")) << rig.error.toStdString();
+    EXPECT_TRUE(rig.host.log.isEmpty());
+}
+
+TEST(SendProjectRuns, ProjectThenPicturesWithStagingFilesAndStatuses)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    const QByteArray data = projectData({2, 1});
+    ASSERT_TRUE(rig.startAndProbe());
+    rig.runUntil(12);
+    rig.reply(0x55); // registry write command taken: placement
+    const QByteArray image =
+        h5test::hex("00 00 00 00 0A 00 0A 00") + QByteArray(8, '\xFF') + hex("02 00 01 00 64 00 64 00");
+    QByteArray expectedImage(4800, '\xFF');
+    expectedImage.replace(0, 24, image);
+    EXPECT_EQ(rig.registryStage(), expectedImage);
+    EXPECT_EQ(rig.session->pictureEntries()[0].firstBlock, "0");
+    EXPECT_EQ(rig.session->pictureEntries()[1].firstBlock, "1");
+
+    rig.runUntil(15); // header of picture 0 sent
+    EXPECT_EQ(rig.pictureStage(), pictureHeader(0, 0, 10, 10) + pixelsOf(kPic0));
+    rig.reply(0x55);
+    rig.reply(0x55); // picture 0 done, header of picture 2 sent
+    EXPECT_EQ(rig.pictureStage(), pictureHeader(2, 1, 100, 100) + pixelsOf(kPic2));
+    rig.runToEnd();
+    EXPECT_EQ(rig.session->state(), 0);
+    EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed);
+
+    const QByteArray expected = hex("AA") + data + hex("1B 27 FF FF EE FF") + hex("7F 1B 73 FF FF EE FF")
+        + expectedImage + pictureHeader(0, 0, 10, 10) + pixelsOf(kPic0) + pictureHeader(2, 1, 100, 100)
+        + pixelsOf(kPic2);
+    EXPECT_EQ(rig.host.allSent(), expected);
+    EXPECT_EQ(rig.host.sent[rig.host.sent.size() - 12].size(), 200); // picture 0 in one packet
+
+    QStringList statuses{"已下载：24%", "已下载：49%", "已下载：74%", "已下载：74%", "已下载：100%",
+                         "下载编号0图片：0%", "下载编号0图片：100%", "下载编号2图片：0%", "下载编号2图片：10%"};
+    for (int k = 2; k <= 10; ++k)
+        statuses << QStringLiteral("下载编号2幅图片：%1%").arg(k * 10);
+    EXPECT_EQ(rig.host.statuses, statuses);
+    EXPECT_TRUE(rig.registryStaged()); // kept until the port closes
+}
+
+TEST(SendProjectRuns, WithoutPicturesTheSendEndsAfterTheProjectOrWritesTheEmptyRegistry)
+{
+    for (const bool erase : {false, true}) {
+        SCOPED_TRACE(erase ? "erase" : "keep");
+        ProjectRig rig;
+        const QByteArray data = projectData({1});
+        rig.project(data, {1}).pictures({});
+        ASSERT_TRUE(rig.startAndProbe(erase));
+        rig.runToEnd();
+        EXPECT_EQ(rig.session->state(), 0);
+        EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed);
+        QByteArray expected = hex("AA") + data;
+        if (erase)
+            expected += hex("7F 1B 73 FF FF EE FF") + QByteArray(4800, '\xFF');
+        EXPECT_EQ(rig.host.allSent(), expected);
+        EXPECT_EQ(rig.host.statuses.last(), erase ? "擦除FLASH完成!" : "已下载：100%");
+    }
+}
+
+struct VariantCase
+{
+    const char *name;
+    bool withPictures;
+    int state;
+    unsigned char reply;
+    int next;
+    const char *status; // nullptr: none
+    bool pictureStageGone;
+    bool registryStageGone;
+};
+
+TEST(SendProjectStates, RepliesJudgedAsTheProjectWindowDoes)
+{
+    const VariantCase cases[] = {
+        {"wrong first reply drops both staging files", true, 2, 0x41, 1, "串口连接错误2!", true, true},
+        {"erase start ignores '3'", false, 8, 0x33, 8, nullptr, false, false},
+        {"picture start ignores '3'", true, 10, 0x33, 10, nullptr, false, false},
+        {"registry write", true, 12, 0x41, 0, "串口连接错误2!", true, false},
+        {"registry rest", true, 13, 0x41, 0, "串口连接错误2!", true, false},
+        {"picture header", true, 14, 0x41, 1, "串口连接错误2!", true, false},
+        {"picture first packet", true, 15, 0x41, 1, "串口连接错误3!", true, false},
+        {"picture packets keep their files", true, 16, 0x41, 1, "连接出错，请检查数据线!", false, false},
+    };
+    for (const VariantCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ProjectRig rig;
+        if (c.withPictures)
+            withPictures(rig);
+        else
+            rig.project(projectData({1}), {1}).pictures({});
+        ASSERT_TRUE(rig.startAndProbe(!c.withPictures));
+        rig.runUntil(c.state);
+        ASSERT_EQ(rig.session->state(), c.state);
+        rig.stageOldFiles();
+        rig.host.clear();
+        rig.reply(c.reply);
+        EXPECT_EQ(rig.session->state(), c.next);
+        EXPECT_TRUE(rig.host.sent.empty());
+        if (c.status)
+            EXPECT_EQ(rig.host.statuses, QStringList{QString::fromUtf8(c.status)});
+        else
+            EXPECT_TRUE(rig.host.log.isEmpty()) << rig.host.log.join('|').toStdString();
+        EXPECT_EQ(rig.pictureStaged(), !c.pictureStageGone);
+        EXPECT_EQ(rig.registryStaged(), !c.registryStageGone);
+    }
+}
+
+TEST(SendProjectTimers, NoAnswerToTheProbeKeepsThePortOpenAndDropsTheStagingFiles)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    rig.load();
+    rig.session->portOpened();
+    EXPECT_EQ(rig.host.log, QStringList{"start 1 1000"}); // no discard on opening
+    rig.stageOldFiles();
+    for (int tick = 0; tick < 10; ++tick)
+        rig.session->onTimer(TransferSession::kProbeTimer);
+    rig.host.clear();
+    rig.session->onTimer(TransferSession::kProbeTimer);
+    EXPECT_EQ(rig.host.log, (QStringList{"status 串口连接不上!", "stop 1", "message " + kConnectFail}));
+    EXPECT_EQ(rig.session->state(), 1);
+    EXPECT_TRUE(rig.session->portOpen());
+    EXPECT_FALSE(rig.pictureStaged());
+    EXPECT_FALSE(rig.registryStaged());
+}
+
+TEST(SendProjectTimers, StagingFilesGoWhenThePortClosesAReplyTimesOutOrTheWindowEnds)
+{
+    enum How { Close, ReplyTimeOut, Destroy };
+    for (const How how : {Close, ReplyTimeOut, Destroy}) {
+        SCOPED_TRACE(int(how));
+        ProjectRig rig;
+        withPictures(rig);
+        ASSERT_TRUE(rig.startAndProbe());
+        rig.runUntil(16);
+        ASSERT_TRUE(rig.pictureStaged());
+        ASSERT_TRUE(rig.registryStaged());
+        if (how == Close)
+            rig.session->portClosed();
+        else if (how == ReplyTimeOut)
+            rig.session->onTimer(TransferSession::kReplyTimer);
+        else
+            rig.session.reset();
+        EXPECT_FALSE(rig.pictureStaged());
+        EXPECT_FALSE(rig.registryStaged());
+        if (how == ReplyTimeOut) {
+            EXPECT_EQ(rig.session->state(), 1);
+            EXPECT_EQ(rig.host.statuses.last(), "连接超时!");
+        }
+    }
+}
+
+TEST(SendProjectTimers, RegistryTimeOutEmptiesTheReceiveText)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    ASSERT_TRUE(rig.startAndProbe());
+    rig.runUntil(11);
+    rig.session->onReceive(hex("00 00 01"));
+    rig.session->onTimer(TransferSession::kRegistryTimer);
+    EXPECT_EQ(rig.session->state(), 1);
+    EXPECT_TRUE(rig.session->receiveText().isEmpty());
+    EXPECT_EQ(rig.host.statuses.last(), "连接超时!");
+}
+
+TEST(SendProjectRegistry, RecordNeedingMoreThanTheWholeFlashIsAFaultyRegistry)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    ASSERT_TRUE(rig.startAndProbe());
+    rig.runUntil(11);
+    rig.session->onReceive(h5test::Blob().u16(0).u16(9).u16(0).u16(4096).u16(9916).b + hex("FF FF EE FF"));
+    rig.reply(0x55);
+    EXPECT_EQ(rig.host.messages, QStringList{"图片注册表出错，全部清除。"});
+    EXPECT_EQ(rig.session->pictureEntries()[1].firstBlock, "1");
+}
+
+} // namespace

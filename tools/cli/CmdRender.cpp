@@ -1,0 +1,103 @@
+// h5800 render: a page drawn to a PNG file with the editor's own drawing, as
+// the page bitmap export draws it.
+
+#include "Cli.h"
+
+#include "model/Page.h"
+#include "model/PageRender.h"
+#include "model/PictureCache.h"
+#include "project/Project.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace h5cli;
+
+namespace {
+
+// "-o OUT", "-oOUT", "--output OUT" or "--output=OUT"; removed from args.
+QString takeOutput(QStringList &args)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-o")) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("-o needs a value")};
+            const QString value = args[i + 1];
+            args.remove(i, 2);
+            return value;
+        }
+        if (args[i].startsWith(QLatin1String("-o")) && !args[i].startsWith(QLatin1String("--"))) {
+            const QString value = args[i].mid(2);
+            args.removeAt(i);
+            return value;
+        }
+    }
+    return takeOption(args, QStringLiteral("output"));
+}
+
+int renderCommand(QStringList args)
+{
+    const bool labels = takeFlag(args, QStringLiteral("labels"));
+    const QString output = takeOutput(args);
+    expectPositional(args, 1, QStringLiteral("render"));
+    if (output.isEmpty())
+        throw UsageError{QStringLiteral("render needs -o OUT.png")};
+    const QString pagePath = args.first();
+    if (!QFileInfo(pagePath).isFile())
+        return badInput(pagePath, QStringLiteral("no such file"));
+
+    h5::Page page;
+    QString error;
+    if (!page.load(pagePath, &error))
+        return badInput(pagePath, error);
+
+    // The project the page belongs to gives the screen size and the picture
+    // folder; a page on its own uses its recorded resolution and the picture
+    // folder beside it.
+    h5::RenderOptions options;
+    options.labels = labels;
+    h5::Project project;
+    h5::RecordingNotifier quiet; // "请放入工程中!" is no error here
+    QString projectError;
+    if (h5::Project::openForPageFile(pagePath, project, quiet, &projectError)) {
+        options.resolution = project.resolution;
+        options.picturesDir = project.picturesDir();
+    } else {
+        if (!projectError.isEmpty())
+            err() << "h5800: " << projectError << "; using the page's own settings" << Qt::endl;
+        options.resolution = page.settings.m_nResolution;
+        options.picturesDir = QFileInfo(pagePath).absolutePath() + QLatin1Char('/')
+            + h5::picturesDirName();
+    }
+    h5::PictureCache cache;
+    options.cache = &cache;
+    CliNotifier notifier;
+    options.notifier = &notifier;
+
+    const QImage image = h5::renderPage(page, options);
+    if (image.isNull())
+        return badInput(pagePath, QStringLiteral("unknown resolution index %1").arg(options.resolution));
+
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        return badInput(output, QStringLiteral("cannot write: %1").arg(file.errorString()));
+    return ExitOk;
+}
+
+const Registrar renderRegistrar{Command{
+    QStringLiteral("render"),
+    QStringLiteral("draw a page into a PNG file"),
+    QStringLiteral(
+        "usage: h5800 render PAGE.wlp -o OUT.png [--labels]\n\n"
+        "Draws the page as the editor shows it into a PNG of the screen size. The\n"
+        "project is the .wgc named after the page's folder; it gives the screen size\n"
+        "and the picture folder \"图片文件\". Without one, the page's own resolution\n"
+        "and the \"图片文件\" folder beside the page are used. A main page is drawn on\n"
+        "its background colour, an auxiliary page on white. --labels adds control IDs,\n"
+        "picture numbers and the dotted outlines of invisible items. OUT.png is\n"
+        "replaced only when it is written completely.\n"
+        "Exit status: 1 when the page cannot be read or OUT.png cannot be written."),
+    renderCommand,
+    /*needsGui=*/true}};
+
+} // namespace

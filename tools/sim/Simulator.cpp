@@ -1,0 +1,290 @@
+#include "Simulator.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace h5sim {
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    const int saved = errno;
+    (void)!::write(gSignalPipe[1], &c, 1);
+    errno = saved;
+}
+
+void say(const QString &text)
+{
+    std::fprintf(stderr, "h5800-sim: %s\n", text.toLocal8Bit().constData());
+}
+
+// Sleeps for the time `bytes` take on a line of `baud` bits per second
+// (ten bits a byte: start, eight data, stop).
+void lineTime(qsizetype bytes, int baud)
+{
+    if (baud <= 0 || bytes <= 0)
+        return;
+    const long long ns = (long long)bytes * 10 * 1000000000LL / baud;
+    struct timespec ts = {time_t(ns / 1000000000LL), long(ns % 1000000000LL)};
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+class Line
+{
+public:
+    explicit Line(const Options &o) : m_options(o) {}
+    ~Line()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        removeLink();
+    }
+
+    bool open()
+    {
+        int slave = -1;
+        char name[512] = {};
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0) {
+            say(QStringLiteral("cannot create a pseudo-terminal: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return false;
+        }
+        m_device = QString::fromLocal8Bit(name);
+        struct termios t;
+        if (::tcgetattr(slave, &t) == 0) {
+            ::cfmakeraw(&t);
+            ::tcsetattr(slave, TCSANOW, &t);
+        }
+        // The slave side belongs to the PC. While nobody holds it open the
+        // master reports a hang-up; that is how a closed port is noticed.
+        ::close(slave);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        if (!m_options.link.isEmpty() && !makeLink())
+            return false;
+        return true;
+    }
+
+    QString device() const { return m_device; }
+
+    int serve(h5::VirtualTerminal &terminal)
+    {
+        m_saved = terminal.flashRevision();
+        QByteArray buf(65536, Qt::Uninitialized);
+        for (;;) {
+            if (!m_hostThere) {
+                // Nobody has the device open: look again every 50 ms.
+                struct pollfd sig = {gSignalPipe[0], POLLIN, 0};
+                if (::poll(&sig, 1, 50) > 0 && (sig.revents & POLLIN))
+                    return stop(terminal);
+                struct pollfd m = {m_master, POLLIN, 0};
+                ::poll(&m, 1, 0);
+                if (m.revents & POLLHUP)
+                    continue;
+                m_hostThere = true;
+                if (m_options.verbose)
+                    say(QStringLiteral("line opened"));
+            }
+            struct pollfd fds[2] = {
+                {gSignalPipe[0], POLLIN, 0},
+                {m_master, short(POLLIN | (m_out.isEmpty() ? 0 : POLLOUT)), 0},
+            };
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                say(QStringLiteral("poll failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+                return stop(terminal, 1);
+            }
+            if (fds[0].revents & POLLIN)
+                return stop(terminal);
+            bool closed = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
+            if (fds[1].revents & POLLIN) {
+                for (;;) {
+                    const ssize_t n = ::read(m_master, buf.data(), size_t(buf.size()));
+                    if (n > 0) {
+                        take(terminal, QByteArray(buf.constData(), n));
+                        if (terminal.hungUp())
+                            return hangUp(terminal);
+                        continue;
+                    }
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n < 0 && errno == EIO)
+                        closed = true;
+                    break;
+                }
+            }
+            if (!m_out.isEmpty() && !closed)
+                flush();
+            if (closed) {
+                // The PC closed the port: whatever was half received is void.
+                terminal.resetLine();
+                m_out.clear();
+                m_hostThere = false;
+                save(terminal);
+                if (m_options.verbose)
+                    say(QStringLiteral("line closed"));
+            }
+        }
+    }
+
+private:
+    void take(h5::VirtualTerminal &terminal, const QByteArray &bytes)
+    {
+        lineTime(bytes.size(), m_options.baudDelay);
+        const QByteArray reply = terminal.feed(bytes);
+        // The flash is on disk before the acknowledge of a finished step
+        // leaves, so the PC never sees a step done that a crash could lose.
+        if (terminal.flashRevision() != m_saved)
+            save(terminal);
+        if (!reply.isEmpty()) {
+            lineTime(reply.size(), m_options.baudDelay);
+            m_out.append(reply);
+            flush();
+        }
+    }
+
+    void flush()
+    {
+        while (!m_out.isEmpty()) {
+            const ssize_t n = ::write(m_master, m_out.constData(), size_t(m_out.size()));
+            if (n > 0) {
+                m_out.remove(0, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return; // the rest goes when the PC reads
+            m_out.clear(); // the PC is gone
+            return;
+        }
+    }
+
+    void save(const h5::VirtualTerminal &terminal)
+    {
+        m_saved = terminal.flashRevision();
+        if (m_options.flash.isEmpty())
+            return;
+        QString error;
+        if (!terminal.saveStateFile(m_options.flash, &error))
+            say(QStringLiteral("cannot save the flash: %1").arg(error));
+    }
+
+    int stop(h5::VirtualTerminal &terminal, int code = 0)
+    {
+        save(terminal);
+        return code;
+    }
+
+    int hangUp(h5::VirtualTerminal &terminal)
+    {
+        // Answers to the packets before the faulted one still go out.
+        struct pollfd m = {m_master, POLLOUT, 0};
+        for (int i = 0; i < 20 && !m_out.isEmpty(); ++i) {
+            flush();
+            if (!m_out.isEmpty())
+                ::poll(&m, 1, 50);
+        }
+        ::close(m_master);
+        m_master = -1;
+        say(QStringLiteral("hung up after %1 packets").arg(terminal.packetCount() - 1));
+        return stop(terminal);
+    }
+
+    bool makeLink()
+    {
+        const QByteArray link = QFile::encodeName(m_options.link);
+        const QFileInfo info(m_options.link);
+        if (info.isSymLink()) {
+            ::unlink(link.constData());
+        } else if (info.exists()) {
+            say(QStringLiteral("%1 exists and is not a symbolic link").arg(m_options.link));
+            return false;
+        }
+        if (::symlink(QFile::encodeName(m_device).constData(), link.constData()) != 0) {
+            say(QStringLiteral("cannot link %1: %2")
+                    .arg(m_options.link, QString::fromLocal8Bit(std::strerror(errno))));
+            return false;
+        }
+        m_linked = true;
+        return true;
+    }
+
+    void removeLink()
+    {
+        if (!m_linked)
+            return;
+        // Only our own link: another simulator may have taken the name since.
+        if (QFileInfo(m_options.link).symLinkTarget() == m_device)
+            ::unlink(QFile::encodeName(m_options.link).constData());
+        m_linked = false;
+    }
+
+    const Options &m_options;
+    int m_master = -1;
+    QString m_device;
+    bool m_linked = false;
+    bool m_hostThere = false;
+    QByteArray m_out;
+    uint64_t m_saved = 0;
+};
+
+} // namespace
+
+int run(const Options &options)
+{
+    h5::VirtualTerminal terminal;
+    terminal.setFaults(options.faults);
+    if (options.verbose)
+        terminal.setLog([](const QString &line) { say(line); });
+    if (!options.flash.isEmpty()) {
+        QString error;
+        if (!terminal.loadStateFile(options.flash, &error)) {
+            say(QStringLiteral("cannot load the flash: %1").arg(error));
+            return 2;
+        }
+    }
+
+    if (::pipe(gSignalPipe) != 0) {
+        say(QStringLiteral("cannot create a pipe"));
+        return 1;
+    }
+    for (int fd : gSignalPipe)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(gSignalPipe[1], F_SETFL, O_NONBLOCK);
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    Line line(options);
+    if (!line.open())
+        return 1;
+    std::printf("%s\n", line.device().toLocal8Bit().constData());
+    std::fflush(stdout);
+    return line.serve(terminal);
+}
+
+} // namespace h5sim

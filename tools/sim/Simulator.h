@@ -1,0 +1,25 @@
+#pragma once
+// The virtual terminal on a pseudo-terminal: the PC opens the slave device
+// like a serial port, the simulator reads the master side and answers with
+// VirtualTerminal.
+
+#include "link/VirtualTerminal.h"
+
+#include <QString>
+
+namespace h5sim {
+
+struct Options
+{
+    QString link;            // symlink to the device, made at start, removed at exit
+    QString flash;           // state file; empty = flash lives in memory only
+    int baudDelay = 0;       // emulated line speed in bits per second; 0 = none
+    bool verbose = false;    // log frames and transfers on stderr
+    h5::VirtualTerminal::Faults faults;
+};
+
+// Runs until SIGINT, SIGTERM or SIGHUP, or until a hang-up fault fires.
+// Prints the device path on stdout first. Returns the process exit code.
+int run(const Options &options);
+
+} // namespace h5sim

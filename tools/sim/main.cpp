@@ -1,0 +1,138 @@
+// h5800-sim: a virtual H5800 terminal on a pseudo-terminal. It prints the
+// device to open, answers the download protocol and keeps its flash in a
+// state file across runs. Options make it misbehave for testing.
+
+#include "Simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+bool countOption(const QCommandLineParser &p, const QString &name, int64_t &out)
+{
+    if (!p.isSet(name))
+        return true;
+    bool ok = false;
+    const qlonglong v = p.value(name).toLongLong(&ok);
+    if (!ok || v < 0) {
+        std::fprintf(stderr, "h5800-sim: --%s needs a count of 0 or more\n",
+                     name.toLocal8Bit().constData());
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("h5800-sim"));
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Virtual H5800 terminal on a pseudo-terminal. Prints the device path on stdout;\n"
+        "open it like a serial port. Packets are counted from 1 in the order received:\n"
+        "probes, frames and data packets alike; \"after N\" faults hit packet N+1.\n"
+        "A faulted packet is not stored."));
+    p.addHelpOption();
+    p.addOptions({
+        {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at <path>."),
+         QStringLiteral("path")},
+        {QStringLiteral("flash"),
+         QStringLiteral("Keep the flash in <file> across runs (created when missing)."),
+         QStringLiteral("file")},
+        {QStringLiteral("dump-flash"),
+         QStringLiteral("Print a JSON summary of the flash state <file> and exit."),
+         QStringLiteral("file")},
+        {QStringLiteral("baud-delay"),
+         QStringLiteral("Take as long as a line of <baud> bits per second would."),
+         QStringLiteral("baud")},
+        {QStringLiteral("no-answer"), QStringLiteral("Never answer anything.")},
+        {QStringLiteral("wrong-reply-after"),
+         QStringLiteral("Answer packet N+1 with the wrong byte instead (once)."),
+         QStringLiteral("N")},
+        {QStringLiteral("wrong-byte"),
+         QStringLiteral("The wrong byte, in hex (default 21)."), QStringLiteral("hex")},
+        {QStringLiteral("stop-after"),
+         QStringLiteral("Stop answering after N packets (the line stays open)."),
+         QStringLiteral("N")},
+        {QStringLiteral("hangup-after"),
+         QStringLiteral("Close the line and exit at packet N+1."), QStringLiteral("N")},
+        {QStringLiteral("garbage"), QStringLiteral("Send garbage bytes before every answer.")},
+        {QStringLiteral("garbage-after"),
+         QStringLiteral("Send garbage bytes before every answer after N packets."),
+         QStringLiteral("N")},
+        {QStringLiteral("garbage-bytes"),
+         QStringLiteral("The garbage, in hex (default 005AC3)."), QStringLiteral("hex")},
+        {QStringLiteral("bad-registry"),
+         QStringLiteral("Answer a registry read with a record whose first block is 600 first.")},
+        {QStringLiteral("verbose"), QStringLiteral("Log frames and transfers on stderr.")},
+    });
+    p.process(app);
+    if (!p.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "h5800-sim: unexpected argument %s (see --help)\n",
+                     p.positionalArguments().first().toLocal8Bit().constData());
+        return 2;
+    }
+
+    if (p.isSet(QStringLiteral("dump-flash"))) {
+        const QString file = p.value(QStringLiteral("dump-flash"));
+        if (!QFile::exists(file)) {
+            std::fprintf(stderr, "h5800-sim: %s: no such file\n", file.toLocal8Bit().constData());
+            return 2;
+        }
+        h5::VirtualTerminal terminal;
+        QString error;
+        if (!terminal.loadStateFile(file, &error)) {
+            std::fprintf(stderr, "h5800-sim: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
+        const QByteArray json = terminal.summaryJson();
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        return 0;
+    }
+
+    h5sim::Options o;
+    o.link = p.value(QStringLiteral("link"));
+    o.flash = p.value(QStringLiteral("flash"));
+    o.verbose = p.isSet(QStringLiteral("verbose"));
+    if (p.isSet(QStringLiteral("baud-delay"))) {
+        bool ok = false;
+        o.baudDelay = p.value(QStringLiteral("baud-delay")).toInt(&ok);
+        if (!ok || o.baudDelay <= 0) {
+            std::fprintf(stderr, "h5800-sim: --baud-delay needs a positive baud rate\n");
+            return 2;
+        }
+    }
+    h5::VirtualTerminal::Faults &f = o.faults;
+    f.noAnswer = p.isSet(QStringLiteral("no-answer"));
+    f.badRegistry = p.isSet(QStringLiteral("bad-registry"));
+    if (p.isSet(QStringLiteral("garbage")))
+        f.garbageAfter = 0;
+    if (!countOption(p, QStringLiteral("wrong-reply-after"), f.wrongReplyAfter)
+        || !countOption(p, QStringLiteral("stop-after"), f.stopAfter)
+        || !countOption(p, QStringLiteral("hangup-after"), f.hangupAfter)
+        || !countOption(p, QStringLiteral("garbage-after"), f.garbageAfter))
+        return 2;
+    if (p.isSet(QStringLiteral("wrong-byte"))) {
+        const QByteArray b = QByteArray::fromHex(p.value(QStringLiteral("wrong-byte")).toLatin1());
+        if (b.size() != 1) {
+            std::fprintf(stderr, "h5800-sim: --wrong-byte needs one byte in hex\n");
+            return 2;
+        }
+        f.wrongByte = b[0];
+    }
+    if (p.isSet(QStringLiteral("garbage-bytes"))) {
+        f.garbage = QByteArray::fromHex(p.value(QStringLiteral("garbage-bytes")).toLatin1());
+        if (f.garbage.isEmpty()) {
+            std::fprintf(stderr, "h5800-sim: --garbage-bytes needs bytes in hex\n");
+            return 2;
+        }
+    }
+    return h5sim::run(o);
+}
