@@ -10,12 +10,15 @@
 #include <QImage>
 #include <QPainter>
 #include <QPolygon>
+#include <QStaticText>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
+#include <utility>
 
 namespace h5 {
 
@@ -178,6 +181,41 @@ void ellipse(QPainter &p, int64_t x1, int64_t y1, int64_t x2, int64_t y2, const 
 
 // ---- labels and text -----------------------------------------------------
 
+// Laid-out single characters, kept per font: shaping a character costs far
+// more than drawing it, and pages repeat the same few characters.
+struct Glyph
+{
+    QStaticText text;
+    int advance = 0; // the font's own advance
+    int top = 0;     // from the cell's top to the top of the laid-out text
+};
+
+const Glyph &glyphOf(const CellFont &font, const QString &text)
+{
+    using Key = std::pair<const CellFont *, QString>;
+    struct KeyHash
+    {
+        std::size_t operator()(const Key &k) const { return qHashMulti(0, k.first, k.second); }
+    };
+    static std::unordered_map<Key, Glyph, KeyHash> glyphs;
+    if (glyphs.size() > 50000)
+        glyphs.clear(); // a page with a whole character set: start afresh
+    Key key(&font, text);
+    auto it = glyphs.find(key);
+    if (it == glyphs.end()) {
+        Glyph g;
+        const QFontMetrics fm(font.font);
+        g.text.setText(text);
+        g.text.setTextFormat(Qt::PlainText);
+        g.text.setPerformanceHint(QStaticText::AggressiveCaching);
+        g.text.prepare(QTransform(), font.font);
+        g.advance = fm.horizontalAdvance(text);
+        g.top = font.ascent - fm.ascent();
+        it = glyphs.emplace(std::move(key), std::move(g)).first;
+    }
+    return it->second;
+}
+
 // One glyph with its cell's top left at (x, y). A glyph wider than the cell
 // it is laid out in (`cellWidth`, 0 for no limit) is narrowed to fit, as the
 // terminal's fixed cells would show it, rather than running into the next.
@@ -186,18 +224,18 @@ void glyph(QPainter &p, const CellFont &font, int64_t x, int64_t y, const QStrin
 {
     if (text.isEmpty() || x < INT_MIN / 2 || x > INT_MAX / 2 || y < INT_MIN / 2 || y > INT_MAX / 2)
         return;
+    const Glyph &g = glyphOf(font, text);
     p.setFont(font.font);
     p.setPen(color);
-    const QPoint at(int(x), int(y + font.ascent));
-    const int advance = cellWidth > 0 ? QFontMetrics(font.font).horizontalAdvance(text) : 0;
-    if (advance <= cellWidth) {
-        p.drawText(at, text);
+    const QPoint at(int(x), int(y) + g.top);
+    if (cellWidth <= 0 || g.advance <= cellWidth) {
+        p.drawStaticText(at, g.text);
         return;
     }
     const QTransform saved = p.transform();
     p.translate(at);
-    p.scale(qreal(cellWidth) / advance, 1);
-    p.drawText(QPoint(0, 0), text);
+    p.scale(qreal(cellWidth) / g.advance, 1);
+    p.drawStaticText(QPoint(0, 0), g.text);
     p.setTransform(saved);
 }
 
@@ -205,7 +243,7 @@ void label(QPainter &p, const CGraph &g, int number)
 {
     const CellFont &font = labelFont();
     const QString text = QString::number(number);
-    const int width = QFontMetrics(font.font).horizontalAdvance(text);
+    const int width = glyphOf(font, text).advance;
     p.fillRect(QRect(g.m_ptStart.x(), g.m_ptStart.y(), width, font.height), kLabelBack);
     glyph(p, font, g.m_ptStart.x(), g.m_ptStart.y(), text, kLabelText);
 }

@@ -1,5 +1,6 @@
 #include "project/Compiler.h"
 
+#include "model/ControlGeometry.h"
 #include "project/Encoding.h"
 
 #include <algorithm>
@@ -31,60 +32,6 @@ struct NeedleTable
 static_assert(255 * 8 <= kFlashPage, "needle table must fit one flash page");
 
 constexpr int kTableEntrySize = 14;
-
-// Leading decimal integer of a text, as the spacing boxes store it: leading
-// blanks are skipped, a sign is allowed, and no digits at all means 0.
-int leadingInteger(const std::string &text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < (int64_t(1) << 32))
-            value = value * 10 + (text[i] - '0');
-    }
-    return int(negative ? -value : value);
-}
-
-// Dot size of the text element's size code; 0 for a code not in the list.
-int dotSizeOfSizeCode(int sizeCode)
-{
-    switch (sizeCode) {
-    case 3: return 8;
-    case 6: return 12;
-    case 9: return 16;
-    case 12: return 24;
-    case 15: return 32;
-    case 21: return 48;
-    case 27: return 64;
-    default: return 0;
-    }
-}
-
-// Font of text controls and button texts: size index 0..5 (8, 16, 24, 32,
-// 48, 64 dots). At 48 and 64 dots the face is 0 for 宋体 and 1 for 黑体. An
-// unknown size index falls back to the 8-dot font.
-struct ControlFont
-{
-    int cell; // cell height in dots
-    int code;
-};
-
-ControlFont controlFont(int sizeIndex, int face)
-{
-    switch (sizeIndex) {
-    case 1: return {16, 0x20 + face};
-    case 2: return {24, 0x30 + face};
-    case 3: return {32, 0x40 + face};
-    case 4: return {48, face == 1 ? 0x62 : 0x60};
-    case 5: return {64, face == 1 ? 0x82 : 0x80};
-    default: return {8, 0x0C};
-    }
-}
 
 // Font of string controls: size base of font index 0..5.
 int stringControlFont(int index)
@@ -118,31 +65,6 @@ int64_t squaredDistance(QPoint a, QPoint b)
     const int64_t dx = int64_t(a.x()) - b.x();
     const int64_t dy = int64_t(a.y()) - b.y();
     return dx * dx + dy * dy;
-}
-
-// Width and height of a text block drawn in cells of height `cell`. Double
-// byte characters are a full cell wide, single bytes half a cell (a full cell
-// in the 8-dot font); CR starts a new line, LF is ignored.
-std::pair<int, int> textBlockSize(const std::string &text, int cell, bool eightDot)
-{
-    int width = 0;
-    int widest = 0;
-    int lines = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0xA0) {
-            width += cell;
-            ++i;
-        } else if (c == '\r') {
-            width = 0;
-            ++lines;
-        } else if (c != '\n') {
-            width += eightDot ? cell : cell / 2;
-        }
-        if (width > widest)
-            widest = width;
-    }
-    return {widest, cell * lines};
 }
 
 class PageCompiler
@@ -362,12 +284,8 @@ void PageCompiler::pointerControl(const CGraph &e)
     control(e, pointerControlFrame(f));
 
     // Needle positions from the start angle to the end angle; angle 0 points
-    // left of the centre, 90 up, 180 right.
-    const Corners p(e);
-    const int64_t cx = p.x1 + (p.x2 - p.x1) / 2;
-    const int64_t cy = p.y1 + (p.y2 - p.y1) / 2;
-    const int r0 = e.m_nNumber & 0xFF;
-    const int r1 = r0 + (e.m_nAttr & 0xFFFF);
+    // left of the centre, 90 up, 180 right. The last position is the end
+    // angle exactly.
     const double from = e.m_nValue3;
     const double to = e.m_nValue4;
     NeedleTable table{e.m_nCtrlID, {}};
@@ -375,13 +293,11 @@ void PageCompiler::pointerControl(const CGraph &e)
     ByteWriter w(table.entries);
     for (int k = 0; k < positions; ++k) {
         const double degrees = k == positions - 1 ? to : from + k * (to - from) / (positions - 1);
-        const double radians = degrees * 2 * 3.141592653589793 / 360;
-        const double c = std::cos(radians);
-        const double s = std::sin(radians);
-        w.le16(uint32_t(lo16(cx - int64_t(r0 * c))));
-        w.le16(uint32_t(lo16(cy - int64_t(r0 * s))));
-        w.le16(uint32_t(lo16(cx - int64_t(r1 * c))));
-        w.le16(uint32_t(lo16(cy - int64_t(r1 * s))));
+        const QLine needle = needleAt(e, degrees);
+        w.le16(uint32_t(needle.x1()));
+        w.le16(uint32_t(needle.y1()));
+        w.le16(uint32_t(needle.x2()));
+        w.le16(uint32_t(needle.y2()));
     }
     needles.push_back(std::move(table));
 }
@@ -473,31 +389,13 @@ void PageCompiler::buttonControl(const CGraph &e)
         return;
     // The caption is drawn by an ordinary text frame in the stream; the
     // terminal does not redraw it from the control definition.
-    const int b = e.m_nStyle & 0x0F;
-    const int sizeIndex = (e.m_nExtra >> 4) & 0x0F;
-    const int face = (e.m_nExtra >> 2) & 3;
-    const int align = e.m_nExtra & 3;
-    const ControlFont font = controlFont(sizeIndex, face);
-    const auto [width, height] = textBlockSize(e.m_strText1, font.cell, font.cell == 8);
-
-    const Corners p(e);
-    int64_t x = p.x1 + b;
-    int64_t y = p.y1 + b;
-    if (align == 1) {
-        // Centre: the sums are halved as unsigned numbers.
-        x = uint32_t(p.x1 + p.x2 - width) >> 1;
-        y = uint32_t(p.y1 + p.y2 - height) >> 1;
-    } else if (align == 2) {
-        x = p.x2 - b - width;
-        y = p.y2 - b - height;
-    }
-
+    const ButtonCaption caption = buttonCaption(e);
     TextFrame t;
     t.colour = e.m_crColor4;
     t.background = e.m_crColor4;
-    t.x = lo16(x);
-    t.y = lo16(y);
-    t.font = font.code;
+    t.x = lo16(caption.origin.x());
+    t.y = lo16(caption.origin.y());
+    t.font = caption.font.code;
     t.text = e.m_strText1;
     m_out += textFrame(t);
 }

@@ -8,6 +8,8 @@
 #include "model/ElementDraw.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -21,6 +23,15 @@ inline bool ensureGuiApp()
 {
     if (QCoreApplication *app = QCoreApplication::instance())
         return qobject_cast<QGuiApplication *>(app) != nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + QStringLiteral("/h5tests-runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                           | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
     static int argc = 1;
     static char name[] = "h5tests";
     static char *argv[] = {name, nullptr};

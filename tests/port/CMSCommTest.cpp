@@ -34,6 +34,7 @@ protected:
         ASSERT_TRUE(comm.open()) << comm.errorString().toStdString();
     }
 
+    h5test::AppFirst app;
     PtyPair pty;
     CMSComm comm;
 };

@@ -131,6 +131,13 @@ private:
     QString m_device;
 };
 
+// Makes the application object before anything that needs it; put it first
+// among the members of a fixture.
+struct AppFirst
+{
+    AppFirst() { ensureApp(); }
+};
+
 // h5800-sim as a child process, stopped (and waited for) when it goes away.
 class SimProcess
 {
@@ -169,6 +176,7 @@ public:
     }
 
 private:
+    AppFirst m_app;
     QProcess m_process;
     QString m_device;
 };

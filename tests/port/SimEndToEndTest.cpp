@@ -44,6 +44,7 @@ struct Line
         comm.setSettings(QStringLiteral("1228800,n,8,1"));
         opened = comm.open();
     }
+    h5test::AppFirst app;
     CMSComm comm;
     bool opened = false;
 };

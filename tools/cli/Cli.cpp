@@ -36,7 +36,8 @@ bool CliNotifier::question(const QString &text)
 
 QString takeOption(QStringList &args, const QString &name)
 {
-    const QString flag = "--" + name;
+    // One-letter options are written with one dash: -o OUT.
+    const QString flag = (name.size() == 1 ? "-" : "--") + name;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == flag) {
             if (i + 1 >= args.size())

@@ -63,7 +63,8 @@ private:
 };
 
 // Small argument helpers. `takeOption` removes "--name VALUE" (or
-// "--name=VALUE") from args and returns VALUE, or a null QString.
+// "--name=VALUE"; "-n VALUE" for a one-letter name) from args and returns
+// VALUE, or a null QString.
 QString takeOption(QStringList &args, const QString &name);
 bool takeFlag(QStringList &args, const QString &name);
 // Throws UsageError unless args has exactly n entries and no leftover options.

@@ -38,7 +38,10 @@ int main(int argc, char **argv)
         "Virtual H5800 terminal on a pseudo-terminal. Prints the device path on stdout;\n"
         "open it like a serial port. Packets are counted from 1 in the order received:\n"
         "probes, frames and data packets alike; \"after N\" faults hit packet N+1.\n"
-        "A faulted packet is not stored."));
+        "A faulted packet is not stored. The flash file is written after every finished\n"
+        "step (project header, page index, segment, registry, picture, font) before its\n"
+        "acknowledge goes out, and at exit. When the PC closes the device the terminal\n"
+        "drops any half-received transfer and waits for the next open."));
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at <path>."),
@@ -59,7 +62,7 @@ int main(int argc, char **argv)
         {QStringLiteral("wrong-byte"),
          QStringLiteral("The wrong byte, in hex (default 21)."), QStringLiteral("hex")},
         {QStringLiteral("stop-after"),
-         QStringLiteral("Stop answering after N packets (the line stays open)."),
+         QStringLiteral("Answer nothing after N packets, probes included (the line stays open)."),
          QStringLiteral("N")},
         {QStringLiteral("hangup-after"),
          QStringLiteral("Close the line and exit at packet N+1."), QStringLiteral("N")},
@@ -70,7 +73,7 @@ int main(int argc, char **argv)
         {QStringLiteral("garbage-bytes"),
          QStringLiteral("The garbage, in hex (default 005AC3)."), QStringLiteral("hex")},
         {QStringLiteral("bad-registry"),
-         QStringLiteral("Answer a registry read with a record whose first block is 600 first.")},
+         QStringLiteral("Start every registry answer with a record whose first block is 600.")},
         {QStringLiteral("verbose"), QStringLiteral("Log frames and transfers on stderr.")},
     });
     p.process(app);

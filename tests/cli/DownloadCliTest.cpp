@@ -1,0 +1,272 @@
+// Downloads end to end: h5800 talks to the virtual terminal over a
+// pseudo-terminal, and the terminal's flash afterwards holds exactly what
+// was sent. Misbehaving terminals end every transfer with a message and an
+// exit status, never a hang.
+
+#include "support/TestUtil.h"
+
+#include "common/Flash.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using h5test::readAll;
+using h5test::runCli;
+
+namespace {
+
+// A running h5800-sim with its device linked into a temporary folder.
+class Sim
+{
+public:
+    Sim(const QString &dir, const QStringList &faults = {})
+    {
+        m_flash = dir + "/flash.bin";
+        m_link = dir + "/tty";
+        m_proc.setProgram(QStringLiteral(H5_SIM_PATH));
+        m_proc.setArguments(QStringList{"--flash", m_flash, "--link", m_link} + faults);
+        m_proc.start();
+        if (m_proc.waitForStarted(10000) && m_proc.waitForReadyRead(10000))
+            m_device = QString::fromUtf8(m_proc.readLine()).trimmed();
+    }
+    ~Sim()
+    {
+        m_proc.terminate();
+        if (!m_proc.waitForFinished(5000)) {
+            m_proc.kill();
+            m_proc.waitForFinished(5000);
+        }
+    }
+    bool ok() const { return !m_device.isEmpty(); }
+    QString port() const { return m_link; }
+    // Stops the terminal (which saves its flash) and summarises the flash.
+    QJsonObject flash()
+    {
+        m_proc.terminate();
+        m_proc.waitForFinished(10000);
+        QProcess dump;
+        dump.start(QStringLiteral(H5_SIM_PATH), {"--dump-flash", m_flash});
+        dump.waitForFinished(20000);
+        return QJsonDocument::fromJson(dump.readAllStandardOutput()).object();
+    }
+
+private:
+    QProcess m_proc;
+    QString m_flash, m_link, m_device;
+};
+
+QString sha1(const QByteArray &b)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex());
+}
+
+// The demo project, built, shared by the tests (made once).
+struct Demo
+{
+    QTemporaryDir dir;
+    QString wgc, cbm;
+    Demo()
+    {
+        const auto r = runCli({"demo", dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        wgc = dir.filePath("demo/demo.wgc");
+        cbm = dir.filePath(QStringLiteral("demo/图象位置信息.cbm"));
+    }
+};
+
+Demo &demo()
+{
+    static Demo d;
+    return d;
+}
+
+// Pixel data of every picture of a built picture list, by number.
+std::map<int, QByteArray> pictures(const QByteArray &list)
+{
+    std::map<int, QByteArray> out;
+    qint64 page = 0;
+    for (int j = 0; j < h5::kSlotCount; ++j) {
+        const char *rec = list.constData() + j * h5::kSlotSize;
+        const int w = (uchar(rec[2050]) << 8) | uchar(rec[2051]);
+        const int h = (uchar(rec[2052]) << 8) | uchar(rec[2053]);
+        if (!w || !h)
+            continue;
+        out[j] = list.mid(h5::kSlotAreaSize + page * h5::kFlashPage, qsizetype(w) * h * 2);
+        page += h5::picturePages(w, h);
+    }
+    return out;
+}
+
+QByteArray fontFile()
+{
+    QByteArray f;
+    for (int n : {1, 2}) {
+        f += QByteArray::fromHex("7F1B74") + char(n) + '\0' + char(n) + '\0'
+            + QByteArray::fromHex("FFFFEEFF");
+        for (int p = 0; p < n; ++p)
+            f += QByteArray(h5::kFlashPage, char(0x10 * n + p));
+    }
+    return f;
+}
+
+} // namespace
+
+TEST(DownloadCliTest, ProjectPicturesAndFontArriveWhole)
+{
+    QTemporaryDir tmp;
+    const QString wzk = tmp.filePath("fonts.wzk");
+    QFile f(wzk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(fontFile());
+    f.close();
+    Sim sim(tmp.path());
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"download", "--port", sim.port(), "--project", demo().wgc, "--pictures",
+                           demo().cbm, "--font", wzk});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("工程下载：100%")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("图片下载：100%"));
+    EXPECT_TRUE(r.err.contains("字库下载：100%"));
+
+    const QJsonObject flash = sim.flash();
+    const QByteArray project = readAll(demo().wgc).mid(102406);
+    EXPECT_EQ(flash["projectBytes"].toInt(), project.size());
+    EXPECT_EQ(flash["projectSha1"].toString(), sha1(project));
+    const auto expected = pictures(readAll(demo().cbm));
+    const QJsonArray registry = flash["registry"].toArray();
+    ASSERT_EQ(registry.size(), int(expected.size()));
+    int block = 0;
+    for (const QJsonValue &v : registry) {
+        const QJsonObject e = v.toObject();
+        const int n = e["number"].toInt();
+        ASSERT_TRUE(expected.count(n)) << n;
+        EXPECT_EQ(e["firstBlock"].toInt(), block) << "pictures placed one after another";
+        EXPECT_EQ(e["sha1"].toString(), sha1(expected.at(n))) << "picture " << n;
+        block += int(h5::pictureBlocks(e["width"].toInt(), e["height"].toInt()));
+    }
+    EXPECT_EQ(flash["fonts"].toArray().size(), 2);
+}
+
+TEST(DownloadCliTest, SendProjectTakesTheProjectAndItsPictures)
+{
+    QTemporaryDir tmp;
+    Sim sim(tmp.path());
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"send-project", "--port", sim.port(), demo().wgc});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject flash = sim.flash();
+    EXPECT_EQ(flash["projectSha1"].toString(), sha1(readAll(demo().wgc).mid(102406)));
+    EXPECT_EQ(flash["registry"].toArray().size(), int(pictures(readAll(demo().cbm)).size()));
+    EXPECT_FALSE(QFile::exists(demo().dir.filePath("demo/RegistFile.wcf")));
+    EXPECT_FALSE(QFile::exists(demo().dir.filePath("demo/bmpPath.wcf")));
+}
+
+TEST(DownloadCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
+{
+    QTemporaryDir tmp;
+    {
+        Sim sim(tmp.path());
+        ASSERT_TRUE(sim.ok());
+        ASSERT_EQ(runCli({"download", "--port", sim.port(), "--pictures", demo().cbm}).exitCode, 0);
+    }
+    Sim sim(tmp.path()); // same flash file: the pictures are still there
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"download", "--port", sim.port(), "--erase", "--project", demo().wgc});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("擦除FLASH完成!")) << r.err.toStdString();
+    EXPECT_TRUE(sim.flash()["registry"].toArray().isEmpty());
+}
+
+TEST(DownloadCliTest, MisbehavingTerminalsEndWithAMessageNotAHang)
+{
+    struct Case { const char *name; QStringList faults; const char *stderrHas; };
+    const Case cases[] = {
+        // Packets count from the probe: 1 probe, 2 project header, 3 page index.
+        {"wrong reply to the project header", {"--wrong-reply-after", "1"}, "串口连接错误3!"},
+        {"wrong reply to the page index is waited out", {"--wrong-reply-after", "2"}, "连接超时!"},
+        {"acknowledges stop", {"--stop-after", "4"}, "连接超时!"},
+        {"line hung up", {"--hangup-after", "4"}, ""},
+        {"bad registry record", {"--bad-registry"}, "图片注册表出错，全部清除。"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        Sim sim(tmp.path(), c.faults);
+        ASSERT_TRUE(sim.ok());
+        const auto r = runCli({"download", "--port", sim.port(), "--project", demo().wgc,
+                               "--pictures", demo().cbm},
+                              60000);
+        ASSERT_NE(r.exitCode, -2) << "the download hung";
+        if (QByteArray(c.stderrHas) == "图片注册表出错，全部清除。")
+            EXPECT_EQ(r.exitCode, 0) << "a faulty registry is cleared and the download goes on";
+        else
+            EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
+    }
+}
+
+TEST(DownloadCliTest, BadInputIsReportedBeforeAnythingIsSent)
+{
+    QTemporaryDir tmp;
+    QFile f(tmp.filePath("short.wgc"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(200000, '\0').left(102406 + 100));
+    f.close();
+    struct Case { QStringList args; int exit; };
+    const Case cases[] = {
+        {{"download", "--port", tmp.filePath("no-such-tty"), "--project", demo().wgc}, 1},
+        {{"download", "--project", demo().wgc}, 2},
+        {{"download", "--port", "/dev/null"}, 2},
+        {{"bundle", "--project", demo().wgc}, 2},
+        {{"bundle", "-o", tmp.filePath("x.uwl"), "--project", tmp.filePath("missing.wgc")}, 1},
+    };
+    for (const Case &c : cases) {
+        const auto r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString() << r.err.toStdString();
+    }
+    Sim sim(tmp.path());
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"download", "--port", sim.port(), "--project", tmp.filePath("short.wgc")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_EQ(sim.flash()["projectBytes"].toInt(), 0) << "damaged project data was sent";
+}
+
+TEST(DownloadCliTest, BundleHoldsTheSameBytesEveryTime)
+{
+    QTemporaryDir tmp;
+    const QString a = tmp.filePath("a.uwl"), b = tmp.filePath("b");
+    ASSERT_EQ(runCli({"bundle", "-o", a, "--project", demo().wgc, "--pictures", demo().cbm}).exitCode, 0);
+    ASSERT_EQ(runCli({"bundle", "-o", b, "--project", demo().wgc, "--pictures", demo().cbm}).exitCode, 0);
+    const QByteArray bundle = readAll(a);
+    EXPECT_EQ(bundle, readAll(b));
+    const QByteArray project = readAll(demo().wgc).mid(102406);
+    EXPECT_TRUE(bundle.startsWith(project));
+    EXPECT_EQ(h5test::toHex(bundle.mid(project.size(), 7)), "7F 1B 73 FF FF EE FF");
+    qsizetype pixels = 0;
+    int count = 0;
+    for (const auto &[n, data] : pictures(readAll(demo().cbm))) {
+        pixels += data.size();
+        ++count;
+    }
+    EXPECT_EQ(bundle.size(), project.size() + 7 + 4800 + 15 * count + pixels);
+}
+
+TEST(DownloadCliTest, SilentTerminalClosesThePortAfterTenSeconds)
+{
+    QTemporaryDir tmp;
+    Sim sim(tmp.path(), {"--no-answer"});
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"download", "--port", sim.port(), "--project", demo().wgc}, 60000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("串口连接不上!")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("串口连接错误，可能是波特率设置错误或者下位机连接不正确。"));
+}

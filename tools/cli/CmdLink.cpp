@@ -1,0 +1,320 @@
+// Serial commands: ports, download, send-project, bundle. They run the same
+// transfer sessions as the download and project windows, on a CMSComm line,
+// with stderr as the status box.
+
+#include "Cli.h"
+
+#include "link/BundleWriter.h"
+#include "link/DownloadSession.h"
+#include "link/SendProjectSession.h"
+#include "port/CMSComm.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include <unistd.h>
+
+using namespace h5cli;
+
+namespace {
+
+constexpr int kDefaultBaud = 1228800;
+
+// The status box, message boxes and timers of a serial window, for a
+// terminal: statuses and messages go to stderr, the session's timers are
+// QTimers, and the run ends when the transfer completes or fails.
+class CliLinkHost : public h5::LinkHost
+{
+public:
+    explicit CliLinkHost(h5::CMSComm &comm) : m_comm(comm) {}
+
+    void attach(h5::TransferSession *session) { m_session = session; }
+
+    void send(const QByteArray &bytes) override { m_comm.output(bytes); }
+    void discard() override
+    {
+        m_comm.discardOutput();
+        m_comm.discardInput();
+    }
+    // Progress texts ("…：42%") rewrite one line on a terminal; everything
+    // else, and every text when stderr is a file, gets a line of its own.
+    void status(const QString &text) override
+    {
+        if (text == m_lastStatus)
+            return;
+        m_lastStatus = text;
+        const bool progress = text.endsWith(QLatin1Char('%'));
+        if (progress && m_tty) {
+            err() << "\r" << text << "\x1b[K" << Qt::flush;
+            m_openLine = true;
+            return;
+        }
+        endLine();
+        err() << text << Qt::endl;
+    }
+    void endLine()
+    {
+        if (m_openLine)
+            err() << Qt::endl;
+        m_openLine = false;
+    }
+    void message(const QString &text) override
+    {
+        endLine();
+        err() << text << Qt::endl;
+    }
+    bool ask(const QString &text) override
+    {
+        err() << text << " -> OK" << Qt::endl;
+        return true;
+    }
+    void startTimer(int id, int ms) override
+    {
+        std::unique_ptr<QTimer> &timer = m_timers[id];
+        if (!timer) {
+            timer = std::make_unique<QTimer>();
+            QObject::connect(timer.get(), &QTimer::timeout, [this, id]() {
+                if (m_session)
+                    m_session->onTimer(id);
+                checkDone();
+            });
+        }
+        timer->start(ms);
+    }
+    void stopTimer(int id) override
+    {
+        auto it = m_timers.find(id);
+        if (it != m_timers.end() && it->second)
+            it->second->stop();
+    }
+    void closePort() override
+    {
+        m_comm.close();
+        for (auto &t : m_timers)
+            if (t.second)
+                t.second->stop();
+        if (m_session)
+            m_session->portClosed();
+        m_loop.quit();
+    }
+
+    // Runs the event loop until the session has completed or failed.
+    int run()
+    {
+        QObject::connect(&m_comm, &h5::CMSComm::received, [this]() {
+            const QByteArray bytes = m_comm.input();
+            if (m_session && !bytes.isEmpty())
+                m_session->onReceive(bytes);
+            checkDone();
+        });
+        QObject::connect(&m_comm, &h5::CMSComm::outputDrained, [this]() {
+            if (m_session)
+                m_session->onOutputDrained();
+        });
+        QObject::connect(&m_comm, &h5::CMSComm::lineError, [this](const QString &text) {
+            err() << text << Qt::endl;
+            closePort();
+        });
+        checkDone();
+        if (!m_done)
+            m_loop.exec();
+        endLine();
+        return m_session && m_session->outcome() == h5::TransferSession::Outcome::Completed
+            ? ExitOk
+            : ExitBadInput;
+    }
+
+private:
+    void checkDone()
+    {
+        using Outcome = h5::TransferSession::Outcome;
+        if (!m_session || m_done)
+            return;
+        const Outcome o = m_session->outcome();
+        if (o == Outcome::Completed || o == Outcome::Failed || !m_comm.isOpen()) {
+            m_done = true;
+            m_loop.quit();
+        }
+    }
+
+    h5::CMSComm &m_comm;
+    h5::TransferSession *m_session = nullptr;
+    std::map<int, std::unique_ptr<QTimer>> m_timers;
+    QEventLoop m_loop;
+    QString m_lastStatus;
+    bool m_done = false;
+    bool m_tty = isatty(2) != 0;
+    bool m_openLine = false;
+};
+
+struct PortOptions
+{
+    QString device;
+    int baud = kDefaultBaud;
+};
+
+PortOptions takePortOptions(QStringList &args)
+{
+    PortOptions o;
+    o.device = takeOption(args, "port");
+    if (o.device.isEmpty())
+        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
+    const QString baud = takeOption(args, "baud");
+    if (!baud.isNull()) {
+        bool ok = false;
+        o.baud = baud.toInt(&ok);
+        if (!ok || o.baud <= 0)
+            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
+    }
+    return o;
+}
+
+bool openPort(h5::CMSComm &comm, const PortOptions &o)
+{
+    comm.setDevice(o.device);
+    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
+    if (!comm.open()) {
+        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int download(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const PortOptions port = takePortOptions(args);
+    h5::DownloadFiles files;
+    files.erase = takeFlag(args, "erase");
+    files.project = takeOption(args, "project");
+    files.pictures = takeOption(args, "pictures");
+    files.font = takeOption(args, "font");
+    expectPositional(args, 0, "download");
+    if (!files.any())
+        throw UsageError{QStringLiteral("choose at least one of --project, --pictures, --font")};
+
+    h5::CMSComm comm;
+    if (!openPort(comm, port))
+        return ExitBadInput;
+    CliLinkHost host(comm);
+    h5::DownloadSession session(host);
+    host.attach(&session);
+    session.portOpened();
+    QString error;
+    if (!session.start(files, &error)) {
+        err() << "h5800: " << (error.isEmpty() ? QStringLiteral("nothing to send") : error)
+              << Qt::endl;
+        comm.close();
+        return ExitBadInput;
+    }
+    return host.run();
+}
+
+int sendProject(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const PortOptions port = takePortOptions(args);
+    const bool erase = takeFlag(args, "erase");
+    expectPositional(args, 1, "send-project");
+    const QFileInfo project(args[0]);
+    if (!project.isFile())
+        return badInput(args[0], QStringLiteral("no such project file"));
+
+    h5::CMSComm comm;
+    if (!openPort(comm, port))
+        return ExitBadInput;
+    CliLinkHost host(comm);
+    h5::SendProjectSession session(host);
+    host.attach(&session);
+    session.load(project.absoluteFilePath(), project.absolutePath());
+    session.portOpened();
+    QString error;
+    if (!session.start(erase, &error)) {
+        if (!error.isEmpty())
+            err() << "h5800: " << error << Qt::endl;
+        comm.close();
+        return ExitBadInput;
+    }
+    return host.run();
+}
+
+int bundle(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const QString target = takeOption(args, "o");
+    h5::DownloadFiles files;
+    files.project = takeOption(args, "project");
+    files.pictures = takeOption(args, "pictures");
+    files.font = takeOption(args, "font");
+    expectPositional(args, 0, "bundle");
+    if (target.isEmpty())
+        throw UsageError{QStringLiteral("-o OUT.uwl is required")};
+    if (!files.any())
+        throw UsageError{QStringLiteral("choose at least one of --project, --pictures, --font")};
+    QString error;
+    if (!h5::BundleWriter::write(files, target, &error)) {
+        err() << "h5800: " << error << Qt::endl;
+        return ExitBadInput;
+    }
+    return ExitOk;
+}
+
+int ports(const QStringList &args)
+{
+    expectPositional(args, 0, "ports");
+    for (const QString &p : h5::detectPorts())
+        out() << p << "\n";
+    return ExitOk;
+}
+
+Registrar regPorts{{
+    "ports",
+    "list the serial devices of this machine",
+    "usage: h5800 ports\n\n"
+    "Lists up to ten serial devices (/dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* that\n"
+    "answer), one per line. Any other path, such as a virtual terminal's, can\n"
+    "be given to --port directly.",
+    ports,
+}};
+
+Registrar regDownload{{
+    "download",
+    "download a project, a picture list and/or a font file",
+    "usage: h5800 download --port DEVICE [--baud RATE] [--erase]\n"
+    "                      [--project P.wgc] [--pictures L.tbm|L.cbm] [--font F.wzk]\n\n"
+    "Runs the file download window's transfer: connection probe, then the\n"
+    "project data, the pictures (after reading and rewriting the terminal's\n"
+    "picture registry; --erase places them as if the terminal held none) and\n"
+    "the font file. Status texts go to stderr. Default rate 1228800.\n"
+    "Exit status 0 when everything was sent and taken, 1 on a connection error,\n"
+    "a wrong reply, a time-out or an unreadable file.",
+    download,
+}};
+
+Registrar regSend{{
+    "send-project",
+    "send a built project and its pictures",
+    "usage: h5800 send-project --port DEVICE [--baud RATE] [--erase] PROJECT.wgc\n\n"
+    "Runs the project management window's transfer: the project data, then the\n"
+    "pictures of \"图象位置信息.cbm\" (after a build). The staging files\n"
+    "\"RegistFile.wcf\" and \"bmpPath.wcf\" live in the project folder while\n"
+    "it runs. Exit status as for download.",
+    sendProject,
+}};
+
+Registrar regBundle{{
+    "bundle",
+    "write what a download would send into one .uwl file",
+    "usage: h5800 bundle -o OUT.uwl [--project P.wgc] [--pictures L.tbm] [--font F.wzk]\n\n"
+    "Writes the project data, the registry write command and a registry image\n"
+    "with the pictures placed from block 0 in number order, each picture's header\n"
+    "and pixel data, and the font file, without handshakes. The same files always\n"
+    "give the same bytes. An existing OUT is replaced.",
+    bundle,
+}};
+
+} // namespace
