@@ -1,0 +1,63 @@
+#include "edit/ControlFontValues.h"
+
+namespace h5 {
+
+namespace {
+constexpr int kSizeCodes[kDotSizeCount] = {3, 9, 12, 15, 21, 27};
+}
+
+int sizeCodeOfIndex(int sizeIndex)
+{
+    return sizeIndex >= 0 && sizeIndex < kDotSizeCount ? kSizeCodes[sizeIndex] : 0;
+}
+
+int indexOfSizeCode(int sizeCode)
+{
+    for (int i = 0; i < kDotSizeCount; ++i) {
+        if (kSizeCodes[i] == sizeCode)
+            return i;
+    }
+    return -1;
+}
+
+QStringList dotSizeItems()
+{
+    return {QStringLiteral("8点阵"),  QStringLiteral("16点阵"), QStringLiteral("24点阵"),
+            QStringLiteral("32点阵"), QStringLiteral("48点阵"), QStringLiteral("64点阵")};
+}
+
+QStringList faceNames()
+{
+    return {QStringLiteral("宋体"), QStringLiteral("仿宋"), QStringLiteral("黑体"), QStringLiteral("楷体")};
+}
+
+QStringList ControlFontChoice::faceItems() const
+{
+    if (sizeIndex <= 0)
+        return {QStringLiteral("ASCII")};
+    if (sizeIndex > 3)
+        return {QStringLiteral("宋体"), QStringLiteral("黑体")};
+    return faceNames();
+}
+
+void ControlFontChoice::fitFace()
+{
+    if (face < 0 || face >= faceItems().size())
+        face = 0;
+}
+
+void ControlFontChoice::setSize(int index)
+{
+    sizeIndex = index;
+    fitFace();
+}
+
+void ControlFontChoice::chooseFace(int index)
+{
+    face = index;
+    if ((index == 1 || index == 3) && sizeIndex > 3)
+        sizeIndex = 1;
+    fitFace();
+}
+
+} // namespace h5

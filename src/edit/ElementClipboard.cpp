@@ -1,0 +1,11 @@
+#include "edit/ElementClipboard.h"
+
+namespace h5 {
+
+ElementClipboard &applicationClipboard()
+{
+    static ElementClipboard clipboard;
+    return clipboard;
+}
+
+} // namespace h5

@@ -1,0 +1,119 @@
+#pragma once
+// The page view: one open page in its page window. It holds the page (its
+// settings record and element list) and the page's file path, shows the
+// page at 1:1 the way the terminal draws it (with control labels), writes
+// the pointer position into the status bar, and saves the page through the
+// project.
+//
+// The page is drawn into an image the size of the page (`canvas()`), which
+// the paint event copies; call refresh() after changing the elements or the
+// settings.
+//
+// Commands reach the view through onCommand()/updateCommand(): the main
+// frame offers every command to the active view first.
+
+#include "project/Project.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+
+namespace h5 {
+
+class CMyApp;
+
+class CMyView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    // Tool codes (the drawing tools use the element kind codes).
+    enum : int { ToolPointer = 1, ToolPickColour = 6 };
+
+    CMyView(CMyApp &app, OpenPage page, QWidget *parent = nullptr);
+    ~CMyView() override;
+
+    CMyApp &app() const { return m_app; }
+
+    // ---- the page ------------------------------------------------------------
+    OpenPage &openPage() { return m_page; }
+    const OpenPage &openPage() const { return m_page; }
+    Page &page() { return m_page.page; }
+    CTypeGraph &settings() { return m_page.page.settings; }
+    std::vector<CGraph> &elements() { return m_page.page.elements; }
+    QString filePath() const { return m_page.path; }
+    void setFilePath(const QString &path) { m_page.path = path; }
+
+    // The page's name: its number in decimal. The window title is the name
+    // followed by ".wlp".
+    QString pageName() const { return m_pageName; }
+    void setPageName(const QString &name);
+    QString title() const { return m_pageName + QStringLiteral(".wlp"); }
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified = true);
+
+    // Saves the page to its file (compiling it when it belongs to the
+    // project). A failure is shown to the user; the page stays as it was.
+    bool save();
+    // What follows every save of this page, here or by the build: the page
+    // is clean again and drawn anew (the save may have dropped or reordered
+    // elements).
+    void afterSave();
+
+    // ---- drawing -------------------------------------------------------------
+    // Draws the page again from its element list and repaints.
+    void refresh();
+    // Page size of the project's resolution.
+    QSize canvasSize() const { return m_canvasSize; }
+    // The page as last drawn (canvasSize(), background and elements).
+    const QImage &canvas() const { return m_canvas; }
+    // A point of the viewport in page pixels, scroll position applied. Values
+    // at or beyond the page's right or bottom edge become the last column or
+    // row; values left of or above the page stay as they are.
+    QPoint toPage(QPoint viewportPos) const;
+
+    // ---- tools and commands --------------------------------------------------
+    // The current tool: ToolPointer, ToolPickColour or an element kind.
+    int m_nTool = ToolPointer;
+    // The tool a drawing-bar command selects; 0 for other commands.
+    static int toolForCommand(int commandId);
+
+    struct CommandState
+    {
+        bool enabled = false;
+        bool checked = false;
+    };
+    // Runs a command; false when the view does not handle it.
+    virtual bool onCommand(int id);
+    // Enabled and checked state of a command; false when the view does not
+    // handle it.
+    virtual bool updateCommand(int id, CommandState &state) const;
+
+signals:
+    void modifiedChanged(bool modified);
+    // The page was renamed: the window title is now `title`.
+    void titleChanged(const QString &title);
+    // Something that enables or checks commands changed (tool, selection).
+    void commandsChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    // Writes "逻辑坐标：X=%d,Y=%d" into the status bar.
+    void showPosition(QPoint pagePos);
+
+private:
+    void updateScrollBars();
+
+    CMyApp &m_app;
+    OpenPage m_page;
+    QString m_pageName;
+    bool m_modified = false;
+    QSize m_canvasSize;
+    QImage m_canvas;
+    bool m_pictureFailureShown = false;
+};
+
+} // namespace h5

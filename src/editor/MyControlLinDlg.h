@@ -1,0 +1,36 @@
+#pragma once
+// "指针控件": control ID, centre, line width, range, out-of-range values
+// and colours of a pointer control, the pointer (needle) loaded from a
+// pointer file and the dial picture.
+
+#include "edit/PointerValues.h"
+#include "editor/MyFormDlg.h"
+
+namespace h5 {
+
+class CMyControlLinDlg : public CMyFormDlg
+{
+    Q_OBJECT
+public:
+    // `picturesFolder` is where the dial picture dialog starts.
+    explicit CMyControlLinDlg(const PointerCtrlValues &values, const QString &picturesFolder = QString(),
+                              QWidget *parent = nullptr);
+    const PointerCtrlValues &values() const { return m_values; }
+
+    // What the "加载指针" and "选择位图" buttons do once a file is chosen.
+    // Loading fails (with the message shown) only for a file that cannot be
+    // read.
+    bool loadPointer(const QString &path);
+    void chooseDial(const QString &path);
+
+protected:
+    FormError readControls() override;
+
+private:
+    PointerCtrlValues m_values;
+    QString m_picturesFolder;
+    QLineEdit *m_pointerName = nullptr;
+    QLineEdit *m_dialPath = nullptr;
+};
+
+} // namespace h5

@@ -1,0 +1,261 @@
+#include "editor/MyElementDlg.h"
+
+#include "common/Notifier.h"
+#include "edit/BitmapValues.h"
+#include "edit/ButtonValues.h"
+#include "edit/ControlValues.h"
+#include "edit/FontValues.h"
+#include "edit/NumericValues.h"
+#include "edit/PointerValues.h"
+#include "editor/MyBitmapDlg.h"
+#include "editor/MyControlBmpDlg.h"
+#include "editor/MyControlButDlg.h"
+#include "editor/MyControlLinDlg.h"
+#include "editor/MyControlNumDlg.h"
+#include "editor/MyControlRecDlg.h"
+#include "editor/MyControlStrDlg.h"
+#include "editor/MyControlYingDlg.h"
+#include "editor/MyEllipseDlg.h"
+#include "editor/MyFillingDlg.h"
+#include "editor/MyFontDlg.h"
+#include "editor/MyGroupBoxDlg.h"
+#include "editor/MyLineDlg.h"
+#include "editor/MyPanelDlg.h"
+#include "editor/MyRectangleDlg.h"
+#include "editor/MyRoundDlg.h"
+
+#include <QMessageBox>
+
+namespace h5 {
+
+namespace {
+
+FormRunner &runner()
+{
+    static FormRunner r;
+    return r;
+}
+
+bool runForm(CMyFormDlg &dlg)
+{
+    if (runner())
+        return runner()(dlg);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+void tell(QWidget *parent, const FormContext &ctx, const QString &text)
+{
+    if (ctx.notifier)
+        ctx.notifier->message(text);
+    else
+        QMessageBox::warning(parent, QString(), text);
+}
+
+PropertyEdit outcome(FormApply a)
+{
+    switch (a) {
+    case FormApply::Written: return PropertyEdit::Written;
+    case FormApply::Refused: return PropertyEdit::Refused;
+    case FormApply::Remove: return PropertyEdit::Removed;
+    }
+    return PropertyEdit::Refused;
+}
+
+// Fills form Dlg from the element, runs it and writes the values back.
+template <class Dlg, class Values>
+PropertyEdit editWith(QWidget *parent, CGraph &element)
+{
+    Values values;
+    values.fromElement(element);
+    Dlg dlg(values, parent);
+    if (!runForm(dlg))
+        return PropertyEdit::Cancelled;
+    return outcome(dlg.values().toElement(element));
+}
+
+// Runs a creation form and builds the new element from it.
+template <class Dlg, class Values>
+bool createWith(QWidget *parent, CGraph &element, const Values &values, const FormContext &ctx)
+{
+    Dlg dlg(values, parent);
+    if (!runForm(dlg))
+        return false;
+    const std::optional<CGraph> made = dlg.values().newElement(ctx.info);
+    if (!made)
+        return false;
+    element = *made;
+    return true;
+}
+
+PropertyEdit editText(QWidget *parent, CGraph &element, const FormContext &ctx)
+{
+    FontValues values;
+    values.fromElement(element);
+    CMyFontDlg dlg(values, parent);
+    if (!runForm(dlg))
+        return PropertyEdit::Cancelled;
+    const FontValues &v = dlg.values();
+    if (ctx.textState) {
+        ctx.textState->attr = v.attr();
+        ctx.textState->columnSpacing = v.columnSpacing;
+        ctx.textState->lineSpacing = v.lineSpacing;
+    }
+    const FormApply a = v.toElement(element);
+    if (!v.text.empty() && v.refusedAtEightDots())
+        tell(parent, ctx, FontValues::eightDotMessage());
+    return outcome(a);
+}
+
+bool createText(QWidget *parent, CGraph &element, const FormContext &ctx)
+{
+    const TextToolState last = ctx.textState ? *ctx.textState : TextToolState();
+    CMyFontDlg dlg(FontValues::forNewText(element.m_ptStart, last), parent);
+    if (!runForm(dlg))
+        return false;
+    const FontValues &v = dlg.values();
+    if (v.text.empty())
+        return false;
+    if (ctx.textState)
+        v.storeIn(*ctx.textState);
+    if (v.refusedAtEightDots()) {
+        tell(parent, ctx, FontValues::eightDotMessage());
+        return false;
+    }
+    element = *v.newElement(ctx.info);
+    return true;
+}
+
+bool createPointer(QWidget *parent, CGraph &element, const FormContext &ctx)
+{
+    PointerCtrlValues values;
+    values.ctrlId = ctx.nextControlId;
+    values.centreX = element.m_ptStart.x();
+    values.centreY = element.m_ptStart.y();
+    CMyControlLinDlg dlg(values, ctx.picturesFolder, parent);
+    if (!runForm(dlg))
+        return false;
+    const QString missing = dlg.values().missingParts();
+    if (!missing.isEmpty()) {
+        tell(parent, ctx, missing);
+        return false;
+    }
+    element = *dlg.values().newElement(ctx.info);
+    return true;
+}
+
+bool createBitmap(QWidget *parent, CGraph &element)
+{
+    BitmapValues values;
+    values.fromElement(element);
+    CMyBitmapDlg dlg(values, parent);
+    if (!runForm(dlg))
+        return false;
+    // The block count stays the one of the picture file the tool measured.
+    const int blocks = element.m_nAttr;
+    dlg.values().toElement(element);
+    element.m_nAttr = blocks;
+    return true;
+}
+
+} // namespace
+
+void setFormRunner(FormRunner r) { runner() = std::move(r); }
+
+PropertyEdit editElementProperties(QWidget *parent, CGraph &element, const FormContext &ctx)
+{
+    switch (element.m_nKind) {
+    case Kind::Line: return editWith<CMyLineDlg, LineValues>(parent, element);
+    case Kind::HollowRect:
+    case Kind::SolidRect: return editWith<CMyRectangleDlg, RectangleValues>(parent, element);
+    case Kind::HollowEllipse:
+    case Kind::SolidEllipse: return editWith<CMyEllipseDlg, EllipseValues>(parent, element);
+    case Kind::HollowCircle:
+    case Kind::SolidCircle: return editWith<CMyRoundDlg, CircleValues>(parent, element);
+    case Kind::Text: return editText(parent, element, ctx);
+    case Kind::Bitmap: return editWith<CMyBitmapDlg, BitmapValues>(parent, element);
+    case Kind::GroupBox: return editWith<CMyGroupBoxDlg, GroupBoxValues>(parent, element);
+    case Kind::Panel: return editWith<CMyPanelDlg, PanelValues>(parent, element);
+    case Kind::StringCtrl: return editWith<CMyControlStrDlg, StringCtrlValues>(parent, element);
+    case Kind::PointerCtrl: {
+        PointerCtrlValues values;
+        values.fromElement(element);
+        CMyControlLinDlg dlg(values, ctx.picturesFolder, parent);
+        if (!runForm(dlg))
+            return PropertyEdit::Cancelled;
+        return outcome(dlg.values().toElement(element));
+    }
+    case Kind::NumericCtrl: return editWith<CMyControlNumDlg, NumericValues>(parent, element);
+    case Kind::BarCtrl: return editWith<CMyControlRecDlg, BarCtrlValues>(parent, element);
+    case Kind::ImageCtrl: return editWith<CMyControlBmpDlg, ImageCtrlValues>(parent, element);
+    case Kind::TextCtrl: return editWith<CMyControlYingDlg, TextCtrlValues>(parent, element);
+    case Kind::ButtonCtrl: return editWith<CMyControlButDlg, ButtonValues>(parent, element);
+    default: return PropertyEdit::NoForm;
+    }
+}
+
+bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &ctx)
+{
+    const QPoint start = element.m_ptStart;
+    const QSize size(wrapSub(element.m_ptEnd.x(), start.x()), wrapSub(element.m_ptEnd.y(), start.y()));
+    switch (element.m_nKind) {
+    case Kind::Text: return createText(parent, element, ctx);
+    case Kind::Bitmap: return createBitmap(parent, element);
+    case Kind::StringCtrl: {
+        StringCtrlValues v;
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        return createWith<CMyControlStrDlg>(parent, element, v, ctx);
+    }
+    case Kind::PointerCtrl: return createPointer(parent, element, ctx);
+    case Kind::NumericCtrl: {
+        NumericValues v;
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        return createWith<CMyControlNumDlg>(parent, element, v, ctx);
+    }
+    case Kind::BarCtrl: {
+        BarCtrlValues v;
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        v.width = size.width();
+        v.height = size.height();
+        return createWith<CMyControlRecDlg>(parent, element, v, ctx);
+    }
+    case Kind::ImageCtrl: {
+        ImageCtrlValues v;
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        v.width = size.width();
+        v.height = size.height();
+        return createWith<CMyControlBmpDlg>(parent, element, v, ctx);
+    }
+    case Kind::ButtonCtrl: {
+        ButtonValues v;
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        v.width = size.width();
+        v.height = size.height();
+        v.borderWidth = 3;
+        v.sendCoordinates = false;
+        v.sendId = true;
+        return createWith<CMyControlButDlg>(parent, element, v, ctx);
+    }
+    default: return false;
+    }
+}
+
+bool editPalette(QWidget *parent, PaletteValues &values)
+{
+    CMyFillingDlg dlg(values, parent);
+    if (!runForm(dlg))
+        return false;
+    values = dlg.values();
+    return true;
+}
+
+} // namespace h5

@@ -1,0 +1,82 @@
+#pragma once
+// The group "串口选项" of the download and project windows: port list, baud
+// rate, "端口检测", "打开", "关闭" and the status lamp, with the open and
+// close steps on the window's CMSComm.
+//
+// The controls only open and close the line and keep the buttons and the
+// lamp in step with it; the window hands the events on to its transfer
+// session (opened(), closed()) and shows the failures (openFailed()).
+
+#include <QGroupBox>
+#include <QStringList>
+#include <functional>
+
+class QComboBox;
+class QPushButton;
+
+namespace h5 {
+
+class CMSComm;
+class PortCombo;
+class StatusLamp;
+
+class PortControls : public QGroupBox
+{
+    Q_OBJECT
+public:
+    // The baud list, index to rate; index 0 is the default.
+    static constexpr int kRateCount = 11;
+    static const int kBaudRates[kRateCount];
+
+    explicit PortControls(CMSComm &comm, QWidget *parent = nullptr);
+
+    // The download window keeps "关闭" enabled while the port is closed
+    // (pressing it only repeats the close steps); the project window does
+    // not.
+    void setCloseEnabledWhileClosed(bool enabled);
+
+    // Where the port list comes from; detectPorts() unless replaced.
+    void setPortSource(std::function<QStringList()> source);
+
+    // Fills the port list anew and selects its first entry.
+    void detect();
+    // The open steps with the chosen device and rate. On failure the window
+    // stays closed and openFailed() tells why.
+    bool openPort();
+    // The close steps; harmless when the port is already closed.
+    void closePort();
+
+    bool isOpen() const { return m_open; }
+    QString device() const;
+    int baudRate() const;
+
+    QComboBox *portCombo() const;
+    QComboBox *baudCombo() const { return m_baud; }
+    QPushButton *detectButton() const { return m_detect; }
+    QPushButton *openButton() const { return m_openButton; }
+    QPushButton *closeButton() const { return m_closeButton; }
+    StatusLamp *lamp() const { return m_lamp; }
+
+signals:
+    void opened();
+    void closed();
+    void openFailed(const QString &text);
+
+private:
+    void fillPorts(bool keepTypedDevice);
+    void showState();
+
+    CMSComm &m_comm;
+    std::function<QStringList()> m_source;
+    bool m_open = false;
+    bool m_closeWhileClosed = true;
+
+    PortCombo *m_port = nullptr;
+    QComboBox *m_baud = nullptr;
+    QPushButton *m_detect = nullptr;
+    QPushButton *m_openButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    StatusLamp *m_lamp = nullptr;
+};
+
+} // namespace h5

@@ -1,0 +1,89 @@
+#pragma once
+// LinkHost for a serial window: frames go out on the window's CMSComm,
+// status texts into its status box, progress into the bar beside it,
+// messages into message boxes, timers are QTimers by id, and closePort()
+// runs the window's close steps. It also hands the line's events and the
+// port controls' open and close to the window's transfer session.
+//
+// Message and question boxes go through hooks, so a test (or another
+// front end) can take them instead of a modal box.
+
+#include "link/LinkHost.h"
+
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QLineEdit;
+class QProgressBar;
+class QTimer;
+class QWidget;
+
+namespace h5 {
+
+class CMSComm;
+class PortControls;
+class TransferSession;
+
+class WindowLinkHost : public LinkHost
+{
+public:
+    using MessageHook = std::function<void(const QString &text)>;
+    using AskHook = std::function<bool(const QString &text)>;
+
+    WindowLinkHost(QWidget &window, CMSComm &comm, PortControls &ports, QLineEdit &statusBox,
+                   QProgressBar &progressBar);
+    ~WindowLinkHost() override;
+    WindowLinkHost(const WindowLinkHost &) = delete;
+    WindowLinkHost &operator=(const WindowLinkHost &) = delete;
+
+    // Connects the line, the port controls and the timers to `session`.
+    void attach(TransferSession &session);
+    // Runs after every event handed to the session (bytes, timer, open,
+    // close), for windows that show the session's state.
+    void setAfterEvent(std::function<void()> afterEvent) { m_afterEvent = std::move(afterEvent); }
+
+    // Empty hooks restore the message boxes.
+    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+    void setAskHook(AskHook hook) { m_askHook = std::move(hook); }
+    // While set, messages are shown only once the event loop runs again
+    // (through the hook in place then), so a window can load its data in
+    // its constructor and its caller can still choose where messages go.
+    void setDeferMessages(bool defer) { m_defer = defer; }
+
+    // Stops every timer and forgets the session; the window calls it before
+    // its session goes away.
+    void detach();
+
+    void resetProgress();
+
+    // LinkHost
+    void send(const QByteArray &bytes) override;
+    void discard() override;
+    void status(const QString &text) override;
+    void message(const QString &text) override;
+    bool ask(const QString &text) override;
+    void startTimer(int id, int ms) override;
+    void stopTimer(int id) override;
+    void closePort() override;
+    void progress(qint64 done, qint64 total) override;
+
+private:
+    void showMessage(const QString &text);
+    void afterEvent();
+
+    QWidget &m_window;
+    CMSComm &m_comm;
+    PortControls &m_ports;
+    QLineEdit &m_statusBox;
+    QProgressBar &m_bar;
+    TransferSession *m_session = nullptr;
+    std::map<int, std::unique_ptr<QTimer>> m_timers;
+    std::function<void()> m_afterEvent;
+    MessageHook m_messageHook;
+    AskHook m_askHook;
+    bool m_defer = false;
+};
+
+} // namespace h5

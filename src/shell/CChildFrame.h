@@ -1,0 +1,50 @@
+#pragma once
+// A page window in the main frame's MDI area: holds one page view, takes its
+// size from the project's resolution and keeps it (no resizing, no
+// maximising), and asks before a modified page is closed.
+
+#include <QMdiSubWindow>
+#include <QSize>
+
+namespace h5 {
+
+class CMyApp;
+class CMyView;
+
+class CChildFrame : public QMdiSubWindow
+{
+    Q_OBJECT
+public:
+    CChildFrame(CMyApp &app, CMyView *view, QWidget *parent = nullptr);
+
+    CMyView *view() const { return m_view; }
+
+    // Window size for a resolution index: the page plus 12 pixels of frame
+    // each way and the caption; the three tall portrait sizes are held at
+    // 612 high with room for a vertical scroll bar. An unknown index gives
+    // an invalid size.
+    static QSize frameSize(int resolution, int captionHeight);
+    // Caption (title bar) height of a page window in this style.
+    static int measureCaptionHeight();
+
+    // Asks to save the page when it is modified: true when the window may
+    // close (saved or discarded), false on Cancel or a failed save.
+    bool queryClose();
+    // Closes without asking.
+    void closeWithoutAsking();
+    // The window has accepted its close and is on its way out.
+    bool isClosed() const { return m_closed; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    CMyApp &m_app;
+    CMyView *m_view;
+    int m_captionHeight;
+    bool m_closeWithoutAsking = false;
+    bool m_closed = false;
+};
+
+} // namespace h5

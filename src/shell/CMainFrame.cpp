@@ -1,0 +1,337 @@
+#include "shell/CMainFrame.h"
+
+#include "editor/CMyView.h"
+#include "serial/CMySendProDlg.h"
+#include "serial/CMyXiazaiDlg.h"
+#include "shell/CChildFrame.h"
+#include "shell/Commands.h"
+#include "shell/ShellNotifier.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+// Resources live in the widgets library; they are registered once here.
+static void initStudioResources() { Q_INIT_RESOURCE(studio); }
+
+namespace h5 {
+
+namespace {
+
+bool isDocumentFile(const QString &path)
+{
+    return path.endsWith(QStringLiteral(".wlp"), Qt::CaseInsensitive)
+        || path.endsWith(QStringLiteral(".wgc"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_app(app)
+{
+    initStudioResources();
+    setObjectName(QStringLiteral("CMainFrame"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/h5800-studio.svg")));
+    setAcceptDrops(true);
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+
+    createActions();
+    createMenus();
+    createQuickLaunchBar();
+    createStatusBar();
+    createPageViewBar();
+    createDrawingBar();
+    for (QToolBar *bar : {m_quickBar, m_pageBar, m_drawBar})
+        connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommands);
+    registerHandlers();
+
+    m_app.setPageWindows(this);
+    m_app.setMainWindow(this, [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(&m_app, &CMyApp::projectChanged, this, &CMainFrame::updateCommands);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        updateTitle();
+        updateCommands();
+    });
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize avail = screen->availableSize();
+        resize(qMin(avail.width(), qMax(1100, avail.width() * 4 / 5)),
+               qMin(avail.height(), qMax(800, avail.height() * 4 / 5)));
+    }
+    updateTitle();
+    updateCommands();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The page windows go first, while the frame is whole; nothing is
+    // updated for them any more.
+    m_tearingDown = true;
+    disconnect(m_mdi, nullptr, this, nullptr);
+    delete m_mdi;
+    m_mdi = nullptr;
+    if (m_app.pageWindows() == this)
+        m_app.setPageWindows(nullptr);
+    m_app.setMainWindow(nullptr, {});
+}
+
+// ---- commands ----------------------------------------------------------------
+
+void CMainFrame::setCommandHandler(int id, Handler handler)
+{
+    m_handlers.insert(id, std::move(handler));
+    updateCommands();
+}
+
+void CMainFrame::registerHandlers()
+{
+    auto projectOpen = [this] { return m_app.isProjectOpen(); };
+    auto always = std::function<bool()>();
+    auto hasPages = [this] { return !pageViews().isEmpty(); };
+    auto barShown = [](QWidget *w) { return [w] { return w->isVisibleTo(w->parentWidget()); }; };
+    auto toggle = [](QWidget *w) {
+        return [w] { w->setVisible(!w->isVisibleTo(w->parentWidget())); };
+    };
+
+    setCommandHandler(Cmd::NewProject, {[this] { m_app.onNewProject(); }, always, {}});
+    setCommandHandler(Cmd::OpenProject, {[this] { m_app.onOpenProject(); }, always, {}});
+    setCommandHandler(Cmd::SaveProject, {[this] { m_app.onSaveProject(); }, projectOpen, {}});
+    setCommandHandler(Cmd::NewPage, {[this] { m_app.onNewPage(); }, projectOpen, {}});
+    setCommandHandler(Cmd::OpenPage, {[this] { m_app.onOpenPage(); }, projectOpen, {}});
+    setCommandHandler(Cmd::Save, {[this] { m_app.onSave(); }, projectOpen, {}});
+    setCommandHandler(Cmd::OpenAllPages, {[this] { m_app.onOpenAllPages(); }, projectOpen, {}});
+    setCommandHandler(Cmd::Build, {[this] { onBuild(); }, projectOpen, {}});
+    setCommandHandler(Cmd::ProjectManagement, {[this] { onProjectManagement(); }, projectOpen, {}});
+    setCommandHandler(Cmd::Download, {[this] { onDownload(); }, always, {}});
+    setCommandHandler(Cmd::AppExit, {[this] { close(); }, always, {}});
+    setCommandHandler(Cmd::AppAbout, {[this] { onAbout(); }, always, {}});
+
+    setCommandHandler(Cmd::WindowCascade, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}});
+    setCommandHandler(Cmd::WindowTile, {[this] { m_mdi->tileSubWindows(); }, hasPages, {}});
+    setCommandHandler(Cmd::WindowArrange, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}});
+
+    setCommandHandler(Cmd::ViewQuickBar, {toggle(m_quickBar), always, barShown(m_quickBar)});
+    setCommandHandler(Cmd::ViewPageBar, {toggle(m_pageBar), always, barShown(m_pageBar)});
+    setCommandHandler(Cmd::ViewDrawingBar, {toggle(m_drawBar), always, barShown(m_drawBar)});
+    setCommandHandler(Cmd::ViewStatusBar,
+                      {toggle(statusBar()), always, barShown(statusBar())});
+}
+
+void CMainFrame::onActionTriggered(int id)
+{
+    runCommand(id);
+}
+
+bool CMainFrame::runCommand(int id)
+{
+    updateCommands();
+    QAction *a = m_actions.value(id);
+    if (!a || !a->isEnabled())
+        return false;
+    bool done = false;
+    if (CMyView *view = activePageView())
+        done = view->onCommand(id);
+    if (!done) {
+        const auto it = m_handlers.constFind(id);
+        if (it != m_handlers.constEnd() && it->run) {
+            it->run();
+            done = true;
+        }
+    }
+    updateCommands();
+    return done;
+}
+
+void CMainFrame::updateCommands()
+{
+    if (m_updating || m_tearingDown)
+        return;
+    m_updating = true;
+    CMyView *view = activePageView();
+    for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
+        const int id = it.key();
+        QAction *a = it.value();
+        CMyView::CommandState state;
+        bool decided = view && view->updateCommand(id, state);
+        if (!decided) {
+            const auto h = m_handlers.constFind(id);
+            if (h != m_handlers.constEnd() && h->run) {
+                state.enabled = !h->enabled || h->enabled();
+                state.checked = h->checked && h->checked();
+                decided = true;
+            }
+        }
+        a->setEnabled(decided && state.enabled);
+        if (a->isCheckable())
+            a->setChecked(decided && state.checked);
+    }
+    m_updating = false;
+}
+
+void CMainFrame::onBuild()
+{
+    m_app.build();
+}
+
+int CMainFrame::runDialog(QDialog &dialog)
+{
+    return m_runDialog ? m_runDialog(dialog) : dialog.exec();
+}
+
+void CMainFrame::onDownload()
+{
+    CMyXiazaiDlg dialog(m_app.isProjectOpen() ? m_app.project().file : QString(), this);
+    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
+    runDialog(dialog);
+}
+
+void CMainFrame::onProjectManagement()
+{
+    if (!m_app.isProjectOpen())
+        return;
+    const Project &p = m_app.project();
+    CMySendProDlg dialog(p.name, p.file, p.dir, this);
+    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
+    runDialog(dialog);
+}
+
+void CMainFrame::onAbout()
+{
+    m_app.notifier().message(productTitle());
+}
+
+void CMainFrame::updateTitle()
+{
+    if (m_tearingDown)
+        return;
+    QString title = productTitle();
+    if (CMyView *view = activePageView())
+        title += QStringLiteral(" - ") + view->title();
+    setWindowTitle(title);
+}
+
+// ---- page windows --------------------------------------------------------------
+
+CChildFrame *CMainFrame::frameOf(CMyView *view) const
+{
+    if (!m_mdi)
+        return nullptr;
+    for (QMdiSubWindow *w : m_mdi->subWindowList())
+        if (auto *frame = qobject_cast<CChildFrame *>(w); frame && frame->view() == view)
+            return frame;
+    return nullptr;
+}
+
+QList<CMyView *> CMainFrame::pageViews() const
+{
+    QList<CMyView *> views;
+    if (!m_mdi)
+        return views;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (auto *frame = qobject_cast<CChildFrame *>(w); frame && !frame->isClosed())
+            views << frame->view();
+    return views;
+}
+
+CMyView *CMainFrame::activePageView() const
+{
+    // The current page window, also while another application is active.
+    auto *frame = m_mdi ? qobject_cast<CChildFrame *>(m_mdi->currentSubWindow()) : nullptr;
+    return frame && !frame->isClosed() ? frame->view() : nullptr;
+}
+
+CMyView *CMainFrame::openPageWindow(OpenPage page)
+{
+    auto *view = new CMyView(m_app, std::move(page));
+    auto *frame = new CChildFrame(m_app, view);
+    frame->setWindowIcon(windowIcon());
+    // New page windows cascade from the top left, one caption further each.
+    const int open = int(pageViews().size());
+    m_mdi->addSubWindow(frame);
+    const int step = m_app.m_nCaptionHeight > 0 ? m_app.m_nCaptionHeight : 24;
+    frame->move((open % 8) * step, (open % 8) * step);
+    connect(view, &CMyView::commandsChanged, this, &CMainFrame::updateCommands);
+    connect(view, &CMyView::titleChanged, this, &CMainFrame::updateTitle);
+    connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);
+    frame->show();
+    m_mdi->setActiveSubWindow(frame);
+    updateTitle();
+    updateCommands();
+    return view;
+}
+
+void CMainFrame::activatePageView(CMyView *view)
+{
+    if (CChildFrame *frame = frameOf(view)) {
+        if (frame->isMinimized())
+            frame->showNormal();
+        m_mdi->setActiveSubWindow(frame);
+    }
+}
+
+void CMainFrame::closePageWindow(CMyView *view)
+{
+    if (CChildFrame *frame = frameOf(view))
+        frame->closeWithoutAsking();
+    updateTitle();
+    updateCommands();
+}
+
+// ---- events --------------------------------------------------------------------
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    // Every modified page is asked about first; a Cancel keeps everything.
+    const QList<CMyView *> views = pageViews();
+    for (CMyView *view : views) {
+        CChildFrame *frame = frameOf(view);
+        if (frame && !frame->queryClose()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (CMyView *view : views)
+        if (CChildFrame *frame = frameOf(view))
+            frame->closeWithoutAsking();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile() && isDocumentFile(url.toLocalFile())) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void CMainFrame::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile() && isDocumentFile(url.toLocalFile()))
+            files << url.toLocalFile();
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QString &file : files)
+        m_app.openDocument(file);
+    updateCommands();
+}
+
+} // namespace h5

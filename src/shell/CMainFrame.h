@@ -1,0 +1,130 @@
+#pragma once
+// The main frame: the menus, the three tool bars (quick launch, page view
+// with the grid spacing boxes, drawing tools two to a row), the status bar
+// with its message pane and the "逻辑坐标" pane, and the MDI area holding
+// the page windows.
+//
+// Commands. Every menu item and tool-bar button is an action with the
+// command's id (see Commands.h). A command goes first to the active page
+// view (CMyView::onCommand / updateCommand), then to a handler registered
+// here with setCommandHandler(). A command nobody handles stays disabled.
+// Enabled and checked states are brought up to date by updateCommands(),
+// which runs when the active page, the project or a view's state changes,
+// after every command and before a menu opens.
+
+#include "shell/CMyApp.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+class QDialog;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QSpinBox;
+class QToolBar;
+
+namespace h5 {
+
+class CChildFrame;
+
+class CMainFrame : public QMainWindow, public PageWindows
+{
+    Q_OBJECT
+public:
+    explicit CMainFrame(CMyApp &app, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    CMyApp &app() const { return m_app; }
+
+    // ---- commands ------------------------------------------------------------
+    QAction *action(int id) const { return m_actions.value(id); }
+    struct Handler
+    {
+        std::function<void()> run;
+        std::function<bool()> enabled; // empty: always enabled
+        std::function<bool()> checked; // empty: never checked
+    };
+    void setCommandHandler(int id, Handler handler);
+    // Runs a command as its menu item or button would (nothing when the
+    // command is disabled).
+    bool runCommand(int id);
+    void updateCommands();
+
+    // Modal windows opened by commands (download, project management) are
+    // shown through this; the default runs QDialog::exec(). Tests replace it.
+    using DialogRunner = std::function<int(QDialog &dialog)>;
+    void setDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+
+    // ---- bars ----------------------------------------------------------------
+    QToolBar *quickLaunchBar() const { return m_quickBar; }
+    QToolBar *pageViewBar() const { return m_pageBar; }
+    QToolBar *drawingBar() const { return m_drawBar; }
+    QMdiArea *mdiArea() const { return m_mdi; }
+    QLabel *indicatorPane() const { return m_indicator; }
+
+    // The grid spacing boxes of the page-view bar: 1..50, starting at 1.
+    QSpinBox *gridSpacingXBox() const { return m_gridX; }
+    QSpinBox *gridSpacingYBox() const { return m_gridY; }
+    int gridSpacingX() const;
+    int gridSpacingY() const;
+
+    // ---- page windows (PageWindows) ------------------------------------------
+    QList<CMyView *> pageViews() const override;
+    CMyView *activePageView() const override;
+    CMyView *openPageWindow(OpenPage page) override;
+    void activatePageView(CMyView *view) override;
+    void closePageWindow(CMyView *view) override;
+    CChildFrame *frameOf(CMyView *view) const;
+
+signals:
+    void gridSpacingChanged(int x, int y);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    // MainFrameBars.cpp
+    void createActions();
+    void createMenus();
+    void createQuickLaunchBar();
+    void createPageViewBar();
+    void createDrawingBar();
+    void createStatusBar();
+    void createRecentFileItems();
+    void fillRecentFiles();
+    void fillWindowMenu();
+
+    // CMainFrame.cpp
+    void registerHandlers();
+    void onBuild();
+    void onDownload();
+    void onProjectManagement();
+    void onAbout();
+    void onActionTriggered(int id);
+    void updateTitle();
+    int runDialog(QDialog &dialog);
+
+    CMyApp &m_app;
+    QMdiArea *m_mdi = nullptr;
+    QHash<int, QAction *> m_actions;
+    QHash<int, Handler> m_handlers;
+    QToolBar *m_quickBar = nullptr;
+    QToolBar *m_pageBar = nullptr;
+    QToolBar *m_drawBar = nullptr;
+    QSpinBox *m_gridX = nullptr;
+    QSpinBox *m_gridY = nullptr;
+    QLabel *m_indicator = nullptr;
+    QMenu *m_fileMenu = nullptr;
+    QMenu *m_windowMenu = nullptr;
+    QList<QAction *> m_recentActions; // "最近文件", then one per entry
+    QList<QAction *> m_windowListActions;
+    DialogRunner m_runDialog;
+    bool m_updating = false;
+    bool m_tearingDown = false;
+};
+
+} // namespace h5

@@ -1,0 +1,402 @@
+#include "shell/CMyApp.h"
+
+#include "editor/CMyView.h"
+#include "shell/CChildFrame.h"
+#include "shell/MessageBoxNotifier.h"
+#include "shell/ShellDialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+namespace h5 {
+
+namespace {
+
+const char *const kSettingsOrganisation = "Local AppWizard-Generated Applications";
+const char *const kSettingsApplication = "h5800-studio";
+const char *const kRecentGroup = "Recent File List";
+
+QString samePath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+CMyApp::CMyApp(const QString &settingsFile, QObject *parent)
+    : QObject(parent), m_settingsFile(settingsFile),
+      m_ownNotifier(std::make_unique<MessageBoxNotifier>()),
+      m_ownDialogs(std::make_unique<WidgetShellDialogs>())
+{
+    m_notifier = m_ownNotifier.get();
+    m_dialogs = m_ownDialogs.get();
+    readDisplayMetrics();
+}
+
+CMyApp::~CMyApp() = default;
+
+void CMyApp::readDisplayMetrics()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        m_nScreenWidth = screen->size().width();
+        m_nScreenHeight = screen->size().height();
+    }
+    m_nCaptionHeight = CChildFrame::measureCaptionHeight();
+}
+
+void CMyApp::setNotifier(ShellNotifier *notifier)
+{
+    m_notifier = notifier ? notifier : m_ownNotifier.get();
+}
+
+void CMyApp::setDialogs(ShellDialogs *dialogs)
+{
+    m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
+}
+
+void CMyApp::setMainWindow(QWidget *window, std::function<void(const QString &)> statusSink)
+{
+    m_ownNotifier->setParent(window);
+    m_ownNotifier->setStatusSink(std::move(statusSink));
+    m_ownDialogs->setParent(window);
+}
+
+ShellNotifier &CMyApp::notifier() const { return *m_notifier; }
+ShellDialogs &CMyApp::dialogs() const { return *m_dialogs; }
+
+QList<CMyView *> CMyApp::pageViews() const
+{
+    return m_windows ? m_windows->pageViews() : QList<CMyView *>();
+}
+
+int CMyApp::openPageCount() const { return int(pageViews().size()); }
+
+CMyView *CMyApp::findPageView(const QString &path) const
+{
+    const QString wanted = samePath(path);
+    for (CMyView *view : pageViews())
+        if (samePath(view->filePath()) == wanted)
+            return view;
+    return nullptr;
+}
+
+// ---- project -----------------------------------------------------------------
+
+void CMyApp::setProject(const Project &project)
+{
+    m_project = project;
+    m_bProjectOpen = true;
+    emit projectChanged();
+}
+
+bool CMyApp::saveProject()
+{
+    if (!m_bProjectOpen)
+        return true;
+    for (CMyView *view : pageViews())
+        if (!view->save())
+            return false;
+    return true;
+}
+
+void CMyApp::closeAllPages()
+{
+    if (!m_windows)
+        return;
+    for (CMyView *view : m_windows->pageViews())
+        m_windows->closePageWindow(view);
+}
+
+bool CMyApp::leaveProject()
+{
+    if (!saveProject())
+        return false;
+    closeAllPages();
+    return true;
+}
+
+bool CMyApp::createProject(const NewProjectValues &values)
+{
+    Project project;
+    QString error;
+    if (!Project::create(values.location, values.name, values.resolution, project, notifier(),
+                         &error)) {
+        if (!error.isEmpty())
+            notifier().message(error);
+        return false;
+    }
+    if (!leaveProject())
+        return false;
+    setProject(project);
+    return true;
+}
+
+void CMyApp::onNewProject()
+{
+    NewProjectValues values;
+    if (!dialogs().newProject(values))
+        return;
+    createProject(values);
+}
+
+bool CMyApp::openProject(const QString &projectFile)
+{
+    Project project;
+    QString error;
+    if (!Project::open(projectFile, project, &error)) {
+        notifier().message(error);
+        return false;
+    }
+    if (!leaveProject())
+        return false;
+    setProject(project);
+    return true;
+}
+
+void CMyApp::onOpenProject()
+{
+    const QString file = dialogs().openProjectFile(m_bProjectOpen ? QFileInfo(m_project.dir).path()
+                                                                  : QString());
+    if (!file.isEmpty())
+        openProject(file);
+}
+
+void CMyApp::onSaveProject() { saveProject(); }
+
+void CMyApp::onSave()
+{
+    if (CMyView *view = m_windows ? m_windows->activePageView() : nullptr)
+        view->save();
+    else
+        saveProject();
+}
+
+// ---- pages ---------------------------------------------------------------------
+
+bool CMyApp::createPage(const NewPageValues &values)
+{
+    if (!m_bProjectOpen)
+        return false;
+    OpenPage page;
+    int replaced = -1;
+    QString error;
+    const Project::NewPageResult result = m_project.newPage(values, notifier(), page, &replaced, &error);
+    if (replaced >= 0 && m_windows) {
+        // The replaced page's files are gone; so go its windows.
+        const QString title = pageFileName(replaced);
+        for (CMyView *view : m_windows->pageViews())
+            if (view->title() == title)
+                m_windows->closePageWindow(view);
+    }
+    if (result == Project::NewPageResult::Cancelled)
+        return false;
+    if (result == Project::NewPageResult::Failed) {
+        notifier().message(error);
+        return false;
+    }
+    if (m_windows) {
+        // A window still showing an earlier file of that name would write
+        // it back over the new page.
+        if (CMyView *stale = findPageView(page.path))
+            m_windows->closePageWindow(stale);
+        m_windows->openPageWindow(std::move(page));
+    }
+    addRecentFile(m_project.pagePath(values.pageNo));
+    return true;
+}
+
+void CMyApp::onNewPage()
+{
+    if (!m_bProjectOpen)
+        return;
+    QString error;
+    int first = m_project.firstFreePage(&error);
+    if (first < 0) {
+        if (!error.isEmpty()) {
+            notifier().message(error);
+            return;
+        }
+        first = 0; // every page number is in use: offer the first one
+    }
+    NewPageValues values;
+    values.pageNo = first;
+    // A new page has no elements: one instruction page.
+    if (!dialogs().pageSettings(m_project.resolution, values, 1))
+        return;
+    createPage(values);
+}
+
+int CMyApp::openPageFiles(const QStringList &paths)
+{
+    if (!m_bProjectOpen)
+        return 0;
+    int opened = 0;
+    for (const QString &path : paths) {
+        if (CMyView *view = findPageView(path)) {
+            if (m_windows)
+                m_windows->activatePageView(view);
+            ++opened;
+            continue;
+        }
+        OpenPage page;
+        QString error;
+        if (!m_project.openPage(path, page, &error)) {
+            notifier().message(QStringLiteral("无法打开页面 %1\n%2")
+                                   .arg(QDir::toNativeSeparators(path), error));
+            continue;
+        }
+        if (m_windows)
+            m_windows->openPageWindow(std::move(page));
+        addRecentFile(path);
+        ++opened;
+    }
+    return opened;
+}
+
+void CMyApp::onOpenPage()
+{
+    if (!m_bProjectOpen)
+        return;
+    const QStringList files = dialogs().openPageFiles(m_project.dir);
+    if (!files.isEmpty())
+        openPageFiles(files);
+}
+
+int CMyApp::openAllPages()
+{
+    if (!m_bProjectOpen)
+        return 0;
+    QString error;
+    std::vector<OpenPage> pages = m_project.openAllPages(notifier(), &error);
+    if (!error.isEmpty())
+        notifier().message(error);
+    int opened = 0;
+    for (OpenPage &page : pages) {
+        if (CMyView *view = findPageView(page.path)) {
+            if (m_windows)
+                m_windows->activatePageView(view);
+        } else {
+            const QString path = page.path;
+            if (m_windows)
+                m_windows->openPageWindow(std::move(page));
+            addRecentFile(path);
+        }
+        ++opened;
+    }
+    return opened;
+}
+
+void CMyApp::onOpenAllPages() { openAllPages(); }
+
+bool CMyApp::openDocument(const QString &path)
+{
+    if (path.endsWith(QStringLiteral(".wgc"), Qt::CaseInsensitive))
+        return openProject(path);
+    if (!QFileInfo(path).isFile()) {
+        notifier().message(QStringLiteral("无法打开页面 %1\n文件不存在。")
+                               .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    Project project;
+    QString error;
+    if (!Project::openForPageFile(path, project, notifier(), &error)) {
+        if (!error.isEmpty())
+            notifier().message(error);
+        return false;
+    }
+    if (!m_bProjectOpen || samePath(project.file) != samePath(m_project.file)) {
+        if (!leaveProject())
+            return false;
+        setProject(project);
+    }
+    return openPageFiles({path}) == 1;
+}
+
+BuildResult CMyApp::build()
+{
+    BuildResult result;
+    if (!m_bProjectOpen)
+        return result;
+    const QList<CMyView *> views = pageViews();
+    std::vector<OpenPage> pages;
+    pages.reserve(size_t(views.size()));
+    for (CMyView *view : views)
+        pages.push_back(view->openPage());
+    result = buildProject(m_project, pages, notifier());
+    if (!result.completed) {
+        notifier().message(result.error.isEmpty() ? QStringLiteral("编译失败!") : result.error);
+        return result;
+    }
+    // The build saved every open page.
+    for (int i = 0; i < views.size(); ++i) {
+        views[i]->openPage() = std::move(pages[size_t(i)]);
+        views[i]->afterSave();
+    }
+    notifier().message(result.finalMessage);
+    return result;
+}
+
+// ---- recent files ------------------------------------------------------------
+
+std::unique_ptr<QSettings> CMyApp::settings() const
+{
+    if (!m_settingsFile.isEmpty())
+        return std::make_unique<QSettings>(m_settingsFile, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QString::fromLatin1(kSettingsOrganisation),
+                                       QString::fromLatin1(kSettingsApplication));
+}
+
+QStringList CMyApp::recentFiles() const
+{
+    auto s = settings();
+    s->beginGroup(QString::fromLatin1(kRecentGroup));
+    QStringList files;
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const QString file = s->value(QStringLiteral("File%1").arg(i)).toString();
+        if (!file.isEmpty())
+            files << file;
+    }
+    return files;
+}
+
+static void writeRecentFiles(QSettings &s, const QStringList &files)
+{
+    s.beginGroup(QString::fromLatin1(kRecentGroup));
+    for (int i = 1; i <= CMyApp::kRecentFiles; ++i) {
+        if (i <= files.size())
+            s.setValue(QStringLiteral("File%1").arg(i), files[i - 1]);
+        else
+            s.remove(QStringLiteral("File%1").arg(i));
+    }
+    s.endGroup();
+}
+
+void CMyApp::addRecentFile(const QString &path)
+{
+    const QString entry = QDir::toNativeSeparators(samePath(path));
+    QStringList files = recentFiles();
+    files.removeAll(entry);
+    files.prepend(entry);
+    while (files.size() > kRecentFiles)
+        files.removeLast();
+    auto s = settings();
+    writeRecentFiles(*s, files);
+    emit recentFilesChanged();
+}
+
+void CMyApp::removeRecentFile(const QString &path)
+{
+    QStringList files = recentFiles();
+    if (files.removeAll(path) == 0)
+        return;
+    auto s = settings();
+    writeRecentFiles(*s, files);
+    emit recentFilesChanged();
+}
+
+} // namespace h5

@@ -1,0 +1,155 @@
+#pragma once
+// The application object: the state of the one open project and the
+// project commands (new, open and save project; new page, open page, open
+// all pages; build), the recent-file list, and the data all page views
+// share (the element clipboard, the picture cache).
+//
+// It makes no window itself: forms and file choosers go through
+// ShellDialogs, messages and questions through a ShellNotifier, and page
+// windows through PageWindows (the main frame). Tests replace all three.
+
+#include "model/CGraph.h"
+#include "model/PictureCache.h"
+#include "project/Build.h"
+#include "project/Project.h"
+#include "shell/MyFileNewDlg.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QSettings;
+class QWidget;
+
+namespace h5 {
+
+class CMyView;
+class MessageBoxNotifier;
+class ShellDialogs;
+class ShellNotifier;
+class WidgetShellDialogs;
+
+// Where the page windows live (the main frame's MDI area).
+class PageWindows
+{
+public:
+    virtual ~PageWindows() = default;
+    // Open page views, oldest first.
+    virtual QList<CMyView *> pageViews() const = 0;
+    virtual CMyView *activePageView() const = 0;
+    // A new page window for the page; returns its view.
+    virtual CMyView *openPageWindow(OpenPage page) = 0;
+    virtual void activatePageView(CMyView *view) = 0;
+    // Closes the page's window without asking anything.
+    virtual void closePageWindow(CMyView *view) = 0;
+};
+
+class CMyApp : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kRecentFiles = 4;
+
+    // `settingsFile`: an INI file for the recent-file list; empty uses the
+    // user's settings of "Local AppWizard-Generated Applications".
+    explicit CMyApp(const QString &settingsFile = QString(), QObject *parent = nullptr);
+    ~CMyApp() override;
+
+    // ---- wiring -----------------------------------------------------------
+    // Not owned; null goes back to the app's own message boxes and dialogs.
+    void setNotifier(ShellNotifier *notifier);
+    void setDialogs(ShellDialogs *dialogs);
+    void setPageWindows(PageWindows *windows) { m_windows = windows; }
+    // Parent of the app's own message boxes and dialogs, and where its
+    // status text goes.
+    void setMainWindow(QWidget *window, std::function<void(const QString &)> statusSink);
+
+    ShellNotifier &notifier() const;
+    ShellDialogs &dialogs() const;
+    PageWindows *pageWindows() const { return m_windows; }
+
+    // ---- state ------------------------------------------------------------
+    bool isProjectOpen() const { return m_bProjectOpen; }
+    const Project &project() const { return m_project; }
+    // Resolution index of the open project; 0 without a project.
+    int resolution() const { return m_bProjectOpen ? m_project.resolution : 0; }
+    // Number of open page views.
+    int openPageCount() const;
+    QList<CMyView *> pageViews() const;
+    // The open page view showing the page file `path`, or null.
+    CMyView *findPageView(const QString &path) const;
+
+    // Display size and the caption height of a page window, read at start.
+    int m_nScreenWidth = 0;
+    int m_nScreenHeight = 0;
+    int m_nCaptionHeight = 0;
+
+    // The element clipboard shared by all page views: at most one element,
+    // a copy that outlives the page it came from.
+    std::optional<CGraph> m_clipboard;
+
+    // Decoded pictures shared by all page views.
+    PictureCache &pictureCache() { return m_pictures; }
+
+    // ---- commands with their forms ---------------------------------------
+    void onNewProject();
+    void onOpenProject();
+    void onSaveProject();
+    void onNewPage();
+    void onOpenPage();
+    void onOpenAllPages();
+    // "保存": the active page, or the project when no page is active.
+    void onSave();
+
+    // ---- the same without forms ------------------------------------------
+    bool createProject(const NewProjectValues &values);
+    bool openProject(const QString &projectFile);
+    // Saves every open page; false when one could not be saved.
+    bool saveProject();
+    bool createPage(const NewPageValues &values);
+    // Opens each page file (a page already open is brought to the front).
+    // A file that cannot be read is reported; the others still open.
+    // Returns the number of pages opened or brought forward.
+    int openPageFiles(const QStringList &paths);
+    int openAllPages();
+    // A file from the command line, a drop or the recent-file list: a page
+    // file opens within the project of its folder ("请放入工程中!" when
+    // there is none), a project file opens as the project.
+    bool openDocument(const QString &path);
+    // Build of the open project with the open pages; shows the outcome.
+    BuildResult build();
+
+    // ---- recent files ------------------------------------------------------
+    QStringList recentFiles() const;
+    void addRecentFile(const QString &path);
+    void removeRecentFile(const QString &path);
+
+signals:
+    void projectChanged();
+    void recentFilesChanged();
+
+private:
+    void readDisplayMetrics();
+    // Saves and closes the pages of the current project before another one
+    // takes its place; false (nothing closed) when a page could not be saved.
+    bool leaveProject();
+    void closeAllPages();
+    void setProject(const Project &project);
+    std::unique_ptr<QSettings> settings() const;
+
+    QString m_settingsFile;
+    bool m_bProjectOpen = false;
+    Project m_project;
+    PictureCache m_pictures;
+
+    std::unique_ptr<MessageBoxNotifier> m_ownNotifier;
+    std::unique_ptr<WidgetShellDialogs> m_ownDialogs;
+    ShellNotifier *m_notifier = nullptr;
+    ShellDialogs *m_dialogs = nullptr;
+    PageWindows *m_windows = nullptr;
+};
+
+} // namespace h5

@@ -1,0 +1,50 @@
+#pragma once
+// The page settings form "画面设置": page number, placement layer, main or
+// auxiliary page, the page length (shown only), and the next page with its
+// delay for cycling mode. Used by the new-page command and by the page
+// settings command of the page view.
+//
+// Typing into a combo box selects the item whose text equals the typed
+// text; other text leaves the selection as it was. No range is checked: the
+// values are always those of the selected items.
+
+#include "project/Project.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace h5 {
+
+class MyPageTypeDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // `resolution` chooses the layers offered; `pageLength` is shown in the
+    // page length box (the page's instruction pages).
+    MyPageTypeDlg(int resolution, const NewPageValues &initial, int pageLength,
+                  QWidget *parent = nullptr);
+
+    // Layers a page of this resolution index can be placed on: 4 for the
+    // 480*272 and 272*480 screens, 2 for 320*240, 640*480, 800*480, 480*640,
+    // 240*320 and 480*800, otherwise only layer 0.
+    static int layerCount(int resolution);
+
+    NewPageValues values() const;
+
+private:
+    QComboBox *makeCombo(const QString &name, int first, int last);
+
+    QComboBox *m_pageNo = nullptr;
+    QComboBox *m_layer = nullptr;
+    QRadioButton *m_main = nullptr;
+    QRadioButton *m_auxiliary = nullptr;
+    QLineEdit *m_pageLength = nullptr;
+    QComboBox *m_nextPage = nullptr;
+    QComboBox *m_delay = nullptr;
+};
+
+} // namespace h5

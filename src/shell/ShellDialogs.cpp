@@ -1,0 +1,58 @@
+#include "shell/ShellDialogs.h"
+
+#include "shell/MyPageTypeDlg.h"
+
+#include <QFileDialog>
+
+namespace h5 {
+
+QString WidgetShellDialogs::projectFilter()
+{
+    return QStringLiteral("工程文件 (*.wgc)");
+}
+
+QString WidgetShellDialogs::pageFilter()
+{
+    return QStringLiteral("页面文件 (*.wlp)");
+}
+
+bool WidgetShellDialogs::newProject(NewProjectValues &values)
+{
+    MyFileNewDlg dlg(m_parent);
+    dlg.setValues(values);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    values = dlg.values();
+    return true;
+}
+
+QString WidgetShellDialogs::openProjectFile(const QString &startDir)
+{
+    QFileDialog dlg(m_parent, QStringLiteral("打开工程"), startDir, projectFilter());
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setDefaultSuffix(QStringLiteral("wgc"));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}
+
+bool WidgetShellDialogs::pageSettings(int resolution, NewPageValues &values, int pageLength)
+{
+    MyPageTypeDlg dlg(resolution, values, pageLength, m_parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    values = dlg.values();
+    return true;
+}
+
+QStringList WidgetShellDialogs::openPageFiles(const QString &startDir)
+{
+    QFileDialog dlg(m_parent, QStringLiteral("打开页面"), startDir, pageFilter());
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    dlg.setDefaultSuffix(QStringLiteral("wlp"));
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    return dlg.selectedFiles();
+}
+
+} // namespace h5

@@ -1,0 +1,71 @@
+#include "shell/Startup.h"
+
+#include "shell/CMainFrame.h"
+#include "shell/CMyApp.h"
+#include "shell/Commands.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <QTimer>
+
+namespace h5 {
+
+int runStudio(QApplication &application)
+{
+    QApplication::setApplicationName(QStringLiteral("h5800-studio"));
+    QApplication::setApplicationDisplayName(productTitle());
+    QApplication::setDesktopFileName(QStringLiteral("h5800-studio"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(productTitle());
+    parser.addHelpOption();
+    const QCommandLineOption openAll(QStringLiteral("open-all"),
+                                     QStringLiteral("Open every page of the project."));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to PATH and quit."), QStringLiteral("PATH"));
+    const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
+                                   QStringLiteral("Milliseconds before the screenshot (1500)."),
+                                   QStringLiteral("MS"), QStringLiteral("1500"));
+    parser.addOption(openAll);
+    parser.addOption(screenshot);
+    parser.addOption(delay);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A page file (.wlp) or a project file (.wgc)."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(application);
+
+    CMyApp app;
+    CMainFrame frame(app);
+    frame.show();
+
+    // The program opens no empty page at start; only what the command line
+    // names.
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) {
+        // A page outside any project refuses the start, as the shell's
+        // open request fails.
+        if (!app.openDocument(files.first()) && !app.isProjectOpen())
+            return 1;
+    }
+    if (parser.isSet(openAll) && app.isProjectOpen())
+        app.openAllPages();
+    frame.updateCommands();
+
+    if (parser.isSet(screenshot)) {
+        const QString path = parser.value(screenshot);
+        bool ok = false;
+        const int ms = parser.value(delay).toInt(&ok);
+        QTimer::singleShot(ok && ms >= 0 ? ms : 1500, &frame, [&frame, path] {
+            const bool saved = frame.grab().save(path);
+            QTextStream err(stderr);
+            if (!saved)
+                err << "h5800-studio: cannot write " << path << Qt::endl;
+            QApplication::exit(saved ? 0 : 2);
+        });
+    }
+    return application.exec();
+}
+
+} // namespace h5

@@ -1,0 +1,20 @@
+#pragma once
+// Start-up of the desktop app: the command line, the main frame, and the
+// documents named on the command line.
+//
+//   h5800-studio [--open-all] [--screenshot PATH [--screenshot-delay MS]] [FILE]
+//
+// FILE is a page file (.wlp), opened within the project of its folder
+// ("请放入工程中!" and no start when its folder holds no project), or a
+// project file (.wgc). --open-all then opens every page of the project.
+// --screenshot saves a picture of the main window after MS milliseconds
+// (default 1500) and quits: for smoke tests and documentation.
+
+class QApplication;
+
+namespace h5 {
+
+// Runs the app until it quits; returns the exit code.
+int runStudio(QApplication &application);
+
+} // namespace h5

@@ -1,0 +1,593 @@
+// The download window and the project window, driven through their widgets
+// against h5800-sim over a pseudo-terminal: port controls and lamp, the
+// download and the bundle, the project's lists and its sending, staging
+// files, failures that must reach the user.
+
+#include "port/PortTestSupport.h"
+#include "support/TestUtil.h"
+
+#include "common/Flash.h"
+#include "link/BundleWriter.h"
+#include "serial/CMySendProDlg.h"
+#include "serial/CMyXiazaiDlg.h"
+#include "serial/PortControls.h"
+#include "serial/StatusLamp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSet>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace h5;
+using h5test::readAll;
+using h5test::waitFor;
+
+namespace {
+
+constexpr int kTransferDeadline = 30000;
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+QString sha1(const QByteArray &b)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex());
+}
+
+// The demo project, built once by the command-line tool.
+struct Demo
+{
+    QTemporaryDir dir;
+    QString folder, wgc, cbm;
+    Demo()
+    {
+        const auto r = h5test::runCli({QStringLiteral("demo"), dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        folder = dir.filePath(QStringLiteral("demo"));
+        wgc = folder + QStringLiteral("/demo.wgc");
+        cbm = folder + QStringLiteral("/图象位置信息.cbm");
+    }
+};
+
+Demo &demo()
+{
+    static Demo d;
+    return d;
+}
+
+// A copy of the demo project folder, for tests that leave files in it.
+QString copyDemo(const QTemporaryDir &into)
+{
+    const QString target = into.filePath(QStringLiteral("demo"));
+    QDir().mkpath(target);
+    for (const QString &name : {QStringLiteral("demo.wgc"), QStringLiteral("图象位置信息.cbm")})
+        QFile::copy(demo().folder + QLatin1Char('/') + name, target + QLatin1Char('/') + name);
+    return target;
+}
+
+// h5800-sim with its flash in a file and its device linked into `dir`.
+class Sim
+{
+public:
+    explicit Sim(const QTemporaryDir &dir, const QStringList &faults = {})
+        : m_flash(dir.filePath(QStringLiteral("flash.bin"))),
+          m_link(dir.filePath(QStringLiteral("tty"))),
+          m_process(QStringList{QStringLiteral("--flash"), m_flash, QStringLiteral("--link"), m_link}
+                    + faults)
+    {
+    }
+    bool ok() const { return !m_process.device().isEmpty(); }
+    QString port() const { return m_link; }
+    // Stops the terminal (it saves its flash) and summarises the flash.
+    QJsonObject flash()
+    {
+        m_process.stop();
+        QProcess dump;
+        dump.start(QStringLiteral(H5_SIM_PATH), {QStringLiteral("--dump-flash"), m_flash});
+        dump.waitForFinished(20000);
+        return QJsonDocument::fromJson(dump.readAllStandardOutput()).object();
+    }
+
+private:
+    QString m_flash, m_link;
+    h5test::SimProcess m_process;
+};
+
+// The message boxes of a window, collected instead of shown.
+struct Messages
+{
+    QStringList texts;
+    WindowLinkHost::MessageHook hook()
+    {
+        return [this](const QString &text) { texts << text; };
+    }
+    bool has(const QString &part) const
+    {
+        for (const QString &t : texts)
+            if (t.contains(part))
+                return true;
+        return false;
+    }
+};
+
+template <class T>
+T *child(QWidget &window, const char *name)
+{
+    T *w = window.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+// Runs what the windows posted for later (messages of their start).
+void settle() { QCoreApplication::processEvents(); }
+
+QString statusText(QWidget &window) { return child<QLineEdit>(window, "statusBox")->text(); }
+
+// The lamp as it is painted, not as it claims to be.
+QColor paintedLamp(QWidget &window)
+{
+    auto *lamp = child<StatusLamp>(window, "statusLamp");
+    window.show(); // laid out and painted (offscreen; modeless)
+    const QImage image = lamp->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+void openOn(QWidget &window, const QString &device)
+{
+    child<QComboBox>(window, "portCombo")->setEditText(device);
+    child<QPushButton>(window, "openButton")->click();
+}
+
+// What the port controls show: open state of the buttons and the lamp.
+void expectPortShown(QWidget &window, bool open, const char *when)
+{
+    SCOPED_TRACE(when);
+    EXPECT_EQ(child<QPushButton>(window, "openButton")->isEnabled(), !open);
+    EXPECT_EQ(child<QComboBox>(window, "portCombo")->isEnabled(), !open);
+    EXPECT_EQ(child<QComboBox>(window, "baudCombo")->isEnabled(), !open);
+    EXPECT_EQ(child<QPushButton>(window, "detectButton")->isEnabled(), !open);
+    EXPECT_EQ(paintedLamp(window), open ? kBlue : kRed);
+}
+
+// Either window, made fresh, with its messages collected.
+struct AnyWindow
+{
+    const char *name;
+    std::function<std::unique_ptr<QWidget>(Messages &)> make;
+    bool closeEnabledAtStart;
+};
+
+std::vector<AnyWindow> bothWindows()
+{
+    return {
+        {"download window",
+         [](Messages &m) {
+             auto w = std::make_unique<CMyXiazaiDlg>();
+             w->setMessageHook(m.hook());
+             return std::unique_ptr<QWidget>(std::move(w));
+         },
+         true},
+        {"project window",
+         [](Messages &m) {
+             auto w = std::make_unique<CMySendProDlg>(QStringLiteral("demo"), demo().wgc,
+                                                      demo().folder);
+             w->setMessageHook(m.hook());
+             return std::unique_ptr<QWidget>(std::move(w));
+         },
+         false},
+    };
+}
+
+} // namespace
+
+// ---- port controls ----------------------------------------------------------
+
+TEST(SerialDialogTest, PortControlsFollowTheLineOpenedAndClosed)
+{
+    for (const AnyWindow &kind : bothWindows()) {
+        SCOPED_TRACE(kind.name);
+        QTemporaryDir tmp;
+        Sim sim(tmp);
+        ASSERT_TRUE(sim.ok());
+        Messages messages;
+        std::unique_ptr<QWidget> window = kind.make(messages);
+        auto *close = child<QPushButton>(*window, "closeButton");
+        EXPECT_EQ(close->isEnabled(), kind.closeEnabledAtStart);
+        EXPECT_EQ(child<QComboBox>(*window, "baudCombo")->currentText(), "1228800");
+        expectPortShown(*window, false, "at start");
+
+        openOn(*window, sim.port());
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+        expectPortShown(*window, true, "after open");
+        EXPECT_TRUE(close->isEnabled());
+
+        close->click();
+        expectPortShown(*window, false, "after close");
+        EXPECT_EQ(close->isEnabled(), kind.closeEnabledAtStart);
+    }
+}
+
+TEST(SerialDialogTest, MissingDeviceIsReportedAndTheWindowStaysClosed)
+{
+    for (const AnyWindow &kind : bothWindows()) {
+        SCOPED_TRACE(kind.name);
+        QTemporaryDir tmp;
+        Messages messages;
+        std::unique_ptr<QWidget> window = kind.make(messages);
+        settle(); // messages of the window start, if any
+        messages.texts.clear();
+        const QString missing = tmp.filePath(QStringLiteral("no-such-tty"));
+        openOn(*window, missing);
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.has(QStringLiteral("串口不存在或被占用!")));
+        EXPECT_TRUE(messages.has(missing)) << messages.texts.join('|').toStdString();
+        expectPortShown(*window, false, "after the failed open");
+    }
+}
+
+TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
+{
+    CMyXiazaiDlg window;
+    PortControls *ports = window.portControls();
+    ports->setPortSource([] { return QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1"}; });
+    QComboBox *combo = child<QComboBox>(window, "portCombo");
+    combo->setEditText(QStringLiteral("/tmp/sim/tty"));
+
+    combo->showPopup();
+    combo->hidePopup();
+    EXPECT_EQ(combo->count(), 2) << "the drop-down did not scan the ports";
+    EXPECT_EQ(combo->currentText(), "/tmp/sim/tty");
+
+    child<QPushButton>(window, "detectButton")->click();
+    EXPECT_EQ(combo->currentText(), "/dev/ttyUSB0");
+}
+
+TEST(SerialDialogTest, ChosenBaudRateIsTheOneOpened)
+{
+    struct Case { int index; int rate; };
+    const Case cases[] = {{0, 1228800}, {3, 230400}, {10, 2400}};
+    CMyXiazaiDlg window;
+    auto *baud = child<QComboBox>(window, "baudCombo");
+    ASSERT_EQ(baud->count(), 11);
+    for (const Case &c : cases) {
+        baud->setCurrentIndex(c.index);
+        EXPECT_EQ(window.portControls()->baudRate(), c.rate) << c.index;
+        EXPECT_EQ(baud->currentText().toInt(), c.rate) << c.index;
+    }
+}
+
+// ---- download window ----------------------------------------------------------
+
+TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
+{
+    struct Case { const char *field; const char *filterHas; };
+    const Case cases[] = {
+        {"project", "*.wgc"},
+        {"picture", "*.tbm *.cbm"},
+        {"font", "*.wzk"},
+    };
+    CMyXiazaiDlg window;
+    QString answer;
+    QString filterAsked;
+    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+        filterAsked = r.filter;
+        return answer;
+    });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.field);
+        auto *path = child<QLineEdit>(window, (std::string(c.field) + "Path").c_str());
+        auto *choose = child<QPushButton>(window, (std::string(c.field) + "Button").c_str());
+        answer = QStringLiteral("/data/%1.file").arg(QLatin1String(c.field));
+        choose->click();
+        EXPECT_TRUE(filterAsked.contains(QLatin1String(c.filterHas))) << filterAsked.toStdString();
+        EXPECT_EQ(path->text(), answer);
+        const QString chosen = answer;
+        answer.clear(); // cancelled
+        choose->click();
+        EXPECT_EQ(path->text(), chosen) << "cancelling the dialog lost the choice";
+        child<QPushButton>(window, (std::string(c.field) + "Clear").c_str())->click();
+        EXPECT_TRUE(path->text().isEmpty());
+    }
+    EXPECT_FALSE(window.files().any());
+}
+
+TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
+{
+    CMyXiazaiDlg withProject(demo().wgc);
+    EXPECT_EQ(child<QLineEdit>(withProject, "projectPath")->text(), demo().wgc);
+    EXPECT_EQ(withProject.files().project, demo().wgc);
+    CMyXiazaiDlg without;
+    EXPECT_FALSE(without.files().any());
+}
+
+TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
+{
+    struct Case
+    {
+        const char *name;
+        bool pictures;
+        bool erase;
+        const char *lastStatus;
+    };
+    const Case cases[] = {
+        {"project and pictures", true, false, "图片下载：100%"},
+        {"project, erase ticked", false, true, "擦除FLASH完成!"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        Sim sim(tmp);
+        ASSERT_TRUE(sim.ok());
+        Messages messages;
+        CMyXiazaiDlg window(demo().wgc);
+        window.setMessageHook(messages.hook());
+        if (c.pictures)
+            window.setPictureFile(demo().cbm);
+        child<QCheckBox>(window, "eraseCheck")->setChecked(c.erase);
+
+        openOn(window, sim.port());
+        ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
+        child<QPushButton>(window, "downloadButton")->click();
+        EXPECT_TRUE(waitFor([&] {
+            return window.session().outcome() != TransferSession::Outcome::Idle
+                && window.session().outcome() != TransferSession::Outcome::Running;
+        }, kTransferDeadline)) << statusText(window).toStdString();
+        EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Completed);
+        EXPECT_EQ(statusText(window), QString::fromUtf8(c.lastStatus));
+        auto *bar = child<QProgressBar>(window, "progressBar");
+        EXPECT_EQ(bar->value(), bar->maximum());
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+        child<QPushButton>(window, "closeButton")->click();
+        expectPortShown(window, false, "closed after the download");
+
+        const QJsonObject flash = sim.flash();
+        const QByteArray project = readAll(demo().wgc).mid(102406);
+        EXPECT_EQ(flash["projectSha1"].toString(), sha1(project));
+        EXPECT_EQ(flash["registry"].toArray().isEmpty(), !c.pictures);
+    }
+}
+
+TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
+{
+    QTemporaryDir tmp;
+    Sim sim(tmp);
+    ASSERT_TRUE(sim.ok());
+    Messages messages;
+    CMyXiazaiDlg window;
+    window.setMessageHook(messages.hook());
+    window.setProjectFile(tmp.filePath(QStringLiteral("missing.wgc")));
+    openOn(window, sim.port());
+    ASSERT_TRUE(window.portControls()->isOpen());
+    child<QPushButton>(window, "downloadButton")->click();
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.has(QStringLiteral("missing.wgc"))) << messages.texts.join('|').toStdString();
+    EXPECT_EQ(window.session().state(), 1) << "a transfer began without its file";
+    EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Idle);
+}
+
+TEST(SerialDialogTest, MisbehavingTerminalEndsTheDownloadWithAWord)
+{
+    struct Case
+    {
+        const char *name;
+        QStringList faults;
+        const char *status; // empty: any
+        bool portStaysOpen;
+    };
+    const Case cases[] = {
+        {"acknowledges stop", {"--stop-after", "3"}, "连接超时!", true},
+        {"line hung up", {"--hangup-after", "4"}, "", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        Sim sim(tmp, c.faults);
+        ASSERT_TRUE(sim.ok());
+        Messages messages;
+        CMyXiazaiDlg window(demo().wgc);
+        window.setMessageHook(messages.hook());
+        openOn(window, sim.port());
+        ASSERT_TRUE(window.portControls()->isOpen());
+        child<QPushButton>(window, "downloadButton")->click();
+        const bool ended = waitFor([&] {
+            return window.session().outcome() == TransferSession::Outcome::Failed;
+        }, kTransferDeadline);
+        ASSERT_TRUE(ended) << "still " << statusText(window).toStdString();
+        if (*c.status)
+            EXPECT_EQ(statusText(window), QString::fromUtf8(c.status));
+        else
+            EXPECT_FALSE(statusText(window).isEmpty());
+        EXPECT_EQ(window.portControls()->isOpen(), c.portStaysOpen);
+        expectPortShown(window, c.portStaysOpen, "after the failure");
+    }
+}
+
+TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
+{
+    QTemporaryDir tmp;
+    const QString target = tmp.filePath(QStringLiteral("out.uwl"));
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x'));
+    }
+    CMyXiazaiDlg window(demo().wgc);
+    window.setPictureFile(demo().cbm);
+    CMyXiazaiDlg::FileRequest asked;
+    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+        asked = r;
+        return target;
+    });
+    child<QPushButton>(window, "bundleButton")->click();
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.defaultSuffix, "uwl");
+
+    QByteArray expected;
+    QString error;
+    ASSERT_TRUE(BundleWriter::build(window.files(), expected, &error)) << error.toStdString();
+    EXPECT_EQ(readAll(target), expected);
+}
+
+TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
+{
+    CMyXiazaiDlg window;
+    bool asked = false;
+    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &) {
+        asked = true;
+        return QString();
+    });
+    child<QPushButton>(window, "bundleButton")->click();
+    EXPECT_FALSE(asked);
+}
+
+// ---- project window -------------------------------------------------------
+
+TEST(SerialDialogTest, ProjectWindowListsThePagesAndPicturesOfTheProjectFiles)
+{
+    Messages messages;
+    CMySendProDlg window(QStringLiteral("demo"), demo().wgc, demo().folder);
+    window.setMessageHook(messages.hook());
+    settle();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_EQ(child<QLineEdit>(window, "projectName")->text(), "demo");
+
+    // Read back from the files, not from the window's session.
+    const QByteArray wgc = readAll(demo().wgc);
+    QStringList pages;
+    for (int p = 0; p < kPageSlots; ++p) {
+        const char *rec = wgc.constData() + 6 + 100 * p;
+        const int v = uchar(rec[0]) | (uchar(rec[1]) << 8);
+        if (v)
+            pages << QStringLiteral("%1/%2").arg(v - 1).arg(uchar(rec[8]));
+    }
+    auto *pageList = child<QTableWidget>(window, "pageList");
+    QStringList shown;
+    for (int row = 0; row < pageList->rowCount(); ++row)
+        shown << pageList->item(row, 0)->text() + "/" + pageList->item(row, 1)->text();
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_EQ(shown, pages);
+
+    const QByteArray cbm = readAll(demo().cbm);
+    QStringList pictures;
+    for (int j = 0; j < kSlotCount; ++j) {
+        const char *rec = cbm.constData() + j * kSlotSize;
+        if (!rec[0])
+            continue;
+        const int w = (uchar(rec[2050]) << 8) | uchar(rec[2051]);
+        const int h = (uchar(rec[2052]) << 8) | uchar(rec[2053]);
+        pictures << QStringLiteral("%1/%2x%3").arg(j).arg(w).arg(h);
+    }
+    auto *pictureList = child<QTableWidget>(window, "pictureList");
+    shown.clear();
+    for (int row = 0; row < pictureList->rowCount(); ++row) {
+        EXPECT_FALSE(pictureList->item(row, 1)->text().isEmpty()) << "no picture name in row " << row;
+        shown << pictureList->item(row, 0)->text() + "/" + pictureList->item(row, 2)->text() + "x"
+                + pictureList->item(row, 3)->text();
+    }
+    ASSERT_FALSE(pictures.isEmpty());
+    EXPECT_EQ(shown, pictures);
+}
+
+TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
+{
+    struct Case { bool withProject; const char *message; int pageRows; };
+    const Case cases[] = {
+        {false, "工程文件丢失!", 0},
+        {true, "图片文件丢失!", -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        QTemporaryDir tmp;
+        if (c.withProject)
+            QFile::copy(demo().wgc, tmp.filePath(QStringLiteral("demo.wgc")));
+        Messages messages;
+        CMySendProDlg window(QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
+                             tmp.path());
+        window.setMessageHook(messages.hook());
+        EXPECT_TRUE(waitFor([&] { return !messages.texts.isEmpty(); }, 2000));
+        EXPECT_EQ(messages.texts, QStringList{QString::fromUtf8(c.message)});
+        const int rows = child<QTableWidget>(window, "pageList")->rowCount();
+        if (c.pageRows < 0)
+            EXPECT_GT(rows, 0);
+        else
+            EXPECT_EQ(rows, c.pageRows);
+        EXPECT_EQ(child<QTableWidget>(window, "pictureList")->rowCount(), 0);
+    }
+}
+
+TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
+{
+    QTemporaryDir tmp;
+    const QString folder = copyDemo(tmp);
+    Sim sim(tmp);
+    ASSERT_TRUE(sim.ok());
+    Messages messages;
+    CMySendProDlg window(QStringLiteral("demo"), folder + "/demo.wgc", folder);
+    window.setMessageHook(messages.hook());
+
+    openOn(window, sim.port());
+    ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
+    child<QPushButton>(window, "sendButton")->click();
+    const bool done = waitFor([&] {
+        return window.session().outcome() != TransferSession::Outcome::Running;
+    }, kTransferDeadline);
+    ASSERT_TRUE(done) << statusText(window).toStdString();
+    EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Completed)
+        << statusText(window).toStdString();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+
+    auto *pictureList = child<QTableWidget>(window, "pictureList");
+    QSet<QString> blocks;
+    for (int row = 0; row < pictureList->rowCount(); ++row)
+        blocks << pictureList->item(row, 4)->text();
+    EXPECT_FALSE(blocks.contains(QString())) << "a sent picture shows no first block";
+    EXPECT_EQ(blocks.size(), pictureList->rowCount()) << "two pictures shown in one block";
+
+    child<QPushButton>(window, "closeButton")->click();
+    const QJsonObject flash = sim.flash();
+    EXPECT_EQ(flash["projectSha1"].toString(), sha1(readAll(demo().wgc).mid(102406)));
+    EXPECT_EQ(flash["registry"].toArray().size(), pictureList->rowCount());
+}
+
+TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
+{
+    enum class End { ClosePort, DestroyWindow };
+    for (End end : {End::ClosePort, End::DestroyWindow}) {
+        SCOPED_TRACE(end == End::ClosePort ? "port closed" : "window destroyed");
+        QTemporaryDir tmp;
+        const QString folder = copyDemo(tmp);
+        Sim sim(tmp);
+        ASSERT_TRUE(sim.ok());
+        const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
+        Messages messages;
+        auto window = std::make_unique<CMySendProDlg>(QStringLiteral("demo"),
+                                                      folder + "/demo.wgc", folder);
+        window->setMessageHook(messages.hook());
+        openOn(*window, sim.port());
+        ASSERT_TRUE(window->portControls()->isOpen());
+        for (const QString &path : staged) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("staged");
+        }
+        if (end == End::ClosePort)
+            child<QPushButton>(*window, "closeButton")->click();
+        else
+            window.reset();
+        for (const QString &path : staged)
+            EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+    }
+}

@@ -1,0 +1,138 @@
+// The forms of the project commands, filled in as a user would, without
+// ever being shown modally.
+
+#include "shell/MyFileNewDlg.h"
+#include "shell/MyPageTypeDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+
+template <typename T> T *child(QWidget &form, const char *name)
+{
+    T *w = form.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+} // namespace
+
+TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
+{
+    h5::MyFileNewDlg form;
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("新建工程"));
+    auto *size = child<QComboBox>(form, "projectSize");
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(items(size), (QStringList{"320*234", "320*240", "640*480", "800*480", "800*600",
+                                        "1024*768", "480*272", "272*480", "480*640", "240*320",
+                                        "480*800", "600*800", "768*1024"}));
+    EXPECT_EQ(form.values().resolution, 4);
+    EXPECT_TRUE(child<QLineEdit>(form, "projectLocation")->isReadOnly());
+    EXPECT_EQ(child<QPushButton>(form, "browse")->text(), QStringLiteral("浏览"));
+
+    child<QLineEdit>(form, "projectName")->setText(QStringLiteral("屏"));
+    size->setCurrentIndex(9);
+    EXPECT_EQ(form.values().name, QStringLiteral("屏"));
+    EXPECT_EQ(form.values().resolution, 9);
+}
+
+TEST(ShellFormsTest, BrowseFillsTheLocationWithATrailingSeparatorAndCancelKeepsIt)
+{
+    h5::MyFileNewDlg form;
+    QString answer = QStringLiteral("/tmp/projects");
+    form.setFolderChooser([&answer](QWidget *) { return answer; });
+    form.browse();
+    EXPECT_EQ(form.values().location, QStringLiteral("/tmp/projects/"));
+    answer.clear(); // the folder browser cancelled
+    form.browse();
+    EXPECT_EQ(form.values().location, QStringLiteral("/tmp/projects/"));
+}
+
+TEST(ShellFormsTest, PageSettingsFormOffersTheLayersOfTheScreenSize)
+{
+    const struct
+    {
+        int resolution;
+        QStringList layers;
+        bool enabled;
+    } cases[] = {
+        {6, {"0", "1", "2", "3"}, true},  {7, {"0", "1", "2", "3"}, true},
+        {1, {"0", "1"}, true},            {2, {"0", "1"}, true},
+        {3, {"0", "1"}, true},            {8, {"0", "1"}, true},
+        {9, {"0", "1"}, true},            {10, {"0", "1"}, true},
+        {0, {"0"}, false},                {4, {"0"}, false},
+        {5, {"0"}, false},                {11, {"0"}, false},
+        {12, {"0"}, false},
+    };
+    for (const auto &c : cases) {
+        h5::MyPageTypeDlg form(c.resolution, h5::NewPageValues{}, 1);
+        auto *layer = child<QComboBox>(form, "layer");
+        ASSERT_NE(layer, nullptr);
+        EXPECT_EQ(items(layer), c.layers) << "resolution " << c.resolution;
+        EXPECT_EQ(layer->isEnabled(), c.enabled) << "resolution " << c.resolution;
+    }
+}
+
+TEST(ShellFormsTest, PageSettingsFormShowsTheValuesItWasGiven)
+{
+    h5::NewPageValues initial;
+    initial.pageNo = 17;
+    initial.layer = 2;
+    initial.auxiliary = true;
+    initial.nextPage = 1024;
+    initial.delay = 255;
+    h5::MyPageTypeDlg form(6, initial, 3);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("画面设置"));
+    EXPECT_EQ(child<QComboBox>(form, "pageNumber")->currentText(), QStringLiteral("17"));
+    EXPECT_EQ(child<QComboBox>(form, "pageNumber")->count(), 1024);
+    EXPECT_EQ(child<QComboBox>(form, "layer")->currentText(), QStringLiteral("2"));
+    EXPECT_TRUE(child<QRadioButton>(form, "auxiliaryPage")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(form, "pageLength")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(child<QLineEdit>(form, "pageLength")->isReadOnly());
+    auto *next = child<QComboBox>(form, "nextPage");
+    EXPECT_EQ(next->count(), 1025);
+    EXPECT_EQ(next->currentText(), QStringLiteral("无"));
+    EXPECT_EQ(child<QComboBox>(form, "delay")->count(), 256);
+
+    const h5::NewPageValues v = form.values();
+    EXPECT_EQ(v.pageNo, 17);
+    EXPECT_EQ(v.layer, 2);
+    EXPECT_TRUE(v.auxiliary);
+    EXPECT_EQ(v.nextPage, 1024);
+    EXPECT_EQ(v.delay, 255);
+}
+
+TEST(ShellFormsTest, TypingIntoAPageSettingsBoxSelectsOnlyAnItemOfEqualText)
+{
+    h5::MyPageTypeDlg form(3, h5::NewPageValues{}, 1);
+    auto *pageNo = child<QComboBox>(form, "pageNumber");
+    auto *next = child<QComboBox>(form, "nextPage");
+    auto *delay = child<QComboBox>(form, "delay");
+
+    pageNo->lineEdit()->setText(QStringLiteral("1"));
+    pageNo->lineEdit()->setText(QStringLiteral("12"));
+    pageNo->lineEdit()->setText(QStringLiteral("123"));
+    next->lineEdit()->setText(QStringLiteral("7"));
+    next->lineEdit()->setText(QStringLiteral("7x")); // no such item: stays at 7
+    delay->lineEdit()->setText(QStringLiteral("300")); // beyond the list: stays at 0
+
+    const h5::NewPageValues v = form.values();
+    EXPECT_EQ(v.pageNo, 123);
+    EXPECT_EQ(v.nextPage, 7);
+    EXPECT_EQ(v.delay, 0);
+
+    next->lineEdit()->setText(QStringLiteral("无"));
+    EXPECT_EQ(form.values().nextPage, 1024);
+}

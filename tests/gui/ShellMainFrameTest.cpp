@@ -1,0 +1,391 @@
+// The main frame: menus, tool bars, status bar, command states, the build
+// command, the windows it opens, the page windows and the page view.
+
+#include "gui/ShellTestSupport.h"
+
+#include "serial/CMySendProDlg.h"
+#include "serial/CMyXiazaiDlg.h"
+#include "shell/Commands.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+class ShellMainFrameTest : public h5test::ShellFixture {};
+class ShellViewTest : public h5test::ShellFixture {};
+
+// Command ids of a tool bar's actions in order, 0 for a separator; widgets
+// (the grid spacing group) are left out.
+std::vector<int> barCommands(QToolBar *bar)
+{
+    std::vector<int> ids;
+    for (QAction *a : bar->actions()) {
+        if (a->isSeparator())
+            ids.push_back(0);
+        else if (a->data().isValid())
+            ids.push_back(a->data().toInt());
+    }
+    return ids;
+}
+
+QStringList menuTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    return texts;
+}
+
+QMenu *menuNamed(QMainWindow *frame, const char *name)
+{
+    return frame->findChild<QMenu *>(QString::fromLatin1(name));
+}
+
+void moveMouse(QWidget *target, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), target->mapToGlobal(QPointF(at)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+}
+
+} // namespace
+
+// ---- menus and bars -------------------------------------------------------------
+
+TEST_F(ShellMainFrameTest, MenusCarryTheProgramsTexts)
+{
+    QStringList titles;
+    for (QAction *a : frame->menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"文件(&F)", "编辑(&E)", "查看(&V)", "工具(&T)", "窗口(&W)",
+                                   "帮助(&H)"}));
+
+    const QStringList file = menuTexts(menuNamed(frame.get(), "menuFile"));
+    for (const char *text : {"新建工程", "打开工程", "保存工程", "新建页面(&N)\tCtrl+N",
+                             "打开页面(&O)...\tCtrl+O", "保存(&S)\tCtrl+S", "工程管理"})
+        EXPECT_TRUE(file.contains(QString::fromUtf8(text))) << text;
+    EXPECT_LT(file.indexOf("新建工程"), file.indexOf("新建页面(&N)\tCtrl+N"));
+
+    const QStringList edit = menuTexts(menuNamed(frame.get(), "menuEdit"));
+    for (const char *text : {"撤消(&U)\tCtrl+U", "返回撤消", "剪切(&X)\tCtrl+X", "复制(&C)\tCtrl+C",
+                             "粘贴(&V)\tCtrl+V", "删除(&D)\tDelete", "下移一层\tShift+B",
+                             "上移一层\tShift+F", "将当前画面添加进工程", "从工程中删除当前画面",
+                             "页面生成txt文本", "页面生成bmp位图", "页面生成ID编号", "截取页面"})
+        EXPECT_TRUE(edit.contains(QString::fromUtf8(text))) << text;
+
+    EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuView")),
+              (QStringList{"快速启动栏(&T)", "绘图工具栏(&H)", "页面视图栏", "状态栏(&S)",
+                           "工程导航条"}));
+    EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuTools")),
+              (QStringList{"图元编辑", "在线调试"}));
+}
+
+TEST_F(ShellMainFrameTest, ToolBarsHoldTheirButtonsInOrderAndGroups)
+{
+    EXPECT_EQ(barCommands(frame->quickLaunchBar()),
+              (std::vector<int>{57600, 57601, 32793, 32886, 0, 32891, 32795, 32892, 0, 32796,
+                                32794, 32801, 32784, 0, 32788, 32791}));
+    EXPECT_EQ(barCommands(frame->pageViewBar()),
+              (std::vector<int>{57643, 0, 57635, 57634, 57637, 32785, 0, 32825, 0, 32824}));
+
+    // The drawing bar: two buttons to a row, in the program's rows.
+    const std::vector<std::vector<int>> rows = {
+        {32771, 32858}, {32773, 32781}, {32774, 32775}, {32776, 32849}, {32778, 32850},
+        {32782, 32857}, {32856},        {32876},        {32811, 32813}, {32812, 32814},
+        {32854, 32889}};
+    auto *grid = frame->drawingBar()->findChild<QWidget *>(QStringLiteral("drawingButtons"));
+    ASSERT_NE(grid, nullptr);
+    auto *layout = qobject_cast<QGridLayout *>(grid->layout());
+    ASSERT_NE(layout, nullptr);
+    for (int r = 0; r < int(rows.size()); ++r) {
+        for (int c = 0; c < 2; ++c) {
+            QLayoutItem *item = layout->itemAtPosition(r, c);
+            if (c >= int(rows[size_t(r)].size())) {
+                EXPECT_EQ(item, nullptr) << "row " << r;
+                continue;
+            }
+            ASSERT_NE(item, nullptr) << "row " << r;
+            auto *button = qobject_cast<QToolButton *>(item->widget());
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->defaultAction()->data().toInt(), rows[size_t(r)][size_t(c)]);
+        }
+    }
+    EXPECT_EQ(frame->toolBarArea(frame->drawingBar()), Qt::LeftToolBarArea);
+    EXPECT_EQ(frame->toolBarArea(frame->quickLaunchBar()), Qt::TopToolBarArea);
+}
+
+TEST_F(ShellMainFrameTest, EveryButtonHasAnIcon)
+{
+    for (QToolBar *bar : {frame->quickLaunchBar(), frame->pageViewBar()}) {
+        for (QAction *a : bar->actions()) {
+            if (!a->isSeparator() && a->data().isValid()) {
+                const QIcon icon = a->icon();
+                EXPECT_FALSE(icon.isNull()) << a->objectName().toStdString();
+                EXPECT_FALSE(icon.pixmap(20, 20).isNull()) << a->objectName().toStdString();
+            }
+        }
+    }
+    for (QToolButton *b : frame->drawingBar()->findChildren<QToolButton *>()) {
+        if (b->defaultAction()) {
+            EXPECT_FALSE(b->defaultAction()->icon().pixmap(20, 20).isNull())
+                << b->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(ShellMainFrameTest, GridSpacingBoxesStartAtOneAndStopAtOneAndFifty)
+{
+    for (QSpinBox *box : {frame->gridSpacingXBox(), frame->gridSpacingYBox()}) {
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QStringLiteral("1"));
+        box->stepDown();
+        EXPECT_EQ(box->value(), 1);
+        box->setValue(49);
+        box->stepUp();
+        box->stepUp();
+        EXPECT_EQ(box->value(), 50);
+    }
+    EXPECT_EQ(frame->gridSpacingX(), 50);
+    const QStringList labels = {frame->findChild<QLabel *>("gridLabelX")->text(),
+                                frame->findChild<QLabel *>("gridLabelY")->text()};
+    EXPECT_EQ(labels, (QStringList{"X", "Y"}));
+}
+
+TEST_F(ShellMainFrameTest, StatusBarHasTheLogicalCoordinatesPane)
+{
+    ASSERT_NE(frame->indicatorPane(), nullptr);
+    EXPECT_EQ(frame->indicatorPane()->text(), QStringLiteral("逻辑坐标"));
+    EXPECT_EQ(frame->indicatorPane()->parentWidget(), frame->statusBar());
+}
+
+TEST_F(ShellMainFrameTest, HidingABarThroughItsMenuItemUnchecksIt)
+{
+    const struct
+    {
+        int id;
+        QWidget *bar;
+    } cases[] = {
+        {h5::Cmd::ViewQuickBar, frame->quickLaunchBar()},
+        {h5::Cmd::ViewDrawingBar, frame->drawingBar()},
+        {h5::Cmd::ViewPageBar, frame->pageViewBar()},
+        {h5::Cmd::ViewStatusBar, frame->statusBar()},
+    };
+    for (const auto &c : cases) {
+        QAction *item = frame->action(c.id);
+        ASSERT_NE(item, nullptr) << c.id;
+        EXPECT_TRUE(item->isChecked()) << c.id;
+        item->trigger();
+        EXPECT_FALSE(c.bar->isVisible()) << c.id;
+        EXPECT_FALSE(item->isChecked()) << c.id;
+        item->trigger();
+        EXPECT_TRUE(c.bar->isVisible()) << c.id;
+        EXPECT_TRUE(item->isChecked()) << c.id;
+    }
+}
+
+// ---- command states ---------------------------------------------------------------
+
+TEST_F(ShellMainFrameTest, ProjectCommandsAreEnabledOnlyWhileAProjectIsOpen)
+{
+    const int projectCommands[] = {h5::Cmd::SaveProject, h5::Cmd::NewPage, h5::Cmd::OpenPage,
+                                   h5::Cmd::OpenAllPages, h5::Cmd::Build,
+                                   h5::Cmd::ProjectManagement, h5::Cmd::Save};
+    const int alwaysEnabled[] = {h5::Cmd::NewProject, h5::Cmd::OpenProject, h5::Cmd::Download};
+    // Commands without a handler anywhere.
+    const int neverEnabled[] = {h5::Cmd::ViewNavigator, h5::Cmd::ToolsOnlineDebug,
+                                h5::Cmd::ToolUnused};
+
+    for (int id : projectCommands)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    for (int id : alwaysEnabled)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+
+    ASSERT_TRUE(newProject());
+    for (int id : projectCommands)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+
+    ASSERT_TRUE(newPage());
+    for (int id : neverEnabled)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    // A disabled command does nothing when run.
+    EXPECT_FALSE(frame->runCommand(h5::Cmd::ToolUnused));
+}
+
+TEST_F(ShellMainFrameTest, DrawingToolsFollowTheActivePage)
+{
+    EXPECT_FALSE(frame->action(h5::Cmd::ToolLine)->isEnabled());
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage());
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolPointer)->isChecked());
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolFilledEllipse));
+    h5::CMyView *view = frame->activePageView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->m_nTool, h5::Kind::SolidEllipse);
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
+    EXPECT_FALSE(frame->action(h5::Cmd::ToolPointer)->isChecked());
+
+    // Each page keeps its own tool.
+    ASSERT_TRUE(newPage());
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolPointer)->isChecked());
+    frame->activatePageView(view);
+    frame->updateCommands();
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
+}
+
+// ---- build and the windows of the serial link ----------------------------------------
+
+TEST_F(ShellMainFrameTest, BuildOfTheDemoProjectReportsSuccess)
+{
+    const auto made = h5test::runCli({"demo", dir.path()});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    ASSERT_TRUE(app->openProject(dir.filePath(QStringLiteral("demo/demo.wgc"))));
+    EXPECT_EQ(app->openAllPages(), 2);
+    notifier.messages.clear();
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
+    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("编译完成!")});
+    EXPECT_TRUE(notifier.statuses.contains(QStringLiteral("正在编译，请稍后............")));
+    EXPECT_EQ(notifier.statuses.last(), QStringLiteral("编译完成"));
+    for (h5::CMyView *view : frame->pageViews())
+        EXPECT_FALSE(view->isModified());
+}
+
+TEST_F(ShellMainFrameTest, BuildWithoutOpenPagesSaysSo)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
+    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("无画面，编译完成!")});
+}
+
+TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
+{
+    ASSERT_TRUE(newProject());
+    QStringList opened;
+    QString presetProject;
+    frame->setDialogRunner([&](QDialog &dialog) {
+        opened << QString::fromLatin1(dialog.metaObject()->className());
+        if (auto *download = qobject_cast<h5::CMyXiazaiDlg *>(&dialog))
+            presetProject = download->files().project;
+        return 0;
+    });
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Download));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ProjectManagement));
+    EXPECT_EQ(opened, (QStringList{"h5::CMyXiazaiDlg", "h5::CMySendProDlg"}));
+    EXPECT_EQ(QFileInfo(presetProject).canonicalFilePath(),
+              QFileInfo(app->project().file).canonicalFilePath());
+}
+
+// ---- page windows ---------------------------------------------------------------------------
+
+TEST_F(ShellMainFrameTest, PageWindowIgnoresCaptionDoubleClickAndKeepsItsSize)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("p"), 0));
+    ASSERT_TRUE(newPage());
+    h5::CChildFrame *child = frame->frameOf(frame->pageViews().first());
+    const QSize size = child->size();
+    EXPECT_EQ(size, QSize(332, app->m_nCaptionHeight + 246));
+    EXPECT_EQ(child->minimumSize(), child->maximumSize());
+
+    const QPointF onCaption(child->width() / 2.0, app->m_nCaptionHeight / 2.0);
+    QMouseEvent click(QEvent::MouseButtonDblClick, onCaption, child->mapToGlobal(onCaption),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(child, &click);
+    EXPECT_FALSE(child->isMaximized());
+    EXPECT_FALSE(child->isShaded());
+    EXPECT_EQ(child->size(), size);
+
+    child->resize(size + QSize(100, 100));
+    EXPECT_EQ(child->size(), size);
+    EXPECT_FALSE(child->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(child->windowFlags() & Qt::WindowMinimizeButtonHint);
+}
+
+TEST_F(ShellMainFrameTest, TitleNamesTheActivePage)
+{
+    EXPECT_EQ(frame->windowTitle(), h5::productTitle());
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage(12));
+    EXPECT_EQ(frame->frameOf(frame->activePageView())->windowTitle(), QStringLiteral("12.wlp"));
+    EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 12.wlp"));
+}
+
+// ---- page view ---------------------------------------------------------------------------------
+
+TEST_F(ShellViewTest, MousePositionGoesToTheStatusBarClampedToThePage)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("p"), 1)); // 320*240
+    ASSERT_TRUE(newPage());
+    h5::CMyView *view = frame->activePageView();
+    const struct
+    {
+        QPoint at;
+        const char *status;
+    } cases[] = {
+        {{10, 20}, "逻辑坐标：X=10,Y=20"},
+        {{0, 0}, "逻辑坐标：X=0,Y=0"},
+        {{325, 245}, "逻辑坐标：X=319,Y=239"},
+        {{-4, 7}, "逻辑坐标：X=-4,Y=7"},
+    };
+    for (const auto &c : cases) {
+        moveMouse(view->viewport(), c.at);
+        ASSERT_FALSE(notifier.statuses.isEmpty());
+        EXPECT_EQ(notifier.statuses.last(), QString::fromUtf8(c.status));
+    }
+}
+
+TEST_F(ShellViewTest, PageIsDrawnOverItsBackgroundColour)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage());
+    h5::CMyView *view = frame->activePageView();
+    view->settings().m_crBack = h5::RGB(0, 0, 64);
+    h5::CGraph rect = h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 20});
+    rect.m_crColor1 = h5::RGB(255, 0, 0);
+    view->elements().push_back(rect);
+    view->refresh();
+
+    const QImage &canvas = view->canvas();
+    EXPECT_EQ(canvas.size(), QSize(800, 480));
+    EXPECT_EQ(canvas.pixelColor(5, 5), QColor(0, 0, 64));
+    EXPECT_EQ(canvas.pixelColor(20, 15), QColor(255, 0, 0));
+    EXPECT_EQ(canvas.pixelColor(799, 479), QColor(0, 0, 64));
+
+    // What reaches the window is that drawing.
+    const QImage shown = view->viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(20, 15), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(5, 5), QColor(0, 0, 64));
+}
+
+TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage());
+    const QString pictures = app->project().picturesDir();
+    QFile bad(pictures + QStringLiteral("/bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BMnot really a bitmap");
+    bad.close();
+
+    h5::CMyView *view = frame->activePageView();
+    h5::CGraph picture = h5test::element(h5::Kind::Bitmap, 0, {0, 0}, {40, 40});
+    picture.m_strText1 = "bad.bmp";
+    picture.m_strText3 = "bad";
+    view->elements().push_back(picture);
+    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {50, 50}, {60, 60}));
+    view->refresh();
+    view->refresh();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notifier.messages.size(), 1) << notifier.messages.join('|').toStdString();
+    EXPECT_EQ(view->canvas().pixelColor(55, 55), QColor(255, 255, 255));
+}
