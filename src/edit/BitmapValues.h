@@ -19,6 +19,8 @@ struct BitmapValues
     int pictureNumber = 0; // 0..599, chosen from a list
 
     static const IntFields<BitmapValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
 };

@@ -51,6 +51,12 @@ FormApply ButtonValues::toElement(CGraph &g) const
 {
     if (width == 0 || height == 0)
         return FormApply::Refused;
+    write(g);
+    return FormApply::Written;
+}
+
+void ButtonValues::write(CGraph &g) const
+{
     g.m_nCtrlID = ctrlId;
     g.m_ptStart = QPoint(x, y);
     g.m_ptEnd = QPoint(wrapAdd(x, width), wrapAdd(y, height));
@@ -63,15 +69,20 @@ FormApply ButtonValues::toElement(CGraph &g) const
     g.m_crColor2 = dark;
     g.m_crColor3 = face;
     g.m_crColor4 = textColour;
-    return FormApply::Written;
+}
+
+CGraph ButtonValues::makeElement(const NewElementInfo &info) const
+{
+    CGraph g = blankElement(Kind::ButtonCtrl, info.source);
+    write(g);
+    return g;
 }
 
 std::optional<CGraph> ButtonValues::newElement(const NewElementInfo &info) const
 {
-    CGraph g = blankElement(Kind::ButtonCtrl, info.source);
-    if (toElement(g) != FormApply::Written)
+    if (width == 0 || height == 0)
         return std::nullopt;
-    return g;
+    return makeElement(info);
 }
 
 } // namespace h5

@@ -35,11 +35,19 @@ struct ButtonValues
     COLORREF textColour = RGB(0, 0, 0);
 
     static const IntFields<ButtonValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Writes nothing when the width or height is 0.
     FormApply toElement(CGraph &g) const;
     // None is made when the width or height is 0.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
+
+private:
+    // Writes every field the form owns.
+    void write(CGraph &g) const;
 };
 
 } // namespace h5

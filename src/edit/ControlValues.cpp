@@ -51,12 +51,14 @@ FormApply StringCtrlValues::toElement(CGraph &g) const
     return FormApply::Written;
 }
 
-std::optional<CGraph> StringCtrlValues::newElement(const NewElementInfo &info) const
+CGraph StringCtrlValues::makeElement(const NewElementInfo &info) const
 {
     CGraph g = blankElement(Kind::StringCtrl, info.source);
     toElement(g);
     return g;
 }
+
+std::optional<CGraph> StringCtrlValues::newElement(const NewElementInfo &info) const { return makeElement(info); }
 
 // ---- text control -----------------------------------------------------------
 
@@ -140,7 +142,9 @@ FormApply ImageCtrlValues::toElement(CGraph &g) const
     return FormApply::Written;
 }
 
-std::optional<CGraph> ImageCtrlValues::newElement(const NewElementInfo &info) const
+std::optional<CGraph> ImageCtrlValues::newElement(const NewElementInfo &info) const { return makeElement(info); }
+
+CGraph ImageCtrlValues::makeElement(const NewElementInfo &info) const
 {
     CGraph g = blankElement(Kind::ImageCtrl, info.source);
     toElement(g);
@@ -199,6 +203,12 @@ FormApply BarCtrlValues::toElement(CGraph &g) const
 {
     if (width == 0 || height == 0)
         return FormApply::Refused;
+    write(g);
+    return FormApply::Written;
+}
+
+void BarCtrlValues::write(CGraph &g) const
+{
     g.m_nCtrlID = ctrlId;
     g.m_ptStart = QPoint(x, y);
     g.m_ptEnd = plus(x, y, width, height);
@@ -212,16 +222,21 @@ FormApply BarCtrlValues::toElement(CGraph &g) const
     g.m_crColor3 = frame;
     g.m_crColor4 = outDisplay;
     g.m_crColor5 = outBackground;
-    return FormApply::Written;
+}
+
+CGraph BarCtrlValues::makeElement(const NewElementInfo &info) const
+{
+    CGraph g = blankElement(Kind::BarCtrl, info.source);
+    write(g);
+    g.m_nNumber = info.pictureNumber;
+    return g;
 }
 
 std::optional<CGraph> BarCtrlValues::newElement(const NewElementInfo &info) const
 {
-    CGraph g = blankElement(Kind::BarCtrl, info.source);
-    if (toElement(g) != FormApply::Written)
+    if (width == 0 || height == 0)
         return std::nullopt;
-    g.m_nNumber = info.pictureNumber;
-    return g;
+    return makeElement(info);
 }
 
 } // namespace h5

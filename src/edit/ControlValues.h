@@ -31,9 +31,13 @@ struct StringCtrlValues
     COLORREF background = RGB(0, 0, 0);
 
     static const IntFields<StringCtrlValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
 };
 
 // No tool makes a text control; the form edits those that come from page
@@ -48,6 +52,8 @@ struct TextCtrlValues
     int columnSpacing = 0, lineSpacing = 0; // 0..255 each
 
     static const IntFields<TextCtrlValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
 };
@@ -60,10 +66,14 @@ struct ImageCtrlValues
     int firstPicture = 0, lastPicture = 599; // 0..600 each
 
     static const IntFields<ImageCtrlValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
     // A new image control takes the view's pen and fill colours.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
 };
 
 struct BarCtrlValues
@@ -87,12 +97,20 @@ struct BarCtrlValues
     void setStructure(int code);
 
     static const IntFields<BarCtrlValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Writes nothing when the width or height is 0.
     FormApply toElement(CGraph &g) const;
     // A new bar graph takes the view's picture number into m_nNumber; none
     // is made when the width or height is 0.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
+
+private:
+    // Writes every field the form owns.
+    void write(CGraph &g) const;
 };
 
 } // namespace h5

@@ -78,7 +78,7 @@ FormError FontValues::readTexts(const FieldTexts &texts)
     return readIntFields(*this, fields(), texts);
 }
 
-FormError FontValues::check() const
+FormError FontValues::validate() const
 {
     if (FormError e = checkTextLength(QStringLiteral("text"), text, kTextLimit))
         return e;
@@ -115,6 +115,11 @@ std::optional<CGraph> FontValues::newElement(const NewElementInfo &info) const
 {
     if (text.empty() || refusedAtEightDots())
         return std::nullopt;
+    return makeElement(info);
+}
+
+CGraph FontValues::makeElement(const NewElementInfo &info) const
+{
     CGraph g = blankElement(Kind::Text, info.source);
     toElement(g);
     g.m_ptEnd = g.m_ptStart;

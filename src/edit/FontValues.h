@@ -60,7 +60,7 @@ struct FontValues
     static const IntFields<FontValues> &fields();
     // The text length, then the integer boxes.
     FormError readTexts(const FieldTexts &texts);
-    FormError check() const;
+    FormError validate() const;
 
     void fromElement(const CGraph &g);
     // Writes the values; an empty text or one refused at 8 dots then removes
@@ -68,6 +68,8 @@ struct FontValues
     FormApply toElement(CGraph &g) const;
     // Nothing for an empty or refused text.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
 };
 
 } // namespace h5

@@ -132,7 +132,9 @@ FormApply NumericValues::toElement(CGraph &g) const
     return FormApply::Written;
 }
 
-std::optional<CGraph> NumericValues::newElement(const NewElementInfo &info) const
+std::optional<CGraph> NumericValues::newElement(const NewElementInfo &info) const { return makeElement(info); }
+
+CGraph NumericValues::makeElement(const NewElementInfo &info) const
 {
     CGraph g = blankElement(Kind::NumericCtrl, info.source);
     toElement(g);

@@ -61,10 +61,14 @@ struct NumericValues
     std::string previewText() const { return numericPreviewText(minimum, format()); }
 
     static const IntFields<NumericValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
     // A new numeric control takes the view's picture number into m_nNumber.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
 };
 
 } // namespace h5

@@ -121,13 +121,18 @@ QString PointerCtrlValues::missingParts() const
     return text;
 }
 
+CGraph PointerCtrlValues::makeElement(const NewElementInfo &info) const
+{
+    CGraph g = blankElement(Kind::PointerCtrl, info.source);
+    toElement(g);
+    return g;
+}
+
 std::optional<CGraph> PointerCtrlValues::newElement(const NewElementInfo &info) const
 {
     if (!missingParts().isEmpty())
         return std::nullopt;
-    CGraph g = blankElement(Kind::PointerCtrl, info.source);
-    toElement(g);
-    return g;
+    return makeElement(info);
 }
 
 } // namespace h5

@@ -59,6 +59,8 @@ struct PointerCtrlValues
     void chooseDial(const QString &path);
 
     static const IntFields<PointerCtrlValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
     // The refusal of a new pointer control: "请加载指针!" when no pointer was
@@ -67,6 +69,8 @@ struct PointerCtrlValues
     QString missingParts() const;
     // No control is made while missingParts() is not empty.
     std::optional<CGraph> newElement(const NewElementInfo &info) const;
+    // The new element as the form built it, without the refusal rule.
+    CGraph makeElement(const NewElementInfo &info) const;
 };
 
 } // namespace h5

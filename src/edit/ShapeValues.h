@@ -17,6 +17,8 @@ struct LineValues
     COLORREF colour = 0;
 
     static const IntFields<LineValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Removes the line when both points are equal.
     FormApply toElement(CGraph &g) const;
@@ -29,6 +31,8 @@ struct RectangleValues
     COLORREF colour = 0;
 
     static const IntFields<RectangleValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Removes the rectangle when its width or height is 0.
     FormApply toElement(CGraph &g) const;
@@ -42,6 +46,8 @@ struct EllipseValues
     COLORREF colour = 0;
 
     static const IntFields<EllipseValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
 };
@@ -54,6 +60,8 @@ struct CircleValues
     COLORREF colour = 0;
 
     static const IntFields<CircleValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     FormApply toElement(CGraph &g) const;
 };
@@ -66,6 +74,8 @@ struct GroupBoxValues
     COLORREF dark = RGB(128, 128, 128);
 
     static const IntFields<GroupBoxValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Writes nothing when the width or height is 0.
     FormApply toElement(CGraph &g) const;
@@ -84,6 +94,8 @@ struct PanelValues
     COLORREF face = RGB(192, 192, 192);
 
     static const IntFields<PanelValues> &fields();
+    // First box whose held value is out of its range, in reading order.
+    FormError validate() const { return checkIntFields(*this, fields()); }
     void fromElement(const CGraph &g);
     // Writes nothing when the width or height is 0.
     FormApply toElement(CGraph &g) const;

@@ -7,6 +7,7 @@
 #include "edit/FontValues.h"
 #include "edit/NumericValues.h"
 #include "edit/PointerValues.h"
+#include "edit/ToolInteraction.h"
 #include "editor/MyBitmapDlg.h"
 #include "editor/MyControlBmpDlg.h"
 #include "editor/MyControlButDlg.h"
@@ -247,6 +248,108 @@ bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &
     }
     default: return false;
     }
+}
+
+namespace {
+
+// Runs a creation form and returns what it built, refusals included.
+template <class Dlg, class Values>
+std::optional<CGraph> buildWith(Dlg &dlg, const NewElementInfo &info)
+{
+    if (!runForm(dlg))
+        return std::nullopt;
+    return dlg.values().makeElement(info);
+}
+
+template <class Dlg, class Values>
+std::optional<CGraph> buildWith(QWidget *parent, const Values &values, const NewElementInfo &info)
+{
+    Dlg dlg(values, parent);
+    return buildWith<Dlg, Values>(dlg, info);
+}
+
+} // namespace
+
+std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &request, const QString &picturesFolder)
+{
+    const QPoint at = request.position;
+    switch (request.tool) {
+    case Kind::Text:
+        return buildWith<CMyFontDlg>(parent, FontValues::forNewText(at, request.text), request.info);
+    case Kind::StringCtrl: {
+        StringCtrlValues v;
+        v.ctrlId = request.controlId;
+        v.x = at.x();
+        v.y = at.y();
+        return buildWith<CMyControlStrDlg>(parent, v, request.info);
+    }
+    case Kind::PointerCtrl: {
+        PointerCtrlValues v;
+        v.ctrlId = request.controlId;
+        v.centreX = at.x();
+        v.centreY = at.y();
+        CMyControlLinDlg dlg(v, picturesFolder, parent);
+        return buildWith<CMyControlLinDlg, PointerCtrlValues>(dlg, request.info);
+    }
+    case Kind::NumericCtrl: {
+        NumericValues v;
+        v.ctrlId = request.controlId;
+        v.x = at.x();
+        v.y = at.y();
+        return buildWith<CMyControlNumDlg>(parent, v, request.info);
+    }
+    case Kind::BarCtrl: {
+        BarCtrlValues v;
+        v.ctrlId = request.controlId;
+        v.x = at.x();
+        v.y = at.y();
+        v.width = request.size.width();
+        v.height = request.size.height();
+        return buildWith<CMyControlRecDlg>(parent, v, request.info);
+    }
+    case Kind::ImageCtrl: {
+        ImageCtrlValues v;
+        v.ctrlId = request.controlId;
+        v.x = at.x();
+        v.y = at.y();
+        v.width = request.size.width();
+        v.height = request.size.height();
+        return buildWith<CMyControlBmpDlg>(parent, v, request.info);
+    }
+    case Kind::ButtonCtrl: {
+        ButtonValues v;
+        v.ctrlId = request.controlId;
+        v.x = at.x();
+        v.y = at.y();
+        v.width = request.size.width();
+        v.height = request.size.height();
+        v.borderWidth = request.borderWidth;
+        v.sendCoordinates = request.sendCoordinates;
+        v.sendId = request.sendId;
+        return buildWith<CMyControlButDlg>(parent, v, request.info);
+    }
+    default: return std::nullopt;
+    }
+}
+
+bool runBitmapForm(QWidget *parent, PlacedPicture &picture)
+{
+    BitmapValues v;
+    v.title = picture.title;
+    v.x = picture.position.x();
+    v.y = picture.position.y();
+    v.width = picture.size.width();
+    v.height = picture.size.height();
+    v.blocks = picture.blocks;
+    v.pictureNumber = picture.number;
+    CMyBitmapDlg dlg(v, parent);
+    if (!runForm(dlg))
+        return false;
+    const BitmapValues &out = dlg.values();
+    picture.number = out.pictureNumber;
+    picture.position = QPoint(out.x, out.y);
+    picture.size = QSize(out.width, out.height);
+    return true;
 }
 
 bool editPalette(QWidget *parent, PaletteValues &values)

@@ -10,12 +10,15 @@
 #include "edit/ShapeValues.h"
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
 namespace h5 {
 
 class CMyFormDlg;
+struct FormRequest;
+struct PlacedPicture;
 
 // What the element property command did to the element.
 enum class PropertyEdit {
@@ -43,6 +46,19 @@ PropertyEdit editElementProperties(QWidget *parent, CGraph &element, const FormC
 // alone. Refusals with a message (pointer without pointer file or dial,
 // 8-dot Chinese text) go through ctx.notifier.
 bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &ctx);
+
+// The same creation forms driven by the view's tool state machine
+// (edit/ToolInteraction.h): opens the form a FormRequest asks for (the
+// characters form or a control's form) with the request's initial values
+// and, on OK, returns the element exactly as the form built it. The
+// refusal rules are left to ToolInteraction::acceptCharacters and
+// acceptControl, which show their own messages. Cancel gives nothing.
+std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &request,
+                                      const QString &picturesFolder = QString());
+// The bitmap form for a picture the bitmap tool chose: the title, number,
+// position, size and block count in `picture` are shown; OK takes back the
+// number, position and size. The block count stays that of the file.
+bool runBitmapForm(QWidget *parent, PlacedPicture &picture);
 
 // The palette form "颜色"; on OK `values` holds the chosen colours.
 bool editPalette(QWidget *parent, PaletteValues &values);

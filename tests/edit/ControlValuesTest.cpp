@@ -106,9 +106,9 @@ TEST(ControlValuesText, AttrAndNumberWordsPackFontAndSpacings)
 
     // The text control's ID box goes one higher than the others.
     v.ctrlId = 2048;
-    EXPECT_FALSE(checkIntFields(v, TextCtrlValues::fields()));
+    EXPECT_FALSE(v.validate());
     v.ctrlId = 2049;
-    EXPECT_EQ(checkIntFields(v, TextCtrlValues::fields()).message,
+    EXPECT_EQ(v.validate().message,
               QStringLiteral("“请填入一个在0和2048之间的整数。”"));
 }
 
@@ -356,8 +356,8 @@ TEST(ButtonValues, NextPageAndBorderRanges)
 {
     ButtonValues v;
     v.nextPage = 1024;
-    EXPECT_EQ(checkIntFields(v, ButtonValues::fields()).message, QStringLiteral("“请填入一个在0和1023之间的整数。”"));
+    EXPECT_EQ(v.validate().message, QStringLiteral("“请填入一个在0和1023之间的整数。”"));
     v.nextPage = 1023;
     v.borderWidth = 17;
-    EXPECT_EQ(checkIntFields(v, ButtonValues::fields()).field, QStringLiteral("borderWidth"));
+    EXPECT_EQ(v.validate().field, QStringLiteral("borderWidth"));
 }

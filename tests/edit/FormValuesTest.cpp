@@ -107,7 +107,7 @@ TEST(FormValuesOrder, HeldValuesAreRangeCheckedWhenTheirBoxIsMissing)
 {
     NumericValues v;
     v.decimals = 11;
-    const FormError e = checkIntFields(v, NumericValues::fields());
+    const FormError e = v.validate();
     EXPECT_EQ(e.field, QStringLiteral("decimals"));
     EXPECT_EQ(e.message, QStringLiteral("“请填入一个在0和10之间的整数。”"));
 }

@@ -191,11 +191,11 @@ TEST(ShapeValues, PanelBorderWidthIsCheckedAgainstOneToSixteen)
 {
     PanelValues v;
     v.borderWidth = 17;
-    const FormError e = checkIntFields(v, PanelValues::fields());
+    const FormError e = v.validate();
     EXPECT_EQ(e.field, QStringLiteral("borderWidth"));
     EXPECT_EQ(e.message, QStringLiteral("“请填入一个在1和16之间的整数。”"));
     v.borderWidth = 0;
-    EXPECT_EQ(checkIntFields(v, PanelValues::fields()).field, QStringLiteral("borderWidth"));
+    EXPECT_EQ(v.validate().field, QStringLiteral("borderWidth"));
 }
 
 TEST(ShapeValues, BitmapBlockCountFollowsTheFormSizeNotTheOldCount)
@@ -228,8 +228,8 @@ TEST(ShapeValues, CoordinateBoxesHaveNoRange)
 {
     LineValues line;
     line.startX = int(0xFFFFFFF0u);
-    EXPECT_FALSE(checkIntFields(line, LineValues::fields()));
+    EXPECT_FALSE(line.validate());
     RectangleValues rect;
     rect.width = 100000;
-    EXPECT_FALSE(checkIntFields(rect, RectangleValues::fields()));
+    EXPECT_FALSE(rect.validate());
 }
