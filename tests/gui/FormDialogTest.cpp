@@ -6,6 +6,7 @@
 
 #include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "edit/ToolInteraction.h"
 #include "editor/MyControlBmpDlg.h"
 #include "editor/MyControlButDlg.h"
 #include "editor/MyControlLinDlg.h"
@@ -642,4 +643,93 @@ TEST_F(FormEntry, PaletteFormReturnsBothColours)
     PaletteValues untouched;
     EXPECT_FALSE(editPalette(nullptr, untouched));
     EXPECT_EQ(untouched.pen, RGB(255, 255, 255));
+}
+
+// ---- forms asked for by the view's tool state machine -------------------------
+
+TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
+{
+    FormRequest request;
+    request.position = QPoint(50, 60);
+    request.size = QSize(0, 20); // a flat drag
+    request.controlId = 31;
+    request.info.source = 2;
+    request.info.pictureNumber = 8;
+    request.text.attr = 3 * 256; // 8 dots
+
+    struct Case
+    {
+        int tool;
+        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(const CGraph &)> check;
+    };
+    const Case cases[] = {
+        // the button's refusal is the tool's to make: the flat box comes back
+        {Kind::ButtonCtrl, [](CMyFormDlg &f) {
+             EXPECT_EQ(child<QLineEdit>(f, "borderWidth")->text(), QStringLiteral("3"));
+             EXPECT_TRUE(child<QCheckBox>(f, "sendId")->isChecked());
+             EXPECT_FALSE(child<QCheckBox>(f, "sendCoordinates")->isChecked());
+         },
+         [](const CGraph &g) {
+             EXPECT_EQ(g.m_ptEnd, QPoint(50, 80));
+             EXPECT_EQ(g.m_nAttr, 5);
+         }},
+        // a pointer without pointer file or dial also comes back
+        {Kind::PointerCtrl, [](CMyFormDlg &) {},
+         [](const CGraph &g) {
+             EXPECT_TRUE(g.m_strText2.empty());
+             EXPECT_TRUE(g.m_strText3.empty());
+             EXPECT_EQ(g.m_ptStart, QPoint(45, 55));
+         }},
+        {Kind::NumericCtrl, [](CMyFormDlg &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
+        {Kind::Text, [](CMyFormDlg &f) {
+             EXPECT_TRUE(child<QRadioButton>(f, "size0")->isChecked());
+             child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
+         },
+         [](const CGraph &g) {
+             EXPECT_EQ(g.m_strText2, toGbk(QStringLiteral("中")));
+             EXPECT_EQ((g.m_nAttr >> 8) & 0xFF, 3);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.tool);
+        request.tool = c.tool;
+        answerWith(c.fill);
+        const std::optional<CGraph> g = runCreationForm(nullptr, request);
+        ASSERT_TRUE(g);
+        EXPECT_EQ(g->m_nKind, c.tool);
+        EXPECT_EQ(g->m_nSource, 2);
+        if (c.tool != Kind::Text) {
+            EXPECT_EQ(g->m_nCtrlID, 31);
+        }
+        c.check(*g);
+    }
+    EXPECT_TRUE(notifier.messages.isEmpty()) << "no refusal message from the forms";
+
+    cancelAll();
+    request.tool = Kind::StringCtrl;
+    EXPECT_FALSE(runCreationForm(nullptr, request));
+}
+
+TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
+{
+    PlacedPicture picture;
+    picture.title = "sky";
+    picture.number = 4;
+    picture.blocks = 2;
+    picture.position = QPoint(5, 6);
+    picture.size = QSize(320, 240);
+    answerWith([](CMyFormDlg &f) {
+        EXPECT_EQ(f.windowTitle(), QStringLiteral("位图"));
+        EXPECT_EQ(child<QLineEdit>(f, "title")->text(), QStringLiteral("sky"));
+        EXPECT_EQ(child<QLineEdit>(f, "blocks")->text(), QStringLiteral("2"));
+        EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("320"));
+        child<QComboBox>(f, "pictureNumber")->setCurrentIndex(9);
+        setBox(f, "y", "16");
+    });
+    ASSERT_TRUE(runBitmapForm(nullptr, picture));
+    EXPECT_EQ(picture.number, 9);
+    EXPECT_EQ(picture.position, QPoint(5, 16));
+    EXPECT_EQ(picture.size, QSize(320, 240));
+    EXPECT_EQ(picture.blocks, 2);
 }
