@@ -1,11 +1,21 @@
 #include "editor/CMyView.h"
 
+#include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "edit/EditOperations.h"
+#include "edit/PageCommands.h"
+#include "edit/ToolElements.h"
+#include "editor/MyElementDlg.h"
 #include "model/ElementDraw.h"
 #include "shell/CMyApp.h"
 #include "shell/Commands.h"
+#include "shell/ShellDialogs.h"
 #include "shell/ShellNotifier.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -25,6 +35,8 @@ CMyView::CMyView(CMyApp &app, OpenPage page, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    m_tools = std::make_unique<ToolInteraction>(m_edit, m_canvasSize);
+    m_tools->setPixelReader([this](QPoint p) { return shownColour(p); });
     refresh();
 }
 
@@ -67,6 +79,7 @@ bool CMyView::save()
 
 void CMyView::afterSave()
 {
+    m_edit.afterSave();
     setModified(false);
     refresh();
 }
@@ -133,24 +146,341 @@ int CMyView::toolForCommand(int commandId)
     }
 }
 
+namespace {
+
+bool isEditCommand(int id)
+{
+    switch (id) {
+    case Cmd::Delete:
+    case Cmd::Cut:
+    case Cmd::Copy:
+    case Cmd::Paste:
+    case Cmd::Undo:
+    case Cmd::Redo:
+    case Cmd::ToBack:
+    case Cmd::ToFront: return true;
+    default: return false;
+    }
+}
+
+bool isPageCommand(int id)
+{
+    return id == Cmd::PageSettings || id == Cmd::AddPage || id == Cmd::DeletePage;
+}
+
+Qt::CursorShape cursorShape(ViewCursor c)
+{
+    switch (c) {
+    case ViewCursor::Arrow: return Qt::ArrowCursor;
+    case ViewCursor::Cross: return Qt::CrossCursor;
+    case ViewCursor::Eyedropper: return Qt::PointingHandCursor;
+    case ViewCursor::Move: return Qt::SizeAllCursor;
+    case ViewCursor::SizeNWSE: return Qt::SizeFDiagCursor;
+    case ViewCursor::SizeNS: return Qt::SizeVerCursor;
+    case ViewCursor::SizeNESW: return Qt::SizeBDiagCursor;
+    case ViewCursor::SizeWE: return Qt::SizeHorCursor;
+    }
+    return Qt::ArrowCursor;
+}
+
+} // namespace
+
 bool CMyView::onCommand(int id)
 {
     if (const int tool = toolForCommand(id)) {
-        m_nTool = tool;
+        m_edit.tool = tool;
         emit commandsChanged();
         return true;
     }
-    return false;
+    if (isEditCommand(id)) {
+        const EditOutcome outcome = runEditCommand(EditCommand(id), m_edit, applicationClipboard());
+        if (outcome.modified)
+            setModified(true);
+        if (outcome.redraw)
+            refresh();
+        else
+            viewport()->update();
+        emit commandsChanged();
+        return true;
+    }
+    if (isPageCommand(id)) {
+        runPageCommand(id);
+        return true;
+    }
+    switch (id) {
+    case Cmd::ElementEdit:
+        editProperties();
+        return true;
+    case Cmd::Palette:
+        runPalette();
+        return true;
+    case Cmd::ShowGrid:
+        apply(m_tools->showGrid(!m_tools->grid().shown, m_gridX, m_gridY));
+        emit commandsChanged();
+        return true;
+    default: return false;
+    }
 }
 
 bool CMyView::updateCommand(int id, CommandState &state) const
 {
     if (const int tool = toolForCommand(id)) {
         state.enabled = true;
-        state.checked = m_nTool == tool;
+        state.checked = m_edit.tool == tool;
         return true;
     }
-    return false;
+    if (isEditCommand(id)) {
+        state.enabled = h5::isEnabled(EditCommand(id), m_edit, applicationClipboard());
+        return true;
+    }
+    if (isPageCommand(id)) {
+        state.enabled = m_app.isProjectOpen()
+                        && isPageCommandEnabled(PageCommand(id), m_app.project(), m_page.page);
+        return true;
+    }
+    switch (id) {
+    case Cmd::ElementEdit:
+        state.enabled = m_edit.selectedElement() != nullptr;
+        return true;
+    case Cmd::Palette:
+        state.enabled = true;
+        return true;
+    case Cmd::ShowGrid:
+        state.enabled = true;
+        state.checked = m_tools->grid().shown;
+        return true;
+    default: return false;
+    }
+}
+
+void CMyView::setGridSpacing(int spacingX, int spacingY)
+{
+    m_gridX = spacingX;
+    m_gridY = spacingY;
+    apply(m_tools->pollGridSpacing(spacingX, spacingY));
+}
+
+void CMyView::apply(const InteractionResult &r)
+{
+    if (r.eraseBand)
+        m_band.reset();
+    if (r.drawBand)
+        m_band = r.drawBand;
+    else if (!m_tools->buttonDown())
+        m_band.reset(); // the redraw after the gesture covers the last band
+    if (r.cursor)
+        viewport()->setCursor(cursorShape(*r.cursor));
+    if (r.status)
+        m_app.notifier().status(*r.status);
+    if (r.modified)
+        setModified(true);
+    if (r.redraw)
+        refresh();
+    else
+        viewport()->update();
+    if (!r.message.isEmpty())
+        m_app.notifier().message(r.message);
+    // Commands follow the tool, the selection and the element list; a plain
+    // pointer move changes none of them and costs no command update.
+    const CommandKey now{m_edit.tool, m_edit.selected ? m_edit.selectedIndex : -1,
+                         m_edit.elements().size(), m_tools->grid().shown};
+    if (!(now == m_commandKey)) {
+        m_commandKey = now;
+        emit commandsChanged();
+    }
+    if (r.form)
+        runForm(*r.form);
+    if (r.editProperties)
+        editProperties();
+}
+
+void CMyView::runForm(const FormRequest &request)
+{
+    if (request.tool == Tool::Bitmap) {
+        runBitmapTool(request);
+        return;
+    }
+    const QString pictures = m_app.isProjectOpen() ? m_app.project().picturesDir() : QString();
+    const std::optional<CGraph> built = runCreationForm(this, request, pictures);
+    if (!built)
+        apply(m_tools->cancelForm());
+    else if (request.tool == Tool::Characters)
+        apply(m_tools->acceptCharacters(*built));
+    else
+        apply(m_tools->acceptControl(*built));
+}
+
+namespace {
+
+constexpr int kPictureRecords = 600;
+constexpr int kPictureRecordSize = 2060;
+constexpr int kPictureBlockBytes = 135168;
+
+// The first free record of the picture position file: width, height and
+// number all 0 (bytes beyond the end of the file read as 0). -1 when every
+// record is taken.
+int firstFreePictureRecord(const QByteArray &file)
+{
+    auto word = [&file](qsizetype at) {
+        if (at + 1 >= file.size())
+            return 0;
+        return (uint8_t(file[at]) << 8) | uint8_t(file[at + 1]);
+    };
+    for (int i = 0; i < kPictureRecords; ++i) {
+        const qsizetype base = qsizetype(i) * kPictureRecordSize;
+        if (word(base + 2050) == 0 && word(base + 2052) == 0 && word(base + 2054) == 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void CMyView::runBitmapTool(const FormRequest &request)
+{
+    if (!m_app.isProjectOpen()) {
+        apply(m_tools->cancelForm());
+        return;
+    }
+    const Project &project = m_app.project();
+    const QString path = m_app.dialogs().openPictureFile(project.picturesDir());
+    if (path.isEmpty()) {
+        apply(m_tools->cancelForm());
+        return;
+    }
+    const QFileInfo file(path);
+    const QString destination = project.picturesDir() + QLatin1Char('/') + file.fileName();
+    if (path.size() > 1023) {
+        m_app.notifier().message(QStringLiteral("位图路径过长，请更改"));
+        apply(m_tools->cancelForm());
+        return;
+    }
+    const QImage image(path);
+    if (image.isNull()) {
+        m_app.notifier().message(QStringLiteral("渲染图象失败！"));
+        apply(m_tools->cancelForm());
+        return;
+    }
+
+    PlacedPicture picture;
+    picture.blocks = int((int64_t(image.width()) * image.height() * 2 + kPictureBlockBytes - 1)
+                         / kPictureBlockBytes);
+    picture.number = m_tools->pictureNumber();
+    {
+        QFile positions(project.positionFilePath());
+        if (positions.open(QIODevice::ReadWrite)) { // created when missing
+            const int free = firstFreePictureRecord(positions.readAll());
+            if (free >= 0)
+                picture.number = free;
+        }
+    }
+    picture.position = request.position;
+    picture.size = image.size();
+    picture.fileName = toGbk(file.fileName());
+    picture.copyPath = toGbk(QDir::toNativeSeparators(destination));
+    picture.title = toGbk(file.completeBaseName());
+    if (!runBitmapForm(this, picture)) {
+        apply(m_tools->cancelForm());
+        return;
+    }
+    if (QFileInfo(path).absoluteFilePath() != QFileInfo(destination).absoluteFilePath()
+        && !QFileInfo::exists(destination))
+        QFile::copy(path, destination);
+    apply(m_tools->placePicture(picture));
+}
+
+void CMyView::editProperties()
+{
+    CGraph *e = m_edit.selectedElement();
+    if (!e)
+        return;
+    FormContext ctx;
+    if (m_app.isProjectOpen()) {
+        ctx.projectFolder = m_app.project().dir;
+        ctx.picturesFolder = m_app.project().picturesDir();
+    }
+    ctx.resolution = m_app.resolution();
+    ctx.nextControlId = nextControlId(m_edit.elements());
+    ctx.info.source = m_edit.sourceIndex;
+    ctx.info.pictureNumber = m_tools->pictureNumber();
+    ctx.info.pen = m_tools->penColour();
+    ctx.info.fill = m_tools->fillColour();
+    ctx.textState = &m_tools->textState();
+    ctx.notifier = &m_app.notifier();
+    switch (editElementProperties(this, *e, ctx)) {
+    case PropertyEdit::Written:
+        setModified(true);
+        break;
+    case PropertyEdit::Removed:
+        m_edit.elements().erase(m_edit.elements().begin() + m_edit.selectedIndex);
+        m_edit.clearSelection();
+        setModified(true);
+        break;
+    default: break;
+    }
+    refresh();
+    emit commandsChanged();
+}
+
+void CMyView::runPalette()
+{
+    PaletteValues values;
+    values.pen = m_tools->penColour();
+    values.background = m_page.page.settings.m_crBack;
+    if (!editPalette(this, values))
+        return;
+    apply(m_tools->applyPalette(values.pen, values.background));
+}
+
+void CMyView::runPageCommand(int id)
+{
+    if (!m_app.isProjectOpen())
+        return;
+    const Project &project = m_app.project();
+    QString error;
+    PageCommandResult r;
+    switch (PageCommand(id)) {
+    case PageCommand::PageSettings: {
+        NewPageValues values = pageSettingsValues(m_page.page.settings);
+        if (!m_app.dialogs().pageSettings(m_app.resolution(), values,
+                                          estimateInstructionPages(m_page.page)))
+            return;
+        r = applyPageSettings(project, m_page.page, m_pageName, values, m_app.notifier(), &error);
+        if (r.status == PageCommandResult::Done)
+            setModified(true); // the settings changed even when the save below fails
+        break;
+    }
+    case PageCommand::AddPage:
+        r = addPageToProject(project, m_page.page, &error);
+        break;
+    case PageCommand::DeletePage:
+        r = deletePageFromProject(project, m_pageName, m_app.notifier(), &error);
+        break;
+    }
+    if (r.status == PageCommandResult::Failed) {
+        m_app.notifier().message(error.isEmpty() ? QStringLiteral("操作失败!")
+                                                 : QStringLiteral("操作失败!\n%1").arg(error));
+        return;
+    }
+    if (r.status == PageCommandResult::Cancelled)
+        return;
+
+    PageWindows *windows = m_app.pageWindows();
+    if (r.closePage >= 0 && windows) {
+        const QString overwritten = QString::number(r.closePage);
+        for (CMyView *view : m_app.pageViews())
+            if (view != this && view->pageName() == overwritten)
+                windows->closePageWindow(view);
+    }
+    if (!r.pageName.isEmpty())
+        setPageName(r.pageName);
+    if (!r.savePath.isEmpty()) {
+        setFilePath(r.savePath);
+        save();
+    }
+    emit commandsChanged();
+    if (r.closeThisPage && windows)
+        windows->closePageWindow(this); // last: the window goes away
 }
 
 void CMyView::paintEvent(QPaintEvent *)
@@ -160,12 +490,94 @@ void CMyView::paintEvent(QPaintEvent *)
     // Beyond the page the background colour goes on, as on the terminal.
     painter.fillRect(viewport()->rect(), colorOf(m_page.page.settings.m_crBack));
     painter.drawImage(origin, m_canvas);
+    painter.translate(origin);
+    paintMarks(painter);
+    if (m_band) {
+        // Exclusive-or over the page, so the band shows on any colour.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        QPen pen(colorOf(m_band->colour));
+        pen.setStyle(m_band->dotted ? Qt::DotLine : Qt::SolidLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(m_band->from, m_band->to).normalized());
+    }
+}
+
+void CMyView::paintMarks(QPainter &painter) const
+{
+    const Grid &grid = m_tools->grid();
+    if (grid.shown) {
+        const QColor back = colorOf(m_page.page.settings.m_crBack);
+        painter.setPen(QColor(255 - back.red(), 255 - back.green(), 255 - back.blue()));
+        const std::vector<QPoint> points = gridPoints(m_canvasSize, grid.spacingX, grid.spacingY);
+        if (!points.empty())
+            painter.drawPoints(points.data(), int(points.size()));
+    }
+    if (const CGraph *e = m_edit.selectedElement()) {
+        const SelectionMarks marks = selectionMarks(*e);
+        const QColor red(255, 0, 0);
+        for (const QPoint &p : marks.squares)
+            painter.fillRect(handleSquare(p), red);
+        if (marks.framed) {
+            QPen pen(red);
+            pen.setStyle(Qt::DotLine);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            // Right and bottom are exclusive.
+            painter.drawRect(QRect(marks.frameTopLeft, marks.frameBottomRight - QPoint(2, 2)));
+        }
+    }
+}
+
+COLORREF CMyView::shownColour(QPoint pagePos) const
+{
+    QImage shown = m_canvas.copy();
+    {
+        QPainter painter(&shown);
+        paintMarks(painter);
+    }
+    const QColor c = shown.rect().contains(pagePos) ? shown.pixelColor(pagePos)
+                                                    : colorOf(m_page.page.settings.m_crBack);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+void CMyView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    apply(m_tools->press(toPage(event->position().toPoint())));
 }
 
 void CMyView::mouseMoveEvent(QMouseEvent *event)
 {
-    showPosition(toPage(event->position().toPoint()));
-    QAbstractScrollArea::mouseMoveEvent(event);
+    const QPoint p = toPage(event->position().toPoint());
+    const InteractionResult r = m_tools->move(p);
+    if (!r.status)
+        showPosition(p);
+    apply(r);
+}
+
+void CMyView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    apply(m_tools->release(toPage(event->position().toPoint())));
+}
+
+void CMyView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Only the double click itself: the press before it was seen already.
+    if (event->button() == Qt::LeftButton)
+        apply(m_tools->doubleClick(toPage(event->position().toPoint())));
+}
+
+void CMyView::keyPressEvent(QKeyEvent *event)
+{
+    apply(m_tools->key(event->key()));
 }
 
 void CMyView::showPosition(QPoint pagePos)

@@ -9,13 +9,24 @@
 // the paint event copies; call refresh() after changing the elements or the
 // settings.
 //
+// Mouse and key events go to the view's ToolInteraction (edit/), whose
+// results the view carries out: cursor, status text, rubber band, redraw,
+// modified flag and the creation and property forms. Selection marks and
+// the dot grid are painted over the page image, the band on top of them.
+//
 // Commands reach the view through onCommand()/updateCommand(): the main
-// frame offers every command to the active view first.
+// frame offers every command to the active view first. The view runs the
+// drawing tools, the edit commands (application clipboard), the element
+// property form, the palette, the grid and the three page commands.
 
+#include "edit/EditState.h"
+#include "edit/ToolInteraction.h"
 #include "project/Project.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <memory>
+#include <optional>
 
 namespace h5 {
 
@@ -73,9 +84,20 @@ public:
 
     // ---- tools and commands --------------------------------------------------
     // The current tool: ToolPointer, ToolPickColour or an element kind.
-    int m_nTool = ToolPointer;
+    int tool() const { return m_edit.tool; }
+    // Selection, undo stacks, tool and source index of this page.
+    EditState &editState() { return m_edit; }
+    const EditState &editState() const { return m_edit; }
+    // The mouse and keyboard rules (pen colour, grid, gesture under way).
+    ToolInteraction &interaction() { return *m_tools; }
+    // The rubber band shown over the page, if any.
+    std::optional<Band> band() const { return m_band; }
     // The tool a drawing-bar command selects; 0 for other commands.
     static int toolForCommand(int commandId);
+
+    // The main frame's grid spacing boxes: taken when the grid is turned on
+    // and followed while it is shown.
+    void setGridSpacing(int spacingX, int spacingY);
 
     struct CommandState
     {
@@ -97,7 +119,11 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -106,9 +132,39 @@ protected:
 
 private:
     void updateScrollBars();
+    // Acts on what the tool rules decided: band, cursor, status text,
+    // modified flag, redraw, forms, the property command, messages.
+    void apply(const InteractionResult &result);
+    void runForm(const FormRequest &request);
+    // The bitmap tool's click: picture file, free picture number, bitmap
+    // form, the copy into the project's picture folder.
+    void runBitmapTool(const FormRequest &request);
+    void editProperties();
+    void runPageCommand(int id);
+    void runPalette();
+    void paintMarks(QPainter &painter) const;
+    COLORREF shownColour(QPoint pagePos) const;
 
     CMyApp &m_app;
     OpenPage m_page;
+    EditState m_edit{m_page.page};
+    std::unique_ptr<ToolInteraction> m_tools;
+    std::optional<Band> m_band;
+    // What the command states depend on, as last announced.
+    struct CommandKey
+    {
+        int tool = 0;
+        int selected = -1;
+        size_t elements = 0;
+        bool grid = false;
+        bool operator==(const CommandKey &o) const
+        {
+            return tool == o.tool && selected == o.selected && elements == o.elements && grid == o.grid;
+        }
+    };
+    CommandKey m_commandKey;
+    int m_gridX = 1;
+    int m_gridY = 1;
     QString m_pageName;
     bool m_modified = false;
     QSize m_canvasSize;

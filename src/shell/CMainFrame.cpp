@@ -266,6 +266,8 @@ CMyView *CMainFrame::openPageWindow(OpenPage page)
     frame->move((open % 8) * step, (open % 8) * step);
     connect(view, &CMyView::commandsChanged, this, &CMainFrame::updateCommands);
     connect(view, &CMyView::titleChanged, this, &CMainFrame::updateTitle);
+    view->setGridSpacing(gridSpacingX(), gridSpacingY());
+    connect(this, &CMainFrame::gridSpacingChanged, view, &CMyView::setGridSpacing);
     connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);
     frame->show();
     m_mdi->setActiveSubWindow(frame);

@@ -1,5 +1,7 @@
 #include "shell/MyPageTypeDlg.h"
 
+#include "edit/PageCommands.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -34,24 +36,6 @@ void selectOrFirst(QComboBox *combo, int index)
 
 } // namespace
 
-int MyPageTypeDlg::layerCount(int resolution)
-{
-    switch (resolution) {
-    case 6:
-    case 7:
-        return 4;
-    case 1:
-    case 2:
-    case 3:
-    case 8:
-    case 9:
-    case 10:
-        return 2;
-    default:
-        return 1;
-    }
-}
-
 QComboBox *MyPageTypeDlg::makeCombo(const QString &name, int first, int last)
 {
     auto *combo = new QComboBox(this);
@@ -75,7 +59,7 @@ MyPageTypeDlg::MyPageTypeDlg(int resolution, const NewPageValues &initial, int p
     selectOrFirst(m_pageNo, initial.pageNo);
     selectOnTyping(m_pageNo);
 
-    const int layers = layerCount(resolution);
+    const int layers = layerChoiceCount(resolution);
     m_layer = makeCombo(QStringLiteral("layer"), 0, layers - 1);
     selectOrFirst(m_layer, initial.layer);
     if (layers > 1)

@@ -23,15 +23,11 @@ class MyPageTypeDlg : public QDialog
 {
     Q_OBJECT
 public:
-    // `resolution` chooses the layers offered; `pageLength` is shown in the
+    // `resolution` chooses the layers offered (layerChoiceCount in
+    // edit/PageCommands.h); `pageLength` is shown in the
     // page length box (the page's instruction pages).
     MyPageTypeDlg(int resolution, const NewPageValues &initial, int pageLength,
                   QWidget *parent = nullptr);
-
-    // Layers a page of this resolution index can be placed on: 4 for the
-    // 480*272 and 272*480 screens, 2 for 320*240, 640*480, 800*480, 480*640,
-    // 240*320 and 480*800, otherwise only layer 0.
-    static int layerCount(int resolution);
 
     NewPageValues values() const;
 

@@ -45,6 +45,12 @@ bool WidgetShellDialogs::pageSettings(int resolution, NewPageValues &values, int
     return true;
 }
 
+QString WidgetShellDialogs::openPictureFile(const QString &startDir)
+{
+    return QFileDialog::getOpenFileName(m_parent, QString(), startDir,
+                                        QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
+}
+
 QStringList WidgetShellDialogs::openPageFiles(const QString &startDir)
 {
     QFileDialog dlg(m_parent, QStringLiteral("打开页面"), startDir, pageFilter());

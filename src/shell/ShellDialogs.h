@@ -26,6 +26,8 @@ public:
     virtual bool pageSettings(int resolution, NewPageValues &values, int pageLength) = 0;
     // .wlp files to open (several at once); empty on Cancel.
     virtual QStringList openPageFiles(const QString &startDir) = 0;
+    // A picture (.bmp, .jpg, .jpeg) for the bitmap tool; empty on Cancel.
+    virtual QString openPictureFile(const QString &startDir) = 0;
 };
 
 class WidgetShellDialogs : public ShellDialogs
@@ -38,6 +40,7 @@ public:
     QString openProjectFile(const QString &startDir) override;
     bool pageSettings(int resolution, NewPageValues &values, int pageLength) override;
     QStringList openPageFiles(const QString &startDir) override;
+    QString openPictureFile(const QString &startDir) override;
 
     // File filters of the two document types.
     static QString projectFilter();

@@ -231,7 +231,7 @@ TEST_F(ShellMainFrameTest, DrawingToolsFollowTheActivePage)
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolFilledEllipse));
     h5::CMyView *view = frame->activePageView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->m_nTool, h5::Kind::SolidEllipse);
+    EXPECT_EQ(view->tool(), h5::Kind::SolidEllipse);
     EXPECT_TRUE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
     EXPECT_FALSE(frame->action(h5::Cmd::ToolPointer)->isChecked());
 

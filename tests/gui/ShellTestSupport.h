@@ -74,8 +74,11 @@ public:
         return pageFiles;
     }
 
+    QString openPictureFile(const QString &) override { return pictureFile; }
+
     std::optional<h5::NewProjectValues> projectAnswer;
     QString projectFile;
+    QString pictureFile; // empty: Cancel
     // Changes the offered values as the user would; empty: Cancel.
     std::function<void(h5::NewPageValues &)> pageAnswer = [](h5::NewPageValues &) {};
     QStringList pageFiles;

@@ -1,0 +1,378 @@
+// The page view driven by mouse, keyboard and commands: what the gestures
+// leave in the element list, moves with the grid, the edit commands and the
+// forms of the control tools.
+
+#include "gui/ShellTestSupport.h"
+
+#include "edit/EditOperations.h"
+#include "editor/MyElementDlg.h"
+#include "shell/Commands.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSpinBox>
+
+namespace {
+
+class ViewTest : public h5test::ShellFixture
+{
+protected:
+    // A new page of a 320*240 project; each call opens the next page number.
+    h5::CMyView *openView()
+    {
+        if (!app->isProjectOpen() && !newProject(QStringLiteral("p"), 1))
+            return nullptr;
+        if (!newPage(m_nextPage++))
+            return nullptr;
+        return frame->activePageView();
+    }
+
+    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button)
+    {
+        QWidget *target = view->viewport();
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                                                           : Qt::MouseButtons(Qt::LeftButton);
+        QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &e);
+    }
+    void press(QPoint at) { mouse(QEvent::MouseButtonPress, at, Qt::LeftButton); }
+    void moveTo(QPoint at) { mouse(QEvent::MouseMove, at, Qt::NoButton); }
+    void release(QPoint at) { mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton); }
+    void drag(QPoint from, QPoint to)
+    {
+        press(from);
+        moveTo((from + to) / 2);
+        moveTo(to);
+        release(to);
+    }
+    void key(int qtKey)
+    {
+        QKeyEvent e(QEvent::KeyPress, qtKey, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &e);
+    }
+
+    void TearDown() override
+    {
+        h5::setFormRunner({});
+        h5test::ShellFixture::TearDown();
+    }
+
+    h5::CMyView *view = nullptr;
+    int m_nextPage = 1;
+};
+
+// ---- drawing ---------------------------------------------------------------------------
+
+TEST_F(ViewTest, ShapeToolGestureStoresWrongPointsOrKind)
+{
+    const struct
+    {
+        int command;
+        QPoint from, to;
+        int kind;
+        QPoint start, end;
+    } cases[] = {
+        {h5::Cmd::ToolLine, {10, 20}, {50, 60}, h5::Kind::Line, {10, 20}, {50, 60}},
+        {h5::Cmd::ToolLine, {50, 60}, {10, 20}, h5::Kind::Line, {50, 60}, {10, 20}},
+        // A rectangle dragged up and to the left keeps its top left first.
+        {h5::Cmd::ToolHollowRect, {60, 50}, {20, 10}, h5::Kind::HollowRect, {20, 10}, {60, 50}},
+        {h5::Cmd::ToolFilledRect, {5, 6}, {40, 30}, h5::Kind::SolidRect, {5, 6}, {40, 30}},
+        // Beyond the page the point stops at its last column and row.
+        {h5::Cmd::ToolFilledRect, {300, 200}, {400, 300}, h5::Kind::SolidRect, {300, 200}, {319, 239}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(frame->runCommand(c.command));
+        drag(c.from, c.to);
+        ASSERT_EQ(view->elements().size(), 1u);
+        const h5::CGraph &e = view->elements().front();
+        EXPECT_EQ(e.m_nKind, c.kind);
+        EXPECT_EQ(e.m_ptStart, c.start);
+        EXPECT_EQ(e.m_ptEnd, c.end);
+        EXPECT_EQ(e.m_crColor1, h5::RGB(255, 255, 255)); // the pen colour
+        EXPECT_TRUE(view->isModified());
+    }
+}
+
+TEST_F(ViewTest, ZeroSizeGestureLeavesAnElementBehind)
+{
+    const struct
+    {
+        int command;
+        QPoint from, to;
+    } cases[] = {
+        {h5::Cmd::ToolLine, {30, 30}, {30, 30}},
+        {h5::Cmd::ToolHollowRect, {30, 30}, {30, 30}},
+        {h5::Cmd::ToolHollowRect, {30, 30}, {90, 30}}, // only dragged sideways
+        {h5::Cmd::ToolFilledCircle, {30, 30}, {30, 30}},
+    };
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        ASSERT_TRUE(frame->runCommand(c.command));
+        drag(c.from, c.to);
+        EXPECT_TRUE(view->elements().empty());
+    }
+}
+
+// ---- selection and moves ---------------------------------------------------------------
+
+TEST_F(ViewTest, DragMoveMissesTheGridOrSnapsWithoutIt)
+{
+    const struct
+    {
+        bool grid;
+        QPoint start, end;
+    } cases[] = {
+        // Centre (23, 27) dragged to (47, 52): moved by (24, 25).
+        {false, {37, 42}, {57, 62}},
+        // With spacing 10 the top left lands on the nearest grid point.
+        {true, {40, 40}, {60, 60}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.grid);
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        frame->gridSpacingXBox()->setValue(10);
+        frame->gridSpacingYBox()->setValue(10);
+        if (c.grid) {
+            ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
+            EXPECT_TRUE(frame->action(h5::Cmd::ShowGrid)->isChecked());
+        }
+        view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {13, 17}, {33, 37}));
+        view->refresh();
+
+        press({20, 25}); // selects only
+        release({20, 25});
+        ASSERT_EQ(view->editState().selectedIndex, 0);
+        press({23, 27}); // the centre handle
+        moveTo({35, 40});
+        moveTo({47, 52});
+        release({47, 52});
+
+        const h5::CGraph &e = view->elements().front();
+        EXPECT_EQ(e.m_ptStart, c.start);
+        EXPECT_EQ(e.m_ptEnd, c.end);
+        EXPECT_TRUE(view->isModified());
+        EXPECT_FALSE(view->editState().selected); // a drag ends the selection
+    }
+}
+
+TEST_F(ViewTest, ArrowKeyDoesNotNudgeTheSelectedElement)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    press({15, 15});
+    release({15, 15});
+    const struct
+    {
+        int key;
+        QPoint start;
+    } cases[] = {
+        {Qt::Key_Right, {11, 10}},
+        {Qt::Key_Down, {11, 11}},
+        {Qt::Key_Left, {10, 11}},
+        {Qt::Key_Up, {10, 10}},
+    };
+    for (const auto &c : cases) {
+        key(c.key);
+        EXPECT_EQ(view->elements().front().m_ptStart, c.start);
+        EXPECT_EQ(view->elements().front().m_ptEnd, c.start + QPoint(20, 20));
+    }
+    EXPECT_TRUE(view->isModified());
+}
+
+// ---- edit commands -----------------------------------------------------------------------
+
+TEST_F(ViewTest, DeleteUndoRedoCommandsLoseOrMisplaceTheElement)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {100, 100}, {140, 130}));
+    view->refresh();
+
+    EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled()); // nothing selected
+    press({120, 110});
+    release({120, 110});
+    frame->updateCommands();
+    ASSERT_TRUE(frame->action(h5::Cmd::Delete)->isEnabled());
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Delete));
+    ASSERT_EQ(view->elements().size(), 2u);
+    EXPECT_EQ(view->elements()[0].m_nKind, h5::Kind::SolidRect);
+    EXPECT_EQ(view->elements()[1].m_nKind, h5::Kind::DeleteMarker);
+    EXPECT_TRUE(view->isModified());
+    EXPECT_FALSE(frame->action(h5::Cmd::Redo)->isEnabled());
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Undo));
+    ASSERT_EQ(view->elements().size(), 2u);
+    EXPECT_EQ(view->elements()[1].m_nKind, h5::Kind::HollowRect);
+    EXPECT_EQ(view->elements()[1].m_ptStart, QPoint(100, 100));
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Redo));
+    ASSERT_EQ(view->elements().size(), 2u);
+    EXPECT_EQ(view->elements()[1].m_nKind, h5::Kind::DeleteMarker);
+}
+
+// ---- forms of the control tools ------------------------------------------------------------
+
+TEST_F(ViewTest, ControlToolFormAnswerIsNotHonoured)
+{
+    const struct
+    {
+        bool accept;
+        size_t elements;
+    } cases[] = {{true, 1}, {false, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.accept);
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        int opened = 0;
+        h5::setFormRunner([&](h5::CMyFormDlg &) {
+            ++opened;
+            return c.accept;
+        });
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBar));
+        press({130, 60});
+        moveTo({80, 50});
+        ASSERT_TRUE(view->band().has_value()); // the dotted band follows the pointer
+        EXPECT_TRUE(view->band()->dotted);
+        moveTo({30, 40});
+        release({30, 40});
+
+        EXPECT_EQ(opened, 1);
+        EXPECT_FALSE(view->band().has_value());
+        ASSERT_EQ(view->elements().size(), c.elements);
+        if (c.accept) {
+            const h5::CGraph &e = view->elements().front();
+            EXPECT_EQ(e.m_nKind, h5::Kind::BarCtrl);
+            EXPECT_EQ(e.m_ptStart, QPoint(30, 40)); // ordered start and end
+            EXPECT_EQ(e.m_ptEnd, QPoint(130, 60));
+            EXPECT_EQ(e.m_nCtrlID, 0);
+            EXPECT_TRUE(view->isModified());
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+class ViewCommandTest : public ViewTest {};
+
+TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    int opened = 0;
+    h5::setFormRunner([&](h5::CMyFormDlg &) {
+        ++opened;
+        return false;
+    });
+    // What a double click delivers: press, release, double click, release.
+    press({20, 20});
+    release({20, 20});
+    mouse(QEvent::MouseButtonDblClick, {20, 20}, Qt::LeftButton);
+    release({20, 20});
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(view->editState().selectedIndex, 0); // still selected: no second press
+    EXPECT_EQ(view->elements().front().m_ptStart, QPoint(10, 10));
+}
+
+TEST_F(ViewCommandTest, PageSettingsCommandLeavesTheOldNumberBehind)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->pageName(), QStringLiteral("1"));
+    dialogs.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 7; };
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::PageSettings));
+    EXPECT_EQ(dialogs.offeredPage->pageNo, 1);
+    EXPECT_EQ(view->settings().m_nPageNo, 7);
+    EXPECT_EQ(view->title(), QStringLiteral("7.wlp"));
+    EXPECT_EQ(view->filePath(), app->project().pagePath(7));
+    EXPECT_TRUE(QFileInfo::exists(app->project().pagePath(7)));
+    EXPECT_FALSE(QFileInfo::exists(app->project().pagePath(1)));
+    EXPECT_FALSE(view->isModified()); // saved at once
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ViewCommandTest, BitmapToolPlacesThePictureWrongOrWithoutItsCopy)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(source, "BMP"));
+
+    const struct
+    {
+        QString file; // the file dialog's answer, empty: Cancel
+        bool accept;  // the bitmap form's answer
+        int forms;
+        size_t elements;
+    } cases[] = {
+        {QString(), true, 0, 0},
+        {source, false, 1, 0},
+        {source, true, 1, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE((c.file + QString::number(c.accept)).toStdString());
+        dialogs.pictureFile = c.file;
+        int forms = 0;
+        h5::setFormRunner([&](h5::CMyFormDlg &) {
+            ++forms;
+            return c.accept;
+        });
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
+        press({50, 60});
+        release({50, 60});
+        EXPECT_EQ(forms, c.forms);
+        ASSERT_EQ(view->elements().size(), c.elements);
+    }
+    const h5::CGraph &e = view->elements().front();
+    EXPECT_EQ(e.m_nKind, h5::Kind::Bitmap);
+    EXPECT_EQ(e.m_ptStart, QPoint(50, 60));
+    EXPECT_EQ(e.m_ptEnd, QPoint(90, 90)); // the picture's own size
+    EXPECT_EQ(e.m_nNumber, 0);            // the first free picture record
+    EXPECT_EQ(e.m_nAttr, 1);              // one 132 KiB block
+    EXPECT_EQ(e.m_strText1, "logo.bmp");
+    EXPECT_EQ(e.m_strText3, "logo");
+    EXPECT_TRUE(QFileInfo::exists(app->project().picturesDir() + QStringLiteral("/logo.bmp")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ViewCommandTest, PickedColourDoesNotBecomeThePen)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    h5::CGraph rect = h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {40, 40});
+    rect.m_crColor1 = h5::RGB(200, 30, 40);
+    view->elements().push_back(rect);
+    view->refresh();
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPickColour));
+    press({20, 20});
+    release({20, 20});
+    EXPECT_EQ(view->tool(), h5::Tool::Pointer); // one pick, then the pointer again
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolLine));
+    drag({100, 100}, {150, 120});
+    ASSERT_EQ(view->elements().size(), 2u);
+    EXPECT_EQ(view->elements().back().m_crColor1, h5::RGB(200, 30, 40));
+}
+
+} // namespace
