@@ -87,9 +87,8 @@ public:
     int m_nScreenHeight = 0;
     int m_nCaptionHeight = 0;
 
-    // The element clipboard shared by all page views: at most one element,
-    // a copy that outlives the page it came from.
-    std::optional<CGraph> m_clipboard;
+    // The element clipboard shared by all page views is
+    // h5::applicationClipboard() (src/edit): a copy that outlives its page.
 
     // Decoded pictures shared by all page views.
     PictureCache &pictureCache() { return m_pictures; }
