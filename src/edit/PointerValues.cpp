@@ -8,33 +8,6 @@
 
 namespace h5 {
 
-PointerFileHeader readPointerHeader(const QByteArray &bytes)
-{
-    QByteArray head = bytes.left(kPointerHeaderSize);
-    head.append(kPointerHeaderSize - head.size(), '\0');
-    const char *p = head.constData();
-    PointerFileHeader h;
-    std::size_t n = 0;
-    while (n < 50 && p[n] != '\0')
-        ++n;
-    h.name.assign(p, n);
-    h.length = getBe16(p + 50);
-    h.tipCut = getBe16(p + 52);
-    h.startAngle = static_cast<int16_t>(getBe16(p + 54));
-    h.endAngle = static_cast<int16_t>(getBe16(p + 56));
-    h.positions = getU8(p + 58);
-    return h;
-}
-
-bool loadPointerFile(const QString &path, PointerFileHeader &out, QString *error)
-{
-    QByteArray head;
-    if (!readFileHead(path, kPointerHeaderSize, head, error))
-        return false;
-    out = readPointerHeader(head);
-    return true;
-}
-
 void PointerCtrlValues::applyPointerFile(const PointerFileHeader &h)
 {
     pointerName = h.name;

@@ -6,34 +6,12 @@
 // holds the longest needle: centre ± (needle length + inner radius + 5).
 
 #include "edit/FormValues.h"
+#include "edit/PointerFile.h"
 
 #include <QByteArray>
 #include <optional>
 
 namespace h5 {
-
-// The first 60 bytes of a pointer file: name (zero-terminated, bytes 0..49),
-// full length and tip cut (unsigned 16-bit, big-endian, at 50 and 52),
-// start and end angle (signed 16-bit, big-endian, at 54 and 56) and the
-// number of needle positions (byte 58).
-struct PointerFileHeader
-{
-    std::string name; // GBK
-    int length = 0;
-    int tipCut = 0;
-    int startAngle = 0;
-    int endAngle = 0;
-    int positions = 0;
-};
-
-inline constexpr int kPointerHeaderSize = 60;
-
-// Reads a header from the start of `bytes`; bytes missing at the end read
-// as 0.
-PointerFileHeader readPointerHeader(const QByteArray &bytes);
-// Reads the header of the file at `path`. Fails only when the file cannot
-// be read.
-bool loadPointerFile(const QString &path, PointerFileHeader &out, QString *error);
 
 struct PointerCtrlValues
 {
