@@ -1,6 +1,7 @@
 #include "shell/CMainFrame.h"
 
 #include "editor/CMyView.h"
+#include "debug/CMyMakeLineDlg.h"
 #include "serial/CMySendProDlg.h"
 #include "serial/CMyXiazaiDlg.h"
 #include "shell/CChildFrame.h"
@@ -117,6 +118,7 @@ void CMainFrame::registerHandlers()
     setCommandHandler(Cmd::Build, {[this] { onBuild(); }, projectOpen, {}});
     setCommandHandler(Cmd::ProjectManagement, {[this] { onProjectManagement(); }, projectOpen, {}});
     setCommandHandler(Cmd::Download, {[this] { onDownload(); }, always, {}});
+    setCommandHandler(Cmd::PointerMaker, {[this] { onPointerMaker(); }, always, {}});
     setCommandHandler(Cmd::AppExit, {[this] { close(); }, always, {}});
     setCommandHandler(Cmd::AppAbout, {[this] { onAbout(); }, always, {}});
 
@@ -196,6 +198,12 @@ void CMainFrame::onDownload()
 {
     CMyXiazaiDlg dialog(m_app.isProjectOpen() ? m_app.project().file : QString(), this);
     dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
+    runDialog(dialog);
+}
+
+void CMainFrame::onPointerMaker()
+{
+    CMyMakeLineDlg dialog(&m_app.notifier(), this);
     runDialog(dialog);
 }
 

@@ -103,6 +103,7 @@ private:
     void onBuild();
     void onDownload();
     void onProjectManagement();
+    void onPointerMaker();
     void onAbout();
     void onActionTriggered(int id);
     void updateTitle();
