@@ -1,5 +1,7 @@
 #include "editor/CMyView.h"
 
+#include "project/PageExport.h"
+
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "edit/EditOperations.h"
@@ -208,6 +210,10 @@ bool CMyView::onCommand(int id)
         return true;
     }
     switch (id) {
+    case Cmd::ExportText:
+    case Cmd::ExportIds:
+        exportText(id == Cmd::ExportIds);
+        return true;
     case Cmd::ElementEdit:
         editProperties();
         return true;
@@ -220,6 +226,22 @@ bool CMyView::onCommand(int id)
         return true;
     default: return false;
     }
+}
+
+// The page's instructions as hex text, or its control IDs and picture
+// numbers, into the project folder; the path is shown first.
+void CMyView::exportText(bool ids)
+{
+    if (!m_app.isProjectOpen())
+        return;
+    const int pageNo = m_page.page.settings.m_nPageNo;
+    const QString path = m_app.project().dir + QLatin1Char('/')
+        + (ids ? exportIdsFileName(pageNo) : exportTextFileName(pageNo));
+    m_app.notifier().message(exportSavedToText() + path);
+    QString error;
+    if (!writeExportFile(path, ids ? exportIdsBytes(m_page.page) : exportTextBytes(m_page.page),
+                         &error))
+        m_app.notifier().message(error);
 }
 
 bool CMyView::updateCommand(int id, CommandState &state) const
@@ -239,6 +261,10 @@ bool CMyView::updateCommand(int id, CommandState &state) const
         return true;
     }
     switch (id) {
+    case Cmd::ExportText:
+    case Cmd::ExportIds:
+        state.enabled = m_app.isProjectOpen();
+        return true;
     case Cmd::ElementEdit:
         state.enabled = m_edit.selectedElement() != nullptr;
         return true;

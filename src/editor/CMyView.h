@@ -139,6 +139,7 @@ private:
     // The bitmap tool's click: picture file, free picture number, bitmap
     // form, the copy into the project's picture folder.
     void runBitmapTool(const FormRequest &request);
+    void exportText(bool ids);
     void editProperties();
     void runPageCommand(int id);
     void runPalette();

@@ -6,6 +6,7 @@
 
 #include "edit/EditOperations.h"
 #include "editor/MyElementDlg.h"
+#include "project/PageExport.h"
 #include "shell/Commands.h"
 
 #include <QFileInfo>
@@ -285,6 +286,27 @@ TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(view->editState().selectedIndex, 0); // still selected: no second press
     EXPECT_EQ(view->elements().front().m_ptStart, QPoint(10, 10));
+}
+
+TEST_F(ViewCommandTest, ExportCommandsWriteSomethingElseOrElsewhere)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolHollowRect));
+    drag({10, 10}, {60, 40});
+    struct Case { int command; QString file; QByteArray bytes; };
+    const Case cases[] = {
+        {h5::Cmd::ExportText, h5::exportTextFileName(1), h5::exportTextBytes(view->page())},
+        {h5::Cmd::ExportIds, h5::exportIdsFileName(1), h5::exportIdsBytes(view->page())},
+    };
+    for (const Case &c : cases) {
+        notifier.messages.clear();
+        const QString path = app->project().dir + QLatin1Char('/') + c.file;
+        ASSERT_TRUE(frame->runCommand(c.command)) << c.command;
+        ASSERT_FALSE(notifier.messages.isEmpty());
+        EXPECT_EQ(notifier.messages.first(), h5::exportSavedToText() + path);
+        EXPECT_EQ(h5test::readAll(path), c.bytes) << c.file.toStdString();
+    }
 }
 
 TEST_F(ViewCommandTest, PageSettingsCommandLeavesTheOldNumberBehind)
