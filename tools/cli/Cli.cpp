@@ -55,6 +55,26 @@ QString takeOption(QStringList &args, const QString &name)
     return QString();
 }
 
+// "-o OUT", "-oOUT", "--output OUT" or "--output=OUT"; removed from args.
+QString takeOutput(QStringList &args)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-o")) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("-o needs a value")};
+            const QString value = args[i + 1];
+            args.remove(i, 2);
+            return value;
+        }
+        if (args[i].startsWith(QLatin1String("-o")) && !args[i].startsWith(QLatin1String("--"))) {
+            const QString value = args[i].mid(2);
+            args.removeAt(i);
+            return value;
+        }
+    }
+    return takeOption(args, QStringLiteral("output"));
+}
+
 bool takeFlag(QStringList &args, const QString &name)
 {
     return args.removeAll("--" + name) > 0;

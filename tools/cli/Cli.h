@@ -67,6 +67,9 @@ private:
 // VALUE, or a null QString.
 QString takeOption(QStringList &args, const QString &name);
 bool takeFlag(QStringList &args, const QString &name);
+// The output file: "-o OUT", "-oOUT", "--output OUT" or "--output=OUT";
+// removed from args, a null QString when absent.
+QString takeOutput(QStringList &args);
 // Throws UsageError unless args has exactly n entries and no leftover options.
 void expectPositional(const QStringList &args, int n, const QString &commandName);
 // Prints "h5800: FILE: WHAT" on stderr and returns ExitBadInput.
