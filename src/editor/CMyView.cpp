@@ -9,6 +9,7 @@
 #include "edit/ToolElements.h"
 #include "editor/MyElementDlg.h"
 #include "model/ElementDraw.h"
+#include "model/PageRender.h"
 #include "shell/CMyApp.h"
 #include "shell/Commands.h"
 #include "shell/ShellDialogs.h"
@@ -214,6 +215,12 @@ bool CMyView::onCommand(int id)
     case Cmd::ExportIds:
         exportText(id == Cmd::ExportIds);
         return true;
+    case Cmd::ExportBitmap:
+        exportBitmap();
+        return true;
+    case Cmd::Screenshot:
+        saveScreenshot();
+        return true;
     case Cmd::ElementEdit:
         editProperties();
         return true;
@@ -244,6 +251,47 @@ void CMyView::exportText(bool ids)
         m_app.notifier().message(error);
 }
 
+// The whole page as a BMP file: every element drawn without labels, marks
+// or grid on the page's background colour, whatever the scroll position.
+void CMyView::exportBitmap()
+{
+    const QString chosen = m_app.dialogs().saveBitmapFile(bitmapStartDir());
+    if (chosen.isEmpty())
+        return;
+    RenderOptions options;
+    options.resolution = m_app.isProjectOpen() ? m_app.resolution() : -1;
+    options.picturesDir = m_app.isProjectOpen() ? m_app.project().picturesDir() : QString();
+    options.cache = &m_app.pictureCache();
+    QString error;
+    if (!writePageBitmap(m_page.page, options, withBmpExtension(chosen), &error))
+        m_app.notifier().message(bitmapErrorText());
+}
+
+// An area of the window as it is shown (scroll position, selection marks
+// and grid included) as a BMP file. A reversed or empty area writes
+// nothing and says nothing.
+void CMyView::saveScreenshot()
+{
+    ScreenshotValues area;
+    if (!m_app.dialogs().screenshotArea(area))
+        return;
+    const QString chosen = m_app.dialogs().saveBitmapFile(bitmapStartDir());
+    if (chosen.isEmpty())
+        return;
+    const QImage shown = viewport()->grab().toImage();
+    const QImage cut = screenshotRect(shown, area.left, area.top, area.right, area.bottom);
+    if (cut.isNull())
+        return;
+    QString error;
+    if (!writeExportFile(withBmpExtension(chosen), bmp24Bytes(cut), &error))
+        m_app.notifier().message(bitmapErrorText());
+}
+
+QString CMyView::bitmapStartDir() const
+{
+    return m_app.isProjectOpen() ? m_app.project().dir : QFileInfo(m_page.path).absolutePath();
+}
+
 bool CMyView::updateCommand(int id, CommandState &state) const
 {
     if (const int tool = toolForCommand(id)) {
@@ -264,6 +312,10 @@ bool CMyView::updateCommand(int id, CommandState &state) const
     case Cmd::ExportText:
     case Cmd::ExportIds:
         state.enabled = m_app.isProjectOpen();
+        return true;
+    case Cmd::ExportBitmap:
+    case Cmd::Screenshot:
+        state.enabled = true;
         return true;
     case Cmd::ElementEdit:
         state.enabled = m_edit.selectedElement() != nullptr;

@@ -140,6 +140,9 @@ private:
     // form, the copy into the project's picture folder.
     void runBitmapTool(const FormRequest &request);
     void exportText(bool ids);
+    void exportBitmap();
+    void saveScreenshot();
+    QString bitmapStartDir() const;
     void editProperties();
     void runPageCommand(int id);
     void runPalette();

@@ -104,6 +104,12 @@ CMyFormDlg::CMyFormDlg(const QString &title, Buttons buttons, QWidget *parent)
     outer->addWidget(m_buttons);
 }
 
+void CMyFormDlg::setOkText(const QString &text)
+{
+    if (auto *ok = m_buttons->findChild<QPushButton *>(QStringLiteral("ok")))
+        ok->setText(text);
+}
+
 bool CMyFormDlg::tryAccept()
 {
     m_lastError = readControls();

@@ -100,6 +100,8 @@ protected:
     virtual void showCheckMessage(const QString &text);
 
     QVBoxLayout *body() const { return m_body; }
+    // Another caption for the OK button (the behaviour stays).
+    void setOkText(const QString &text);
     // A framed group with a two-column layout, added to `into` (the body
     // when null).
     QFormLayout *addGroup(const QString &title, QBoxLayout *into = nullptr);

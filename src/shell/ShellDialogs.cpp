@@ -1,5 +1,6 @@
 #include "shell/ShellDialogs.h"
 
+#include "editor/MyCopyBmpDlg.h"
 #include "shell/MyPageTypeDlg.h"
 
 #include <QFileDialog>
@@ -49,6 +50,29 @@ QString WidgetShellDialogs::openPictureFile(const QString &startDir)
 {
     return QFileDialog::getOpenFileName(m_parent, QString(), startDir,
                                         QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
+}
+
+QString WidgetShellDialogs::saveBitmapFile(const QString &startDir)
+{
+    QFileDialog dlg(m_parent, QString(), startDir, QStringLiteral("bmp文件(*.bmp)"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension gets ".bmp" before the dialog asks
+    // about replacing a file, so the question is about the file written.
+    dlg.setDefaultSuffix(QStringLiteral("bmp"));
+    dlg.selectFile(QStringLiteral(".bmp"));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}
+
+bool WidgetShellDialogs::screenshotArea(ScreenshotValues &values)
+{
+    CMyCopyBmpDlg dlg(values, m_parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    values = dlg.values();
+    return true;
 }
 
 QStringList WidgetShellDialogs::openPageFiles(const QString &startDir)

@@ -3,6 +3,7 @@
 // real dialogs (WidgetShellDialogs); tests answer them from a script, so no
 // modal window ever opens in a test.
 
+#include "edit/ScreenshotValues.h"
 #include "project/Project.h"
 #include "shell/MyFileNewDlg.h"
 
@@ -28,6 +29,11 @@ public:
     virtual QStringList openPageFiles(const QString &startDir) = 0;
     // A picture (.bmp, .jpg, .jpeg) for the bitmap tool; empty on Cancel.
     virtual QString openPictureFile(const QString &startDir) = 0;
+    // A .bmp file to write (the page bitmap and the screenshot), the user
+    // asked before an existing file is replaced; empty on Cancel.
+    virtual QString saveBitmapFile(const QString &startDir) = 0;
+    // The form "截图" with the corners of the area to save; false on Cancel.
+    virtual bool screenshotArea(ScreenshotValues &values) = 0;
 };
 
 class WidgetShellDialogs : public ShellDialogs
@@ -41,6 +47,8 @@ public:
     bool pageSettings(int resolution, NewPageValues &values, int pageLength) override;
     QStringList openPageFiles(const QString &startDir) override;
     QString openPictureFile(const QString &startDir) override;
+    QString saveBitmapFile(const QString &startDir) override;
+    bool screenshotArea(ScreenshotValues &values) override;
 
     // File filters of the two document types.
     static QString projectFilter();

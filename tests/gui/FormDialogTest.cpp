@@ -8,6 +8,7 @@
 #include "common/Notifier.h"
 #include "edit/ToolInteraction.h"
 #include "editor/MyControlBmpDlg.h"
+#include "editor/MyCopyBmpDlg.h"
 #include "editor/MyControlButDlg.h"
 #include "editor/MyControlLinDlg.h"
 #include "editor/MyControlNumDlg.h"
@@ -130,6 +131,7 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
         {[] { return new CMyControlBmpDlg(ImageCtrlValues()); }, "width", "0", range.arg(1).arg(800)},
         {[] { return new CMyControlYingDlg(TextCtrlValues()); }, "ctrlId", "2049", range.arg(0).arg(2048)},
         {[] { return new CMyFontDlg(FontValues()); }, "columnSpacing", "251", range.arg(0).arg(250)},
+        {[] { return new CMyCopyBmpDlg(ScreenshotValues()); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
@@ -145,6 +147,28 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
         EXPECT_EQ(form->lastError().field, QString::fromLatin1(c.field));
         form->close();
     }
+}
+
+TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
+{
+    CMyCopyBmpDlg form{ScreenshotValues()};
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("截图"));
+    auto *save = child<QAbstractButton>(form, "ok");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), QStringLiteral("保存"));
+    for (const char *name : {"left", "top", "right", "bottom"})
+        EXPECT_EQ(child<QLineEdit>(form, name)->text(), QStringLiteral("0")) << name;
+    // Window coordinates: negative and beyond any page are both taken.
+    setBox(form, "left", QStringLiteral("-20"));
+    setBox(form, "top", QStringLiteral("-5"));
+    setBox(form, "right", QStringLiteral("5000"));
+    setBox(form, "bottom", QStringLiteral("70000"));
+    ASSERT_TRUE(form.tryAccept()) << form.lastError().message.toStdString();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form.values().left, -20);
+    EXPECT_EQ(form.values().top, -5);
+    EXPECT_EQ(form.values().right, 5000);
+    EXPECT_EQ(form.values().bottom, 70000);
 }
 
 TEST_F(FormDialog, OverlongCharactersTextFocusesTheTextBox)

@@ -75,10 +75,28 @@ public:
     }
 
     QString openPictureFile(const QString &) override { return pictureFile; }
+    QString saveBitmapFile(const QString &startDir) override
+    {
+        ++bitmapFileAsked;
+        offeredDir = startDir;
+        return bitmapFile;
+    }
+    bool screenshotArea(h5::ScreenshotValues &values) override
+    {
+        offeredScreenshot = values;
+        if (!screenshotAnswer)
+            return false;
+        values = *screenshotAnswer;
+        return true;
+    }
 
     std::optional<h5::NewProjectValues> projectAnswer;
     QString projectFile;
     QString pictureFile; // empty: Cancel
+    QString bitmapFile;  // empty: Cancel
+    int bitmapFileAsked = 0;
+    std::optional<h5::ScreenshotValues> screenshotAnswer; // empty: Cancel
+    std::optional<h5::ScreenshotValues> offeredScreenshot;
     // Changes the offered values as the user would; empty: Cancel.
     std::function<void(h5::NewPageValues &)> pageAnswer = [](h5::NewPageValues &) {};
     QStringList pageFiles;

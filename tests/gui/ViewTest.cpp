@@ -6,12 +6,15 @@
 
 #include "edit/EditOperations.h"
 #include "editor/MyElementDlg.h"
+#include "model/PageRender.h"
 #include "project/PageExport.h"
 #include "shell/Commands.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSpinBox>
 
 namespace {
@@ -306,6 +309,116 @@ TEST_F(ViewCommandTest, ExportCommandsWriteSomethingElseOrElsewhere)
         ASSERT_FALSE(notifier.messages.isEmpty());
         EXPECT_EQ(notifier.messages.first(), h5::exportSavedToText() + path);
         EXPECT_EQ(h5test::readAll(path), c.bytes) << c.file.toStdString();
+    }
+}
+
+// A page view shrunk below its page and scrolled, with an element selected
+// and the grid on: everything the window shows that the page is not.
+class BitmapExportTest : public ViewCommandTest
+{
+protected:
+    void SetUp() override
+    {
+        ViewCommandTest::SetUp();
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        h5::CGraph red = h5test::element(h5::Kind::SolidRect, 0, {100, 100}, {160, 150});
+        red.m_crColor1 = h5::RGB(255, 0, 0);
+        view->elements().push_back(red);
+        view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
+        view->editState().selectedIndex = 1;
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
+        view->setGridSpacing(10, 10);
+        view->refresh();
+        auto *window = qobject_cast<QMdiSubWindow *>(view->parentWidget());
+        ASSERT_NE(window, nullptr);
+        window->setFixedSize(200, 160);
+        QCoreApplication::processEvents();
+        view->horizontalScrollBar()->setValue(100);
+        view->verticalScrollBar()->setValue(100);
+        ASSERT_EQ(view->horizontalScrollBar()->value(), 100);
+        ASSERT_EQ(view->verticalScrollBar()->value(), 100);
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+};
+
+TEST_F(BitmapExportTest, PageBitmapTakesTheWindowInsteadOfThePage)
+{
+    dialogs.bitmapFile = path(QStringLiteral("whole"));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ExportBitmap));
+    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+
+    // Written under the name with ".bmp" added, as the page alone.
+    QImage written(path(QStringLiteral("whole.bmp")), "BMP");
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), QSize(320, 240));
+    h5::RenderOptions options;
+    options.resolution = app->resolution();
+    const QImage expected = h5::pageBitmap(view->page(), options);
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(written.pixelColor(120, 120), QColor(255, 0, 0));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("whole"))));
+}
+
+TEST_F(BitmapExportTest, ScreenshotCopiesThePageInsteadOfTheWindow)
+{
+    dialogs.screenshotAnswer = h5::ScreenshotValues{10, 20, 60, 50};
+    dialogs.bitmapFile = path(QStringLiteral("cut.bmp"));
+    const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Screenshot));
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ(dialogs.offeredScreenshot->right, 0); // the form starts at zeros
+
+    QImage written(path(QStringLiteral("cut.bmp")), "BMP");
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), QSize(50, 30));
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), shown.copy(10, 20, 50, 30));
+    // Window pixel (13, 23) is page pixel (113, 123): inside the red box,
+    // between grid points.
+    EXPECT_EQ(written.pixelColor(3, 3), QColor(255, 0, 0));
+}
+
+TEST_F(BitmapExportTest, BitmapCommandsWriteWhenTheyShouldNot)
+{
+    const QString file = path(QStringLiteral("none.bmp"));
+    struct Case
+    {
+        const char *what;
+        int command;
+        std::optional<h5::ScreenshotValues> area;
+        QString chosen;
+        int asked; // save dialogs shown
+    };
+    const Case cases[] = {
+        {"page bitmap, save dialog cancelled", h5::Cmd::ExportBitmap, std::nullopt, QString(), 1},
+        {"screenshot form cancelled", h5::Cmd::Screenshot, std::nullopt, file, 0},
+        {"screenshot, save dialog cancelled", h5::Cmd::Screenshot, h5::ScreenshotValues{0, 0, 10, 10}, QString(), 1},
+        {"screenshot corners reversed", h5::Cmd::Screenshot, h5::ScreenshotValues{50, 40, 10, 10}, file, 1},
+        {"screenshot without height", h5::Cmd::Screenshot, h5::ScreenshotValues{0, 10, 50, 10}, file, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.bitmapFileAsked = 0;
+        dialogs.screenshotAnswer = c.area;
+        dialogs.bitmapFile = c.chosen;
+        ASSERT_TRUE(frame->runCommand(c.command));
+        EXPECT_EQ(dialogs.bitmapFileAsked, c.asked);
+        EXPECT_FALSE(QFileInfo::exists(file));
+        EXPECT_TRUE(notifier.messages.isEmpty());
+    }
+}
+
+TEST_F(BitmapExportTest, UnwritableBitmapPathIsNotReported)
+{
+    const QString missingDir = path(QStringLiteral("no such folder/p.bmp"));
+    for (int command : {int(h5::Cmd::ExportBitmap), int(h5::Cmd::Screenshot)}) {
+        SCOPED_TRACE(command);
+        notifier.messages.clear();
+        dialogs.screenshotAnswer = h5::ScreenshotValues{0, 0, 20, 20};
+        dialogs.bitmapFile = missingDir;
+        ASSERT_TRUE(frame->runCommand(command));
+        EXPECT_EQ(notifier.messages, QStringList{h5::bitmapErrorText()});
     }
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+// "截图": the corners of the window area the screenshot command saves,
+// with the buttons "保存" and "取消".
+
+#include "edit/ScreenshotValues.h"
+#include "editor/MyFormDlg.h"
+
+namespace h5 {
+
+class CMyCopyBmpDlg : public CMyFormDlg
+{
+    Q_OBJECT
+public:
+    explicit CMyCopyBmpDlg(const ScreenshotValues &values, QWidget *parent = nullptr);
+    const ScreenshotValues &values() const { return m_values; }
+
+protected:
+    FormError readControls() override;
+
+private:
+    ScreenshotValues m_values;
+};
+
+} // namespace h5
