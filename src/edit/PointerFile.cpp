@@ -27,15 +27,6 @@ PointerFileHeader readPointerHeader(const QByteArray &bytes)
     return h;
 }
 
-bool loadPointerFile(const QString &path, PointerFileHeader &out, QString *error)
-{
-    QByteArray head;
-    if (!readFileHead(path, kPointerHeaderSize, head, error))
-        return false;
-    out = readPointerHeader(head);
-    return true;
-}
-
 bool readPointerFile(const QString &path, PointerFileHeader &out, QString *error)
 {
     QByteArray head;

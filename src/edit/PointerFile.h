@@ -34,11 +34,8 @@ inline constexpr int kPointerNameSize = 50;
 inline constexpr int kPointerMakerPositions = 255;
 
 // Reads a header from the start of `bytes`; bytes missing at the end read
-// as 0 (as the pointer control's form reads a file, unchecked).
+// as 0.
 PointerFileHeader readPointerHeader(const QByteArray &bytes);
-// Reads the header of the file at `path` leniently (missing bytes are 0).
-// Fails only when the file cannot be read.
-bool loadPointerFile(const QString &path, PointerFileHeader &out, QString *error);
 // Reads the header of the file at `path`; fails with a message naming the
 // file when it cannot be read or is shorter than 60 bytes.
 bool readPointerFile(const QString &path, PointerFileHeader &out, QString *error);

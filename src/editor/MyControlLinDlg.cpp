@@ -57,7 +57,9 @@ bool CMyControlLinDlg::loadPointer(const QString &path)
 {
     PointerFileHeader header;
     QString error;
-    if (!loadPointerFile(path, header, &error)) {
+    // A short file is refused: reading its missing bytes as zeros would
+    // give the control a needle nobody made.
+    if (!readPointerFile(path, header, &error)) {
         showCheckMessage(error);
         return false;
     }

@@ -143,20 +143,6 @@ TEST(PointerFileDisk, ShortOrMissingFilesAreReportedWithTheirName)
     }
 }
 
-TEST(PointerFileDisk, LenientLoadStillAcceptsShortFiles)
-{
-    // The pointer control's form reads unchecked; only the strict reader
-    // refuses a short file.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("short.MGL"));
-    ASSERT_TRUE(writeRaw(path, fileBytes("p", "0014 0005").left(54)));
-    PointerFileHeader h;
-    QString error;
-    ASSERT_TRUE(loadPointerFile(path, h, &error)) << error.toStdString();
-    EXPECT_EQ(h.length, 20);
-    EXPECT_EQ(h.tipCut, 5);
-}
-
 TEST(PointerFileSuffix, MglAppendedUnlessExactlyUpperCase)
 {
     struct Case { const char *fault; const char *path; const char *expected; };

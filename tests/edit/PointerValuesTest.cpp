@@ -64,7 +64,7 @@ TEST(PointerValuesFile, ShortFileReadsMissingBytesAsZeroAndNameStopsAtFifty)
     EXPECT_EQ(readPointerHeader(QByteArray()).name, "");
 }
 
-TEST(PointerValuesFile, LoadsFromDiskAndFailsOnlyWhenUnreadable)
+TEST(PointerValuesFile, LoadFromDiskTakesTrailingBytesOrMissesAnUnreadableFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("needle.MGL"));
@@ -76,14 +76,14 @@ TEST(PointerValuesFile, LoadsFromDiskAndFailsOnlyWhenUnreadable)
 
     PointerFileHeader h;
     QString error;
-    ASSERT_TRUE(loadPointerFile(path, h, &error)) << error.toStdString();
+    ASSERT_TRUE(readPointerFile(path, h, &error)) << error.toStdString();
     EXPECT_EQ(h.name, "needle");
     EXPECT_EQ(h.length, 30);
     EXPECT_EQ(h.tipCut, 10);
     EXPECT_EQ(h.startAngle, -45);
     EXPECT_EQ(h.endAngle, 225);
 
-    EXPECT_FALSE(loadPointerFile(dir.filePath(QStringLiteral("missing.MGL")), h, &error));
+    EXPECT_FALSE(readPointerFile(dir.filePath(QStringLiteral("missing.MGL")), h, &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

@@ -557,6 +557,31 @@ TEST_F(FormEntry, ZeroSizeButtonAddsNothingSilentlyAndZeroSizeBarFailsItsCheck)
     EXPECT_TRUE(notifier.messages.isEmpty());
 }
 
+TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.MGL"));
+    const QString cut = dir.filePath(QStringLiteral("cut.MGL"));
+    QByteArray head("needle");
+    head.append(50 - head.size(), '\0');
+    head.append(h5test::hex("0014 0005 0000 00B4 FF 00"));
+    for (const auto &[path, bytes] : {std::pair{good, head}, std::pair{cut, head.left(54)}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    CMyControlLinDlg form{PointerCtrlValues()};
+    ASSERT_TRUE(form.loadPointer(good));
+    EXPECT_FALSE(form.loadPointer(cut));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("cut.MGL"))) << messages.first().toStdString();
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("54 bytes"))) << messages.first().toStdString();
+    // The needle of the good file stays.
+    EXPECT_EQ(child<QLineEdit>(form, "pointerName")->text(), QStringLiteral("needle"));
+    EXPECT_EQ(form.values().pointerName, "needle");
+    EXPECT_EQ(form.values().length, 20);
+}
+
 TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
 {
     CGraph g = elementOf(Kind::PointerCtrl, {200, 150}, {200, 150});
