@@ -255,23 +255,34 @@ PageCommandResult applyPageSettings(const Project &project, Page &page, const QS
         bool hasPositionFile = false;
         if (!beginWork(work, project, hasPositionFile, error))
             return r;
+        // Another page is replaced when the new number's slot holds one or
+        // its page file exists. A page outside the project (its own slot
+        // free) is asked about too: renaming it onto the other page's file
+        // would otherwise replace that page without a word.
+        const bool ownSlotUsed = validPageNo(oldNo) && work.projectFile.slot(oldNo).used();
+        const bool newSlotUsed = work.projectFile.slot(newNo).used();
+        const bool taken = newSlotUsed
+                           || (!ownSlotUsed && QFileInfo::exists(project.pagePath(newNo)));
         bool overwrite = false;
-        if (validPageNo(oldNo) && work.projectFile.slot(oldNo).used()) {
-            if (work.projectFile.slot(newNo).used()) {
-                if (!notifier.question(QStringLiteral("第%1幅画面已存在，是否覆盖?").arg(newNo))) {
-                    r.status = PageCommandResult::Cancelled;
-                    return r;
-                }
-                overwrite = true;
-                if (!hasPositionFile) {
-                    notifier.message(QStringLiteral("图象位置信息文件丢失!"));
-                } else {
-                    for (int i = 0; i < kSlotCount; ++i)
-                        work.positionFile[i * kSlotSize + kSlotPageUseOffset + newNo] = 0;
-                    work.positionFileChanged = true;
-                }
+        if (taken) {
+            if (!notifier.question(QStringLiteral("第%1幅画面已存在，是否覆盖?").arg(newNo))) {
+                r.status = PageCommandResult::Cancelled;
+                return r;
             }
-            writeSlotHead(work.projectFile, oldNo, 0, 0);
+            overwrite = true;
+            if (!hasPositionFile) {
+                notifier.message(QStringLiteral("图象位置信息文件丢失!"));
+            } else {
+                for (int i = 0; i < kSlotCount; ++i)
+                    work.positionFile[i * kSlotSize + kSlotPageUseOffset + newNo] = 0;
+                work.positionFileChanged = true;
+            }
+        }
+        // The slot moves with a page of the project; a page taking the place
+        // of a page of the project takes its slot.
+        if (ownSlotUsed || newSlotUsed) {
+            if (ownSlotUsed)
+                writeSlotHead(work.projectFile, oldNo, 0, 0);
             writeSlotHead(work.projectFile, newNo, newNo + 1, pages);
             work.projectFileChanged = true;
         }

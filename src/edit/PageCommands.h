@@ -75,6 +75,9 @@ int layerChoiceCount(int resolution);
 // asking "第%d幅画面已存在，是否覆盖?" before replacing another page (whose
 // files, picture flags and windows go), and renames the page file; then the
 // settings take the form's values. `pageName` is the page's current name.
+// A page outside the project is asked about as well when the number it
+// moves to belongs to a page of the project or to an existing page file;
+// replacing a page of the project gives it that page's slot.
 PageCommandResult applyPageSettings(const Project &project, Page &page, const QString &pageName,
                                     const NewPageValues &values, Notifier &notifier,
                                     QString *error);

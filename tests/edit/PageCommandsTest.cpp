@@ -277,6 +277,72 @@ TEST_F(EditPageCommands, RenumberOfAPageOutsideTheProjectOnlyRenamesIt)
     EXPECT_EQ(r.title, QStringLiteral("8.wlp"));
 }
 
+TEST_F(EditPageCommands, RenumberOfAPageOutsideTheProjectReplacesAnotherPageUnasked)
+{
+    struct Case
+    {
+        const char *what;
+        bool eightInProject; // else only page 8's file exists
+        bool confirm;
+    };
+    const Case cases[] = {
+        {"onto a page of the project, confirmed", true, true},
+        {"onto a page of the project, cancelled", true, false},
+        {"onto a page file outside the project, confirmed", false, true},
+        {"onto a page file outside the project, cancelled", false, false},
+    };
+    const QByteArray freshWgc = readAll(project.file);
+    const QByteArray freshPos = readAll(project.positionFilePath());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(project.pagePath(7));
+        QFile::remove(project.pagePath(8));
+        QFile::remove(project.instructionPath(8));
+        ASSERT_TRUE(writeFileAtomically(project.file, freshWgc, nullptr));
+        ASSERT_TRUE(writeFileAtomically(project.positionFilePath(), freshPos, nullptr));
+        if (c.eightInProject) {
+            addPage(8);
+            setPicture(0, {{8, 1}});
+        } else {
+            Page eight;
+            eight.settings = CTypeGraph(3, 0, 8, 1024, 0, 0);
+            ASSERT_TRUE(eight.save(project.pagePath(8), nullptr));
+        }
+        Page page;
+        page.settings = CTypeGraph(3, 0, 7, 1024, 0, 0);
+        page.elements = {element(Kind::Line, 0, {0, 0}, {9, 9})};
+        ASSERT_TRUE(page.save(project.pagePath(7), nullptr));
+        const QByteArray sevenFile = readAll(project.pagePath(7));
+        const QByteArray eightFile = readAll(project.pagePath(8));
+        const QByteArray wgc = readAll(project.file);
+
+        RecordingNotifier ask(c.confirm);
+        QString error;
+        const PageCommandResult r =
+            applyPageSettings(project, page, QStringLiteral("7"), values(8), ask, &error);
+        EXPECT_EQ(ask.questions, QStringList{QStringLiteral("第8幅画面已存在，是否覆盖?")});
+        if (!c.confirm) {
+            EXPECT_EQ(r.status, PageCommandResult::Cancelled);
+            EXPECT_EQ(readAll(project.pagePath(8)), eightFile);
+            EXPECT_EQ(readAll(project.pagePath(7)), sevenFile);
+            EXPECT_EQ(readAll(project.file), wgc);
+            EXPECT_EQ(page.settings.m_nPageNo, 7);
+            continue;
+        }
+        ASSERT_EQ(r.status, PageCommandResult::Done) << error.toStdString();
+        EXPECT_TRUE(ask.messages.isEmpty()) << ask.messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(r.closePage, 8);
+        EXPECT_EQ(readAll(project.pagePath(8)), sevenFile);
+        EXPECT_FALSE(QFileInfo::exists(project.pagePath(7)));
+        EXPECT_FALSE(QFileInfo::exists(project.instructionPath(8)));
+        // The slot of a replaced page of the project now holds this page.
+        EXPECT_EQ(h5test::toHex(slot(8)), c.eightInProject ? "09 00 00 00 00 00 00 00 01"
+                                                           : "00 00 00 00 00 00 00 00 00");
+        if (c.eightInProject)
+            EXPECT_EQ(pictureRecord(0).at(kUse + 8), 0);
+    }
+}
+
 TEST_F(EditPageCommands, RenumberReportsAPageFileThatCannotBeRenamed)
 {
     Page page;
