@@ -8,27 +8,11 @@
 #include <gtest/gtest.h>
 
 using h5test::hex;
+using h5test::pointerFileBytes;
+using h5test::writeRaw;
 using h5test::readAll;
 using h5test::runCli;
 using h5test::toHex;
-
-namespace {
-
-QByteArray fileBytes(const char *name, const char *numbers)
-{
-    QByteArray b(name);
-    b.append(50 - b.size(), '\0');
-    b.append(hex(numbers));
-    return b;
-}
-
-bool writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 TEST(PointerCli, MakeWritesTheMakersBytes)
 {
@@ -49,7 +33,7 @@ TEST(PointerCli, MakeWritesTheMakersBytes)
         const QString path = dir.filePath(QStringLiteral("p%1.MGL").arg(n++));
         const auto r = runCli(QStringList{"pointer", "make", path} + c.options);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_EQ(toHex(readAll(path)), toHex(fileBytes(c.name, c.numbers)));
+        EXPECT_EQ(toHex(readAll(path)), toHex(pointerFileBytes(c.name, c.numbers)));
     }
 }
 
@@ -57,7 +41,7 @@ TEST(PointerCli, ShowPrintsEveryField)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("hand.MGL"));
-    ASSERT_TRUE(writeRaw(path, fileBytes("hand made", "0190 000A FFD3 FE98 10 00")));
+    ASSERT_TRUE(writeRaw(path, pointerFileBytes("hand made", "0190 000A FFD3 FE98 10 00")));
     const auto r = runCli({"pointer", "show", path});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.toStdString(),
@@ -79,7 +63,7 @@ TEST(PointerCli, BadFilesAndNumbersAreRefused)
 {
     QTemporaryDir dir;
     const QString shortPath = dir.filePath(QStringLiteral("short.MGL"));
-    ASSERT_TRUE(writeRaw(shortPath, fileBytes("s", "0014 0005 0000").left(40)));
+    ASSERT_TRUE(writeRaw(shortPath, pointerFileBytes("s", "0014 0005 0000").left(40)));
     const QString out = dir.filePath(QStringLiteral("out.MGL"));
     struct Case { const char *fault; QStringList args; int exit; const char *message; };
     const Case cases[] = {
@@ -104,7 +88,7 @@ TEST(PointerCli, PreviewDrawsTheNeedles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.MGL"));
-    ASSERT_TRUE(writeRaw(path, fileBytes("p", "0014 0005 0000 00B4 FF 00")));
+    ASSERT_TRUE(writeRaw(path, pointerFileBytes("p", "0014 0005 0000 00B4 FF 00")));
     const QString png = dir.filePath(QStringLiteral("p.png"));
     const auto r = runCli({"pointer", "preview", path, "--output", png, "--width", "300", "--height", "200", "--scale"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();

@@ -12,26 +12,9 @@
 
 using namespace h5;
 using h5test::hex;
+using h5test::pointerFileBytes;
+using h5test::writeRaw;
 using h5test::toHex;
-
-namespace {
-
-// Name bytes padded with zeros to 50, then the ten bytes given in hex.
-QByteArray fileBytes(const char *name, const char *numbers)
-{
-    QByteArray b(name);
-    b.append(50 - b.size(), '\0');
-    b.append(hex(numbers));
-    return b;
-}
-
-bool writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 TEST(PointerFileWrite, BytesForTheMakersNumbers)
 {
@@ -49,7 +32,7 @@ TEST(PointerFileWrite, BytesForTheMakersNumbers)
         EXPECT_EQ(h.name, c.name);
         EXPECT_EQ(h.positions, 255);
         const QByteArray bytes = encodePointerHeader(h);
-        EXPECT_EQ(toHex(bytes), toHex(fileBytes(c.name, c.numbers)));
+        EXPECT_EQ(toHex(bytes), toHex(pointerFileBytes(c.name, c.numbers)));
     }
 }
 
@@ -133,7 +116,7 @@ TEST(PointerFileDisk, ShortOrMissingFilesAreReportedWithTheirName)
         SCOPED_TRACE(c.fault);
         const QString path = dir.filePath(QString::fromLatin1(c.file));
         if (c.size >= 0) {
-            ASSERT_TRUE(writeRaw(path, fileBytes("p", "0014 0005 0000 00B4 FF 00").left(c.size)));
+            ASSERT_TRUE(writeRaw(path, pointerFileBytes("p", "0014 0005 0000 00B4 FF 00").left(c.size)));
         }
         PointerFileHeader h;
         QString error;

@@ -12,28 +12,15 @@
 
 using namespace h5;
 using h5test::hex;
-
-namespace {
-
-// A 60-byte header written out by hand: name, then L, T, S, E big-endian,
-// positions and a zero byte.
-QByteArray header(const char *name, const char *numbers)
-{
-    QByteArray b(name);
-    b.append(50 - b.size(), '\0');
-    b.append(hex(numbers));
-    return b;
-}
-
-} // namespace
+using h5test::pointerFileBytes;
 
 TEST(PointerValuesFile, HeaderNumbersAreBigEndianWithSignedAngles)
 {
     struct Case { QByteArray bytes; const char *name; int length, tip, start, end, positions; };
     const Case cases[] = {
-        {header("Len(20,5); 0?-180", "0014 0005 0000 00B4 FF 00"), "Len(20,5); 0?-180", 20, 5, 0, 180, 255},
-        {header("n", "0190 0190 FFD3 FE98 02 00"), "n", 400, 400, -45, -360, 2},
-        {header("", "FFFF 0000 7FFF 8000 00 00"), "", 65535, 0, 32767, -32768, 0},
+        {pointerFileBytes("Len(20,5); 0?-180", "0014 0005 0000 00B4 FF 00"), "Len(20,5); 0?-180", 20, 5, 0, 180, 255},
+        {pointerFileBytes("n", "0190 0190 FFD3 FE98 02 00"), "n", 400, 400, -45, -360, 2},
+        {pointerFileBytes("", "FFFF 0000 7FFF 8000 00 00"), "", 65535, 0, 32767, -32768, 0},
     };
     for (const Case &c : cases) {
         ASSERT_EQ(c.bytes.size(), kPointerHeaderSize);
@@ -49,7 +36,7 @@ TEST(PointerValuesFile, HeaderNumbersAreBigEndianWithSignedAngles)
 
 TEST(PointerValuesFile, ShortFileReadsMissingBytesAsZeroAndNameStopsAtFifty)
 {
-    const PointerFileHeader shortOne = readPointerHeader(header("abc", "0014 05").left(53));
+    const PointerFileHeader shortOne = readPointerHeader(pointerFileBytes("abc", "0014 05").left(53));
     EXPECT_EQ(shortOne.name, "abc");
     EXPECT_EQ(shortOne.length, 20);
     EXPECT_EQ(shortOne.tipCut, 0x0500) << "only the high byte of the tip cut is there";
@@ -70,7 +57,7 @@ TEST(PointerValuesFile, LoadFromDiskTakesTrailingBytesOrMissesAnUnreadableFile)
     const QString path = dir.filePath(QStringLiteral("needle.MGL"));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(header("needle", "001E 000A FFD3 00E1 FF 00"));
+    f.write(pointerFileBytes("needle", "001E 000A FFD3 00E1 FF 00"));
     f.write("trailing bytes are not part of the header");
     f.close();
 
@@ -100,7 +87,7 @@ TEST(PointerValuesPack, WordsAndGaugeBoxFromNeedleAndCentre)
     v.aboveShown = 2;
     v.needle = RGB(255, 0, 0);
     v.outNeedle = RGB(0, 0, 255);
-    v.applyPointerFile(readPointerHeader(header("p", "0028 0005 FFD3 00E1 FF 00")));
+    v.applyPointerFile(readPointerHeader(pointerFileBytes("p", "0028 0005 FFD3 00E1 FF 00")));
     v.chooseDial(QStringLiteral("/proj/图片文件/dial.bmp"));
 
     CGraph g(Kind::PointerCtrl, 0, {}, {}, 0, 0, 0, 0, RGB(3, 3, 3), 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", "");
@@ -158,7 +145,7 @@ TEST(PointerValuesCreate, RefusedWithoutPointerOrDial)
     for (const Case &c : cases) {
         PointerCtrlValues v;
         if (c.pointer)
-            v.applyPointerFile(readPointerHeader(header("p", "0014 0000 0000 00B4 FF 00")));
+            v.applyPointerFile(readPointerHeader(pointerFileBytes("p", "0014 0000 0000 00B4 FF 00")));
         if (c.dial)
             v.chooseDial(QStringLiteral("/x/dial.jpg"));
         EXPECT_EQ(v.missingParts(), QString::fromUtf8(c.message));

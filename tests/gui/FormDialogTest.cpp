@@ -562,14 +562,9 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.MGL"));
     const QString cut = dir.filePath(QStringLiteral("cut.MGL"));
-    QByteArray head("needle");
-    head.append(50 - head.size(), '\0');
-    head.append(h5test::hex("0014 0005 0000 00B4 FF 00"));
-    for (const auto &[path, bytes] : {std::pair{good, head}, std::pair{cut, head.left(54)}}) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    const QByteArray head = h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00");
+    ASSERT_TRUE(h5test::writeRaw(good, head));
+    ASSERT_TRUE(h5test::writeRaw(cut, head.left(54)));
     CMyControlLinDlg form{PointerCtrlValues()};
     ASSERT_TRUE(form.loadPointer(good));
     EXPECT_FALSE(form.loadPointer(cut));
@@ -593,14 +588,7 @@ TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
 
     QTemporaryDir dir;
     const QString mgl = dir.filePath(QStringLiteral("n.MGL"));
-    {
-        QFile f(mgl);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QByteArray head("needle");
-        head.append(50 - head.size(), '\0');
-        head.append(h5test::hex("0014 0005 0000 00B4 FF 00"));
-        f.write(head);
-    }
+    ASSERT_TRUE(h5test::writeRaw(mgl, h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00")));
     const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
     notifier.messages.clear();
     answerWith([&](CMyFormDlg &f) {

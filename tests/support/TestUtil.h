@@ -44,6 +44,24 @@ inline QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Writes bytes as they are; false when not all of them could be written.
+inline bool writeRaw(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A pointer file (.MGL) written out by hand: the name zero-padded to 50
+// bytes, then the ten bytes given in hex (length, tip cut, start and end
+// angle big-endian, positions, a zero byte).
+inline QByteArray pointerFileBytes(const char *name, const char *numbers)
+{
+    QByteArray b(name);
+    b.append(50 - b.size(), '\0');
+    b.append(hex(numbers));
+    return b;
+}
+
 // An element with the given kind, ID and points, white, everything else 0.
 inline h5::CGraph element(int kind, int id, QPoint a, QPoint b)
 {
