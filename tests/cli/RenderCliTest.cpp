@@ -5,6 +5,8 @@
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "model/Page.h"
+#include "model/PageRender.h"
+#include "project/PageExport.h"
 #include "project/Project.h"
 
 #include <QDir>
@@ -111,6 +113,34 @@ TEST_F(RenderCli, PageWithoutProjectUsesItsOwnScreenAndPictureFolder)
     EXPECT_EQ(img.pixelColor(110, 110), kBlue);
 }
 
+TEST_F(RenderCli, BmpOutputDiffersFromThePageBitmapCommand)
+{
+    // The page view's "页面生成bmp位图" writes bmp24Bytes(pageBitmap(...)); an
+    // auxiliary page keeps its own background there instead of white.
+    const QString pagePath = makeProject();
+    Page page;
+    QString error;
+    ASSERT_TRUE(page.load(pagePath, &error)) << error.toStdString();
+    page.settings.m_nFlags = 1;
+    page.settings.m_crBack = cr(kBlue);
+    ASSERT_TRUE(page.save(pagePath, &error)) << error.toStdString();
+
+    const QString out = tmp.filePath(QStringLiteral("page.bmp"));
+    const auto r = runCli({"render", pagePath, "-o", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+    RenderOptions options;
+    options.resolution = 3;
+    options.picturesDir = QFileInfo(pagePath).absolutePath() + QStringLiteral("/图片文件");
+    const QByteArray expected = bmp24Bytes(pageBitmap(page, options));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(h5test::readAll(out), expected);
+    QImage img(out, "BMP");
+    EXPECT_EQ(img.pixelColor(400, 400), kBlue);
+    EXPECT_EQ(img.pixelColor(110, 110), kGreen);
+}
+
 TEST_F(RenderCli, LabelsShowInvisibleItems)
 {
     const QString page = makeProject();
@@ -164,6 +194,7 @@ TEST_F(RenderCli, ExitStatusTellsBadInputFromWrongUsage)
         {{"render", "-o", out}, 2},
         {{"render", page, page, "-o", out}, 2},
         {{"render", page, "-o", out, "--bogus"}, 2},
+        {{"render", page, "-o", tmp.filePath(QStringLiteral("out.bmp")), "--labels"}, 2},
     };
     for (const Case &c : cases) {
         const auto r = runCli(c.args);
@@ -171,6 +202,7 @@ TEST_F(RenderCli, ExitStatusTellsBadInputFromWrongUsage)
                                       << r.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
+    EXPECT_FALSE(QFile::exists(tmp.filePath(QStringLiteral("out.bmp"))));
 }
 
 TEST_F(RenderCli, FailedRenderLeavesAnEarlierPictureAlone)

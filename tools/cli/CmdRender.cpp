@@ -1,11 +1,12 @@
-// h5800 render: a page drawn to a PNG file with the editor's own drawing, as
-// the page bitmap export draws it.
+// h5800 render: a page drawn to a PNG file with the editor's own drawing, or
+// to a .bmp file exactly as the page view's page bitmap command writes it.
 
 #include "Cli.h"
 
 #include "model/Page.h"
 #include "model/PageRender.h"
 #include "model/PictureCache.h"
+#include "project/PageExport.h"
 #include "project/Project.h"
 
 #include <QFileInfo>
@@ -21,7 +22,11 @@ int renderCommand(QStringList args)
     const QString output = takeOutput(args);
     expectPositional(args, 1, QStringLiteral("render"));
     if (output.isEmpty())
-        throw UsageError{QStringLiteral("render needs -o OUT.png")};
+        throw UsageError{QStringLiteral("render needs -o OUT.png or -o OUT.bmp")};
+    // The page bitmap: written by the export's own code, never with labels.
+    const bool pageBitmap = output.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive);
+    if (pageBitmap && labels)
+        throw UsageError{QStringLiteral("--labels does not apply to a page bitmap (.bmp)")};
     const QString pagePath = args.first();
     if (!QFileInfo(pagePath).isFile())
         return badInput(pagePath, QStringLiteral("no such file"));
@@ -54,9 +59,14 @@ int renderCommand(QStringList args)
     CliNotifier notifier;
     options.notifier = &notifier;
 
-    const QImage image = h5::renderPage(page, options);
+    const QImage image = pageBitmap ? h5::pageBitmap(page, options) : h5::renderPage(page, options);
     if (image.isNull())
         return badInput(pagePath, QStringLiteral("unknown resolution index %1").arg(options.resolution));
+    if (pageBitmap) {
+        if (!h5::writeExportFile(output, h5::bmp24Bytes(image), &error))
+            return badInput(output, QStringLiteral("cannot write: %1").arg(error));
+        return ExitOk;
+    }
 
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
@@ -66,17 +76,21 @@ int renderCommand(QStringList args)
 
 const Registrar renderRegistrar{Command{
     QStringLiteral("render"),
-    QStringLiteral("draw a page into a PNG file"),
+    QStringLiteral("draw a page into a PNG file or its page bitmap (BMP)"),
     QStringLiteral(
-        "usage: h5800 render PAGE.wlp -o OUT.png [--labels]\n\n"
+        "usage: h5800 render PAGE.wlp -o OUT.png [--labels]\n"
+        "       h5800 render PAGE.wlp -o OUT.bmp\n\n"
         "Draws the page as the editor shows it into a PNG of the screen size. The\n"
         "project is the .wgc named after the page's folder; it gives the screen size\n"
         "and the picture folder \"图片文件\". Without one, the page's own resolution\n"
         "and the \"图片文件\" folder beside the page are used. A main page is drawn on\n"
         "its background colour, an auxiliary page on white. --labels adds control IDs,\n"
-        "picture numbers and the dotted outlines of invisible items. OUT.png is\n"
-        "replaced only when it is written completely.\n"
-        "Exit status: 1 when the page cannot be read or OUT.png cannot be written."),
+        "picture numbers and the dotted outlines of invisible items.\n"
+        "With OUT.bmp the page bitmap of the editor's \"页面生成bmp位图\" is written:\n"
+        "a 24-bit BMP without labels, on the page's own background colour (an\n"
+        "auxiliary page too). The output is replaced only when it is written\n"
+        "completely.\n"
+        "Exit status: 1 when the page cannot be read or the output cannot be written."),
     renderCommand,
     /*needsGui=*/true}};
 
