@@ -438,6 +438,59 @@ TEST_F(ViewCommandTest, PageSettingsCommandLeavesTheOldNumberBehind)
     EXPECT_FALSE(view->isModified()); // saved at once
 }
 
+TEST_F(ViewCommandTest, RenumberOrDeleteWithOtherPagesOpenDisturbsThem)
+{
+    // Pages 1, 2 and 3 open, each with one line; page 3 holds an unsaved
+    // change that must survive both commands.
+    h5::CMyView *one = openView();
+    h5::CMyView *two = openView();
+    h5::CMyView *three = openView();
+    ASSERT_TRUE(one && two && three);
+    for (h5::CMyView *v : {one, two, three}) {
+        v->elements().push_back(h5test::element(h5::Kind::Line, 0, {1, 1}, {30, 30}));
+        ASSERT_TRUE(v->save());
+    }
+    three->elements().push_back(h5test::element(h5::Kind::Line, 0, {5, 5}, {50, 50}));
+    three->setModified(true);
+    const QByteArray threeFile = h5test::readAll(app->project().pagePath(3));
+    const QString wgc = app->project().file;
+    auto slot = [&](int n) { return h5test::toHex(h5test::readAll(wgc).mid(6 + n * 100, 2)); };
+
+    // Page 1 becomes page 2, replacing it: page 2's window goes, page 1's
+    // view is page 2 now, page 3 is untouched.
+    frame->activatePageView(one);
+    notifier.answer = true;
+    dialogs.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 2; };
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::PageSettings));
+    h5test::processDeletes();
+    EXPECT_EQ(notifier.questions, QStringList{QStringLiteral("第2幅画面已存在，是否覆盖?")});
+    EXPECT_EQ(titles(), (QStringList{QStringLiteral("2.wlp"), QStringLiteral("3.wlp")}));
+    EXPECT_EQ(frame->pageViews(), (QList<h5::CMyView *>{one, three}));
+    EXPECT_EQ(one->filePath(), app->project().pagePath(2));
+    EXPECT_FALSE(QFileInfo::exists(app->project().pagePath(1)));
+    EXPECT_EQ(slot(1), "00 00");
+    EXPECT_EQ(slot(2), "03 00");
+    EXPECT_EQ(slot(3), "04 00");
+    EXPECT_TRUE(three->isModified());
+    EXPECT_EQ(three->elements().size(), 2u);
+    EXPECT_EQ(h5test::readAll(app->project().pagePath(3)), threeFile);
+
+    // Deleting page 2 from the project closes its window only.
+    notifier.questions.clear();
+    frame->activatePageView(one);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::DeletePage));
+    h5test::processDeletes();
+    EXPECT_EQ(notifier.questions, QStringList{QStringLiteral("确定删除此页面?")});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("3.wlp")});
+    EXPECT_FALSE(QFileInfo::exists(app->project().pagePath(2)));
+    EXPECT_FALSE(QFileInfo::exists(app->project().instructionPath(2)));
+    EXPECT_EQ(slot(2), "00 00");
+    EXPECT_EQ(slot(3), "04 00");
+    EXPECT_TRUE(three->isModified());
+    EXPECT_EQ(h5test::readAll(app->project().pagePath(3)), threeFile);
+    EXPECT_TRUE(notifier.saveQuestions.isEmpty());
+}
+
 } // namespace
 
 namespace {
