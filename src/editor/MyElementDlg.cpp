@@ -198,49 +198,34 @@ bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &
 {
     const QPoint start = element.m_ptStart;
     const QSize size(wrapSub(element.m_ptEnd.x(), start.x()), wrapSub(element.m_ptEnd.y(), start.y()));
+    // A new control takes the next control ID and the gesture's first point,
+    // and the dragged size where its form has one.
+    auto placed = [&](auto v) {
+        v.ctrlId = ctx.nextControlId;
+        v.x = start.x();
+        v.y = start.y();
+        return v;
+    };
+    auto sized = [&](auto v) {
+        v = placed(v);
+        v.width = size.width();
+        v.height = size.height();
+        return v;
+    };
     switch (element.m_nKind) {
     case Kind::Text: return createText(parent, element, ctx);
     case Kind::Bitmap: return createBitmap(parent, element);
-    case Kind::StringCtrl: {
-        StringCtrlValues v;
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        return createWith<CMyControlStrDlg>(parent, element, v, ctx);
-    }
+    case Kind::StringCtrl:
+        return createWith<CMyControlStrDlg>(parent, element, placed(StringCtrlValues()), ctx);
     case Kind::PointerCtrl: return createPointer(parent, element, ctx);
-    case Kind::NumericCtrl: {
-        NumericValues v;
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        return createWith<CMyControlNumDlg>(parent, element, v, ctx);
-    }
-    case Kind::BarCtrl: {
-        BarCtrlValues v;
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        v.width = size.width();
-        v.height = size.height();
-        return createWith<CMyControlRecDlg>(parent, element, v, ctx);
-    }
-    case Kind::ImageCtrl: {
-        ImageCtrlValues v;
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        v.width = size.width();
-        v.height = size.height();
-        return createWith<CMyControlBmpDlg>(parent, element, v, ctx);
-    }
+    case Kind::NumericCtrl:
+        return createWith<CMyControlNumDlg>(parent, element, placed(NumericValues()), ctx);
+    case Kind::BarCtrl:
+        return createWith<CMyControlRecDlg>(parent, element, sized(BarCtrlValues()), ctx);
+    case Kind::ImageCtrl:
+        return createWith<CMyControlBmpDlg>(parent, element, sized(ImageCtrlValues()), ctx);
     case Kind::ButtonCtrl: {
-        ButtonValues v;
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        v.width = size.width();
-        v.height = size.height();
+        ButtonValues v = sized(ButtonValues());
         v.borderWidth = 3;
         v.sendCoordinates = false;
         v.sendId = true;
