@@ -3,11 +3,22 @@
 
 #include "shell/MyFileNewDlg.h"
 #include "shell/MyPageTypeDlg.h"
+#include "shell/ShellDialogs.h"
 
+#include <QApplication>
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPointer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,7 +38,85 @@ template <typename T> T *child(QWidget &form, const char *name)
     return w;
 }
 
+// Runs `step` on the modal window as soon as one is up (the real dialogs
+// are modal; this answers them the way a user would). Gives up after two
+// seconds so a dialog that never comes cannot leave a poller behind.
+void whenModal(std::function<void(QWidget *)> step)
+{
+    auto *poll = new QTimer;
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, step] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w && clock->elapsed() < 2000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete clock;
+        if (w)
+            step(w);
+    });
+    poll->start(5);
+}
+
 } // namespace
+
+TEST(ShellFormsTest, BitmapSaveDialogAsksAboutAnotherFileThanItWrites)
+{
+    // A name typed without ".bmp" is the existing pic.bmp: the replace
+    // question must be about that file, and the answer decides.
+    QTemporaryDir dir;
+    {
+        QFile f(dir.filePath(QStringLiteral("pic.bmp")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    for (bool replace : {false, true}) {
+        SCOPED_TRACE(replace);
+        QString asked;
+        whenModal([&](QWidget *w) {
+            auto *dlg = qobject_cast<QFileDialog *>(w);
+            ASSERT_NE(dlg, nullptr);
+            const QPointer<QFileDialog> guard(dlg);
+            whenModal([&, guard](QWidget *box) {
+                auto *question = qobject_cast<QMessageBox *>(box);
+                if (!question) {
+                    if (guard && box == guard)
+                        guard->reject();
+                    return;
+                }
+                asked = question->text();
+                QAbstractButton *answer = question->button(replace ? QMessageBox::Yes : QMessageBox::No);
+                ASSERT_NE(answer, nullptr);
+                answer->click();
+                if (!replace && guard)
+                    guard->reject();
+            });
+            dlg->selectFile(QStringLiteral("pic"));
+            QMetaObject::invokeMethod(dlg, "accept"); // what the save button does
+        });
+        h5::WidgetShellDialogs dialogs;
+        const QString chosen = dialogs.saveBitmapFile(dir.path());
+        EXPECT_TRUE(asked.contains(QStringLiteral("pic.bmp"))) << asked.toStdString();
+        EXPECT_EQ(chosen, replace ? dir.filePath(QStringLiteral("pic.bmp")) : QString());
+    }
+}
+
+TEST(ShellFormsTest, ScreenshotFormAnswerIsLost)
+{
+    whenModal([](QWidget *w) {
+        auto *box = w->findChild<QLineEdit *>(QStringLiteral("right"));
+        ASSERT_NE(box, nullptr);
+        box->setText(QStringLiteral("120"));
+        w->findChild<QLineEdit *>(QStringLiteral("bottom"))->setText(QStringLiteral("-3"));
+        w->findChild<QPushButton *>(QStringLiteral("ok"))->click();
+    });
+    h5::WidgetShellDialogs dialogs;
+    h5::ScreenshotValues area;
+    ASSERT_TRUE(dialogs.screenshotArea(area));
+    EXPECT_EQ(area.left, 0);
+    EXPECT_EQ(area.right, 120);
+    EXPECT_EQ(area.bottom, -3);
+}
 
 TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
 {
