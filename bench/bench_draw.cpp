@@ -5,11 +5,20 @@
 //   Repaint/no_cache     every picture file is read and decoded on every
 //                        repaint (what drawing without a cache costs)
 //   Repaint/no_pictures  the other 980 elements alone
+//
+// and the page exports of the same page:
+//
+//   Export/page_bitmap   the page bitmap command: draw without labels on the
+//                        page colour (warm cache) and build the 24-bit BMP
+//   Export/bmp24         building the BMP bytes of an 800 x 480 image alone
+//   Export/hex_text      the instruction hex text
 
 #include "common/Gbk.h"
 #include "model/ElementDraw.h"
 #include "model/Page.h"
+#include "model/PageRender.h"
 #include "model/PictureCache.h"
+#include "project/PageExport.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -152,6 +161,49 @@ void RepaintNoCache(benchmark::State &state) { repaint(state, gPage, nullptr); }
 
 void RepaintNoPictures(benchmark::State &state) { repaint(state, gShapesOnly, nullptr); }
 
+Page exportPage()
+{
+    Page page;
+    page.settings = CTypeGraph(3, 0, 0, 1024, 0, RGB(0, 0, 0));
+    page.elements = gPage;
+    return page;
+}
+
+void ExportPageBitmap(benchmark::State &state)
+{
+    const Page page = exportPage();
+    PictureCache cache;
+    RenderOptions options;
+    options.resolution = 3;
+    options.picturesDir = gDir->path();
+    options.cache = &cache;
+    pageBitmap(page, options); // warm the cache
+    for (auto _ : state) {
+        const QByteArray bytes = bmp24Bytes(pageBitmap(page, options));
+        benchmark::DoNotOptimize(bytes.constData());
+    }
+}
+
+void ExportBmp24(benchmark::State &state)
+{
+    QImage image(kW, kH, QImage::Format_RGB32);
+    image.fill(QColor(10, 20, 30));
+    for (auto _ : state) {
+        const QByteArray bytes = bmp24Bytes(image);
+        benchmark::DoNotOptimize(bytes.constData());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kW * kH * 3);
+}
+
+void ExportHexText(benchmark::State &state)
+{
+    const Page page = exportPage();
+    for (auto _ : state) {
+        const QByteArray text = exportTextBytes(page);
+        benchmark::DoNotOptimize(text.constData());
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -188,6 +240,9 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("Repaint/no_cache", RepaintNoCache)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Repaint/no_pictures", RepaintNoPictures)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Export/page_bitmap", ExportPageBitmap)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Export/bmp24", ExportBmp24)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Export/hex_text", ExportHexText)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

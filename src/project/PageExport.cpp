@@ -207,17 +207,19 @@ QByteArray bmp24Bytes(const QImage &image)
     putU32(b, 0); // no colour table at 24 bits
     putU32(b, 0);
 
-    for (int y = height - 1; y >= 0; --y) {
+    // Rows bottom-up, each blue, green, red per pixel and zero-padded to four
+    // bytes; written straight into the sized buffer.
+    const qsizetype header = b.size();
+    b.resize(header + qsizetype(imageSize), '\0');
+    auto *out = reinterpret_cast<uchar *>(b.data()) + header;
+    for (int y = height - 1; y >= 0; --y, out += rowBytes) {
         const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        qsizetype written = 0;
-        for (int x = 0; x < width; ++x) {
-            b.append(char(qBlue(line[x])));
-            b.append(char(qGreen(line[x])));
-            b.append(char(qRed(line[x])));
-            written += 3;
+        uchar *p = out;
+        for (int x = 0; x < width; ++x, p += 3) {
+            p[0] = uchar(qBlue(line[x]));
+            p[1] = uchar(qGreen(line[x]));
+            p[2] = uchar(qRed(line[x]));
         }
-        for (; written < qsizetype(rowBytes); ++written)
-            b.append('\0');
     }
     return b;
 }
