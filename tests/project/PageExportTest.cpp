@@ -208,6 +208,16 @@ TEST(PageExport, Bmp24BytesAreExact)
     b.u8(0).u8(0).u8(0xFF).u8(0);
     EXPECT_EQ(h5test::toHex(bmp24Bytes(image)), h5test::toHex(b.b));
     EXPECT_TRUE(bmp24Bytes(QImage()).isEmpty());
+
+    // Two pixels wide: pixels follow each other in a row, 6 bytes padded to 8.
+    QImage wide(2, 1, QImage::Format_RGB32);
+    wide.setPixel(0, 0, qRgb(1, 2, 3));
+    wide.setPixel(1, 0, qRgb(4, 5, 6));
+    h5test::Blob w;
+    w.raw(std::string("BM")).u32(62).u16(0).u16(0).u32(54);
+    w.u32(40).u32(2).u32(1).u16(1).u16(24).u32(0).u32(8).u32(0).u32(0).u32(0).u32(0);
+    w.u8(3).u8(2).u8(1).u8(6).u8(5).u8(4).u8(0).u8(0);
+    EXPECT_EQ(h5test::toHex(bmp24Bytes(wide)), h5test::toHex(w.b));
 }
 
 TEST(PageExport, PageBitmapHasTheScreenSizeAndPageBackground)
