@@ -62,6 +62,27 @@ PropertyEdit outcome(FormApply a)
     return PropertyEdit::Refused;
 }
 
+// Values of a new control's form: the control ID and the gesture's first
+// point, and for the forms that have one the dragged size.
+template <class Values>
+Values placedValues(int controlId, QPoint at)
+{
+    Values v;
+    v.ctrlId = controlId;
+    v.x = at.x();
+    v.y = at.y();
+    return v;
+}
+
+template <class Values>
+Values sizedValues(int controlId, QPoint at, QSize size)
+{
+    Values v = placedValues<Values>(controlId, at);
+    v.width = size.width();
+    v.height = size.height();
+    return v;
+}
+
 // Fills form Dlg from the element, runs it and writes the values back.
 template <class Dlg, class Values>
 PropertyEdit editWith(QWidget *parent, CGraph &element)
@@ -198,34 +219,21 @@ bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &
 {
     const QPoint start = element.m_ptStart;
     const QSize size(wrapSub(element.m_ptEnd.x(), start.x()), wrapSub(element.m_ptEnd.y(), start.y()));
-    // A new control takes the next control ID and the gesture's first point,
-    // and the dragged size where its form has one.
-    auto placed = [&](auto v) {
-        v.ctrlId = ctx.nextControlId;
-        v.x = start.x();
-        v.y = start.y();
-        return v;
-    };
-    auto sized = [&](auto v) {
-        v = placed(v);
-        v.width = size.width();
-        v.height = size.height();
-        return v;
-    };
+    const int id = ctx.nextControlId;
     switch (element.m_nKind) {
     case Kind::Text: return createText(parent, element, ctx);
     case Kind::Bitmap: return createBitmap(parent, element);
     case Kind::StringCtrl:
-        return createWith<CMyControlStrDlg>(parent, element, placed(StringCtrlValues()), ctx);
+        return createWith<CMyControlStrDlg>(parent, element, placedValues<StringCtrlValues>(id, start), ctx);
     case Kind::PointerCtrl: return createPointer(parent, element, ctx);
     case Kind::NumericCtrl:
-        return createWith<CMyControlNumDlg>(parent, element, placed(NumericValues()), ctx);
+        return createWith<CMyControlNumDlg>(parent, element, placedValues<NumericValues>(id, start), ctx);
     case Kind::BarCtrl:
-        return createWith<CMyControlRecDlg>(parent, element, sized(BarCtrlValues()), ctx);
+        return createWith<CMyControlRecDlg>(parent, element, sizedValues<BarCtrlValues>(id, start, size), ctx);
     case Kind::ImageCtrl:
-        return createWith<CMyControlBmpDlg>(parent, element, sized(ImageCtrlValues()), ctx);
+        return createWith<CMyControlBmpDlg>(parent, element, sizedValues<ImageCtrlValues>(id, start, size), ctx);
     case Kind::ButtonCtrl: {
-        ButtonValues v = sized(ButtonValues());
+        ButtonValues v = sizedValues<ButtonValues>(id, start, size);
         v.borderWidth = 3;
         v.sendCoordinates = false;
         v.sendId = true;
@@ -261,13 +269,9 @@ std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &reques
     switch (request.tool) {
     case Kind::Text:
         return buildWith<CMyFontDlg>(parent, FontValues::forNewText(at, request.text), request.info);
-    case Kind::StringCtrl: {
-        StringCtrlValues v;
-        v.ctrlId = request.controlId;
-        v.x = at.x();
-        v.y = at.y();
-        return buildWith<CMyControlStrDlg>(parent, v, request.info);
-    }
+    case Kind::StringCtrl:
+        return buildWith<CMyControlStrDlg>(parent, placedValues<StringCtrlValues>(request.controlId, at),
+                                           request.info);
     case Kind::PointerCtrl: {
         PointerCtrlValues v;
         v.ctrlId = request.controlId;
@@ -276,38 +280,17 @@ std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &reques
         CMyControlLinDlg dlg(v, picturesFolder, parent);
         return buildWith<CMyControlLinDlg, PointerCtrlValues>(dlg, request.info);
     }
-    case Kind::NumericCtrl: {
-        NumericValues v;
-        v.ctrlId = request.controlId;
-        v.x = at.x();
-        v.y = at.y();
-        return buildWith<CMyControlNumDlg>(parent, v, request.info);
-    }
-    case Kind::BarCtrl: {
-        BarCtrlValues v;
-        v.ctrlId = request.controlId;
-        v.x = at.x();
-        v.y = at.y();
-        v.width = request.size.width();
-        v.height = request.size.height();
-        return buildWith<CMyControlRecDlg>(parent, v, request.info);
-    }
-    case Kind::ImageCtrl: {
-        ImageCtrlValues v;
-        v.ctrlId = request.controlId;
-        v.x = at.x();
-        v.y = at.y();
-        v.width = request.size.width();
-        v.height = request.size.height();
-        return buildWith<CMyControlBmpDlg>(parent, v, request.info);
-    }
+    case Kind::NumericCtrl:
+        return buildWith<CMyControlNumDlg>(parent, placedValues<NumericValues>(request.controlId, at),
+                                           request.info);
+    case Kind::BarCtrl:
+        return buildWith<CMyControlRecDlg>(
+            parent, sizedValues<BarCtrlValues>(request.controlId, at, request.size), request.info);
+    case Kind::ImageCtrl:
+        return buildWith<CMyControlBmpDlg>(
+            parent, sizedValues<ImageCtrlValues>(request.controlId, at, request.size), request.info);
     case Kind::ButtonCtrl: {
-        ButtonValues v;
-        v.ctrlId = request.controlId;
-        v.x = at.x();
-        v.y = at.y();
-        v.width = request.size.width();
-        v.height = request.size.height();
+        ButtonValues v = sizedValues<ButtonValues>(request.controlId, at, request.size);
         v.borderWidth = request.borderWidth;
         v.sendCoordinates = request.sendCoordinates;
         v.sendId = request.sendId;
