@@ -1,31 +1,170 @@
 #include "common/FileIo.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace h5 {
+
+namespace {
+
+QString systemReason(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QString failure(const QString &path, int code)
+{
+    return QStringLiteral("%1: %2").arg(path, systemReason(code));
+}
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+// The permissions a new file gets from open(): 0666 less the umask.
+mode_t newFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
+bool writeAll(int fd, const char *data, qint64 size, int &code)
+{
+    while (size > 0) {
+        const ssize_t chunk = std::min<qint64>(size, qint64(1) << 30);
+        const ssize_t n = ::write(fd, data, size_t(chunk));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            code = errno;
+            return false;
+        }
+        if (n == 0) { // no progress and no reason: treat as a full device
+            code = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Syncs the folder that holds `path`, so a rename survives a power cut.
+// File systems that cannot sync a folder (EINVAL) are not an error.
+bool syncFolderOf(const QByteArray &path, int &code)
+{
+    const int slash = path.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true; // the folder cannot be opened for reading; the rename stands
+    bool ok = true;
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        code = errno;
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
+}
+
+// Writes `data` into a new temporary file beside `target`, synced and
+// closed, with the permissions the target has (or a new file would get).
+// Returns the temporary's name, or an empty string with `error` set.
+QString writeTemporary(const QString &target, const QByteArray &data, QString *error)
+{
+    const QByteArray native = QFile::encodeName(target);
+    struct stat old {};
+    const bool exists = ::stat(native.constData(), &old) == 0;
+    mode_t mode = newFileMode();
+    if (exists) {
+        if (!S_ISREG(old.st_mode)) {
+            setError(error, failure(target, EISDIR));
+            return {};
+        }
+        // A read-only file is not replaced behind the user's back, even
+        // where the folder would allow the rename (and even for root).
+        if ((old.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0) {
+            setError(error, failure(target, EACCES));
+            return {};
+        }
+        mode = old.st_mode & 07777;
+    }
+
+    QByteArray pattern = native;
+    const int slash = pattern.lastIndexOf('/');
+    pattern.insert(slash + 1, '.');
+    pattern.append(".XXXXXX");
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, failure(target, errno));
+        return {};
+    }
+    int code = 0;
+    bool ok = writeAll(fd, data.constData(), data.size(), code);
+    if (ok && ::fchmod(fd, mode) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (ok && ::fsync(fd) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        code = errno;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(pattern.constData());
+        setError(error, failure(target, code));
+        return {};
+    }
+    return QFile::decodeName(pattern);
+}
+
+bool renameInto(const QString &temporary, const QString &target, QString *error)
+{
+    const QByteArray from = QFile::encodeName(temporary);
+    const QByteArray to = QFile::encodeName(target);
+    if (::rename(from.constData(), to.constData()) != 0) {
+        const int code = errno;
+        ::unlink(from.constData());
+        setError(error, failure(target, code));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     const qint64 size = file.size();
     if (size > maxBytes) {
-        if (error)
-            *error = QStringLiteral("%1: file too large (%2 bytes)").arg(path).arg(size);
+        setError(error, QStringLiteral("%1: file too large (%2 bytes)").arg(path).arg(size));
         return false;
     }
     out = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     return true;
@@ -33,42 +172,30 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 
 
 bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    StagedFiles files;
+    return files.stage(path, data, error) && files.commit(error);
+}
+
+bool fileHolds(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    if (file.size() != data.size() || !file.open(QIODevice::ReadOnly))
         return false;
-    }
-    if (file.write(data) != data.size()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
+    // Compare in slices so a large file is never held twice in memory.
+    constexpr qint64 kSlice = 1 << 20;
+    for (qint64 at = 0; at < data.size(); at += kSlice) {
+        const QByteArray part = file.read(kSlice);
+        if (part.size() != std::min<qint64>(kSlice, data.size() - at)
+            || std::memcmp(part.constData(), data.constData() + at, size_t(part.size())) != 0)
+            return false;
     }
     return true;
 }
 
 bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *error)
 {
-    QFile file(path);
-    if (file.size() == data.size() && file.open(QIODevice::ReadOnly)) {
-        // Compare in slices so a large file is never held twice in memory.
-        constexpr qint64 kSlice = 1 << 20;
-        bool same = true;
-        for (qint64 at = 0; same && at < data.size(); at += kSlice) {
-            const QByteArray part = file.read(kSlice);
-            same = part.size() == std::min<qint64>(kSlice, data.size() - at)
-                && std::memcmp(part.constData(), data.constData() + at, size_t(part.size())) == 0;
-        }
-        file.close();
-        if (same)
-            return true;
-    }
+    if (fileHolds(path, data))
+        return true;
     return writeFileAtomically(path, data, error);
 }
 
@@ -76,17 +203,116 @@ bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     out = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return false;
     }
     return true;
+}
+
+// ---------------------------------------------------------------------------
+
+StagedFiles::~StagedFiles()
+{
+    discard();
+}
+
+bool StagedFiles::stage(const QString &path, const QByteArray &data, QString *error)
+{
+    // A second stage of the same target replaces the first.
+    for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+        if (it->target == path) {
+            ::unlink(QFile::encodeName(it->temporary).constData());
+            m_files.erase(it);
+            break;
+        }
+    }
+    const QString temporary = writeTemporary(path, data, error);
+    if (temporary.isEmpty())
+        return false;
+    m_files.push_back({path, temporary});
+    return true;
+}
+
+bool StagedFiles::stageIfChanged(const QString &path, const QByteArray &data, QString *error)
+{
+    if (fileHolds(path, data)) {
+        // Drop an earlier staging of other content for the same target.
+        for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+            if (it->target == path) {
+                ::unlink(QFile::encodeName(it->temporary).constData());
+                m_files.erase(it);
+                break;
+            }
+        }
+        return true;
+    }
+    return stage(path, data, error);
+}
+
+bool StagedFiles::commit(QString *error)
+{
+    // Keep the old content of every target under a second name (a hard
+    // link costs no space), so a failed rename can be undone.
+    std::vector<QString> backups(m_files.size());
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        const QByteArray target = QFile::encodeName(m_files[i].target);
+        if (::access(target.constData(), F_OK) != 0)
+            continue;
+        QByteArray name = QFile::encodeName(m_files[i].temporary) + ".old";
+        ::unlink(name.constData());
+        if (::link(target.constData(), name.constData()) == 0)
+            backups[i] = QFile::decodeName(name);
+    }
+    auto dropBackups = [&]() {
+        for (const QString &b : backups)
+            if (!b.isEmpty())
+                ::unlink(QFile::encodeName(b).constData());
+    };
+
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        if (renameInto(m_files[i].temporary, m_files[i].target, error))
+            continue;
+        // Put back what was replaced; a target that did not exist goes.
+        for (std::size_t k = 0; k < i; ++k) {
+            const QByteArray target = QFile::encodeName(m_files[k].target);
+            if (!backups[k].isEmpty())
+                ::rename(QFile::encodeName(backups[k]).constData(), target.constData());
+            else
+                ::unlink(target.constData());
+            backups[k].clear();
+        }
+        dropBackups();
+        m_files.erase(m_files.begin(), m_files.begin() + qsizetype(i) + 1);
+        discard();
+        return false;
+    }
+    dropBackups();
+
+    bool ok = true;
+    int code = 0;
+    QString folderFailed;
+    for (const Staged &f : m_files) {
+        if (!syncFolderOf(QFile::encodeName(f.target), code)) {
+            ok = false;
+            folderFailed = f.target;
+        }
+    }
+    m_files.clear();
+    if (!ok)
+        setError(error, failure(folderFailed, code));
+    return ok;
+}
+
+void StagedFiles::discard()
+{
+    for (const Staged &f : m_files)
+        ::unlink(QFile::encodeName(f.temporary).constData());
+    m_files.clear();
 }
 
 } // namespace h5

@@ -1,11 +1,15 @@
 #pragma once
 // File helpers: whole-file reads with a size limit and atomic replacement.
 // A file is never written in place: the new content goes to a temporary file
-// beside the target, is flushed to disk and then renamed over it, so a crash
-// or a full disk leaves either the old file or the new one, never a torn one.
+// beside the target, every write, the sync and the close are checked, and
+// only then is it renamed over the target. A full disk, a file-size limit or
+// a read-only target leaves the old file as it was and reports the system's
+// reason; a crash leaves either the old file or the new one, never a torn one.
 
 #include <QByteArray>
 #include <QString>
+
+#include <vector>
 
 namespace h5 {
 
@@ -21,7 +25,48 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, QString *e
 // exactly `data`: a rebuild that changes nothing costs reads, not flushes.
 bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *error);
 
+// True when `path` is a file holding exactly `data`.
+bool fileHolds(const QString &path, const QByteArray &data);
+
 // Reads at most `maxBytes` from the start of a file.
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error);
+
+// Several files replaced together. Each new content is first written in
+// full and synced under a temporary name beside its target (stage); the
+// targets are replaced only by commit(), once every file is ready. A failure
+// while staging changes no target, and the temporaries are removed when the
+// object goes without a commit.
+//
+// commit() renames the staged files into place one after another (a rename
+// within a folder takes microseconds and needs no space). Should a rename
+// fail, the targets already replaced get their old content back, so a
+// failed commit leaves every file as it was.
+class StagedFiles
+{
+public:
+    StagedFiles() = default;
+    ~StagedFiles();
+    StagedFiles(const StagedFiles &) = delete;
+    StagedFiles &operator=(const StagedFiles &) = delete;
+
+    // Writes `data` for `path` under a temporary name and syncs it.
+    bool stage(const QString &path, const QByteArray &data, QString *error);
+    // As stage, but nothing is staged when the file already holds `data`.
+    bool stageIfChanged(const QString &path, const QByteArray &data, QString *error);
+    // Replaces every target with its staged file.
+    bool commit(QString *error);
+    // Removes the temporaries; the targets stay as they are.
+    void discard();
+
+    bool empty() const { return m_files.empty(); }
+
+private:
+    struct Staged
+    {
+        QString target;
+        QString temporary;
+    };
+    std::vector<Staged> m_files;
+};
 
 } // namespace h5

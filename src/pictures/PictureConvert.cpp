@@ -2,10 +2,13 @@
 
 #include "pictures/SlotRecord.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
+
+#include <cstring>
 
 namespace h5 {
 
@@ -51,12 +54,15 @@ constexpr int64_t kMaxPictureBytes = int64_t(kSlotCount) * kFlashBlock;
 // Decodes a picture, its format told by its contents rather than its name.
 // Pixels come as stored, like the measured size: an orientation tag must not
 // turn the picture against the size it was given. Contents that do not
-// decode give a null image, which converts to black.
-QImage decodePicture(QIODevice *device)
+// decode give a null image and, when asked, the reason.
+QImage decodePicture(QIODevice *device, QString *reason = nullptr)
 {
     QImageReader reader(device);
     reader.setAutoTransform(false);
-    return reader.read();
+    QImage image = reader.read();
+    if (image.isNull() && reason)
+        *reason = device->size() == 0 ? QStringLiteral("文件为空") : QStringLiteral("无法解码图片（%1）").arg(reader.errorString());
+    return image;
 }
 
 void setError(QString *error, const QString &text)
@@ -145,10 +151,72 @@ ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteAr
         setError(error, QStringLiteral("%1: %2").arg(imagePath, file.errorString()));
         return ConvertResult::CannotOpen;
     }
-    // The decoder reads straight from the file.
-    if (!convertPicture(decodePicture(&file), w, h, out, error))
+    // An empty, truncated or foreign file is reported, never shipped black
+    // in silence. Decoders fill a cut-off BMP or JPEG with grey or black
+    // without complaint, so the file's own structure is checked first.
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setError(error, QStringLiteral("%1: %2").arg(imagePath, file.errorString()));
+        return ConvertResult::CannotOpen;
+    }
+    const QString damage = pictureFileDamage(bytes);
+    if (!damage.isEmpty()) {
+        setError(error, QStringLiteral("%1: %2").arg(imagePath, damage));
+        return ConvertResult::CannotRender;
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QString reason;
+    const QImage image = decodePicture(&buffer, &reason);
+    if (image.isNull()) {
+        setError(error, QStringLiteral("%1: %2").arg(imagePath, reason));
+        return ConvertResult::CannotRender;
+    }
+    if (!convertPicture(image, w, h, out, error))
         return ConvertResult::CannotRender;
     return ConvertResult::Ok;
+}
+
+QString pictureFileDamage(const QByteArray &bytes)
+{
+    const qsizetype size = bytes.size();
+    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+    if (size == 0)
+        return QStringLiteral("文件为空");
+    if (size >= 2 && b[0] == 'B' && b[1] == 'M') {
+        // Uncompressed BMP: the pixel rows the header announces must all be
+        // there.
+        if (size < 34)
+            return QStringLiteral("BMP文件不完整（%1字节）").arg(size);
+        const int64_t offset = qFromLittleEndian<quint32>(b + 10);
+        const int64_t width = qFromLittleEndian<qint32>(b + 18);
+        const int64_t height = qFromLittleEndian<qint32>(b + 22);
+        const int bits = qFromLittleEndian<quint16>(b + 28);
+        const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+        if ((compression == 0 || compression == 3) && width > 0 && bits > 0) {
+            const int64_t stride = (width * bits + 31) / 32 * 4;
+            const int64_t needed = offset + stride * (height < 0 ? -height : height);
+            if (needed > size)
+                return QStringLiteral("BMP文件不完整（%1字节，应有%2字节）").arg(size).arg(needed);
+        }
+        return {};
+    }
+    if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) {
+        // JPEG: the image data (after the last start-of-scan marker) must
+        // end with the end-of-image marker.
+        const qsizetype sos = bytes.lastIndexOf(QByteArrayLiteral("\xFF\xDA"));
+        if (sos < 0 || bytes.indexOf(QByteArrayLiteral("\xFF\xD9"), sos) < 0)
+            return QStringLiteral("JPEG文件不完整（缺少结束标记）");
+        return {};
+    }
+    static const char pngSignature[] = "\x89PNG\r\n\x1A\n";
+    if (size >= 8 && std::memcmp(b, pngSignature, 8) == 0) {
+        if (bytes.lastIndexOf(QByteArrayLiteral("IEND")) < 8)
+            return QStringLiteral("PNG文件不完整（缺少结束块）");
+        return {};
+    }
+    return {};
 }
 
 bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out, QString *error)

@@ -20,11 +20,10 @@ uint16_t rgb565(int r, int g, int b);
 // Converts the picture file at `imagePath` into exactly w * h * 2 bytes:
 // the picture is drawn scaled to exactly w x h into a black image (nearest
 // pixel, no smoothing, so a picture already w x h comes out unchanged;
-// transparent parts show black) and converted pixel by pixel. A file that
-// opens but does not decode converts to all zero bytes and counts as
-// success. Fails when the file cannot be opened or the w x h image cannot be
-// made: negative sizes, or more pixel data than the terminal's 600 flash
-// blocks hold. w or h of 0 gives empty output.
+// transparent parts show black) and converted pixel by pixel. Fails when
+// the file cannot be opened, does not decode (empty, truncated, foreign) or
+// the w x h image cannot be made: negative sizes, or more pixel data than
+// the terminal's 600 flash blocks hold. w or h of 0 gives empty output.
 bool convertPicture(const QString &imagePath, int w, int h, QByteArray &out,
                     QString *error = nullptr);
 
@@ -38,6 +37,11 @@ ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteAr
 // to zeros.
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out,
                     QString *error = nullptr);
+
+// Why a picture file's bytes cannot be a whole picture: empty, or a BMP,
+// JPEG or PNG cut short. Empty when nothing is found missing (other formats
+// are left to their decoders).
+QString pictureFileDamage(const QByteArray &bytes);
 
 // Size of the picture file in pixels, read from its header where the
 // format allows. A file that opens but does not decode measures 0 x 0 (and

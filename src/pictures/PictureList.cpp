@@ -236,7 +236,7 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
                 return false;
             }
             if (result == ConvertResult::CannotRender) {
-                notifier.message(QStringLiteral("渲染图象失败！"));
+                notifier.message(QStringLiteral("渲染图象失败！") + fromGbk(e.path));
                 return false;
             }
             appendPicturePages(file, pixels);

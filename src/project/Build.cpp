@@ -48,30 +48,41 @@ void appendProjectData(ProjectWork &work, QString &report)
     work.projectFileChanged = true;
 }
 
-// One picture the build converts: its record and where its file is.
+// One picture of the data area: its record, where its file is, and what
+// converting it gave.
 struct PictureJob
 {
     int number;
+    QString name;
     QString path;
     int width;
     int height;
+    bool present = false; // the file exists in the project's picture folder
     QByteArray pixels;
-    bool ok = false;
+    ConvertResult result = ConvertResult::CannotOpen;
+    QString error;
 };
 
 // Converts the pictures on all cores; each job owns its own decoder and
 // buffers, so the conversions share nothing.
 void convertAll(std::vector<PictureJob> &jobs)
 {
+    std::vector<PictureJob *> todo;
+    for (PictureJob &job : jobs)
+        if (job.present)
+            todo.push_back(&job);
+    if (todo.empty())
+        return;
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
-        for (std::size_t i = next++; i < jobs.size(); i = next++) {
-            PictureJob &job = jobs[i];
-            job.ok = convertPicture(job.path, job.width, job.height, job.pixels);
+        for (std::size_t i = next++; i < todo.size(); i = next++) {
+            PictureJob &job = *todo[i];
+            job.result =
+                convertPictureFile(job.path, job.width, job.height, job.pixels, &job.error);
         }
     };
     const unsigned threads =
-        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(jobs.size()));
+        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(todo.size()));
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads; ++t)
         pool.emplace_back(worker);
@@ -82,13 +93,16 @@ void convertAll(std::vector<PictureJob> &jobs)
 
 // Replaces the data area of the picture position file with the pixels of
 // every picture some page shows, in number order; frees the records of the
-// others.
-void appendPictureData(const Project &project, ProjectWork &work, Notifier &notifier,
-                       QString &report)
+// others. Every used picture keeps its pages in the data area: one whose
+// file is missing or does not decode is reported and stays black there, so
+// every later picture still starts where the records say.
+bool appendPictureData(const Project &project, ProjectWork &work, Notifier &notifier,
+                       QString &report, QString *error)
 {
     QByteArray &file = work.positionFile;
     file.truncate(kSlotAreaSize);
     std::vector<PictureJob> jobs;
+    int64_t totalBytes = 0;
     for (int i = 0; i < kSlotCount; ++i) {
         char *rec = file.data() + i * kSlotSize;
         bool used = false;
@@ -101,28 +115,43 @@ void appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
         rec[0] = 1;
         const char *nameStart = rec + 2;
         const QString name = fromGbk(nameStart, qstrnlen(nameStart, 1024));
-        const QString path = project.picturesDir() + QLatin1Char('/') + name;
-        if (name.isEmpty() || !QFileInfo(path).isFile()) {
-            report += QStringLiteral("图片") + name + QStringLiteral("丢失!\r\n");
-            continue;
+        PictureJob job;
+        job.number = i;
+        job.name = name;
+        job.path = project.picturesDir() + QLatin1Char('/') + name;
+        job.width = getBe16(rec + 2050);
+        job.height = getBe16(rec + 2052);
+        job.present = !name.isEmpty() && QFileInfo(job.path).isFile();
+        // No picture can be larger than the terminal's whole picture store
+        // (600 flash blocks): such a size is a damaged record, and building
+        // it would only allocate gigabytes.
+        if (pictureBytes(job.width, job.height) > int64_t(kSlotCount) * kFlashBlock) {
+            if (error)
+                *error = QStringLiteral("%1: damaged picture position file (picture %2 is %3 x %4, "
+                                        "more than the terminal holds)")
+                             .arg(project.positionFilePath())
+                             .arg(i)
+                             .arg(job.width)
+                             .arg(job.height);
+            return false;
         }
-        jobs.push_back({i, path, getBe16(rec + 2050), getBe16(rec + 2052), {}, false});
+        totalBytes += picturePages(job.width, job.height) * kFlashPage;
+        jobs.push_back(std::move(job));
     }
 
     convertAll(jobs);
 
-    qsizetype total = file.size();
-    for (const PictureJob &job : jobs)
-        total += qsizetype(picturePages(job.width, job.height)) * kFlashPage;
-    file.reserve(total);
+    file.reserve(file.size() + qsizetype(totalBytes));
     for (const PictureJob &job : jobs) {
         const qsizetype bytes = qsizetype(pictureBytes(job.width, job.height));
-        if (job.ok && job.pixels.size() == bytes) {
+        if (!job.present) {
+            report += QStringLiteral("图片") + job.name + QStringLiteral("丢失!\r\n");
+            file.append(bytes, '\0');
+        } else if (job.result == ConvertResult::Ok && job.pixels.size() == bytes) {
             file.append(job.pixels);
         } else {
-            // The picture's place in the data area is kept (black), so every
-            // later picture still starts where the records say.
-            notifier.message(QStringLiteral("渲染图象失败！"));
+            notifier.message(QStringLiteral("渲染图象失败！") + job.path);
+            report += QStringLiteral("图片") + job.name + QStringLiteral("渲染失败!\r\n");
             file.append(bytes, '\0');
         }
         const qsizetype rest = bytes % kFlashPage;
@@ -130,6 +159,7 @@ void appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
             file.append(kFlashPage - rest, '\0');
     }
     work.positionFileChanged = true;
+    return true;
 }
 
 // Reads the control table of every page and reports IDs out of range and
@@ -201,7 +231,8 @@ BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, N
 
     QString missingPages, missingPictures, ids;
     appendProjectData(work, missingPages);
-    appendPictureData(project, work, notifier, missingPictures);
+    if (!appendPictureData(project, work, notifier, missingPictures, &result.error))
+        return result;
     if (progress)
         progress(++done, total);
     checkControlIds(work, ids);

@@ -53,17 +53,46 @@ bool Project::create(const QString &location, const QString &name, int resolutio
             *error = QStringLiteral("%1: a project already exists there").arg(p.file);
         return false;
     }
-    if (!QDir().mkpath(p.dir) || !QDir().mkpath(p.instructionDir())
-        || !QDir().mkpath(p.picturesDir())) {
-        if (error)
-            *error = QStringLiteral("%1: cannot create the project folders").arg(p.dir);
+    // What this creation adds is removed again when it fails half way, so
+    // a retry (after freeing space, say) starts clean. Folders and files
+    // that were there before are left alone.
+    std::vector<QString> createdDirs, createdFiles;
+    auto undo = [&]() {
+        for (auto it = createdFiles.rbegin(); it != createdFiles.rend(); ++it)
+            QFile::remove(*it);
+        for (auto it = createdDirs.rbegin(); it != createdDirs.rend(); ++it)
+            QDir().rmdir(*it);
+    };
+    for (const QString &dir : {p.dir, p.instructionDir(), p.picturesDir()}) {
+        // mkpath makes the missing parents too; note each one made.
+        QStringList missing;
+        for (QString d = QDir::cleanPath(dir); !d.isEmpty() && !QFileInfo::exists(d);
+             d = QFileInfo(d).path()) {
+            missing.prepend(d);
+            if (QFileInfo(d).path() == d)
+                break;
+        }
+        if (!QDir().mkpath(dir)) {
+            undo();
+            if (error)
+                *error = QStringLiteral("%1: cannot create the project folders").arg(dir);
+            return false;
+        }
+        for (const QString &d : missing)
+            createdDirs.push_back(d);
+    }
+    if (!writeFileAtomically(p.file, ProjectFile::newFile(resolution), error)) {
+        undo();
         return false;
     }
-    if (!writeFileAtomically(p.file, ProjectFile::newFile(resolution), error))
-        return false;
-    if (!QFileInfo::exists(p.positionFilePath())
-        && !writeFileAtomically(p.positionFilePath(), QByteArray(kSlotAreaSize, '\0'), error))
-        return false;
+    createdFiles.push_back(p.file);
+    if (!QFileInfo::exists(p.positionFilePath())) {
+        if (!writeFileAtomically(p.positionFilePath(), QByteArray(kSlotAreaSize, '\0'), error)) {
+            undo();
+            return false;
+        }
+        createdFiles.push_back(p.positionFilePath());
+    }
     out = p;
     return true;
 }
@@ -126,12 +155,11 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
         return NewPageResult::Failed;
 
     const PageSlot slot = work.projectFile.slot(n);
+    int replaced = -1;
     if (slot.used()) {
         const int old = slot.pageNo();
         if (!notifier.question(QStringLiteral("将会覆盖%1页面，是否覆盖?").arg(old)))
             return NewPageResult::Cancelled;
-        QFile::remove(pagePath(old));
-        QFile::remove(instructionPath(old));
         if (!QFileInfo::exists(positionFilePath())) {
             notifier.message(QStringLiteral("图象位置信息文件丢失!"));
         } else if (old >= 0 && old < kPageSlots) {
@@ -139,6 +167,7 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
                 work.positionFile[i * kSlotSize + 1026 + old] = 0;
             work.positionFileChanged = true;
         }
+        replaced = old;
         if (closedPage)
             *closedPage = old;
     }
@@ -151,6 +180,11 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
                                     values.nextPage, values.delay, 0);
     if (!work.savePage(page, notifier, error) || !work.commit(error))
         return NewPageResult::Failed;
+    // The replaced page's files go only once the new page is safely written.
+    if (replaced >= 0 && replaced != n) {
+        QFile::remove(pagePath(replaced));
+        QFile::remove(instructionPath(replaced));
+    }
     out = page;
     return NewPageResult::Created;
 }
@@ -368,20 +402,25 @@ bool ProjectWork::commit(QString *error)
             *error = QStringLiteral("%1: cannot create the folder").arg(m_project.instructionDir());
         return false;
     }
+    // Every changed file is written and synced under a temporary name first;
+    // the project's files are replaced only when all of them are ready, so a
+    // full disk or a read-only file half way changes none of them.
+    StagedFiles staged;
     for (const auto &[pageNo, data] : m_instructionFiles) {
-        if (!replaceFileIfChanged(m_project.instructionPath(pageNo), data, error))
+        if (!staged.stageIfChanged(m_project.instructionPath(pageNo), data, error))
             return false;
     }
     if (positionFileChanged
-        && !replaceFileIfChanged(m_project.positionFilePath(), positionFile, error))
+        && !staged.stageIfChanged(m_project.positionFilePath(), positionFile, error))
         return false;
-    if (projectFileChanged
-        && !replaceFileIfChanged(m_project.file, projectFile.bytes(), error))
+    if (projectFileChanged && !staged.stageIfChanged(m_project.file, projectFile.bytes(), error))
         return false;
     for (const auto &[path, data] : m_pageFiles) {
-        if (!replaceFileIfChanged(path, data, error))
+        if (!staged.stageIfChanged(path, data, error))
             return false;
     }
+    if (!staged.commit(error))
+        return false;
     m_instructionFiles.clear();
     m_pageFiles.clear();
     positionFileChanged = projectFileChanged = false;

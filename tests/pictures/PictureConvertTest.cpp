@@ -5,6 +5,7 @@
 #include "pictures/PictureTestImages.h"
 
 #include <QPainter>
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -148,16 +149,43 @@ TEST(PictureConvert, TransparentPartsShowBlack)
     EXPECT_EQ(out, QByteArray("\x00\x00\x00\xF8", 4));
 }
 
-TEST(PictureConvert, UndecodableFileConvertsToBlackAndSucceeds)
+// Decoders fill a cut-off picture with grey or black without complaint; a
+// picture that is not whole must fail, naming the file, and never ship.
+TEST(PictureConvert, EmptyCutShortOrForeignFilesFailNamingTheFile)
 {
     QTemporaryDir dir;
-    for (const QByteArray &content : {QByteArray("not a picture at all"), QByteArray()}) {
+    const QImage img = patternImage(40, 30, 3);
+    QByteArray bmp, jpg, png;
+    for (auto [bytes, format] : {std::pair<QByteArray *, const char *>{&bmp, "BMP"}, {&jpg, "JPEG"}, {&png, "PNG"}}) {
+        QBuffer b(bytes);
+        b.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(img.save(&b, format));
+    }
+    struct Case { const char *name; QByteArray content; };
+    const Case cases[] = {
+        {"empty file", QByteArray()},
+        {"text renamed to a picture", QByteArray("not a picture at all")},
+        {"BMP cut short", bmp.left(bmp.size() - 100)},
+        {"JPEG cut short", jpg.left(jpg.size() * 2 / 3)},
+        {"PNG cut short", png.left(png.size() - 20)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         const QString path = dir.filePath("broken.bmp");
-        ASSERT_TRUE(writeBytes(path, content));
+        ASSERT_TRUE(writeBytes(path, c.content));
         QByteArray out;
         QString error;
-        EXPECT_TRUE(convertPicture(path, 3, 2, out, &error)) << error.toStdString();
-        EXPECT_EQ(out, QByteArray(12, '\0'));
+        EXPECT_EQ(convertPictureFile(path, 3, 2, out, &error), ConvertResult::CannotRender);
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    }
+    // The whole files convert.
+    for (const QByteArray &whole : {bmp, jpg, png}) {
+        const QString path = dir.filePath("whole");
+        ASSERT_TRUE(writeBytes(path, whole));
+        QByteArray out;
+        EXPECT_EQ(convertPictureFile(path, 40, 30, out), ConvertResult::Ok);
+        EXPECT_EQ(out.size(), 40 * 30 * 2);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "pictures/SlotRecord.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -251,36 +252,18 @@ TEST_F(PictureListSave, ChineseFileNameSurvivesAddSaveAndReopen)
     EXPECT_EQ(fromGbk(back.entries()[0].sourceList), saved);
 }
 
-TEST_F(PictureListSave, EmptyPictureGetsSlotWithoutPagesAndReadsBackOnlyWhenNumbered)
+TEST_F(PictureListSave, AnUndecodablePictureIsReportedByNameAndNothingIsSaved)
 {
-    // An undecodable file measures 0 x 0; its slot holds no size and no
-    // pages, so it is found again only through a non-zero number.
+    // An undecodable file measures 0 x 0 when it is added; saving the list
+    // must not ship it as an empty picture in silence.
     const QString broken = dir.filePath("broken.bmp");
     ASSERT_TRUE(writeBytes(broken, "not a picture"));
-    for (int number : {0, 7}) {
-        SCOPED_TRACE(number);
-        PictureList list;
-        list.setNextNumber(number);
-        ASSERT_EQ(list.addPictures({broken}, notes), 1);
-        EXPECT_EQ(list.entries()[0].width, 0);
-        EXPECT_EQ(list.entries()[0].height, 0);
-        list.entries().push_back(entry(number + 1, picture("after.bmp", 2, 2), 2, 2));
-        QString saved;
-        ASSERT_TRUE(list.save(dir.filePath("empty-pic"), notes, &saved));
-        const QByteArray file = readBytes(saved);
-        EXPECT_EQ(file.size(), kSlotAreaSize + kFlashPage);
-        const SlotRecord r = slotOf(file, number);
-        EXPECT_EQ(r.inUse, 1);
-        EXPECT_EQ(r.width, 0);
-        EXPECT_EQ(r.height, 0);
-        EXPECT_EQ(list.entries()[1].start, 0);
-
-        PictureList back;
-        ASSERT_TRUE(back.open(saved, notes));
-        const std::vector<int> expected =
-            number == 0 ? std::vector<int>{1} : std::vector<int>{7, 8};
-        EXPECT_EQ(numbers(back), expected);
-    }
+    PictureList list;
+    ASSERT_EQ(list.addPictures({broken}, notes), 1);
+    RecordingNotifier n;
+    EXPECT_FALSE(list.save(dir.filePath("empty-pic.tbm"), n));
+    EXPECT_EQ(n.messages, QStringList{QStringLiteral("渲染图象失败！") + broken});
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("empty-pic.tbm")));
 }
 
 // Every failed save reports one message and leaves the target file as it was.
@@ -317,8 +300,12 @@ TEST_F(PictureListSave, FailedSaveReportsAndLeavesExistingTargetUntouched)
          {2}},
         {"picture too large to render",
          [&](PictureList &l) { l.entries() = {entry(0, good, 9000, 9000)}; },
-         "渲染图象失败！",
+         QStringLiteral("渲染图象失败！") + good,
          {0}},
+        {"picture file that does not decode",
+         [&](PictureList &l) { l.entries() = {entry(5, dir.filePath("broken.bmp"), 3, 3)}; },
+         QStringLiteral("渲染图象失败！") + dir.filePath("broken.bmp"),
+         {5}},
         {"path too long for its slot",
          [&](PictureList &l) { l.entries() = {entry(6, QString(1500, 'w'), 3, 3)}; },
          "编号6的图片路径超过1024字节，保存不成功，请修正",
@@ -328,6 +315,7 @@ TEST_F(PictureListSave, FailedSaveReportsAndLeavesExistingTargetUntouched)
          "图片编号超出！",
          {600}},
     };
+    ASSERT_TRUE(writeBytes(dir.filePath("broken.bmp"), "not a picture"));
     const QString target = dir.filePath("keep.tbm");
     const QByteArray old("an older list that must survive");
     for (const Case &c : cases) {

@@ -1,5 +1,10 @@
 #include "Cli.h"
 
+#include "common/FileIo.h"
+
+#include <QBuffer>
+#include <QImage>
+
 #include <cstdio>
 
 namespace h5cli {
@@ -97,6 +102,23 @@ int badInput(const QString &file, const QString &what)
 {
     err() << "h5800: " << file << ": " << what << Qt::endl;
     return ExitBadInput;
+}
+
+bool writePng(const QString &path, const QImage &image)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        badInput(path, QStringLiteral("cannot encode the picture"));
+        return false;
+    }
+    QString error;
+    if (!h5::writeFileAtomically(path, encoded, &error)) {
+        badInput(path, QStringLiteral("cannot write: %1").arg(error));
+        return false;
+    }
+    return true;
 }
 
 } // namespace h5cli

@@ -4,6 +4,7 @@
 
 #include "common/Notifier.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -72,6 +73,10 @@ bool takeFlag(QStringList &args, const QString &name);
 QString takeOutput(QStringList &args);
 // Throws UsageError unless args has exactly n entries and no leftover options.
 void expectPositional(const QStringList &args, int n, const QString &commandName);
+// Encodes `image` as PNG and replaces `path` with it atomically; on failure
+// prints the reason as badInput does and returns false.
+bool writePng(const QString &path, const QImage &image);
+
 // Prints "h5800: FILE: WHAT" on stderr and returns ExitBadInput.
 int badInput(const QString &file, const QString &what);
 

@@ -3,11 +3,15 @@
 
 #include "Cli.h"
 
+#include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "project/Build.h"
 #include "project/Project.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QtMath>
@@ -58,11 +62,16 @@ bool makePictures(const QString &dir, QString *error)
     };
     for (const auto &f : files) {
         const QString path = dir + QLatin1Char('/') + QString::fromUtf8(f.name);
-        if (!f.image.save(path, f.format, 90)) {
+        QByteArray encoded;
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        if (!f.image.save(&buffer, f.format, 90)) {
             if (error)
-                *error = QStringLiteral("%1: cannot write the picture").arg(path);
+                *error = QStringLiteral("%1: cannot encode the picture").arg(path);
             return false;
         }
+        if (!h5::writeFileAtomically(path, encoded, error))
+            return false;
     }
     return true;
 }
@@ -103,16 +112,29 @@ int demo(const QStringList &argsIn)
     expectPositional(args, 1, "demo");
     CliNotifier notifier;
     QString error;
+    h5::Project project;
+    const QString projectDir = QDir::cleanPath(QDir(args[0]).absolutePath() + QStringLiteral("/demo"));
+    const bool dirExisted = QFileInfo::exists(projectDir);
+    bool created = false;
     auto fail = [&]() {
         if (!error.isEmpty())
             err() << "h5800: " << error << Qt::endl;
+        // A failed demo takes away what it made, so running it again works:
+        // the whole folder when it made the folder, else the project file
+        // (without which the folder is no project, and a new one may start).
+        if (created) {
+            if (!dirExisted)
+                QDir(projectDir).removeRecursively();
+            else
+                QFile::remove(project.file);
+        }
         return ExitBadInput;
     };
 
-    h5::Project project;
     if (!h5::Project::create(QDir(args[0]).absolutePath(), QStringLiteral("demo"), 3, project,
                              notifier, &error))
         return fail();
+    created = true;
     const QString sources = project.dir + QStringLiteral("/素材");
     if (!makePictures(sources, &error))
         return fail();

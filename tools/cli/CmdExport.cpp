@@ -47,10 +47,11 @@ int exportCommand(QStringList args, ExportKind kind, const QString &name)
             + (kind == ExportKind::Text ? h5::exportTextFileName(pageNo) : h5::exportIdsFileName(pageNo));
     }
 
-    out() << h5::exportSavedToText() << QDir::toNativeSeparators(path) << Qt::endl;
     const QByteArray bytes = kind == ExportKind::Text ? h5::exportTextBytes(page) : h5::exportIdsBytes(page);
     if (!h5::writeExportFile(path, bytes, &error))
         return badInput(path, QStringLiteral("cannot write: %1").arg(error));
+    // Said only once the file is written and synced.
+    out() << h5::exportSavedToText() << QDir::toNativeSeparators(path) << Qt::endl;
     return ExitOk;
 }
 

@@ -5,7 +5,7 @@
 #include "common/Gbk.h"
 #include "edit/PointerFile.h"
 
-#include <QSaveFile>
+#include <QImage>
 
 using namespace h5cli;
 
@@ -91,10 +91,7 @@ int previewCommand(QStringList args)
     o.scaleView = scale;
     o.pointerCircle = circle;
     const QImage image = h5::renderPointerPreview(QSize(width, height), o);
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-        return badInput(output, QStringLiteral("cannot write: %1").arg(file.errorString()));
-    return ExitOk;
+    return writePng(output, image) ? ExitOk : ExitBadInput;
 }
 
 const Registrar makeRegistrar{Command{

@@ -10,7 +10,7 @@
 #include "project/Project.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QImage>
 
 using namespace h5cli;
 
@@ -68,10 +68,7 @@ int renderCommand(QStringList args)
         return ExitOk;
     }
 
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-        return badInput(output, QStringLiteral("cannot write: %1").arg(file.errorString()));
-    return ExitOk;
+    return writePng(output, image) ? ExitOk : ExitBadInput;
 }
 
 const Registrar renderRegistrar{Command{

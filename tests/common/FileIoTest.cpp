@@ -1,0 +1,167 @@
+// Atomic replacement of files: a write that fails half way (a full disk, a
+// file-size limit, a read-only file) keeps the old content, reports the
+// system's reason and leaves no temporary file behind; several files staged
+// together are replaced together or not at all.
+
+#include "support/TestUtil.h"
+
+#include "common/FileIo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace h5;
+using h5test::readAll;
+using h5test::writeRaw;
+
+namespace {
+
+// Lowers this process's file-size limit for one test, with SIGXFSZ ignored
+// so an oversized write fails with EFBIG as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+TEST(AtomicWriteTest, AWriteOverTheSizeLimitKeepsTheOldFileAndSaysWhy)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("页面.wlp"));
+    ASSERT_TRUE(writeRaw(path, "old content"));
+    QString error;
+    {
+        FileSizeLimit limit(100);
+        EXPECT_FALSE(writeFileAtomically(path, QByteArray(5000, 'x'), &error));
+    }
+    EXPECT_EQ(readAll(path), QByteArray("old content"));
+    EXPECT_TRUE(error.contains(QStringLiteral("File too large"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_EQ(entries(tmp.path()), QStringList{QStringLiteral("页面.wlp")}) << "temporary left behind";
+}
+
+TEST(AtomicWriteTest, AReadOnlyFileIsNotReplaced)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("a.wgc"));
+    ASSERT_TRUE(writeRaw(path, "old"));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0444), 0);
+    QString error;
+    EXPECT_FALSE(writeFileAtomically(path, "new", &error));
+    EXPECT_EQ(readAll(path), QByteArray("old"));
+    EXPECT_TRUE(error.contains(QStringLiteral("Permission denied"))) << error.toStdString();
+    EXPECT_EQ(entries(tmp.path()).size(), 1);
+}
+
+TEST(AtomicWriteTest, AReplacedFileKeepsItsPermissions)
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("run.sh"));
+    ASSERT_TRUE(writeRaw(path, "old"));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0750), 0);
+    QString error;
+    ASSERT_TRUE(writeFileAtomically(path, "new", &error)) << error.toStdString();
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0750u);
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+}
+
+TEST(StagedFilesTest, AFailureWhileStagingChangesNoFile)
+{
+    QTemporaryDir tmp;
+    const QString small = tmp.filePath(QStringLiteral("0.wlc"));
+    const QString big = tmp.filePath(QStringLiteral("图象位置信息.cbm"));
+    const QString fresh = tmp.filePath(QStringLiteral("1.wlc"));
+    ASSERT_TRUE(writeRaw(small, "old small"));
+    ASSERT_TRUE(writeRaw(big, "old big"));
+    QString error;
+    {
+        StagedFiles staged;
+        FileSizeLimit limit(1000);
+        ASSERT_TRUE(staged.stage(small, "new small", &error)) << error.toStdString();
+        ASSERT_TRUE(staged.stage(fresh, "a new file", &error)) << error.toStdString();
+        EXPECT_FALSE(staged.stage(big, QByteArray(50000, 'x'), &error));
+        // Dropped without a commit: the staged files go, the targets stay.
+    }
+    EXPECT_EQ(readAll(small), QByteArray("old small"));
+    EXPECT_EQ(readAll(big), QByteArray("old big"));
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    EXPECT_EQ(entries(tmp.path()).size(), 2) << entries(tmp.path()).join(' ').toStdString();
+}
+
+TEST(StagedFilesTest, CommitReplacesEveryStagedFileAndSkipsUnchangedOnes)
+{
+    QTemporaryDir tmp;
+    const QString a = tmp.filePath(QStringLiteral("a"));
+    const QString b = tmp.filePath(QStringLiteral("b"));
+    const QString c = tmp.filePath(QStringLiteral("c"));
+    ASSERT_TRUE(writeRaw(a, "same"));
+    ASSERT_TRUE(writeRaw(b, "old b"));
+    const QDateTime aTime = QFileInfo(a).lastModified();
+    StagedFiles staged;
+    QString error;
+    ASSERT_TRUE(staged.stageIfChanged(a, "same", &error));
+    ASSERT_TRUE(staged.stageIfChanged(b, "new b", &error));
+    ASSERT_TRUE(staged.stage(c, "new c", &error));
+    // Nothing is visible before the commit.
+    EXPECT_EQ(readAll(b), QByteArray("old b"));
+    EXPECT_FALSE(QFileInfo::exists(c));
+    ASSERT_TRUE(staged.commit(&error)) << error.toStdString();
+    EXPECT_EQ(readAll(a), QByteArray("same"));
+    EXPECT_EQ(QFileInfo(a).lastModified(), aTime);
+    EXPECT_EQ(readAll(b), QByteArray("new b"));
+    EXPECT_EQ(readAll(c), QByteArray("new c"));
+    EXPECT_EQ(entries(tmp.path()).size(), 3);
+}
+
+TEST(StagedFilesTest, AFailedRenamePutsBackWhatWasAlreadyReplaced)
+{
+    QTemporaryDir tmp;
+    const QString a = tmp.filePath(QStringLiteral("a"));
+    const QString b = tmp.filePath(QStringLiteral("b"));
+    ASSERT_TRUE(writeRaw(a, "old a"));
+    ASSERT_TRUE(writeRaw(b, "old b"));
+    StagedFiles staged;
+    QString error;
+    ASSERT_TRUE(staged.stage(a, "new a", &error));
+    ASSERT_TRUE(staged.stage(b, "new b", &error));
+    // b becomes a folder after staging: its rename must fail.
+    ASSERT_TRUE(QFile::remove(b));
+    ASSERT_TRUE(QDir().mkdir(b));
+    ASSERT_TRUE(writeRaw(b + QStringLiteral("/inside"), "x"));
+    EXPECT_FALSE(staged.commit(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(a), QByteArray("old a"));
+    EXPECT_EQ(entries(tmp.path()), QStringList{QStringLiteral("a")});
+}
+
+} // namespace
