@@ -7,6 +7,7 @@
 #include "common/Gbk.h"
 #include "project/Build.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -18,6 +19,7 @@ using h5test::element;
 using h5test::readAll;
 using h5test::hex;
 using h5test::toHex;
+using h5test::writeRaw;
 
 namespace {
 
@@ -169,25 +171,53 @@ TEST_F(BuildTest, PictureDataFollowsTheRecordsInNumberOrder)
     EXPECT_EQ(toHex(cbm.mid(1236000 + 2112, 8)), "E0 07 E0 07 E0 07 E0 07");
 }
 
-TEST_F(BuildTest, AnUndecodablePictureKeepsItsPlaceAsBlack)
+// A picture that cannot be converted (its file missing, empty, cut short or
+// not a picture) keeps its pages in the data area as black, so the picture
+// after it still starts where its record says; it is reported, never
+// shipped black in silence.
+TEST_F(BuildTest, APictureThatCannotBeConvertedKeepsItsPlaceAndIsReported)
 {
-    QFile f(project.picturesDir() + "/broken.bmp");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("BM this is not really a bitmap");
-    f.close();
+    QImage good(40, 30, QImage::Format_RGB32);
+    good.fill(Qt::red);
+    QByteArray bmp;
+    {
+        QBuffer b(&bmp);
+        b.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(good.save(&b, "BMP"));
+    }
+    struct Case { const char *name; bool present; QByteArray content; QString message; QString line; };
+    const QString path = project.picturesDir() + "/broken.bmp";
+    const Case cases[] = {
+        {"missing file", false, {}, {}, QStringLiteral("图片broken.bmp丢失!\r\n")},
+        {"empty file", true, {}, QStringLiteral("渲染图象失败！") + path, QStringLiteral("图片broken.bmp渲染失败!\r\n")},
+        {"cut short", true, bmp.left(1000), QStringLiteral("渲染图象失败！") + path,
+         QStringLiteral("图片broken.bmp渲染失败!\r\n")},
+        {"not a picture", true, "BM this is not really a bitmap", QStringLiteral("渲染图象失败！") + path,
+         QStringLiteral("图片broken.bmp渲染失败!\r\n")},
+    };
     QImage ok(1, 1, QImage::Format_RGB32);
     ok.fill(Qt::white);
     picture("ok.bmp", ok);
     OpenPage &p = addPage(0);
     p.page.elements.push_back(bitmap("broken.bmp", 0, {0, 0}, 40, 30));
     p.page.elements.push_back(bitmap("ok.bmp", 1, {0, 0}, 1, 1));
-    const BuildResult r = build();
-    ASSERT_TRUE(r.completed);
-    const QByteArray cbm = readAll(project.positionFilePath());
-    // 40 x 30 x 2 = 2400 bytes: two flash pages, then the white pixel.
-    ASSERT_EQ(cbm.size(), 1236000 + 3 * 2112);
-    EXPECT_EQ(cbm.mid(1236000, 2 * 2112), QByteArray(2 * 2112, '\0'));
-    EXPECT_EQ(toHex(cbm.mid(1236000 + 2 * 2112, 2)), "FF FF");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        if (c.present)
+            ASSERT_TRUE(writeRaw(path, c.content));
+        notifier.messages.clear();
+        const BuildResult r = build();
+        ASSERT_TRUE(r.completed) << r.error.toStdString();
+        EXPECT_EQ(r.report, c.line);
+        EXPECT_EQ(r.finalMessage, c.line);
+        EXPECT_EQ(notifier.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        const QByteArray cbm = readAll(project.positionFilePath());
+        // 40 x 30 x 2 = 2400 bytes: two flash pages, then the white pixel.
+        ASSERT_EQ(cbm.size(), 1236000 + 3 * 2112);
+        EXPECT_EQ(cbm.mid(1236000, 2 * 2112), QByteArray(2 * 2112, '\0'));
+        EXPECT_EQ(toHex(cbm.mid(1236000 + 2 * 2112, 2)), "FF FF");
+    }
 }
 
 TEST_F(BuildTest, NoOpenPageOnlyShowsTheNoPagesMessage)
