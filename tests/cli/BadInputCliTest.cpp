@@ -55,11 +55,14 @@ const Damage kDamages[] = {
 
 // A command and the file of the demo project it reads (relative to the
 // demo folder); FILE in the arguments stands for that file, OUT for the
-// temporary folder.
+// temporary folder. `onlyShortForms` for a file read by its first bytes
+// alone (a pointer file is its first 60 bytes, whatever follows), where
+// only a file too short is damaged.
 struct Command
 {
     const char *file;
     QStringList args;
+    bool onlyShortForms = false;
 };
 
 TEST(BadInputCliTest, EveryDamagedInputIsRefusedByNameAndChangesNothing)
@@ -79,8 +82,8 @@ TEST(BadInputCliTest, EveryDamagedInputIsRefusedByNameAndChangesNothing)
         {"图象位置信息.cbm", {"pictures", "list", "FILE"}},
         {"图象位置信息.cbm", {"bundle", "-o", "OUT/all.uwl", "--pictures", "FILE"}},
         {"图象位置信息.cbm", {"download", "--port", "OUT/no-such-port", "--pictures", "FILE"}},
-        {"needle.MGL", {"pointer", "show", "FILE"}},
-        {"needle.MGL", {"pointer", "preview", "FILE", "--output", "OUT/needle.png"}},
+        {"needle.MGL", {"pointer", "show", "FILE"}, true},
+        {"needle.MGL", {"pointer", "preview", "FILE", "--output", "OUT/needle.png"}, true},
     };
 
     QTemporaryDir pristine;
@@ -97,6 +100,8 @@ TEST(BadInputCliTest, EveryDamagedInputIsRefusedByNameAndChangesNothing)
         ASSERT_FALSE(good.isEmpty()) << command.file;
         const QByteArray foreign = QByteArray(command.file).endsWith(".cbm") ? page : picture;
         for (const Damage &damage : kDamages) {
+            if (command.onlyShortForms && damage.make(good, foreign).size() >= good.size())
+                continue;
             SCOPED_TRACE(command.args.join(' ').toStdString() + " / " + damage.name);
             QTemporaryDir tmp;
             const QString dir = tmp.path() + QStringLiteral("/demo");
