@@ -31,19 +31,16 @@ bool readPointerFile(const QString &path, PointerFileHeader &out, QString *error
 {
     QByteArray head;
     QString why;
-    // One byte more than a pointer file holds, to tell a longer file (some
-    // other kind of file given by mistake) from a pointer file.
-    if (!readFileHead(path, kPointerHeaderSize + 1, head, &why)) {
+    if (!readFileHead(path, kPointerHeaderSize, head, &why)) {
         if (error)
             *error = why.isEmpty() ? QStringLiteral("%1: cannot be read").arg(path) : why;
         return false;
     }
-    if (head.size() != kPointerHeaderSize) {
+    if (head.size() < kPointerHeaderSize) {
         if (error)
             *error = QStringLiteral("%1: %2 bytes long; a pointer file holds %3 bytes")
                          .arg(path)
-                         .arg(head.size() > kPointerHeaderSize ? QStringLiteral("more than 60")
-                                                               : QString::number(head.size()))
+                         .arg(head.size())
                          .arg(kPointerHeaderSize);
         return false;
     }

@@ -37,7 +37,7 @@ inline constexpr int kPointerMakerPositions = 255;
 // as 0.
 PointerFileHeader readPointerHeader(const QByteArray &bytes);
 // Reads the header of the file at `path`; fails with a message naming the
-// file when it cannot be read or is not exactly 60 bytes long.
+// file when it cannot be read or is shorter than 60 bytes.
 bool readPointerFile(const QString &path, PointerFileHeader &out, QString *error);
 
 // The name the pointer maker gives a needle: "Len(L,T); S?-E".
