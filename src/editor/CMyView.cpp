@@ -244,10 +244,13 @@ void CMyView::exportText(bool ids)
     const int pageNo = m_page.page.settings.m_nPageNo;
     const QString path = m_app.project().dir + QLatin1Char('/')
         + (ids ? exportIdsFileName(pageNo) : exportTextFileName(pageNo));
-    m_app.notifier().message(exportSavedToText() + path);
+    // The path is told only once the file is written and synced; a failed
+    // write tells why instead.
     QString error;
-    if (!writeExportFile(path, ids ? exportIdsBytes(m_page.page) : exportTextBytes(m_page.page),
-                         &error))
+    if (writeExportFile(path, ids ? exportIdsBytes(m_page.page) : exportTextBytes(m_page.page),
+                        &error))
+        m_app.notifier().message(exportSavedToText() + path);
+    else
         m_app.notifier().message(error);
 }
 

@@ -300,9 +300,14 @@ bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
     const QString destination = picturesDir() + QLatin1Char('/') + source.fileName();
     if (full != destination && !QFileInfo::exists(destination)) {
         QDir().mkpath(picturesDir());
-        if (!QFile::copy(full, destination)) {
+        // Copied through a checked, synced write: a full disk must not leave
+        // a cut-off picture in the project that later builds would ship.
+        QByteArray bytes;
+        QString why;
+        if (!readWholeFile(full, bytes, &why) || !writeFileAtomically(destination, bytes, &why)) {
             if (error)
-                *error = QStringLiteral("%1: cannot copy the picture into the project").arg(destination);
+                *error = QStringLiteral("%1: cannot copy the picture into the project (%2)")
+                             .arg(destination, why);
             return false;
         }
     }
