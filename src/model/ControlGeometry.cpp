@@ -49,24 +49,28 @@ ControlFont controlFont(int sizeIndex, int face)
 
 QSize textBlockSize(const std::string &text, int cell, bool eightDot)
 {
-    int width = 0;
-    int widest = 0;
-    int lines = 1;
+    // 32-bit sums that wrap around, as the terminal's own do, so a caption
+    // of millions of characters gives the same low bits and never overflows.
+    const auto wrapped = [](uint32_t v) { return int32_t(v); };
+    uint32_t width = 0;
+    uint32_t widest = 0;
+    uint32_t lines = 1;
+    const uint32_t full = uint32_t(cell), half = uint32_t(eightDot ? cell : cell / 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0xA0) {
-            width += cell;
+            width += full;
             ++i;
         } else if (c == '\r') {
             width = 0;
             ++lines;
         } else if (c != '\n') {
-            width += eightDot ? cell : cell / 2;
+            width += half;
         }
-        if (width > widest)
+        if (wrapped(width) > wrapped(widest))
             widest = width;
     }
-    return {widest, cell * lines};
+    return {wrapped(widest), wrapped(full * lines)};
 }
 
 ButtonCaption buttonCaption(const CGraph &e)

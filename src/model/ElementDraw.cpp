@@ -37,10 +37,52 @@ int pin(int64_t v) { return int(std::clamp<int64_t>(v, -kFar, kFar)); }
 
 // ---- pixel primitives -------------------------------------------------------
 
+// A rectangle of `w` x `h` pixels from (x, y), pinned like every other
+// coordinate, so its far edge cannot overflow.
+QRect pinnedRect(int64_t x, int64_t y, int64_t w, int64_t h)
+{
+    const int l = pin(x), t = pin(y);
+    return QRect(QPoint(l, t), QPoint(pin(x + w) - 1, pin(y + h) - 1));
+}
+
+// Cuts the line from a to b down to the part inside the pinning square, so
+// a slanted line toward a far point keeps its direction where it is seen.
+// False when no part of it is inside.
+bool clipToFar(int64_t &ax, int64_t &ay, int64_t &bx, int64_t &by)
+{
+    const auto inside = [](int64_t v) { return v >= -kFar && v <= kFar; };
+    if (inside(ax) && inside(ay) && inside(bx) && inside(by))
+        return true;
+    // Liang-Barsky over the segment a + t (b - a), 0 <= t <= 1.
+    const double dx = double(bx - ax), dy = double(by - ay);
+    double t0 = 0, t1 = 1;
+    const auto edge = [&](double q, double d) { // keep q + t d >= 0
+        if (d == 0)
+            return q >= 0;
+        const double t = -q / d;
+        if (d > 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        return t0 <= t1;
+    };
+    if (!edge(double(ax) + kFar, dx) || !edge(kFar - double(ax), -dx)
+        || !edge(double(ay) + kFar, dy) || !edge(kFar - double(ay), -dy))
+        return false;
+    const double x0 = double(ax), y0 = double(ay);
+    ax = std::llround(x0 + t0 * dx);
+    ay = std::llround(y0 + t0 * dy);
+    bx = std::llround(x0 + t1 * dx);
+    by = std::llround(y0 + t1 * dy);
+    return true;
+}
+
 // A one-pixel line from a to b, b itself left out. Horizontal and vertical
 // lines are filled spans; others are stepped pixel by pixel.
 void line(QPainter &p, int64_t ax, int64_t ay, int64_t bx, int64_t by, const QColor &c)
 {
+    if (!clipToFar(ax, ay, bx, by))
+        return;
     const QPoint a(pin(ax), pin(ay));
     const QPoint b(pin(bx), pin(by));
     if (a == b)
@@ -222,7 +264,9 @@ const Glyph &glyphOf(const CellFont &font, const QString &text)
 void glyph(QPainter &p, const CellFont &font, int64_t x, int64_t y, const QString &text,
            const QColor &color, int cellWidth = 0)
 {
-    if (text.isEmpty() || x < INT_MIN / 2 || x > INT_MAX / 2 || y < INT_MIN / 2 || y > INT_MAX / 2)
+    // Text positions go to the font engine in 26.6 fixed point: a glyph far
+    // beyond any screen is left out before it could wrap around onto it.
+    if (text.isEmpty() || x < -kFar / 2 || x > kFar / 2 || y < -kFar / 2 || y > kFar / 2)
         return;
     const Glyph &g = glyphOf(font, text);
     p.setFont(font.font);
@@ -244,7 +288,7 @@ void label(QPainter &p, const CGraph &g, int number)
     const CellFont &font = labelFont();
     const QString text = QString::number(number);
     const int width = glyphOf(font, text).advance;
-    p.fillRect(QRect(g.m_ptStart.x(), g.m_ptStart.y(), width, font.height), kLabelBack);
+    p.fillRect(pinnedRect(g.m_ptStart.x(), g.m_ptStart.y(), width, font.height), kLabelBack);
     glyph(p, font, g.m_ptStart.x(), g.m_ptStart.y(), text, kLabelText);
 }
 
@@ -275,6 +319,7 @@ void textLayout(CGraph &g, QPainter &p, const std::string &text, const DrawConte
     const int64_t cs = leadingInteger(g.m_strText1);
     const int64_t ls = leadingInteger(g.m_strText3);
     const int64_t sw = ctx.screenWidth > 0 ? ctx.screenWidth : INT64_MAX / 4;
+    auto clampInt = [](int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
 
     if (g.m_ptStart.x() > sw)
         g.m_ptStart.setX(0);
@@ -290,12 +335,12 @@ void textLayout(CGraph &g, QPainter &p, const std::string &text, const DrawConte
             y += c + ls;
             y2 = y + c;
             if (i == 0)
-                g.m_ptStart = QPoint(0, int(y));
+                g.m_ptStart = QPoint(0, clampInt(y));
             else
                 x2 = sw;
         }
-        if (opaque && x > INT_MIN / 2 && x < INT_MAX / 2 && y > INT_MIN / 2 && y < INT_MAX / 2)
-            p.fillRect(QRect(int(x), int(y), int(width), int(c)), back);
+        if (opaque)
+            p.fillRect(pinnedRect(x, y, width, c), back);
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
@@ -321,7 +366,6 @@ void textLayout(CGraph &g, QPainter &p, const std::string &text, const DrawConte
             x += width + cs;
         }
     }
-    auto clampInt = [](int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
     g.m_ptEnd = QPoint(clampInt(x2), clampInt(y2));
 }
 
@@ -467,7 +511,12 @@ void pointer(QPainter &p, const CGraph &g, bool labels)
     const QLine needle = needleAt(g, g.m_nValue3);
     const int width = 2 * byteOf(g.m_nAttr, 2) - 1;
     const QColor c = colorOf(g.m_crColor1);
-    if (width <= 1) {
+    // A needle is at most 65,790 pixels long: one with an end beyond half
+    // the pinning distance lies wholly off any screen.
+    const auto far = [](int v) { return v < -kFar / 2 || v > kFar / 2; };
+    if (far(needle.x1()) || far(needle.y1()) || far(needle.x2()) || far(needle.y2())) {
+        // nothing of it can be seen
+    } else if (width <= 1) {
         line(p, needle.x1(), needle.y1(), needle.x2(), needle.y2(), c);
     } else {
         QPen pen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -490,7 +539,12 @@ void reportPictureFailure(const DrawContext &ctx)
 void bitmap(QPainter &p, const CGraph &g, bool labels, const DrawContext &ctx)
 {
     const QString path = ctx.picturesDir + QLatin1Char('/') + fromGbk(g.m_strText1);
-    const QSize size(g.m_ptEnd.x() - g.m_ptStart.x(), g.m_ptEnd.y() - g.m_ptStart.y());
+    // The box over start and end, pinned; the picture is mirrored in the
+    // directions where the end lies before the start.
+    const Box area = box(g.m_ptStart.x(), g.m_ptStart.y(), g.m_ptEnd.x(), g.m_ptEnd.y());
+    const bool mirrorX = g.m_ptEnd.x() < g.m_ptStart.x();
+    const bool mirrorY = g.m_ptEnd.y() < g.m_ptStart.y();
+    const QSize size(mirrorX ? -area.w() : area.w(), mirrorY ? -area.h() : area.h());
     QImage image;
     const PictureCache::Result r = ctx.cache ? ctx.cache->picture(path, size, image)
                                              : PictureCache::load(path, size, image);
@@ -499,9 +553,7 @@ void bitmap(QPainter &p, const CGraph &g, bool labels, const DrawContext &ctx)
     if (r == PictureCache::Result::Undecodable) {
         reportPictureFailure(ctx);
     } else if (!image.isNull()) {
-        const QRect target = QRect(g.m_ptStart, QSize(std::abs(size.width()), std::abs(size.height())))
-                                 .translated(size.width() < 0 ? size.width() : 0,
-                                             size.height() < 0 ? size.height() : 0);
+        const QRect target(area.l, area.t, area.w(), area.h());
         if (image.size() == target.size())
             p.drawImage(target.topLeft(), image);
         else
@@ -608,8 +660,8 @@ void drawKind(CGraph &g, QPainter &p, bool labels, const DrawContext &ctx)
     case Kind::SolidEllipse: ellipse(p, x1, y1, x2, y2, c1, &c1); break;
     case Kind::HollowCircle:
     case Kind::SolidCircle: {
-        const int64_t dx = x2 - x1, dy = y2 - y1;
-        const int64_t r = int64_t(std::sqrt(double(dx * dx + dy * dy)));
+        // In floating point: the squares of far-apart points overflow 64 bits.
+        const int64_t r = int64_t(std::hypot(double(x2 - x1), double(y2 - y1)));
         ellipse(p, x1 - r, y1 - r, x1 + r, y1 + r, c1,
                 g.m_nKind == Kind::SolidCircle ? &c1 : nullptr);
         break;

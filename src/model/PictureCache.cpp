@@ -31,8 +31,9 @@ QImage decode(const QString &path, bool *opened)
 // The decoded picture made ready to draw into a box of `size`.
 QImage fitTo(const QImage &decoded, QSize size)
 {
-    const int w = std::abs(size.width());
-    const int h = std::abs(size.height());
+    // In 64 bits: the size of a box read from a page file may be -2^31.
+    const qint64 w = std::abs(qint64(size.width()));
+    const qint64 h = std::abs(qint64(size.height()));
     if (w == 0 || h == 0)
         return QImage();
     const QImage::Format format = decoded.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
@@ -40,8 +41,8 @@ QImage fitTo(const QImage &decoded, QSize size)
     QImage img = decoded.format() == format ? decoded : decoded.convertToFormat(format);
     if (qint64(w) * h > PictureCache::kMaxStretchedPixels)
         return img; // the painter stretches it, clipped to the target
-    if (img.size() != QSize(w, h))
-        img = img.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (img.size() != QSize(int(w), int(h)))
+        img = img.scaled(int(w), int(h), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (size.width() < 0 || size.height() < 0)
         img = img.mirrored(size.width() < 0, size.height() < 0);
     return img;

@@ -409,7 +409,7 @@ TEST_F(BitmapExportTest, BitmapCommandsWriteWhenTheyShouldNot)
     }
 }
 
-TEST_F(BitmapExportTest, UnwritableBitmapPathIsNotReported)
+TEST_F(BitmapExportTest, UnwritableBitmapPathReportsTheBitmapErrorOnce)
 {
     const QString missingDir = path(QStringLiteral("no such folder/p.bmp"));
     for (int command : {int(h5::Cmd::ExportBitmap), int(h5::Cmd::Screenshot)}) {
@@ -419,6 +419,8 @@ TEST_F(BitmapExportTest, UnwritableBitmapPathIsNotReported)
         dialogs.bitmapFile = missingDir;
         ASSERT_TRUE(frame->runCommand(command));
         EXPECT_EQ(notifier.messages, QStringList{h5::bitmapErrorText()});
+        // Nothing is made on the way: no folder, no file.
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("no such folder"))));
     }
 }
 

@@ -3,8 +3,14 @@
 #include "model/DrawTestSupport.h"
 
 #include "model/ElementDraw.h"
+#include "model/Page.h"
+#include "model/PageRender.h"
+#include "project/PageExport.h"
 
 #include <QPixmap>
+#include <QTemporaryDir>
+#include <climits>
+#include <cstdint>
 
 using namespace h5;
 using namespace h5test;
@@ -423,26 +429,214 @@ TEST_F(DrawShapes, MarkersAndReservedKindDrawNothing)
     }
 }
 
-TEST_F(DrawShapes, WildCoordinatesDoNotHangOrCrash)
+// Every kind the editor draws, each with the fields that pick its other
+// ways of drawing (labels are switched on by the tests).
+struct KindCase
 {
-    const int kinds[] = {Kind::Line, Kind::HollowRect, Kind::SolidEllipse, Kind::HollowCircle,
-                         Kind::GroupBox, Kind::Panel, Kind::BarCtrl, Kind::PointerCtrl,
-                         Kind::ButtonCtrl, Kind::ImageCtrl};
-    const QPoint wild[][2] = {{{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}},
-                              {{-5, 7}, {INT_MAX, -3}},
-                              {{2000000000, 5}, {-2000000000, 60}}};
-    for (int kind : kinds) {
-        for (const auto &pts : wild) {
-            Canvas canvas;
-            CGraph g = shape(kind, pts[0], pts[1], kWhite);
-            g.m_nStyle = 0x4F;
-            g.m_nAttr = -1;
-            g.m_nValue3 = INT_MIN;
-            g.m_nValue4 = INT_MAX;
-            canvas.draw(g, true);
+    const char *name;
+    int kind;
+    void (*setUp)(CGraph &);
+};
+
+void textFields(CGraph &g)
+{
+    g.m_nAttr = (9 << 8) | 1; // 16 dots, opaque
+    g.m_strText1 = "2";       // column spacing
+    g.m_strText3 = "-3";      // line spacing
+    g.m_strText2 = "A\xd6\xd0" "B\rC";
+}
+
+const KindCase kEveryKind[] = {
+    {"line", Kind::Line, [](CGraph &) {}},
+    {"hollow rectangle", Kind::HollowRect, [](CGraph &) {}},
+    {"solid rectangle", Kind::SolidRect, [](CGraph &) {}},
+    {"hollow ellipse", Kind::HollowEllipse, [](CGraph &) {}},
+    {"solid ellipse", Kind::SolidEllipse, [](CGraph &) {}},
+    {"hollow circle", Kind::HollowCircle, [](CGraph &) {}},
+    {"solid circle", Kind::SolidCircle, [](CGraph &) {}},
+    {"fill", Kind::Fill, [](CGraph &) {}},
+    {"group box", Kind::GroupBox, [](CGraph &) {}},
+    {"raised panel", Kind::Panel, [](CGraph &g) { g.m_nStyle = 0x03; }},
+    {"sunken panel", Kind::Panel, [](CGraph &g) { g.m_nStyle = 0x0F; g.m_nAttr = 1; }},
+    {"picture", Kind::Bitmap, [](CGraph &g) { g.m_strText1 = "p.bmp"; g.m_nNumber = 12; }},
+    {"missing picture", Kind::Bitmap, [](CGraph &g) { g.m_strText1 = "none.bmp"; }},
+    {"text", Kind::Text, textFields},
+    {"numeric control", Kind::NumericCtrl, textFields},
+    {"string control", Kind::StringCtrl, [](CGraph &) {}},
+    {"text control", Kind::TextCtrl, [](CGraph &) {}},
+    {"image control", Kind::ImageCtrl, [](CGraph &) {}},
+    {"button, caption top left", Kind::ButtonCtrl,
+     [](CGraph &g) { g.m_nStyle = 0x4F; g.m_nExtra = 0x10; g.m_strText1 = "OK\r\xd6\xd0"; }},
+    {"button, caption centred", Kind::ButtonCtrl,
+     [](CGraph &g) { g.m_nStyle = 0x43; g.m_nExtra = 0x21; g.m_strText1 = "OK"; }},
+    {"button, caption bottom right", Kind::ButtonCtrl,
+     [](CGraph &g) { g.m_nStyle = 0x52; g.m_nExtra = 0x02; g.m_strText1 = "OK"; }},
+    {"invisible button", Kind::ButtonCtrl, [](CGraph &g) { g.m_nStyle = 0x60; }},
+    {"thin pointer", Kind::PointerCtrl, [](CGraph &g) { g.m_nAttr = (1 << 16) | 40; g.m_nNumber = 5; }},
+    {"wide pointer", Kind::PointerCtrl,
+     [](CGraph &g) { g.m_nAttr = (4 << 16) | 0xFFFF; g.m_nNumber = 255; g.m_nValue3 = 45; }},
+    {"bar up", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 0; g.m_nValue3 = INT_MIN; g.m_nValue4 = INT_MAX; }},
+    {"bar down", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 1; g.m_nValue3 = -100; g.m_nValue4 = 100; }},
+    {"bar right", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 2; g.m_nValue3 = -1; g.m_nValue4 = 1; }},
+    {"bar left", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 3; g.m_nValue3 = -7; g.m_nValue4 = 3; }},
+    {"bar level up", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 4; g.m_nValue3 = -5; g.m_nValue4 = 5; }},
+    {"bar level down", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 5; g.m_nValue3 = -5; g.m_nValue4 = 5; }},
+    {"bar level right", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 6; g.m_nValue3 = -5; g.m_nValue4 = 50; }},
+    {"bar level left", Kind::BarCtrl, [](CGraph &g) { g.m_nAttr = 7; g.m_nValue3 = INT_MIN; g.m_nValue4 = -1; }},
+    {"reserved control", Kind::ReservedCtrl, [](CGraph &) {}},
+    {"delete marker", Kind::DeleteMarker, [](CGraph &) {}},
+};
+
+// Coordinates from a page file can be anything 32 bits hold, and opening a
+// page or `h5800 render` draws them before a save could clean them up.
+class WildCoordinates : public DrawShapes
+{
+protected:
+    QTemporaryDir dir;
+    DrawContext ctx;
+
+    void SetUp() override
+    {
+        DrawShapes::SetUp();
+        QImage picture(3, 2, QImage::Format_RGB32);
+        picture.fill(kWhite);
+        ASSERT_TRUE(picture.save(dir.filePath(QStringLiteral("p.bmp")), "BMP"));
+        ctx.picturesDir = dir.path();
+        ctx.screenWidth = 120;
+    }
+
+    CGraph wild(const KindCase &k, QPoint a, QPoint b) const
+    {
+        CGraph g = shape(k.kind, a, b, kWhite);
+        g.m_crColor2 = cr(kGrey);
+        g.m_crColor3 = cr(kBlue);
+        g.m_crColor4 = cr(kWhite);
+        k.setUp(g);
+        return g;
+    }
+};
+
+TEST_F(WildCoordinates, EveryKindDrawsWithoutOverflowAndLeavesThePainterWorking)
+{
+    const QPoint pairs[][2] = {
+        {{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}},
+        {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}},
+        {{-5, 7}, {INT_MAX, -3}},
+        {{2000000000, 5}, {-2000000000, 60}},
+        {{10, 10}, {INT_MIN, INT_MAX}},
+        {{INT_MAX, INT_MIN}, {INT_MAX, INT_MIN}},
+        {{INT_MIN, 40}, {INT_MIN + 200, 60}},
+    };
+    const QRect sane(30, 20, 30, 20);
+    for (const KindCase &k : kEveryKind) {
+        for (const auto &pts : pairs) {
+            for (bool labels : {false, true}) {
+                SCOPED_TRACE(testing::Message() << k.name << " (" << pts[0].x() << ", " << pts[0].y()
+                                                << ") - (" << pts[1].x() << ", " << pts[1].y()
+                                                << ") labels " << labels);
+                Canvas canvas;
+                CGraph g = wild(k, pts[0], pts[1]);
+                CGraph box = shape(Kind::SolidRect, sane.topLeft(), sane.bottomRight() + QPoint(1, 1),
+                                   kGreen);
+                {
+                    QPainter p(&canvas.image);
+                    drawElement(g, p, labels, ctx);
+                    // The same painter still draws a plain box exactly.
+                    drawElement(box, p, false, ctx);
+                }
+                EXPECT_EQ(canvas.image.size(), QSize(120, 80));
+                EXPECT_EQ(canvas.count(kGreen, sane), sane.width() * sane.height());
+                if (k.kind == Kind::Text || k.kind == Kind::NumericCtrl) {
+                    // The end point follows the text without wrapping round.
+                    EXPECT_GE(int64_t(g.m_ptEnd.y()), int64_t(g.m_ptStart.y()));
+                }
+            }
         }
     }
-    SUCCEED();
+}
+
+TEST_F(WildCoordinates, ElementsFarOffTheScreenDrawNothingOnIt)
+{
+    // Both points near the same end of the range: no overflow may bring any
+    // part of the element (caption, label, needle, bar, text) onto the
+    // screen. Near the lower end a centred caption is the exception: its
+    // sums are halved as unsigned 32-bit numbers, the terminal's own rule,
+    // and wrap round to small positions.
+    struct Case { QPoint a, b; bool nearMinimum; };
+    const Case cases[] = {
+        {{INT_MAX - 100, INT_MAX - 90}, {INT_MAX, INT_MAX}, false},
+        {{INT_MAX, INT_MAX}, {INT_MAX - 100, INT_MAX - 90}, false},
+        {{INT_MIN, INT_MAX - 100}, {INT_MIN + 100, INT_MAX}, true},
+        {{20, INT_MIN}, {60, INT_MIN + 50}, true},
+        {{INT_MIN, 20}, {INT_MIN + 100, 60}, true},
+    };
+    for (const KindCase &k : kEveryKind) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(testing::Message() << k.name << " (" << c.a.x() << ", " << c.a.y()
+                                            << ") - (" << c.b.x() << ", " << c.b.y() << ")");
+            Canvas canvas;
+            CGraph g = wild(k, c.a, c.b);
+            const bool centredCaption = k.kind == Kind::ButtonCtrl && (g.m_nStyle & 0x40)
+                && (g.m_nExtra & 3) == 1;
+            if (c.nearMinimum && centredCaption)
+                continue;
+            canvas.draw(g, true, ctx);
+            EXPECT_EQ(canvas.countNot(kBlack), 0);
+        }
+    }
+}
+
+TEST_F(WildCoordinates, LineTowardAFarPointKeepsItsDirection)
+{
+    // Slope 1/2 from (10, 10): far beyond the screen the end point is cut
+    // back, but on the screen the line is where it would be.
+    struct Case { QPoint a, b; };
+    const Case cases[] = {
+        {{10, 10}, {10 + (1 << 30), 10 + (1 << 29)}},
+        {{10 + (1 << 30), 10 + (1 << 29)}, {10, 10}},
+        {{INT_MIN + 10, INT_MIN / 2 + 10}, {INT_MAX - 1, INT_MAX / 2 + 4}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.a.x());
+        Canvas canvas;
+        CGraph g = shape(Kind::Line, c.a, c.b, kWhite);
+        canvas.draw(g, false, ctx);
+        int drawn = 0;
+        for (int y = 0; y < 80; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                if (canvas.at(x, y) != kWhite)
+                    continue;
+                ++drawn;
+                const double ideal = 10 + (x - 10) / 2.0;
+                EXPECT_LE(std::abs(y - ideal), 1.0) << x << "," << y;
+            }
+        }
+        // One pixel per column from x = 10 on (its end point left out).
+        EXPECT_GE(drawn, 109);
+    }
+}
+
+TEST_F(WildCoordinates, PageOfWildElementsRendersAtTheScreenSize)
+{
+    Page page;
+    page.settings.m_nResolution = 0;
+    const QSize screen = resolutionSize(0);
+    for (const KindCase &k : kEveryKind) {
+        page.elements.push_back(wild(k, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}));
+        page.elements.push_back(wild(k, {INT_MAX - 3, 17}, {-9, INT_MIN + 1}));
+    }
+    page.elements.push_back(shape(Kind::SolidRect, {30, 20}, {60, 40}, kGreen));
+    for (bool labels : {false, true}) {
+        SCOPED_TRACE(labels);
+        RenderOptions options;
+        options.picturesDir = dir.path();
+        options.labels = labels;
+        Page copy = page;
+        const QImage image = renderPage(copy, options);
+        ASSERT_EQ(image.size(), screen);
+        EXPECT_EQ(image.pixelColor(45, 30), kGreen);
+        EXPECT_EQ(pageBitmap(page, options).size(), screen);
+    }
 }
 
 } // namespace
