@@ -1,11 +1,15 @@
 #include "common/FileIo.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -293,6 +297,8 @@ bool StagedFiles::commit(QString *error)
     }
     dropBackups();
 
+    removeStaleTemporaries();
+
     bool ok = true;
     int code = 0;
     QString folderFailed;
@@ -306,6 +312,37 @@ bool StagedFiles::commit(QString *error)
     if (!ok)
         setError(error, failure(folderFailed, code));
     return ok;
+}
+
+void StagedFiles::removeStaleTemporaries() const
+{
+    // A run killed while staging leaves its hidden temporary files behind
+    // (".NAME.XXXXXX", and ".NAME.XXXXXX.old" while renaming). They are
+    // never read, but a picture position file's can be large: the next
+    // successful replacement of NAME removes those older than an hour (a
+    // younger one may belong to a run still going on).
+    std::map<QString, std::set<QString>> names; // folder -> target names
+    for (const Staged &f : m_files) {
+        const QFileInfo info(f.target);
+        names[info.absolutePath()].insert(info.fileName());
+    }
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const auto &[folder, targets] : names) {
+        const QFileInfoList hidden =
+            QDir(folder).entryInfoList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+        for (const QFileInfo &file : hidden) {
+            QString name = file.fileName();
+            if (name.endsWith(QLatin1String(".old")))
+                name.chop(4);
+            // "." + target + "." + six characters
+            if (name.size() < 9 || name.at(name.size() - 7) != QLatin1Char('.'))
+                continue;
+            if (!targets.count(name.mid(1, name.size() - 8)))
+                continue;
+            if (file.lastModified().toUTC() < limit)
+                QFile::remove(file.absoluteFilePath());
+        }
+    }
 }
 
 void StagedFiles::discard()

@@ -61,6 +61,8 @@ public:
     bool empty() const { return m_files.empty(); }
 
 private:
+    void removeStaleTemporaries() const;
+
     struct Staged
     {
         QString target;

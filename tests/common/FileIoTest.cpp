@@ -7,6 +7,7 @@
 
 #include "common/FileIo.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -162,6 +163,37 @@ TEST(StagedFilesTest, AFailedRenamePutsBackWhatWasAlreadyReplaced)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readAll(a), QByteArray("old a"));
     EXPECT_EQ(entries(tmp.path()), QStringList{QStringLiteral("a")});
+}
+
+} // namespace
+
+namespace {
+
+// A run killed while staging leaves a hidden temporary file; the next
+// replacement of the same file removes it once it is old enough not to
+// belong to a run still going on.
+TEST(StagedFilesTest, TemporariesLeftByAKilledRunAreRemovedWhenOld)
+{
+    QTemporaryDir tmp;
+    const QString target = tmp.filePath(QStringLiteral("图象位置信息.cbm"));
+    const QString stale = tmp.filePath(QStringLiteral(".图象位置信息.cbm.Ab12Cd"));
+    const QString staleOld = tmp.filePath(QStringLiteral(".图象位置信息.cbm.Xy34Zw.old"));
+    const QString young = tmp.filePath(QStringLiteral(".图象位置信息.cbm.Qq56Rr"));
+    const QString other = tmp.filePath(QStringLiteral(".other.cbm.Ab12Cd"));
+    for (const QString &f : {stale, staleOld, young, other})
+        ASSERT_TRUE(writeRaw(f, "left over"));
+    const QDateTime twoHoursAgo = QDateTime::currentDateTime().addSecs(-7200);
+    for (const QString &f : {stale, staleOld, other}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(twoHoursAgo, QFileDevice::FileModificationTime));
+    }
+    QString error;
+    ASSERT_TRUE(writeFileAtomically(target, "new", &error)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_FALSE(QFileInfo::exists(staleOld));
+    EXPECT_TRUE(QFileInfo::exists(young)) << "may belong to a run going on";
+    EXPECT_TRUE(QFileInfo::exists(other)) << "belongs to another file";
 }
 
 } // namespace
