@@ -9,20 +9,19 @@ namespace h5 {
 
 bool BundleWriter::build(const DownloadFiles &files, QByteArray &out, QString *error)
 {
+    // Every chosen file is read and checked as a download checks it before
+    // a byte of the bundle is made.
+    DownloadData data;
+    if (!loadDownloadFiles(files, data, error))
+        return false;
     QByteArray bundle;
-    if (!files.project.isEmpty()) {
-        QByteArray data;
-        if (!loadProjectData(files.project, data, error))
-            return false;
-        bundle.append(data);
-    }
-    if (!files.pictures.isEmpty()) {
-        PictureListFile list;
-        if (!loadPictureList(files.pictures, list, error))
-            return false;
+    if (data.hasProject)
+        bundle.append(data.project);
+    if (data.hasPictures) {
+        std::vector<DownloadPicture> pictures = data.pictures.pictures;
         QByteArray image = emptyRegistryImage();
         int64_t block = 0;
-        for (DownloadPicture &p : list.pictures) {
+        for (DownloadPicture &p : pictures) {
             p.firstBlock = int(block);
             char *e = image.data() + p.number * kRegistryEntrySize;
             putLe16(e, uint32_t(p.number));
@@ -33,17 +32,14 @@ bool BundleWriter::build(const DownloadFiles &files, QByteArray &out, QString *e
         }
         bundle.append(registryWriteCommand());
         bundle.append(image);
-        for (const DownloadPicture &p : list.pictures) {
+        const QByteArray &list = data.pictures.bytes;
+        for (const DownloadPicture &p : pictures) {
             bundle.append(pictureHeader(p.number, p.firstBlock, p.width, p.height));
-            bundle.append(list.bytes.constData() + p.dataOffset(), qsizetype(p.bytes()));
+            bundle.append(list.constData() + p.dataOffset(), qsizetype(p.bytes()));
         }
     }
-    if (!files.font.isEmpty()) {
-        QByteArray font;
-        if (!loadFontFile(files.font, font, error))
-            return false;
-        bundle.append(font);
-    }
+    if (data.hasFont)
+        bundle.append(data.font);
     out = std::move(bundle);
     return true;
 }

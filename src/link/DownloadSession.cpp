@@ -12,27 +12,29 @@ bool DownloadSession::start(const DownloadFiles &files, QString *error)
         error->clear();
     if (!portOpen() || !files.any())
         return false;
+    DownloadData data;
+    if (!loadDownloadFiles(files, data, error))
+        return false;
+    return start(data, files.erase, error);
+}
 
+bool DownloadSession::start(const DownloadData &data, bool erase, QString *error)
+{
+    if (error)
+        error->clear();
+    if (!portOpen() || !data.any())
+        return false;
+    if (!checkDownloadData(data, error))
+        return false;
     Inputs in;
-    in.erase = files.erase;
-    if (!files.project.isEmpty()) {
-        if (!loadProjectData(files.project, in.project, error))
-            return false;
-        in.hasProject = true;
-    }
-    if (!files.pictures.isEmpty()) {
-        PictureListFile list;
-        if (!loadPictureList(files.pictures, list, error))
-            return false;
-        in.hasPictures = true;
-        in.pictureList = std::move(list.bytes);
-        in.pictures = std::move(list.pictures);
-    }
-    if (!files.font.isEmpty()) {
-        if (!loadFontFile(files.font, in.font, error))
-            return false;
-        in.hasFont = true;
-    }
+    in.erase = erase;
+    in.hasProject = data.hasProject;
+    in.project = data.project;
+    in.hasPictures = data.hasPictures;
+    in.pictureList = data.pictures.bytes;
+    in.pictures = data.pictures.pictures;
+    in.hasFont = data.hasFont;
+    in.font = data.font;
     begin(std::move(in));
     return true;
 }

@@ -19,6 +19,9 @@ public:
     // transfer restarts from the beginning: the probe goes out and the
     // first packet follows the terminal's answer.
     bool start(const DownloadFiles &files, QString *error);
+    // The same with the files already read. The data is checked again
+    // (checkDownloadData), so no transfer starts on damaged data.
+    bool start(const DownloadData &data, bool erase, QString *error);
 
 protected:
     QString projectProgressText(int percent) const override;

@@ -27,45 +27,81 @@ QByteArray pictureHeader(int number, int firstBlock, int width, int height)
 
 namespace {
 
-bool segmentFits(const QByteArray &data, qint64 at, const SegmentHeader &h)
+constexpr uint8_t kSegmentLong = 0x56;
+constexpr uint8_t kFontSegment = 0x74;
+
+bool isShortSegmentKind(uint8_t kind)
 {
-    return h.pages > 0 && at + h.size + qint64(h.pages) * kFlashPage <= data.size();
+    return kind == 0x70 || kind == 0x71 || kind == 0x72; // control definition, table, needles
+}
+
+// The 7F 1B mark and the terminator of a header of `size` bytes at `at`,
+// which the caller has checked to lie inside the data.
+bool framed(const QByteArray &data, qint64 at, int size)
+{
+    const char *p = data.constData() + at;
+    return getU8(p) == 0x7F && getU8(p + 1) == 0x1B
+        && QByteArray::fromRawData(p + size - 4, 4) == frameTerminator();
+}
+
+SegmentFault fits(const QByteArray &data, qint64 at, const SegmentHeader &h, SegmentHeader &out)
+{
+    if (h.pages <= 0)
+        return SegmentFault::NoPages;
+    if (at + h.size + qint64(h.pages) * kFlashPage > data.size())
+        return SegmentFault::PastEnd;
+    out = h;
+    return SegmentFault::None;
 }
 
 } // namespace
 
-bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out)
+SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader &out)
 {
     if (at < 0 || at + 3 > data.size())
-        return false;
-    const char *p = data.constData() + at;
+        return SegmentFault::CutShort;
+    const uint8_t kind = getU8(data.constData() + at + 2);
     SegmentHeader h;
-    if (getU8(p + 2) == 0x56) {
-        if (at + kLongSegmentHeader > data.size())
-            return false;
+    if (kind == kSegmentLong)
         h.size = kLongSegmentHeader;
-        h.pages = getU8(p + 5);
-    } else {
+    else if (isShortSegmentKind(kind))
         h.size = kShortSegmentHeader;
+    else
+        return SegmentFault::NotAHeader;
+    if (at + h.size > data.size())
+        return SegmentFault::CutShort;
+    if (!framed(data, at, h.size))
+        return SegmentFault::NotAHeader;
+    if (kind == kSegmentLong) {
+        if (getU8(data.constData() + at + 6) != 0)
+            return SegmentFault::TooManyPages;
+        h.pages = getU8(data.constData() + at + 5);
+    } else {
         h.pages = 1;
     }
-    if (!segmentFits(data, at, h))
-        return false;
-    out = h;
-    return true;
+    return fits(data, at, h, out);
+}
+
+SegmentFault readFontSegment(const QByteArray &data, qint64 at, SegmentHeader &out)
+{
+    if (at < 0 || at + kFontSegmentHeader > data.size())
+        return SegmentFault::CutShort;
+    if (getU8(data.constData() + at + 2) != kFontSegment || !framed(data, at, kFontSegmentHeader))
+        return SegmentFault::NotAHeader;
+    SegmentHeader h;
+    h.size = kFontSegmentHeader;
+    h.pages = getLe16(data.constData() + at + 5);
+    return fits(data, at, h, out);
+}
+
+bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out)
+{
+    return readProjectSegment(data, at, out) == SegmentFault::None;
 }
 
 bool fontSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out)
 {
-    if (at < 0 || at + kFontSegmentHeader > data.size())
-        return false;
-    SegmentHeader h;
-    h.size = kFontSegmentHeader;
-    h.pages = getLe16(data.constData() + at + 5);
-    if (!segmentFits(data, at, h))
-        return false;
-    out = h;
-    return true;
+    return readFontSegment(data, at, out) == SegmentFault::None;
 }
 
 void appendReceiveText(QByteArray &text, const QByteArray &bytes)

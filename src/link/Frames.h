@@ -38,13 +38,26 @@ struct SegmentHeader
     int pages = 0;
 };
 
-// The project data segment header at `at`: the long form when its third
-// byte is 56 (pages in byte 5 only), else the short form with one page.
-// False when the header, or the pages it announces, would run past the end
-// of the data, or when it announces no page at all.
+// What is wrong with a segment header, if anything.
+enum class SegmentFault {
+    None,
+    CutShort,   // the data ends inside the header
+    NotAHeader, // no 7F 1B mark, an unknown kind, or no FF FF EE FF at its end
+    NoPages,    // it announces no page at all
+    TooManyPages, // a long project header with a page count above 255
+    PastEnd,    // it announces more pages than the data still holds
+};
+
+// The project data segment header at `at`. The long form, 7F 1B 56 first(2)
+// count(2) FF FF EE FF, announces the pages in byte 5 (the byte the PC
+// reads; byte 6 must be 0, since the terminal reads both); the short form of
+// a control block, 7F 1B 70|71|72 n(2) FF FF EE FF, one page. `out` is set
+// only when the fault is None.
+SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader &out);
+// The font segment header at `at`: 7F 1B 74 font(2) pages(2) FF FF EE FF.
+SegmentFault readFontSegment(const QByteArray &data, qint64 at, SegmentHeader &out);
+// The same, as yes or no.
 bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
-// The font segment header at `at` (pages in bytes 5..6), with the same
-// checks.
 bool fontSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
 
 // Appends "%02x " for every byte: two lower-case hex digits and a blank.

@@ -119,6 +119,8 @@ Placement placePictures(const std::vector<RegistryRecord> &terminal,
     for (DownloadPicture &p : pictures) {
         p.firstBlock = -1;
         const int64_t blocks = p.blocks();
+        if (blocks <= 0)
+            continue; // no pixels: nothing to place, nothing to register
         if (next < 0) {
             const int s = map.findFreeRun(blocks);
             if (s >= 0) {

@@ -54,7 +54,8 @@ struct Placement
 // over whatever is there. Nothing is ever placed beyond block 599: a
 // terminal record reaching past it keeps only its blocks up to 599, and a
 // picture that cannot end at or before block 599 stays unplaced
-// (firstBlock -1) and gets no registry entry; later pictures still try.
+// (firstBlock -1) and gets no registry entry; later pictures still try. A
+// picture without pixels (zero width or height) is never placed.
 Placement placePictures(const std::vector<RegistryRecord> &terminal,
                         std::vector<DownloadPicture> &pictures, RegistryCheck check);
 

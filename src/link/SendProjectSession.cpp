@@ -31,6 +31,11 @@ SendProjectSession::SendProjectSession(LinkHost &host) : TransferSession(host, v
 
 SendProjectSession::~SendProjectSession() { removeStagingFiles(); }
 
+QString SendProjectSession::pictureListPath() const
+{
+    return m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(kPictureListName);
+}
+
 QString SendProjectSession::registryStagePath() const
 {
     return m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(kRegistryStageName);
@@ -47,6 +52,8 @@ void SendProjectSession::load(const QString &projectFile, const QString &project
     m_folder = projectFolder;
     m_pages.clear();
     m_pictureEntries.clear();
+    m_pictureListProblem.clear();
+    m_leftOut.clear();
 
     if (!QFile::exists(projectFile)) {
         host().message(QStringLiteral("工程文件丢失!"));
@@ -71,13 +78,15 @@ void SendProjectSession::load(const QString &projectFile, const QString &project
         start += length;
     }
 
-    const QString listPath = QDir(m_folder).filePath(kPictureListName);
+    const QString listPath = pictureListPath();
     if (!QFile::exists(listPath)) {
-        host().message(QStringLiteral("图片文件丢失!"));
+        m_pictureListProblem = QStringLiteral("图片文件丢失!");
+        host().message(m_pictureListProblem);
         return;
     }
     SlotArea area;
     if (!SlotArea::load(listPath, area, &error)) {
+        m_pictureListProblem = error;
         host().message(error);
         return;
     }
@@ -127,16 +136,16 @@ bool SendProjectSession::start(bool erase, QString *error)
         return false;
     in.pictures = sendablePictures();
     if (!in.pictures.empty()) {
-        const QString listPath = QDir(m_folder).filePath(kPictureListName);
-        if (!readPictureListFile(listPath, in.pictureList, error))
+        if (!loadPictureList(pictureListPath(), in.pictures, in.pictureList, error))
             return false;
-        if (!dataAreaHoldsPictures(in.pictureList.size(), in.pictures)) {
-            if (error)
-                *error = pictureDataMissing(listPath);
-            return false;
-        }
         in.hasPictures = true;
     }
+    m_leftOut.clear();
+    for (const ProjectPictureEntry &e : m_pictureEntries)
+        if (e.width == 0 || e.height == 0)
+            m_leftOut.push_back(e.number);
+    for (const int number : m_leftOut)
+        host().status(QStringLiteral("编号%1图片丢失。").arg(number));
     for (ProjectPictureEntry &e : m_pictureEntries)
         e.firstBlock.clear();
     begin(std::move(in));

@@ -60,6 +60,16 @@ public:
     // "擦除FLASH中原有图片".
     bool start(bool erase, QString *error);
 
+    // Whether the last start() sends the project without some or all of its
+    // pictures: the picture list was missing or unreadable when the window
+    // opened (pictureListProblem() says why; the project goes alone), or
+    // slots in use have no size (leftOutPictures(), each reported as
+    // "编号%d图片丢失。").
+    bool picturesLeftOut() const { return !m_pictureListProblem.isEmpty() || !m_leftOut.empty(); }
+    const QString &pictureListProblem() const { return m_pictureListProblem; }
+    const std::vector<int> &leftOutPictures() const { return m_leftOut; }
+    QString pictureListPath() const;
+
     QString registryStagePath() const;
     QString pictureStagePath() const;
     // Deletes both staging files (the window calls it when it goes away).
@@ -85,6 +95,8 @@ private:
     QString m_folder;
     std::vector<ProjectPageEntry> m_pages;
     std::vector<ProjectPictureEntry> m_pictureEntries;
+    QString m_pictureListProblem; // the message shown when the list could not be read
+    std::vector<int> m_leftOut;   // in-use pictures without pixels
 };
 
 } // namespace h5

@@ -70,6 +70,7 @@ void TransferSession::begin(Inputs inputs)
     m_pageCounter = 0;
     m_segmentPages = 0;
     m_totalPicturePages = dataAreaPages(m_in.pictureList.size());
+    m_lastPacketOut = false;
     m_outcome = Outcome::Running;
     setState(m_in.hasProject ? 2 : m_in.hasPictures ? 10 : 20);
     m_host.startTimer(kProbeTimer, kProbeInterval);
@@ -117,6 +118,10 @@ void TransferSession::step()
     case 21:
     case 22:
         fontStep(hello, ack);
+        break;
+    case 0:
+        if (m_lastPacketOut)
+            lastPacketAnswered(ack);
         break;
     default:
         break; // only kept in the receive text
@@ -196,6 +201,7 @@ void TransferSession::replyTimeout()
 void TransferSession::setState(int state)
 {
     m_state = state;
+    m_lastPacketOut = false;
     // Nothing is awaited in these states, or the registry time-out watches.
     if (state == 0 || state == 1 || state == 11)
         disarmReplyTimer();
@@ -204,7 +210,7 @@ void TransferSession::setState(int state)
 void TransferSession::sendFrame(const QByteArray &bytes)
 {
     m_host.send(bytes);
-    if (m_state != 0 && m_state != 1 && m_state != 11)
+    if ((m_state != 0 || m_lastPacketOut) && m_state != 1 && m_state != 11)
         armReplyTimer();
 }
 
@@ -244,6 +250,25 @@ void TransferSession::complete()
 {
     setState(0);
     m_outcome = Outcome::Completed;
+}
+
+void TransferSession::completeOnLastAnswer(const QString &wrongReply)
+{
+    setState(0);
+    m_lastPacketOut = true;
+    m_lastPacketWrongReply = wrongReply;
+}
+
+void TransferSession::lastPacketAnswered(bool ack)
+{
+    m_lastPacketOut = false;
+    disarmReplyTimer();
+    // The erase fill goes on with any reply, so its last packet ends with any.
+    if (ack || m_lastPacketWrongReply.isEmpty()) {
+        m_outcome = Outcome::Completed;
+        return;
+    }
+    fail(1, m_lastPacketWrongReply);
 }
 
 void TransferSession::dropStaging()
@@ -365,7 +390,7 @@ void TransferSession::projectFinished()
     else if (m_in.hasFont)
         setState(20);
     else
-        complete();
+        completeOnLastAnswer(QStringLiteral("串口连接错误3!"));
 }
 
 // ---- erasing: the empty registry ------------------------------------------
@@ -397,7 +422,7 @@ void TransferSession::eraseStep(bool hello, bool ack)
     if (m_in.hasFont)
         setState(20);
     else
-        complete();
+        completeOnLastAnswer(QString());
     sendFrame(QByteArray(kRegistryImageSize - 2 * kFlashPage, char(0xFF)));
     m_pageCounter = 0;
     m_host.discard();
@@ -545,6 +570,13 @@ void TransferSession::beginPicture(bool first)
         return;
     }
     const DownloadPicture &p = m_pictures[m_pictureIndex];
+    // The inputs were checked before the transfer began; this reader checks
+    // its own bounds all the same.
+    if (p.startPage < 0 || p.dataOffset() + p.bytes() > m_in.pictureList.size()) {
+        dropStagedPicture();
+        dataFault(QStringLiteral("图片数据"), p.dataOffset());
+        return;
+    }
     m_segmentPages = p.pages();
     m_record = pictureHeader(p.number, p.firstBlock, p.width, p.height);
     m_record.append(m_in.pictureList.constData() + p.dataOffset(), qsizetype(p.bytes()));
@@ -610,7 +642,7 @@ void TransferSession::fontStep(bool hello, bool ack)
             if (m_bytesSent < m_totalBytes)
                 setState(21);
             else
-                complete();
+                completeOnLastAnswer(QStringLiteral("串口连接错误3!"));
         }
         sendFrame(page);
         return;

@@ -19,7 +19,11 @@
 // 5 s) ends the transfer with "连接超时!"; the registry time-out acts
 // whenever it fires while the registry is awaited; project or font data
 // that is not made of whole segments, or a segment announcing no page,
-// ends the transfer with a status text before the bad header is sent.
+// ends the transfer with a status text before the bad header is sent
+// (the sessions check their inputs before they begin, so this is a last
+// guard). As the windows do, the machine reaches state 0 as the last
+// packet goes out, but the transfer counts as completed only once the
+// terminal has taken that packet; no answer, or a wrong one, fails it.
 //
 // Hosts: timers are started and stopped only by the session, which stops a
 // running timer before it starts it again. Nothing the session
@@ -169,7 +173,13 @@ private:
     void disarmReplyTimer();
     void stopRegistryTimer();
     void fail(int state, const QString &text);
+    // Done: everything was sent and taken.
     void complete();
+    // State 0 with the last packet about to go out: the transfer is done
+    // when the terminal takes it. `wrongReply` is the status for any other
+    // answer (empty: any answer will do).
+    void completeOnLastAnswer(const QString &wrongReply);
+    void lastPacketAnswered(bool ack);
     void dropStaging();
 
     void sendSegmentHeader();
@@ -194,6 +204,8 @@ private:
     uint8_t m_reply = 0;
     bool m_registryTimerOn = false;
     bool m_replyTimerOn = false;
+    bool m_lastPacketOut = false; // state 0, the last packet's answer awaited
+    QString m_lastPacketWrongReply;
 
     int64_t m_bytesSent = 0;
     int64_t m_totalBytes = 0;

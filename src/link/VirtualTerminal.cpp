@@ -551,22 +551,30 @@ bool VirtualTerminal::loadState(const QByteArray &state, QString *error)
     uint32_t count = 0;
     if (!r.le32(count) || count > 65536)
         return fail(truncated);
+    // saveState() writes fonts and blocks in rising number order, each once;
+    // anything else is not a file it wrote.
+    int previous = -1;
     for (uint32_t i = 0; i < count; ++i) {
         uint16_t number = 0;
         std::string data;
         if (!r.le16(number) || !r.le32(length) || !r.bytes(length, data))
             return fail(truncated);
+        if (int(number) <= previous)
+            return fail(truncated);
+        previous = number;
         fonts[number] = QByteArray(data.data(), qsizetype(data.size()));
     }
 
     std::vector<QByteArray> blocks(kBlocks);
     if (!r.le32(count) || count > uint32_t(kBlocks))
         return fail(truncated);
+    previous = -1;
     for (uint32_t i = 0; i < count; ++i) {
         uint16_t b = 0;
         std::string data;
-        if (!r.le16(b) || b >= kBlocks || !r.bytes(kFlashBlock, data))
+        if (!r.le16(b) || b >= kBlocks || int(b) <= previous || !r.bytes(kFlashBlock, data))
             return fail(truncated);
+        previous = b;
         blocks[b] = QByteArray(data.data(), qsizetype(data.size()));
     }
     if (!r.expect(kStateEnd, sizeof kStateEnd) || !r.atEnd())

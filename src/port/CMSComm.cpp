@@ -239,8 +239,7 @@ void CMSComm::pump()
         m_queue.clear();
         m_queuePos = 0;
         m_writable->setEnabled(false);
-        m_error = QStringLiteral("%1: %2").arg(m_device, why);
-        emit lineError(m_error);
+        lineLost(why);
         return;
     }
     m_queue.clear();
@@ -299,10 +298,22 @@ void CMSComm::onPortError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError || !isOpen())
         return;
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-        || error == QSerialPort::WriteError) {
-        m_error = QStringLiteral("%1: %2").arg(m_device, m_port.errorString());
-        emit lineError(m_error);
-    }
+        || error == QSerialPort::WriteError)
+        lineLost(m_port.errorString());
+}
+
+void CMSComm::lineLost(const QString &why)
+{
+    // What the system says about a vanished line is seldom helpful (a hung
+    // up pseudo-terminal gives "Inappropriate ioctl for device"): the user
+    // is told the line is gone, the detail stays in errorString().
+    m_error = QStringLiteral("%1: %2 (%3)").arg(m_device, lineLostText(), why);
+    emit lineError(lineLostText());
+}
+
+QString CMSComm::lineLostText()
+{
+    return QStringLiteral("串口连接已断开!");
 }
 
 // ---- port detection ---------------------------------------------------------

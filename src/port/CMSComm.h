@@ -73,19 +73,24 @@ public:
 
     // True for a pseudo-terminal slave (a virtual terminal's device).
     static bool isPseudoTerminal(const QString &device);
+    // "串口连接已断开!": what the user is told when an open line goes away.
+    static QString lineLostText();
 
 signals:
     // Bytes arrived (one event per arrival, as soon as at least one byte is there).
     void received();
     // Everything queued by output() has been handed to the system.
     void outputDrained();
-    // The line failed while open (device unplugged, the other side hung up).
+    // The line failed while open (device unplugged, the other side hung
+    // up). `text` is lineLostText(); errorString() adds the device and the
+    // system's reason.
     void lineError(const QString &text);
 
 private:
     bool applySettings();
     void pump();
     void onPortError(QSerialPort::SerialPortError error);
+    void lineLost(const QString &why);
 
     QSerialPort m_port;
     QString m_device;

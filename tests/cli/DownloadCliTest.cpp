@@ -193,7 +193,7 @@ TEST(DownloadCliTest, MisbehavingTerminalsEndWithAMessageNotAHang)
         {"wrong reply to the project header", {"--wrong-reply-after", "1"}, "串口连接错误3!"},
         {"wrong reply to the page index is waited out", {"--wrong-reply-after", "2"}, "连接超时!"},
         {"acknowledges stop", {"--stop-after", "4"}, "连接超时!"},
-        {"line hung up", {"--hangup-after", "4"}, ""},
+        {"line hung up", {"--hangup-after", "4"}, "串口连接已断开!"},
         {"bad registry record", {"--bad-registry"}, "图片注册表出错，全部清除。"},
     };
     for (const Case &c : cases) {
@@ -210,6 +210,7 @@ TEST(DownloadCliTest, MisbehavingTerminalsEndWithAMessageNotAHang)
         else
             EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("Inappropriate ioctl")) << r.err.toStdString();
     }
 }
 
@@ -232,12 +233,103 @@ TEST(DownloadCliTest, BadInputIsReportedBeforeAnythingIsSent)
         const auto r = runCli(c.args);
         EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString() << r.err.toStdString();
     }
+    // A terminal is there and waits: nothing reaches it, and the refusal
+    // names the file instead of waiting for a time-out.
+    QByteArray garbage(150000, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919 + i / 13) & 0xFF);
+    ASSERT_TRUE(h5test::writeRaw(tmp.filePath("garbage.wgc"), garbage));
     Sim sim(tmp.path());
     ASSERT_TRUE(sim.ok());
-    const auto r = runCli({"download", "--port", sim.port(), "--project", tmp.filePath("short.wgc")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_FALSE(r.err.isEmpty());
+    const QStringList runs[] = {
+        {"download", "--port", sim.port(), "--project", tmp.filePath("short.wgc")},
+        {"send-project", "--port", sim.port(), tmp.filePath("garbage.wgc")},
+    };
+    for (const QStringList &args : runs) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const auto r = runCli(args, 30000);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("工程文件已损坏：" + args.last().toUtf8())) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("连接超时!"));
+    }
     EXPECT_EQ(sim.flash()["projectBytes"].toInt(), 0) << "damaged project data was sent";
+}
+
+// A damaged file is found before the first byte would go to the terminal,
+// whichever command reads it; the port given does not even exist, so a
+// message about it would show that the port was opened first.
+TEST(DownloadCliTest, DamagedInputsAreRefusedByNameBeforeThePortOrTheBundle)
+{
+    QTemporaryDir tmp;
+    const QByteArray wgc = readAll(demo().wgc);
+    ASSERT_GT(wgc.size(), 104461 + 11);
+    const auto save = [&tmp](const char *name, const QByteArray &bytes) {
+        const QString path = tmp.filePath(QString::fromUtf8(name));
+        EXPECT_TRUE(h5test::writeRaw(path, bytes));
+        return path;
+    };
+    QByteArray claims = wgc, res200 = wgc;
+    claims[104461 + 5] = char(0xFF); // the first page segment claims 255 pages
+    res200[4] = char(200);
+    QByteArray font = fontFile();
+    font[5] = 3; // one page more than the first segment holds
+    QByteArray random(120000, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 2654435761u) >> 24);
+    struct Case
+    {
+        const char *name;
+        QString file;
+        bool isFont;
+    };
+    const Case cases[] = {
+        {"segment header claiming more pages than the file holds", save("claims.wgc", claims), false},
+        {"project file truncated at 92%", save("truncated.wgc", wgc.left(wgc.size() * 92 / 100)), false},
+        {"resolution index 200", save("res200.wgc", res200), false},
+        {"picture list renamed .wgc", save("pictures.wgc", readAll(demo().cbm)), false},
+        {"random bytes", save("random.wgc", random), false},
+        {"font file with a wrong page count", save("fonts.wzk", font), true},
+    };
+    const QString out = save("out.uwl", "keep");
+    const QString noPort = tmp.filePath("no-such-tty");
+    for (const Case &c : cases) {
+        const QString option = c.isFont ? "--font" : "--project";
+        std::vector<QStringList> runs = {
+            {"bundle", "-o", out, option, c.file},
+            {"download", "--port", noPort, option, c.file},
+        };
+        if (!c.isFont)
+            runs.push_back({"send-project", "--port", noPort, c.file});
+        for (const QStringList &args : runs) {
+            SCOPED_TRACE(std::string(c.name) + ": " + args.first().toStdString());
+            const auto r = runCli(args, 30000);
+            EXPECT_EQ(r.exitCode, 1);
+            const QString err = QString::fromUtf8(r.err);
+            EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+            EXPECT_TRUE(err.contains(QStringLiteral("已损坏：") + c.file)) << err.toStdString();
+            EXPECT_FALSE(err.contains(noPort)) << "the port was opened before the file was checked";
+            EXPECT_EQ(readAll(out), QByteArray("keep"));
+        }
+    }
+}
+
+TEST(DownloadCliTest, SendProjectWithoutItsPicturesSaysSoAndExitsThree)
+{
+    QTemporaryDir tmp;
+    // The project file alone in its folder: no "图象位置信息.cbm".
+    const QString wgc = tmp.filePath("alone/demo.wgc");
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("alone")));
+    ASSERT_TRUE(QFile::copy(demo().wgc, wgc));
+    Sim sim(tmp.path());
+    ASSERT_TRUE(sim.ok());
+    const auto r = runCli({"send-project", "--port", sim.port(), wgc}, 60000);
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("图片文件丢失!")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("图象位置信息.cbm").toUtf8())) << r.err.toStdString();
+    const QJsonObject flash = sim.flash();
+    EXPECT_EQ(flash["projectSha1"].toString(), sha1(readAll(wgc).mid(102406))) << "the project itself went";
+    EXPECT_TRUE(flash["registry"].toArray().isEmpty());
 }
 
 TEST(DownloadCliTest, BundleHoldsTheSameBytesEveryTime)

@@ -51,7 +51,17 @@ TEST(BundleWriter, UnusableInputLeavesTheTargetAsItWas)
     missingFont.font = QDir(dir.path()).filePath("gone.wzk");
     DownloadFiles shortList;
     shortList.pictures = writeFile(dir, "l.tbm", pictureList({{3, 100, 100}}).chopped(2000)); // padding is not needed, pixels are
-    for (const Case &c : {Case{"missing font", missingFont}, Case{"pixels missing", shortList}}) {
+    // Damaged as a download would find them: the bundle checks the same way.
+    QByteArray res200 = projectFile(projectData({1}));
+    res200[4] = char(200);
+    DownloadFiles resolution, listAsProject, randomProject, badFont;
+    resolution.project = writeFile(dir, "res.wgc", res200);
+    listAsProject.project = writeFile(dir, "list.wgc", pictureList({{3, 100, 100}}));
+    randomProject.project = writeFile(dir, "random.wgc", pattern(150000, 5));
+    badFont.font = writeFile(dir, "bad.wzk", fontFile({2}).chopped(1));
+    for (const Case &c : {Case{"missing font", missingFont}, Case{"pixels missing", shortList},
+                          Case{"resolution index 200", resolution}, Case{"picture list renamed .wgc", listAsProject},
+                          Case{"random bytes as a project", randomProject}, Case{"font cut short", badFont}}) {
         SCOPED_TRACE(c.name);
         QString error;
         EXPECT_FALSE(BundleWriter::write(c.files, target, &error));

@@ -90,6 +90,10 @@ struct Rig
             const int s = session.state();
             if (s != 2 && s != 10 && s != 20)
                 connected = true;
+            if (s == 0 && session.outcome() == TransferSession::Outcome::Running) {
+                reply(0x55); // the last packet is taken
+                continue;
+            }
             if (s == 0 || s == 1)
                 return;
             if (s == 11)
@@ -105,7 +109,7 @@ struct Rig
 
 // Files with every state on the way: a project of two segments, two
 // pictures (the first needs ten packets), a font of two segments.
-enum Scenario { AllFiles, ProjectEraseFont, FontOnly, PicturesOnly };
+enum Scenario { AllFiles, ProjectEraseFont, FontOnly, PicturesOnly, ProjectOnly, ProjectErase };
 
 std::unique_ptr<Rig> rigFor(Scenario s)
 {
@@ -123,6 +127,12 @@ std::unique_ptr<Rig> rigFor(Scenario s)
         break;
     case PicturesOnly:
         rig->pictures({{3, 100, 100}});
+        break;
+    case ProjectOnly:
+        rig->project(projectData({2, 1}));
+        break;
+    case ProjectErase:
+        rig->project(projectData({1})).erase();
         break;
     }
     return rig;
@@ -538,44 +548,108 @@ TEST(DownloadSessionTimers, RegistryTimeOutActsWhateverTheTickCount)
     EXPECT_EQ(rig.session.outcome(), TransferSession::Outcome::Failed);
 }
 
-struct FaultCase
-{
-    const char *name;
-    QByteArray project; // empty: font only
-    QByteArray font;
-    const char *status;
-    int framesBefore; // frames sent before the fault, the probe included
-};
-
-TEST(DownloadSessionDamagedData, BrokenSegmentsEndTheTransferBeforeTheBadHeader)
+TEST(DownloadSessionDamagedData, DamagedDataIsRefusedBeforeAnythingIsSent)
 {
     const QByteArray head = projectData({});
-    const FaultCase cases[] = {
-        {"segment announcing no page", head + hex("7F 1B 56 00 00 00 00 FF FF EE FF") + pattern(2112, 1), {},
-         "工程数据不是完整的数据段（第2055字节处），下载停止!", 3},
-        {"segment cut short", projectData({2}).chopped(100), {},
-         "工程数据不是完整的数据段（第2055字节处），下载停止!", 3},
-        {"bytes after the last segment", projectData({1}) + hex("7F 1B"), {},
-         "工程数据不是完整的数据段（第4178字节处），下载停止!", 5},
-        {"no segment at all", head, {}, "工程数据不是完整的数据段（第2055字节处），下载停止!", 3},
-        {"font segment announcing no page", {}, hex("7F 1B 57 00 00 00 00 FF FF EE FF"),
-         "字库数据不是完整的数据段（第0字节处），下载停止!", 1},
-        {"font cut short", {}, fontFile({1, 2}).chopped(1), "字库数据不是完整的数据段（第2123字节处），下载停止!", 3},
+    struct Case
+    {
+        const char *name;
+        QByteArray project; // empty: font only
+        QByteArray font;
+        const char *why;
     };
-    for (const FaultCase &c : cases) {
+    const Case cases[] = {
+        {"segment announcing no page", head + hex("7F 1B 56 00 00 00 00 FF FF EE FF") + pattern(2112, 1), {},
+         "第104461字节处的画面段头不带任何数据页"},
+        {"segment cut short", projectData({2}).chopped(100), {}, "第104461字节处的画面段头声明的数据页比文件剩下的多"},
+        {"bytes after the last segment", projectData({1}) + hex("7F 1B"), {}, "第106584字节处的画面段头不完整"},
+        {"no segment at all", head, {}, "没有任何画面段"},
+        {"font segment announcing no page", {}, hex("7F 1B 74 00 00 00 00 FF FF EE FF"), "字库段头不带任何数据页"},
+        {"font cut short", {}, fontFile({1, 2}).chopped(1), "第2123字节处的字库段头声明的数据页比文件剩下的多"},
+    };
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
         if (!c.project.isEmpty())
             rig.project(c.project);
         if (!c.font.isEmpty())
             rig.font(c.font);
-        ASSERT_TRUE(rig.startAndProbe()) << rig.error.toStdString();
-        rig.runToEnd();
-        EXPECT_EQ(rig.session.state(), 0);
-        EXPECT_EQ(rig.session.outcome(), TransferSession::Outcome::Failed);
-        EXPECT_EQ(rig.host.statuses.last(), QString::fromUtf8(c.status));
-        EXPECT_EQ(int(rig.host.sent.size()), c.framesBefore);
-        EXPECT_EQ(rig.host.log.filter("start 3").size(), rig.host.log.filter("stop 3").size());
+        rig.session.portOpened();
+        rig.host.clear();
+        EXPECT_FALSE(rig.session.start(rig.files, &rig.error));
+        EXPECT_TRUE(rig.error.contains(QString::fromUtf8(c.why))) << rig.error.toStdString();
+        EXPECT_TRUE(rig.error.contains(c.project.isEmpty() ? rig.files.font : rig.files.project));
+        EXPECT_TRUE(rig.host.log.isEmpty()) << rig.host.log.join('|').toStdString();
+        EXPECT_EQ(rig.session.state(), 1);
+        EXPECT_EQ(rig.session.outcome(), TransferSession::Outcome::Idle);
+
+        // The same bytes handed over in memory are refused the same way.
+        DownloadData data;
+        data.hasProject = !c.project.isEmpty();
+        data.project = c.project;
+        data.hasFont = !c.font.isEmpty();
+        data.font = c.font;
+        EXPECT_FALSE(rig.session.start(data, false, &rig.error));
+        EXPECT_FALSE(rig.error.isEmpty());
+        EXPECT_TRUE(rig.host.log.isEmpty());
+    }
+}
+
+struct LastPacketCase
+{
+    const char *name;
+    Scenario scenario;
+    QByteArray answer;  // empty: the reply time-out fires instead
+    TransferSession::Outcome outcome;
+    int state;
+    const char *status; // the status shown, nullptr for none
+};
+
+// The machine is in state 0 as soon as the last packet goes out, yet the
+// transfer is complete only when the terminal has taken that packet.
+TEST(DownloadSessionEnd, TransferCompletesOnlyWhenTheLastPacketIsTaken)
+{
+    using O = TransferSession::Outcome;
+    const LastPacketCase cases[] = {
+        {"project page taken", ProjectOnly, U, O::Completed, 0, nullptr},
+        {"project page refused", ProjectOnly, Wrong, O::Failed, 1, "串口连接错误3!"},
+        {"project page never answered", ProjectOnly, {}, O::Failed, 1, "连接超时!"},
+        {"font page taken", FontOnly, U, O::Completed, 0, nullptr},
+        {"font page refused", FontOnly, Wrong, O::Failed, 1, "串口连接错误3!"},
+        {"font page never answered", FontOnly, {}, O::Failed, 1, "连接超时!"},
+        {"erase fill goes on with any answer", ProjectErase, Wrong, O::Completed, 0, nullptr},
+        {"erase fill never answered", ProjectErase, {}, O::Failed, 1, "连接超时!"},
+    };
+    for (const LastPacketCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = rigFor(c.scenario);
+        ASSERT_TRUE(rig->startAndProbe()) << rig->error.toStdString();
+        // Answer until the last packet is out.
+        for (int guard = 0; guard < 1000 && rig->session.state() != 0; ++guard) {
+            const int s = rig->session.state();
+            rig->reply(s == 2 ? 0x33 : 0x55);
+        }
+        ASSERT_EQ(rig->session.state(), 0);
+        EXPECT_EQ(rig->session.outcome(), O::Running) << "complete before the terminal took the last packet";
+        EXPECT_EQ(rig->host.log.filter("start 3").size() - rig->host.log.filter("stop 3").size(), 1)
+            << "the reply time-out watches the last packet";
+        rig->host.clear();
+        if (c.answer.isEmpty())
+            rig->session.onTimer(TransferSession::kReplyTimer);
+        else
+            rig->session.onReceive(c.answer);
+        EXPECT_EQ(rig->session.outcome(), c.outcome);
+        EXPECT_EQ(rig->session.state(), c.state);
+        EXPECT_TRUE(rig->host.sent.empty());
+        EXPECT_EQ(rig->host.statuses, c.status ? QStringList{QString::fromUtf8(c.status)} : QStringList{});
+        EXPECT_EQ(rig->host.log.filter("stop 3").size(), 1);
+        // A late answer sends nothing and changes no outcome.
+        rig->host.clear();
+        rig->reply(0x55);
+        EXPECT_TRUE(rig->host.sent.empty());
+        EXPECT_EQ(rig->session.outcome(), c.outcome);
+        if (c.outcome == O::Completed)
+            EXPECT_TRUE(rig->host.log.isEmpty()) << rig->host.log.join('|').toStdString();
     }
 }
 

@@ -113,11 +113,14 @@ inline QByteArray projectData(const std::vector<int> &segmentPages)
     return d;
 }
 
-// A project file: 6-byte header, 1024 page-table records of 100 bytes
-// (record p gets `pageLengths[p]` pages when that is nonzero), then `data`.
+// A project file: 6-byte header (resolution index 4), 1024 page-table
+// records of 100 bytes (record p gets `pageLengths[p]` pages when that is
+// nonzero), then `data`.
 inline QByteArray projectFile(const QByteArray &data, const std::vector<int> &pageLengths = {})
 {
     QByteArray f(kProjectDataAt, '\0');
+    f[4] = 4;
+    f[5] = 0x0A;
     for (size_t p = 0; p < pageLengths.size(); ++p) {
         if (pageLengths[p] == 0)
             continue;
@@ -170,13 +173,13 @@ inline QByteArray pictureList(const std::vector<TestPicture> &pictures)
     return f + data;
 }
 
-// A font file: one 11-byte header per entry of `segmentPages` (pages in
-// bytes 5..6), each followed by its pages.
+// A font file: one 11-byte header 7F 1B 74 font(2) pages(2) FF FF EE FF
+// per entry of `segmentPages`, each followed by its pages.
 inline QByteArray fontFile(const std::vector<int> &segmentPages)
 {
     QByteArray f;
     for (size_t s = 0; s < segmentPages.size(); ++s) {
-        f += h5test::Blob().u8(0x7F).u8(0x1B).u8(0x57).u16(unsigned(s)).u16(unsigned(segmentPages[s])).b;
+        f += h5test::Blob().u8(0x7F).u8(0x1B).u8(0x74).u16(unsigned(s)).u16(unsigned(segmentPages[s])).b;
         f += h5test::hex("FF FF EE FF");
         f += pattern(segmentPages[s] * kPage, int(30 + s));
     }

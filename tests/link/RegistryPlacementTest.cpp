@@ -213,6 +213,23 @@ TEST(LinkPlacement, TerminalRecordReachingPastTheLastBlockKeepsItsEntry)
     EXPECT_EQ(pics[0].firstBlock, 0);
 }
 
+TEST(LinkPlacement, PictureWithoutPixelsIsNeitherPlacedNorRegistered)
+{
+    std::vector<DownloadPicture> pics(3);
+    pics[0].number = 0;
+    pics[0].width = 3; // zero height
+    pics[1].number = 1;
+    pics[1].height = 5; // zero width
+    pics[2].number = 2;
+    pics[2].width = pics[2].height = 10;
+    const Placement p = placePictures({}, pics, RegistryCheck::FirstBlock);
+    EXPECT_FALSE(pics[0].placed());
+    EXPECT_FALSE(pics[1].placed());
+    EXPECT_EQ(pics[2].firstBlock, 0);
+    EXPECT_EQ(p.image.left(16), QByteArray(16, '\xFF'));
+    EXPECT_EQ(p.image.mid(16, 8), hex("02 00 00 00 0A 00 0A 00"));
+}
+
 TEST(LinkSegments, HeaderFormsAndTheirPageCounts)
 {
     const QByteArray data = projectData({2});
@@ -221,23 +238,62 @@ TEST(LinkSegments, HeaderFormsAndTheirPageCounts)
     EXPECT_EQ(h.size, 11);
     EXPECT_EQ(h.pages, 2);
 
-    const QByteArray shortForm = hex("7F 1B 2A 00 00 FF FF EE FF") + pattern(kPage, 3);
-    ASSERT_TRUE(projectSegmentAt(shortForm, 0, h));
-    EXPECT_EQ(h.size, 9);
-    EXPECT_EQ(h.pages, 1);
+    for (const char *kind : {"70", "71", "72"}) {
+        SCOPED_TRACE(kind);
+        const QByteArray shortForm = hex("7F 1B") + hex(kind) + hex("00 00 FF FF EE FF") + pattern(kPage, 3);
+        ASSERT_TRUE(projectSegmentAt(shortForm, 0, h));
+        EXPECT_EQ(h.size, 9);
+        EXPECT_EQ(h.pages, 1);
+    }
+    ASSERT_TRUE(fontSegmentAt(fontFile({1, 300}), 11 + kPage, h));
+    EXPECT_EQ(h.size, 11);
+    EXPECT_EQ(h.pages, 300);
 }
 
-TEST(LinkSegments, SegmentsThatWouldReadPastTheEndOrAnnounceNothingAreRefused)
+TEST(LinkSegments, DamagedHeadersAreNamedForWhatIsWrongWithThem)
 {
+    const QByteArray onePage = pattern(kPage, 1);
+    struct Case
+    {
+        const char *name;
+        QByteArray data;
+        SegmentFault project;
+        SegmentFault font;
+    };
+    const Case cases[] = {
+        {"two bytes", hex("7F 1B"), SegmentFault::CutShort, SegmentFault::CutShort},
+        {"long header cut inside", hex("7F 1B 56 00 00 01 00 FF"), SegmentFault::CutShort, SegmentFault::CutShort},
+        {"unknown kind", hex("7F 1B 2A 00 00 FF FF EE FF") + onePage, SegmentFault::NotAHeader,
+         SegmentFault::NotAHeader},
+        {"no mark", hex("00 1B 56 00 00 01 00 FF FF EE FF") + onePage, SegmentFault::NotAHeader,
+         SegmentFault::NotAHeader},
+        {"no terminator", hex("7F 1B 56 00 00 01 00 FF FF EE FE") + onePage, SegmentFault::NotAHeader,
+         SegmentFault::NotAHeader},
+        {"short form without terminator", hex("7F 1B 71 00 00 FF FF 00 FF") + onePage, SegmentFault::NotAHeader,
+         SegmentFault::NotAHeader},
+        {"long header announcing no page", hex("7F 1B 56 00 00 00 00 FF FF EE FF") + onePage,
+         SegmentFault::NoPages, SegmentFault::NotAHeader},
+        {"long header above 255 pages", hex("7F 1B 56 00 00 01 01 FF FF EE FF") + onePage,
+         SegmentFault::TooManyPages, SegmentFault::NotAHeader},
+        {"long header announcing more than is there", hex("7F 1B 56 00 00 02 00 FF FF EE FF") + onePage,
+         SegmentFault::PastEnd, SegmentFault::NotAHeader},
+        {"short form without its page", hex("7F 1B 70 00 00 FF FF EE FF") + onePage.chopped(1),
+         SegmentFault::PastEnd, SegmentFault::NotAHeader},
+        {"font announcing no page", hex("7F 1B 74 00 00 00 00 FF FF EE FF"), SegmentFault::NotAHeader,
+         SegmentFault::NoPages},
+        {"font announcing more than is there", fontFile({3}).chopped(1), SegmentFault::NotAHeader,
+         SegmentFault::PastEnd},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SegmentHeader h;
+        EXPECT_EQ(readProjectSegment(c.data, 0, h), c.project);
+        EXPECT_EQ(readFontSegment(c.data, 0, h), c.font);
+        EXPECT_FALSE(projectSegmentAt(c.data, 0, h) && fontSegmentAt(c.data, 0, h));
+    }
     SegmentHeader h;
-    const QByteArray zeroPages = hex("7F 1B 56 00 00 00 00 FF FF EE FF");
-    EXPECT_FALSE(projectSegmentAt(zeroPages, 0, h));
-    EXPECT_FALSE(projectSegmentAt(projectData({2}).chopped(1), 2055, h));
-    EXPECT_FALSE(projectSegmentAt(hex("7F 1B"), 0, h));
-    EXPECT_FALSE(fontSegmentAt(hex("7F 1B 57 00 00 00 00 FF FF EE FF"), 0, h));
-    EXPECT_FALSE(fontSegmentAt(fontFile({3}).chopped(1), 0, h));
-    ASSERT_TRUE(fontSegmentAt(fontFile({1, 300}), 11 + kPage, h));
-    EXPECT_EQ(h.pages, 300);
+    EXPECT_EQ(readProjectSegment(projectData({2}), -1, h), SegmentFault::CutShort);
+    EXPECT_EQ(readProjectSegment(projectData({2}), projectData({2}).size(), h), SegmentFault::CutShort);
 }
 
 TEST(LinkPercent, SinglePrecisionShareTruncated)

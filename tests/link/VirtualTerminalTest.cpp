@@ -402,6 +402,34 @@ TEST(VirtualTerminalTest, StateSurvivesASaveAndLoad)
     EXPECT_TRUE(fresh.projectData().isEmpty());
 }
 
+// A state file with the given fonts (one byte each) and nothing else.
+QByteArray stateWithFonts(const QList<int> &numbers)
+{
+    Blob b;
+    b.raw(QByteArray("H5VTFLSH")).u32(1).u32(0).raw(ff(4800)).u32(uint32_t(numbers.size()));
+    for (const int n : numbers)
+        b.u16(unsigned(n)).u32(1).u8(0x40 + unsigned(n));
+    b.u32(0).raw(QByteArray("END."));
+    return b.b;
+}
+
+TEST(VirtualTerminalTest, StateIsTakenOnlyInTheOrderSaveWritesIt)
+{
+    // What loads saves back byte for byte; fonts listed twice or out of
+    // order would not, and one of the two copies would be lost.
+    VirtualTerminal t;
+    QString error;
+    const QByteArray rising = stateWithFonts({1, 4});
+    ASSERT_TRUE(t.loadState(rising, &error)) << error.toStdString();
+    EXPECT_EQ(t.saveState(), rising);
+    for (const QList<int> &bad : {QList<int>{4, 1}, QList<int>{4, 4}}) {
+        error.clear();
+        EXPECT_FALSE(t.loadState(stateWithFonts(bad), &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(t.saveState(), rising);
+    }
+}
+
 TEST(VirtualTerminalTest, DamagedStateIsRefusedAndTheFlashLeftAsItWas)
 {
     const Download d;

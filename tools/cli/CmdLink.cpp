@@ -116,7 +116,10 @@ public:
                 m_session->onOutputDrained();
         });
         QObject::connect(&m_comm, &h5::CMSComm::lineError, [this](const QString &text) {
-            err() << text << Qt::endl;
+            if (!m_comm.isOpen())
+                return;
+            endLine();
+            err() << "h5800: " << m_comm.device() << ": " << text << Qt::endl;
             closePort();
         });
         checkDone();
@@ -197,6 +200,13 @@ int download(const QStringList &argsIn)
     if (!files.any())
         throw UsageError{QStringLiteral("choose at least one of --project, --pictures, --font")};
 
+    // Every file is read and checked whole before the port is touched.
+    h5::DownloadData data;
+    QString error;
+    if (!h5::loadDownloadFiles(files, data, &error)) {
+        err() << "h5800: " << error << Qt::endl;
+        return ExitBadInput;
+    }
     h5::CMSComm comm;
     if (!openPort(comm, port))
         return ExitBadInput;
@@ -204,8 +214,7 @@ int download(const QStringList &argsIn)
     h5::DownloadSession session(host);
     host.attach(&session);
     session.portOpened();
-    QString error;
-    if (!session.start(files, &error)) {
+    if (!session.start(data, files.erase, &error)) {
         err() << "h5800: " << (error.isEmpty() ? QStringLiteral("nothing to send") : error)
               << Qt::endl;
         comm.close();
@@ -223,6 +232,16 @@ int sendProject(const QStringList &argsIn)
     const QFileInfo project(args[0]);
     if (!project.isFile())
         return badInput(args[0], QStringLiteral("no such project file"));
+    // The project data is checked before the port is touched (the session
+    // checks it again, with the picture list, when the send starts).
+    QString error;
+    {
+        QByteArray data;
+        if (!h5::loadProjectData(project.absoluteFilePath(), data, &error)) {
+            err() << "h5800: " << error << Qt::endl;
+            return ExitBadInput;
+        }
+    }
 
     h5::CMSComm comm;
     if (!openPort(comm, port))
@@ -232,14 +251,26 @@ int sendProject(const QStringList &argsIn)
     host.attach(&session);
     session.load(project.absoluteFilePath(), project.absolutePath());
     session.portOpened();
-    QString error;
     if (!session.start(erase, &error)) {
         if (!error.isEmpty())
             err() << "h5800: " << error << Qt::endl;
         comm.close();
         return ExitBadInput;
     }
-    return host.run();
+    const int status = host.run();
+    if (status != ExitOk || !session.picturesLeftOut())
+        return status;
+    // The terminal has the project but not every picture.
+    QString what = session.pictureListProblem();
+    if (what.isEmpty()) {
+        QStringList numbers;
+        for (const int n : session.leftOutPictures())
+            numbers << QString::number(n);
+        what = QStringLiteral("编号%1图片没有尺寸").arg(numbers.join(QLatin1Char(',')));
+    }
+    err() << "h5800: " << session.pictureListPath() << ": " << what
+          << " (the project was sent, these pictures were not)" << Qt::endl;
+    return ExitProblems;
 }
 
 int bundle(const QStringList &argsIn)
@@ -290,8 +321,12 @@ Registrar regDownload{{
     "project data, the pictures (after reading and rewriting the terminal's\n"
     "picture registry; --erase places them as if the terminal held none) and\n"
     "the font file. Status texts go to stderr. Default rate 1228800.\n"
-    "Exit status 0 when everything was sent and taken, 1 on a connection error,\n"
-    "a wrong reply, a time-out or an unreadable file.",
+    "Every file is read and checked whole first; a damaged one is refused before\n"
+    "anything is sent. A packet not answered within 5 s, a terminal silent for\n"
+    "10 s after the first probe and a registry read not answered within 10 s\n"
+    "end the transfer. Exit status 0 when everything was sent and taken, 1 on a\n"
+    "connection error, a wrong reply, a time-out, a lost line or an unreadable or\n"
+    "damaged file.",
     download,
 }};
 
@@ -302,7 +337,9 @@ Registrar regSend{{
     "Runs the project management window's transfer: the project data, then the\n"
     "pictures of \"图象位置信息.cbm\" (after a build). The staging files\n"
     "\"RegistFile.wcf\" and \"bmpPath.wcf\" live in the project folder while\n"
-    "it runs. Exit status as for download.",
+    "it runs. Exit status as for download, and 3 when the project was sent\n"
+    "without (some of) its pictures: \"图象位置信息.cbm\" missing or unreadable,\n"
+    "or pictures in use without a size.",
     sendProject,
 }};
 
@@ -313,7 +350,8 @@ Registrar regBundle{{
     "Writes the project data, the registry write command and a registry image\n"
     "with the pictures placed from block 0 in number order, each picture's header\n"
     "and pixel data, and the font file, without handshakes. The same files always\n"
-    "give the same bytes. An existing OUT is replaced.",
+    "give the same bytes. The files are checked as download checks them; a damaged\n"
+    "one is refused and OUT is left as it was. An existing OUT is replaced.",
     bundle,
 }};
 
