@@ -27,8 +27,8 @@ void dragStep(CGraph &e, int mode, QPoint p, const Grid &grid)
     case DragMode::LineMove:
     case DragMode::BoxMove:
     case DragMode::CentreMove: {
-        const QPoint d(p.x() - (a.x() + b.x()) / 2, p.y() - (a.y() + b.y()) / 2);
-        QPoint first = a + d, second = b + d;
+        const QPoint d = wrappedSub(p, QPoint(midpoint(a.x(), b.x()), midpoint(a.y(), b.y())));
+        QPoint first = wrappedAdd(a, d), second = wrappedAdd(b, d);
         if (grid.shown)
             std::tie(first, second) = snapMove(first, second, grid.spacingX, grid.spacingY);
         a = first;
@@ -68,7 +68,7 @@ void dragStep(CGraph &e, int mode, QPoint p, const Grid &grid)
         if (grid.shown)
             centre = QPoint(roundToGrid(p.x(), grid.spacingX), roundToGrid(p.y(), grid.spacingY));
         a = centre;
-        b = QPoint(centre.x() + r, centre.y());
+        b = QPoint(wrappedAdd(centre.x(), r), centre.y());
         break;
     }
     default:
@@ -80,14 +80,14 @@ void correctBounds(CGraph &e, QSize canvas)
 {
     QPoint &a = e.m_ptStart;
     QPoint &b = e.m_ptEnd;
-    const int w = b.x() - a.x();
-    const int h = b.y() - a.y();
+    const int w = wrappedSub(b.x(), a.x());
+    const int h = wrappedSub(b.y(), a.y());
     if (a.x() > canvas.width()) {
-        a.setX(canvas.width() - w);
+        a.setX(wrappedSub(canvas.width(), w));
         b.setX(canvas.width());
     }
     if (a.y() > canvas.height()) {
-        a.setY(canvas.height() - h);
+        a.setY(wrappedSub(canvas.height(), h));
         b.setY(canvas.height());
     }
     if (b.x() < 0) {

@@ -102,11 +102,11 @@ CGraph pastedElement(const CGraph &c, int controlId)
     QPoint first, second;
     if (isCircleKind(c.m_nKind)) {
         const int r = circleRadius(c);
-        first = QPoint(r + 5, r + 5);
-        second = QPoint(2 * r + 5, r + 5);
+        first = QPoint(wrappedAdd(r, 5), wrappedAdd(r, 5));
+        second = QPoint(wrappedAdd(wrappedAdd(r, r), 5), wrappedAdd(r, 5));
     } else {
         first = QPoint(5, 5);
-        second = QPoint(c.m_ptEnd.x() - c.m_ptStart.x() + 5, c.m_ptEnd.y() - c.m_ptStart.y() + 5);
+        second = wrappedAdd(wrappedSub(c.m_ptEnd, c.m_ptStart), QPoint(5, 5));
     }
     CGraph e = c;
     e.m_ptStart = first;

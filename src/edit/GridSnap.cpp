@@ -1,5 +1,7 @@
 #include "edit/GridSnap.h"
 
+#include "edit/EditGeometry.h"
+
 #include <cstdint>
 
 namespace h5 {
@@ -41,7 +43,9 @@ std::pair<QPoint, QPoint> snapMove(QPoint first, QPoint second, int gx, int gy)
 {
     const int x = roundToGrid(first.x(), gx);
     const int y = roundToGrid(first.y(), gy);
-    return {QPoint(x, y), QPoint(second.x() + (x - first.x()), second.y() + (y - first.y()))};
+    // The second point of an element from a page file may lie anywhere in
+    // the 32-bit range: it moves by a wrapping sum.
+    return {QPoint(x, y), wrappedAdd(second, wrappedSub(QPoint(x, y), first))};
 }
 
 std::vector<QPoint> gridPoints(QSize canvas, int gx, int gy)

@@ -2,6 +2,10 @@
 
 #include "edit/EditGeometry.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 namespace h5 {
 
 namespace {
@@ -23,19 +27,19 @@ std::vector<QPoint> boxPoints(const CGraph &e)
 {
     const int x1 = e.m_ptStart.x(), y1 = e.m_ptStart.y();
     const int x2 = e.m_ptEnd.x(), y2 = e.m_ptEnd.y();
-    return ninePoints(x1, y1, x2, y2, (x1 + x2) / 2, (y1 + y2) / 2);
+    return ninePoints(x1, y1, x2, y2, midpoint(x1, x2), midpoint(y1, y2));
 }
 
 std::vector<QPoint> circlePoints(const CGraph &e)
 {
     const int x = e.m_ptStart.x(), y = e.m_ptStart.y(), r = circleRadius(e);
-    return ninePoints(x - r, y - r, x + r, y + r, x, y);
+    return ninePoints(wrappedSub(x, r), wrappedSub(y, r), wrappedAdd(x, r), wrappedAdd(y, r), x, y);
 }
 
 std::vector<QPoint> linePoints(const CGraph &e)
 {
     const QPoint a = e.m_ptStart, b = e.m_ptEnd;
-    return {a, {(a.x() + b.x()) / 2, (a.y() + b.y()) / 2}, b};
+    return {a, {midpoint(a.x(), b.x()), midpoint(a.y(), b.y())}, b};
 }
 
 std::vector<Handle> nine(const std::vector<QPoint> &points, int firstMode)
@@ -53,11 +57,19 @@ bool isCentreOnlyKind(int kind)
 
 } // namespace
 
-QRect handleSquare(QPoint h) { return QRect(h.x() - 5, h.y() - 5, 10, 10); }
+QRect handleSquare(QPoint h)
+{
+    // Given by its corners, so a handle at the end of the range does not
+    // overflow; there it is cut short.
+    const auto at = [](int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
+    return QRect(QPoint(at(int64_t(h.x()) - 5), at(int64_t(h.y()) - 5)),
+                 QPoint(at(int64_t(h.x()) + 4), at(int64_t(h.y()) + 4)));
+}
 
 bool inHandleSquare(QPoint h, QPoint p)
 {
-    return h.x() - 5 <= p.x() && p.x() < h.x() + 5 && h.y() - 5 <= p.y() && p.y() < h.y() + 5;
+    const int64_t dx = int64_t(p.x()) - h.x(), dy = int64_t(p.y()) - h.y();
+    return -5 <= dx && dx < 5 && -5 <= dy && dy < 5;
 }
 
 std::vector<Handle> dragHandles(const CGraph &e)
@@ -109,14 +121,15 @@ SelectionMarks selectionMarks(const CGraph &e)
     m.framed = true;
     if (isCircleKind(e.m_nKind)) {
         m.squares = circlePoints(e);
-        const int x = e.m_ptStart.x(), y = e.m_ptStart.y(), r = circleRadius(e);
-        m.frameTopLeft = QPoint(x - r - 2, y - r - 2);
-        m.frameBottomRight = QPoint(x + r + 2, y + r + 2);
+        const QPoint c = e.m_ptStart;
+        const int r = circleRadius(e);
+        m.frameTopLeft = wrappedSub(wrappedSub(c, QPoint(r, r)), QPoint(2, 2));
+        m.frameBottomRight = wrappedAdd(wrappedAdd(c, QPoint(r, r)), QPoint(2, 2));
         return m;
     }
     m.squares = boxPoints(e);
-    m.frameTopLeft = e.m_ptStart - QPoint(2, 2);
-    m.frameBottomRight = e.m_ptEnd + QPoint(2, 2);
+    m.frameTopLeft = wrappedSub(e.m_ptStart, QPoint(2, 2));
+    m.frameBottomRight = wrappedAdd(e.m_ptEnd, QPoint(2, 2));
     return m;
 }
 

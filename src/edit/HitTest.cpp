@@ -19,7 +19,7 @@ std::pair<QPoint, QPoint> definingCorners(const CGraph &e)
 {
     if (isCircleKind(e.m_nKind)) {
         const int r = circleRadius(e);
-        return {e.m_ptStart - QPoint(r, r), e.m_ptStart + QPoint(r, r)};
+        return {wrappedSub(e.m_ptStart, QPoint(r, r)), wrappedAdd(e.m_ptStart, QPoint(r, r))};
     }
     return {e.m_ptStart, e.m_ptEnd};
 }

@@ -330,8 +330,8 @@ InteractionResult ToolInteraction::key(int qtKey)
     case Qt::Key_Right: d = QPoint(1, 0); break;
     default: return r;
     }
-    e->m_ptStart += d;
-    e->m_ptEnd += d;
+    e->m_ptStart = wrappedAdd(e->m_ptStart, d);
+    e->m_ptEnd = wrappedAdd(e->m_ptEnd, d);
     r.change = ElementChange::Updated;
     r.index = m_state.selectedIndex;
     return r;
