@@ -224,3 +224,32 @@ TEST_F(RenderCli, FailedRenderLeavesAnEarlierPictureAlone)
 }
 
 } // namespace
+
+// A page file with every kind of element at coordinates near +-2^31, drawn
+// by the program itself before any save could clean it up (the sanitizer
+// build runs this h5800 under AddressSanitizer and UBSan too).
+TEST_F(RenderCli, PageWithFarCoordinatesRendersAtItsScreenSize)
+{
+    QDir(tmp.path()).mkpath(QStringLiteral("wild/图片文件"));
+    writePicture(tmp.filePath(QStringLiteral("wild/图片文件/1.bmp")), kBlue);
+    const QString page = tmp.filePath(QStringLiteral("wild/3.wlp"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(H5_FIXTURES_DIR "/fuzz/fuzz_draw_page/seed-every-kind-wild.wlp"),
+                            page));
+    Page loaded;
+    QString error;
+    ASSERT_TRUE(loaded.load(page, &error)) << error.toStdString();
+    const QSize screen = resolutionSize(loaded.settings.m_nResolution);
+    ASSERT_TRUE(screen.isValid());
+    for (const char *name : {"wild.png", "wild.bmp"}) {
+        SCOPED_TRACE(name);
+        const QString out = tmp.filePath(QLatin1String(name));
+        QStringList args{QStringLiteral("render"), page, QStringLiteral("-o"), out};
+        if (QLatin1String(name).endsWith(QLatin1String(".png")))
+            args << QStringLiteral("--labels");
+        const auto r = runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QImage img;
+        ASSERT_TRUE(img.load(out));
+        EXPECT_EQ(img.size(), screen);
+    }
+}
