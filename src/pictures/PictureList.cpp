@@ -193,6 +193,21 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
         }
     }
 
+    // The pictures together cannot be more than the terminal's picture
+    // store holds; checked before any is converted, so a damaged list
+    // claiming huge pictures costs nothing.
+    int64_t total = 0;
+    for (const PictureEntry &e : m_entries) {
+        // (A single picture beyond the store is named further on.)
+        if (e.width > 0 && e.height > 0 && e.width <= 0xFFFF && e.height <= 0xFFFF
+            && pictureBytes(e.width, e.height) <= int64_t(kSlotCount) * kFlashBlock)
+            total += picturePages(e.width, e.height);
+    }
+    if (total > int64_t(kSlotCount) * (kFlashBlock / kFlashPage)) {
+        notifier.message(QStringLiteral("图片总量超出终端的图片存储容量，保存不成功，请修正"));
+        return false;
+    }
+
     QByteArray file(kSlotAreaSize, '\0');
     std::vector<int64_t> starts;
     starts.reserve(n);
@@ -209,7 +224,11 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
                 QStringLiteral("编号%1的图片路径超过1024字节，保存不成功，请修正").arg(e.number));
             return false;
         }
-        if (e.width < 0 || e.height < 0 || e.width > 0xFFFF || e.height > 0xFFFF) {
+        // A picture larger than the terminal's whole picture store (600
+        // flash blocks) cannot be downloaded; such a size mostly comes from
+        // a damaged list, and making its pages would take gigabytes.
+        if (e.width < 0 || e.height < 0 || e.width > 0xFFFF || e.height > 0xFFFF
+            || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock) {
             notifier.message(
                 QStringLiteral("编号%1的图片尺寸超出范围，保存不成功，请修正").arg(e.number));
             return false;

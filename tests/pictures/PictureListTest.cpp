@@ -298,10 +298,16 @@ TEST_F(PictureListSave, FailedSaveReportsAndLeavesExistingTargetUntouched)
          },
          "编号2的图片源列表文件丢失，保存不成功，请修正",
          {2}},
-        {"picture too large to render",
+        {"picture larger than the terminal's picture store",
          [&](PictureList &l) { l.entries() = {entry(0, good, 9000, 9000)}; },
-         QStringLiteral("渲染图象失败！") + good,
+         "编号0的图片尺寸超出范围，保存不成功，请修正",
          {0}},
+        {"pictures together larger than the terminal's picture store",
+         [&](PictureList &l) {
+             l.entries() = {entry(1, good, 6000, 6000), entry(0, good, 6000, 6000)};
+         },
+         "图片总量超出终端的图片存储容量，保存不成功，请修正",
+         {0, 1}},
         {"picture file that does not decode",
          [&](PictureList &l) { l.entries() = {entry(5, dir.filePath("broken.bmp"), 3, 3)}; },
          QStringLiteral("渲染图象失败！") + dir.filePath("broken.bmp"),
