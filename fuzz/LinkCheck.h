@@ -17,7 +17,7 @@
 #include "link/LinkHost.h"
 #include "link/Registry.h"
 #include "link/SendProjectSession.h"
-#include "link/VirtualTerminal.h"
+#include "terminal/VirtualTerminal.h"
 #include "project/ProjectFile.h"
 
 #include <QByteArray>
@@ -513,9 +513,9 @@ inline std::string terminalReceiverViolation(const uint8_t *data, size_t size)
     if (pieces.saveState() != state)
         return "the flash depends on how the stream was cut";
     for (const int b : whole.usedBlocks())
-        if (b < 0 || b >= h5::VirtualTerminal::kBlocks)
+        if (b < 0 || b >= h5::kBlockCount)
             return "a block outside the store";
-    if (whole.registry().size() != h5::VirtualTerminal::kRegistrySize)
+    if (whole.registry().size() != h5::kRegistryImageSize)
         return "the registry changed size";
 
     h5::VirtualTerminal copy;

@@ -23,11 +23,8 @@ bool BundleWriter::build(const DownloadFiles &files, QByteArray &out, QString *e
         int64_t block = 0;
         for (DownloadPicture &p : pictures) {
             p.firstBlock = int(block);
-            char *e = image.data() + p.number * kRegistryEntrySize;
-            putLe16(e, uint32_t(p.number));
-            putLe16(e + 2, uint32_t(block));
-            putLe16(e + 4, uint32_t(p.width));
-            putLe16(e + 6, uint32_t(p.height));
+            writeRegistryEntry(image.data() + p.number * kRegistryEntrySize,
+                               RegistryRecord{p.number, int(block), p.width, p.height});
             block += p.blocks();
         }
         bundle.append(registryWriteCommand());

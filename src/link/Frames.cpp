@@ -5,18 +5,32 @@
 
 namespace h5 {
 
-QByteArray frameTerminator() { return QByteArray("\xFF\xFF\xEE\xFF", 4); }
+QByteArray frameTerminator() { return QByteArray(kTerminatorBytes, kTerminatorSize); }
 
-QByteArray registryWriteCommand() { return QByteArray("\x7F\x1B\x73\xFF\xFF\xEE\xFF", 7); }
+QByteArray registryWriteCommand()
+{
+    QByteArray out;
+    out.reserve(kRegistryWriteBytes);
+    out.append(char(kStoredMark)).append(char(kEscape)).append(char(kRegistryWriteKind));
+    return out.append(frameTerminator());
+}
 
-QByteArray registryReadRequest() { return QByteArray("\x1B\x27\xFF\xFF\xEE\xFF", 6); }
+QByteArray registryReadRequest()
+{
+    QByteArray out;
+    out.reserve(kRegistryReadBytes);
+    out.append(char(kEscape)).append(char(kRegistryReadCommand));
+    return out.append(frameTerminator());
+}
 
 QByteArray pictureHeader(int number, int firstBlock, int width, int height)
 {
     QByteArray out;
     out.reserve(kPictureHeaderBytes);
     ByteWriter w(out);
-    w.bytes("\x7F\x1B\x1C", 3);
+    w.u8(kStoredMark);
+    w.u8(kEscape);
+    w.u8(kPictureKind);
     w.le16(uint32_t(number));
     w.le16(uint32_t(firstBlock));
     w.le16(uint32_t(width));
@@ -27,20 +41,12 @@ QByteArray pictureHeader(int number, int firstBlock, int width, int height)
 
 namespace {
 
-constexpr uint8_t kSegmentLong = 0x56;
-constexpr uint8_t kFontSegment = 0x74;
-
-bool isShortSegmentKind(uint8_t kind)
-{
-    return kind == 0x70 || kind == 0x71 || kind == 0x72; // control definition, table, needles
-}
-
 // The 7F 1B mark and the terminator of a header of `size` bytes at `at`,
 // which the caller has checked to lie inside the data.
 bool framed(const QByteArray &data, qint64 at, int size)
 {
     const char *p = data.constData() + at;
-    return getU8(p) == 0x7F && getU8(p + 1) == 0x1B
+    return getU8(p) == kStoredMark && getU8(p + 1) == kEscape
         && QByteArray::fromRawData(p + size - 4, 4) == frameTerminator();
 }
 
@@ -62,7 +68,7 @@ SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader
         return SegmentFault::CutShort;
     const uint8_t kind = getU8(data.constData() + at + 2);
     SegmentHeader h;
-    if (kind == kSegmentLong)
+    if (kind == kLongSegmentKind)
         h.size = kLongSegmentHeader;
     else if (isShortSegmentKind(kind))
         h.size = kShortSegmentHeader;
@@ -72,7 +78,7 @@ SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader
         return SegmentFault::CutShort;
     if (!framed(data, at, h.size))
         return SegmentFault::NotAHeader;
-    if (kind == kSegmentLong) {
+    if (kind == kLongSegmentKind) {
         if (getU8(data.constData() + at + 6) != 0)
             return SegmentFault::TooManyPages;
         h.pages = getU8(data.constData() + at + 5);
@@ -86,7 +92,7 @@ SegmentFault readFontSegment(const QByteArray &data, qint64 at, SegmentHeader &o
 {
     if (at < 0 || at + kFontSegmentHeader > data.size())
         return SegmentFault::CutShort;
-    if (getU8(data.constData() + at + 2) != kFontSegment || !framed(data, at, kFontSegmentHeader))
+    if (getU8(data.constData() + at + 2) != kFontSegmentKind || !framed(data, at, kFontSegmentHeader))
         return SegmentFault::NotAHeader;
     SegmentHeader h;
     h.size = kFontSegmentHeader;

@@ -7,20 +7,50 @@
 
 namespace h5 {
 
+namespace {
+
+// The four numbers of an 8-byte entry at `p`.
+RegistryRecord readEntry(const char *p)
+{
+    return RegistryRecord{getLe16(p), getLe16(p + 2), getLe16(p + 4), getLe16(p + 6)};
+}
+
+} // namespace
+
+void writeRegistryEntry(char *entry, const RegistryRecord &r)
+{
+    putLe16(entry, uint32_t(r.number));
+    putLe16(entry + 2, uint32_t(r.firstBlock));
+    putLe16(entry + 4, uint32_t(r.width));
+    putLe16(entry + 6, uint32_t(r.height));
+}
+
+std::vector<RegistryRecord> registryImageEntries(const QByteArray &image)
+{
+    static const QByteArray unused(kRegistryEntrySize, char(0xFF));
+    std::vector<RegistryRecord> out;
+    for (qsizetype at = 0; at + kRegistryEntrySize <= image.size(); at += kRegistryEntrySize) {
+        const char *e = image.constData() + at;
+        if (QByteArray::fromRawData(e, kRegistryEntrySize) != unused)
+            out.push_back(readEntry(e));
+    }
+    return out;
+}
+
+QByteArray registryReplyRecord(const RegistryRecord &r)
+{
+    QByteArray out(kRegistryRecordSize, '\0');
+    writeRegistryEntry(out.data() + 2, r);
+    return out;
+}
+
 std::vector<RegistryRecord> parseRegistryReply(const QByteArray &receiveText)
 {
-    constexpr int kRecord = 10;
     const QByteArray bytes = decodeReceiveText(receiveText.left(receiveText.size() - 3));
     std::vector<RegistryRecord> out;
-    for (qsizetype at = 0; at < bytes.size() - 4 && at + kRecord <= bytes.size(); at += kRecord) {
-        const char *p = bytes.constData() + at;
-        RegistryRecord r;
-        r.number = getLe16(p + 2);
-        r.firstBlock = getLe16(p + 4);
-        r.width = getLe16(p + 6);
-        r.height = getLe16(p + 8);
-        out.push_back(r);
-    }
+    for (qsizetype at = 0; at < bytes.size() - kTerminatorSize && at + kRegistryRecordSize <= bytes.size();
+         at += kRegistryRecordSize)
+        out.push_back(readEntry(bytes.constData() + at + 2));
     return out;
 }
 
@@ -80,11 +110,8 @@ public:
             if (!s.used || s.number < 0 || s.number >= kSlotCount || done[size_t(s.number)])
                 continue;
             done[size_t(s.number)] = true;
-            char *e = out.data() + s.number * kRegistryEntrySize;
-            putLe16(e, uint32_t(s.number));
-            putLe16(e + 2, uint32_t(s.firstBlock));
-            putLe16(e + 4, uint32_t(s.width));
-            putLe16(e + 6, uint32_t(s.height));
+            writeRegistryEntry(out.data() + s.number * kRegistryEntrySize,
+                               RegistryRecord{s.number, s.firstBlock, s.width, s.height});
         }
         return out;
     }

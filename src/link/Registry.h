@@ -13,9 +13,14 @@ namespace h5 {
 
 inline constexpr int kRegistryEntrySize = 8;
 inline constexpr int kRegistryImageSize = kSlotCount * kRegistryEntrySize; // 4800
+inline constexpr int kRegistryLastPacket = kRegistryImageSize - 2 * kFlashPage; // 576
+inline constexpr int kRegistryRecordSize = 10;
 inline constexpr int kBlockCount = 600; // flash blocks 0..599
 
-// One 10-byte record of the registry reply (bytes 0..1 are not used).
+// One picture of the registry: an 8-byte entry of the registry image
+// (number, first block, width, height, 16 bits each, low byte first), and
+// the same four numbers in a 10-byte record of the registry reply (bytes
+// 0..1 are not used).
 struct RegistryRecord
 {
     int number = 0;
@@ -23,6 +28,13 @@ struct RegistryRecord
     int width = 0;
     int height = 0;
 };
+
+// Writes the 8-byte registry image entry of `r` at `entry`.
+void writeRegistryEntry(char *entry, const RegistryRecord &r);
+// The entries of a registry image that are not all FF, in number order.
+std::vector<RegistryRecord> registryImageEntries(const QByteArray &image);
+// The 10-byte reply record of `r`: two unused zero bytes, then its entry.
+QByteArray registryReplyRecord(const RegistryRecord &r);
 
 // The records of a registry reply held in a receive text: the last three
 // characters (the acknowledge that followed the reply) are dropped, the

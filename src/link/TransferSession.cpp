@@ -423,7 +423,7 @@ void TransferSession::eraseStep(bool hello, bool ack)
         setState(20);
     else
         completeOnLastAnswer(QString());
-    sendFrame(QByteArray(kRegistryImageSize - 2 * kFlashPage, char(0xFF)));
+    sendFrame(QByteArray(kRegistryLastPacket, char(0xFF)));
     m_pageCounter = 0;
     m_host.discard();
     m_host.status(QStringLiteral("擦除FLASH完成!"));

@@ -87,6 +87,32 @@ TEST(LinkRegistryReply, RecordCutShortByTheEndIsNotReadPastTheReply)
     EXPECT_EQ(r[0].number, 3);
 }
 
+TEST(LinkRegistryEntries, ImageEntryAndReplyRecordCarryTheSameFourNumbers)
+{
+    // The terminal answers a registry read with the entries the PC wrote:
+    // both ends use one layout, so what one writes the other reads back.
+    const RegistryRecord r{599, 0x123, 800, 480};
+    EXPECT_EQ(registryReplyRecord(r), hex("00 00 57 02 23 01 20 03 E0 01"));
+
+    QByteArray image = emptyRegistryImage();
+    writeRegistryEntry(image.data() + 599 * kRegistryEntrySize, r);
+    writeRegistryEntry(image.data() + 3 * kRegistryEntrySize, RegistryRecord{3, 0, 100, 100});
+    EXPECT_EQ(image.mid(599 * kRegistryEntrySize), hex("57 02 23 01 20 03 E0 01"));
+    const auto entries = registryImageEntries(image);
+    ASSERT_EQ(entries.size(), 2u) << "all-FF entries are no picture";
+    EXPECT_EQ(entries[0].number, 3);
+
+    QByteArray reply;
+    for (const RegistryRecord &e : entries)
+        reply += registryReplyRecord(e);
+    const auto back = parseRegistryReply(textOf(reply + frameTerminator()));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].number, 599);
+    EXPECT_EQ(back[1].firstBlock, 0x123);
+    EXPECT_EQ(back[1].width, 800);
+    EXPECT_EQ(back[1].height, 480);
+}
+
 TEST(LinkPictureHeader, FieldsLowByteFirstBetweenMarkAndTerminator)
 {
     EXPECT_EQ(pictureHeader(3, 0, 100, 100), hex("7F 1B 1C 03 00 00 00 64 00 64 00 FF FF EE FF"));

@@ -4,7 +4,7 @@
 
 #include "port/PortTestSupport.h"
 
-#include "link/VirtualTerminal.h"
+#include "terminal/VirtualTerminal.h"
 #include "port/CMSComm.h"
 #include "support/TestUtil.h"
 

@@ -3,7 +3,7 @@
 // like a serial port, the simulator reads the master side and answers with
 // VirtualTerminal.
 
-#include "link/VirtualTerminal.h"
+#include "terminal/VirtualTerminal.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 
 #include "support/TestUtil.h"
 
-#include "link/VirtualTerminal.h"
+#include "terminal/VirtualTerminal.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
-#include "link/VirtualTerminal.h"
+#include "terminal/VirtualTerminal.h"
 
 #include "common/Bytes.h"
 #include "common/FileIo.h"
 #include "common/Flash.h"
+#include "link/Frames.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -16,25 +17,9 @@ namespace h5 {
 
 namespace {
 
-constexpr uint8_t kProbe = 0xAA;
-constexpr char kConnected = 0x33;
-constexpr char kAck = 0x55;
-constexpr uint8_t kStored = 0x7F;
-constexpr uint8_t kEsc = 0x1B;
-constexpr uint8_t kProjectHeader = 0x75;
-constexpr uint8_t kSegmentLong = 0x56;
-constexpr uint8_t kRegistryWrite = 0x73;
-constexpr uint8_t kPicture = 0x1C;
-constexpr uint8_t kFont = 0x74;
-constexpr uint8_t kControlDefinition = 0x70;
-constexpr uint8_t kControlTable = 0x71;
-constexpr uint8_t kNeedleTable = 0x72;
-constexpr uint8_t kRegistryRead = 0x27;
-constexpr uint8_t kScreenPicture = 0x24;
-constexpr int kPageIndexSize = 2048;
-constexpr int kRegistryLast = VirtualTerminal::kRegistrySize - 2 * kFlashPage; // 576
-
-const char kTerminator[4] = {'\xFF', '\xFF', '\xEE', '\xFF'};
+constexpr uint8_t kProbe = uint8_t(kConnectionProbe);
+constexpr char kConnected = char(kConnectionReply);
+constexpr char kAck = char(kAcknowledge);
 
 // State file: magic, version, then length-prefixed parts, then an end mark,
 // so a file cut anywhere is recognised as damaged.
@@ -93,31 +78,35 @@ VirtualTerminal::Scan VirtualTerminal::scanFrame(const char *p, qsizetype n,
         length = 1;
         return Scan::Complete;
     }
-    if (b0 == kStored) {
+    if (b0 == kStoredMark) {
         if (n < 2)
             return Scan::NeedMore;
-        if (at(p, 1) != kEsc)
+        if (at(p, 1) != kEscape)
             return Scan::Garbage;
         if (n < 3)
             return Scan::NeedMore;
-        switch (at(p, 2)) {
-        case kProjectHeader:
-        case kRegistryWrite: length = 7; break;
-        case kSegmentLong:
-        case kFont: length = 11; break;
-        case kPicture: length = 15; break;
-        case kControlDefinition:
-        case kControlTable:
-        case kNeedleTable: length = 9; break; // short segment headers, one page follows
-        default: return Scan::Garbage;
-        }
-    } else if (b0 == kEsc) {
+        const uint8_t kind = at(p, 2);
+        if (kind == kProjectHeaderKind)
+            length = kProjectHeaderBytes;
+        else if (kind == kRegistryWriteKind)
+            length = kRegistryWriteBytes;
+        else if (kind == kLongSegmentKind)
+            length = kLongSegmentHeader;
+        else if (kind == kFontSegmentKind)
+            length = kFontSegmentHeader;
+        else if (kind == kPictureKind)
+            length = kPictureHeaderBytes;
+        else if (isShortSegmentKind(kind))
+            length = kShortSegmentHeader; // one page follows
+        else
+            return Scan::Garbage;
+    } else if (b0 == kEscape) {
         if (n < 2)
             return Scan::NeedMore;
-        if (at(p, 1) == kRegistryRead)
-            length = 6;
-        else if (at(p, 1) == kScreenPicture)
-            length = 14;
+        if (at(p, 1) == kRegistryReadCommand)
+            length = kRegistryReadBytes;
+        else if (at(p, 1) == kScreenPictureCommand)
+            length = kScreenPictureBytes;
         else
             return Scan::Garbage;
     } else {
@@ -125,8 +114,8 @@ VirtualTerminal::Scan VirtualTerminal::scanFrame(const char *p, qsizetype n,
     }
     // The terminator is checked as far as it has arrived, so a false start
     // is given up as soon as it shows.
-    for (qsizetype i = length - 4; i < length && i < n; ++i) {
-        if (p[i] != kTerminator[i - (length - 4)])
+    for (qsizetype i = length - kTerminatorSize; i < length && i < n; ++i) {
+        if (p[i] != kTerminatorBytes[i - (length - kTerminatorSize)])
             return Scan::Garbage;
     }
     return n < length ? Scan::NeedMore : Scan::Complete;
@@ -157,8 +146,8 @@ QByteArray VirtualTerminal::feed(const QByteArray &bytes)
                 pos = n;
             } else if (s == Scan::Garbage) {
                 qsizetype skip = pos + 1;
-                while (skip < n && at(p, skip) != kProbe && at(p, skip) != kStored
-                       && at(p, skip) != kEsc)
+                while (skip < n && at(p, skip) != kProbe && at(p, skip) != kStoredMark
+                       && at(p, skip) != kEscape)
                     ++skip;
                 log(QStringLiteral("skipped %1 byte(s) of noise").arg(skip - pos));
                 pos = skip;
@@ -241,8 +230,8 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         answer(QByteArray(1, kConnected), out);
         return;
     }
-    if (at(p, 0) == kEsc) {
-        if (at(p, 1) == kRegistryRead) {
+    if (at(p, 0) == kEscape) {
+        if (at(p, 1) == kRegistryReadCommand) {
             if (answer(registryAnswer(), out))
                 log(QStringLiteral("registry read"));
             return;
@@ -259,13 +248,13 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         return;
     const QString header = hexOf(p, length);
     switch (at(p, 2)) {
-    case kProjectHeader:
+    case kProjectHeaderKind:
         m_project = QByteArray(p, length);
         finishStep(QStringLiteral("project header %1").arg(header));
         m_rx = Rx::PageIndex;
-        startPacket(kPageIndexSize);
+        startPacket(kPageIndexBytes);
         break;
-    case kSegmentLong: {
+    case kLongSegmentKind: {
         m_project.append(p, length);
         const int count = getLe16(p + 5);
         if (count == 0) {
@@ -278,14 +267,14 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         startPacket(kFlashPage);
         break;
     }
-    case kRegistryWrite:
+    case kRegistryWriteKind:
         log(QStringLiteral("registry write"));
         m_incoming.clear();
         m_packetNo = 0;
         m_rx = Rx::RegistryData;
         startPacket(kFlashPage);
         break;
-    case kPicture: {
+    case kPictureKind: {
         m_number = getLe16(p + 3);
         const int block = getLe16(p + 5);
         m_storeOffset = int64_t(block) * kFlashBlock;
@@ -299,7 +288,7 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         startPacket(std::min<int64_t>(kFlashPage, m_left));
         break;
     }
-    case kFont:
+    case kFontSegmentKind:
         m_number = getLe16(p + 3);
         m_left = getLe16(p + 5);
         m_incoming.clear();
@@ -350,7 +339,7 @@ void VirtualTerminal::takePacket(QByteArray &out)
             m_rx = Rx::Frame;
             finishStep(QStringLiteral("registry written, %1 pictures").arg(registryEntries().size()));
         } else {
-            startPacket(m_packetNo == 2 ? kRegistryLast : kFlashPage);
+            startPacket(m_packetNo == 2 ? kRegistryLastPacket : kFlashPage);
         }
         break;
     case Rx::PictureData:
@@ -385,22 +374,11 @@ void VirtualTerminal::takePacket(QByteArray &out)
 QByteArray VirtualTerminal::registryAnswer() const
 {
     QByteArray reply;
-    if (m_faults.badRegistry) {
-        ByteWriter w(reply);
-        w.le16(0);
-        w.le16(0);           // picture 0
-        w.le16(kBlocks);     // first block past the end
-        w.le16(1);
-        w.le16(1);
-    }
-    for (int n = 0; n < kBlocks; ++n) {
-        const QByteArray entry = m_registry.mid(n * 8, 8);
-        if (entry != QByteArray(8, '\xFF')) {
-            reply.append(2, '\0');
-            reply.append(entry);
-        }
-    }
-    reply.append(kTerminator, 4);
+    if (m_faults.badRegistry) // picture 0, 1 x 1, its first block past the end
+        reply.append(registryReplyRecord(RegistryRecord{0, kBlockCount, 1, 1}));
+    for (const RegistryRecord &e : registryEntries())
+        reply.append(registryReplyRecord(e));
+    reply.append(frameTerminator());
     return reply;
 }
 
@@ -409,8 +387,8 @@ QByteArray VirtualTerminal::registryAnswer() const
 void VirtualTerminal::eraseFlash()
 {
     m_project.clear();
-    m_registry = QByteArray(kRegistrySize, '\xFF');
-    m_blocks.assign(kBlocks, QByteArray());
+    m_registry = emptyRegistryImage();
+    m_blocks.assign(kBlockCount, QByteArray());
     m_fonts.clear();
 }
 
@@ -418,7 +396,7 @@ void VirtualTerminal::writeStore(int64_t offset, const char *data, int64_t lengt
 {
     while (length > 0) {
         const int64_t block = offset / kFlashBlock;
-        if (block < 0 || block >= kBlocks)
+        if (block < 0 || block >= kBlockCount)
             return; // past the end of the store: the flash has no room for it
         QByteArray &b = m_blocks[size_t(block)];
         if (b.isEmpty())
@@ -439,7 +417,7 @@ QByteArray VirtualTerminal::pictureStore(int64_t offset, int64_t length) const
     while (done < length) {
         const int64_t pos = offset + done;
         const int64_t block = pos / kFlashBlock;
-        if (block < 0 || block >= kBlocks)
+        if (block < 0 || block >= kBlockCount)
             break;
         const int64_t within = pos % kFlashBlock;
         const int64_t n = std::min<int64_t>(length - done, kFlashBlock - within);
@@ -451,21 +429,14 @@ QByteArray VirtualTerminal::pictureStore(int64_t offset, int64_t length) const
     return out;
 }
 
-QList<VirtualTerminal::RegistryEntry> VirtualTerminal::registryEntries() const
+std::vector<RegistryRecord> VirtualTerminal::registryEntries() const
 {
-    QList<RegistryEntry> out;
-    for (int n = 0; n < kBlocks; ++n) {
-        const char *e = m_registry.constData() + n * 8;
-        if (QByteArray::fromRawData(e, 8) == QByteArray(8, '\xFF'))
-            continue;
-        out.append({getLe16(e), getLe16(e + 2), getLe16(e + 4), getLe16(e + 6)});
-    }
-    return out;
+    return registryImageEntries(m_registry);
 }
 
 QByteArray VirtualTerminal::picture(int number) const
 {
-    for (const RegistryEntry &e : registryEntries()) {
+    for (const RegistryRecord &e : registryEntries()) {
         if (e.number == number)
             return pictureStore(int64_t(e.firstBlock) * kFlashBlock,
                                 pictureBytes(e.width, e.height));
@@ -476,7 +447,7 @@ QByteArray VirtualTerminal::picture(int number) const
 QList<int> VirtualTerminal::usedBlocks() const
 {
     QList<int> out;
-    for (int b = 0; b < kBlocks; ++b)
+    for (int b = 0; b < kBlockCount; ++b)
         if (!m_blocks[size_t(b)].isEmpty())
             out << b;
     return out;
@@ -486,13 +457,13 @@ QList<int> VirtualTerminal::usedBlocks() const
 // gives up the places of the pictures it no longer lists.
 void VirtualTerminal::dropUnregisteredBlocks()
 {
-    std::vector<bool> covered(kBlocks, false);
-    for (const RegistryEntry &e : registryEntries()) {
+    std::vector<bool> covered(kBlockCount, false);
+    for (const RegistryRecord &e : registryEntries()) {
         const int64_t blocks = pictureBlocks(e.width, e.height);
-        for (int64_t b = e.firstBlock; b < e.firstBlock + blocks && b < kBlocks; ++b)
+        for (int64_t b = e.firstBlock; b < e.firstBlock + blocks && b < kBlockCount; ++b)
             covered[size_t(b)] = true;
     }
-    for (int b = 0; b < kBlocks; ++b)
+    for (int b = 0; b < kBlockCount; ++b)
         if (!covered[size_t(b)])
             m_blocks[size_t(b)] = QByteArray();
 }
@@ -544,7 +515,7 @@ bool VirtualTerminal::loadState(const QByteArray &state, QString *error)
     uint32_t length = 0;
     std::string project;
     std::string registry;
-    if (!r.le32(length) || !r.bytes(length, project) || !r.bytes(kRegistrySize, registry))
+    if (!r.le32(length) || !r.bytes(length, project) || !r.bytes(kRegistryImageSize, registry))
         return fail(truncated);
 
     QMap<int, QByteArray> fonts;
@@ -565,14 +536,14 @@ bool VirtualTerminal::loadState(const QByteArray &state, QString *error)
         fonts[number] = QByteArray(data.data(), qsizetype(data.size()));
     }
 
-    std::vector<QByteArray> blocks(kBlocks);
-    if (!r.le32(count) || count > uint32_t(kBlocks))
+    std::vector<QByteArray> blocks(kBlockCount);
+    if (!r.le32(count) || count > uint32_t(kBlockCount))
         return fail(truncated);
     previous = -1;
     for (uint32_t i = 0; i < count; ++i) {
         uint16_t b = 0;
         std::string data;
-        if (!r.le16(b) || b >= kBlocks || int(b) <= previous || !r.bytes(kFlashBlock, data))
+        if (!r.le16(b) || b >= kBlockCount || int(b) <= previous || !r.bytes(kFlashBlock, data))
             return fail(truncated);
         previous = b;
         blocks[b] = QByteArray(data.data(), qsizetype(data.size()));
@@ -619,7 +590,7 @@ QByteArray VirtualTerminal::summaryJson() const
     root.insert(QStringLiteral("projectBytes"), double(m_project.size()));
     root.insert(QStringLiteral("projectSha1"), sha1(m_project));
     QJsonArray registry;
-    for (const RegistryEntry &e : registryEntries()) {
+    for (const RegistryRecord &e : registryEntries()) {
         QJsonObject o;
         o.insert(QStringLiteral("number"), e.number);
         o.insert(QStringLiteral("firstBlock"), e.firstBlock);

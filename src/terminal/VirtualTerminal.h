@@ -20,6 +20,10 @@
 //   1B 27 FF FF EE FF                       registry read; answered with the registry
 // Every frame and every data packet but the screen data is acknowledged with 55.
 // Anything else is dropped a byte at a time until a frame start is found.
+// The bytes and sizes are those the PC's sessions send (link/Frames.h,
+// link/Registry.h).
+
+#include "link/Registry.h"
 
 #include <QByteArray>
 #include <QList>
@@ -34,9 +38,6 @@ namespace h5 {
 class VirtualTerminal
 {
 public:
-    static constexpr int kRegistrySize = 4800;    // 600 entries of 8 bytes
-    static constexpr int kBlocks = 600;
-
     // Ways to misbehave, for testing the PC side. Packets are everything the
     // terminal answers, counted from the start in the order received: probes,
     // frames and data packets. "After n" means: the first n are answered
@@ -52,14 +53,6 @@ public:
         int64_t garbageAfter = -1;      // from packet n+1 on, garbage before every answer
         QByteArray garbage = QByteArray("\x00\x5A\xC3", 3);
         bool badRegistry = false;       // registry answer starts with a record at block 600
-    };
-
-    struct RegistryEntry
-    {
-        int number = 0;
-        int firstBlock = 0;
-        int width = 0;
-        int height = 0;
     };
 
     VirtualTerminal();
@@ -91,7 +84,7 @@ public:
     // The registry image: 600 entries of 8 bytes, FF where there is no picture.
     const QByteArray &registry() const { return m_registry; }
     // Entries that are not all FF, in number order.
-    QList<RegistryEntry> registryEntries() const;
+    std::vector<RegistryRecord> registryEntries() const;
     // `length` bytes of the picture store from `offset`; FF where never written.
     QByteArray pictureStore(int64_t offset, int64_t length) const;
     // The w*h*2 pixel bytes of the registry's picture `number`; empty when none.
@@ -159,7 +152,7 @@ private:
     // flash
     QByteArray m_project;
     QByteArray m_registry;
-    std::vector<QByteArray> m_blocks;   // kBlocks entries; empty = never written
+    std::vector<QByteArray> m_blocks;   // kBlockCount entries; empty = never written
     QMap<int, QByteArray> m_fonts;
 };
 
