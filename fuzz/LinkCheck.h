@@ -95,8 +95,7 @@ inline void answerEverything(h5::TransferSession &session, int limit = 100000)
     session.onTimer(h5::TransferSession::kProbeTimer);
     bool connected = false;
     for (int i = 0; i < limit && session.outcome() == h5::TransferSession::Outcome::Running; ++i) {
-        const int s = session.state();
-        if (s == 11)
+        if (session.state() == h5::TransferState::RegistryRead)
             session.onReceive(h5::frameTerminator());
         else if (!connected)
             session.onReceive(QByteArray(1, char(h5::kConnectionReply)));
@@ -435,11 +434,14 @@ inline std::string transferSessionViolation(const uint8_t *data, size_t size)
                 connected = false;
                 break;
             default: {
-                const int s = session.state();
+                using State = h5::TransferState;
+                const State s = session.state();
                 answer = true;
-                if (s == 11)
+                if (s == State::RegistryRead)
                     bytes = h5::frameTerminator();
-                else if (!connected && (s == 1 || s == 2 || s == 10 || s == 20))
+                else if (!connected
+                         && (s == State::LinkCheck || s == State::ProjectStart
+                             || s == State::PictureStart || s == State::FontStart))
                     bytes = QByteArray(1, char(h5::kConnectionReply));
                 else
                     bytes = QByteArray(1, char(h5::kAcknowledge));
@@ -479,7 +481,7 @@ inline std::string transferSessionViolation(const uint8_t *data, size_t size)
                 }
             }
         }
-        if (session.outcome() == Outcome::Completed && session.state() != 0)
+        if (session.outcome() == Outcome::Completed && session.state() != h5::TransferState::Idle)
             return "completed but not idle";
     }
     return {};

@@ -21,7 +21,7 @@ TransferSession::Variant SendProjectSession::variant()
     Variant v;
     v.startStatesTakeConnectionReply = false;
     v.registryCheck = RegistryCheck::FirstBlockAndSize;
-    v.stateAfterBrokenPicture = 1;
+    v.stateAfterBrokenPicture = TransferState::LinkCheck;
     v.closePortWithoutConnection = false;
     v.discardOnOpen = false;
     return v;

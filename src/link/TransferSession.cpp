@@ -28,7 +28,7 @@ bool TransferSession::stageRegistry(const QByteArray &, QString *) { return true
 void TransferSession::portOpened()
 {
     m_portOpen = true;
-    setState(1);
+    setState(State::LinkCheck);
     m_outcome = Outcome::Idle;
     if (m_variant.discardOnOpen)
         m_host.discard();
@@ -47,7 +47,7 @@ void TransferSession::closeSteps()
     stopRegistryTimer();
     disarmReplyTimer();
     m_portOpen = false;
-    setState(0);
+    setState(State::Idle);
     if (m_outcome == Outcome::Running)
         m_outcome = Outcome::Failed;
     dropStaging();
@@ -72,7 +72,7 @@ void TransferSession::begin(Inputs inputs)
     m_totalPicturePages = dataAreaPages(m_in.pictureList.size());
     m_lastPacketOut = false;
     m_outcome = Outcome::Running;
-    setState(m_in.hasProject ? 2 : m_in.hasPictures ? 10 : 20);
+    setState(m_in.hasProject ? State::ProjectStart : m_in.hasPictures ? State::PictureStart : State::FontStart);
     m_host.startTimer(kProbeTimer, kProbeInterval);
 }
 
@@ -90,41 +90,39 @@ void TransferSession::step()
     const bool hello = m_reply == kConnectionReply;
     const bool ack = m_reply == kAcknowledge;
     switch (m_state) {
-    case 1:
+    case State::LinkCheck:
         linkCheck(hello);
         break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
+    case State::ProjectStart:
+    case State::ProjectIndex:
+    case State::SegmentHeader:
+    case State::SegmentPages:
         projectStep(hello, ack);
         break;
-    case 8:
-    case 9:
+    case State::EraseStart:
+    case State::EraseFill:
         eraseStep(hello, ack);
         break;
-    case 10:
-    case 11:
-    case 12:
-    case 13:
+    case State::PictureStart:
+    case State::RegistryRead:
+    case State::RegistryWrite:
+    case State::RegistryRest:
         registryStep(hello, ack);
         break;
-    case 14:
-    case 15:
-    case 16:
+    case State::PictureHeader:
+    case State::PictureFirstPacket:
+    case State::PicturePackets:
         pictureStep(ack);
         break;
-    case 20:
-    case 21:
-    case 22:
+    case State::FontStart:
+    case State::FontHeader:
+    case State::FontPages:
         fontStep(hello, ack);
         break;
-    case 0:
+    case State::Idle:
         if (m_lastPacketOut)
             lastPacketAnswered(ack);
         break;
-    default:
-        break; // only kept in the receive text
     }
 }
 
@@ -167,7 +165,7 @@ void TransferSession::noConnection()
         m_host.closePort();
     } else {
         dropStaging();
-        setState(1);
+        setState(State::LinkCheck);
         m_host.stopTimer(kProbeTimer);
     }
     m_host.message(kConnectionFailed);
@@ -175,11 +173,11 @@ void TransferSession::noConnection()
 
 void TransferSession::registryTimeout()
 {
-    if (m_state != 11) {
+    if (m_state != State::RegistryRead) {
         stopRegistryTimer(); // a late tick of a finished wait
         return;
     }
-    setState(1);
+    setState(State::LinkCheck);
     m_text.clear();
     stopRegistryTimer();
     m_outcome = Outcome::Failed;
@@ -193,24 +191,25 @@ void TransferSession::replyTimeout()
     disarmReplyTimer();
     dropStaging();
     m_text.clear();
-    fail(1, QStringLiteral("连接超时!"));
+    fail(State::LinkCheck, QStringLiteral("连接超时!"));
 }
 
 // ---- state helpers --------------------------------------------------------
 
-void TransferSession::setState(int state)
+void TransferSession::setState(State state)
 {
     m_state = state;
     m_lastPacketOut = false;
     // Nothing is awaited in these states, or the registry time-out watches.
-    if (state == 0 || state == 1 || state == 11)
+    if (state == State::Idle || state == State::LinkCheck || state == State::RegistryRead)
         disarmReplyTimer();
 }
 
 void TransferSession::sendFrame(const QByteArray &bytes)
 {
     m_host.send(bytes);
-    if ((m_state != 0 || m_lastPacketOut) && m_state != 1 && m_state != 11)
+    if ((m_state != State::Idle || m_lastPacketOut) && m_state != State::LinkCheck
+        && m_state != State::RegistryRead)
         armReplyTimer();
 }
 
@@ -238,7 +237,7 @@ void TransferSession::stopRegistryTimer()
     m_host.stopTimer(kRegistryTimer);
 }
 
-void TransferSession::fail(int state, const QString &text)
+void TransferSession::fail(State state, const QString &text)
 {
     m_host.discard();
     m_host.status(text);
@@ -248,13 +247,13 @@ void TransferSession::fail(int state, const QString &text)
 
 void TransferSession::complete()
 {
-    setState(0);
+    setState(State::Idle);
     m_outcome = Outcome::Completed;
 }
 
 void TransferSession::completeOnLastAnswer(const QString &wrongReply)
 {
-    setState(0);
+    setState(State::Idle);
     m_lastPacketOut = true;
     m_lastPacketWrongReply = wrongReply;
 }
@@ -268,7 +267,7 @@ void TransferSession::lastPacketAnswered(bool ack)
         m_outcome = Outcome::Completed;
         return;
     }
-    fail(1, m_lastPacketWrongReply);
+    fail(State::LinkCheck, m_lastPacketWrongReply);
 }
 
 void TransferSession::dropStaging()
@@ -286,7 +285,7 @@ void TransferSession::showProgress(const QString &text, int64_t done, int64_t to
 void TransferSession::dataFault(const QString &what, int64_t offset)
 {
     m_host.status(QStringLiteral("%1不是完整的数据段（第%2字节处），下载停止!").arg(what).arg(offset));
-    setState(0);
+    setState(State::Idle);
     m_outcome = Outcome::Failed;
 }
 
@@ -312,30 +311,30 @@ void TransferSession::projectStep(bool hello, bool ack)
     m_text.clear();
     const QByteArray &data = m_in.project;
     switch (m_state) {
-    case 2:
+    case State::ProjectStart:
         m_host.stopTimer(kProbeTimer);
         if (!hello) {
             dropStaging();
-            fail(1, QStringLiteral("串口连接错误2!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
             return;
         }
         m_host.discard();
         m_pageCounter = 0;
-        setState(3);
+        setState(State::ProjectIndex);
         m_bytesSent += kProjectHeaderBytes;
         sendFrame(data.left(kProjectHeaderBytes));
         return;
-    case 3:
+    case State::ProjectIndex:
         if (!ack) {
-            fail(1, QStringLiteral("串口连接错误3!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误3!"));
             return;
         }
         m_host.discard();
         m_bytesSent += kPageIndexBytes;
-        setState(4);
+        setState(State::SegmentHeader);
         sendFrame(data.mid(kProjectHeaderBytes, kPageIndexBytes));
         return;
-    case 4:
+    case State::SegmentHeader:
         if (!ack)
             return; // keep waiting
         m_pageCounter = 0;
@@ -343,9 +342,9 @@ void TransferSession::projectStep(bool hello, bool ack)
         showProgress(projectProgressText(percent(m_bytesSent, m_totalBytes)), m_bytesSent, m_totalBytes);
         sendSegmentHeader();
         return;
-    case 5: {
+    case State::SegmentPages: {
         if (!ack) {
-            fail(1, QStringLiteral("串口连接错误3!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误3!"));
             return;
         }
         m_host.discard();
@@ -355,7 +354,7 @@ void TransferSession::projectStep(bool hello, bool ack)
         showProgress(projectProgressText(percent(m_bytesSent, m_totalBytes)), m_bytesSent, m_totalBytes);
         if (m_pageCounter == m_segmentPages) {
             if (m_bytesSent < m_totalBytes)
-                setState(4);
+                setState(State::SegmentHeader);
             else
                 projectFinished();
         }
@@ -377,18 +376,18 @@ void TransferSession::sendSegmentHeader()
     m_segmentPages = header.pages;
     const QByteArray bytes = m_in.project.mid(m_bytesSent, header.size);
     m_bytesSent += header.size;
-    setState(5);
+    setState(State::SegmentPages);
     sendFrame(bytes);
 }
 
 void TransferSession::projectFinished()
 {
     if (m_in.hasPictures)
-        setState(10);
+        setState(State::PictureStart);
     else if (m_in.erase)
-        setState(8);
+        setState(State::EraseStart);
     else if (m_in.hasFont)
-        setState(20);
+        setState(State::FontStart);
     else
         completeOnLastAnswer(QStringLiteral("串口连接错误3!"));
 }
@@ -397,14 +396,14 @@ void TransferSession::projectFinished()
 
 void TransferSession::eraseStep(bool hello, bool ack)
 {
-    if (m_state == 8) {
+    if (m_state == State::EraseStart) {
         m_text.clear();
         const bool taken = ack || (hello && m_variant.startStatesTakeConnectionReply);
         if (!taken)
             return;
         if (m_variant.startStatesTakeConnectionReply)
             m_host.stopTimer(kProbeTimer);
-        setState(9);
+        setState(State::EraseFill);
         m_pageCounter = 0;
         m_pictureIndex = 0;
         m_host.discard();
@@ -420,7 +419,7 @@ void TransferSession::eraseStep(bool hello, bool ack)
     // The last packet must reach the terminal: the discard below keeps
     // bytes already handed to the host.
     if (m_in.hasFont)
-        setState(20);
+        setState(State::FontStart);
     else
         completeOnLastAnswer(QString());
     sendFrame(QByteArray(kRegistryLastPacket, char(0xFF)));
@@ -434,14 +433,14 @@ void TransferSession::eraseStep(bool hello, bool ack)
 void TransferSession::registryStep(bool hello, bool ack)
 {
     switch (m_state) {
-    case 10: {
+    case State::PictureStart: {
         m_text.clear();
         const bool lenient = m_variant.startStatesTakeConnectionReply;
         if (lenient)
             m_host.stopTimer(kProbeTimer);
         if (!(ack || (hello && lenient)))
             return;
-        setState(11);
+        setState(State::RegistryRead);
         m_pageCounter = 0;
         m_pictureIndex = 0;
         m_host.send(registryReadRequest());
@@ -449,33 +448,33 @@ void TransferSession::registryStep(bool hello, bool ack)
         m_registryTimerOn = true;
         return;
     }
-    case 11:
+    case State::RegistryRead:
         if (!m_text.endsWith("ff ff ee ff "))
             return; // the reply is not complete yet
         stopRegistryTimer();
-        setState(12);
+        setState(State::RegistryWrite);
         m_host.discard();
         sendFrame(registryWriteCommand());
         return;
-    case 12:
+    case State::RegistryWrite:
         if (!ack) {
             dropStagedPicture();
-            fail(0, QStringLiteral("串口连接错误2!"));
+            fail(State::Idle, QStringLiteral("串口连接错误2!"));
             return;
         }
         placeAndWriteRegistry();
         return;
-    case 13:
+    case State::RegistryRest:
         m_text.clear();
         if (!ack) {
             dropStagedPicture();
-            fail(0, QStringLiteral("串口连接错误2!"));
+            fail(State::Idle, QStringLiteral("串口连接错误2!"));
             return;
         }
         if (m_pageCounter == 0) {
             sendFrame(m_image.mid(kFlashPage, kFlashPage));
         } else if (m_pageCounter == 1) {
-            setState(14);
+            setState(State::PictureHeader);
             sendFrame(m_image.mid(2 * kFlashPage));
         }
         ++m_pageCounter;
@@ -496,11 +495,11 @@ void TransferSession::placeAndWriteRegistry()
     QString error;
     if (!stageRegistry(m_image, &error)) {
         m_host.status(error);
-        setState(0);
+        setState(State::Idle);
         m_outcome = Outcome::Failed;
         return;
     }
-    setState(13);
+    setState(State::RegistryRest);
     sendFrame(m_image.left(kFlashPage));
     m_pageCounter = 0;
     m_text.clear();
@@ -518,29 +517,29 @@ void TransferSession::pictureStep(bool ack)
 {
     m_text.clear();
     switch (m_state) {
-    case 14:
+    case State::PictureHeader:
         if (!ack) {
             dropStagedPicture();
-            fail(1, QStringLiteral("串口连接错误2!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
             return;
         }
         m_pageCounter = 0;
         m_pictureIndex = 0;
         beginPicture(true);
         return;
-    case 15:
+    case State::PictureFirstPacket:
         if (!ack) {
             dropStagedPicture();
-            fail(1, QStringLiteral("串口连接错误3!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误3!"));
             return;
         }
         m_pageCounter = 0;
-        setState(16);
+        setState(State::PicturePackets);
         m_host.discard();
         sendFrame(picturePacket(0));
         picturePacketSent(true);
         return;
-    case 16:
+    case State::PicturePackets:
         if (!ack) {
             fail(m_variant.stateAfterBrokenPicture, QStringLiteral("连接出错，请检查数据线!"));
             return;
@@ -583,11 +582,11 @@ void TransferSession::beginPicture(bool first)
     QString error;
     if (!stagePicture(m_record, &error)) {
         m_host.status(error);
-        setState(0);
+        setState(State::Idle);
         m_outcome = Outcome::Failed;
         return;
     }
-    setState(15);
+    setState(State::PictureFirstPacket);
     sendFrame(m_record.left(kPictureHeaderBytes));
     pictureHeaderSent(first);
 }
@@ -611,15 +610,15 @@ void TransferSession::fontStep(bool hello, bool ack)
 {
     m_text.clear();
     switch (m_state) {
-    case 20:
+    case State::FontStart:
         m_host.stopTimer(kProbeTimer);
         if (!(hello || ack)) {
-            fail(1, QStringLiteral("串口连接错误2!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
             return;
         }
         startFont();
         return;
-    case 21:
+    case State::FontHeader:
         if (!ack)
             return; // keep waiting
         m_pageCounter = 0;
@@ -627,9 +626,9 @@ void TransferSession::fontStep(bool hello, bool ack)
                      m_totalBytes);
         sendFontHeader();
         return;
-    case 22: {
+    case State::FontPages: {
         if (!ack) {
-            fail(1, QStringLiteral("串口连接错误3!"));
+            fail(State::LinkCheck, QStringLiteral("串口连接错误3!"));
             return;
         }
         m_host.discard();
@@ -640,7 +639,7 @@ void TransferSession::fontStep(bool hello, bool ack)
                      m_totalBytes);
         if (m_pageCounter == m_segmentPages) {
             if (m_bytesSent < m_totalBytes)
-                setState(21);
+                setState(State::FontHeader);
             else
                 completeOnLastAnswer(QStringLiteral("串口连接错误3!"));
         }
@@ -672,7 +671,7 @@ void TransferSession::sendFontHeader()
     m_segmentPages = header.pages;
     const QByteArray bytes = m_in.font.mid(m_bytesSent, header.size);
     m_bytesSent += header.size;
-    setState(22);
+    setState(State::FontPages);
     sendFrame(bytes);
 }
 

@@ -6,13 +6,7 @@
 // through its LinkHost. DownloadSession and SendProjectSession add the
 // window's inputs and its few differences.
 //
-// States (kept as the windows and their tests know them):
-//    0 idle, 1 link check,
-//    2 project start, 3 project index, 4 segment header, 5 segment pages,
-//    8 erase start, 9 erase fill,
-//   10 picture start, 11 registry read, 12 registry write, 13 registry rest,
-//   14 picture header, 15 picture first packet, 16 picture packets,
-//   20 font start, 21 font header, 22 font pages.
+// States: TransferState, numbered as the download protocol numbers them.
 //
 // Beyond the plain stop-and-wait exchange the machine guards against
 // stalls: while a packet's answer is awaited a reply time-out (timer 3,
@@ -42,9 +36,34 @@
 
 namespace h5 {
 
+// The transfer states, valued by their protocol numbers (6, 7 and 17..19
+// are no states).
+enum class TransferState {
+    Idle = 0,
+    LinkCheck = 1,
+    ProjectStart = 2,
+    ProjectIndex = 3,
+    SegmentHeader = 4,
+    SegmentPages = 5,
+    EraseStart = 8,
+    EraseFill = 9,
+    PictureStart = 10,
+    RegistryRead = 11,
+    RegistryWrite = 12,
+    RegistryRest = 13,
+    PictureHeader = 14,
+    PictureFirstPacket = 15,
+    PicturePackets = 16,
+    FontStart = 20,
+    FontHeader = 21,
+    FontPages = 22,
+};
+
 class TransferSession
 {
 public:
+    using State = TransferState;
+
     enum TimerId {
         kProbeTimer = 1,    // connection probe, 1000 ms
         kRegistryTimer = 2, // registry reply time-out, 10,000 ms
@@ -65,10 +84,10 @@ public:
     TransferSession(const TransferSession &) = delete;
     TransferSession &operator=(const TransferSession &) = delete;
 
-    // The port was opened: link check (state 1), tick counter 0, probe
-    // timer started.
+    // The port was opened: link check, tick counter 0, probe timer
+    // started.
     void portOpened();
-    // The port was closed (by the user or the host): state 0, timers
+    // The port was closed (by the user or the host): idle, timers
     // stopped.
     void portClosed();
     // The bytes of one receive event: appended to the receive text, the
@@ -80,7 +99,7 @@ public:
     // what the last erase packet relies on.
     void onOutputDrained() {}
 
-    int state() const { return m_state; }
+    State state() const { return m_state; }
     bool portOpen() const { return m_portOpen; }
     Outcome outcome() const { return m_outcome; }
     unsigned tickCount() const { return m_ticks; }
@@ -100,7 +119,7 @@ protected:
         bool startStatesTakeConnectionReply = true;
         RegistryCheck registryCheck = RegistryCheck::FirstBlock;
         // State after a wrong reply to a picture packet.
-        int stateAfterBrokenPicture = 0;
+        State stateAfterBrokenPicture = State::Idle;
         // No answer to the probe closes the port (else state 1, port open).
         bool closePortWithoutConnection = true;
         // Opening the port also discards both buffers.
@@ -123,7 +142,7 @@ protected:
     TransferSession(LinkHost &host, const Variant &variant);
 
     // Starts a transfer: probe timer restarted, counters reset, first state
-    // 2, 10 or 20 by the inputs.
+    // project, picture or font start by the inputs.
     void begin(Inputs inputs);
 
     LinkHost &host() { return m_host; }
@@ -167,12 +186,12 @@ private:
     void noConnection();
     void closeSteps();
 
-    void setState(int state);
+    void setState(State state);
     void sendFrame(const QByteArray &bytes);
     void armReplyTimer();
     void disarmReplyTimer();
     void stopRegistryTimer();
-    void fail(int state, const QString &text);
+    void fail(State state, const QString &text);
     // Done: everything was sent and taken.
     void complete();
     // State 0 with the last packet about to go out: the transfer is done
@@ -197,7 +216,7 @@ private:
     Inputs m_in;
 
     bool m_portOpen = false;
-    int m_state = 0;
+    State m_state = State::Idle;
     Outcome m_outcome = Outcome::Idle;
     unsigned m_ticks = 0;
     QByteArray m_text;

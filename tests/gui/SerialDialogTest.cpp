@@ -374,7 +374,7 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     child<QPushButton>(window, "downloadButton")->click();
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.has(QStringLiteral("missing.wgc"))) << messages.texts.join('|').toStdString();
-    EXPECT_EQ(window.session().state(), 1) << "a transfer began without its file";
+    EXPECT_EQ(window.session().state(), h5::TransferState::LinkCheck) << "a transfer began without its file";
     EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Idle);
 }
 

@@ -6,6 +6,7 @@
 #include "support/TestUtil.h"
 
 #include "link/LinkHost.h"
+#include "link/TransferSession.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -21,6 +22,10 @@ namespace h5linktest {
 constexpr int kPage = 2112;
 constexpr int kSlotArea = 1236000;
 constexpr int kProjectDataAt = 102406;
+
+// A session's state as its protocol number, the way the tables of cases
+// name states.
+inline int stateNumber(const h5::TransferSession &session) { return static_cast<int>(session.state()); }
 
 // Records every call in order. Short frames are logged as hex, packets by
 // their size; every sent frame is kept whole in `sent`.

@@ -70,8 +70,8 @@ struct ProjectRig
     }
     void runUntil(int target)
     {
-        for (int guard = 0; guard < 100000 && session->state() != target; ++guard) {
-            const int s = session->state();
+        for (int guard = 0; guard < 100000 && stateNumber(*session) != target; ++guard) {
+            const int s = stateNumber(*session);
             if (s == 0 && session->outcome() == TransferSession::Outcome::Running) {
                 reply(0x55); // the last packet is taken
                 continue;
@@ -275,7 +275,7 @@ TEST(SendProjectRuns, ProjectThenPicturesWithStagingFilesAndStatuses)
     rig.reply(0x55); // picture 0 done, header of picture 2 sent
     EXPECT_EQ(rig.pictureStage(), pictureHeader(2, 1, 100, 100) + pixelsOf(kPic2));
     rig.runToEnd();
-    EXPECT_EQ(rig.session->state(), 0);
+    EXPECT_EQ(stateNumber(*rig.session), 0);
     EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed);
 
     const QByteArray expected = hex("AA") + data + hex("1B 27 FF FF EE FF") + hex("7F 1B 73 FF FF EE FF")
@@ -301,7 +301,7 @@ TEST(SendProjectRuns, WithoutPicturesTheSendEndsAfterTheProjectOrWritesTheEmptyR
         rig.project(data, {1}).pictures({});
         ASSERT_TRUE(rig.startAndProbe(erase));
         rig.runToEnd();
-        EXPECT_EQ(rig.session->state(), 0);
+        EXPECT_EQ(stateNumber(*rig.session), 0);
         EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed);
         QByteArray expected = hex("AA") + data;
         if (erase)
@@ -344,11 +344,11 @@ TEST(SendProjectStates, RepliesJudgedAsTheProjectWindowDoes)
             rig.project(projectData({1}), {1}).pictures({});
         ASSERT_TRUE(rig.startAndProbe(!c.withPictures));
         rig.runUntil(c.state);
-        ASSERT_EQ(rig.session->state(), c.state);
+        ASSERT_EQ(stateNumber(*rig.session), c.state);
         rig.stageOldFiles();
         rig.host.clear();
         rig.reply(c.reply);
-        EXPECT_EQ(rig.session->state(), c.next);
+        EXPECT_EQ(stateNumber(*rig.session), c.next);
         EXPECT_TRUE(rig.host.sent.empty());
         if (c.status)
             EXPECT_EQ(rig.host.statuses, QStringList{QString::fromUtf8(c.status)});
@@ -372,7 +372,7 @@ TEST(SendProjectTimers, NoAnswerToTheProbeKeepsThePortOpenAndDropsTheStagingFile
     rig.host.clear();
     rig.session->onTimer(TransferSession::kProbeTimer);
     EXPECT_EQ(rig.host.log, (QStringList{"status 串口连接不上!", "stop 1", "message " + kConnectFail}));
-    EXPECT_EQ(rig.session->state(), 1);
+    EXPECT_EQ(stateNumber(*rig.session), 1);
     EXPECT_TRUE(rig.session->portOpen());
     EXPECT_FALSE(rig.pictureStaged());
     EXPECT_FALSE(rig.registryStaged());
@@ -398,7 +398,7 @@ TEST(SendProjectTimers, StagingFilesGoWhenThePortClosesAReplyTimesOutOrTheWindow
         EXPECT_FALSE(rig.pictureStaged());
         EXPECT_FALSE(rig.registryStaged());
         if (how == ReplyTimeOut) {
-            EXPECT_EQ(rig.session->state(), 1);
+            EXPECT_EQ(stateNumber(*rig.session), 1);
             EXPECT_EQ(rig.host.statuses.last(), "连接超时!");
         }
     }
@@ -412,7 +412,7 @@ TEST(SendProjectTimers, RegistryTimeOutEmptiesTheReceiveText)
     rig.runUntil(11);
     rig.session->onReceive(hex("00 00 01"));
     rig.session->onTimer(TransferSession::kRegistryTimer);
-    EXPECT_EQ(rig.session->state(), 1);
+    EXPECT_EQ(stateNumber(*rig.session), 1);
     EXPECT_TRUE(rig.session->receiveText().isEmpty());
     EXPECT_EQ(rig.host.statuses.last(), "连接超时!");
 }
