@@ -92,6 +92,35 @@ QString LineSettings::toString() const
 
 // ---- the line ---------------------------------------------------------------
 
+namespace {
+
+// Asks the driver to hand received bytes over at once (ASYNC_LOW_LATENCY).
+// True when the port runs that way. A driver without the serial ioctls (a
+// pseudo-terminal) or one that refuses the flag keeps its default; that is
+// not an error and is not reported.
+bool requestLowLatency(int fd)
+{
+#ifdef H5_HAVE_TIOCGSERIAL
+    serial_struct info;
+    std::memset(&info, 0, sizeof info);
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return false;
+    if (info.flags & ASYNC_LOW_LATENCY)
+        return true;
+    info.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &info) != 0)
+        return false;
+    // Some drivers take the request and ignore the flag: look again.
+    std::memset(&info, 0, sizeof info);
+    return ::ioctl(fd, TIOCGSERIAL, &info) == 0 && (info.flags & ASYNC_LOW_LATENCY) != 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+} // namespace
+
 CMSComm::CMSComm(QObject *parent) : QObject(parent)
 {
     // The port's own read buffer is unbounded, so one input() returns every
@@ -184,6 +213,7 @@ bool CMSComm::open()
         m_port.close();
         return false;
     }
+    m_lowLatency = requestLowLatency(m_port.handle());
     m_queue.clear();
     m_queuePos = 0;
     m_writable = new QSocketNotifier(m_port.handle(), QSocketNotifier::Write, this);
@@ -198,6 +228,7 @@ void CMSComm::close()
     m_writable = nullptr;
     m_queue.clear();
     m_queuePos = 0;
+    m_lowLatency = false;
     if (m_port.isOpen())
         m_port.close();
 }

@@ -53,9 +53,17 @@ public:
     // closed and errorString() says why (missing device, held by another
     // program, settings the device refuses). A pseudo-terminal that refuses
     // a line setting is still opened: it has no line to set.
+    //
+    // Where the driver allows it, the port is put into low-latency mode, so
+    // a lone acknowledge byte is handed over at once instead of after the
+    // driver's gathering delay (up to 16 ms on a USB adapter), which would
+    // stall a stop-and-wait transfer. A driver or pseudo-terminal that
+    // refuses it is no error.
     bool open();
     void close();
     bool isOpen() const;
+    // True while the open port runs in low-latency mode.
+    bool lowLatency() const { return m_lowLatency; }
     QString errorString() const { return m_error; }
 
     // Queues all of `bytes` for sending, in order, and returns at once.
@@ -100,6 +108,7 @@ private:
     qsizetype m_queuePos = 0;
     QSocketNotifier *m_writable = nullptr;
     bool m_drainPosted = false;
+    bool m_lowLatency = false;
 };
 
 // Serial devices of this machine, at most `max` (the port list of a serial

@@ -94,6 +94,18 @@ TEST_F(CMSCommTest, OpensAPseudoTerminalAtAnyBaudRate)
     EXPECT_EQ(comm.baudRate(), 1228800);
 }
 
+TEST_F(CMSCommTest, PseudoTerminalRefusingLowLatencyStillOpensWithoutAnError)
+{
+    // A pseudo-terminal has no serial driver to ask for low latency; the
+    // port opens all the same and nothing is reported.
+    EXPECT_TRUE(comm.isOpen());
+    EXPECT_FALSE(comm.lowLatency());
+    EXPECT_TRUE(comm.errorString().isEmpty()) << comm.errorString().toStdString();
+    comm.close();
+    ASSERT_TRUE(comm.open()) << comm.errorString().toStdString();
+    EXPECT_TRUE(comm.errorString().isEmpty()) << comm.errorString().toStdString();
+}
+
 TEST_F(CMSCommTest, BytesSentArriveWholeAndInOrder)
 {
     int drained = 0;
