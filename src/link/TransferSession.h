@@ -27,6 +27,7 @@
 
 #include "link/DownloadPicture.h"
 #include "link/LinkHost.h"
+#include "link/LinkSession.h"
 #include "link/Registry.h"
 
 #include <QByteArray>
@@ -59,7 +60,7 @@ enum class TransferState {
     FontPages = 22,
 };
 
-class TransferSession
+class TransferSession : public LinkSession
 {
 public:
     using State = TransferState;
@@ -80,7 +81,7 @@ public:
         Failed,    // wrong reply, no reply, damaged data or port closed
     };
 
-    virtual ~TransferSession() = default;
+    ~TransferSession() override = default;
     TransferSession(const TransferSession &) = delete;
     TransferSession &operator=(const TransferSession &) = delete;
 
@@ -92,12 +93,12 @@ public:
     void portClosed();
     // The bytes of one receive event: appended to the receive text, the
     // last one judged as the reply.
-    void onReceive(const QByteArray &bytes);
-    void onTimer(int id);
+    void onReceive(const QByteArray &bytes) override;
+    void onTimer(int id) override;
     // The output buffer drained. Nothing waits for it: bytes handed to the
     // host before a discard still go out (LinkHost::discard), which is
     // what the last erase packet relies on.
-    void onOutputDrained() {}
+    void onOutputDrained() override {}
 
     State state() const { return m_state; }
     bool portOpen() const { return m_portOpen; }

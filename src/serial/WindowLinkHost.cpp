@@ -21,7 +21,7 @@ constexpr int kBarSteps = 1000;
 
 WindowLinkHost::WindowLinkHost(QWidget &window, CMSComm &comm, PortControls &ports,
                                QLineEdit &statusBox, QProgressBar &progressBar)
-    : m_window(window), m_comm(comm), m_ports(ports), m_statusBox(statusBox), m_bar(progressBar)
+    : LineDriver(comm), m_window(window), m_ports(ports), m_statusBox(statusBox), m_bar(progressBar)
 {
     m_bar.setRange(0, kBarSteps);
     m_bar.setValue(0);
@@ -32,23 +32,8 @@ WindowLinkHost::~WindowLinkHost() { detach(); }
 void WindowLinkHost::attach(TransferSession &session)
 {
     m_session = &session;
-    QObject::connect(&m_comm, &CMSComm::received, &m_window, [this] {
-        const QByteArray bytes = m_comm.input();
-        if (bytes.isEmpty() || !m_session)
-            return;
-        m_session->onReceive(bytes);
-        afterEvent();
-    });
-    QObject::connect(&m_comm, &CMSComm::outputDrained, &m_window, [this] {
-        if (m_session)
-            m_session->onOutputDrained();
-    });
-    QObject::connect(&m_comm, &CMSComm::lineError, &m_window, [this](const QString &text) {
-        if (!m_ports.isOpen())
-            return;
-        status(text);
-        closePort();
-    });
+    LineDriver::attach(session);
+    LineDriver::setAfterEvent([this] { afterEvent(); });
     QObject::connect(&m_ports, &PortControls::opened, &m_window, [this] {
         if (m_session)
             m_session->portOpened();
@@ -65,10 +50,16 @@ void WindowLinkHost::attach(TransferSession &session)
 
 void WindowLinkHost::detach()
 {
-    for (auto &t : m_timers)
-        if (t.second)
-            t.second->stop();
+    LineDriver::detach();
     m_session = nullptr;
+}
+
+void WindowLinkHost::lineLost(const QString &text)
+{
+    if (!m_ports.isOpen())
+        return;
+    status(text);
+    closePort();
 }
 
 void WindowLinkHost::afterEvent()
@@ -78,14 +69,6 @@ void WindowLinkHost::afterEvent()
 }
 
 void WindowLinkHost::resetProgress() { m_bar.setValue(0); }
-
-void WindowLinkHost::send(const QByteArray &bytes) { m_comm.output(bytes); }
-
-void WindowLinkHost::discard()
-{
-    m_comm.discardOutput();
-    m_comm.discardInput();
-}
 
 void WindowLinkHost::status(const QString &text) { m_statusBox.setText(text); }
 
@@ -114,28 +97,6 @@ bool WindowLinkHost::ask(const QString &text)
     return QMessageBox::question(&m_window, m_window.windowTitle(), text,
                                  QMessageBox::Ok | QMessageBox::Cancel)
         == QMessageBox::Ok;
-}
-
-void WindowLinkHost::startTimer(int id, int ms)
-{
-    std::unique_ptr<QTimer> &timer = m_timers[id];
-    if (!timer) {
-        timer = std::make_unique<QTimer>();
-        QObject::connect(timer.get(), &QTimer::timeout, &m_window, [this, id] {
-            if (!m_session)
-                return;
-            m_session->onTimer(id);
-            afterEvent();
-        });
-    }
-    timer->start(ms);
-}
-
-void WindowLinkHost::stopTimer(int id)
-{
-    auto it = m_timers.find(id);
-    if (it != m_timers.end() && it->second)
-        it->second->stop();
 }
 
 void WindowLinkHost::closePort() { m_ports.closePort(); }

@@ -1,23 +1,20 @@
 #pragma once
-// LinkHost for a serial window: frames go out on the window's CMSComm,
-// status texts into its status box, progress into the bar beside it,
-// messages into message boxes, timers are QTimers by id, and closePort()
-// runs the window's close steps. It also hands the line's events and the
-// port controls' open and close to the window's transfer session.
+// LinkHost for a serial window: the line driver runs the session on the
+// window's CMSComm (frames out, receive events and timers in); status texts
+// go into the status box, progress into the bar beside it, messages into
+// message boxes, and closePort() runs the window's close steps. It also
+// hands the port controls' open and close to the window's transfer session.
 //
 // Message and question boxes go through hooks, so a test (or another
 // front end) can take them instead of a modal box.
 
-#include "link/LinkHost.h"
+#include "port/LineDriver.h"
 
 #include <QString>
 #include <functional>
-#include <map>
-#include <memory>
 
 class QLineEdit;
 class QProgressBar;
-class QTimer;
 class QWidget;
 
 namespace h5 {
@@ -26,7 +23,7 @@ class CMSComm;
 class PortControls;
 class TransferSession;
 
-class WindowLinkHost : public LinkHost
+class WindowLinkHost : public LineDriver
 {
 public:
     using MessageHook = std::function<void(const QString &text)>;
@@ -58,28 +55,25 @@ public:
 
     void resetProgress();
 
-    // LinkHost
-    void send(const QByteArray &bytes) override;
-    void discard() override;
+    // LinkHost (the line driver sends, discards and keeps the timers)
     void status(const QString &text) override;
     void message(const QString &text) override;
     bool ask(const QString &text) override;
-    void startTimer(int id, int ms) override;
-    void stopTimer(int id) override;
     void closePort() override;
     void progress(qint64 done, qint64 total) override;
+
+protected:
+    void lineLost(const QString &text) override;
 
 private:
     void showMessage(const QString &text);
     void afterEvent();
 
     QWidget &m_window;
-    CMSComm &m_comm;
     PortControls &m_ports;
     QLineEdit &m_statusBox;
     QProgressBar &m_bar;
     TransferSession *m_session = nullptr;
-    std::map<int, std::unique_ptr<QTimer>> m_timers;
     std::function<void()> m_afterEvent;
     MessageHook m_messageHook;
     AskHook m_askHook;

@@ -8,13 +8,11 @@
 #include "link/DownloadSession.h"
 #include "link/SendProjectSession.h"
 #include "port/CMSComm.h"
+#include "port/LineDriver.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QTimer>
-#include <map>
-#include <memory>
 
 #include <unistd.h>
 
@@ -24,22 +22,26 @@ namespace {
 
 constexpr int kDefaultBaud = 1228800;
 
-// The status box, message boxes and timers of a serial window, for a
-// terminal: statuses and messages go to stderr, the session's timers are
-// QTimers, and the run ends when the transfer completes or fails.
-class CliLinkHost : public h5::LinkHost
+// The status box and message boxes of a serial window, for a terminal:
+// statuses and messages go to stderr, the line driver runs the session on
+// the line, and the run ends when the transfer completes or fails.
+class CliLinkHost : public h5::LineDriver
 {
 public:
-    explicit CliLinkHost(h5::CMSComm &comm) : m_comm(comm) {}
-
-    void attach(h5::TransferSession *session) { m_session = session; }
-
-    void send(const QByteArray &bytes) override { m_comm.output(bytes); }
-    void discard() override
+    explicit CliLinkHost(h5::CMSComm &comm) : LineDriver(comm)
     {
-        m_comm.discardOutput();
-        m_comm.discardInput();
+        setAfterEvent([this] { checkDone(); });
     }
+
+    void attach(h5::TransferSession *session)
+    {
+        m_session = session;
+        if (session)
+            LineDriver::attach(*session);
+        else
+            detach();
+    }
+
     // Progress texts ("…：42%") rewrite one line on a terminal; everything
     // else, and every text when stderr is a file, gets a line of its own.
     void status(const QString &text) override
@@ -72,31 +74,10 @@ public:
         err() << text << " -> OK" << Qt::endl;
         return true;
     }
-    void startTimer(int id, int ms) override
-    {
-        std::unique_ptr<QTimer> &timer = m_timers[id];
-        if (!timer) {
-            timer = std::make_unique<QTimer>();
-            QObject::connect(timer.get(), &QTimer::timeout, [this, id]() {
-                if (m_session)
-                    m_session->onTimer(id);
-                checkDone();
-            });
-        }
-        timer->start(ms);
-    }
-    void stopTimer(int id) override
-    {
-        auto it = m_timers.find(id);
-        if (it != m_timers.end() && it->second)
-            it->second->stop();
-    }
     void closePort() override
     {
-        m_comm.close();
-        for (auto &t : m_timers)
-            if (t.second)
-                t.second->stop();
+        comm().close();
+        stopAllTimers();
         if (m_session)
             m_session->portClosed();
         m_loop.quit();
@@ -105,23 +86,6 @@ public:
     // Runs the event loop until the session has completed or failed.
     int run()
     {
-        QObject::connect(&m_comm, &h5::CMSComm::received, [this]() {
-            const QByteArray bytes = m_comm.input();
-            if (m_session && !bytes.isEmpty())
-                m_session->onReceive(bytes);
-            checkDone();
-        });
-        QObject::connect(&m_comm, &h5::CMSComm::outputDrained, [this]() {
-            if (m_session)
-                m_session->onOutputDrained();
-        });
-        QObject::connect(&m_comm, &h5::CMSComm::lineError, [this](const QString &text) {
-            if (!m_comm.isOpen())
-                return;
-            endLine();
-            err() << "h5800: " << m_comm.device() << ": " << text << Qt::endl;
-            closePort();
-        });
         checkDone();
         if (!m_done)
             m_loop.exec();
@@ -131,6 +95,16 @@ public:
             : ExitBadInput;
     }
 
+protected:
+    void lineLost(const QString &text) override
+    {
+        if (!comm().isOpen())
+            return;
+        endLine();
+        err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        closePort();
+    }
+
 private:
     void checkDone()
     {
@@ -138,15 +112,13 @@ private:
         if (!m_session || m_done)
             return;
         const Outcome o = m_session->outcome();
-        if (o == Outcome::Completed || o == Outcome::Failed || !m_comm.isOpen()) {
+        if (o == Outcome::Completed || o == Outcome::Failed || !comm().isOpen()) {
             m_done = true;
             m_loop.quit();
         }
     }
 
-    h5::CMSComm &m_comm;
     h5::TransferSession *m_session = nullptr;
-    std::map<int, std::unique_ptr<QTimer>> m_timers;
     QEventLoop m_loop;
     QString m_lastStatus;
     bool m_done = false;
