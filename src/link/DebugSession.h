@@ -1,0 +1,159 @@
+#pragma once
+// The link of the online debug window: opening shakes hands with the
+// terminal, the Ready state logs the terminal's unsolicited reports, and
+// long byte blocks (realtime pictures, hex command files) go out in
+// 3000-byte chunks, one per output-drained event. Every exchange is kept in
+// the communication record, a text the window shows and saves.
+//
+// Like the download sessions, this is a plain class driven by events
+// (portOpened / portClosed, onReceive, onTimer, onOutputDrained) that acts
+// only through its LinkHost. The picture status box is LinkHost::status();
+// the window's second status box (the send box of the extension pages) and
+// the record's growth are told through the two optional callbacks below.
+//
+// Picture and font downloads run on this session too; their states are
+// listed in LinkState already, and their steps belong in
+// transferStep() (see there).
+
+#include "link/LinkHost.h"
+#include "link/LinkSession.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace h5 {
+
+// What the debug window waits for from the terminal, valued by the numbers
+// the debug protocol gives its states.
+enum class LinkState {
+    Offline = 0,            // nothing; received data is ignored
+    Connecting = 1,         // the connection reply
+    PictureHandshake = 2,   // connection reply before a picture download
+    PictureHeaderSent = 3,  // acknowledge of a picture header
+    PicturePageSent = 4,    // acknowledge of a picture page
+    FontHandshake = 5,      // connection reply before a font download
+    FontPageSent = 6,       // acknowledge of a font header or page
+    BulkSend = 7,           // output drained, to send the next chunk
+    Ready = 10,             // unsolicited terminal reports
+    RegistryRead = 11,      // the terminal's picture registry
+    RegistryWriteStart = 12,// acknowledge of the registry write command
+    RegistryPageSent = 13,  // acknowledge of a registry page
+    RegistryDone = 14,      // acknowledge of the last registry page
+    RealtimeHeaderSent = 15,// acknowledge of a realtime picture header
+    RealtimeChunks = 16,    // output drained, to send the next chunk
+};
+
+// The communication record: time-stamped send and receive entries, bytes
+// as lower-case hex each followed by a blank.
+class CommRecord
+{
+public:
+    // Local time of the entries; tests fix it.
+    using Clock = std::function<QDateTime()>;
+    explicit CommRecord(Clock clock = {});
+
+    // One send entry holding all `bytes` on one line.
+    void addSent(const QByteArray &bytes);
+    // A send entry for a hex text typed by the user, kept exactly as typed.
+    void addSentText(const QString &text);
+    // One receive entry for a single byte.
+    void addReceivedByte(uint8_t byte);
+    // One receive entry holding a receive text ("xx xx ...") on one line.
+    void addReceivedLine(const QByteArray &text);
+    // One receive entry holding a receive text cut into 60-character lines
+    // (20 bytes), then the remainder on a line of its own.
+    void addReceivedLines(const QByteArray &text);
+
+    const QString &text() const { return m_text; }
+    void clear() { m_text.clear(); }
+
+    static constexpr int kLineChars = 60;
+
+private:
+    QString stamp(const char *what) const;
+
+    Clock m_clock;
+    QString m_text;
+};
+
+class DebugSession : public LinkSession
+{
+public:
+    enum TimerId {
+        kProbeTimer = 1,    // handshake, 1000 ms
+        kRegistryTimer = 2, // registry reply, 10,000 ms (downloads)
+    };
+    static constexpr int kProbeInterval = 1000;
+    static constexpr int kChunkBytes = 3000;
+    // Probes sent by a handshake; the tick that gives up.
+    static constexpr unsigned kProbes = 3;
+    static constexpr unsigned kGiveUpTick = 10;
+
+    explicit DebugSession(LinkHost &host, CommRecord::Clock clock = {});
+    DebugSession(const DebugSession &) = delete;
+    DebugSession &operator=(const DebugSession &) = delete;
+
+    // Text for the send status box (chunked sends, fonts). Without it the
+    // text goes to LinkHost::status().
+    void setSendStatusSink(std::function<void(const QString &)> sink) { m_sendStatus = std::move(sink); }
+    // Called after every addition to the record (the window scrolls its
+    // record box to the end).
+    void setRecordChanged(std::function<void()> changed) { m_recordChanged = std::move(changed); }
+
+    // The port was opened: Connecting, tick counter 0, probe timer started.
+    void portOpened();
+    // The port was closed: Offline, timers stopped, chunk bytes freed.
+    void portClosed();
+
+    void onReceive(const QByteArray &bytes) override;
+    void onTimer(int id) override;
+    void onOutputDrained() override;
+
+    // Sends `bytes` in 3000-byte chunks, one per output-drained event, in
+    // state BulkSend or RealtimeChunks (`chunkState`). At most 3000 bytes
+    // go at once and leave the session Ready. Nothing happens while the
+    // port is closed or with no bytes; returns whether anything was sent.
+    bool sendChunked(const QByteArray &bytes, LinkState chunkState);
+
+    LinkState state() const { return m_state; }
+    bool connected() const { return m_connected; }
+    unsigned tickCount() const { return m_ticks; }
+    const QByteArray &receiveText() const { return m_text; }
+    const CommRecord &record() const { return m_record; }
+    // "记录清除".
+    void clearRecord();
+
+private:
+    void probeTick();
+    void connectReply(uint8_t reply);
+    void readyReports();
+    // The download states; picture and font downloads go here.
+    void transferStep(uint8_t reply);
+
+    void setState(LinkState state) { m_state = state; }
+    void sendStatus(const QString &text);
+    void recordChanged();
+    // Deletes the staging file of the downloads (none is kept yet).
+    void dropStaging() {}
+
+    LinkHost &m_host;
+    CommRecord m_record;
+    std::function<void(const QString &)> m_sendStatus;
+    std::function<void()> m_recordChanged;
+
+    bool m_connected = false;
+    LinkState m_state = LinkState::Offline;
+    unsigned m_ticks = 0;
+    QByteArray m_text; // receive text, "xx " per byte
+
+    // Chunked sending.
+    QByteArray m_chunks;
+    int64_t m_chunkCount = 0;
+    int64_t m_chunkIndex = 0;
+    int64_t m_chunkTotal = 0;
+};
+
+} // namespace h5
