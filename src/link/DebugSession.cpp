@@ -1,6 +1,10 @@
 #include "link/DebugSession.h"
 
 #include "link/Frames.h"
+#include "link/Registry.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace h5 {
 
@@ -24,7 +28,41 @@ QByteArray hexText(const QByteArray &bytes)
     return out;
 }
 
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace
+
+QByteArray decodeFontText(const QByteArray &text)
+{
+    QByteArray out;
+    out.reserve(text.size() / 2);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const int hi = hexDigit(text[i]);
+        if (hi < 0) {
+            ++i;
+            continue;
+        }
+        const int lo = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
+        if (lo < 0) {
+            out.append(char(hi));
+            i += 2;
+            continue;
+        }
+        out.append(char(hi * 16 + lo));
+        i += 2;
+    }
+    return out;
+}
 
 // ---- communication record ----
 
@@ -99,6 +137,7 @@ void DebugSession::portClosed()
 {
     m_host.stopTimer(kProbeTimer);
     m_host.stopTimer(kRegistryTimer);
+    m_host.stopTimer(kReplyTimer);
     m_connected = false;
     m_text.clear();
     m_chunks.clear();
@@ -115,8 +154,20 @@ void DebugSession::clearRecord()
 
 void DebugSession::onTimer(int id)
 {
-    if (id == kProbeTimer)
+    if (id == kProbeTimer) {
         probeTick();
+        return;
+    }
+    if (id == kRegistryTimer || id == kReplyTimer) {
+        m_host.stopTimer(id);
+        if (!inDownload())
+            return;
+        if (id == kRegistryTimer && m_state != LinkState::RegistryRead)
+            return;
+        const bool font = m_state == LinkState::FontPageSent;
+        m_host.discard();
+        endDownload(QStringLiteral("连接超时!"), font);
+    }
 }
 
 void DebugSession::probeTick()
@@ -237,14 +288,393 @@ void DebugSession::readyReports()
 
 void DebugSession::transferStep(uint8_t reply)
 {
-    // Picture download (PictureHandshake, RegistryRead .. RegistryDone,
-    // PictureHeaderSent, PicturePageSent), font download (FontHandshake,
-    // FontPageSent) and the realtime picture header (RealtimeHeaderSent)
-    // are stepped here, on the last byte of the event. Until they are
-    // built the text is dropped and the state left as it is.
-    (void)reply;
-    m_text.clear();
+    switch (m_state) {
+    case LinkState::FontHandshake:
+    case LinkState::FontPageSent:
+        fontStep(reply);
+        return;
+    case LinkState::PictureHandshake:
+    case LinkState::RegistryRead:
+    case LinkState::RegistryWriteStart:
+    case LinkState::RegistryPageSent:
+    case LinkState::RegistryDone:
+    case LinkState::PictureHeaderSent:
+    case LinkState::PicturePageSent:
+        pictureStep(reply);
+        return;
+    default:
+        // The realtime picture header is answered by the extension pages'
+        // step, not built yet.
+        m_text.clear();
+        return;
+    }
 }
+
+// ---- downloads ----
+
+bool DebugSession::inDownload() const
+{
+    switch (m_state) {
+    case LinkState::PictureHandshake:
+    case LinkState::RegistryRead:
+    case LinkState::RegistryWriteStart:
+    case LinkState::RegistryPageSent:
+    case LinkState::RegistryDone:
+    case LinkState::PictureHeaderSent:
+    case LinkState::PicturePageSent:
+    case LinkState::FontHandshake:
+    case LinkState::FontPageSent:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DebugSession::sendRecorded(const QByteArray &bytes)
+{
+    m_host.send(bytes);
+    m_record.addSent(bytes);
+    recordChanged();
+}
+
+void DebugSession::armReply()
+{
+    m_host.stopTimer(kReplyTimer);
+    m_host.startTimer(kReplyTimer, kReplyTimeout);
+}
+
+void DebugSession::disarmReply()
+{
+    m_host.stopTimer(kReplyTimer);
+}
+
+void DebugSession::stopDownloadTimers()
+{
+    m_host.stopTimer(kProbeTimer);
+    m_host.stopTimer(kRegistryTimer);
+    m_host.stopTimer(kReplyTimer);
+}
+
+void DebugSession::dropStaging()
+{
+    m_staged.clear();
+    m_staged.squeeze();
+    m_image.clear();
+}
+
+void DebugSession::endDownload(const QString &text, bool fontBox)
+{
+    stopDownloadTimers();
+    setState(LinkState::Ready);
+    dropStaging();
+    m_fonts.clear();
+    if (text.isEmpty())
+        return;
+    if (fontBox)
+        sendStatus(text);
+    else
+        m_host.status(text);
+}
+
+bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool erase, PictureSource source)
+{
+    if (!m_connected)
+        return false;
+    stopDownloadTimers();
+    m_host.discard();
+    if (list.empty()) {
+        m_host.status(QStringLiteral("无图片下发!"));
+        return false;
+    }
+    dropStaging();
+    m_pictures = list;
+    m_source = std::move(source);
+    m_erase = erase;
+    m_pageCount = m_pageIndex = 0;
+    m_ticks = 0;
+    m_pictureIndex = 0;
+    m_text.clear();
+    setState(LinkState::PictureHandshake);
+    m_host.startTimer(kProbeTimer, kProbeInterval);
+    return true;
+}
+
+void DebugSession::pictureStep(uint8_t reply)
+{
+    const bool ack = reply == kAcknowledge;
+    switch (m_state) {
+    case LinkState::PictureHandshake:
+        m_text.clear();
+        if (reply != kConnectionReply) {
+            m_host.discard();
+            endDownload(QStringLiteral("串口连接错误!"), false);
+            return;
+        }
+        m_host.stopTimer(kProbeTimer);
+        m_host.discard();
+        sendRecorded(registryReadRequest());
+        setState(LinkState::RegistryRead);
+        m_host.stopTimer(kRegistryTimer);
+        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
+        return;
+    case LinkState::RegistryRead:
+        // The reply may come in several reads; it is whole once it ends
+        // with the terminator. The text stays: placement reads it.
+        if (!m_text.endsWith("ff ff ee ff "))
+            return;
+        m_host.stopTimer(kRegistryTimer);
+        m_host.discard();
+        m_record.addReceivedLines(m_text);
+        recordChanged();
+        sendRecorded(registryWriteCommand());
+        setState(LinkState::RegistryWriteStart);
+        armReply();
+        return;
+    case LinkState::RegistryWriteStart:
+        if (!ack) {
+            m_text.clear();
+            m_host.discard();
+            endDownload(QStringLiteral("串口连接错误2!"), false);
+            return;
+        }
+        m_host.discard();
+        placeAndWriteRegistry();
+        return;
+    case LinkState::RegistryPageSent:
+        m_text.clear();
+        if (!ack) {
+            m_host.discard();
+            endDownload(QStringLiteral("串口连接错误2!"), false);
+            return;
+        }
+        m_host.discard();
+        if (m_pageIndex == 0) {
+            m_host.send(m_image.mid(kFlashPage, kFlashPage));
+        } else {
+            m_host.send(m_image.mid(2 * kFlashPage));
+            setState(LinkState::RegistryDone);
+        }
+        ++m_pageIndex;
+        armReply();
+        return;
+    case LinkState::RegistryDone:
+        m_text.clear();
+        if (!ack) {
+            m_host.discard();
+            endDownload(QStringLiteral("串口连接错误2!"), false);
+            return;
+        }
+        m_host.discard();
+        m_image.clear();
+        setState(LinkState::PictureHeaderSent);
+        nextPicture();
+        return;
+    case LinkState::PictureHeaderSent:
+        m_text.clear();
+        if (!ack) {
+            m_host.discard();
+            endDownload(QStringLiteral("串口连接错误3!"), false);
+            return;
+        }
+        m_pageIndex = 0;
+        setState(LinkState::PicturePageSent);
+        m_host.discard();
+        m_host.send(segmentPage(m_staged, kPictureHeaderBytes, 0));
+        m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(1, m_pageCount)));
+        m_host.progress(1, m_pageCount);
+        armReply();
+        return;
+    case LinkState::PicturePageSent:
+        m_text.clear();
+        if (!ack) {
+            m_host.discard();
+            endDownload(QStringLiteral("连接出错，请检查数据线!"), false);
+            return;
+        }
+        ++m_pageIndex;
+        m_host.discard();
+        if (m_pageIndex < m_pageCount) {
+            m_host.send(segmentPage(m_staged, kPictureHeaderBytes, m_pageIndex));
+            m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(m_pageIndex + 1, m_pageCount)));
+            m_host.progress(m_pageIndex + 1, m_pageCount);
+            armReply();
+            return;
+        }
+        // The picture was taken whole.
+        if (m_pictureIndex >= m_pictures.size()) {
+            endDownload(QString(), false);
+            return;
+        }
+        setState(LinkState::PictureHeaderSent);
+        nextPicture();
+        return;
+    default:
+        return;
+    }
+}
+
+void DebugSession::placeAndWriteRegistry()
+{
+    std::vector<DownloadPicture> placed;
+    placed.reserve(m_pictures.size());
+    for (const DebugPicture &p : m_pictures) {
+        DownloadPicture d;
+        d.number = p.number;
+        d.width = p.width;
+        d.height = p.height;
+        placed.push_back(d);
+    }
+    // The registry reply is followed in the text by the acknowledge of the
+    // write command, which the parser drops.
+    const std::vector<RegistryRecord> terminal =
+        m_erase ? std::vector<RegistryRecord>() : parseRegistryReply(m_text);
+    const Placement placement = placePictures(terminal, placed, RegistryCheck::FirstBlock);
+    for (size_t i = 0; i < placed.size(); ++i)
+        m_pictures[i].firstBlock = placed[i].firstBlock;
+    m_image = placement.image;
+
+    m_host.send(m_image.left(kFlashPage));
+    m_pageIndex = 0;
+    m_text.clear();
+    setState(LinkState::RegistryPageSent);
+    armReply();
+    // Message boxes last: the packet is out and the state consistent.
+    if (placement.registryFaulty)
+        m_host.message(QStringLiteral("图片注册表出错，全部清空。"));
+    if (placement.storageFull)
+        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
+}
+
+void DebugSession::nextPicture()
+{
+    while (m_pictureIndex < m_pictures.size()) {
+        const size_t index = m_pictureIndex++;
+        const DebugPicture &p = m_pictures[index];
+        const int64_t bytes = pictureBytes(p.width, p.height);
+        QByteArray pixels;
+        // A picture without pixels or without room in the flash cannot be
+        // made; the source is asked only for the others.
+        if (bytes > 0 && p.firstBlock >= 0 && m_source)
+            pixels = m_source(index);
+        if (bytes > 0 && p.firstBlock >= 0 && pixels.size() == bytes) {
+            m_staged = pictureRecord(p.number, p.firstBlock, p.width, p.height, pixels);
+            m_pageCount = picturePages(p.width, p.height);
+            m_currentNumber = p.number;
+            sendRecorded(m_staged.left(kPictureHeaderBytes));
+            m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
+            m_host.progress(0, m_pageCount);
+            armReply();
+            return;
+        }
+        // While the question is open nothing is awaited: the session waits
+        // in Ready, as after a finished download.
+        dropStaging();
+        disarmReply();
+        setState(LinkState::Ready);
+        if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
+            endDownload(QString(), false);
+            return;
+        }
+        if (!m_connected || m_state != LinkState::Ready)
+            return; // the port closed or another command ran meanwhile
+        setState(LinkState::PictureHeaderSent);
+    }
+    endDownload(QString(), false);
+}
+
+bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
+{
+    if (!m_connected)
+        return false;
+    stopDownloadTimers();
+    m_host.discard();
+    if (queue.empty()) {
+        sendStatus(QStringLiteral("无字库下发!"));
+        return false;
+    }
+    // Every font is read before the first byte goes out.
+    std::vector<QByteArray> segments;
+    segments.reserve(queue.size());
+    for (size_t k = 0; k < queue.size(); ++k) {
+        const int shown = int(k + 1);
+        const QString &path = queue[k].path;
+        if (!QFileInfo::exists(path)) {
+            sendStatus(QStringLiteral("第%1个字库丢失，下载停止").arg(shown));
+            return false;
+        }
+        QFile file(path);
+        QByteArray text;
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(path));
+            return false;
+        }
+        const QByteArray data = decodeFontText(text);
+        if (data.isEmpty()) {
+            // No byte, no page: it counts as missing.
+            sendStatus(QStringLiteral("第%1个字库丢失，下载停止").arg(shown));
+            return false;
+        }
+        segments.push_back(fontSegment(queue[k].number, data));
+    }
+    dropStaging();
+    m_fonts = std::move(segments);
+    m_pageCount = m_pageIndex = 0;
+    m_ticks = 0;
+    m_fontIndex = 0;
+    m_text.clear();
+    setState(LinkState::FontHandshake);
+    m_host.startTimer(kProbeTimer, kProbeInterval);
+    return true;
+}
+
+void DebugSession::startFont()
+{
+    m_pageIndex = 0;
+    m_staged = m_fonts[m_fontIndex++];
+    m_pageCount = (m_staged.size() - kFontSegmentHeader) / kFlashPage;
+    sendRecorded(m_staged.left(kFontSegmentHeader));
+    sendStatus(QStringLiteral("下载第%1个字库：0%").arg(m_fontIndex));
+    m_host.progress(0, m_pageCount);
+    armReply();
+}
+
+void DebugSession::fontStep(uint8_t reply)
+{
+    m_text.clear();
+    if (m_state == LinkState::FontHandshake) {
+        m_host.stopTimer(kProbeTimer);
+        m_host.discard();
+        if (reply != kConnectionReply) {
+            endDownload(QStringLiteral("串口连接错误2!"), true);
+            return;
+        }
+        setState(LinkState::FontPageSent);
+        startFont();
+        return;
+    }
+    m_host.discard();
+    if (reply != kAcknowledge) {
+        endDownload(QStringLiteral("串口连接错误3!"), true);
+        return;
+    }
+    ++m_pageIndex;
+    if (m_pageIndex <= m_pageCount) {
+        m_host.send(segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1));
+        sendStatus(QStringLiteral("下载第%1个字库：%2%").arg(m_fontIndex).arg(percent(m_pageIndex, m_pageCount)));
+        m_host.progress(m_pageIndex, m_pageCount);
+        armReply();
+        return;
+    }
+    // The font was taken whole.
+    if (m_fontIndex >= m_fonts.size()) {
+        endDownload(QString(), true);
+        return;
+    }
+    startFont();
+}
+
 
 // ---- chunked sending ----
 
@@ -252,6 +682,10 @@ bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
 {
     if (!m_connected || bytes.isEmpty())
         return false;
+    if (inDownload()) {
+        stopDownloadTimers();
+        dropStaging();
+    }
     m_host.discard();
     if (bytes.size() <= kChunkBytes) {
         m_chunks.clear();

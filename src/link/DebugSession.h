@@ -11,9 +11,13 @@
 // the window's second status box (the send box of the extension pages) and
 // the record's growth are told through the two optional callbacks below.
 //
-// Picture and font downloads run on this session too; their states are
-// listed in LinkState already, and their steps belong in
-// transferStep() (see there).
+// Picture and font downloads run on this session with the stop-and-wait
+// frames of the file download: the registry is read, the pictures placed
+// and the registry written with the same code (link/Registry.h), and
+// pictures and fonts are streamed from the same records (link/Frames.h).
+// The record of the picture or font being sent is the staging data; it is
+// dropped whenever a download ends or fails. While an answer is awaited a
+// reply time-out (timer 3, 5 s) ends the download with "连接超时!".
 
 #include "link/LinkHost.h"
 #include "link/LinkSession.h"
@@ -23,6 +27,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace h5 {
 
@@ -79,13 +84,39 @@ private:
     QString m_text;
 };
 
+// One entry of the window's picture list as a download sees it.
+struct DebugPicture
+{
+    int number = 0;
+    int width = 0;
+    int height = 0;
+    // The block address the last placement gave it; -1 before placement
+    // and when it found no room.
+    int firstBlock = -1;
+};
+
+// One font of the font queue: its hex text file and its font number.
+struct DebugFont
+{
+    QString path;
+    int number = 0;
+};
+
+// The bytes of a font file: characters that are not hex digits are skipped,
+// then the next two characters form one byte. A digit followed by a
+// character that is not one, or by the end, is a byte of its own value.
+QByteArray decodeFontText(const QByteArray &text);
+
 class DebugSession : public LinkSession
 {
 public:
     enum TimerId {
         kProbeTimer = 1,    // handshake, 1000 ms
         kRegistryTimer = 2, // registry reply, 10,000 ms (downloads)
+        kReplyTimer = 3,    // any other answer during a download, 5000 ms
     };
+    static constexpr int kRegistryTimeout = 10000;
+    static constexpr int kReplyTimeout = 5000;
     static constexpr int kProbeInterval = 1000;
     static constexpr int kChunkBytes = 3000;
     // Probes sent by a handshake; the tick that gives up.
@@ -118,6 +149,26 @@ public:
     // port is closed or with no bytes; returns whether anything was sent.
     bool sendChunked(const QByteArray &bytes, LinkState chunkState);
 
+    // Makes the pixels of picture list entry `index`: exactly w x h x 2
+    // bytes in the terminal's pixel format, or empty when the picture
+    // cannot be made (it then counts as missing).
+    using PictureSource = std::function<QByteArray(size_t index)>;
+
+    // "下载图片": the pictures of `list`, in list order, placed around the
+    // terminal's registry (from block 0 when `erase`). Nothing happens while
+    // the port is closed; an empty list shows "无图片下发!". Returns whether
+    // the download started.
+    bool downloadPictures(const std::vector<DebugPicture> &list, bool erase, PictureSource source);
+    // The list of the last picture download with the block addresses its
+    // placement gave.
+    const std::vector<DebugPicture> &pictures() const { return m_pictures; }
+
+    // The font download: every font file is read and checked first, so a
+    // missing, unreadable or empty file stops it before anything is sent.
+    // Fonts are numbered 1.. in the texts, in queue order. Returns whether
+    // the download started.
+    bool downloadFonts(const std::vector<DebugFont> &queue);
+
     LinkState state() const { return m_state; }
     bool connected() const { return m_connected; }
     unsigned tickCount() const { return m_ticks; }
@@ -132,12 +183,27 @@ private:
     void readyReports();
     // The download states; picture and font downloads go here.
     void transferStep(uint8_t reply);
+    void pictureStep(uint8_t reply);
+    void fontStep(uint8_t reply);
+    void placeAndWriteRegistry();
+    // Prepares and announces the next picture that can be made; false when
+    // the download ended instead.
+    void nextPicture();
+    void startFont();
+    void sendRecorded(const QByteArray &bytes);
+    void armReply();
+    void disarmReply();
+    void stopDownloadTimers();
+    // A download ends: Ready, `text` in its box unless empty, staging
+    // dropped.
+    void endDownload(const QString &text, bool fontBox);
+    bool inDownload() const;
 
     void setState(LinkState state) { m_state = state; }
     void sendStatus(const QString &text);
     void recordChanged();
-    // Deletes the staging file of the downloads (none is kept yet).
-    void dropStaging() {}
+    // Drops the record of the picture or font being sent.
+    void dropStaging();
 
     LinkHost &m_host;
     CommRecord m_record;
@@ -148,6 +214,19 @@ private:
     LinkState m_state = LinkState::Offline;
     unsigned m_ticks = 0;
     QByteArray m_text; // receive text, "xx " per byte
+
+    // Downloads.
+    std::vector<DebugPicture> m_pictures;
+    PictureSource m_source;
+    bool m_erase = false;
+    size_t m_pictureIndex = 0; // next list entry to prepare
+    std::vector<QByteArray> m_fonts; // font segments of the queue
+    size_t m_fontIndex = 0;    // next font to prepare
+    int64_t m_pageCount = 0;
+    int64_t m_pageIndex = 0;
+    int m_currentNumber = 0;   // picture number in the texts
+    QByteArray m_staged;       // staging: header and data being sent
+    QByteArray m_image;        // the registry image being written
 
     // Chunked sending.
     QByteArray m_chunks;

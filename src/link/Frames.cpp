@@ -23,6 +23,38 @@ QByteArray registryReadRequest()
     return out.append(frameTerminator());
 }
 
+QByteArray pictureRecord(int number, int firstBlock, int width, int height, const QByteArray &pixels)
+{
+    QByteArray out = pictureHeader(number, firstBlock, width, height);
+    out.append(pixels);
+    return out;
+}
+
+QByteArray fontSegment(int number, const QByteArray &data)
+{
+    const int64_t pages = (int64_t(data.size()) + kFlashPage - 1) / kFlashPage;
+    QByteArray out;
+    out.reserve(qsizetype(kFontSegmentHeader + pages * kFlashPage));
+    ByteWriter w(out);
+    w.u8(kStoredMark);
+    w.u8(kEscape);
+    w.u8(kFontSegmentKind);
+    w.le16(uint32_t(number));
+    w.le16(uint32_t(pages));
+    w.bytes(frameTerminator());
+    out.append(data);
+    out.append(QByteArray(qsizetype(kFontSegmentHeader + pages * kFlashPage) - out.size(), char(0xFF)));
+    return out;
+}
+
+QByteArray segmentPage(const QByteArray &record, int headerBytes, int64_t index)
+{
+    const int64_t at = int64_t(headerBytes) + index * kFlashPage;
+    if (index < 0 || at >= record.size())
+        return {};
+    return record.mid(qsizetype(at), kFlashPage);
+}
+
 QByteArray pictureHeader(int number, int firstBlock, int width, int height)
 {
     QByteArray out;

@@ -62,6 +62,16 @@ QByteArray registryReadRequest();
 // first), FF FF EE FF.
 QByteArray pictureHeader(int number, int firstBlock, int width, int height);
 
+// A picture record: its 15-byte header followed by its w x h x 2 pixel
+// bytes, the unit a picture download streams page by page.
+QByteArray pictureRecord(int number, int firstBlock, int width, int height, const QByteArray &pixels);
+// A font segment: 7F 1B 74 font(2) pages(2) FF FF EE FF, then `data`
+// padded with FF to whole flash pages (an empty font still takes no page).
+QByteArray fontSegment(int number, const QByteArray &data);
+// Page `index` of the data after a `headerBytes` header in a record or
+// segment: 2112 bytes, or fewer for the last page; empty past the end.
+QByteArray segmentPage(const QByteArray &record, int headerBytes, int64_t index);
+
 // One segment header inside project data or a font file: how many bytes the
 // header takes and how many flash pages follow it.
 struct SegmentHeader

@@ -577,8 +577,8 @@ void TransferSession::beginPicture(bool first)
         return;
     }
     m_segmentPages = p.pages();
-    m_record = pictureHeader(p.number, p.firstBlock, p.width, p.height);
-    m_record.append(m_in.pictureList.constData() + p.dataOffset(), qsizetype(p.bytes()));
+    m_record = pictureRecord(p.number, p.firstBlock, p.width, p.height,
+                             m_in.pictureList.mid(qsizetype(p.dataOffset()), qsizetype(p.bytes())));
     QString error;
     if (!stagePicture(m_record, &error)) {
         m_host.status(error);
@@ -593,7 +593,7 @@ void TransferSession::beginPicture(bool first)
 
 QByteArray TransferSession::picturePacket(int64_t index) const
 {
-    return m_record.mid(qsizetype(kPictureHeaderBytes + index * kFlashPage), kFlashPage);
+    return segmentPage(m_record, kPictureHeaderBytes, index);
 }
 
 void TransferSession::picturesFinished()

@@ -1,0 +1,524 @@
+// The debug window's picture and font downloads: the stop-and-wait
+// exchange step by step with scripted replies (packet sizes, percentages,
+// placement with and without the erase box, the missing-picture question,
+// wrong bytes in every state, the reply time-outs) and whole downloads into
+// the in-process terminal under a virtual clock.
+
+#include "LinkTestSupport.h"
+
+#include "link/DebugSession.h"
+#include "link/Frames.h"
+#include "link/Registry.h"
+#include "terminal/InProcessLink.h"
+#include "terminal/VirtualTerminal.h"
+
+#include <gtest/gtest.h>
+
+using namespace h5;
+using namespace h5linktest;
+using h5test::hex;
+
+namespace {
+
+const QDateTime kWhen(QDate(2026, 3, 4), QTime(5, 6, 7));
+
+// A recording host that answers every question with `answer`.
+class AnsweringHost : public RecordingHost
+{
+public:
+    bool ask(const QString &text) override
+    {
+        questions << text;
+        RecordingHost::ask(text);
+        return answer;
+    }
+    bool answer = true;
+    QStringList questions;
+};
+
+QByteArray pixelsFor(const DebugPicture &p) { return pattern(p.width * p.height * 2, 7 + p.number); }
+
+// Pixels for every entry of `list`, except the entries in `missing`.
+DebugSession::PictureSource sourceFor(const std::vector<DebugPicture> &list, std::vector<size_t> missing = {})
+{
+    return [list, missing](size_t i) {
+        if (std::find(missing.begin(), missing.end(), i) != missing.end())
+            return QByteArray();
+        return pixelsFor(list[i]);
+    };
+}
+
+QByteArray registryReply(const std::vector<RegistryRecord> &records)
+{
+    QByteArray r;
+    for (const RegistryRecord &rec : records)
+        r += registryReplyRecord(rec);
+    return r + hex("FF FF EE FF");
+}
+
+const QByteArray kAck = bytes1(0x55);
+
+struct Scripted
+{
+    AnsweringHost host;
+    QStringList sendStatuses;
+    DebugSession session{host, [] { return kWhen; }};
+    Scripted()
+    {
+        session.setSendStatusSink([this](const QString &t) { sendStatuses << t; });
+        session.portOpened();
+        session.onReceive(bytes1(0x33));
+        host.clear();
+    }
+    // Handshake, registry read (answered by `reply`), registry write and its
+    // three packets; the first picture header is out afterwards.
+    void throughRegistry(const QByteArray &reply = hex("FF FF EE FF"))
+    {
+        session.onReceive(bytes1(0x33));
+        session.onReceive(reply);
+        for (int i = 0; i < 4; ++i)
+            session.onReceive(kAck);
+    }
+};
+
+int percentOf(int64_t a, int64_t b) { return percent(a, b); }
+
+} // namespace
+
+// ---- the picture exchange ----
+
+TEST(DebugSessionDownload, LargePictureGoesAsHeaderSeventyTwoFullPacketsAndAShortOne)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{5, 320, 240}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    EXPECT_EQ(s.session.state(), LinkState::PictureHandshake);
+    EXPECT_TRUE(s.host.log.contains(QStringLiteral("start 1 1000")));
+
+    s.session.onReceive(bytes1(0x33));
+    EXPECT_EQ(s.host.sent.back(), registryReadRequest());
+    EXPECT_EQ(s.session.state(), LinkState::RegistryRead);
+    EXPECT_TRUE(s.host.log.contains(QStringLiteral("start 2 10000")));
+    // The reply split over two reads counts once it ends with the terminator.
+    s.session.onReceive(hex("FF FF"));
+    EXPECT_EQ(s.session.state(), LinkState::RegistryRead);
+    s.session.onReceive(hex("EE FF"));
+    EXPECT_EQ(s.host.sent.back(), registryWriteCommand());
+    EXPECT_EQ(s.session.state(), LinkState::RegistryWriteStart);
+
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::RegistryPageSent);
+    s.session.onReceive(kAck);
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::RegistryDone);
+    const size_t registryFrom = s.host.sent.size() - 3;
+    EXPECT_EQ(s.host.sent[registryFrom].size(), 2112);
+    EXPECT_EQ(s.host.sent[registryFrom + 1].size(), 2112);
+    EXPECT_EQ(s.host.sent[registryFrom + 2].size(), 576);
+    const QByteArray image = s.host.sent[registryFrom] + s.host.sent[registryFrom + 1] + s.host.sent[registryFrom + 2];
+    const std::vector<RegistryRecord> entries = registryImageEntries(image);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].number, 5);
+    EXPECT_EQ(entries[0].firstBlock, 0);
+
+    s.host.statuses.clear();
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::PictureHeaderSent);
+    EXPECT_EQ(s.host.sent.back(), pictureHeader(5, 0, 320, 240));
+    EXPECT_EQ(s.host.sent.back().size(), 15);
+
+    const size_t pixelsFrom = s.host.sent.size();
+    for (int i = 0; i < 73; ++i)
+        s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::PicturePageSent);
+    ASSERT_EQ(s.host.sent.size(), pixelsFrom + 73);
+    QByteArray pixels;
+    for (size_t i = pixelsFrom; i < s.host.sent.size(); ++i) {
+        EXPECT_EQ(s.host.sent[i].size(), i + 1 < s.host.sent.size() ? 2112 : 1536) << i;
+        pixels += s.host.sent[i];
+    }
+    EXPECT_EQ(pixels, pixelsFor(list[0]));
+
+    QStringList expected{QStringLiteral("编号5图片下载：0%")};
+    for (int p = 1; p <= 73; ++p)
+        expected << QStringLiteral("编号5图片下载：%1%").arg(percentOf(p, 73));
+    EXPECT_EQ(s.host.statuses, expected);
+    EXPECT_EQ(expected[1], QStringLiteral("编号5图片下载：1%"));
+    EXPECT_EQ(expected.back(), QStringLiteral("编号5图片下载：100%"));
+
+    // The last packet's acknowledge ends the download without a text.
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_EQ(s.host.statuses.size(), expected.size());
+    EXPECT_EQ(s.session.pictures()[0].firstBlock, 0);
+}
+
+TEST(DebugSessionDownload, SmallPictureGoesInOnePacket)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{2, 30, 30}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    s.throughRegistry();
+    EXPECT_EQ(s.host.sent.back(), pictureHeader(2, 0, 30, 30));
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.sent.back(), pixelsFor(list[0]));
+    EXPECT_EQ(s.host.sent.back().size(), 1800);
+    EXPECT_EQ(s.host.statuses.back(), QStringLiteral("编号2图片下载：100%"));
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+}
+
+TEST(DebugSessionDownload, EraseBoxPlacesFromBlockZeroInListOrder)
+{
+    // The terminal holds picture 9 on blocks 0 and 1.
+    const QByteArray reply = registryReply({{9, 0, 320, 240}});
+    struct Case
+    {
+        bool erase;
+        int firstBlockOfFirst;
+        int firstBlockOfSecond;
+    };
+    for (const Case c : {Case{true, 0, 2}, Case{false, 2, 4}}) {
+        SCOPED_TRACE(c.erase);
+        Scripted s;
+        // List order, not number order.
+        const std::vector<DebugPicture> list{{7, 320, 240}, {3, 30, 30}};
+        ASSERT_TRUE(s.session.downloadPictures(list, c.erase, sourceFor(list)));
+        s.throughRegistry(reply);
+        EXPECT_EQ(s.host.sent.back(), pictureHeader(7, c.firstBlockOfFirst, 320, 240));
+        for (int i = 0; i < 74; ++i)
+            s.session.onReceive(kAck);
+        EXPECT_EQ(s.host.sent.back(), pictureHeader(3, c.firstBlockOfSecond, 30, 30));
+        EXPECT_EQ(s.session.pictures()[0].firstBlock, c.firstBlockOfFirst);
+        EXPECT_EQ(s.session.pictures()[1].firstBlock, c.firstBlockOfSecond);
+    }
+}
+
+TEST(DebugSessionDownload, FaultyRegistryIsClearedWithItsMessage)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{1, 30, 30}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    s.session.onReceive(bytes1(0x33));
+    s.session.onReceive(registryReply({{4, 650, 30, 30}}));
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.messages, QStringList{QStringLiteral("图片注册表出错，全部清空。")});
+    EXPECT_EQ(s.session.state(), LinkState::RegistryPageSent);
+}
+
+TEST(DebugSessionDownload, MissingPictureAsksAtItsTurnAndNoStops)
+{
+    Scripted s;
+    s.host.answer = false;
+    const std::vector<DebugPicture> list{{1, 30, 30}, {2, 30, 30}, {3, 30, 30}, {4, 30, 30}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list, {2})));
+    s.throughRegistry();
+    // Two pictures: header and packet each.
+    for (int i = 0; i < 3; ++i)
+        s.session.onReceive(kAck);
+    EXPECT_TRUE(s.host.questions.isEmpty());
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.questions, QStringList{QStringLiteral("编号3图片丢失，是否跳过继续下载?")});
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    // Registry (with all four placed) and two pictures went out, nothing more.
+    const QByteArray all = s.host.allSent();
+    EXPECT_EQ(all.count(pictureHeader(1, 0, 30, 30)), 1);
+    EXPECT_EQ(all.count(pictureHeader(2, 1, 30, 30)), 1);
+    EXPECT_FALSE(all.contains(pictureHeader(4, 3, 30, 30)));
+    EXPECT_TRUE(s.host.log.contains(QStringLiteral("stop 3")));
+    s.session.onReceive(kAck); // a late byte is a report now, not a step
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+}
+
+TEST(DebugSessionDownload, MissingPictureAnsweredYesIsSkipped)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{1, 30, 30}, {2, 0, 30}, {3, 30, 30}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    s.throughRegistry();
+    s.session.onReceive(kAck);
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
+    EXPECT_EQ(s.host.sent.back(), pictureHeader(3, 1, 30, 30));
+    EXPECT_EQ(s.session.state(), LinkState::PictureHeaderSent);
+    s.session.onReceive(kAck);
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+}
+
+TEST(DebugSessionDownload, NothingStartsWithoutPortOrPictures)
+{
+    Scripted s;
+    EXPECT_FALSE(s.session.downloadPictures({}, false, {}));
+    EXPECT_EQ(s.host.statuses, QStringList{QStringLiteral("无图片下发!")});
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_TRUE(s.host.sent.empty());
+
+    s.session.portClosed();
+    s.host.clear();
+    EXPECT_FALSE(s.session.downloadPictures({{1, 30, 30}}, false, {}));
+    EXPECT_TRUE(s.host.log.isEmpty());
+}
+
+// A wrong byte in each state ends the download with that state's text.
+TEST(DebugSessionDownload, WrongByteInEveryPictureStateEndsInReady)
+{
+    struct Case
+    {
+        const char *name;
+        int acksBefore; // replies after the handshake before the wrong byte
+        bool handshake; // the wrong byte answers the probe
+        const char *text;
+    };
+    const Case cases[] = {
+        {"handshake", 0, true, "串口连接错误!"},
+        {"registry write", 0, false, "串口连接错误2!"},
+        {"first registry page", 1, false, "串口连接错误2!"},
+        {"last registry page", 3, false, "串口连接错误2!"},
+        {"picture header", 4, false, "串口连接错误3!"},
+        {"picture packet", 5, false, "连接出错，请检查数据线!"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted s;
+        const std::vector<DebugPicture> list{{1, 30, 30}, {2, 30, 30}};
+        ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+        if (!c.handshake) {
+            s.session.onReceive(bytes1(0x33));
+            s.session.onReceive(hex("FF FF EE FF"));
+            for (int i = 0; i < c.acksBefore; ++i)
+                s.session.onReceive(kAck);
+        }
+        const size_t sentBefore = s.host.sent.size();
+        s.session.onReceive(bytes1(0x21));
+        EXPECT_EQ(s.session.state(), LinkState::Ready);
+        EXPECT_EQ(s.host.statuses.back(), QString::fromUtf8(c.text));
+        EXPECT_EQ(s.host.sent.size(), sentBefore);
+        EXPECT_TRUE(s.host.log.contains(QStringLiteral("stop 3")));
+    }
+}
+
+TEST(DebugSessionDownload, ReplyTimeOutEndsTheDownload)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{1, 320, 240}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    s.throughRegistry();
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.log.back(), QStringLiteral("start 3 5000"));
+    s.session.onTimer(DebugSession::kReplyTimer);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_EQ(s.host.statuses.back(), QStringLiteral("连接超时!"));
+    // A late acknowledge sends nothing more.
+    const size_t sent = s.host.sent.size();
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.sent.size(), sent);
+}
+
+TEST(DebugSessionDownload, TimersOutsideTheirWaitChangeNothing)
+{
+    Scripted s;
+    s.session.onTimer(DebugSession::kReplyTimer);
+    s.session.onTimer(DebugSession::kRegistryTimer);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_TRUE(s.host.statuses.isEmpty());
+}
+
+// ---- fonts ----
+
+TEST(DebugSessionDownload, FontDecodesToOnePagePaddedWithFf)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("f.txt"), "01 02 03");
+    Scripted s;
+    ASSERT_TRUE(s.session.downloadFonts({{path, 4}}));
+    EXPECT_EQ(s.session.state(), LinkState::FontHandshake);
+    s.session.onReceive(bytes1(0x33));
+    EXPECT_EQ(s.host.sent.back(), hex("7F 1B 74 04 00 01 00 FF FF EE FF"));
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.host.sent.back(), hex("01 02 03") + QByteArray(2109, char(0xFF)));
+    EXPECT_EQ(s.sendStatuses,
+              (QStringList{QStringLiteral("下载第1个字库：0%"), QStringLiteral("下载第1个字库：100%")}));
+    EXPECT_EQ(s.session.state(), LinkState::FontPageSent);
+    s.session.onReceive(kAck);
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_TRUE(s.host.statuses.isEmpty()); // font texts go to the send box
+}
+
+TEST(DebugSessionDownload, SendingTwiceSendsTheFontsTwiceFromTheFirst)
+{
+    QTemporaryDir dir;
+    const QString a = writeFile(dir, QStringLiteral("a.txt"), "AA BB");
+    const QString b = writeFile(dir, QStringLiteral("b.txt"), QByteArray(2113 * 2, '7'));
+    Scripted s;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(s.session.downloadFonts({{a, 0}, {b, 1}}));
+        s.session.onReceive(bytes1(0x33));
+        while (s.session.state() == LinkState::FontPageSent)
+            s.session.onReceive(kAck);
+    }
+    QByteArray once = hex("7F 1B 74 00 00 01 00 FF FF EE FF") + hex("AA BB") + QByteArray(2110, char(0xFF));
+    once += hex("7F 1B 74 01 00 02 00 FF FF EE FF") + QByteArray(2113, char(0x77)) + QByteArray(2111, char(0xFF));
+    EXPECT_EQ(s.host.allSent(), once + once);
+    EXPECT_TRUE(s.sendStatuses.contains(QStringLiteral("下载第2个字库：50%")));
+}
+
+TEST(DebugSessionDownload, FontsAreCheckedBeforeAnythingIsSent)
+{
+    QTemporaryDir dir;
+    const QString good = writeFile(dir, QStringLiteral("good.txt"), "01");
+    const QString empty = writeFile(dir, QStringLiteral("empty.txt"), "xyz ? ghij");
+    const QString folder = dir.path();
+    struct Case
+    {
+        const char *name;
+        std::vector<DebugFont> queue;
+        QString text;
+    };
+    const Case cases[] = {
+        {"empty queue", {}, QStringLiteral("无字库下发!")},
+        {"missing second", {{good, 0}, {dir.filePath(QStringLiteral("gone.txt")), 1}},
+         QStringLiteral("第2个字库丢失，下载停止")},
+        {"no bytes", {{empty, 0}}, QStringLiteral("第1个字库丢失，下载停止")},
+        {"unreadable", {{good, 0}, {folder, 1}}, QStringLiteral("第2个字库无法读取：%1").arg(folder)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted s;
+        EXPECT_FALSE(s.session.downloadFonts(c.queue));
+        EXPECT_EQ(s.sendStatuses, QStringList{c.text});
+        EXPECT_TRUE(s.host.sent.empty());
+        EXPECT_EQ(s.session.state(), LinkState::Ready);
+    }
+}
+
+TEST(DebugSessionDownload, WrongByteInFontStates)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("f.txt"), "01");
+    for (const bool handshake : {true, false}) {
+        Scripted s;
+        ASSERT_TRUE(s.session.downloadFonts({{path, 0}}));
+        if (!handshake)
+            s.session.onReceive(bytes1(0x33));
+        s.session.onReceive(bytes1(0x21));
+        EXPECT_EQ(s.session.state(), LinkState::Ready);
+        EXPECT_EQ(s.sendStatuses.back(), handshake ? QStringLiteral("串口连接错误2!") : QStringLiteral("串口连接错误3!"));
+    }
+}
+
+TEST(DebugSessionDownload, FontTextDecoding)
+{
+    struct Case
+    {
+        const char *text;
+        const char *bytes;
+    };
+    const Case cases[] = {
+        {"01 02 03", "010203"}, {"0a0B\r\nff", "0a0bff"}, {"x1y2", "0102"}, {"123", "1203"}, {"", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(decodeFontText(c.text), hex(c.bytes));
+    }
+}
+
+// ---- against the in-process terminal ----
+
+namespace {
+
+struct Linked
+{
+    VirtualTerminal terminal;
+    InProcessLink link{terminal};
+    DebugSession session{link, [] { return kWhen; }};
+    QStringList sendStatuses;
+    Linked(const VirtualTerminal::Faults &faults = {})
+    {
+        session.setSendStatusSink([this](const QString &t) { sendStatuses << t; });
+        link.attach(session);
+        session.portOpened();
+        link.advance(1000);
+        terminal.setFaults(faults);
+    }
+};
+
+} // namespace
+
+TEST(DebugSessionDownload, PicturesReachTheTerminalFlash)
+{
+    Linked l;
+    ASSERT_EQ(l.session.state(), LinkState::Ready);
+    const std::vector<DebugPicture> list{{5, 320, 240}, {6, 30, 30}};
+    ASSERT_TRUE(l.session.downloadPictures(list, false, sourceFor(list)));
+    l.link.advance(1000);
+    EXPECT_EQ(l.session.state(), LinkState::Ready);
+    EXPECT_EQ(l.terminal.picture(5), pixelsFor(list[0]));
+    EXPECT_EQ(l.terminal.picture(6), pixelsFor(list[1]));
+    EXPECT_EQ(l.link.statuses.back(), QStringLiteral("编号6图片下载：100%"));
+    // Sent again they keep their places.
+    ASSERT_TRUE(l.session.downloadPictures(list, false, sourceFor(list)));
+    l.link.advance(1000);
+    EXPECT_EQ(l.terminal.registryEntries().size(), 2u);
+    EXPECT_EQ(l.session.pictures()[1].firstBlock, 2);
+    EXPECT_FALSE(l.link.timerActive(DebugSession::kReplyTimer));
+}
+
+TEST(DebugSessionDownload, FontsReachTheTerminalFlash)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("f.txt"), "01 02 03");
+    Linked l;
+    ASSERT_TRUE(l.session.downloadFonts({{path, 3}}));
+    l.link.advance(1000);
+    EXPECT_EQ(l.session.state(), LinkState::Ready);
+    ASSERT_TRUE(l.terminal.fonts().contains(3));
+    EXPECT_EQ(l.terminal.fonts()[3], hex("01 02 03") + QByteArray(2109, char(0xFF)));
+}
+
+TEST(DebugSessionDownload, SilentTerminalTimesOutOnTheVirtualClock)
+{
+    struct Case
+    {
+        const char *name;
+        int64_t stopAfter; // packets answered from the download's start
+        int64_t waitMs;    // when the time-out shows
+    };
+    const Case cases[] = {
+        {"registry reply", 1, 10000},
+        {"registry packet", 3, 5000},
+        {"picture packet", 8, 5000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Linked l;
+        VirtualTerminal::Faults faults;
+        faults.stopAfter = l.terminal.packetCount() + c.stopAfter;
+        l.terminal.setFaults(faults);
+        const std::vector<DebugPicture> list{{5, 320, 240}};
+        ASSERT_TRUE(l.session.downloadPictures(list, false, sourceFor(list)));
+        l.link.advance(1000);
+        EXPECT_NE(l.session.state(), LinkState::Ready);
+        l.link.advance(c.waitMs - 1);
+        EXPECT_NE(l.session.state(), LinkState::Ready);
+        l.link.advance(1);
+        EXPECT_EQ(l.session.state(), LinkState::Ready);
+        EXPECT_EQ(l.link.statuses.back(), QStringLiteral("连接超时!"));
+        EXPECT_FALSE(l.link.timerActive(DebugSession::kReplyTimer));
+        EXPECT_FALSE(l.link.timerActive(DebugSession::kRegistryTimer));
+    }
+}
+
+TEST(DebugSessionDownload, SilentTerminalDuringAFontTimesOutInTheSendBox)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("f.txt"), QByteArray(5000 * 2, '1'));
+    Linked l;
+    VirtualTerminal::Faults faults;
+    faults.stopAfter = l.terminal.packetCount() + 2; // probe and header answered
+    l.terminal.setFaults(faults);
+    ASSERT_TRUE(l.session.downloadFonts({{path, 0}}));
+    l.link.advance(1000 + 5000);
+    EXPECT_EQ(l.session.state(), LinkState::Ready);
+    EXPECT_EQ(l.sendStatuses.back(), QStringLiteral("连接超时!"));
+}
