@@ -633,7 +633,14 @@ void DebugSession::startFont()
 {
     m_pageIndex = 0;
     m_staged = m_fonts[m_fontIndex++];
-    m_pageCount = (m_staged.size() - kFontSegmentHeader) / kFlashPage;
+    // The segment is read back as the file download reads font segments,
+    // so the pages sent are the pages its header announces.
+    SegmentHeader header;
+    if (!fontSegmentAt(m_staged, 0, header)) {
+        endDownload(QStringLiteral("第%1个字库丢失，下载停止").arg(m_fontIndex), true);
+        return;
+    }
+    m_pageCount = header.pages;
     sendRecorded(m_staged.left(kFontSegmentHeader));
     sendStatus(QStringLiteral("下载第%1个字库：0%").arg(m_fontIndex));
     m_host.progress(0, m_pageCount);

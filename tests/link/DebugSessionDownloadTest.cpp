@@ -522,3 +522,22 @@ TEST(DebugSessionDownload, SilentTerminalDuringAFontTimesOutInTheSendBox)
     EXPECT_EQ(l.session.state(), LinkState::Ready);
     EXPECT_EQ(l.sendStatuses.back(), QStringLiteral("连接超时!"));
 }
+
+TEST(DebugSessionDownload, RecordKeepsFramesAndTheRegistryReplyButNoPackets)
+{
+    Scripted s;
+    const std::vector<DebugPicture> list{{1, 30, 30}};
+    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+    const qsizetype before = s.session.record().text().size();
+    // A registry reply of two records: 24 bytes, 72 characters, two lines.
+    s.throughRegistry(registryReply({{8, 5, 30, 30}, {9, 6, 30, 30}}));
+    s.session.onReceive(kAck);
+    const QString added = s.session.record().text().mid(before);
+    const QString sent = QStringLiteral("2026-3-4 5:6:7 发送 \r\n");
+    const QString got = QStringLiteral("2026-3-4 5:6:7 收到 \r\n");
+    const QString replyText = QString::fromLatin1(registryReply({{8, 5, 30, 30}, {9, 6, 30, 30}}).toHex(' ')) + ' ';
+    const QString expected = sent + QStringLiteral("1b 27 ff ff ee ff \r\n") + got + replyText.left(60) + "\r\n" +
+                             replyText.mid(60) + "\r\n" + sent + QStringLiteral("7f 1b 73 ff ff ee ff \r\n") + sent +
+                             QString::fromLatin1(pictureHeader(1, 0, 30, 30).toHex(' ')) + " \r\n";
+    EXPECT_EQ(added, expected);
+}
