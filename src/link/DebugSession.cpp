@@ -16,27 +16,9 @@ const QString kWrongConnection = QStringLiteral("串口连接错误，可能是�
 // "xx " per byte, as the receive text and the record keep bytes.
 QByteArray hexText(const QByteArray &bytes)
 {
-    static const char digits[] = "0123456789abcdef";
     QByteArray out;
-    out.reserve(bytes.size() * 3);
-    for (char c : bytes) {
-        const auto b = uint8_t(c);
-        out.append(digits[b >> 4]);
-        out.append(digits[b & 0x0F]);
-        out.append(' ');
-    }
+    appendReceiveText(out, bytes);
     return out;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -196,7 +178,7 @@ void DebugSession::onReceive(const QByteArray &bytes)
 {
     if (bytes.isEmpty() || !m_connected)
         return;
-    m_text += hexText(bytes);
+    appendReceiveText(m_text, bytes);
     const auto reply = uint8_t(bytes.back());
     switch (m_state) {
     case LinkState::Offline:
@@ -401,23 +383,7 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
 
 void DebugSession::pictureStep(uint8_t reply)
 {
-    const bool ack = reply == kAcknowledge;
-    switch (m_state) {
-    case LinkState::PictureHandshake:
-        m_text.clear();
-        if (reply != kConnectionReply) {
-            m_host.discard();
-            endDownload(QStringLiteral("串口连接错误!"), false);
-            return;
-        }
-        m_host.stopTimer(kProbeTimer);
-        m_host.discard();
-        sendRecorded(registryReadRequest());
-        setState(LinkState::RegistryRead);
-        m_host.stopTimer(kRegistryTimer);
-        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
-        return;
-    case LinkState::RegistryRead:
+    if (m_state == LinkState::RegistryRead) {
         // The reply may come in several reads; it is whole once it ends
         // with the terminator. The text stays: placement reads it.
         if (!m_text.endsWith("ff ff ee ff "))
@@ -430,24 +396,42 @@ void DebugSession::pictureStep(uint8_t reply)
         setState(LinkState::RegistryWriteStart);
         armReply();
         return;
-    case LinkState::RegistryWriteStart:
-        if (!ack) {
-            m_text.clear();
-            m_host.discard();
-            endDownload(QStringLiteral("串口连接错误2!"), false);
-            return;
+    }
+
+    // Every other step is answered by one byte: the connection reply to the
+    // probe, an acknowledge to anything else. A wrong byte ends the
+    // download with the step's own text.
+    m_host.discard();
+    const bool probe = m_state == LinkState::PictureHandshake;
+    if (reply != (probe ? kConnectionReply : kAcknowledge)) {
+        m_text.clear();
+        QString why;
+        switch (m_state) {
+        case LinkState::PictureHandshake: why = QStringLiteral("串口连接错误!"); break;
+        case LinkState::PictureHeaderSent: why = QStringLiteral("串口连接错误3!"); break;
+        case LinkState::PicturePageSent: why = QStringLiteral("连接出错，请检查数据线!"); break;
+        default: why = QStringLiteral("串口连接错误2!"); break; // the registry write
         }
-        m_host.discard();
+        endDownload(why, false);
+        return;
+    }
+    // After the registry write command the registry reply stays in the
+    // text: the placement reads it (and then clears it).
+    if (m_state != LinkState::RegistryWriteStart)
+        m_text.clear();
+
+    switch (m_state) {
+    case LinkState::PictureHandshake:
+        m_host.stopTimer(kProbeTimer);
+        sendRecorded(registryReadRequest());
+        setState(LinkState::RegistryRead);
+        m_host.stopTimer(kRegistryTimer);
+        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
+        return;
+    case LinkState::RegistryWriteStart:
         placeAndWriteRegistry();
         return;
     case LinkState::RegistryPageSent:
-        m_text.clear();
-        if (!ack) {
-            m_host.discard();
-            endDownload(QStringLiteral("串口连接错误2!"), false);
-            return;
-        }
-        m_host.discard();
         if (m_pageIndex == 0) {
             m_host.send(m_image.mid(kFlashPage, kFlashPage));
         } else {
@@ -458,41 +442,20 @@ void DebugSession::pictureStep(uint8_t reply)
         armReply();
         return;
     case LinkState::RegistryDone:
-        m_text.clear();
-        if (!ack) {
-            m_host.discard();
-            endDownload(QStringLiteral("串口连接错误2!"), false);
-            return;
-        }
-        m_host.discard();
         m_image.clear();
         setState(LinkState::PictureHeaderSent);
         nextPicture();
         return;
     case LinkState::PictureHeaderSent:
-        m_text.clear();
-        if (!ack) {
-            m_host.discard();
-            endDownload(QStringLiteral("串口连接错误3!"), false);
-            return;
-        }
         m_pageIndex = 0;
         setState(LinkState::PicturePageSent);
-        m_host.discard();
         m_host.send(segmentPage(m_staged, kPictureHeaderBytes, 0));
         m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(1, m_pageCount)));
         m_host.progress(1, m_pageCount);
         armReply();
         return;
     case LinkState::PicturePageSent:
-        m_text.clear();
-        if (!ack) {
-            m_host.discard();
-            endDownload(QStringLiteral("连接出错，请检查数据线!"), false);
-            return;
-        }
         ++m_pageIndex;
-        m_host.discard();
         if (m_pageIndex < m_pageCount) {
             m_host.send(segmentPage(m_staged, kPictureHeaderBytes, m_pageIndex));
             m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(m_pageIndex + 1, m_pageCount)));

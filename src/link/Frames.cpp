@@ -156,9 +156,7 @@ void appendReceiveText(QByteArray &text, const QByteArray &bytes)
     }
 }
 
-namespace {
-
-int hexValue(char c)
+int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -166,17 +164,21 @@ int hexValue(char c)
         return c - 'a' + 10;
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    return 16;
+    return -1;
 }
-
-} // namespace
 
 QByteArray decodeReceiveText(const QByteArray &text)
 {
+    // The receive text is only ever written by the session itself; a
+    // character that is not a digit counts as 16, as it always has.
+    auto value = [](char c) {
+        const int d = hexDigit(c);
+        return d < 0 ? 16 : d;
+    };
     QByteArray out;
     out.reserve(text.size() / 3 + 1);
     for (qsizetype i = 0; i + 1 < text.size(); i += 3)
-        out.append(char((hexValue(text[i]) * 16 + hexValue(text[i + 1])) & 0xFF));
+        out.append(char((value(text[i]) * 16 + value(text[i + 1])) & 0xFF));
     return out;
 }
 

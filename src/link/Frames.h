@@ -108,6 +108,10 @@ void appendReceiveText(QByteArray &text, const QByteArray &bytes);
 // a blank; a character that is not a hex digit counts as 16.
 QByteArray decodeReceiveText(const QByteArray &text);
 
+// The value of one hexadecimal digit, either case; -1 for any other
+// character.
+int hexDigit(char c);
+
 // a / b as a single-precision float, times 100, truncated; the progress
 // figure of every status text. A zero total counts as done.
 int percent(int64_t a, int64_t b);
