@@ -61,30 +61,15 @@ QString differences(const std::map<QString, QByteArray> &before, const std::map<
 
 h5test::CliResult runLimited(const QStringList &args, qint64 fileSizeLimit)
 {
-    QProcess p;
-    p.setProgram(QStringLiteral(H5_CLI_PATH));
-    p.setArguments(args);
-    if (fileSizeLimit > 0) {
-        p.setChildProcessModifier([fileSizeLimit]() {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{};
-            getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = rlim_t(fileSizeLimit);
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
-    p.start();
-    h5test::CliResult r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.exitCode = -2;
-    } else {
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
-    }
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    if (fileSizeLimit <= 0)
+        return h5test::runCli(args, 60000);
+    return h5test::runCli(args, 60000, [fileSizeLimit]() {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(fileSizeLimit);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
 }
 
 // A command, what to prepare so that it has something large to write, and

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace h5test {
@@ -76,11 +77,16 @@ struct CliResult
     QByteArray err;
 };
 
-inline CliResult runCli(const QStringList &args, int timeoutMs = 120000)
+// `inChild`, when given, runs in the child process before the tool starts
+// (to lower a limit, say).
+inline CliResult runCli(const QStringList &args, int timeoutMs = 120000,
+                        const std::function<void()> &inChild = {})
 {
     QProcess p;
     p.setProgram(QStringLiteral(H5_CLI_PATH));
     p.setArguments(args);
+    if (inChild)
+        p.setChildProcessModifier(inChild);
     p.start();
     CliResult r;
     if (!p.waitForFinished(timeoutMs)) {
