@@ -91,7 +91,12 @@ TEST(ShellFormsTest, BitmapSaveDialogAsksAboutAnotherFileThanItWrites)
                 if (!replace && guard)
                     guard->reject();
             });
-            dlg->selectFile(QStringLiteral("pic"));
+            // Typed into the name box as a user would: selectFile() leaves the
+            // box alone once it has the focus, which made this test depend on
+            // when the window got activated.
+            auto *name = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("pic"));
             QMetaObject::invokeMethod(dlg, "accept"); // what the save button does
         });
         h5::WidgetShellDialogs dialogs;
