@@ -61,6 +61,29 @@ bool readListPages(const QString &listPath, int64_t start, int64_t pages, QByteA
 
 } // namespace
 
+QByteArray entryPixels(const PictureEntry &e, Notifier &notifier)
+{
+    if (e.width <= 0 || e.height <= 0 || e.width > 0xFFFF || e.height > 0xFFFF
+        || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock)
+        return {};
+    const int64_t bytes = pictureBytes(e.width, e.height);
+    if (e.sourceList.empty()) {
+        QByteArray pixels;
+        const ConvertResult result =
+            convertPictureFile(fromGbk(e.path), e.width, e.height, pixels);
+        if (result == ConvertResult::CannotRender)
+            notifier.message(QStringLiteral("渲染图象失败！") + fromGbk(e.path));
+        if (result != ConvertResult::Ok || pixels.size() != bytes)
+            return {};
+        return pixels;
+    }
+    QByteArray pages;
+    if (!readListPages(fromGbk(e.sourceList), e.start, picturePages(e.width, e.height), pages))
+        return {};
+    pages.truncate(qsizetype(bytes));
+    return pages;
+}
+
 int PictureList::addPictures(const QStringList &paths, Notifier &notifier)
 {
     int added = 0;

@@ -15,6 +15,7 @@
 
 #include "pictures/PictureEntry.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -22,6 +23,15 @@
 namespace h5 {
 
 class Notifier;
+
+// The pixels a debug download sends for `entry`: exactly w x h x 2 bytes,
+// converted from its image file when it has no source list, else copied
+// from the source list's data area (pages the file does not reach are
+// zero). Empty when the picture counts as missing: a size of 0, a size
+// beyond the terminal's picture store, an image file that cannot be opened
+// or a source list that is gone. A picture file that opens but cannot be
+// drawn is told as "渲染图象失败！" and its path, and is missing too.
+QByteArray entryPixels(const PictureEntry &entry, Notifier &notifier);
 
 class PictureList
 {

@@ -534,3 +534,61 @@ TEST_F(PictureListOpen, UnreadableOrTruncatedFileIsAnErrorAndChangesNothing)
 }
 
 } // namespace
+
+// ---- the pixels a debug download sends ----------------------------------------
+
+using PictureEntryPixels = PictureListFixture;
+
+TEST_F(PictureEntryPixels, ComeFromTheImageOrTheSourceListCutToTheExactSize)
+{
+    // From the image file: the converted pixels themselves.
+    const QString bmp = picture("a.bmp", 30, 20, 3);
+    QByteArray converted;
+    ASSERT_TRUE(convertPicture(bmp, 30, 20, converted));
+    EXPECT_EQ(entryPixels(entry(0, bmp, 30, 20), notes), converted);
+
+    // From a source list: its pages from the entry's start, cut to w x h x 2
+    // (a 40 x 40 picture is 3200 bytes of its two pages).
+    PictureList list;
+    list.entries().push_back(entry(2, picture("b.bmp", 10, 10, 1), 10, 10));
+    list.entries().push_back(entry(5, picture("c.bmp", 40, 40, 2), 40, 40));
+    QString saved;
+    ASSERT_TRUE(list.save(dir.filePath("list"), notes, &saved));
+    QByteArray c;
+    ASSERT_TRUE(convertPicture(dir.filePath("c.bmp"), 40, 40, c));
+    QFile::remove(dir.filePath("c.bmp")); // the source list is what counts now
+    EXPECT_EQ(list.entries()[1].start, 1);
+    EXPECT_EQ(entryPixels(list.entries()[1], notes), c);
+    EXPECT_TRUE(notes.messages.isEmpty());
+}
+
+TEST_F(PictureEntryPixels, MissingPicturesGiveNothing)
+{
+    const QString bmp = picture("a.bmp", 8, 8);
+    const QString broken = dir.filePath("broken.bmp");
+    ASSERT_TRUE(writeBytes(broken, readBytes(bmp).left(40)));
+    PictureEntry fromGoneList = entry(1, bmp, 8, 8);
+    fromGoneList.sourceList = toGbk(dir.filePath("gone.tbm"));
+    struct Case
+    {
+        const char *what;
+        PictureEntry entry;
+        bool toldRenderFailure;
+    } cases[] = {
+        {"no image file", entry(1, dir.filePath("none.bmp"), 8, 8), false},
+        {"width 0", entry(1, bmp, 0, 8), false},
+        {"height 0", entry(1, bmp, 8, 0), false},
+        {"beyond the picture store", entry(1, bmp, 0xFFFF, 0xFFFF), false},
+        {"source list gone", fromGoneList, false},
+        {"cannot be drawn", entry(1, broken, 8, 8), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        notes.messages.clear();
+        EXPECT_TRUE(entryPixels(c.entry, notes).isEmpty());
+        EXPECT_EQ(!notes.messages.isEmpty(), c.toldRenderFailure);
+        if (c.toldRenderFailure) {
+            EXPECT_TRUE(notes.messages.first().startsWith(QStringLiteral("渲染图象失败！")));
+        }
+    }
+}
