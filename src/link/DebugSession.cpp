@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 namespace h5 {
 
@@ -20,6 +21,10 @@ QByteArray hexText(const QByteArray &bytes)
     appendReceiveText(out, bytes);
     return out;
 }
+
+// A "dd ac" report longer than this (as receive text) is taken for noise:
+// a whole picture registry fits with room to spare.
+constexpr qsizetype kLongestReportText = 64 * 1024;
 
 } // namespace
 
@@ -124,6 +129,7 @@ void DebugSession::portClosed()
     m_text.clear();
     m_chunks.clear();
     m_chunkCount = m_chunkIndex = m_chunkTotal = 0;
+    m_realtime.clear();
     setState(LinkState::Offline);
     dropStaging();
 }
@@ -138,6 +144,14 @@ void DebugSession::onTimer(int id)
 {
     if (id == kProbeTimer) {
         probeTick();
+        return;
+    }
+    if (id == kReplyTimer && m_state == LinkState::RealtimeHeaderSent) {
+        m_host.stopTimer(id);
+        m_host.discard();
+        m_realtime.clear();
+        setState(LinkState::Ready);
+        sendStatus(QStringLiteral("连接超时!"));
         return;
     }
     if (id == kRegistryTimer || id == kReplyTimer) {
@@ -247,19 +261,40 @@ void DebugSession::readyReports()
         recordChanged();
     };
 
+    // A text that starts like a report but can no longer become one would
+    // wait for ever and keep every later report out of the record; it is
+    // dropped instead, as other data is, without a record line.
+    auto drop = [this] {
+        m_text.clear();
+        m_host.discard();
+    };
+    auto secondByteIs = [this](const char *a, const char *b) {
+        return m_text.size() < 6 || m_text.startsWith(a) || (b && m_text.startsWith(b));
+    };
+
     if (m_text.startsWith("fe ")) {
         whole("fe fe ", "fe f0 ", 18);
+        if (m_text.startsWith("fe ") && !secondByteIs("fe fe ", "fe f0 "))
+            drop();
     } else if (m_text.startsWith("fc ")) {
         whole("fc fc ", "fc f0 ", 12);
+        if (m_text.startsWith("fc ") && !secondByteIs("fc fc ", "fc f0 "))
+            drop();
     } else if (m_text.startsWith("fd ")) {
         if (m_text.startsWith("fd fd ") && m_text.size() == 9)
             logAll(false);
+        else if (!secondByteIs("fd fd ", nullptr) || m_text.size() > 9)
+            drop();
     } else if (m_text.startsWith("dd ")) {
         if (m_text.startsWith("dd ac ") && m_text.endsWith("ff ff ee ff "))
             logAll(true);
+        else if (!secondByteIs("dd ac ", nullptr) || m_text.size() > kLongestReportText)
+            drop();
     } else if (m_text.startsWith("ff ")) {
         if (m_text == "ff ff ee ff ")
             logAll(false);
+        else if (!QByteArray("ff ff ee ff ").startsWith(m_text))
+            drop();
     } else if (m_text == "33 ") {
         logAll(false);
     } else {
@@ -284,9 +319,10 @@ void DebugSession::transferStep(uint8_t reply)
     case LinkState::PicturePageSent:
         pictureStep(reply);
         return;
+    case LinkState::RealtimeHeaderSent:
+        realtimeStep(reply);
+        return;
     default:
-        // The realtime picture header is answered by the extension pages'
-        // step, not built yet.
         m_text.clear();
         return;
     }
@@ -648,14 +684,23 @@ void DebugSession::fontStep(uint8_t reply)
 
 // ---- chunked sending ----
 
-bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
+// Anything the session was waiting for is given up when a new send starts:
+// the download's timers and staging, a realtime picture's pixels.
+void DebugSession::abandonWaits()
 {
-    if (!m_connected || bytes.isEmpty())
-        return false;
     if (inDownload()) {
         stopDownloadTimers();
         dropStaging();
     }
+    m_host.stopTimer(kReplyTimer);
+    m_realtime.clear();
+}
+
+bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
+{
+    if (!m_connected || bytes.isEmpty())
+        return false;
+    abandonWaits();
     m_host.discard();
     if (bytes.size() <= kChunkBytes) {
         m_chunks.clear();
@@ -665,6 +710,12 @@ bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
         sendStatus(QStringLiteral("下载：100%"));
         return true;
     }
+    startChunks(bytes, chunkState);
+    return true;
+}
+
+void DebugSession::startChunks(const QByteArray &bytes, LinkState chunkState)
+{
     setState(chunkState);
     m_chunks = bytes;
     m_chunkTotal = bytes.size();
@@ -673,7 +724,49 @@ bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
     m_host.send(m_chunks.left(kChunkBytes));
     sendStatus(QStringLiteral("下载：%1%").arg(percent(1, m_chunkCount)));
     m_host.progress(kChunkBytes, m_chunkTotal);
+}
+
+// ---- realtime picture ----
+
+bool DebugSession::sendRealtimePicture(const QByteArray &header, const QByteArray &pixels)
+{
+    if (!m_connected || header.isEmpty())
+        return false;
+    abandonWaits();
+    m_chunks.clear();
+    m_chunkCount = m_chunkIndex = m_chunkTotal = 0;
+    m_host.discard();
+    m_text.clear();
+    m_realtime = pixels;
+    setState(LinkState::RealtimeHeaderSent);
+    sendRecorded(header);
+    sendStatus(QStringLiteral("开始下载..."));
+    armReply();
     return true;
+}
+
+void DebugSession::realtimeStep(uint8_t reply)
+{
+    m_text.clear();
+    disarmReply();
+    m_host.discard();
+    if (reply != kAcknowledge) {
+        m_realtime.clear();
+        setState(LinkState::Ready);
+        sendStatus(QStringLiteral("串口连接错误3!"));
+        return;
+    }
+    const QByteArray pixels = std::exchange(m_realtime, QByteArray());
+    if (pixels.size() > kChunkBytes) {
+        startChunks(pixels, LinkState::RealtimeChunks);
+        return;
+    }
+    // A picture of one chunk goes at once, sent as any single frame is.
+    setState(LinkState::Ready);
+    if (!pixels.isEmpty())
+        m_host.send(pixels);
+    sendStatus(QStringLiteral("下载：100%"));
+    m_host.progress(pixels.size(), pixels.size());
 }
 
 void DebugSession::onOutputDrained()

@@ -169,6 +169,16 @@ public:
     // the download started.
     bool downloadFonts(const std::vector<DebugFont> &queue);
 
+    // The realtime picture: `header` (its frame) goes out recorded and the
+    // session waits in RealtimeHeaderSent for the acknowledge; then the
+    // pixels follow, at once when they fit one chunk, else chunked in
+    // RealtimeChunks. A wrong answer shows "串口连接错误3!", no answer for
+    // 5 s "连接超时!"; both free the pixels and return to Ready. Nothing
+    // happens while the port is closed; returns whether the header went.
+    bool sendRealtimePicture(const QByteArray &header, const QByteArray &pixels);
+    // Pixels waiting for the realtime header's acknowledge.
+    const QByteArray &realtimePixels() const { return m_realtime; }
+
     LinkState state() const { return m_state; }
     bool connected() const { return m_connected; }
     unsigned tickCount() const { return m_ticks; }
@@ -185,6 +195,10 @@ private:
     void transferStep(uint8_t reply);
     void pictureStep(uint8_t reply);
     void fontStep(uint8_t reply);
+    void realtimeStep(uint8_t reply);
+    // Starts chunked sending of `bytes` (more than one chunk) in `state`.
+    void startChunks(const QByteArray &bytes, LinkState state);
+    void abandonWaits();
     void placeAndWriteRegistry();
     // Prepares and announces the next picture that can be made; false when
     // the download ended instead.
@@ -227,6 +241,9 @@ private:
     int m_currentNumber = 0;   // picture number in the texts
     QByteArray m_staged;       // staging: header and data being sent
     QByteArray m_image;        // the registry image being written
+
+    // The realtime picture's pixels until its header is acknowledged.
+    QByteArray m_realtime;
 
     // Chunked sending.
     QByteArray m_chunks;

@@ -9,6 +9,7 @@
 #include "terminal/InProcessLink.h"
 #include "terminal/VirtualTerminal.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -203,13 +204,24 @@ TEST(DebugSession, ReadyReportsAreFramedByTheirFirstBytes)
          "fe f0 01 02 03 04 fe fe 05 06 07 08 ", ""},
         {"touch report and a half keeps the half", {"fe fe 01 02 03 04 fe fe 05"}, "fe fe 01 02 03 04 ",
          "fe fe 05 "},
-        {"fe without a known second byte waits", {"fe 01 02 03 04 05"}, "", "fe 01 02 03 04 05 "},
+        {"fe alone waits for its second byte", {"fe"}, "", "fe "},
+        // A text that can no longer become a report is dropped, so it cannot
+        // keep later reports out of the record.
+        {"fe without a known second byte is dropped", {"fe 01 02 03 04 05"}, "", ""},
+        {"fe with an unknown second byte does not block the next report", {"fe 01", "fe fe 01 02 03 04"},
+         "fe fe 01 02 03 04 ", ""},
+        {"fc with an unknown second byte is dropped", {"fc 01", "fd fd 07"}, "fd fd 07 ", ""},
         {"key report", {"fc fc 01 02"}, "fc fc 01 02 ", ""},
         {"key report split", {"fc", "f0 01", "02"}, "fc f0 01 02 ", ""},
         {"key report incomplete", {"fc fc 01"}, "", "fc fc 01 "},
         {"three-byte report", {"fd fd 05"}, "fd fd 05 ", ""},
         {"three-byte report split", {"fd", "fd 05"}, "fd fd 05 ", ""},
-        {"fd fd 05 06 is no three-byte report", {"fd fd 05 06"}, "", "fd fd 05 06 "},
+        {"fd fd 05 06 is no three-byte report", {"fd fd 05 06"}, "", ""},
+        {"fd fd 05 06 does not block the next report", {"fd fd 05 06", "fd fd 07"}, "fd fd 07 ", ""},
+        {"fd with another second byte is dropped", {"fd 01", "ff ff ee ff"}, "ff ff ee ff ", ""},
+        {"dd without ac is dropped", {"dd 01 02", "fd fd 07"}, "fd fd 07 ", ""},
+        {"ff that is no terminator is dropped", {"ff 01", "fd fd 07"}, "fd fd 07 ", ""},
+        {"terminator begun waits", {"ff ff ee"}, "", "ff ff ee "},
         {"dd ac report ends with the terminator", {"dd ac 01 02 ff ff ee ff"}, "dd ac 01 02 ff ff ee ff ", ""},
         {"dd ac report split waits for its terminator", {"dd ac 01", "02 ff ff", "ee ff"},
          "dd ac 01 02 ff ff ee ff ", ""},
@@ -422,4 +434,82 @@ TEST(DebugSession, ChunkedSendOverTheInProcessLinkDeliversEveryByte)
     link.run();
     EXPECT_EQ(link.sentBytes(), hex("AA") + data);
     EXPECT_EQ(link.statuses.last(), QStringLiteral("下载完毕"));
+}
+
+// ---- realtime picture ----
+
+TEST(DebugSession, RealtimePictureWaitsForTheHeadersAcknowledgeThenSendsItsPixels)
+{
+    const QByteArray header = hex("7f 1b 1d 00 00 00 00 1e 00 1e 00 ff ff ee");
+    struct Case
+    {
+        const char *name;
+        int pixels;
+        std::vector<int> packets; // sizes sent after the header, drained events included
+        QStringList statuses;
+        LinkState after;
+    } cases[] = {
+        {"one chunk goes at once", 1800, {1800}, {QStringLiteral("开始下载..."), QStringLiteral("下载：100%")},
+         LinkState::Ready},
+        {"more than a chunk goes chunked", 7000, {3000, 3000, 1000},
+         {QStringLiteral("开始下载..."), QStringLiteral("下载：33%"), QStringLiteral("正在下载..."),
+          QStringLiteral("下载完毕")},
+         LinkState::RealtimeChunks},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted t;
+        t.connect();
+        const QByteArray pixels = pattern(c.pixels, 9);
+        ASSERT_TRUE(t.session.sendRealtimePicture(header, pixels));
+        EXPECT_EQ(t.session.state(), LinkState::RealtimeHeaderSent);
+        ASSERT_EQ(t.host.sent.size(), 1u);
+        EXPECT_EQ(t.host.sent[0], header);
+        EXPECT_EQ(t.recordAfterConnect(), kSent + QString::fromLatin1(header.toHex(' ')) + QStringLiteral(" \r\n"));
+        t.session.onOutputDrained(); // the header draining sends nothing yet
+        EXPECT_EQ(t.host.sent.size(), 1u);
+
+        t.session.onReceive(bytes1(0x55));
+        for (int i = 0; i < 4; ++i)
+            t.session.onOutputDrained();
+        std::vector<int> sizes;
+        for (size_t i = 1; i < t.host.sent.size(); ++i)
+            sizes.push_back(int(t.host.sent[i].size()));
+        EXPECT_EQ(sizes, c.packets);
+        EXPECT_EQ(t.host.allSent(), header + pixels);
+        EXPECT_EQ(t.sendStatuses, c.statuses);
+        EXPECT_EQ(t.session.state(), c.after);
+        EXPECT_TRUE(t.session.realtimePixels().isEmpty());
+    }
+}
+
+TEST(DebugSession, RealtimePictureWithoutItsAcknowledgeSendsNoPixels)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(DebugSession &)> answer;
+        QString status;
+    } cases[] = {
+        {"wrong byte", [](DebugSession &s) { s.onReceive(bytes1(0x12)); }, QStringLiteral("串口连接错误3!")},
+        {"no answer in 5 s", [](DebugSession &s) { s.onTimer(DebugSession::kReplyTimer); },
+         QStringLiteral("连接超时!")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted t;
+        t.connect();
+        ASSERT_TRUE(t.session.sendRealtimePicture(hex("7f 1b 1d"), pattern(5000, 1)));
+        EXPECT_TRUE(t.host.log.contains(QStringLiteral("start 3 5000")));
+        c.answer(t.session);
+        EXPECT_EQ(t.session.state(), LinkState::Ready);
+        EXPECT_EQ(t.sendStatuses.last(), c.status);
+        EXPECT_TRUE(t.session.realtimePixels().isEmpty());
+        t.session.onReceive(bytes1(0x55)); // a late acknowledge is a report now, not a go
+        t.session.onOutputDrained();
+        EXPECT_EQ(t.host.sent.size(), 1u);
+    }
+    Scripted closed;
+    EXPECT_FALSE(closed.session.sendRealtimePicture(hex("7f 1b 1d"), pattern(10, 1)));
+    EXPECT_TRUE(closed.host.sent.empty());
 }
