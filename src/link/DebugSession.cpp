@@ -642,7 +642,7 @@ void DebugSession::startFont()
     m_pageCount = header.pages;
     sendRecorded(m_staged.left(kFontSegmentHeader));
     sendStatus(QStringLiteral("下载第%1个字库：0%").arg(m_fontIndex));
-    m_host.progress(0, m_pageCount);
+    sendProgress(0, m_pageCount);
     armReply();
 }
 
@@ -669,7 +669,7 @@ void DebugSession::fontStep(uint8_t reply)
     if (m_pageIndex <= m_pageCount) {
         m_host.send(segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1));
         sendStatus(QStringLiteral("下载第%1个字库：%2%").arg(m_fontIndex).arg(percent(m_pageIndex, m_pageCount)));
-        m_host.progress(m_pageIndex, m_pageCount);
+        sendProgress(m_pageIndex, m_pageCount);
         armReply();
         return;
     }
@@ -723,7 +723,7 @@ void DebugSession::startChunks(const QByteArray &bytes, LinkState chunkState)
     m_chunkIndex = 0;
     m_host.send(m_chunks.left(kChunkBytes));
     sendStatus(QStringLiteral("下载：%1%").arg(percent(1, m_chunkCount)));
-    m_host.progress(kChunkBytes, m_chunkTotal);
+    sendProgress(kChunkBytes, m_chunkTotal);
 }
 
 // ---- realtime picture ----
@@ -766,7 +766,7 @@ void DebugSession::realtimeStep(uint8_t reply)
     if (!pixels.isEmpty())
         m_host.send(pixels);
     sendStatus(QStringLiteral("下载：100%"));
-    m_host.progress(pixels.size(), pixels.size());
+    sendProgress(pixels.size(), pixels.size());
 }
 
 void DebugSession::onOutputDrained()
@@ -779,15 +779,23 @@ void DebugSession::onOutputDrained()
     if (i + 1 < m_chunkCount) {
         m_host.send(m_chunks.mid(i * kChunkBytes, kChunkBytes));
         sendStatus(QStringLiteral("正在下载..."));
-        m_host.progress((i + 1) * kChunkBytes, m_chunkTotal);
+        sendProgress((i + 1) * kChunkBytes, m_chunkTotal);
     } else if (i + 1 == m_chunkCount) {
         m_host.send(m_chunks.mid(i * kChunkBytes));
         m_chunks.clear();
         m_chunks.squeeze();
-        m_host.progress(m_chunkTotal, m_chunkTotal);
+        sendProgress(m_chunkTotal, m_chunkTotal);
     } else {
         sendStatus(QStringLiteral("下载完毕"));
     }
+}
+
+void DebugSession::sendProgress(qint64 done, qint64 total)
+{
+    if (m_sendProgress)
+        m_sendProgress(done, total);
+    else
+        m_host.progress(done, total);
 }
 
 void DebugSession::sendStatus(const QString &text)

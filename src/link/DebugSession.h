@@ -130,6 +130,9 @@ public:
     // Text for the send status box (chunked sends, fonts). Without it the
     // text goes to LinkHost::status().
     void setSendStatusSink(std::function<void(const QString &)> sink) { m_sendStatus = std::move(sink); }
+    // Progress of what the send status box tells (fonts, chunked sends).
+    // Without it the progress goes to LinkHost::progress().
+    void setSendProgressSink(std::function<void(qint64, qint64)> sink) { m_sendProgress = std::move(sink); }
     // Called after every addition to the record (the window scrolls its
     // record box to the end).
     void setRecordChanged(std::function<void()> changed) { m_recordChanged = std::move(changed); }
@@ -215,6 +218,7 @@ private:
 
     void setState(LinkState state) { m_state = state; }
     void sendStatus(const QString &text);
+    void sendProgress(qint64 done, qint64 total);
     void recordChanged();
     // Drops the record of the picture or font being sent.
     void dropStaging();
@@ -223,6 +227,7 @@ private:
     CommRecord m_record;
     std::function<void(const QString &)> m_sendStatus;
     std::function<void()> m_recordChanged;
+    std::function<void(qint64, qint64)> m_sendProgress;
 
     bool m_connected = false;
     LinkState m_state = LinkState::Offline;

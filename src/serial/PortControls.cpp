@@ -93,8 +93,19 @@ QString PortControls::device() const { return m_port->currentText().trimmed(); }
 
 int PortControls::baudRate() const
 {
-    const int index = m_baud->currentIndex();
-    return index >= 0 && index < kRateCount ? kBaudRates[index] : kBaudRates[0];
+    // The box lists rates as numbers; a list set by setBaudRates() is read
+    // the same way.
+    bool ok = false;
+    const int rate = m_baud->currentText().toInt(&ok);
+    return ok && rate > 0 ? rate : kBaudRates[0];
+}
+
+void PortControls::setBaudRates(const QList<int> &rates)
+{
+    m_baud->clear();
+    for (int rate : rates)
+        m_baud->addItem(QString::number(rate));
+    m_baud->setCurrentIndex(0);
 }
 
 bool PortControls::openPort()

@@ -8,6 +8,7 @@
 // session (opened(), closed()) and shows the failures (openFailed()).
 
 #include <QGroupBox>
+#include <QList>
 #include <QStringList>
 #include <functional>
 
@@ -34,6 +35,9 @@ public:
     // (pressing it only repeats the close steps); the project window does
     // not.
     void setCloseEnabledWhileClosed(bool enabled);
+
+    // Replaces the rates of the baud box (the first is selected).
+    void setBaudRates(const QList<int> &rates);
 
     // Where the port list comes from; detectPorts() unless replaced.
     void setPortSource(std::function<QStringList()> source);

@@ -31,17 +31,24 @@ WindowLinkHost::~WindowLinkHost() { detach(); }
 
 void WindowLinkHost::attach(TransferSession &session)
 {
-    m_session = &session;
+    attach(session, [&session] { session.portOpened(); }, [&session] { session.portClosed(); });
+}
+
+void WindowLinkHost::attach(LinkSession &session, std::function<void()> opened,
+                            std::function<void()> closed)
+{
+    m_opened = std::move(opened);
+    m_closed = std::move(closed);
     LineDriver::attach(session);
     LineDriver::setAfterEvent([this] { afterEvent(); });
     QObject::connect(&m_ports, &PortControls::opened, &m_window, [this] {
-        if (m_session)
-            m_session->portOpened();
+        if (m_opened)
+            m_opened();
         afterEvent();
     });
     QObject::connect(&m_ports, &PortControls::closed, &m_window, [this] {
-        if (m_session)
-            m_session->portClosed();
+        if (m_closed)
+            m_closed();
         afterEvent();
     });
     QObject::connect(&m_ports, &PortControls::openFailed, &m_window,
@@ -51,7 +58,8 @@ void WindowLinkHost::attach(TransferSession &session)
 void WindowLinkHost::detach()
 {
     LineDriver::detach();
-    m_session = nullptr;
+    m_opened = nullptr;
+    m_closed = nullptr;
 }
 
 void WindowLinkHost::lineLost(const QString &text)
@@ -94,6 +102,10 @@ bool WindowLinkHost::ask(const QString &text)
 {
     if (m_askHook)
         return m_askHook(text);
+    if (m_yesNo)
+        return QMessageBox::question(&m_window, m_window.windowTitle(), text,
+                                     QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
     return QMessageBox::question(&m_window, m_window.windowTitle(), text,
                                  QMessageBox::Ok | QMessageBox::Cancel)
         == QMessageBox::Ok;

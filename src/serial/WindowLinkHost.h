@@ -21,6 +21,7 @@ namespace h5 {
 
 class CMSComm;
 class PortControls;
+class LinkSession;
 class TransferSession;
 
 class WindowLinkHost : public LineDriver
@@ -37,6 +38,9 @@ public:
 
     // Connects the line, the port controls and the timers to `session`.
     void attach(TransferSession &session);
+    // The same for any session: `opened` and `closed` run when the port
+    // controls open and close the line.
+    void attach(LinkSession &session, std::function<void()> opened, std::function<void()> closed);
     // Runs after every event handed to the session (bytes, timer, open,
     // close), for windows that show the session's state.
     void setAfterEvent(std::function<void()> afterEvent) { m_afterEvent = std::move(afterEvent); }
@@ -44,6 +48,8 @@ public:
     // Empty hooks restore the message boxes.
     void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
     void setAskHook(AskHook hook) { m_askHook = std::move(hook); }
+    // Questions answered with "是"/"否" instead of OK and Cancel.
+    void setYesNoQuestions(bool yesNo) { m_yesNo = yesNo; }
     // While set, messages are shown only once the event loop runs again
     // (through the hook in place then), so a window can load its data in
     // its constructor and its caller can still choose where messages go.
@@ -73,7 +79,9 @@ private:
     PortControls &m_ports;
     QLineEdit &m_statusBox;
     QProgressBar &m_bar;
-    TransferSession *m_session = nullptr;
+    std::function<void()> m_opened;
+    std::function<void()> m_closed;
+    bool m_yesNo = false;
     std::function<void()> m_afterEvent;
     MessageHook m_messageHook;
     AskHook m_askHook;
