@@ -4,6 +4,7 @@
 #include "debug/CMyMakeLineDlg.h"
 #include "serial/CMySendProDlg.h"
 #include "serial/CMyXiazaiDlg.h"
+#include "debug/CMySerialBmpDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
 #include "shell/ShellNotifier.h"
@@ -119,6 +120,8 @@ void CMainFrame::registerHandlers()
     setCommandHandler(Cmd::ProjectManagement, {[this] { onProjectManagement(); }, projectOpen, {}});
     setCommandHandler(Cmd::Download, {[this] { onDownload(); }, always, {}});
     setCommandHandler(Cmd::PointerMaker, {[this] { onPointerMaker(); }, always, {}});
+    setCommandHandler(Cmd::OnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
+    setCommandHandler(Cmd::ToolsOnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
     setCommandHandler(Cmd::AppExit, {[this] { close(); }, always, {}});
     setCommandHandler(Cmd::AppAbout, {[this] { onAbout(); }, always, {}});
 
@@ -199,6 +202,17 @@ void CMainFrame::onDownload()
     CMyXiazaiDlg dialog(m_app.isProjectOpen() ? m_app.project().file : QString(), this);
     dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
     runDialog(dialog);
+}
+
+// A new debug window each time, modeless; it deletes itself when closed.
+// Several may be open at once, each on its own port.
+void CMainFrame::onOnlineDebug()
+{
+    auto *window = new CMySerialBmpDlg(this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void CMainFrame::onPointerMaker()

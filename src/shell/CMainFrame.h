@@ -104,6 +104,7 @@ private:
     void onDownload();
     void onProjectManagement();
     void onPointerMaker();
+    void onOnlineDebug();
     void onAbout();
     void onActionTriggered(int id);
     void updateTitle();

@@ -3,6 +3,7 @@
 
 #include "gui/ShellTestSupport.h"
 
+#include "debug/CMySerialBmpDlg.h"
 #include "serial/CMySendProDlg.h"
 #include "serial/CMyXiazaiDlg.h"
 #include "shell/Commands.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -201,10 +203,10 @@ TEST_F(ShellMainFrameTest, ProjectCommandsAreEnabledOnlyWhileAProjectIsOpen)
     const int projectCommands[] = {h5::Cmd::SaveProject, h5::Cmd::NewPage, h5::Cmd::OpenPage,
                                    h5::Cmd::OpenAllPages, h5::Cmd::Build,
                                    h5::Cmd::ProjectManagement, h5::Cmd::Save};
-    const int alwaysEnabled[] = {h5::Cmd::NewProject, h5::Cmd::OpenProject, h5::Cmd::Download};
+    const int alwaysEnabled[] = {h5::Cmd::NewProject, h5::Cmd::OpenProject, h5::Cmd::Download,
+                                 h5::Cmd::OnlineDebug, h5::Cmd::ToolsOnlineDebug};
     // Commands without a handler anywhere.
-    const int neverEnabled[] = {h5::Cmd::ViewNavigator, h5::Cmd::ToolsOnlineDebug,
-                                h5::Cmd::ToolUnused};
+    const int neverEnabled[] = {h5::Cmd::ViewNavigator, h5::Cmd::ToolUnused};
 
     for (int id : projectCommands)
         EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
@@ -388,4 +390,25 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
     QCoreApplication::processEvents();
     EXPECT_EQ(notifier.messages.size(), 1) << notifier.messages.join('|').toStdString();
     EXPECT_EQ(view->canvas().pixelColor(55, 55), QColor(255, 255, 255));
+}
+
+TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherModelessWindowEachTime)
+{
+    // From the tool bar and from the tools menu alike; each window has its
+    // own port and goes away when closed.
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolsOnlineDebug));
+    QList<h5::CMySerialBmpDlg *> windows = frame->findChildren<h5::CMySerialBmpDlg *>();
+    ASSERT_EQ(windows.size(), 2);
+    for (h5::CMySerialBmpDlg *w : windows) {
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_FALSE(w->isModal());
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("在线调试"));
+    }
+    EXPECT_NE(windows[0]->portControls(), windows[1]->portControls());
+    QPointer<h5::CMySerialBmpDlg> first = windows[0];
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(frame->findChildren<h5::CMySerialBmpDlg *>().size(), 1);
 }

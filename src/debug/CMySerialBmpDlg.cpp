@@ -1,0 +1,789 @@
+#include "debug/CMySerialBmpDlg.h"
+
+#include "common/Gbk.h"
+#include "common/Notifier.h"
+#include "pictures/PictureConvert.h"
+#include "serial/PortControls.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace h5 {
+
+namespace {
+
+// The rates of the baud box, fastest first (the debug window offers no
+// 230400).
+const QList<int> kDebugRates = {1228800, 921600, 460800, 115200, 57600, 38400, 19200, 9600, 4800, 2400};
+
+constexpr int kMaxPictureNumber = 599;
+constexpr int kBarSteps = 1000;
+// The simulated screen before a resolution is chosen: 320 x 240 and a
+// border pixel on each side.
+constexpr int kScreenWidth = 322;
+constexpr int kScreenHeight = 242;
+const QColor kInitialBackground(0, 0, 255);
+
+QTableWidget *makeListView(QWidget *parent, const QStringList &headers, const QList<int> &widths,
+                           const QString &name)
+{
+    auto *view = new QTableWidget(0, int(headers.size()), parent);
+    view->setObjectName(name);
+    view->setHorizontalHeaderLabels(headers);
+    for (int i = 0; i < widths.size(); ++i)
+        view->setColumnWidth(i, widths[i]);
+    view->verticalHeader()->setVisible(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setShowGrid(true);
+    // Only the number is edited, and only after a double click on its row.
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->horizontalHeader()->setStretchLastSection(false);
+    return view;
+}
+
+QTableWidgetItem *cell(const QString &text, bool editable)
+{
+    auto *item = new QTableWidgetItem(text);
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (editable)
+        flags |= Qt::ItemIsEditable;
+    item->setFlags(flags);
+    return item;
+}
+
+QPushButton *button(const QString &caption, const QString &name, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit *digitsBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(QStringLiteral("0"), parent);
+    box->setObjectName(name);
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    box->setMaximumWidth(70);
+    return box;
+}
+
+QProgressBar *bar(const QString &name, QWidget *parent)
+{
+    auto *b = new QProgressBar(parent);
+    b->setObjectName(name);
+    b->setTextVisible(false);
+    b->setRange(0, kBarSteps);
+    b->setValue(0);
+    return b;
+}
+
+// Appends `data` to the file at `path` (created when missing) and syncs it.
+bool appendToFile(const QString &path, const QByteArray &data, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (file.write(data) != data.size() || !file.flush()) {
+        *error = file.errorString();
+        return false;
+    }
+    if (::fsync(file.handle()) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The list operations' messages and questions go where the link's go.
+class CMySerialBmpDlg::Notes : public Notifier
+{
+public:
+    explicit Notes(CMySerialBmpDlg &window) : m_window(window) {}
+    void message(const QString &text) override { m_window.m_host->message(text); }
+    bool question(const QString &text) override { return m_window.m_host->ask(text); }
+    void status(const QString &text) override { m_window.m_host->status(text); }
+
+private:
+    CMySerialBmpDlg &m_window;
+};
+
+CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CMySerialBmpDlg"));
+    setWindowTitle(QStringLiteral("在线调试"));
+    setModal(false);
+    setSizeGripEnabled(true);
+
+    m_upper = new QWidget(this);
+    m_upper->setObjectName(QStringLiteral("upperHalf"));
+    QWidget *pictureGroup = makePictureGroup();
+
+    m_ports = new PortControls(m_comm, m_upper);
+    m_ports->setBaudRates(kDebugRates);
+    m_ports->setCloseEnabledWhileClosed(false);
+    m_fullButton = button(QStringLiteral("实时动态调试"), QStringLiteral("fullFormButton"), m_upper);
+    auto *serialRow = new QHBoxLayout;
+    serialRow->addWidget(m_ports, 1);
+    auto *beside = new QVBoxLayout;
+    beside->addWidget(m_fullButton);
+    beside->addStretch();
+    serialRow->addLayout(beside);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(pictureGroup, 1);
+    left->addLayout(serialRow);
+    auto *right = new QVBoxLayout;
+    right->addWidget(makeExtensionGroup());
+    right->addWidget(makeRecordGroup(), 1);
+    auto *upper = new QHBoxLayout(m_upper);
+    upper->setContentsMargins(0, 0, 0, 0);
+    upper->addLayout(left, 3);
+    upper->addLayout(right, 2);
+
+    m_rule = new QFrame(this);
+    m_rule->setObjectName(QStringLiteral("halfRule"));
+    m_rule->setFrameShape(QFrame::HLine);
+    m_rule->setFrameShadow(QFrame::Sunken);
+
+    m_lower = makeLowerHalf();
+    m_lower->setVisible(false);
+
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(m_upper);
+    main->addWidget(m_rule);
+    main->addWidget(m_lower, 1);
+
+    m_notes = std::make_unique<Notes>(*this);
+    m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_pictureStatus, *m_pictureProgress);
+    m_host->setYesNoQuestions(true);
+    m_session = std::make_unique<DebugSession>(*m_host);
+    m_session->setSendStatusSink([this](const QString &text) { m_sendStatus->setText(text); });
+    m_session->setSendProgressSink([this](qint64 done, qint64 total) {
+        m_sendProgress->setValue(total > 0 ? int(std::clamp<qint64>(done, 0, total) * kBarSteps / total) : 0);
+    });
+    m_session->setRecordChanged([this] { recordGrew(); });
+    m_host->attach(
+        *m_session, [this] { m_session->portOpened(); }, [this] { m_session->portClosed(); });
+    m_host->setAfterEvent([this] { afterEvent(); });
+
+    connect(m_fullButton, &QPushButton::clicked, this, &CMySerialBmpDlg::toggleFullForm);
+
+    m_ports->detect();
+    adjustSize();
+}
+
+CMySerialBmpDlg::~CMySerialBmpDlg()
+{
+    // The port is closed before the window goes; no close steps, no status.
+    m_comm.disconnect(this);
+    m_host->detach();
+    m_comm.close();
+}
+
+QWidget *CMySerialBmpDlg::makePictureGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("图片设置"), m_upper);
+    group->setObjectName(QStringLiteral("pictureGroup"));
+    m_pictureView = makeListView(group, {QStringLiteral("编号"), QStringLiteral("图片名"), QStringLiteral("宽"), QStringLiteral("高")},
+                                 {40, 161, 40, 40}, QStringLiteral("pictureList"));
+    m_pictureView->setMinimumWidth(300);
+
+    auto *add = button(QStringLiteral("添加图片"), QStringLiteral("addPicturesButton"), group);
+    auto *up = button(QStringLiteral("上移"), QStringLiteral("upButton"), group);
+    auto *down = button(QStringLiteral("下移"), QStringLiteral("downButton"), group);
+    auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteSelectedButton"), group);
+    auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearListButton"), group);
+    auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveListButton"), group);
+    auto *open = button(QStringLiteral("打开列表"), QStringLiteral("openListButton"), group);
+    auto *buttons = new QVBoxLayout;
+    for (QPushButton *b : {add, up, down, remove, clear, save, open})
+        buttons->addWidget(b);
+    buttons->addStretch();
+
+    m_nextNumber = digitsBox(QStringLiteral("nextNumberBox"), group);
+    m_preview = new QLabel(group);
+    m_preview->setObjectName(QStringLiteral("previewBox"));
+    m_preview->setFixedSize(96, 72);
+    m_preview->setFrameShape(QFrame::Box);
+    m_preview->setAlignment(Qt::AlignCenter);
+    m_erase = new QCheckBox(QStringLiteral("擦除FLASH"), group);
+    m_erase->setObjectName(QStringLiteral("eraseCheck"));
+    m_download = button(QStringLiteral("下载图片"), QStringLiteral("downloadButton"), group);
+    m_pictureStatus = new QLineEdit(group);
+    m_pictureStatus->setObjectName(QStringLiteral("statusBox"));
+    m_pictureStatus->setReadOnly(true);
+    m_pictureProgress = bar(QStringLiteral("progressBar"), group);
+
+    auto *numberRow = new QHBoxLayout;
+    numberRow->addWidget(new QLabel(QStringLiteral("下一存储编号"), group));
+    numberRow->addWidget(m_nextNumber);
+    numberRow->addStretch();
+    auto *downloadRow = new QHBoxLayout;
+    downloadRow->addWidget(m_erase);
+    downloadRow->addWidget(m_download);
+    downloadRow->addStretch();
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_pictureStatus, 2);
+    statusRow->addWidget(m_pictureProgress, 1);
+    auto *below = new QVBoxLayout;
+    below->addLayout(numberRow);
+    below->addLayout(downloadRow);
+    below->addLayout(statusRow);
+    auto *belowRow = new QHBoxLayout;
+    belowRow->addLayout(below, 1);
+    belowRow->addWidget(m_preview);
+
+    auto *grid = new QGridLayout(group);
+    grid->addWidget(m_pictureView, 0, 0);
+    grid->addLayout(buttons, 0, 1);
+    grid->addLayout(belowRow, 1, 0, 1, 2);
+    grid->setRowStretch(0, 1);
+
+    connect(add, &QPushButton::clicked, this, &CMySerialBmpDlg::addPictures);
+    connect(up, &QPushButton::clicked, this, &CMySerialBmpDlg::moveUp);
+    connect(down, &QPushButton::clicked, this, &CMySerialBmpDlg::moveDown);
+    connect(remove, &QPushButton::clicked, this, &CMySerialBmpDlg::deleteSelected);
+    connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearList);
+    connect(save, &QPushButton::clicked, this, &CMySerialBmpDlg::saveList);
+    connect(open, &QPushButton::clicked, this, &CMySerialBmpDlg::openList);
+    connect(m_download, &QPushButton::clicked, this, &CMySerialBmpDlg::downloadPictures);
+    connect(m_pictureView, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (QTableWidgetItem *item = m_pictureView->item(row, 0))
+            m_pictureView->editItem(item);
+    });
+    connect(m_pictureView, &QTableWidget::itemChanged, this,
+            [this](QTableWidgetItem *item) { pictureNumberEdited(item); });
+    connect(m_pictureView, &QTableWidget::cellClicked, this, [this](int, int) { rowClicked(); });
+    return group;
+}
+
+QWidget *CMySerialBmpDlg::makeExtensionGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("扩展"), m_upper);
+    group->setObjectName(QStringLiteral("extensionGroup"));
+    m_tabs = new QTabWidget(group);
+    m_tabs->setObjectName(QStringLiteral("extensionTabs"));
+    m_tabs->addTab(makeFontPage(), QStringLiteral("用户字库"));
+
+    m_sendButton = button(QStringLiteral("发送"), QStringLiteral("sendButton"), group);
+    m_sendStatus = new QLineEdit(group);
+    m_sendStatus->setObjectName(QStringLiteral("sendStatusBox"));
+    m_sendStatus->setReadOnly(true);
+    m_sendProgress = bar(QStringLiteral("sendProgressBar"), group);
+    auto *sendRow = new QHBoxLayout;
+    sendRow->addWidget(m_sendButton);
+    sendRow->addWidget(m_sendStatus, 2);
+    sendRow->addWidget(m_sendProgress, 1);
+
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(m_tabs);
+    layout->addLayout(sendRow);
+    connect(m_sendButton, &QPushButton::clicked, this, &CMySerialBmpDlg::send);
+    return group;
+}
+
+QWidget *CMySerialBmpDlg::makeFontPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("fontPage"));
+    m_fontView = makeListView(page, {QStringLiteral("字库号"), QStringLiteral("字库名")}, {60, 220},
+                              QStringLiteral("fontList"));
+    m_fontView->setMinimumHeight(90);
+    auto *add = button(QStringLiteral("添加字库"), QStringLiteral("addFontsButton"), page);
+    auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteFontsButton"), page);
+    auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearFontsButton"), page);
+    m_fontNextNumber = digitsBox(QStringLiteral("fontNextNumberBox"), page);
+
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addWidget(clear);
+    auto *numberRow = new QHBoxLayout;
+    numberRow->addWidget(new QLabel(QStringLiteral("下一存储编号"), page));
+    numberRow->addWidget(m_fontNextNumber);
+    buttons->addLayout(numberRow);
+    buttons->addStretch();
+    auto *layout = new QHBoxLayout(page);
+    layout->addWidget(m_fontView, 1);
+    layout->addLayout(buttons);
+
+    connect(add, &QPushButton::clicked, this, &CMySerialBmpDlg::addFonts);
+    connect(remove, &QPushButton::clicked, this, &CMySerialBmpDlg::deleteSelectedFonts);
+    connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearFonts);
+    connect(m_fontView, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (QTableWidgetItem *item = m_fontView->item(row, 0))
+            m_fontView->editItem(item);
+    });
+    connect(m_fontView, &QTableWidget::itemChanged, this,
+            [this](QTableWidgetItem *item) { fontNumberEdited(item); });
+    return page;
+}
+
+QWidget *CMySerialBmpDlg::makeRecordGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("通讯记录"), m_upper);
+    group->setObjectName(QStringLiteral("recordGroup"));
+    m_recordBox = new QPlainTextEdit(group);
+    m_recordBox->setObjectName(QStringLiteral("recordBox"));
+    m_recordBox->setReadOnly(true);
+    m_recordBox->setMinimumSize(280, 160);
+    auto *clear = button(QStringLiteral("记录清除"), QStringLiteral("clearRecordButton"), group);
+    auto *save = button(QStringLiteral("记录保存"), QStringLiteral("saveRecordButton"), group);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(clear);
+    buttons->addWidget(save);
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(m_recordBox, 1);
+    layout->addLayout(buttons);
+    connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearRecord);
+    connect(save, &QPushButton::clicked, this, &CMySerialBmpDlg::saveRecord);
+    return group;
+}
+
+QWidget *CMySerialBmpDlg::makeLowerHalf()
+{
+    auto *lower = new QWidget(this);
+    lower->setObjectName(QStringLiteral("lowerHalf"));
+    m_screen = QImage(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+    m_screen.fill(kInitialBackground);
+    m_screenLabel = new QLabel;
+    m_screenLabel->setObjectName(QStringLiteral("simulatedScreen"));
+    m_screenLabel->setPixmap(QPixmap::fromImage(m_screen));
+    m_screenLabel->resize(m_screen.size());
+    m_screenPane = new QScrollArea(lower);
+    m_screenPane->setObjectName(QStringLiteral("screenPane"));
+    m_screenPane->setWidget(m_screenLabel);
+    m_screenPane->setMinimumSize(470, 320);
+    auto *layout = new QHBoxLayout(lower);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch();
+    layout->addWidget(m_screenPane);
+    return lower;
+}
+
+void CMySerialBmpDlg::setMessageHook(WindowLinkHost::MessageHook hook)
+{
+    m_host->setMessageHook(std::move(hook));
+}
+
+void CMySerialBmpDlg::setAskHook(WindowLinkHost::AskHook hook)
+{
+    m_host->setAskHook(std::move(hook));
+}
+
+QStringList CMySerialBmpDlg::askFiles(const FileRequest &request)
+{
+    if (m_fileDialog)
+        return m_fileDialog(request);
+    QFileDialog dialog(this, request.caption, QString(), request.filter);
+    const bool save = request.kind == FileRequest::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile
+                            : request.kind == FileRequest::OpenMany ? QFileDialog::ExistingFiles
+                                                                    : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+// ---- picture list -------------------------------------------------------------
+
+int CMySerialBmpDlg::readNextNumber() const
+{
+    return int(std::clamp<long long>(readTypedNumber(m_nextNumber->text()), 0, 1000000));
+}
+
+void CMySerialBmpDlg::showNextNumber()
+{
+    m_nextNumber->setText(QString::number(m_pictures.nextNumber()));
+}
+
+void CMySerialBmpDlg::showPictureRows()
+{
+    m_filling = true;
+    const auto &entries = m_pictures.entries();
+    m_pictureView->setRowCount(int(entries.size()));
+    for (int row = 0; row < int(entries.size()); ++row) {
+        const PictureEntry &e = entries[size_t(row)];
+        m_pictureView->setItem(row, 0, cell(QString::number(e.number), true));
+        m_pictureView->setItem(row, 1, cell(QDir::toNativeSeparators(fromGbk(e.path)), false));
+        m_pictureView->setItem(row, 2, cell(QString::number(e.width), false));
+        m_pictureView->setItem(row, 3, cell(QString::number(e.height), false));
+    }
+    m_filling = false;
+}
+
+void CMySerialBmpDlg::addPictures()
+{
+    FileRequest request;
+    request.kind = FileRequest::OpenMany;
+    request.caption = QStringLiteral("添加图片");
+    request.filter = QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)");
+    const QStringList paths = askFiles(request);
+    if (paths.isEmpty())
+        return;
+    m_pictures.setNextNumber(readNextNumber());
+    m_pictures.addPictures(paths, *m_notes);
+    showPictureRows();
+    showNextNumber();
+}
+
+void CMySerialBmpDlg::openList()
+{
+    FileRequest request;
+    request.caption = QStringLiteral("打开列表");
+    request.filter = QStringLiteral("图片列表文件(*.wbm *.cbm *.tbm)");
+    const QStringList paths = askFiles(request);
+    if (paths.isEmpty())
+        return;
+    m_pictures.setNextNumber(readNextNumber());
+    if (!m_pictures.open(paths.constFirst(), *m_notes))
+        return;
+    showPictureRows();
+    showNextNumber();
+}
+
+void CMySerialBmpDlg::saveList()
+{
+    FileRequest request;
+    request.kind = FileRequest::Save;
+    request.caption = QStringLiteral("保存列表");
+    request.filter = QStringLiteral("图片列表文件(*.tbm)");
+    request.defaultSuffix = QStringLiteral("tbm");
+    const QStringList paths = askFiles(request);
+    if (paths.isEmpty())
+        return;
+    m_pictures.save(paths.constFirst(), *m_notes);
+    // The list is sorted by number, also as far as a failed save got.
+    showPictureRows();
+}
+
+namespace {
+
+std::vector<int> selectedTableRows(QTableWidget *view)
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : view->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Exchanges the pictures of two entries; each row keeps its number.
+void swapPictures(PictureEntry &a, PictureEntry &b)
+{
+    std::swap(a.path, b.path);
+    std::swap(a.sourceList, b.sourceList);
+    std::swap(a.blockAddress, b.blockAddress);
+    std::swap(a.start, b.start);
+    std::swap(a.width, b.width);
+    std::swap(a.height, b.height);
+}
+
+} // namespace
+
+void CMySerialBmpDlg::moveUp()
+{
+    const std::vector<int> rows = selectedTableRows(m_pictureView);
+    if (rows.empty() || rows.front() == 0)
+        return;
+    const int i = rows.front();
+    auto &entries = m_pictures.entries();
+    swapPictures(entries[size_t(i - 1)], entries[size_t(i)]);
+    showPictureRows();
+    m_pictureView->clearSelection();
+    m_pictureView->selectRow(i - 1);
+}
+
+void CMySerialBmpDlg::moveDown()
+{
+    const std::vector<int> rows = selectedTableRows(m_pictureView);
+    auto &entries = m_pictures.entries();
+    if (rows.empty() || size_t(rows.front()) + 1 >= entries.size())
+        return;
+    const int i = rows.front();
+    swapPictures(entries[size_t(i)], entries[size_t(i + 1)]);
+    showPictureRows();
+    m_pictureView->clearSelection();
+    m_pictureView->selectRow(i + 1);
+}
+
+void CMySerialBmpDlg::deleteSelected()
+{
+    const std::vector<int> rows = selectedTableRows(m_pictureView);
+    auto &entries = m_pictures.entries();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        if (size_t(*it) < entries.size())
+            entries.erase(entries.begin() + *it);
+    showPictureRows();
+}
+
+void CMySerialBmpDlg::clearList()
+{
+    m_pictures.entries().clear();
+    m_pictures.setNextNumber(0);
+    showPictureRows();
+    showNextNumber();
+}
+
+void CMySerialBmpDlg::pictureNumberEdited(QTableWidgetItem *item)
+{
+    if (m_filling || !item || item->column() != 0)
+        return;
+    const int row = item->row();
+    auto &entries = m_pictures.entries();
+    if (row < 0 || size_t(row) >= entries.size())
+        return;
+    PictureEntry &e = entries[size_t(row)];
+    const QString typed = item->text().trimmed();
+    const long long value = readTypedNumber(typed);
+    if (!typed.isEmpty() && value >= 0 && value <= kMaxPictureNumber)
+        e.number = int(value);
+    else if (!typed.isEmpty())
+        m_host->message(QStringLiteral("编号超出范围!"));
+    // The row shows the entry's number as the list now holds it.
+    m_filling = true;
+    item->setText(QString::number(e.number));
+    m_filling = false;
+}
+
+void CMySerialBmpDlg::rowClicked()
+{
+    const std::vector<int> rows = selectedTableRows(m_pictureView);
+    if (rows.empty() || size_t(rows.front()) >= m_pictures.entries().size())
+        return;
+    showPreview(fromGbk(m_pictures.entries()[size_t(rows.front())].path));
+}
+
+void CMySerialBmpDlg::showPreview(const QString &path)
+{
+    m_previewPath = path;
+    QImage picture;
+    const bool drawn = !path.isEmpty() && picture.load(path) && !picture.isNull();
+
+    // The simulated screen: the background colour, the picture at its own
+    // size from the top-left corner, scrolled back to the origin.
+    m_screen.fill(kInitialBackground);
+    if (drawn) {
+        QPainter painter(&m_screen);
+        painter.drawImage(0, 0, picture);
+    }
+    m_screenLabel->setPixmap(QPixmap::fromImage(m_screen));
+    m_screenPane->horizontalScrollBar()->setValue(0);
+    m_screenPane->verticalScrollBar()->setValue(0);
+
+    // The small box: the picture scaled into it with a 1-pixel margin.
+    if (!drawn) {
+        m_preview->setPixmap(QPixmap());
+        m_preview->setText(QStringLiteral("渲染图象失败！"));
+        return;
+    }
+    QPixmap box(m_preview->size());
+    box.fill(Qt::white);
+    {
+        QPainter painter(&box);
+        painter.drawImage(QRect(1, 1, box.width() - 2, box.height() - 2), picture);
+    }
+    m_preview->setText(QString());
+    m_preview->setPixmap(box);
+}
+
+// ---- downloads --------------------------------------------------------------------
+
+void CMySerialBmpDlg::downloadPictures()
+{
+    if (!m_ports->isOpen())
+        return;
+    m_host->resetProgress();
+    m_downloadEntries = m_pictures.entries();
+    std::vector<DebugPicture> list;
+    list.reserve(m_downloadEntries.size());
+    for (const PictureEntry &e : m_downloadEntries)
+        list.push_back(DebugPicture{e.number, e.width, e.height, -1});
+    m_pictureDownload = m_session->downloadPictures(list, m_erase->isChecked(), [this](size_t index) {
+        return index < m_downloadEntries.size() ? entryPixels(m_downloadEntries[index], *m_notes)
+                                                : QByteArray();
+    });
+}
+
+void CMySerialBmpDlg::afterEvent()
+{
+    if (!m_pictureDownload)
+        return;
+    const LinkState state = m_session->state();
+    if (state != LinkState::Ready && state != LinkState::Offline)
+        return;
+    // The download is over: its entries keep the block addresses the
+    // placement gave them, where they are still in the list.
+    m_pictureDownload = false;
+    const auto &placed = m_session->pictures();
+    for (size_t i = 0; i < placed.size() && i < m_downloadEntries.size(); ++i) {
+        if (placed[i].firstBlock < 0)
+            continue;
+        for (PictureEntry &e : m_pictures.entries())
+            if (e.number == m_downloadEntries[i].number && e.path == m_downloadEntries[i].path)
+                e.blockAddress = std::to_string(placed[i].firstBlock);
+    }
+    m_downloadEntries.clear();
+}
+
+// ---- user fonts ----------------------------------------------------------------------
+
+void CMySerialBmpDlg::showFontRows()
+{
+    m_filling = true;
+    const auto &entries = m_fonts.entries();
+    m_fontView->setRowCount(int(entries.size()));
+    for (int row = 0; row < int(entries.size()); ++row) {
+        const DebugFont &f = entries[size_t(row)];
+        m_fontView->setItem(row, 0, cell(QString::number(f.number), true));
+        m_fontView->setItem(row, 1, cell(QDir::toNativeSeparators(f.path), false));
+    }
+    m_filling = false;
+}
+
+void CMySerialBmpDlg::addFonts()
+{
+    FileRequest request;
+    request.kind = FileRequest::OpenMany;
+    request.caption = QStringLiteral("添加字库");
+    request.filter = QStringLiteral("txt文件(*.txt)");
+    const QStringList paths = askFiles(request);
+    if (paths.isEmpty())
+        return;
+    m_fonts.setNextNumber(int(std::clamp<long long>(readTypedNumber(m_fontNextNumber->text()), 0, 1000000)));
+    const int before = m_fonts.nextNumber();
+    m_fonts.addFonts(paths, *m_notes);
+    showFontRows();
+    if (m_fonts.nextNumber() != before)
+        m_fontNextNumber->setText(QString::number(m_fonts.nextNumber()));
+}
+
+void CMySerialBmpDlg::deleteSelectedFonts()
+{
+    const std::vector<int> rows = selectedTableRows(m_fontView);
+    auto &entries = m_fonts.entries();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        if (size_t(*it) < entries.size())
+            entries.erase(entries.begin() + *it);
+    showFontRows();
+}
+
+void CMySerialBmpDlg::clearFonts()
+{
+    m_fonts.entries().clear();
+    showFontRows();
+}
+
+void CMySerialBmpDlg::fontNumberEdited(QTableWidgetItem *item)
+{
+    if (m_filling || !item || item->column() != 0)
+        return;
+    const int row = item->row();
+    if (row < 0 || size_t(row) >= m_fonts.entries().size())
+        return;
+    m_fonts.setNumber(size_t(row), item->text().trimmed(), *m_notes);
+    m_filling = true;
+    item->setText(QString::number(m_fonts.entries()[size_t(row)].number));
+    m_filling = false;
+}
+
+void CMySerialBmpDlg::send()
+{
+    if (m_tabs->currentWidget() == m_fontView->parentWidget()) {
+        m_sendProgress->setValue(0);
+        m_session->downloadFonts(m_fonts.entries());
+    }
+}
+
+// ---- record -----------------------------------------------------------------------------
+
+void CMySerialBmpDlg::recordGrew()
+{
+    const QString &text = m_session->record().text();
+    if (text.size() < m_recordShown) {
+        m_recordBox->clear();
+        m_recordShown = 0;
+    }
+    QString added = text.mid(m_recordShown);
+    m_recordShown = text.size();
+    if (added.isEmpty())
+        return;
+    added.remove(QLatin1Char('\r'));
+    QTextCursor end(m_recordBox->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(added.toUpper());
+    m_recordBox->verticalScrollBar()->setValue(m_recordBox->verticalScrollBar()->maximum());
+}
+
+void CMySerialBmpDlg::clearRecord()
+{
+    m_session->clearRecord();
+    m_recordBox->clear();
+    m_recordShown = 0;
+}
+
+void CMySerialBmpDlg::saveRecord()
+{
+    const QString folder = m_recordFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_recordFolder;
+    const QString path = QDir(folder).filePath(QStringLiteral("serialNote.txt"));
+    const std::string bytes = toGbk(m_session->record().text());
+    QString error;
+    if (!appendToFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())), &error)) {
+        m_host->message(QStringLiteral("记录保存失败：") + QDir::toNativeSeparators(path) + QStringLiteral("：")
+                        + error);
+        return;
+    }
+    m_host->message(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
+}
+
+// ---- forms --------------------------------------------------------------------------------
+
+void CMySerialBmpDlg::toggleFullForm()
+{
+    m_full = !m_full;
+    m_lower->setVisible(m_full);
+    // Let the layout take the change before the window takes its size.
+    layout()->activate();
+    adjustSize();
+}
+
+} // namespace h5

@@ -1,0 +1,156 @@
+#pragma once
+// The online debug window "在线调试": one terminal driven live over its own
+// serial port. Its picture list is downloaded into the terminal's flash
+// ("下载图片"), the fonts of the user font page with "发送", and every byte
+// sequence sent and every report received goes into the communication
+// record. Several windows may be open at once, each with its own port,
+// session and list; nothing is shared between them (a download is staged in
+// the window's own memory, not in common work files).
+//
+// The window opens in its compact form (the upper half); "实时动态调试"
+// switches to the full form, whose lower half holds the simulated screen.
+
+#include "link/DebugSession.h"
+#include "link/UserFontList.h"
+#include "pictures/PictureList.h"
+#include "port/CMSComm.h"
+#include "serial/WindowLinkHost.h"
+
+#include <QDialog>
+#include <QImage>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QTabWidget;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace h5 {
+
+class PortControls;
+
+class CMySerialBmpDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // A file dialog the window asks for. The answer is the chosen paths
+    // (one for open and save), empty when cancelled.
+    struct FileRequest
+    {
+        enum Kind { Open, OpenMany, Save } kind = Open;
+        QString caption;
+        QString filter;        // Qt form, "图片文件(*.bmp *.jpg *.jpeg)"
+        QString defaultSuffix; // without the dot, may be empty
+    };
+    using FileDialogHook = std::function<QStringList(const FileRequest &request)>;
+
+    explicit CMySerialBmpDlg(QWidget *parent = nullptr);
+    ~CMySerialBmpDlg() override;
+
+    // Replace the file dialogs, message boxes and yes/no questions (empty
+    // hooks restore the real ones).
+    void setFileDialogHook(FileDialogHook hook) { m_fileDialog = std::move(hook); }
+    void setMessageHook(WindowLinkHost::MessageHook hook);
+    void setAskHook(WindowLinkHost::AskHook hook);
+    // Where "记录保存" appends the record; the program's folder unless set.
+    void setRecordFolder(const QString &folder) { m_recordFolder = folder; }
+
+    const PictureList &pictureList() const { return m_pictures; }
+    const UserFontList &fontList() const { return m_fonts; }
+    const DebugSession &session() const { return *m_session; }
+    PortControls *portControls() const { return m_ports; }
+    bool isFullForm() const { return m_full; }
+    // The simulated screen as it is drawn (resolution plus a border).
+    const QImage &screen() const { return m_screen; }
+
+    // The buttons, for the shell and for tests driving the window.
+    void addPictures();
+    void openList();
+    void saveList();
+    void moveUp();
+    void moveDown();
+    void deleteSelected();
+    void clearList();
+    void downloadPictures();
+    void addFonts();
+    void deleteSelectedFonts();
+    void clearFonts();
+    void send();
+    void clearRecord();
+    void saveRecord();
+    void toggleFullForm();
+
+private:
+    class Notes;
+
+    QWidget *makePictureGroup();
+    QWidget *makeExtensionGroup();
+    QWidget *makeRecordGroup();
+    QWidget *makeFontPage();
+    QWidget *makeLowerHalf();
+
+    QStringList askFiles(const FileRequest &request);
+    void showPictureRows();
+    void showFontRows();
+    void showNextNumber();
+    int readNextNumber() const;
+    void pictureNumberEdited(QTableWidgetItem *item);
+    void fontNumberEdited(QTableWidgetItem *item);
+    void rowClicked();
+    void showPreview(const QString &path);
+    void recordGrew();
+    void afterEvent();
+
+    CMSComm m_comm;
+    PictureList m_pictures;
+    UserFontList m_fonts;
+    std::unique_ptr<Notes> m_notes;
+    std::unique_ptr<WindowLinkHost> m_host;
+    std::unique_ptr<DebugSession> m_session;
+    FileDialogHook m_fileDialog;
+    QString m_recordFolder;
+    bool m_full = false;
+    bool m_filling = false; // rows are being rewritten, not edited
+    qsizetype m_recordShown = 0;
+    // The picture download running: the entries it was started with, so the
+    // block addresses it gives land on the same entries.
+    bool m_pictureDownload = false;
+    std::vector<PictureEntry> m_downloadEntries;
+
+    // Upper half.
+    QWidget *m_upper = nullptr;
+    QTableWidget *m_pictureView = nullptr;
+    QLineEdit *m_nextNumber = nullptr;
+    QLabel *m_preview = nullptr;
+    QCheckBox *m_erase = nullptr;
+    QPushButton *m_download = nullptr;
+    QLineEdit *m_pictureStatus = nullptr;
+    QProgressBar *m_pictureProgress = nullptr;
+    PortControls *m_ports = nullptr;
+    QPushButton *m_fullButton = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    QTableWidget *m_fontView = nullptr;
+    QLineEdit *m_fontNextNumber = nullptr;
+    QPushButton *m_sendButton = nullptr;
+    QLineEdit *m_sendStatus = nullptr;
+    QProgressBar *m_sendProgress = nullptr;
+    QPlainTextEdit *m_recordBox = nullptr;
+    QFrame *m_rule = nullptr;
+
+    // Lower half.
+    QWidget *m_lower = nullptr;
+    QScrollArea *m_screenPane = nullptr;
+    QLabel *m_screenLabel = nullptr;
+    QImage m_screen;
+    QString m_previewPath;
+};
+
+} // namespace h5
