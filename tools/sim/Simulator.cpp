@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include "terminal/SimControl.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -8,9 +10,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -45,6 +49,88 @@ void lineTime(qsizetype bytes, int baud)
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
 }
+
+// The control FIFO: lines written into it by anyone, at any time. It is
+// made when missing (and then removed again at exit). The simulator holds
+// a writer of its own, so the FIFO never reads as ended when an outside
+// writer closes it and the next writer is read the same way.
+class Control
+{
+public:
+    explicit Control(const QString &path) : m_path(path) {}
+    ~Control()
+    {
+        for (int fd : {m_read, m_hold}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (m_created) {
+            // Only while it is still our FIFO.
+            struct stat st;
+            const QByteArray p = QFile::encodeName(m_path);
+            if (::lstat(p.constData(), &st) == 0 && S_ISFIFO(st.st_mode))
+                ::unlink(p.constData());
+        }
+    }
+
+    bool open()
+    {
+        const QByteArray p = QFile::encodeName(m_path);
+        struct stat st;
+        if (::lstat(p.constData(), &st) == 0) {
+            if (!S_ISFIFO(st.st_mode)) {
+                say(QStringLiteral("%1: exists and is not a FIFO").arg(m_path));
+                return false;
+            }
+        } else if (errno != ENOENT || ::mkfifo(p.constData(), 0600) != 0) {
+            return fail();
+        } else {
+            m_created = true;
+        }
+        m_read = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (m_read < 0)
+            return fail();
+        m_hold = ::open(p.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (m_hold < 0)
+            return fail();
+        return true;
+    }
+
+    int fd() const { return m_read; }
+
+    // The commands of the lines completed since the last call.
+    std::vector<h5::SimControlCommand> take()
+    {
+        std::vector<h5::SimControlCommand> out;
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_read, buf, sizeof buf);
+            if (n > 0) {
+                for (auto &c : m_reader.feed(QByteArray(buf, qsizetype(n))))
+                    out.push_back(std::move(c));
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                say(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+            return out;
+        }
+    }
+
+private:
+    bool fail()
+    {
+        say(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+
+    QString m_path;
+    int m_read = -1;
+    int m_hold = -1;
+    bool m_created = false;
+    h5::SimControlReader m_reader;
+};
 
 class Line
 {
@@ -84,16 +170,21 @@ public:
 
     QString device() const { return m_device; }
 
-    int serve(h5::VirtualTerminal &terminal)
+    int serve(h5::VirtualTerminal &terminal, Control *control)
     {
         m_saved = terminal.flashRevision();
         QByteArray buf(65536, Qt::Uninitialized);
+        const int controlFd = control ? control->fd() : -1;
         for (;;) {
             if (!m_hostThere) {
                 // Nobody has the device open: look again every 50 ms.
-                struct pollfd sig = {gSignalPipe[0], POLLIN, 0};
-                if (::poll(&sig, 1, 50) > 0 && (sig.revents & POLLIN))
-                    return stop(terminal);
+                struct pollfd idle[2] = {{gSignalPipe[0], POLLIN, 0}, {controlFd, POLLIN, 0}};
+                if (::poll(idle, 2, 50) > 0) {
+                    if (idle[0].revents & POLLIN)
+                        return stop(terminal);
+                    if ((idle[1].revents & POLLIN) && !obey(*control))
+                        return stop(terminal);
+                }
                 struct pollfd m = {m_master, POLLIN, 0};
                 ::poll(&m, 1, 0);
                 if (m.revents & POLLHUP)
@@ -102,17 +193,20 @@ public:
                 if (m_options.verbose)
                     say(QStringLiteral("line opened"));
             }
-            struct pollfd fds[2] = {
+            struct pollfd fds[3] = {
                 {gSignalPipe[0], POLLIN, 0},
                 {m_master, short(POLLIN | (m_out.isEmpty() ? 0 : POLLOUT)), 0},
+                {controlFd, POLLIN, 0},
             };
-            if (::poll(fds, 2, -1) < 0) {
+            if (::poll(fds, 3, -1) < 0) {
                 if (errno == EINTR)
                     continue;
                 say(QStringLiteral("poll failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
                 return stop(terminal, 1);
             }
             if (fds[0].revents & POLLIN)
+                return stop(terminal);
+            if ((fds[2].revents & POLLIN) && !obey(*control))
                 return stop(terminal);
             bool closed = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
             if (fds[1].revents & POLLIN) {
@@ -146,6 +240,39 @@ public:
     }
 
 private:
+    // Carries out the control lines that arrived; false on "quit". A bad
+    // line is told and changes nothing.
+    bool obey(Control &control)
+    {
+        using Kind = h5::SimControlCommand::Kind;
+        for (const h5::SimControlCommand &c : control.take()) {
+            switch (c.kind) {
+            case Kind::Nothing:
+                break;
+            case Kind::Bad:
+                say(QStringLiteral("control: %1").arg(c.error));
+                break;
+            case Kind::Quit:
+                if (m_options.verbose)
+                    say(QStringLiteral("control: quit"));
+                return false;
+            case Kind::Report:
+                if (!m_hostThere) {
+                    say(QStringLiteral("control: the line is not open; report %1 dropped")
+                            .arg(QString::fromLatin1(c.bytes.toHex(' '))));
+                    break;
+                }
+                if (m_options.verbose)
+                    say(QStringLiteral("control: report %1").arg(QString::fromLatin1(c.bytes.toHex(' '))));
+                lineTime(c.bytes.size(), m_options.baudDelay);
+                m_out.append(c.bytes);
+                flush();
+                break;
+            }
+        }
+        return true;
+    }
+
     void take(h5::VirtualTerminal &terminal, const QByteArray &bytes)
     {
         lineTime(bytes.size(), m_options.baudDelay);
@@ -279,12 +406,18 @@ int run(const Options &options)
     ::sigaction(SIGHUP, &sa, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
+    std::unique_ptr<Control> control;
+    if (!options.control.isEmpty()) {
+        control = std::make_unique<Control>(options.control);
+        if (!control->open())
+            return 1;
+    }
     Line line(options);
     if (!line.open())
         return 1;
     std::printf("%s\n", line.device().toLocal8Bit().constData());
     std::fflush(stdout);
-    return line.serve(terminal);
+    return line.serve(terminal, control.get());
 }
 
 } // namespace h5sim

@@ -15,10 +15,12 @@ struct Options
     QString flash;           // state file; empty = flash lives in memory only
     int baudDelay = 0;       // emulated line speed in bits per second; 0 = none
     bool verbose = false;    // log frames and transfers on stderr
+    QString control;         // FIFO of control lines (terminal/SimControl.h); empty = none
     h5::VirtualTerminal::Faults faults;
 };
 
-// Runs until SIGINT, SIGTERM or SIGHUP, or until a hang-up fault fires.
+// Runs until SIGINT, SIGTERM or SIGHUP, a hang-up fault fires or a "quit"
+// line arrives on the control FIFO.
 // Prints the device path on stdout first. Returns the process exit code.
 int run(const Options &options);
 

@@ -41,7 +41,15 @@ int main(int argc, char **argv)
         "A faulted packet is not stored. The flash file is written after every finished\n"
         "step (project header, page index, segment, registry, picture, font) before its\n"
         "acknowledge goes out, and at exit. When the PC closes the device the terminal\n"
-        "drops any half-received transfer and waits for the next open."));
+        "drops any half-received transfer and waits for the next open.\n"
+        "\n"
+        "--control <fifo> takes one command a line, at any time, from any writer:\n"
+        "  report HEX...   send these bytes to the PC now, as a terminal report\n"
+        "                  (\"report fe fe 01 02 03 04\"; a word may hold several bytes)\n"
+        "  quit            stop the simulator\n"
+        "Blank lines and lines starting with # are ignored; a bad line is told on\n"
+        "stderr and ignored. A report while the PC has the device closed is dropped.\n"
+        "The FIFO is made when missing and then removed at exit."));
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at <path>."),
@@ -74,6 +82,8 @@ int main(int argc, char **argv)
          QStringLiteral("The garbage, in hex (default 005AC3)."), QStringLiteral("hex")},
         {QStringLiteral("bad-registry"),
          QStringLiteral("Start every registry answer with a record whose first block is 600.")},
+        {QStringLiteral("control"),
+         QStringLiteral("Read control lines (see above) from the FIFO <fifo>."), QStringLiteral("fifo")},
         {QStringLiteral("verbose"), QStringLiteral("Log frames and transfers on stderr.")},
     });
     p.process(app);
@@ -104,6 +114,7 @@ int main(int argc, char **argv)
     o.link = p.value(QStringLiteral("link"));
     o.flash = p.value(QStringLiteral("flash"));
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    o.control = p.value(QStringLiteral("control"));
     if (p.isSet(QStringLiteral("baud-delay"))) {
         bool ok = false;
         o.baudDelay = p.value(QStringLiteral("baud-delay")).toInt(&ok);

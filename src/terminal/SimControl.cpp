@@ -1,0 +1,125 @@
+#include "terminal/SimControl.h"
+
+namespace h5 {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Shown in a reason: printable ASCII as it is, anything else as \xNN, cut
+// after 40 characters.
+QString shown(const QByteArray &word)
+{
+    QString out;
+    for (qsizetype i = 0; i < word.size() && i < 40; ++i) {
+        const auto c = uchar(word[i]);
+        if (c >= 0x20 && c < 0x7F)
+            out += QLatin1Char(char(c));
+        else
+            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+    }
+    if (word.size() > 40)
+        out += QStringLiteral("...");
+    return out;
+}
+
+SimControlCommand bad(const QString &why)
+{
+    SimControlCommand c;
+    c.kind = SimControlCommand::Kind::Bad;
+    c.error = why;
+    return c;
+}
+
+} // namespace
+
+SimControlCommand parseSimControlLine(const QByteArray &line)
+{
+    std::vector<QByteArray> words;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !isBlank(line[i]))
+            ++i;
+        if (i > start)
+            words.push_back(line.mid(start, i - start));
+    }
+    if (words.empty() || words.front().startsWith('#'))
+        return {};
+
+    const QByteArray &verb = words.front();
+    if (verb == "quit") {
+        if (words.size() > 1)
+            return bad(QStringLiteral("quit takes no arguments"));
+        SimControlCommand c;
+        c.kind = SimControlCommand::Kind::Quit;
+        return c;
+    }
+    if (verb != "report")
+        return bad(QStringLiteral("unknown command '%1' (report HEX..., quit)").arg(shown(verb)));
+    if (words.size() < 2)
+        return bad(QStringLiteral("report needs at least one byte in hex"));
+    QByteArray bytes;
+    for (size_t w = 1; w < words.size(); ++w) {
+        const QByteArray &word = words[w];
+        if (word.size() % 2 != 0)
+            return bad(QStringLiteral("'%1' is not whole bytes in hex (two digits a byte)").arg(shown(word)));
+        for (qsizetype k = 0; k < word.size(); k += 2) {
+            const int hi = hexValue(word[k]);
+            const int lo = hexValue(word[k + 1]);
+            if (hi < 0 || lo < 0)
+                return bad(QStringLiteral("'%1' is not hex").arg(shown(word)));
+            bytes.append(char(hi * 16 + lo));
+        }
+    }
+    SimControlCommand c;
+    c.kind = SimControlCommand::Kind::Report;
+    c.bytes = bytes;
+    return c;
+}
+
+std::vector<SimControlCommand> SimControlReader::feed(const QByteArray &bytes)
+{
+    std::vector<SimControlCommand> out;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', at);
+        const qsizetype stop = end < 0 ? bytes.size() : end;
+        if (!m_overlong) {
+            const qsizetype room = kMaxLine - m_line.size();
+            if (stop - at > room) {
+                // The rest of this line is dropped as it comes.
+                m_overlong = true;
+                m_line.clear();
+                m_line.squeeze();
+            } else {
+                m_line.append(bytes.constData() + at, stop - at);
+            }
+        }
+        if (end < 0)
+            break;
+        if (m_overlong)
+            out.push_back(bad(QStringLiteral("line longer than %1 bytes").arg(kMaxLine)));
+        else
+            out.push_back(parseSimControlLine(m_line));
+        m_line.clear();
+        m_overlong = false;
+        at = end + 1;
+    }
+    return out;
+}
+
+} // namespace h5

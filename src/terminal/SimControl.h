@@ -1,0 +1,55 @@
+#pragma once
+// The control channel of h5800-sim: text lines written into a FIFO tell the
+// virtual terminal to do what a real terminal does on its own, such as
+// sending a report to the PC. One command a line:
+//
+//   report HEX...   send these bytes to the PC now, as a terminal report;
+//                   each word is one or more bytes as pairs of hex digits
+//                   ("report fe fe 01 02 03 04", "report fefe01020304")
+//   quit            stop the simulator
+//
+// Blank lines and lines starting with '#' are ignored. Anything else is a
+// bad line: it gets a reason and changes nothing.
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace h5 {
+
+struct SimControlCommand
+{
+    enum class Kind {
+        Nothing, // blank line or comment
+        Report,  // send `bytes` to the PC
+        Quit,    // stop the simulator
+        Bad,     // not a command; `error` says why
+    };
+    Kind kind = Kind::Nothing;
+    QByteArray bytes;
+    QString error;
+};
+
+// One line, without its line end. A trailing carriage return and blanks
+// around the words are allowed.
+SimControlCommand parseSimControlLine(const QByteArray &line);
+
+// Cuts the bytes read from the FIFO into lines, however the reads split
+// them. A line longer than kMaxLine is not kept whole: it comes out as one
+// Bad command once its end arrives.
+class SimControlReader
+{
+public:
+    static constexpr qsizetype kMaxLine = 65536;
+
+    // The commands of every line completed by `bytes`, in order.
+    std::vector<SimControlCommand> feed(const QByteArray &bytes);
+    // The bytes of the line not ended yet.
+    qsizetype pending() const { return m_line.size(); }
+
+private:
+    QByteArray m_line;
+    bool m_overlong = false;
+};
+
+} // namespace h5
