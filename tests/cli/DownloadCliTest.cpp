@@ -3,6 +3,7 @@
 // was sent. Misbehaving terminals end every transfer with a message and an
 // exit status, never a hang.
 
+#include "support/SimProcess.h"
 #include "support/TestUtil.h"
 
 #include "common/Flash.h"
@@ -23,45 +24,7 @@ using h5test::runCli;
 
 namespace {
 
-// A running h5800-sim with its device linked into a temporary folder.
-class Sim
-{
-public:
-    Sim(const QString &dir, const QStringList &faults = {})
-    {
-        m_flash = dir + "/flash.bin";
-        m_link = dir + "/tty";
-        m_proc.setProgram(QStringLiteral(H5_SIM_PATH));
-        m_proc.setArguments(QStringList{"--flash", m_flash, "--link", m_link} + faults);
-        m_proc.start();
-        if (m_proc.waitForStarted(10000) && m_proc.waitForReadyRead(10000))
-            m_device = QString::fromUtf8(m_proc.readLine()).trimmed();
-    }
-    ~Sim()
-    {
-        m_proc.terminate();
-        if (!m_proc.waitForFinished(5000)) {
-            m_proc.kill();
-            m_proc.waitForFinished(5000);
-        }
-    }
-    bool ok() const { return !m_device.isEmpty(); }
-    QString port() const { return m_link; }
-    // Stops the terminal (which saves its flash) and summarises the flash.
-    QJsonObject flash()
-    {
-        m_proc.terminate();
-        m_proc.waitForFinished(10000);
-        QProcess dump;
-        dump.start(QStringLiteral(H5_SIM_PATH), {"--dump-flash", m_flash});
-        dump.waitForFinished(20000);
-        return QJsonDocument::fromJson(dump.readAllStandardOutput()).object();
-    }
-
-private:
-    QProcess m_proc;
-    QString m_flash, m_link, m_device;
-};
+using Sim = h5test::SimProcess;
 
 QString sha1(const QByteArray &b)
 {

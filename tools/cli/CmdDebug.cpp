@@ -1,0 +1,504 @@
+// The online debug window's link from a terminal: debug-download (the
+// "下载图片" picture download and the font download of the font page) and
+// monitor (the communication record of a connected terminal). They run the
+// window's DebugSession on a CMSComm line through the shared line driver,
+// with stderr as the status boxes.
+
+#include "Cli.h"
+
+#include "link/DebugSession.h"
+#include "pictures/PictureList.h"
+#include "port/CMSComm.h"
+#include "port/LineDriver.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+using namespace h5cli;
+
+namespace {
+
+constexpr int kDefaultBaud = 1228800;
+
+// Progress texts of the downloads; any other status text shown while a
+// download runs ends it ("串口连接错误3!", "连接超时!", "第1个字库丢失，下载停止", ...).
+const QRegularExpression kProgress(QStringLiteral("^(编号\\d+图片下载|下载第\\d+个字库)：\\d+%$"));
+const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢失"));
+
+// The debug window for a terminal: both status boxes and the message boxes
+// go to stderr, the missing-picture question is answered by --skip-missing,
+// and the event loop runs until the session reaches what the command waits
+// for.
+class DebugCliHost : public h5::LineDriver
+{
+public:
+    DebugCliHost(h5::CMSComm &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    {
+        setAfterEvent([this] { check(); });
+    }
+
+    void attach(h5::DebugSession &session)
+    {
+        m_session = &session;
+        LineDriver::attach(session);
+        session.setSendStatusSink([this](const QString &text) { status(text); });
+    }
+
+    void status(const QString &text) override
+    {
+        if (m_inDownload && !kProgress.match(text).hasMatch())
+            m_failed = true;
+        if (text == m_lastStatus)
+            return;
+        m_lastStatus = text;
+        if (text.endsWith(QLatin1Char('%')) && m_tty) {
+            err() << "\r" << text << "\x1b[K" << Qt::flush;
+            m_openLine = true;
+            return;
+        }
+        endLine();
+        err() << text << Qt::endl;
+    }
+    void message(const QString &text) override
+    {
+        endLine();
+        err() << text << Qt::endl;
+    }
+    bool ask(const QString &text) override
+    {
+        endLine();
+        err() << text << (m_skip ? " -> yes (--skip-missing)" : " -> no (--skip-missing would skip it)")
+              << Qt::endl;
+        if (!m_skip) {
+            m_failed = true;
+            return false;
+        }
+        const auto m = kMissingPicture.match(text);
+        if (m.hasMatch())
+            m_skipped << m.captured(1);
+        return true;
+    }
+    void closePort() override
+    {
+        comm().close();
+        stopAllTimers();
+        if (m_session)
+            m_session->portClosed();
+        m_loop.quit();
+    }
+
+    // Runs the loop until the handshake of portOpened() has an outcome;
+    // true when the terminal answered and the session is Ready.
+    bool waitReady()
+    {
+        m_waitingReady = true;
+        check();
+        if (m_waitingReady)
+            m_loop.exec();
+        m_waitingReady = false;
+        return ready();
+    }
+
+    // Runs the loop until the download just started has ended; true when
+    // every picture or font it sent was taken.
+    bool waitDownload()
+    {
+        m_inDownload = true;
+        m_failed = false;
+        check();
+        if (m_inDownload)
+            m_loop.exec();
+        m_inDownload = false;
+        endLine();
+        return ready() && !m_failed;
+    }
+
+    // Runs the loop until quit() or the line is lost.
+    void runUntilQuit() { m_loop.exec(); }
+    void quit() { m_loop.quit(); }
+
+    bool ready() const { return comm().isOpen() && m_session->state() == h5::LinkState::Ready; }
+    const QStringList &skipped() const { return m_skipped; }
+
+    void endLine()
+    {
+        if (m_openLine)
+            err() << Qt::endl;
+        m_openLine = false;
+    }
+
+protected:
+    void lineLost(const QString &text) override
+    {
+        if (!comm().isOpen())
+            return;
+        endLine();
+        err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        m_failed = true;
+        closePort();
+    }
+
+private:
+    void check()
+    {
+        if (!m_session)
+            return;
+        const h5::LinkState s = m_session->state();
+        const bool closed = !comm().isOpen();
+        if (m_waitingReady && (closed || s != h5::LinkState::Connecting)) {
+            m_waitingReady = false;
+            m_loop.quit();
+        }
+        // A download is over when the session is back in Ready (or the
+        // handshake gave up: Offline).
+        if (m_inDownload && (closed || s == h5::LinkState::Ready || s == h5::LinkState::Offline)) {
+            m_inDownload = false;
+            m_loop.quit();
+        }
+    }
+
+    h5::DebugSession *m_session = nullptr;
+    QEventLoop m_loop;
+    QString m_lastStatus;
+    QStringList m_skipped;
+    bool m_skip = false;
+    bool m_waitingReady = false;
+    bool m_inDownload = false;
+    bool m_failed = false;
+    bool m_tty = isatty(2) != 0;
+    bool m_openLine = false;
+};
+
+struct PortOptions
+{
+    QString device;
+    int baud = kDefaultBaud;
+};
+
+PortOptions takePortOptions(QStringList &args)
+{
+    PortOptions o;
+    o.device = takeOption(args, "port");
+    if (o.device.isEmpty())
+        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
+    const QString baud = takeOption(args, "baud");
+    if (!baud.isNull()) {
+        bool ok = false;
+        o.baud = baud.toInt(&ok);
+        if (!ok || o.baud <= 0)
+            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
+    }
+    return o;
+}
+
+// Opens the port and shakes hands as the window's "打开" does. The first
+// probe goes out at once rather than after a second: the window's wait
+// only comes from its timer. False (with the reason on stderr) when the
+// port does not open or the terminal does not answer '3'.
+bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
+{
+    comm.setDevice(o.device);
+    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
+    if (!comm.open()) {
+        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
+        return false;
+    }
+    host.attach(session);
+    session.portOpened();
+    session.onTimer(h5::DebugSession::kProbeTimer);
+    return host.waitReady();
+}
+
+void closeLine(h5::CMSComm &comm, DebugCliHost &host, h5::DebugSession &session)
+{
+    host.endLine();
+    host.detach();
+    session.portClosed();
+    comm.close();
+}
+
+// Reads a picture list whole before the port is touched; false (told on
+// stderr, naming the file) when it is missing, unreadable or empty.
+bool loadPictureList(const QString &path, h5::PictureList &list)
+{
+    if (!QFileInfo(path).isFile()) {
+        badInput(path, QStringLiteral("no such picture list file"));
+        return false;
+    }
+    h5::RecordingNotifier notifier;
+    if (!list.open(path, notifier)) {
+        badInput(path, notifier.messages.isEmpty() ? QStringLiteral("cannot be read")
+                                                   : notifier.messages.join(QLatin1Char(' ')));
+        return false;
+    }
+    if (list.entries().empty()) {
+        badInput(path, QStringLiteral("no picture in the list (无图片下发!)"));
+        return false;
+    }
+    return true;
+}
+
+// Reads every font file before the port is touched; false (told on stderr,
+// naming the file) when one is missing, unreadable or holds no hex byte.
+bool checkFontFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (!QFileInfo(path).isFile()) {
+            badInput(path, QStringLiteral("no such font file"));
+            return false;
+        }
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            badInput(path, f.errorString());
+            return false;
+        }
+        const QByteArray text = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            badInput(path, f.errorString());
+            return false;
+        }
+        if (h5::decodeFontText(text).isEmpty()) {
+            badInput(path, QStringLiteral("no font byte (hex digits) in the file"));
+            return false;
+        }
+    }
+    return true;
+}
+
+int debugDownload(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const PortOptions port = takePortOptions(args);
+    const bool erase = takeFlag(args, "erase");
+    const bool skipMissing = takeFlag(args, "skip-missing");
+    const bool fonts = takeFlag(args, "fonts");
+    const QString pictures = takeOption(args, "pictures");
+    const QString firstText = takeOption(args, "first");
+    for (const QString &a : args) {
+        if (a.startsWith("--"))
+            throw UsageError{QStringLiteral("unknown option %1 for debug-download").arg(a)};
+    }
+    if (fonts == !pictures.isNull())
+        throw UsageError{QStringLiteral("choose one of --pictures LIST and --fonts FONT.txt...")};
+
+    std::vector<h5::DebugFont> queue;
+    h5::PictureList list;
+    if (fonts) {
+        if (erase || skipMissing)
+            throw UsageError{QStringLiteral("--erase and --skip-missing belong to --pictures")};
+        if (args.isEmpty())
+            throw UsageError{QStringLiteral("--fonts needs at least one font file")};
+        int first = 0;
+        if (!firstText.isNull()) {
+            bool ok = false;
+            first = firstText.toInt(&ok);
+            if (!ok || first < 0 || first + args.size() - 1 > 0xFFFF)
+                throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
+                                     .arg(firstText)
+                                     .arg(args.size())};
+        }
+        if (!checkFontFiles(args))
+            return ExitBadInput;
+        for (int i = 0; i < args.size(); ++i)
+            queue.push_back(h5::DebugFont{args[i], first + i});
+    } else {
+        if (!firstText.isNull())
+            throw UsageError{QStringLiteral("--first belongs to --fonts")};
+        if (!args.isEmpty())
+            throw UsageError{QStringLiteral("debug-download --pictures takes no file arguments")};
+        if (!loadPictureList(pictures, list))
+            return ExitBadInput;
+    }
+
+    h5::CMSComm comm;
+    DebugCliHost host(comm, skipMissing);
+    h5::DebugSession session(host);
+    if (!openAndConnect(comm, port, host, session)) {
+        closeLine(comm, host, session);
+        return ExitBadInput;
+    }
+
+    bool started = false;
+    CliNotifier notifier;
+    if (fonts) {
+        started = session.downloadFonts(queue);
+    } else {
+        std::vector<h5::DebugPicture> entries;
+        for (const h5::PictureEntry &e : list.entries())
+            entries.push_back(h5::DebugPicture{e.number, e.width, e.height, -1});
+        // Each picture's pixels are made when its turn comes, from its
+        // image file or its source list.
+        const auto &listEntries = list.entries();
+        started = session.downloadPictures(entries, erase, [&listEntries, &notifier](size_t i) {
+            return i < listEntries.size() ? h5::entryPixels(listEntries[i], notifier) : QByteArray();
+        });
+    }
+    if (!started) {
+        closeLine(comm, host, session);
+        return ExitBadInput;
+    }
+    session.onTimer(h5::DebugSession::kProbeTimer);
+    const bool taken = host.waitDownload();
+    closeLine(comm, host, session);
+    if (!taken)
+        return ExitBadInput;
+    if (!host.skipped().isEmpty()) {
+        err() << "h5800: " << pictures << ": picture(s) " << host.skipped().join(QLatin1Char(','))
+              << " missing and skipped; the others were sent" << Qt::endl;
+        return ExitProblems;
+    }
+    return ExitOk;
+}
+
+// SIGINT and SIGTERM end the monitor through the event loop.
+int gStopPipe[2] = {-1, -1};
+
+void onStopSignal(int)
+{
+    const int saved = errno;
+    const char c = 1;
+    (void)!::write(gStopPipe[1], &c, 1);
+    errno = saved;
+}
+
+int monitor(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const PortOptions port = takePortOptions(args);
+    const QString secondsText = takeOption(args, "seconds");
+    expectPositional(args, 0, "monitor");
+    double seconds = -1;
+    if (!secondsText.isNull()) {
+        bool ok = false;
+        seconds = secondsText.toDouble(&ok);
+        if (!ok || seconds < 0 || seconds > 1e7)
+            throw UsageError{QStringLiteral("--seconds %1 is not a time in seconds").arg(secondsText)};
+    }
+
+    if (::pipe(gStopPipe) != 0) {
+        err() << "h5800: cannot create a pipe: " << QString::fromLocal8Bit(std::strerror(errno)) << Qt::endl;
+        return ExitBadInput;
+    }
+    for (int fd : gStopPipe)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(gStopPipe[1], F_SETFL, O_NONBLOCK);
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    h5::CMSComm comm;
+    DebugCliHost host(comm, false);
+    h5::DebugSession session(host);
+
+    // The record is printed as it grows. It is emptied now and then so a
+    // long run does not keep all of it.
+    qsizetype printed = 0;
+    bool clearing = false;
+    session.setRecordChanged([&] {
+        if (clearing)
+            return;
+        const QString &text = session.record().text();
+        if (text.size() < printed)
+            printed = 0;
+        out() << QStringView(text).mid(printed) << Qt::flush;
+        printed = text.size();
+        if (printed > (1 << 20)) {
+            clearing = true;
+            session.clearRecord();
+            clearing = false;
+            printed = 0;
+        }
+    });
+
+    bool stopped = false;
+    QSocketNotifier stop(gStopPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, [&] {
+        char c;
+        (void)!::read(gStopPipe[0], &c, 1);
+        stopped = true;
+        host.quit();
+    });
+    QTimer deadline;
+    bool timeUp = false;
+    if (seconds >= 0) {
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [&] {
+            timeUp = true;
+            host.quit();
+        });
+        deadline.start(int(seconds * 1000));
+    }
+
+    const bool ready = openAndConnect(comm, port, host, session);
+    int status = ExitOk;
+    if (!ready) {
+        // Interrupted or out of time while the terminal had not answered
+        // yet: that is no connection either.
+        if ((stopped || timeUp) && comm.isOpen())
+            err() << "h5800: " << port.device << ": the terminal did not answer" << Qt::endl;
+        status = ExitBadInput;
+    } else if (!stopped && !timeUp) {
+        host.runUntilQuit();
+        if (!comm.isOpen())
+            status = ExitBadInput; // the line was lost (told by the host)
+    }
+    closeLine(comm, host, session);
+    out().flush();
+    return status;
+}
+
+Registrar regDebugDownload{{
+    "debug-download",
+    "download pictures or fonts the way the online debug window does",
+    "usage: h5800 debug-download --port DEVICE [--baud RATE] [--erase] [--skip-missing]\n"
+    "                            --pictures LIST.tbm|LIST.cbm|LIST.wbm\n"
+    "       h5800 debug-download --port DEVICE [--baud RATE] --fonts [--first N] FONT.txt...\n\n"
+    "Opens the port and shakes hands (probe AA, answer '3'), then runs the debug\n"
+    "window's \"下载图片\" on the pictures of LIST in list order (after reading and\n"
+    "rewriting the terminal's picture registry; --erase places them from block 0\n"
+    "as if the terminal held none), or its font download on the hex text files\n"
+    "FONT.txt..., numbered from N (default 0) in the order given. The first probe\n"
+    "of each handshake goes out at once, then one a second; no answer by the ninth\n"
+    "second ends the run. A packet not answered within 5 s or a registry read not\n"
+    "answered within 10 s ends the transfer. Status texts go to stderr.\n"
+    "The list or the font files are read and checked first; a missing, unreadable\n"
+    "or empty one is refused before the port is opened. A picture of the list that\n"
+    "cannot be made asks \"编号N图片丢失，是否跳过继续下载?\": --skip-missing\n"
+    "answers yes, otherwise the download stops there.\n"
+    "Exit status 0 when everything was sent and taken, 1 on a connection error,\n"
+    "a wrong reply, a time-out, a lost line, a stopped download or an unreadable\n"
+    "file, 3 when pictures were skipped as missing and all others were taken.",
+    debugDownload,
+}};
+
+Registrar regMonitor{{
+    "monitor",
+    "print a connected terminal's communication record as it grows",
+    "usage: h5800 monitor --port DEVICE [--baud RATE] [--seconds S]\n\n"
+    "Opens the port, shakes hands as the online debug window does, then prints its\n"
+    "communication record on stdout as it grows: the probe and the answer, then\n"
+    "every terminal report, framed as the window frames them (6-byte fe fe/fe f0\n"
+    "and 4-byte fc fc/fc f0 reports, fd fd, dd ac ... ff ff ee ff, ff ff ee ff,\n"
+    "33; other bytes are dropped). Entries keep the record's form: a time stamp\n"
+    "line with 发送 or 收到, the bytes as lower-case hex, CR LF line ends.\n"
+    "Runs for S seconds (counted from the start) or until SIGINT or SIGTERM,\n"
+    "which end it with exit status 0. Exit status 1 when the port does not open,\n"
+    "the terminal does not answer the handshake or the line is lost.",
+    monitor,
+}};
+
+} // namespace
