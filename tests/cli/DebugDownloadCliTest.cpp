@@ -348,3 +348,36 @@ TEST(DebugDownloadCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains("no-such-tty")) << none.err.toStdString();
 }
+
+// A terminal that answers wrongly or goes away ends the run with the
+// session's text and exit 1, never a hang and never exit 0. Packets count
+// from 1: the handshake probe, the download's probe, the registry read,
+// the registry write command, three registry pages, then the header and
+// pages of the first picture.
+TEST(DebugDownloadCliTest, WrongReplyOrLostLineFailsWithTheSessionsText)
+{
+    struct Case
+    {
+        QStringList faults;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{"--wrong-reply-after", "0"}, "串口连接错误!"},          // the handshake
+        {{"--wrong-reply-after", "4"}, "串口连接错误2!"},         // the registry write command
+        {{"--wrong-reply-after", "7"}, "串口连接错误3!"},         // the picture header
+        {{"--wrong-reply-after", "8"}, "连接出错，请检查数据线!"}, // a picture page
+        {{"--hangup-after", "9"}, "串口连接已断开!"},
+    };
+    QTemporaryDir tmp;
+    const QString list = saveList(tmp.filePath("list.tbm"), makeImages(tmp.path(), "d", {{100, 100}}), 0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.faults.join(' ').toStdString());
+        QTemporaryDir simDir;
+        Sim sim(simDir.path(), c.faults);
+        ASSERT_TRUE(sim.ok());
+        const auto r = runCli({"debug-download", "--port", sim.port(), "--pictures", list}, 60000);
+        ASSERT_NE(r.exitCode, -2) << "the download hung";
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(c.text)) << r.err.toStdString();
+    }
+}
