@@ -3,6 +3,7 @@
 // download and the bundle, the project's lists and its sending, staging
 // files, failures that must reach the user.
 
+#include "gui/SerialWindowSupport.h"
 #include "port/PortTestSupport.h"
 #include "support/TestUtil.h"
 
@@ -36,17 +37,13 @@
 using namespace h5;
 using h5test::readAll;
 using h5test::waitFor;
+using namespace h5test;
 
 namespace {
 
 constexpr int kTransferDeadline = 30000;
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
-
-QString sha1(const QByteArray &b)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex());
-}
 
 // The demo project, built once by the command-line tool.
 struct Demo
@@ -79,64 +76,6 @@ QString copyDemo(const QTemporaryDir &into)
     return target;
 }
 
-// h5800-sim with its flash in a file and its device linked into `dir`.
-class Sim
-{
-public:
-    explicit Sim(const QTemporaryDir &dir, const QStringList &faults = {})
-        : m_flash(dir.filePath(QStringLiteral("flash.bin"))),
-          m_link(dir.filePath(QStringLiteral("tty"))),
-          m_process(QStringList{QStringLiteral("--flash"), m_flash, QStringLiteral("--link"), m_link}
-                    + faults)
-    {
-    }
-    bool ok() const { return !m_process.device().isEmpty(); }
-    QString port() const { return m_link; }
-    // Stops the terminal (it saves its flash) and summarises the flash.
-    QJsonObject flash()
-    {
-        m_process.stop();
-        QProcess dump;
-        dump.start(QStringLiteral(H5_SIM_PATH), {QStringLiteral("--dump-flash"), m_flash});
-        dump.waitForFinished(20000);
-        return QJsonDocument::fromJson(dump.readAllStandardOutput()).object();
-    }
-
-private:
-    QString m_flash, m_link;
-    h5test::SimProcess m_process;
-};
-
-// The message boxes of a window, collected instead of shown.
-struct Messages
-{
-    QStringList texts;
-    WindowLinkHost::MessageHook hook()
-    {
-        return [this](const QString &text) { texts << text; };
-    }
-    bool has(const QString &part) const
-    {
-        for (const QString &t : texts)
-            if (t.contains(part))
-                return true;
-        return false;
-    }
-};
-
-template <class T>
-T *child(QWidget &window, const char *name)
-{
-    T *w = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-// Runs what the windows posted for later (messages of their start).
-void settle() { QCoreApplication::processEvents(); }
-
-QString statusText(QWidget &window) { return child<QLineEdit>(window, "statusBox")->text(); }
-
 // The lamp as it is painted, not as it claims to be.
 QColor paintedLamp(QWidget &window)
 {
@@ -144,12 +83,6 @@ QColor paintedLamp(QWidget &window)
     window.show(); // laid out and painted (offscreen; modeless)
     const QImage image = lamp->grab().toImage();
     return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
-void openOn(QWidget &window, const QString &device)
-{
-    child<QComboBox>(window, "portCombo")->setEditText(device);
-    child<QPushButton>(window, "openButton")->click();
 }
 
 // What the port controls show: open state of the buttons and the lamp.

@@ -1,0 +1,456 @@
+// The online debug window driven through its widgets: the picture list's
+// buttons and in-place numbers, the preview, the record box, the two forms,
+// and against h5800-sim the connection, the picture and font downloads and
+// two windows at once.
+
+#include "gui/SerialWindowSupport.h"
+#include "pictures/PictureTestImages.h"
+#include "support/TestUtil.h"
+
+#include "common/Gbk.h"
+#include "debug/CMySerialBmpDlg.h"
+#include "link/DebugSession.h"
+#include "pictures/PictureConvert.h"
+#include "serial/PortControls.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace h5;
+using namespace h5test;
+
+namespace {
+
+constexpr int kTransferDeadline = 30000;
+
+// A debug window whose dialogs are answered from queues and whose message
+// boxes and questions are collected.
+struct Window
+{
+    Messages messages;
+    QStringList questions;
+    bool answer = false;
+    QList<QStringList> fileAnswers;
+    QList<CMySerialBmpDlg::FileRequest> fileRequests;
+    CMySerialBmpDlg window;
+
+    Window()
+    {
+        window.setMessageHook(messages.hook());
+        window.setAskHook([this](const QString &q) {
+            questions << q;
+            return answer;
+        });
+        window.setFileDialogHook([this](const CMySerialBmpDlg::FileRequest &r) {
+            fileRequests << r;
+            return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
+        });
+    }
+    template <class T> T *get(const char *name) { return child<T>(window, name); }
+    void click(const char *name) { get<QPushButton>(name)->click(); }
+    QTableWidget *list() { return get<QTableWidget>("pictureList"); }
+    QStringList column(int c, const char *view = "pictureList")
+    {
+        QStringList out;
+        auto *table = get<QTableWidget>(view);
+        for (int r = 0; r < table->rowCount(); ++r)
+            out << (table->item(r, c) ? table->item(r, c)->text() : QString());
+        return out;
+    }
+    void addPictures(const QStringList &paths)
+    {
+        fileAnswers << paths;
+        click("addPicturesButton");
+    }
+    // Types `text` into the number cell of `row` after a double click.
+    void typeNumber(int row, const QString &text, const char *view = "pictureList")
+    {
+        auto *table = get<QTableWidget>(view);
+        table->item(row, 0)->setText(text); // what the cell editor commits
+    }
+    QString record() { return get<QPlainTextEdit>("recordBox")->toPlainText(); }
+};
+
+struct Pictures
+{
+    QTemporaryDir dir;
+    QString make(const QString &name, int w, int h, int seed)
+    {
+        return saveImage(patternImage(w, h, seed), dir.filePath(name), "BMP");
+    }
+    static QByteArray pixels(const QString &path, int w, int h)
+    {
+        QByteArray out;
+        EXPECT_TRUE(convertPicture(path, w, h, out));
+        return out;
+    }
+};
+
+bool connectTo(Window &w, const Sim &sim)
+{
+    openOn(w.window, sim.port());
+    return waitFor([&] { return w.window.session().state() == LinkState::Ready; }, 5000);
+}
+
+bool transferEnds(Window &w)
+{
+    return waitFor(
+        [&] {
+            const LinkState s = w.window.session().state();
+            return s == LinkState::Ready || s == LinkState::Offline;
+        },
+        kTransferDeadline);
+}
+
+} // namespace
+
+// ---- picture list on screen ----------------------------------------------------
+
+TEST(DebugWindowTest, AddedPicturesAreListedWithNumbersFromTheBoxAndTheirSizes)
+{
+    Pictures pics;
+    Window w;
+    w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("7"));
+    w.addPictures({pics.make("a.bmp", 30, 20, 1), pics.make("b.bmp", 12, 34, 2)});
+    ASSERT_EQ(w.fileRequests.size(), 1);
+    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::OpenMany);
+    EXPECT_EQ(w.fileRequests[0].filter, QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
+    EXPECT_EQ(w.column(0), (QStringList{"7", "8"}));
+    EXPECT_EQ(w.column(1), (QStringList{pics.dir.filePath("a.bmp"), pics.dir.filePath("b.bmp")}));
+    EXPECT_EQ(w.column(2), (QStringList{"30", "12"}));
+    EXPECT_EQ(w.column(3), (QStringList{"20", "34"}));
+    EXPECT_EQ(w.get<QLineEdit>("nextNumberBox")->text(), QStringLiteral("9"));
+
+    w.click("addPicturesButton"); // cancelled: nothing changes
+    EXPECT_EQ(w.list()->rowCount(), 2);
+}
+
+TEST(DebugWindowTest, UpAndDownMoveThePicturesAndLeaveTheNumbersInTheirRows)
+{
+    Pictures pics;
+    Window w;
+    const QString a = pics.make("a.bmp", 10, 10, 1), b = pics.make("b.bmp", 20, 20, 2),
+                  c = pics.make("c.bmp", 30, 30, 3);
+    w.addPictures({a, b, c});
+    struct Step
+    {
+        const char *button;
+        int selected;
+        QStringList paths;
+        int selectedAfter;
+    } steps[] = {
+        {"downButton", 0, {b, a, c}, 1},
+        {"downButton", 2, {b, a, c}, 2}, // the last row stays
+        {"upButton", 2, {b, c, a}, 1},
+        {"upButton", 0, {b, c, a}, 0}, // the first row stays
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.button);
+        w.list()->clearSelection();
+        w.list()->selectRow(s.selected);
+        w.click(s.button);
+        EXPECT_EQ(w.column(0), (QStringList{"0", "1", "2"}));
+        EXPECT_EQ(w.column(1), s.paths);
+        ASSERT_EQ(w.list()->selectionModel()->selectedRows().size(), 1);
+        EXPECT_EQ(w.list()->selectionModel()->selectedRows().first().row(), s.selectedAfter);
+    }
+    // The sizes went with their pictures.
+    EXPECT_EQ(w.column(2), (QStringList{"20", "30", "10"}));
+    EXPECT_EQ(w.window.pictureList().entries()[2].width, 10);
+    EXPECT_EQ(w.window.pictureList().entries()[2].number, 2);
+}
+
+TEST(DebugWindowTest, DeleteSelectedKeepsTheNextNumberAndClearResetsIt)
+{
+    Pictures pics;
+    Window w;
+    w.addPictures({pics.make("a.bmp", 4, 4, 1), pics.make("b.bmp", 4, 4, 2), pics.make("c.bmp", 4, 4, 3)});
+    w.list()->setSelectionMode(QAbstractItemView::MultiSelection);
+    w.list()->selectRow(0);
+    w.list()->selectRow(2);
+    w.click("deleteSelectedButton");
+    EXPECT_EQ(w.column(0), QStringList{"1"});
+    EXPECT_EQ(w.get<QLineEdit>("nextNumberBox")->text(), QStringLiteral("3"));
+    w.click("clearListButton");
+    EXPECT_EQ(w.list()->rowCount(), 0);
+    EXPECT_TRUE(w.window.pictureList().entries().empty());
+    EXPECT_EQ(w.get<QLineEdit>("nextNumberBox")->text(), QStringLiteral("0"));
+}
+
+TEST(DebugWindowTest, NumberTypedInPlaceIsCheckedAgainstThePictureNumbers)
+{
+    struct Case
+    {
+        const char *typed;
+        const char *shown;
+        bool refused;
+    } cases[] = {{"599", "599", false}, {"0", "0", false}, {"600", "4", true},
+                 {"-1", "4", true},     {"", "4", false},  {"12", "12", false}};
+    Pictures pics;
+    const QString a = pics.make("a.bmp", 4, 4, 1);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        Window w;
+        w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("4"));
+        w.addPictures({a});
+        w.typeNumber(0, QString::fromLatin1(c.typed));
+        EXPECT_EQ(w.column(0), QStringList{QString::fromLatin1(c.shown)});
+        EXPECT_EQ(w.window.pictureList().entries()[0].number, QString::fromLatin1(c.shown).toInt());
+        EXPECT_EQ(w.messages.texts, c.refused ? QStringList{QStringLiteral("编号超出范围!")} : QStringList());
+    }
+}
+
+TEST(DebugWindowTest, SavedListIsSortedAndOpensAgainWithItsPictures)
+{
+    Pictures pics;
+    Window w;
+    w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("5"));
+    w.addPictures({pics.make("a.bmp", 10, 10, 1)});
+    w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("2"));
+    w.addPictures({pics.make("b.bmp", 20, 20, 2)});
+    w.fileAnswers << QStringList{pics.dir.filePath("list")};
+    w.click("saveListButton");
+    EXPECT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
+    EXPECT_EQ(w.column(0), (QStringList{"2", "5"}));
+    EXPECT_EQ(QFileInfo(pics.dir.filePath("list.tbm")).size(), 1236000 + 2 * 2112);
+
+    Window again;
+    again.fileAnswers << QStringList{pics.dir.filePath("list.tbm")};
+    again.click("openListButton");
+    EXPECT_EQ(again.column(0), (QStringList{"2", "5"}));
+    EXPECT_EQ(again.get<QLineEdit>("nextNumberBox")->text(), QStringLiteral("6"));
+    EXPECT_EQ(again.fileRequests[0].filter, QStringLiteral("图片列表文件(*.wbm *.cbm *.tbm)"));
+}
+
+TEST(DebugWindowTest, ClickedRowIsPreviewedAndAnUndrawablePictureSaysSo)
+{
+    Pictures pics;
+    Window w;
+    const QString a = pics.make("a.bmp", 40, 30, 1);
+    w.addPictures({a});
+    w.list()->selectRow(0);
+    emit w.list()->cellClicked(0, 1);
+    const QImage picture(a);
+    EXPECT_EQ(w.window.screen().pixel(5, 7), picture.pixel(5, 7));
+    EXPECT_EQ(QColor(w.window.screen().pixel(100, 100)), QColor(0, 0, 255)); // the background
+    EXPECT_FALSE(w.get<QLabel>("previewBox")->pixmap().isNull());
+
+    QFile::remove(a);
+    emit w.list()->cellClicked(0, 1);
+    EXPECT_EQ(w.get<QLabel>("previewBox")->text(), QStringLiteral("渲染图象失败！"));
+    EXPECT_EQ(QColor(w.window.screen().pixel(5, 7)), QColor(0, 0, 255));
+}
+
+// ---- forms and record ------------------------------------------------------------
+
+TEST(DebugWindowTest, RealtimeDebuggingButtonSwitchesBetweenTheCompactAndFullForms)
+{
+    Window w;
+    w.window.show();
+    auto *lower = w.get<QWidget>("lowerHalf");
+    const int compact = w.window.height();
+    EXPECT_FALSE(lower->isVisible());
+    w.click("fullFormButton");
+    EXPECT_TRUE(w.window.isFullForm());
+    EXPECT_TRUE(lower->isVisible());
+    EXPECT_GT(w.window.height(), compact + 200);
+    w.click("fullFormButton");
+    EXPECT_FALSE(lower->isVisible());
+    EXPECT_EQ(w.window.height(), compact);
+}
+
+TEST(DebugWindowTest, WindowStartsWithTheTenRatesAndCloseDisabled)
+{
+    Window w;
+    auto *baud = w.get<QComboBox>("baudCombo");
+    QStringList rates;
+    for (int i = 0; i < baud->count(); ++i)
+        rates << baud->itemText(i);
+    EXPECT_EQ(rates, (QStringList{"1228800", "921600", "460800", "115200", "57600", "38400", "19200",
+                                  "9600", "4800", "2400"}));
+    EXPECT_FALSE(w.get<QPushButton>("closeButton")->isEnabled());
+    EXPECT_EQ(w.get<QLineEdit>("nextNumberBox")->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.window.session().state(), LinkState::Offline);
+}
+
+TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
+{
+    QTemporaryDir tmp;
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    w.window.setRecordFolder(tmp.path());
+    ASSERT_TRUE(connectTo(w, sim));
+    const QString text = w.window.session().record().text();
+    ASSERT_FALSE(text.isEmpty());
+    // The box shows the record in upper case; the record keeps lower case.
+    EXPECT_TRUE(w.record().contains(QStringLiteral("发送 \nAA \n"))) << w.record().toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("发送 \r\naa \r\n")));
+
+    w.click("saveRecordButton");
+    w.click("saveRecordButton"); // saving twice writes it twice
+    const QString note = tmp.filePath("serialNote.txt");
+    const std::string once = toGbk(text);
+    EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
+    EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + note);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(note).constData(), 0444), 0);
+    if (::geteuid() != 0) {
+        w.click("saveRecordButton");
+        EXPECT_TRUE(w.messages.texts.last().startsWith(QStringLiteral("记录保存失败："))) << w.messages.texts.last().toStdString();
+        EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
+    }
+
+    w.click("clearRecordButton");
+    EXPECT_TRUE(w.record().isEmpty());
+    EXPECT_TRUE(w.window.session().record().text().isEmpty());
+}
+
+// ---- against the terminal --------------------------------------------------------
+
+TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
+{
+    for (bool erase : {false, true}) {
+        SCOPED_TRACE(erase);
+        Pictures pics;
+        QTemporaryDir simDir;
+        Sim sim(simDir);
+        ASSERT_TRUE(sim.ok());
+        Window w;
+        const QString a = pics.make("a.bmp", 320, 240, 1), b = pics.make("b.bmp", 30, 30, 2);
+        w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("3"));
+        w.addPictures({a, b});
+        w.get<QCheckBox>("eraseCheck")->setChecked(erase);
+
+        w.click("downloadButton"); // the port is closed: nothing happens
+        EXPECT_EQ(w.window.session().state(), LinkState::Offline);
+        ASSERT_TRUE(connectTo(w, sim)) << statusText(w.window).toStdString();
+        EXPECT_EQ(statusText(w.window), QStringLiteral("串口已连接!"));
+
+        w.click("downloadButton");
+        ASSERT_TRUE(transferEnds(w));
+        EXPECT_EQ(statusText(w.window), QStringLiteral("编号4图片下载：100%"));
+        auto *bar = w.get<QProgressBar>("progressBar");
+        EXPECT_EQ(bar->value(), bar->maximum());
+        EXPECT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
+        EXPECT_EQ(w.window.pictureList().entries()[0].blockAddress, "0");
+        EXPECT_EQ(w.window.pictureList().entries()[1].blockAddress, "2");
+
+        const QJsonArray registry = sim.flash()["registry"].toArray();
+        ASSERT_EQ(registry.size(), 2);
+        EXPECT_EQ(registry[0].toObject()["number"].toInt(), 3);
+        EXPECT_EQ(registry[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(a, 320, 240)));
+        EXPECT_EQ(registry[1].toObject()["number"].toInt(), 4);
+        EXPECT_EQ(registry[1].toObject()["firstBlock"].toInt(), 2);
+        EXPECT_EQ(registry[1].toObject()["sha1"].toString(), sha1(Pictures::pixels(b, 30, 30)));
+    }
+}
+
+TEST(DebugWindowTest, MissingPictureAsksAndNoStopsAfterThePicturesBeforeIt)
+{
+    Pictures pics;
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    const QString gone = pics.make("gone.bmp", 8, 8, 3);
+    const QString a = pics.make("a.bmp", 8, 8, 1), b = pics.make("b.bmp", 8, 8, 2);
+    w.addPictures({a, b, gone});
+    QFile::remove(gone);
+    ASSERT_TRUE(connectTo(w, sim));
+    w.answer = false;
+    w.click("downloadButton");
+    ASSERT_TRUE(transferEnds(w));
+    EXPECT_EQ(w.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
+    // The registry was written with all three placed; the two pictures
+    // before the missing one are in the terminal.
+    const QJsonArray registry = sim.flash()["registry"].toArray();
+    ASSERT_EQ(registry.size(), 3);
+    EXPECT_EQ(registry[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(a, 8, 8)));
+    EXPECT_EQ(registry[1].toObject()["sha1"].toString(), sha1(Pictures::pixels(b, 8, 8)));
+    EXPECT_EQ(registry[2].toObject()["number"].toInt(), 2);
+}
+
+TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
+{
+    QTemporaryDir tmp;
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    const QString f1 = tmp.filePath("one.txt"), f2 = tmp.filePath("two.txt");
+    ASSERT_TRUE(writeBytes(f1, "01 02 03"));
+    QByteArray big;
+    for (int i = 0; i < 3000; ++i)
+        big += QByteArray::number(i % 256, 16).rightJustified(2, '0') + ' ';
+    ASSERT_TRUE(writeBytes(f2, big));
+
+    Window w;
+    w.get<QLineEdit>("fontNextNumberBox")->setText(QStringLiteral("5"));
+    w.fileAnswers << QStringList{f1, f2};
+    w.click("addFontsButton");
+    EXPECT_EQ(w.column(0, "fontList"), (QStringList{"5", "6"}));
+    EXPECT_EQ(w.get<QLineEdit>("fontNextNumberBox")->text(), QStringLiteral("7"));
+    EXPECT_EQ(w.get<QTabWidget>("extensionTabs")->tabText(0), QStringLiteral("用户字库"));
+
+    ASSERT_TRUE(connectTo(w, sim));
+    w.click("sendButton");
+    ASSERT_TRUE(transferEnds(w));
+    EXPECT_EQ(w.get<QLineEdit>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
+    auto *bar = w.get<QProgressBar>("sendProgressBar");
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    QByteArray one = QByteArray::fromHex("010203");
+    one.append(2112 - 3, char(0xFF));
+    QByteArray two = decodeFontText(big);
+    two.append(2 * 2112 - two.size(), char(0xFF));
+    const QJsonArray fonts = sim.flash()["fonts"].toArray();
+    ASSERT_EQ(fonts.size(), 2);
+    EXPECT_EQ(fonts[0].toObject()["number"].toInt(), 5);
+    EXPECT_EQ(fonts[0].toObject()["sha1"].toString(), sha1(one));
+    EXPECT_EQ(fonts[1].toObject()["number"].toInt(), 6);
+    EXPECT_EQ(fonts[1].toObject()["pages"].toInt(), 2);
+    EXPECT_EQ(fonts[1].toObject()["sha1"].toString(), sha1(two));
+}
+
+TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
+{
+    Pictures pics;
+    QTemporaryDir dirA, dirB;
+    Sim simA(dirA), simB(dirB);
+    ASSERT_TRUE(simA.ok() && simB.ok());
+    Window a, b;
+    const QString pa = pics.make("a.bmp", 200, 100, 1), pb = pics.make("b.bmp", 100, 200, 2);
+    a.addPictures({pa});
+    b.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("9"));
+    b.addPictures({pb});
+    ASSERT_TRUE(connectTo(a, simA));
+    ASSERT_TRUE(connectTo(b, simB));
+    a.click("downloadButton");
+    b.click("downloadButton");
+    // Both run side by side, each on its own port and session.
+    EXPECT_EQ(a.window.session().state(), LinkState::PictureHandshake);
+    EXPECT_EQ(b.window.session().state(), LinkState::PictureHandshake);
+    ASSERT_TRUE(transferEnds(a));
+    ASSERT_TRUE(transferEnds(b));
+    EXPECT_EQ(statusText(a.window), QStringLiteral("编号0图片下载：100%"));
+    EXPECT_EQ(statusText(b.window), QStringLiteral("编号9图片下载：100%"));
+
+    const QJsonArray ra = simA.flash()["registry"].toArray();
+    const QJsonArray rb = simB.flash()["registry"].toArray();
+    ASSERT_EQ(ra.size(), 1);
+    ASSERT_EQ(rb.size(), 1);
+    EXPECT_EQ(ra[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(pa, 200, 100)));
+    EXPECT_EQ(rb[0].toObject()["number"].toInt(), 9);
+    EXPECT_EQ(rb[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(pb, 100, 200)));
+}
