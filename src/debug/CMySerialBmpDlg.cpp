@@ -185,9 +185,9 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_lower->setVisible(false);
 
     auto *main = new QVBoxLayout(this);
-    main->addWidget(m_upper);
+    main->addWidget(m_upper, 1);
     main->addWidget(m_rule);
-    main->addWidget(m_lower, 1);
+    main->addWidget(m_lower);
 
     m_notes = std::make_unique<Notes>(*this);
     m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_pictureStatus, *m_pictureProgress);
@@ -324,7 +324,8 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     page->setObjectName(QStringLiteral("fontPage"));
     m_fontView = makeListView(page, {QStringLiteral("字库号"), QStringLiteral("字库名")}, {60, 220},
                               QStringLiteral("fontList"));
-    m_fontView->setMinimumHeight(90);
+    m_fontView->setMinimumSize(290, 90);
+    m_fontView->horizontalHeader()->setStretchLastSection(true);
     auto *add = button(QStringLiteral("添加字库"), QStringLiteral("addFontsButton"), page);
     auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteFontsButton"), page);
     auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearFontsButton"), page);
@@ -779,11 +780,19 @@ void CMySerialBmpDlg::saveRecord()
 
 void CMySerialBmpDlg::toggleFullForm()
 {
+    // The upper half keeps its size: the full form adds the lower half
+    // below it, the compact form returns to the size the window had.
     m_full = !m_full;
-    m_lower->setVisible(m_full);
-    // Let the layout take the change before the window takes its size.
-    layout()->activate();
-    adjustSize();
+    if (m_full) {
+        m_compactHeight = height();
+        m_lower->setVisible(true);
+        const int spacing = std::max(layout()->spacing(), 0);
+        resize(width(), m_compactHeight + spacing + m_lower->sizeHint().height());
+    } else {
+        m_lower->setVisible(false);
+        layout()->activate();
+        resize(width(), m_compactHeight);
+    }
 }
 
 } // namespace h5

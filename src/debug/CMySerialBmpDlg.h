@@ -118,6 +118,7 @@ private:
     FileDialogHook m_fileDialog;
     QString m_recordFolder;
     bool m_full = false;
+    int m_compactHeight = 0;
     bool m_filling = false; // rows are being rewritten, not edited
     qsizetype m_recordShown = 0;
     // The picture download running: the entries it was started with, so the
