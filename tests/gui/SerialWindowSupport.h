@@ -50,7 +50,7 @@ public:
 
 private:
     QString m_flash, m_link;
-    SimProcess m_process;
+    SimDevice m_process;
 };
 
 // The message boxes of a window, collected instead of shown.

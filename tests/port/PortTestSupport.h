@@ -139,10 +139,10 @@ struct AppFirst
 };
 
 // h5800-sim as a child process, stopped (and waited for) when it goes away.
-class SimProcess
+class SimDevice
 {
 public:
-    explicit SimProcess(const QStringList &args)
+    explicit SimDevice(const QStringList &args)
     {
         m_process.setProgram(QStringLiteral(H5_SIM_PATH));
         m_process.setArguments(args);
@@ -156,7 +156,7 @@ public:
         if (m_process.canReadLine())
             m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    ~SimProcess() { stop(); }
+    ~SimDevice() { stop(); }
 
     QString device() const { return m_device; }
     QProcess &process() { return m_process; }

@@ -17,7 +17,7 @@
 
 using namespace h5;
 using h5test::hex;
-using h5test::SimProcess;
+using h5test::SimDevice;
 using h5test::waitFor;
 
 namespace {
@@ -53,7 +53,7 @@ struct Line
 
 TEST(SimEndToEndTest, AnswersTheProbeOverThePseudoTerminal)
 {
-    SimProcess sim({});
+    SimDevice sim({});
     ASSERT_FALSE(sim.device().isEmpty()) << "no device printed";
     Line line(sim.device());
     ASSERT_TRUE(line.opened) << line.comm.errorString().toStdString();
@@ -63,7 +63,7 @@ TEST(SimEndToEndTest, AnswersTheProbeOverThePseudoTerminal)
 
 TEST(SimEndToEndTest, ReopenedLineStartsFromAFrameNotInTheMiddleOfAPacket)
 {
-    SimProcess sim({});
+    SimDevice sim({});
     ASSERT_FALSE(sim.device().isEmpty());
     {
         Line line(sim.device());
@@ -90,7 +90,7 @@ TEST(SimEndToEndTest, FlashIsKeptInItsFileAcrossRuns)
     registry.replace(3 * 8, 8, hex("03 00 02 00 0A 00 05 00"));
     const QByteArray pixels(10 * 5 * 2, '\x42');
     {
-        SimProcess sim({QStringLiteral("--flash"), flash});
+        SimDevice sim({QStringLiteral("--flash"), flash});
         ASSERT_FALSE(sim.device().isEmpty());
         Line line(sim.device());
         ASSERT_TRUE(line.opened) << line.comm.errorString().toStdString();
@@ -120,7 +120,7 @@ TEST(SimEndToEndTest, FlashIsKeptInItsFileAcrossRuns)
     EXPECT_EQ(entries[0].toObject().value(QStringLiteral("number")).toInt(), 3);
     EXPECT_EQ(entries[0].toObject().value(QStringLiteral("firstBlock")).toInt(), 2);
 
-    SimProcess again({QStringLiteral("--flash"), flash});
+    SimDevice again({QStringLiteral("--flash"), flash});
     ASSERT_FALSE(again.device().isEmpty());
     Line line(again.device());
     ASSERT_TRUE(line.opened);
@@ -144,7 +144,7 @@ TEST(SimEndToEndTest, MisbehaviourOptionsChangeTheAnswers)
         {{"--bad-registry"}, hex("1B 27 FF FF EE FF"), "00 00 00 00 58 02 01 00 01 00 FF FF EE FF"},
     };
     for (const Case &c : cases) {
-        SimProcess sim(c.args);
+        SimDevice sim(c.args);
         ASSERT_FALSE(sim.device().isEmpty()) << c.args.join(' ').toStdString();
         Line line(sim.device());
         ASSERT_TRUE(line.opened);
@@ -155,7 +155,7 @@ TEST(SimEndToEndTest, MisbehaviourOptionsChangeTheAnswers)
 
 TEST(SimEndToEndTest, HangUpClosesTheLineAndEndsTheSimulator)
 {
-    SimProcess sim({QStringLiteral("--hangup-after"), QStringLiteral("1")});
+    SimDevice sim({QStringLiteral("--hangup-after"), QStringLiteral("1")});
     ASSERT_FALSE(sim.device().isEmpty());
     Line line(sim.device());
     ASSERT_TRUE(line.opened);
@@ -174,7 +174,7 @@ TEST(SimEndToEndTest, LinkNamesTheDeviceWhileTheSimulatorRuns)
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("h5800"));
     {
-        SimProcess sim({QStringLiteral("--link"), link});
+        SimDevice sim({QStringLiteral("--link"), link});
         ASSERT_FALSE(sim.device().isEmpty());
         EXPECT_EQ(QFileInfo(link).symLinkTarget(), sim.device());
         Line line(link);
