@@ -241,6 +241,19 @@ void DebugSession::connectReply(uint8_t reply)
 // until more bytes arrive.
 void DebugSession::readyReports()
 {
+    // Whole touch or key reports leave the rest of the text behind; when
+    // the same read brought another report after them, it is framed now
+    // rather than waiting for bytes that may never come.
+    for (;;) {
+        const qsizetype before = m_text.size();
+        frameOneReport();
+        if (m_text.isEmpty() || m_text.size() == before)
+            return;
+    }
+}
+
+void DebugSession::frameOneReport()
+{
     auto whole = [this](const char *a, const char *b, int unit) {
         // Touch and key reports: whole units logged as one line, the rest
         // kept for the next event.

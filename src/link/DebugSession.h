@@ -194,6 +194,7 @@ private:
     void probeTick();
     void connectReply(uint8_t reply);
     void readyReports();
+    void frameOneReport();
     // The download states; picture and font downloads go here.
     void transferStep(uint8_t reply);
     void pictureStep(uint8_t reply);

@@ -453,3 +453,33 @@ TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
     EXPECT_EQ(rb[0].toObject()["number"].toInt(), 9);
     EXPECT_EQ(rb[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(pb, 100, 200)));
 }
+
+TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
+{
+    QTemporaryDir simDir;
+    const QString fifo = simDir.filePath("control");
+    Sim sim(simDir, {QStringLiteral("--control"), fifo});
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    ASSERT_TRUE(connectTo(w, sim));
+    const QString before = w.window.session().record().text();
+
+    auto control = [&](const QByteArray &line) {
+        QFile f(fifo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        ASSERT_EQ(f.write(line), line.size());
+    };
+    // A touch report in two parts is one receive entry, once it is whole.
+    control("report fe fe 01 02\n");
+    ASSERT_TRUE(waitFor([&] { return w.window.session().receiveText() == "fe fe 01 02 "; }, 5000))
+        << w.window.session().receiveText().toStdString() << "|" << w.window.session().record().text().toStdString();
+    EXPECT_EQ(w.window.session().record().text(), before);
+    control("report 03 04\n");
+    control("report fd fd 05\n");
+    ASSERT_TRUE(waitFor([&] { return w.record().contains(QStringLiteral("FD FD 05")); }, 5000));
+    const QString added = w.window.session().record().text().mid(before.size());
+    EXPECT_EQ(added.count(QStringLiteral("收到")), 2) << added.toStdString();
+    EXPECT_TRUE(added.contains(QStringLiteral("收到 \r\nfe fe 01 02 03 04 \r\n"))) << added.toStdString();
+    EXPECT_TRUE(w.record().contains(QStringLiteral("FE FE 01 02 03 04")));
+    EXPECT_EQ(w.window.session().state(), LinkState::Ready);
+}

@@ -211,6 +211,11 @@ TEST(DebugSession, ReadyReportsAreFramedByTheirFirstBytes)
         {"fe with an unknown second byte does not block the next report", {"fe 01", "fe fe 01 02 03 04"},
          "fe fe 01 02 03 04 ", ""},
         {"fc with an unknown second byte is dropped", {"fc 01", "fd fd 07"}, "fd fd 07 ", ""},
+        // What follows whole touch reports in the same read is framed at once.
+        {"touch report and a three-byte report in one read", {"fe fe 01 02 03 04 fd fd 05"},
+         "fe fe 01 02 03 04 |fd fd 05 ", ""},
+        {"touch report and noise, then a report", {"fe fe 01 02 03 04 05", "fd fd 07"},
+         "fe fe 01 02 03 04 |fd fd 07 ", ""},
         {"key report", {"fc fc 01 02"}, "fc fc 01 02 ", ""},
         {"key report split", {"fc", "f0 01", "02"}, "fc f0 01 02 ", ""},
         {"key report incomplete", {"fc fc 01"}, "", "fc fc 01 "},
