@@ -4,6 +4,7 @@
 
 #include "support/FuzzReplay.h"
 
+#include "../../fuzz/DebugSessionCheck.h"
 #include "../../fuzz/LinkCheck.h"
 
 namespace {
@@ -29,6 +30,9 @@ TEST(LinkFuzzRegression, KeptInputsKeepTheDownloadSidesProperties)
         {"fuzz_virtual_terminal", h5fuzz::checkVirtualTerminalInput},
         // Refused unchanged, or saved back byte for byte.
         {"fuzz_flash_state", h5fuzz::checkFlashStateInput},
+        // The debug session logs only bytes that came, keeps its receive
+        // text bounded and sends nothing while the port is closed.
+        {"fuzz_debug_session", h5fuzz::checkDebugSessionInput},
     };
     for (const Target &t : targets) {
         SCOPED_TRACE(t.name);
