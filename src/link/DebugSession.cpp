@@ -707,6 +707,12 @@ void DebugSession::abandonWaits()
     }
     m_host.stopTimer(kReplyTimer);
     m_realtime.clear();
+    // A handshake still waiting is over too: the command sets Ready.
+    if (m_state == LinkState::Connecting)
+        m_host.stopTimer(kProbeTimer);
+    // Chunks not yet sent are given up with their state.
+    m_chunks.clear();
+    m_chunkCount = m_chunkIndex = m_chunkTotal = 0;
 }
 
 bool DebugSession::sendChunked(const QByteArray &bytes, LinkState chunkState)
@@ -737,6 +743,56 @@ void DebugSession::startChunks(const QByteArray &bytes, LinkState chunkState)
     m_host.send(m_chunks.left(kChunkBytes));
     sendStatus(QStringLiteral("下载：%1%").arg(percent(1, m_chunkCount)));
     sendProgress(kChunkBytes, m_chunkTotal);
+}
+
+// ---- live commands ----
+
+bool DebugSession::sendCommand(const QByteArray &frame, bool keepState)
+{
+    m_record.addSent(frame);
+    recordChanged();
+    if (!m_connected)
+        return false;
+    abandonWaits();
+    m_host.discard();
+    if (!keepState)
+        setState(LinkState::Ready);
+    m_host.send(frame);
+    return true;
+}
+
+bool DebugSession::sendCommands(const std::vector<QByteArray> &frames)
+{
+    QByteArray all;
+    for (const QByteArray &f : frames) {
+        m_record.addSent(f);
+        all += f;
+    }
+    recordChanged();
+    if (!m_connected || all.isEmpty())
+        return false;
+    abandonWaits();
+    m_host.discard();
+    setState(LinkState::Ready);
+    m_host.send(all);
+    return true;
+}
+
+void DebugSession::recordTypedText(const QString &text)
+{
+    m_record.addSentText(text);
+    recordChanged();
+}
+
+bool DebugSession::sendTypedBytes(const QByteArray &bytes)
+{
+    if (!m_connected || bytes.isEmpty())
+        return false;
+    abandonWaits();
+    m_host.discard();
+    setState(LinkState::Ready);
+    m_host.send(bytes);
+    return true;
 }
 
 // ---- realtime picture ----

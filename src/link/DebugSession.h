@@ -172,6 +172,21 @@ public:
     // the download started.
     bool downloadFonts(const std::vector<DebugFont> &queue);
 
+    // A live command: `frame` is recorded whether or not the port is open;
+    // with the port open the buffers are discarded, the state becomes Ready
+    // (unless `keepState`) and the frame is written. Anything the session
+    // was waiting for is given up. Returns whether the frame was written.
+    bool sendCommand(const QByteArray &frame, bool keepState = false);
+    // Several frames recorded one entry each and, with the port open,
+    // written in one piece (the touch mode and its interval).
+    bool sendCommands(const std::vector<QByteArray> &frames);
+    // A hex text as typed (or the path of a hex file): recorded as it
+    // stands, with the send time stamp.
+    void recordTypedText(const QString &text);
+    // The bytes decoded from a typed hex text: written at once in state
+    // Ready when the port is open (nothing recorded: the text was).
+    bool sendTypedBytes(const QByteArray &bytes);
+
     // The realtime picture: `header` (its frame) goes out recorded and the
     // session waits in RealtimeHeaderSent for the acknowledge; then the
     // pixels follow, at once when they fit one chunk, else chunked in

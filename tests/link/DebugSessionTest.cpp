@@ -518,3 +518,65 @@ TEST(DebugSession, RealtimePictureWithoutItsAcknowledgeSendsNoPixels)
     EXPECT_FALSE(closed.session.sendRealtimePicture(hex("7f 1b 1d"), pattern(10, 1)));
     EXPECT_TRUE(closed.host.sent.empty());
 }
+
+// ---- live commands ----
+
+TEST(DebugSession, LiveCommandIsRecordedAlwaysAndWrittenOnlyWithThePortOpen)
+{
+    const QByteArray backlight = hex("1b 64 3f ff ff ee ff");
+    const QString entry = kSent + QStringLiteral("1b 64 3f ff ff ee ff \r\n");
+
+    Scripted closed;
+    EXPECT_FALSE(closed.session.sendCommand(backlight));
+    EXPECT_EQ(closed.session.record().text(), entry);
+    EXPECT_TRUE(closed.host.sent.empty());
+    EXPECT_EQ(closed.session.state(), LinkState::Offline);
+
+    Scripted open;
+    open.connect();
+    ASSERT_TRUE(open.session.sendChunked(pattern(7000, 1), LinkState::BulkSend));
+    open.host.clear();
+    EXPECT_TRUE(open.session.sendCommand(backlight));
+    EXPECT_EQ(open.recordAfterConnect(), entry);
+    EXPECT_EQ(open.host.logWithoutReplyTimer(),
+              (QStringList{QStringLiteral("discard"), QStringLiteral("send 1B 64 3F FF FF EE FF")}));
+    EXPECT_EQ(open.session.state(), LinkState::Ready);
+    open.session.onOutputDrained(); // the chunks left were given up with their state
+    EXPECT_EQ(open.host.sent.size(), 1u);
+
+    // The copy page keeps the state as it was.
+    ASSERT_TRUE(open.session.sendChunked(pattern(7000, 1), LinkState::BulkSend));
+    EXPECT_TRUE(open.session.sendCommand(backlight, true));
+    EXPECT_EQ(open.session.state(), LinkState::BulkSend);
+}
+
+TEST(DebugSession, CommandDuringTheHandshakeEndsItsProbing)
+{
+    Scripted t;
+    t.session.portOpened();
+    t.host.clear();
+    t.session.sendCommand(hex("1b 38 ff ff ee ff"));
+    EXPECT_TRUE(t.host.log.contains(QStringLiteral("stop 1")));
+    EXPECT_EQ(t.session.state(), LinkState::Ready);
+}
+
+TEST(DebugSession, TouchModeAndIntervalAreTwoEntriesAndOneWrite)
+{
+    Scripted t;
+    t.connect();
+    EXPECT_TRUE(t.session.sendCommands({hex("1b 20 03 ff ff ee ff"), hex("1b 21 05 00 ff ff ee ff")}));
+    EXPECT_EQ(t.recordAfterConnect(),
+              kSent + QStringLiteral("1b 20 03 ff ff ee ff \r\n") + kSent + QStringLiteral("1b 21 05 00 ff ff ee ff \r\n"));
+    ASSERT_EQ(t.host.sent.size(), 1u);
+    EXPECT_EQ(t.host.sent[0], hex("1b 20 03 ff ff ee ff 1b 21 05 00 ff ff ee ff"));
+}
+
+TEST(DebugSession, TypedHexTextIsRecordedAsTypedAndItsBytesSentApart)
+{
+    Scripted t;
+    t.connect();
+    t.session.recordTypedText(QStringLiteral("1b 64 3F ff ff ee ff"));
+    EXPECT_TRUE(t.session.sendTypedBytes(hex("1b 64 3f ff ff ee ff")));
+    EXPECT_EQ(t.recordAfterConnect(), kSent + QStringLiteral("1b 64 3F ff ff ee ff \r\n"));
+    EXPECT_EQ(t.host.allSent(), hex("1b 64 3f ff ff ee ff"));
+}
