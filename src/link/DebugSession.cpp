@@ -1,6 +1,7 @@
 #include "link/DebugSession.h"
 
 #include "link/Frames.h"
+#include "link/LiveCommands.h"
 #include "link/Registry.h"
 
 #include <QFile>
@@ -28,26 +29,10 @@ constexpr qsizetype kLongestReportText = 64 * 1024;
 
 } // namespace
 
-QByteArray decodeFontText(const QByteArray &text)
+QByteArray decodeFontText(const QByteArray &text, QString *error)
 {
     QByteArray out;
-    out.reserve(text.size() / 2);
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const int hi = hexDigit(text[i]);
-        if (hi < 0) {
-            ++i;
-            continue;
-        }
-        const int lo = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
-        if (lo < 0) {
-            out.append(char(hi));
-            i += 2;
-            continue;
-        }
-        out.append(char(hi * 16 + lo));
-        i += 2;
-    }
+    decodeHexText(text, out, error);
     return out;
 }
 
@@ -622,7 +607,13 @@ bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
             sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(path));
             return false;
         }
-        const QByteArray data = decodeFontText(text);
+        QString fault;
+        const QByteArray data = decodeFontText(text, &fault);
+        if (!fault.isEmpty()) {
+            // A lone hex digit would shift every later byte of the font.
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2：%3").arg(shown).arg(path, fault));
+            return false;
+        }
         if (data.isEmpty()) {
             // No byte, no page: it counts as missing.
             sendStatus(QStringLiteral("第%1个字库丢失，下载停止").arg(shown));

@@ -102,10 +102,11 @@ struct DebugFont
     int number = 0;
 };
 
-// The bytes of a font file: characters that are not hex digits are skipped,
-// then the next two characters form one byte. A digit followed by a
-// character that is not one, or by the end, is a byte of its own value.
-QByteArray decodeFontText(const QByteArray &text);
+// The bytes of a font file, read as the hex page reads its text
+// (decodeHexText of link/LiveCommands.h): characters that are not hex
+// digits are skipped, then two digits form one byte. A lone digit refuses
+// the file: the result is empty and `error` names the digit's position.
+QByteArray decodeFontText(const QByteArray &text, QString *error = nullptr);
 
 class DebugSession : public LinkSession
 {

@@ -32,7 +32,7 @@ struct TerminalResolution
 // The twelve resolutions in the order of the resolution boxes.
 const std::vector<TerminalResolution> &terminalResolutions();
 // Index of the resolution `width` x `height`, -1 when it is none.
-int resolutionIndex(int width, int height);
+int liveResolutionIndex(int width, int height);
 
 // ---- fonts of text frames ------------------------------------------------------
 
@@ -115,7 +115,8 @@ QByteArray touchIntervalFrame(int interval); // 1B 21 interval(2), 8 bytes
 // Hex text as the hex page and font files hold it: characters that are not
 // hex digits are skipped, then two digits form one byte. A digit not
 // followed by a second one is refused (`error` names its position, counted
-// from 1 in characters); nothing is decoded then.
+// from 1 in bytes of `text`, which for hex text are its characters); `out`
+// is left as it was then.
 bool decodeHexText(const QByteArray &text, QByteArray &out, QString *error);
 
 // The font page's "保存列表": one font segment per entry in list order

@@ -368,6 +368,7 @@ TEST(DebugSessionDownload, FontsAreCheckedBeforeAnythingIsSent)
     QTemporaryDir dir;
     const QString good = writeFile(dir, QStringLiteral("good.txt"), "01");
     const QString empty = writeFile(dir, QStringLiteral("empty.txt"), "xyz ? ghij");
+    const QString lone = writeFile(dir, QStringLiteral("lone.txt"), "01 02 3 04");
     const QString folder = dir.path();
     struct Case
     {
@@ -381,6 +382,8 @@ TEST(DebugSessionDownload, FontsAreCheckedBeforeAnythingIsSent)
          QStringLiteral("第2个字库丢失，下载停止")},
         {"no bytes", {{empty, 0}}, QStringLiteral("第1个字库丢失，下载停止")},
         {"unreadable", {{good, 0}, {folder, 1}}, QStringLiteral("第2个字库无法读取：%1").arg(folder)},
+        {"lone digit", {{good, 0}, {lone, 1}},
+         QStringLiteral("第2个字库无法读取：%1：第7个字符“3”是不成对的十六进制数字").arg(lone)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -407,19 +410,26 @@ TEST(DebugSessionDownload, WrongByteInFontStates)
     }
 }
 
-TEST(DebugSessionDownload, FontTextDecoding)
+TEST(DebugSessionDownload, FontTextDecodesWholeDigitPairsAndRefusesALoneDigit)
 {
     struct Case
     {
         const char *text;
         const char *bytes;
+        int lonePosition; // 0: decoded
     };
     const Case cases[] = {
-        {"01 02 03", "010203"}, {"0a0B\r\nff", "0a0bff"}, {"x1y2", "0102"}, {"123", "1203"}, {"", ""},
+        {"01 02 03", "010203", 0}, {"0a0B\r\nff", "0a0bff", 0}, {"x1y2", "", 2},
+        {"123", "", 3},            {"", "", 0},                  {"zz 7", "", 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(decodeFontText(c.text), hex(c.bytes));
+        QString fault;
+        EXPECT_EQ(decodeFontText(c.text, &fault), hex(c.bytes));
+        if (c.lonePosition == 0)
+            EXPECT_TRUE(fault.isEmpty()) << fault.toStdString();
+        else
+            EXPECT_TRUE(fault.startsWith(QStringLiteral("第%1个字符").arg(c.lonePosition))) << fault.toStdString();
     }
 }
 

@@ -250,7 +250,8 @@ bool loadPictureList(const QString &path, h5::PictureList &list)
 }
 
 // Reads every font file before the port is touched; false (told on stderr,
-// naming the file) when one is missing, unreadable or holds no hex byte.
+// naming the file) when one is missing, unreadable, holds a lone hex digit
+// or no hex byte at all.
 bool checkFontFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {
@@ -268,7 +269,13 @@ bool checkFontFiles(const QStringList &paths)
             badInput(path, f.errorString());
             return false;
         }
-        if (h5::decodeFontText(text).isEmpty()) {
+        QString fault;
+        const QByteArray data = h5::decodeFontText(text, &fault);
+        if (!fault.isEmpty()) {
+            badInput(path, fault);
+            return false;
+        }
+        if (data.isEmpty()) {
             badInput(path, QStringLiteral("no font byte (hex digits) in the file"));
             return false;
         }
