@@ -15,6 +15,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 #if __has_include(<linux/serial.h>)
 #include <linux/serial.h>
@@ -289,6 +290,17 @@ void CMSComm::pump()
             },
             Qt::QueuedConnection);
     }
+}
+
+bool CMSComm::waitSent()
+{
+    if (!isOpen())
+        return false;
+    int r;
+    do {
+        r = ::tcdrain(m_port.handle());
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
 }
 
 QByteArray CMSComm::input()

@@ -76,6 +76,12 @@ public:
     // Drops bytes not yet handed to the system; handed-over bytes still go out.
     void discardOutput();
 
+    // Waits until the bytes already handed to the system have left the line
+    // (tcdrain). A caller that closes the port right after its last bytes
+    // needs it: closing restores the port's old settings at once. False when
+    // the port is closed or the system refuses.
+    bool waitSent();
+
     qint64 bytesWaiting() const;  // received, not yet read
     qint64 bytesQueued() const;   // not yet handed to the system
 

@@ -177,7 +177,8 @@ int writeFrames(const PortOptions &port, const QByteArray &bytes)
     comm.output(bytes);
     const bool drained = runUntil([&] { return !lost.isEmpty() || !comm.isOpen() || comm.bytesQueued() == 0; },
                                   drainDeadline(bytes.size(), port.baud));
-    const bool ok = drained && lost.isEmpty() && comm.isOpen() && comm.bytesQueued() == 0;
+    // What the system holds goes out before the port closes.
+    const bool ok = drained && lost.isEmpty() && comm.isOpen() && comm.bytesQueued() == 0 && comm.waitSent();
     comm.close();
     if (!ok) {
         err() << "h5800: " << port.device << ": "
@@ -252,7 +253,7 @@ int runSession(const PortOptions &port, qint64 bytes, Start start)
     bool ok = started
               && runUntil([&] { return host.failed() || (host.sent() && comm.bytesQueued() == 0); },
                           QDeadlineTimer(deadline.remainingTime() + h5::DebugSession::kReplyTimeout));
-    ok = ok && !host.failed();
+    ok = ok && !host.failed() && comm.waitSent();
     if (started && !ok && !host.failed())
         err() << "h5800: " << port.device << ": the transfer did not end in time" << Qt::endl;
     host.detach();
