@@ -489,18 +489,25 @@ inline std::string transferSessionViolation(const uint8_t *data, size_t size)
 
 // ---- virtual terminal: receiver ---------------------------------------------
 // Byte 0 seeds how the rest is cut into pieces. However it is cut, the
-// terminal answers the same and ends with the same flash; whatever it was
-// fed, a closed and reopened line answers a probe, and its flash survives a
-// save and a load.
+// terminal answers the same and ends with the same flash and the same screen
+// (every layer's pixels, the layer shown, the backlight and the record of
+// what it does not draw); the screen never loses its layers or its size,
+// shows a layer it has, and holds only widened RGB565 colours; whatever it was fed, a closed and reopened line
+// answers a probe, and its flash survives a save and a load. Bytes 0 also
+// chooses the resolution, so layer selects and copies meet one, two and
+// four layers.
 inline std::string terminalReceiverViolation(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return {};
     const QByteArray stream = bytesOf(data + 1, size - 1);
-    h5::VirtualTerminal whole;
+    // 800x480 (two layers), 480x272 (four) or 800x600 (one).
+    static const int sizes[3][3] = {{800, 480, 2}, {480, 272, 4}, {800, 600, 1}};
+    const int *screenSize = sizes[data[0] % 3];
+    h5::VirtualTerminal whole(screenSize[0], screenSize[1]);
     const QByteArray answers = whole.feed(stream);
 
-    h5::VirtualTerminal pieces;
+    h5::VirtualTerminal pieces(screenSize[0], screenSize[1]);
     QByteArray pieceAnswers;
     uint32_t seed = data[0] * 2654435761u + 1;
     for (qsizetype at = 0; at < stream.size();) {
@@ -514,6 +521,27 @@ inline std::string terminalReceiverViolation(const uint8_t *data, size_t size)
     const QByteArray state = whole.saveState();
     if (pieces.saveState() != state)
         return "the flash depends on how the stream was cut";
+    if (!pieces.screen().sameAs(whole.screen()))
+        return "the screen depends on how the stream was cut";
+    const h5::TerminalScreen &screen = whole.screen();
+    if (screen.width() != screenSize[0] || screen.height() != screenSize[1]
+        || screen.layerCount() != screenSize[2])
+        return "the screen changed its size or its layers";
+    if (screen.shownLayer() < 0 || screen.shownLayer() >= screen.layerCount())
+        return "the screen shows a layer it does not have";
+    for (int l = 0; l < screen.layerCount(); ++l) {
+        const QImage &layer = screen.layerImage(l);
+        if (layer.format() != QImage::Format_RGB32 || layer.width() != screenSize[0]
+            || layer.height() != screenSize[1])
+            return "a layer lost its size or its pixel format";
+        for (int y = 0; y < layer.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+            for (int x = 0; x < layer.width(); ++x) {
+                if (h5::rgbOf565(h5::rgb565Of(line[x])) != line[x])
+                    return "a pixel holds a colour that is no widened RGB565 colour";
+            }
+        }
+    }
     for (const int b : whole.usedBlocks())
         if (b < 0 || b >= h5::kBlockCount)
             return "a block outside the store";

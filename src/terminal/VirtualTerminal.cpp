@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/Flash.h"
 #include "link/Frames.h"
+#include "terminal/ScreenFrames.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -41,7 +42,8 @@ QString sha1(const QByteArray &data)
 
 } // namespace
 
-VirtualTerminal::VirtualTerminal()
+VirtualTerminal::VirtualTerminal(int screenWidth, int screenHeight)
+    : m_screen(screenWidth, screenHeight)
 {
     eraseFlash();
 }
@@ -66,6 +68,8 @@ void VirtualTerminal::resetLine()
     m_left = 0;
     m_packetNo = 0;
     m_incoming.clear();
+    m_screen.cutRealtimePicture();
+    m_screen.breakSequence();
 }
 
 // ---- parsing ----------------------------------------------------------------
@@ -103,12 +107,15 @@ VirtualTerminal::Scan VirtualTerminal::scanFrame(const char *p, qsizetype n,
     } else if (b0 == kEscape) {
         if (n < 2)
             return Scan::NeedMore;
-        if (at(p, 1) == kRegistryReadCommand)
+        if (at(p, 1) == kRegistryReadCommand) {
             length = kRegistryReadBytes;
-        else if (at(p, 1) == kScreenPictureCommand)
-            length = kScreenPictureBytes;
-        else
-            return Scan::Garbage;
+        } else {
+            switch (scanScreenFrame(p, n, length)) {
+            case ScreenScan::Complete: return Scan::Complete;
+            case ScreenScan::NeedMore: return Scan::NeedMore;
+            case ScreenScan::NotAFrame: return Scan::Garbage;
+            }
+        }
     } else {
         return Scan::Garbage;
     }
@@ -150,6 +157,7 @@ QByteArray VirtualTerminal::feed(const QByteArray &bytes)
                        && at(p, skip) != kEscape)
                     ++skip;
                 log(QStringLiteral("skipped %1 byte(s) of noise").arg(skip - pos));
+                m_screen.breakSequence();
                 pos = skip;
             } else {
                 takeFrame(p + pos, length, out);
@@ -158,12 +166,10 @@ QByteArray VirtualTerminal::feed(const QByteArray &bytes)
             break;
         }
         case Rx::ScreenData: {
-            const qsizetype take = qsizetype(std::min<int64_t>(m_left, n - pos));
-            m_left -= take;
-            pos += take;
-            if (m_left == 0) {
+            pos += m_screen.realtimePixels(p + pos, n - pos);
+            if (m_screen.realtimeBytesLeft() == 0) {
                 m_rx = Rx::Frame;
-                log(QStringLiteral("screen picture shown"));
+                log(QStringLiteral("realtime picture shown"));
             }
             break;
         }
@@ -230,18 +236,14 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         answer(QByteArray(1, kConnected), out);
         return;
     }
+    if (at(p, 0) == kEscape && at(p, 1) != kRegistryReadCommand) {
+        takeScreenFrame(p, length, out);
+        return;
+    }
+    m_screen.breakSequence();
     if (at(p, 0) == kEscape) {
-        if (at(p, 1) == kRegistryReadCommand) {
-            if (answer(registryAnswer(), out))
-                log(QStringLiteral("registry read"));
-            return;
-        }
-        // Picture straight to the screen: its pixels follow unacknowledged.
-        const int64_t bytes = pictureBytes(getLe16(p + 6), getLe16(p + 8));
-        if (answer(ack, out) && bytes > 0) {
-            m_left = bytes;
-            m_rx = Rx::ScreenData;
-        }
+        if (answer(registryAnswer(), out))
+            log(QStringLiteral("registry read"));
         return;
     }
     if (!answer(ack, out))
@@ -309,6 +311,41 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         startPacket(kFlashPage);
         break;
     }
+}
+
+void VirtualTerminal::takeScreenFrame(const char *p, qsizetype length, QByteArray &out)
+{
+    const ScreenOp op = decodeScreenFrame(p, length);
+    if (m_log)
+        log(QStringLiteral("screen %1").arg(hexOf(p, length)));
+    if (op.kind == ScreenOp::Kind::RealtimePicture) {
+        // Answered; its pixels follow unacknowledged.
+        m_screen.breakSequence();
+        if (answer(QByteArray(1, kAck), out) && pictureBytes(op.w, op.h) > 0) {
+            m_screen.execute(op);
+            m_rx = Rx::ScreenData;
+        }
+        return;
+    }
+    m_screen.execute(op, [this](int number, TerminalScreen::Picture &pic) {
+        return storedPicture(number, pic);
+    });
+}
+
+bool VirtualTerminal::storedPicture(int number, TerminalScreen::Picture &out) const
+{
+    for (const RegistryRecord &e : registryEntries()) {
+        if (e.number != number)
+            continue;
+        out.width = e.width;
+        out.height = e.height;
+        const int64_t base = int64_t(e.firstBlock) * kFlashBlock;
+        out.read = [this, base](int64_t offset, int64_t length) {
+            return pictureStore(base + offset, length);
+        };
+        return true;
+    }
+    return false;
 }
 
 void VirtualTerminal::takePacket(QByteArray &out)

@@ -15,15 +15,20 @@
 //   7F 1B 1C n(2) block(2) w(2) h(2) FF FF EE FF   picture; then w*h*2 bytes in packets of
 //                                                   at most 2112
 //   7F 1B 74 n(2) pages(2) FF FF EE FF      font; then pages x 2112
-//   1B 24 x(2) y(2) w(2) h(2) FF FF EE FF   picture straight to the screen; then w*h*2
-//                                            bytes, not acknowledged
+//   1B 24 x(2) y(2) w(2) h(2) FF FF EE FF   realtime picture; then w*h*2 pixel bytes,
+//                                            not acknowledged, drawn on the screen
 //   1B 27 FF FF EE FF                       registry read; answered with the registry
-// Every frame and every data packet but the screen data is acknowledged with 55.
+//   1B 42, 47, 46, 5A, 41, 49, 4A, 59, 4F, 23, 29, 50, 40, 28, 64, 38, 20, 21 ...
+//                                            screen instructions (terminal/ScreenFrames.h),
+//                                            executed on the screen, not answered
+// Every frame and every data packet but the screen instructions and the
+// realtime picture's pixels is acknowledged with 55.
 // Anything else is dropped a byte at a time until a frame start is found.
 // The bytes and sizes are those the PC's sessions send (link/Frames.h,
 // link/Registry.h).
 
 #include "link/Registry.h"
+#include "terminal/TerminalScreen.h"
 
 #include <QByteArray>
 #include <QList>
@@ -55,7 +60,9 @@ public:
         bool badRegistry = false;       // registry answer starts with a record at block 600
     };
 
-    VirtualTerminal();
+    // The screen has the terminal's resolution `screenWidth` x `screenHeight`
+    // (TerminalScreen::layersOf lists them).
+    explicit VirtualTerminal(int screenWidth = 800, int screenHeight = 480);
 
     void setFaults(const Faults &faults) { m_faults = faults; }
     const Faults &faults() const { return m_faults; }
@@ -77,6 +84,12 @@ public:
     // True while waiting for a frame: no transfer is under way and no frame
     // is partly received.
     bool idle() const;
+
+    // ---- screen ----
+    // What the screen instructions drew; not part of the flash.
+    const TerminalScreen &screen() const { return m_screen; }
+    // A stored picture of the registry, for the screen's picture switch.
+    bool storedPicture(int number, TerminalScreen::Picture &out) const;
 
     // ---- flash ----
     // The project data as received: header, page index, segment headers and pages.
@@ -121,6 +134,7 @@ private:
 
     Scan scanFrame(const char *p, qsizetype n, qsizetype &length) const;
     void takeFrame(const char *p, qsizetype length, QByteArray &out);
+    void takeScreenFrame(const char *p, qsizetype length, QByteArray &out);
     void takePacket(QByteArray &out);
     // Decides the answer to one packet under the faults; false when the
     // packet is not to be taken.
@@ -154,6 +168,8 @@ private:
     QByteArray m_registry;
     std::vector<QByteArray> m_blocks;   // kBlockCount entries; empty = never written
     QMap<int, QByteArray> m_fonts;
+
+    TerminalScreen m_screen;
 };
 
 } // namespace h5

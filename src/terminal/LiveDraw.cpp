@@ -1,0 +1,196 @@
+#include "terminal/LiveDraw.h"
+
+#include "model/CGraph.h"
+#include "model/ElementDraw.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace h5 {
+
+namespace {
+
+COLORREF colorRefOf565(uint16_t colour)
+{
+    const QRgb c = rgbOf565(colour);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
+
+// The element the editor would draw for a shape or text operation.
+CGraph element(int kind, QPoint start, QPoint end, uint16_t colour)
+{
+    CGraph g;
+    g.m_nKind = kind;
+    g.m_ptStart = start;
+    g.m_ptEnd = end;
+    g.m_crColor1 = colorRefOf565(colour);
+    return g;
+}
+
+// The text element's size code of a dot size (8 -> 3, ..., 64 -> 27).
+int sizeCodeOfDots(int dots)
+{
+    switch (dots) {
+    case 8: return 3;
+    case 12: return 6;
+    case 24: return 12;
+    case 32: return 15;
+    case 48: return 21;
+    case 64: return 27;
+    default: return 9; // 16
+    }
+}
+
+// Half the width, in pixels, of the ellipse's span in each row of its box
+// (row i is the band from cy - ry + i to the next row): the ellipse's half
+// width at the middle of the band, rounded to whole pixels and at least
+// one; the two middle rows span the whole width. So the box is reached on
+// every side.
+std::vector<int> ellipseSpans(int rx, int ry)
+{
+    std::vector<int> half(size_t(2 * ry));
+    for (int i = 0; i < ry; ++i) {
+        int h = rx;
+        if (i < ry - 1) {
+            const double d = (ry - 1 - i + 0.5) / ry;
+            h = std::clamp(int(std::floor(rx * std::sqrt(std::max(0.0, 1 - d * d)) + 0.5)), 1, rx);
+        }
+        half[size_t(i)] = half[size_t(2 * ry - 1 - i)] = h;
+    }
+    return half;
+}
+
+// Ellipse or circle centred between pixels cx - 1 and cx, cy - 1 and cy:
+// the filled shape is the spans of ellipseSpans; the hollow one the pixels
+// of those spans with a row neighbour or column neighbour outside them.
+void spansEllipse(QPainter &p, const ScreenOp &op, int rx, int ry, bool filled)
+{
+    if (rx <= 0 || ry <= 0)
+        return;
+    // Only the rows that can reach the device are walked.
+    int firstRow = 0, lastRow = 2 * ry; // one past
+    if (p.device()) {
+        const QRect area = p.deviceTransform().inverted().mapRect(
+            QRect(0, 0, p.device()->width(), p.device()->height()));
+        firstRow = std::clamp(area.top() - (op.y - ry) - 1, 0, 2 * ry);
+        lastRow = std::clamp(area.bottom() + 2 - (op.y - ry), firstRow, 2 * ry);
+    }
+    if (firstRow >= lastRow)
+        return;
+    const std::vector<int> half = ellipseSpans(rx, ry);
+    const QColor colour = colourOf565(op.colour);
+    for (int i = firstRow; i < lastRow; ++i) {
+        const int y = op.y - ry + i;
+        const int h = half[size_t(i)];
+        if (filled) {
+            p.fillRect(QRect(op.x - h, y, 2 * h, 1), colour);
+            continue;
+        }
+        const int above = i > 0 ? half[size_t(i - 1)] : 0;
+        const int below = i + 1 < 2 * ry ? half[size_t(i + 1)] : 0;
+        const int inner = std::max(0, std::min({above, below, h - 1}));
+        if (inner == 0) {
+            p.fillRect(QRect(op.x - h, y, 2 * h, 1), colour);
+        } else {
+            p.fillRect(QRect(op.x - h, y, h - inner, 1), colour);
+            p.fillRect(QRect(op.x + inner, y, h - inner, 1), colour);
+        }
+    }
+}
+
+} // namespace
+
+QRgb rgbOf565(uint16_t colour)
+{
+    const int r5 = (colour >> 11) & 0x1F;
+    const int g6 = (colour >> 5) & 0x3F;
+    const int b5 = colour & 0x1F;
+    return qRgb((r5 << 3) | (r5 >> 2), (g6 << 2) | (g6 >> 4), (b5 << 3) | (b5 >> 2));
+}
+
+LiveFont liveFontOfCode(int code)
+{
+    static const struct
+    {
+        int base;
+        int dots;
+    } sizes[] = {{0x0C, 8}, {0x14, 12}, {0x20, 16}, {0x30, 24}, {0x40, 32}, {0x60, 48}, {0x80, 64}};
+    for (const auto &s : sizes) {
+        if (code >= s.base && code <= s.base + 3)
+            return LiveFont{s.dots, code - s.base, true};
+    }
+    return LiveFont{};
+}
+
+bool isLiveShape(ScreenOp::Kind kind)
+{
+    using K = ScreenOp::Kind;
+    switch (kind) {
+    case K::Point:
+    case K::Line:
+    case K::HollowRect:
+    case K::FilledRect:
+    case K::HollowEllipse:
+    case K::FilledEllipse:
+    case K::HollowCircle:
+    case K::FilledCircle:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void drawLiveShape(QPainter &p, const ScreenOp &op)
+{
+    using K = ScreenOp::Kind;
+    const QPoint a(op.x, op.y);
+    // Shapes go through the editor's element drawing, so the pixel rules
+    // are written once.
+    DrawContext ctx;
+    switch (op.kind) {
+    case K::Point:
+        p.fillRect(QRect(op.x, op.y, 1, 1), colourOf565(op.colour));
+        return;
+    case K::Line:
+    case K::HollowRect:
+    case K::FilledRect: {
+        const int kind = op.kind == K::Line ? Kind::Line
+            : op.kind == K::HollowRect      ? Kind::HollowRect
+                                            : Kind::SolidRect;
+        CGraph g = element(kind, a, QPoint(op.x2, op.y2), op.colour);
+        drawElement(g, p, false, ctx);
+        return;
+    }
+    case K::HollowEllipse:
+    case K::FilledEllipse:
+        spansEllipse(p, op, op.rx, op.ry, op.kind == K::FilledEllipse);
+        return;
+    case K::HollowCircle:
+    case K::FilledCircle:
+        spansEllipse(p, op, op.rx, op.rx, op.kind == K::FilledCircle);
+        return;
+    default:
+        return;
+    }
+}
+
+void drawLiveText(QPainter &p, const ScreenOp &op, int screenWidth)
+{
+    if (op.kind != ScreenOp::Kind::Text)
+        return;
+    const LiveFont font = liveFontOfCode(op.font);
+    CGraph g = element(Kind::Text, QPoint(op.x, op.y), QPoint(op.x, op.y), op.colour);
+    g.m_crColor2 = colorRefOf565(op.background);
+    g.m_nAttr = (op.mode != 0 ? 1 : 0) | (sizeCodeOfDots(font.dots) << 8) | (font.face << 16);
+    g.m_strText1 = std::to_string(op.columnSpacing);
+    g.m_strText3 = std::to_string(op.rowSpacing);
+    g.m_strText2 = std::string(op.text.constData(), size_t(op.text.size()));
+    DrawContext ctx;
+    ctx.screenWidth = screenWidth;
+    drawElement(g, p, false, ctx);
+}
+
+} // namespace h5
