@@ -1,8 +1,9 @@
 #pragma once
 // What must hold for any bytes written into h5800-sim's control FIFO: the
 // commands do not depend on how the reads cut the bytes; a report carries
-// exactly the hex digits of its line, nothing more or less; every bad line
-// says why; and a report written back as text reads as the same bytes.
+// exactly the hex digits of its line, nothing more or less; a screenshot
+// carries exactly the rest of its line as its path; every bad line says why;
+// and a report written back as text reads as the same bytes.
 // Run by fuzz_sim_control and by the test replaying its kept inputs
 // (tests/terminal/SimControlTest.cpp).
 
@@ -22,7 +23,8 @@ inline bool sameCommands(const std::vector<h5::SimControlCommand> &a,
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].kind != b[i].kind || a[i].bytes != b[i].bytes || a[i].error != b[i].error)
+        if (a[i].kind != b[i].kind || a[i].bytes != b[i].bytes || a[i].path != b[i].path
+            || a[i].error != b[i].error)
             return false;
     }
     return true;
@@ -83,8 +85,29 @@ inline void checkSimControlInput(const uint8_t *data, size_t size)
             check(again.kind == Kind::Report && again.bytes == c.bytes, "a report does not read back");
             break;
         }
+        case Kind::Screenshot: {
+            check(!overlong, "an overlong line was taken");
+            check(!words.isEmpty() && words.front() == "screenshot",
+                  "a screenshot from a line that is not one");
+            // The path is the line after the verb, without the blanks around it.
+            const auto blank = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; };
+            qsizetype from = 0, to = line.size();
+            while (from < to && blank(line[from]))
+                ++from;
+            from += qsizetype(sizeof "screenshot" - 1);
+            while (from < to && blank(line[from]))
+                ++from;
+            while (to > from && blank(line[to - 1]))
+                --to;
+            check(!c.path.isEmpty() && c.path == line.mid(from, to - from),
+                  "a screenshot path is not the rest of its line");
+            check(!c.path.contains('\0'), "a screenshot path holds a NUL byte");
+            check(c.bytes.isEmpty(), "a screenshot carries report bytes");
+            break;
+        }
         case Kind::Bad:
             check(!c.error.isEmpty(), "a bad line without a reason");
+            check(c.path.isEmpty(), "a bad line carries a path");
             check(c.bytes.isEmpty(), "a bad line carries bytes");
             break;
         }

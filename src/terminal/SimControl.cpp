@@ -68,8 +68,27 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         c.kind = SimControlCommand::Kind::Quit;
         return c;
     }
+    if (verb == "screenshot") {
+        // The path is the rest of the line, so it may hold blanks.
+        qsizetype from = line.indexOf("screenshot") + qsizetype(sizeof "screenshot" - 1);
+        qsizetype to = line.size();
+        while (from < to && isBlank(line[from]))
+            ++from;
+        while (to > from && isBlank(line[to - 1]))
+            --to;
+        if (from == to)
+            return bad(QStringLiteral("screenshot needs a file path"));
+        const QByteArray path = line.mid(from, to - from);
+        if (path.contains('\0'))
+            return bad(QStringLiteral("the screenshot path '%1' holds a NUL byte").arg(shown(path)));
+        SimControlCommand c;
+        c.kind = SimControlCommand::Kind::Screenshot;
+        c.path = path;
+        return c;
+    }
     if (verb != "report")
-        return bad(QStringLiteral("unknown command '%1' (report HEX..., quit)").arg(shown(verb)));
+        return bad(QStringLiteral("unknown command '%1' (report HEX..., screenshot PATH, quit)")
+                       .arg(shown(verb)));
     if (words.size() < 2)
         return bad(QStringLiteral("report needs at least one byte in hex"));
     QByteArray bytes;

@@ -6,6 +6,9 @@
 //   report HEX...   send these bytes to the PC now, as a terminal report;
 //                   each word is one or more bytes as pairs of hex digits
 //                   ("report fe fe 01 02 03 04", "report fefe01020304")
+//   screenshot PATH write the screen as it is now to the PNG file PATH (the
+//                   rest of the line, blanks around it dropped; it may hold
+//                   blanks of its own)
 //   quit            stop the simulator
 //
 // Blank lines and lines starting with '#' are ignored. Anything else is a
@@ -21,12 +24,14 @@ struct SimControlCommand
 {
     enum class Kind {
         Nothing, // blank line or comment
-        Report,  // send `bytes` to the PC
-        Quit,    // stop the simulator
+        Report,     // send `bytes` to the PC
+        Screenshot, // write the screen to `path`
+        Quit,       // stop the simulator
         Bad,     // not a command; `error` says why
     };
     Kind kind = Kind::Nothing;
     QByteArray bytes;
+    QByteArray path; // file name bytes as written in the line
     QString error;
 };
 

@@ -18,6 +18,7 @@ TEST(SimControlTest, EachLineIsReadAsItsWordsSay)
         const char *line;
         Kind kind;
         const char *bytesHex;
+        const char *path = "";
     };
     const Case cases[] = {
         {"report fe fe 01 02 03 04", Kind::Report, "fefe01020304"},
@@ -36,14 +37,24 @@ TEST(SimControlTest, EachLineIsReadAsItsWordsSay)
         {"REPORT fe", Kind::Bad, ""},       // commands are lower case
         {"quit now", Kind::Bad, ""},
         {"touch 1 2", Kind::Bad, ""},
+        {"screenshot /tmp/a.png", Kind::Screenshot, "", "/tmp/a.png"},
+        {" screenshot \t my screen.png \r", Kind::Screenshot, "", "my screen.png"},
+        {"screenshot", Kind::Bad, ""},      // no path
+        {"screenshot  \r", Kind::Bad, ""}, // blanks are no path
+        {"screenshots a.png", Kind::Bad, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
         const SimControlCommand got = h5::parseSimControlLine(c.line);
         EXPECT_EQ(got.kind, c.kind);
         EXPECT_EQ(got.bytes.toHex(), QByteArray(c.bytesHex));
+        EXPECT_EQ(got.path, QByteArray(c.path));
         EXPECT_EQ(got.error.isEmpty(), c.kind != Kind::Bad);
     }
+    // A path no file can have.
+    const SimControlCommand nul = h5::parseSimControlLine(QByteArray("screenshot a\0b.png", 18));
+    EXPECT_EQ(nul.kind, Kind::Bad);
+    EXPECT_TRUE(nul.path.isEmpty());
 }
 
 TEST(SimControlTest, ALineSplitAcrossReadsIsOneCommandAndAnOverlongLineIsRefusedWhole)

@@ -170,10 +170,23 @@ public:
 
     QString device() const { return m_device; }
 
+    // Writes the first screenshot; false when it cannot be written.
+    bool startScreenshots(const h5::VirtualTerminal &terminal)
+    {
+        if (m_options.screenshot.isEmpty())
+            return true;
+        m_shot = terminal.screen().revision();
+        QString error;
+        if (!terminal.screen().writeScreenshot(m_options.screenshot, &error)) {
+            say(error);
+            return false;
+        }
+        return true;
+    }
+
     int serve(h5::VirtualTerminal &terminal, Control *control)
     {
         m_saved = terminal.flashRevision();
-        QByteArray buf(65536, Qt::Uninitialized);
         const int controlFd = control ? control->fd() : -1;
         for (;;) {
             if (!m_hostThere) {
@@ -182,7 +195,7 @@ public:
                 if (::poll(idle, 2, 50) > 0) {
                     if (idle[0].revents & POLLIN)
                         return stop(terminal);
-                    if ((idle[1].revents & POLLIN) && !obey(*control))
+                    if ((idle[1].revents & POLLIN) && !obey(*control, terminal))
                         return stop(terminal);
                 }
                 struct pollfd m = {m_master, POLLIN, 0};
@@ -206,25 +219,13 @@ public:
             }
             if (fds[0].revents & POLLIN)
                 return stop(terminal);
-            if ((fds[2].revents & POLLIN) && !obey(*control))
+            if ((fds[2].revents & POLLIN) && !obey(*control, terminal))
                 return stop(terminal);
+            if (terminal.hungUp())
+                return hangUp(terminal);
             bool closed = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
-            if (fds[1].revents & POLLIN) {
-                for (;;) {
-                    const ssize_t n = ::read(m_master, buf.data(), size_t(buf.size()));
-                    if (n > 0) {
-                        take(terminal, QByteArray(buf.constData(), n));
-                        if (terminal.hungUp())
-                            return hangUp(terminal);
-                        continue;
-                    }
-                    if (n < 0 && errno == EINTR)
-                        continue;
-                    if (n < 0 && errno == EIO)
-                        closed = true;
-                    break;
-                }
-            }
+            if ((fds[1].revents & POLLIN) && !readLine(terminal, closed))
+                return hangUp(terminal);
             if (!m_out.isEmpty() && !closed)
                 flush();
             if (closed) {
@@ -236,13 +237,45 @@ public:
                 if (m_options.verbose)
                     say(QStringLiteral("line closed"));
             }
+            shoot(terminal);
         }
     }
 
 private:
+    // Takes everything the PC has written so far. Sets `closed` when the PC
+    // closed the device; false when the terminal hung up.
+    bool readLine(h5::VirtualTerminal &terminal, bool &closed)
+    {
+        for (;;) {
+            const ssize_t n = ::read(m_master, m_buf.data(), size_t(m_buf.size()));
+            if (n > 0) {
+                take(terminal, QByteArray(m_buf.constData(), n));
+                if (terminal.hungUp())
+                    return false;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EIO)
+                closed = true;
+            return true;
+        }
+    }
+
+    // The screenshot file follows the screen: written when it changed.
+    void shoot(const h5::VirtualTerminal &terminal)
+    {
+        if (m_options.screenshot.isEmpty() || terminal.screen().revision() == m_shot)
+            return;
+        m_shot = terminal.screen().revision();
+        QString error;
+        if (!terminal.screen().writeScreenshot(m_options.screenshot, &error))
+            say(error);
+    }
+
     // Carries out the control lines that arrived; false on "quit". A bad
     // line is told and changes nothing.
-    bool obey(Control &control)
+    bool obey(Control &control, h5::VirtualTerminal &terminal)
     {
         using Kind = h5::SimControlCommand::Kind;
         for (const h5::SimControlCommand &c : control.take()) {
@@ -256,6 +289,21 @@ private:
                 if (m_options.verbose)
                     say(QStringLiteral("control: quit"));
                 return false;
+            case Kind::Screenshot: {
+                // What the PC wrote before the line came is on the screen first.
+                if (m_hostThere) {
+                    bool closed = false;
+                    if (!readLine(terminal, closed))
+                        return true; // hung up: the caller sees it
+                }
+                const QString path = QFile::decodeName(c.path);
+                QString error;
+                if (!terminal.screen().writeScreenshot(path, &error))
+                    say(QStringLiteral("control: %1").arg(error));
+                else if (m_options.verbose)
+                    say(QStringLiteral("control: screenshot %1").arg(path));
+                break;
+            }
             case Kind::Report:
                 if (!m_hostThere) {
                     say(QStringLiteral("control: the line is not open; report %1 dropped")
@@ -371,14 +419,16 @@ private:
     bool m_linked = false;
     bool m_hostThere = false;
     QByteArray m_out;
+    QByteArray m_buf = QByteArray(65536, Qt::Uninitialized);
     uint64_t m_saved = 0;
+    uint64_t m_shot = 0; // screen revision of the last screenshot
 };
 
 } // namespace
 
 int run(const Options &options)
 {
-    h5::VirtualTerminal terminal;
+    h5::VirtualTerminal terminal(options.width, options.height);
     terminal.setFaults(options.faults);
     if (options.verbose)
         terminal.setLog([](const QString &line) { say(line); });
@@ -415,6 +465,8 @@ int run(const Options &options)
     Line line(options);
     if (!line.open())
         return 1;
+    if (!line.startScreenshots(terminal))
+        return 2;
     std::printf("%s\n", line.device().toLocal8Bit().constData());
     std::fflush(stdout);
     return line.serve(terminal, control.get());

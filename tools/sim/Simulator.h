@@ -16,6 +16,9 @@ struct Options
     int baudDelay = 0;       // emulated line speed in bits per second; 0 = none
     bool verbose = false;    // log frames and transfers on stderr
     QString control;         // FIFO of control lines (terminal/SimControl.h); empty = none
+    int width = 800;         // screen resolution, one of the terminal's
+    int height = 480;
+    QString screenshot;      // PNG of the screen after every change; empty = none
     h5::VirtualTerminal::Faults faults;
 };
 

@@ -4,9 +4,13 @@
 
 #include "Simulator.h"
 
+#include "terminal/TerminalScreen.h"
+
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
@@ -26,11 +30,40 @@ bool countOption(const QCommandLineParser &p, const QString &name, int64_t &out)
     return true;
 }
 
+// "800x480" (or "800X480") into a terminal resolution; false with a
+// message for anything else.
+bool sizeOption(const QString &text, int &width, int &height)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (m.hasMatch()) {
+        width = m.captured(1).toInt();
+        height = m.captured(2).toInt();
+        if (h5::TerminalScreen::layersOf(width, height) > 0)
+            return true;
+    }
+    std::fprintf(stderr, "h5800-sim: --size %s is not a terminal resolution (%s)\n",
+                 text.toLocal8Bit().constData(),
+                 h5::TerminalScreen::resolutionList().toLocal8Bit().constData());
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Text on the screen is drawn with the system's fonts, which need the
+    // GUI application; no window system is used.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + QStringLiteral("/h5800-runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                           | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("h5800-sim"));
 
     QCommandLineParser p;
@@ -49,7 +82,31 @@ int main(int argc, char **argv)
         "  quit            stop the simulator\n"
         "Blank lines and lines starting with # are ignored; a bad line is told on\n"
         "stderr and ignored. A report while the PC has the device closed is dropped.\n"
-        "The FIFO is made when missing and then removed at exit."));
+        "The FIFO is made when missing and then removed at exit.\n"
+        "  screenshot PATH write the screen now to the PNG file PATH (the rest of the\n"
+        "                  line), after taking what the PC has written so far\n"
+        "\n"
+        "Screen: outside a download the terminal executes the instruction frames it\n"
+        "receives (1B, command, parameters, FF FF EE FF) on a screen of --size pixels,\n"
+        "one RGB565 image per layer (4 layers at 480x272 and 272x480; 2 at 320x240,\n"
+        "640x480, 800x480, 240x320, 480x640, 480x800; 1 at the others). It answers\n"
+        "none of them except the realtime picture header.\n"
+        "Drawn: fill 1B 42, point 1B 47, line 1B 46 (end pixel left out), hollow and\n"
+        "filled rectangles 1B 5A / 1B 41 (right and bottom edge outside), hollow and\n"
+        "filled ellipses 1B 49 / 1B 4A (centre, half sizes) and circles 1B 59 / 1B 4F,\n"
+        "text 1B 23 (fonts of this system standing in for the terminal's dot fonts),\n"
+        "stored picture 1B 29 (from the flash's registry; an unknown number draws\n"
+        "nothing), realtime picture 1B 24 x y w h (answered 55, then w*h*2 pixel bytes\n"
+        "drawn as they come), layer switch 1B 40 l (layer l shown and drawn on), layer\n"
+        "copy 1B 28 (with the 1B 40 source*4+destination select sent directly before\n"
+        "it; such a 1B 40 is not a switch).\n"
+        "Only recorded: backlight 1B 64 (the level is kept, the image is not\n"
+        "darkened), page switch 1B 50, touch calibration 1B 38, touch mode 1B 20 and\n"
+        "interval 1B 21.\n"
+        "--screenshot writes the layer shown as PNG, each channel widened by bit\n"
+        "replication (r5 -> r5<<3|r5>>2, g6 -> g6<<2|g6>>4), at start and whenever the\n"
+        "screen changed once the bytes the PC has written are taken; a realtime\n"
+        "picture counts when its last pixel came. The file is replaced atomically."));
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at <path>."),
@@ -84,6 +141,12 @@ int main(int argc, char **argv)
          QStringLiteral("Start every registry answer with a record whose first block is 600.")},
         {QStringLiteral("control"),
          QStringLiteral("Read control lines (see above) from the FIFO <fifo>."), QStringLiteral("fifo")},
+        {QStringLiteral("size"),
+         QStringLiteral("Screen resolution <WxH>, one of the terminal's twelve (default 800x480)."),
+         QStringLiteral("WxH")},
+        {QStringLiteral("screenshot"),
+         QStringLiteral("Write the screen to the PNG file <path> after every change."),
+         QStringLiteral("path")},
         {QStringLiteral("verbose"), QStringLiteral("Log frames and transfers on stderr.")},
     });
     p.process(app);
@@ -115,6 +178,10 @@ int main(int argc, char **argv)
     o.flash = p.value(QStringLiteral("flash"));
     o.verbose = p.isSet(QStringLiteral("verbose"));
     o.control = p.value(QStringLiteral("control"));
+    o.screenshot = p.value(QStringLiteral("screenshot"));
+    if (p.isSet(QStringLiteral("size"))
+        && !sizeOption(p.value(QStringLiteral("size")), o.width, o.height))
+        return 2;
     if (p.isSet(QStringLiteral("baud-delay"))) {
         bool ok = false;
         o.baudDelay = p.value(QStringLiteral("baud-delay")).toInt(&ok);
