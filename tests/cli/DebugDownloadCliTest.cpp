@@ -239,6 +239,8 @@ TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
     ASSERT_TRUE(h5test::writeRaw(good, "01 02"));
     const QString noHex = tmp.filePath("nohex.txt");
     ASSERT_TRUE(h5test::writeRaw(noHex, "xyz, qrs; tuv!\r\n"));
+    const QString lone = tmp.filePath("lone.txt");
+    ASSERT_TRUE(h5test::writeRaw(lone, "01 02 3"));
     const QString shortList = tmp.filePath("short.tbm");
     ASSERT_TRUE(h5test::writeRaw(shortList, QByteArray(5000, '\0')));
     const QString emptyList = tmp.filePath("empty.wbm");
@@ -260,6 +262,7 @@ TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
         {{"--pictures", emptyList}, emptyList},
         {{"--fonts", good, missingFont}, missingFont},
         {{"--fonts", noHex}, noHex},
+        {{"--fonts", good, lone}, lone + QStringLiteral(": 第7个字符")},
         {{"--fonts", folder}, folder},
     };
     const QString noPort = tmp.filePath("no-such-tty");
