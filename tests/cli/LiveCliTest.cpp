@@ -160,6 +160,7 @@ TEST(LiveCli, RefusedCommandsSayWhyAndNeverOpenThePort)
          QStringLiteral("请填入一个在1和65535之间的整数。")},
         {"hex text of 1501 characters", {"hex", QString(1501, QLatin1Char('a'))}, QStringLiteral("指令过长！")},
         {"hex text with a lone digit", {"hex", "12 3 45"}, QStringLiteral("第4个字符")},
+        {"lone digit counted in characters", {"hex", QStringLiteral("中文 12 3")}, QStringLiteral("第7个字符")},
         {"hex file with a lone digit", {"hex", "--file", lone}, lone + QStringLiteral(": 第10个字符")},
         {"picture that cannot be opened", {"show-image", dir.filePath("none.png")}, QStringLiteral("无法打开图片")},
     };

@@ -301,7 +301,13 @@ int liveHex(const PortOptions &port, QStringList &args)
     const QString text = args[0];
     if (text.size() > kMaxHexText)
         return refuse("hex", QStringLiteral("指令过长！"));
-    if (!h5::decodeHexText(text.toUtf8(), bytes, &why))
+    // Characters beyond ASCII are never digits; each stands as one byte so
+    // a lone digit's position counts characters.
+    QByteArray ascii;
+    ascii.reserve(text.size());
+    for (const QChar c : text)
+        ascii.append(c.unicode() < 0x80 ? char(c.unicode()) : ' ');
+    if (!h5::decodeHexText(ascii, bytes, &why))
         return refuse("hex", why);
     if (bytes.isEmpty())
         return refuse("hex", QStringLiteral("no hex byte in the text, nothing sent"));
