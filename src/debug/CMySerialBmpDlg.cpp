@@ -1,5 +1,7 @@
 #include "debug/CMySerialBmpDlg.h"
 
+#include "debug/DebugWidgets.h"
+
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "pictures/PictureConvert.h"
@@ -26,6 +28,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -43,12 +46,10 @@ const QList<int> kDebugRates = {1228800, 921600, 460800, 115200, 57600, 38400, 1
 
 constexpr int kMaxPictureNumber = 599;
 constexpr int kBarSteps = 1000;
-// The simulated screen before a resolution is chosen: 320 x 240 and a
-// border pixel on each side.
-constexpr int kScreenWidth = 322;
-constexpr int kScreenHeight = 242;
-const QColor kInitialBackground(0, 0, 255);
 
+} // namespace
+
+// Helpers the window's other files use too.
 QTableWidget *makeListView(QWidget *parent, const QStringList &headers, const QList<int> &widths,
                            const QString &name)
 {
@@ -67,6 +68,8 @@ QTableWidget *makeListView(QWidget *parent, const QStringList &headers, const QL
     return view;
 }
 
+namespace {
+
 QTableWidgetItem *cell(const QString &text, bool editable)
 {
     auto *item = new QTableWidgetItem(text);
@@ -75,6 +78,13 @@ QTableWidgetItem *cell(const QString &text, bool editable)
         flags |= Qt::ItemIsEditable;
     item->setFlags(flags);
     return item;
+}
+
+} // namespace
+
+uint16_t colour565(const QColor &c)
+{
+    return rgb565(c.red(), c.green(), c.blue());
 }
 
 QPushButton *button(const QString &caption, const QString &name, QWidget *parent)
@@ -93,6 +103,8 @@ QLineEdit *digitsBox(const QString &name, QWidget *parent)
     box->setMaximumWidth(70);
     return box;
 }
+
+namespace {
 
 QProgressBar *bar(const QString &name, QWidget *parent)
 {
@@ -150,6 +162,16 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     setModal(false);
     setSizeGripEnabled(true);
 
+    // Foreground and text white, background and text background blue.
+    m_colours[0] = m_colours[2] = QColor(255, 255, 255);
+    m_colours[1] = m_colours[3] = QColor(0, 0, 255);
+    m_mirror.setResolution(terminalResolutions()[0].width, terminalResolutions()[0].height,
+                           colour565(m_colours[1]));
+    m_liveTimer = new QTimer(this);
+    m_liveTimer->setObjectName(QStringLiteral("liveTimer"));
+    m_liveTimer->setInterval(100);
+    connect(m_liveTimer, &QTimer::timeout, this, &CMySerialBmpDlg::liveTick);
+
     m_upper = new QWidget(this);
     m_upper->setObjectName(QStringLiteral("upperHalf"));
     QWidget *pictureGroup = makePictureGroup();
@@ -157,13 +179,9 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_ports = new PortControls(m_comm, m_upper);
     m_ports->setBaudRates(kDebugRates);
     m_ports->setCloseEnabledWhileClosed(false);
-    m_fullButton = button(QStringLiteral("实时动态调试"), QStringLiteral("fullFormButton"), m_upper);
     auto *serialRow = new QHBoxLayout;
     serialRow->addWidget(m_ports, 1);
-    auto *beside = new QVBoxLayout;
-    beside->addWidget(m_fullButton);
-    beside->addStretch();
-    serialRow->addLayout(beside);
+    serialRow->addWidget(makeBesideSerial());
 
     auto *left = new QVBoxLayout;
     left->addWidget(pictureGroup, 1);
@@ -299,7 +317,10 @@ QWidget *CMySerialBmpDlg::makeExtensionGroup()
     group->setObjectName(QStringLiteral("extensionGroup"));
     m_tabs = new QTabWidget(group);
     m_tabs->setObjectName(QStringLiteral("extensionTabs"));
+    m_tabs->addTab(makeHexPage(), QStringLiteral("十六进制自写指令"));
     m_tabs->addTab(makeFontPage(), QStringLiteral("用户字库"));
+    m_tabs->addTab(makeRealtimePage(), QStringLiteral("实时显示图片"));
+    m_tabs->addTab(makeCopyPage(), QStringLiteral("拷贝"));
 
     m_sendButton = button(QStringLiteral("发送"), QStringLiteral("sendButton"), group);
     m_sendStatus = new QLineEdit(group);
@@ -329,12 +350,14 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     auto *add = button(QStringLiteral("添加字库"), QStringLiteral("addFontsButton"), page);
     auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteFontsButton"), page);
     auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearFontsButton"), page);
+    auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveFontsButton"), page);
     m_fontNextNumber = digitsBox(QStringLiteral("fontNextNumberBox"), page);
 
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(add);
     buttons->addWidget(remove);
     buttons->addWidget(clear);
+    buttons->addWidget(save);
     auto *numberRow = new QHBoxLayout;
     numberRow->addWidget(new QLabel(QStringLiteral("下一存储编号"), page));
     numberRow->addWidget(m_fontNextNumber);
@@ -347,6 +370,7 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     connect(add, &QPushButton::clicked, this, &CMySerialBmpDlg::addFonts);
     connect(remove, &QPushButton::clicked, this, &CMySerialBmpDlg::deleteSelectedFonts);
     connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearFonts);
+    connect(save, &QPushButton::clicked, this, &CMySerialBmpDlg::saveFonts);
     connect(m_fontView, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         if (QTableWidgetItem *item = m_fontView->item(row, 0))
             m_fontView->editItem(item);
@@ -376,27 +400,6 @@ QWidget *CMySerialBmpDlg::makeRecordGroup()
     connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearRecord);
     connect(save, &QPushButton::clicked, this, &CMySerialBmpDlg::saveRecord);
     return group;
-}
-
-QWidget *CMySerialBmpDlg::makeLowerHalf()
-{
-    auto *lower = new QWidget(this);
-    lower->setObjectName(QStringLiteral("lowerHalf"));
-    m_screen = QImage(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
-    m_screen.fill(kInitialBackground);
-    m_screenLabel = new QLabel;
-    m_screenLabel->setObjectName(QStringLiteral("simulatedScreen"));
-    m_screenLabel->setPixmap(QPixmap::fromImage(m_screen));
-    m_screenLabel->resize(m_screen.size());
-    m_screenPane = new QScrollArea(lower);
-    m_screenPane->setObjectName(QStringLiteral("screenPane"));
-    m_screenPane->setWidget(m_screenLabel);
-    m_screenPane->setMinimumSize(470, 320);
-    auto *layout = new QHBoxLayout(lower);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addStretch();
-    layout->addWidget(m_screenPane);
-    return lower;
 }
 
 void CMySerialBmpDlg::setMessageHook(WindowLinkHost::MessageHook hook)
@@ -601,15 +604,9 @@ void CMySerialBmpDlg::showPreview(const QString &path)
     const bool drawn = !path.isEmpty() && picture.load(path) && !picture.isNull();
 
     // The simulated screen: the background colour, the picture at its own
-    // size from the top-left corner, scrolled back to the origin.
-    m_screen.fill(kInitialBackground);
-    if (drawn) {
-        QPainter painter(&m_screen);
-        painter.drawImage(0, 0, picture);
-    }
-    m_screenLabel->setPixmap(QPixmap::fromImage(m_screen));
-    m_screenPane->horizontalScrollBar()->setValue(0);
-    m_screenPane->verticalScrollBar()->setValue(0);
+    // size at the terminal's origin, scrolled back to the origin.
+    m_mirror.showPicture(drawn ? picture : QImage(), colour565(m_colours[1]));
+    resetScreenView();
 
     // The small box: the picture scaled into it with a 1-pixel margin.
     if (!drawn) {
@@ -729,9 +726,22 @@ void CMySerialBmpDlg::fontNumberEdited(QTableWidgetItem *item)
 
 void CMySerialBmpDlg::send()
 {
-    if (m_tabs->currentWidget() == m_fontView->parentWidget()) {
-        m_sendProgress->setValue(0);
+    m_sendProgress->setValue(0);
+    switch (m_tabs->currentIndex()) {
+    case 0:
+        sendHex();
+        break;
+    case 1:
         m_session->downloadFonts(m_fonts.entries());
+        break;
+    case 2:
+        sendRealtimePicture();
+        break;
+    case 3:
+        sendCopy();
+        break;
+    default:
+        break;
     }
 }
 
@@ -783,6 +793,10 @@ void CMySerialBmpDlg::toggleFullForm()
     // The upper half keeps its size: the full form adds the lower half
     // below it, the compact form returns to the size the window had.
     m_full = !m_full;
+    if (m_full)
+        m_liveTimer->start();
+    else
+        m_liveTimer->stop();
     if (m_full) {
         m_compactHeight = height();
         m_lower->setVisible(true);

@@ -11,17 +11,25 @@
 // switches to the full form, whose lower half holds the simulated screen.
 
 #include "link/DebugSession.h"
+#include "link/LiveClicks.h"
+#include "link/LiveCommands.h"
+#include "link/LiveMirror.h"
 #include "link/UserFontList.h"
 #include "pictures/PictureList.h"
 #include "port/CMSComm.h"
 #include "serial/WindowLinkHost.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QImage>
 #include <functional>
 #include <memory>
 
+class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QSlider;
+class QTimer;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -60,6 +68,15 @@ public:
     void setFileDialogHook(FileDialogHook hook) { m_fileDialog = std::move(hook); }
     void setMessageHook(WindowLinkHost::MessageHook hook);
     void setAskHook(WindowLinkHost::AskHook hook);
+    // Replace the colour dialog (the answer is the chosen colour, invalid
+    // when cancelled), the font chooser (true with the choice on OK) and
+    // the touch mode form (true with mode and interval on OK).
+    using ColourDialogHook = std::function<QColor(const QColor &current)>;
+    using FontDialogHook = std::function<bool(int &sizeIndex, int &faceIndex)>;
+    using TouchModeHook = std::function<bool(int &mode, int &interval)>;
+    void setColourDialogHook(ColourDialogHook hook) { m_colourDialog = std::move(hook); }
+    void setFontDialogHook(FontDialogHook hook) { m_fontDialog = std::move(hook); }
+    void setTouchModeHook(TouchModeHook hook) { m_touchModeDialog = std::move(hook); }
     // Where "记录保存" appends the record; the program's folder unless set.
     void setRecordFolder(const QString &folder) { m_recordFolder = folder; }
 
@@ -69,7 +86,8 @@ public:
     PortControls *portControls() const { return m_ports; }
     bool isFullForm() const { return m_full; }
     // The simulated screen as it is drawn (resolution plus a border).
-    const QImage &screen() const { return m_screen; }
+    const QImage &screen() const { return m_mirror.image(); }
+    const LiveMirror &mirror() const { return m_mirror; }
 
     // The buttons, for the shell and for tests driving the window.
     void addPictures();
@@ -88,6 +106,32 @@ public:
     void saveRecord();
     void toggleFullForm();
 
+    // Device commands and drawing (the lower half and beside the serial
+    // group).
+    void switchPicture();
+    void switchPage();
+    void clearScreen();
+    void calibrate();
+    void switchLayer();
+    void sendBacklight();
+    void chooseForeground();
+    void chooseBackground();
+    void chooseTextColour();
+    void chooseTextBackground();
+    void chooseFont();
+    void setResolution(int index);
+    void drawTyped();
+    void setTouchMode();
+    // One tick of realtime dynamic debugging (timer 3, every 100 ms).
+    void liveTick();
+    LiveClicks &clicks() { return m_clicks; }
+
+    // The extension pages.
+    void toggleLoadFile();
+    void clearHex();
+    void saveFonts();
+    void chooseRealtimePicture();
+
 private:
     class Notes;
 
@@ -96,6 +140,26 @@ private:
     QWidget *makeRecordGroup();
     QWidget *makeFontPage();
     QWidget *makeLowerHalf();
+    QWidget *makeLiveControls();
+    QWidget *makeBesideSerial();
+    QWidget *makeHexPage();
+    QWidget *makeRealtimePage();
+    QWidget *makeCopyPage();
+
+    // Sends a drawing shape between two points exactly as "确定" does.
+    void sendShape(LiveShape shape, QPoint start, QPoint end);
+    // Records, mirrors and (with the port open) sends a frame.
+    void sendLive(const QByteArray &frame, bool mirror);
+    void showScreen();
+    void resetScreenView();
+    void showColour(int which);
+    QColor askColour(const QColor &current);
+    void sendHex();
+    void sendRealtimePicture();
+    void sendCopy();
+    void copyResolutionChosen(int index);
+    void screenMouse(QPoint imagePoint, bool click);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QStringList askFiles(const FileRequest &request);
     void showPictureRows();
@@ -150,8 +214,57 @@ private:
     QWidget *m_lower = nullptr;
     QScrollArea *m_screenPane = nullptr;
     QLabel *m_screenLabel = nullptr;
-    QImage m_screen;
     QString m_previewPath;
+    LiveMirror m_mirror;
+    LiveClicks m_clicks;
+    QTimer *m_liveTimer = nullptr;
+    ColourDialogHook m_colourDialog;
+    FontDialogHook m_fontDialog;
+    TouchModeHook m_touchModeDialog;
+    // Foreground, background, text and text background colours.
+    QColor m_colours[4];
+    QLabel *m_swatches[4] = {};
+    QLineEdit *m_colourValues[4] = {};
+    int m_fontSize = 1;
+    int m_fontFace = 0;
+    int m_resolution = 0;
+    QLineEdit *m_pictureSwitch = nullptr;
+    QLineEdit *m_pageSwitch = nullptr;
+    QLineEdit *m_layerBox = nullptr;
+    QComboBox *m_resolutionBox = nullptr;
+    QSlider *m_backlight = nullptr;
+    QLineEdit *m_backlightValue = nullptr;
+    QLabel *m_fontName = nullptr;
+    QComboBox *m_fontMode = nullptr;
+    QLineEdit *m_columnSpacing = nullptr;
+    QLineEdit *m_rowSpacing = nullptr;
+    QButtonGroup *m_shapes = nullptr;
+    QLineEdit *m_startX = nullptr;
+    QLineEdit *m_startY = nullptr;
+    QLineEdit *m_endX = nullptr;
+    QLineEdit *m_endY = nullptr;
+    QLineEdit *m_textBox = nullptr;
+    QLineEdit *m_currentX = nullptr;
+    QLineEdit *m_currentY = nullptr;
+    QLineEdit *m_colourValue = nullptr;
+
+    // Extension pages.
+    QPlainTextEdit *m_hexText = nullptr;
+    QCheckBox *m_loadFile = nullptr;
+    QString m_hexFile;
+    bool m_loadFileFlag = false;
+    QString m_realtimePath;
+    int m_realtimeWidth = 0;
+    int m_realtimeHeight = 0;
+    QLabel *m_realtimePreview = nullptr;
+    QLineEdit *m_realtimeX = nullptr;
+    QLineEdit *m_realtimeY = nullptr;
+    QComboBox *m_copyResolution = nullptr;
+    QComboBox *m_copyFrom = nullptr;
+    QComboBox *m_copyTo = nullptr;
+    int m_copyFromLayer = 0;
+    int m_copyToLayer = 0;
+    QLineEdit *m_copyBoxes[6] = {}; // source x, y, width, height, destination x, y
 };
 
 } // namespace h5

@@ -769,6 +769,12 @@ bool DebugSession::sendCommands(const std::vector<QByteArray> &frames)
     return true;
 }
 
+void DebugSession::recordFrame(const QByteArray &frame)
+{
+    m_record.addSent(frame);
+    recordChanged();
+}
+
 void DebugSession::recordTypedText(const QString &text)
 {
     m_record.addSentText(text);

@@ -181,6 +181,9 @@ public:
     // Several frames recorded one entry each and, with the port open,
     // written in one piece (the touch mode and its interval).
     bool sendCommands(const std::vector<QByteArray> &frames);
+    // A frame recorded without being sent (a realtime picture header whose
+    // picture cannot be made).
+    void recordFrame(const QByteArray &frame);
     // A hex text as typed (or the path of a hex file): recorded as it
     // stands, with the send time stamp.
     void recordTypedText(const QString &text);

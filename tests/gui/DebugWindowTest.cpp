@@ -3,7 +3,7 @@
 // and against h5800-sim the connection, the picture and font downloads and
 // two windows at once.
 
-#include "gui/SerialWindowSupport.h"
+#include "gui/DebugWindowSupport.h"
 #include "pictures/PictureTestImages.h"
 #include "support/TestUtil.h"
 
@@ -28,90 +28,6 @@
 using namespace h5;
 using namespace h5test;
 
-namespace {
-
-constexpr int kTransferDeadline = 30000;
-
-// A debug window whose dialogs are answered from queues and whose message
-// boxes and questions are collected.
-struct Window
-{
-    Messages messages;
-    QStringList questions;
-    bool answer = false;
-    QList<QStringList> fileAnswers;
-    QList<CMySerialBmpDlg::FileRequest> fileRequests;
-    CMySerialBmpDlg window;
-
-    Window()
-    {
-        window.setMessageHook(messages.hook());
-        window.setAskHook([this](const QString &q) {
-            questions << q;
-            return answer;
-        });
-        window.setFileDialogHook([this](const CMySerialBmpDlg::FileRequest &r) {
-            fileRequests << r;
-            return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
-        });
-    }
-    template <class T> T *get(const char *name) { return child<T>(window, name); }
-    void click(const char *name) { get<QPushButton>(name)->click(); }
-    QTableWidget *list() { return get<QTableWidget>("pictureList"); }
-    QStringList column(int c, const char *view = "pictureList")
-    {
-        QStringList out;
-        auto *table = get<QTableWidget>(view);
-        for (int r = 0; r < table->rowCount(); ++r)
-            out << (table->item(r, c) ? table->item(r, c)->text() : QString());
-        return out;
-    }
-    void addPictures(const QStringList &paths)
-    {
-        fileAnswers << paths;
-        click("addPicturesButton");
-    }
-    // Types `text` into the number cell of `row` after a double click.
-    void typeNumber(int row, const QString &text, const char *view = "pictureList")
-    {
-        auto *table = get<QTableWidget>(view);
-        table->item(row, 0)->setText(text); // what the cell editor commits
-    }
-    QString record() { return get<QPlainTextEdit>("recordBox")->toPlainText(); }
-};
-
-struct Pictures
-{
-    QTemporaryDir dir;
-    QString make(const QString &name, int w, int h, int seed)
-    {
-        return saveImage(patternImage(w, h, seed), dir.filePath(name), "BMP");
-    }
-    static QByteArray pixels(const QString &path, int w, int h)
-    {
-        QByteArray out;
-        EXPECT_TRUE(convertPicture(path, w, h, out));
-        return out;
-    }
-};
-
-bool connectTo(Window &w, const Sim &sim)
-{
-    openOn(w.window, sim.port());
-    return waitFor([&] { return w.window.session().state() == LinkState::Ready; }, 5000);
-}
-
-bool transferEnds(Window &w)
-{
-    return waitFor(
-        [&] {
-            const LinkState s = w.window.session().state();
-            return s == LinkState::Ready || s == LinkState::Offline;
-        },
-        kTransferDeadline);
-}
-
-} // namespace
 
 // ---- picture list on screen ----------------------------------------------------
 
@@ -239,15 +155,18 @@ TEST(DebugWindowTest, ClickedRowIsPreviewedAndAnUndrawablePictureSaysSo)
     w.addPictures({a});
     w.list()->selectRow(0);
     emit w.list()->cellClicked(0, 1);
+    // The picture at the terminal's origin, in the terminal's colours; the
+    // background around it.
     const QImage picture(a);
-    EXPECT_EQ(w.window.screen().pixel(5, 7), picture.pixel(5, 7));
-    EXPECT_EQ(QColor(w.window.screen().pixel(100, 100)), QColor(0, 0, 255)); // the background
+    const QRgb px = picture.pixel(5, 7);
+    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), rgb565(qRed(px), qGreen(px), qBlue(px)));
+    EXPECT_EQ(w.window.mirror().colourAt(QPoint(100, 100)), 0x001F);
     EXPECT_FALSE(w.get<QLabel>("previewBox")->pixmap().isNull());
 
     QFile::remove(a);
     emit w.list()->cellClicked(0, 1);
     EXPECT_EQ(w.get<QLabel>("previewBox")->text(), QStringLiteral("渲染图象失败！"));
-    EXPECT_EQ(QColor(w.window.screen().pixel(5, 7)), QColor(0, 0, 255));
+    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), 0x001F);
 }
 
 // ---- forms and record ------------------------------------------------------------
@@ -400,7 +319,8 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
     w.click("addFontsButton");
     EXPECT_EQ(w.column(0, "fontList"), (QStringList{"5", "6"}));
     EXPECT_EQ(w.get<QLineEdit>("fontNextNumberBox")->text(), QStringLiteral("7"));
-    EXPECT_EQ(w.get<QTabWidget>("extensionTabs")->tabText(0), QStringLiteral("用户字库"));
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(1);
+    EXPECT_EQ(w.get<QTabWidget>("extensionTabs")->tabText(1), QStringLiteral("用户字库"));
 
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
