@@ -4,6 +4,7 @@
 // open the port), and the .wzk file against the core's font bytes.
 
 #include "port/PortTestSupport.h"
+#include "support/SimProcess.h"
 #include "support/TestUtil.h"
 
 #include "link/LiveCommands.h"
@@ -277,6 +278,46 @@ TEST(LiveCli, ShowImageAnsweredWrongSendsNoPixels)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(toHex(r.wire), toHex(hex("1B 24 00 00 00 00 14 00 0A 00 FF FF EE FF")));
     EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("串口连接错误3!"))) << r.err.toStdString();
+}
+
+// The RGB565 value of a screenshot pixel (channels widened by bit
+// replication, so the top bits are the terminal's).
+uint16_t pixel565(const QImage &img, int x, int y)
+{
+    const QRgb c = img.pixel(x, y);
+    return uint16_t(((qRed(c) >> 3) << 11) | ((qGreen(c) >> 2) << 5) | (qBlue(c) >> 3));
+}
+
+TEST(LiveCli, PictureAndShapesReachTheSimulatorsScreen)
+{
+    QTemporaryDir dir;
+    const QString shot = dir.filePath(QStringLiteral("screen.png"));
+    h5test::SimProcess sim(dir.path(), {"--size", "320x240", "--screenshot", shot});
+    ASSERT_TRUE(sim.ok());
+    const QString image = makeImage(dir.filePath(QStringLiteral("p.png")), 40, 30);
+    QByteArray pixels;
+    ASSERT_TRUE(h5::convertPicture(image, 40, 30, pixels));
+
+    const h5test::CliResult shown =
+        h5test::runCli({"live", "--port", sim.port(), "show-image", image, "--x", "10", "--y", "20"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    const h5test::CliResult drawn =
+        h5test::runCli({"live", "--port", sim.port(), "fill-rect", "100", "100", "110", "105", "--color", "#FF0000"});
+    ASSERT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+
+    auto onScreen = [&] {
+        const QImage img(shot);
+        if (img.size() != QSize(320, 240) || pixel565(img, 105, 102) != 0xF800)
+            return false;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const int i = (y * 40 + x) * 2;
+                if (pixel565(img, 10 + x, 20 + y) != (uchar(pixels[i]) | (uchar(pixels[i + 1]) << 8)))
+                    return false;
+            }
+        return true;
+    };
+    EXPECT_TRUE(h5test::waitFor(onScreen, 10000));
 }
 
 // ---- fonts wzk ----

@@ -200,8 +200,21 @@ public:
                 }
                 struct pollfd m = {m_master, POLLIN, 0};
                 ::poll(&m, 1, 0);
-                if (m.revents & POLLHUP)
+                if (m.revents & POLLHUP) {
+                    // A PC that opened the device, wrote and closed it again
+                    // between two looks (a live command) left its bytes
+                    // behind: they are taken as if the line had been seen open.
+                    if (m.revents & POLLIN) {
+                        bool closed = true;
+                        if (!readLine(terminal, closed))
+                            return hangUp(terminal);
+                        terminal.resetLine();
+                        m_out.clear();
+                        save(terminal);
+                        shoot(terminal);
+                    }
                     continue;
+                }
                 m_hostThere = true;
                 if (m_options.verbose)
                     say(QStringLiteral("line opened"));
