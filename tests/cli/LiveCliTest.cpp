@@ -8,6 +8,7 @@
 #include "support/TestUtil.h"
 
 #include "link/LiveCommands.h"
+#include "link/LiveMirror.h"
 #include "pictures/PictureConvert.h"
 
 #include <QDeadlineTimer>
@@ -376,3 +377,62 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
 }
 
 } // namespace
+
+// Every shape sent with h5800 live leaves the simulator's screen as the
+// debug window's mirror draws the same frames.
+TEST(LiveCli, EveryShapeOnTheSimulatorMatchesTheWindowsMirror)
+{
+    QTemporaryDir dir;
+    const QString shot = dir.filePath(QStringLiteral("screen.png"));
+    h5test::SimProcess sim(dir.path(), {"--size", "320x240", "--screenshot", shot});
+    ASSERT_TRUE(sim.ok());
+    h5::LiveMirror mirror(320, 240, 0x001F);
+    const uint16_t white = 0xFFFF;
+    struct Step
+    {
+        QStringList args;
+        QByteArray frame;
+    } steps[] = {
+        {{"clear"}, h5::clearScreenFrame(0x001F)},
+        {{"point", "3", "4"}, h5::shapeFrame(h5::LiveShape::Point, white, {3, 4}, {0, 0}).bytes},
+        {{"line", "10", "10", "100", "40"}, h5::shapeFrame(h5::LiveShape::Line, white, {10, 10}, {100, 40}).bytes},
+        {{"rect", "130", "20", "180", "60"}, h5::shapeFrame(h5::LiveShape::HollowRect, white, {130, 20}, {180, 60}).bytes},
+        {{"fill-rect", "190", "20", "200", "80", "--color", "#00FF00"},
+         h5::shapeFrame(h5::LiveShape::FilledRect, 0x07E0, {190, 20}, {200, 80}).bytes},
+        {{"ellipse", "20", "60", "90", "110"}, h5::shapeFrame(h5::LiveShape::HollowEllipse, white, {20, 60}, {90, 110}).bytes},
+        {{"fill-ellipse", "130", "90", "171", "141"},
+         h5::shapeFrame(h5::LiveShape::FilledEllipse, white, {130, 90}, {171, 141}).bytes},
+        {{"circle", "250", "60", "30"}, h5::shapeFrame(h5::LiveShape::HollowCircle, white, {250, 60}, {250, 90}).bytes},
+        {{"fill-circle", "260", "180", "18"},
+         h5::shapeFrame(h5::LiveShape::FilledCircle, white, {260, 180}, {278, 180}).bytes},
+        {{"text", "150", "200", "测试Ab", "--size", "24", "--mode", "1"},
+         [] {
+             h5::LiveTextStyle style;
+             style.sizeIndex = 2;
+             style.mode = 1;
+             return h5::textFrame(style, {150, 200}, QStringLiteral("测试Ab")).bytes;
+         }()},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.args.join(' ').toStdString());
+        ASSERT_FALSE(s.frame.isEmpty());
+        const h5test::CliResult r = h5test::runCli(QStringList{"live", "--port", sim.port()} + s.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        if (s.frame.startsWith(QByteArray("\x1b\x42", 2)))
+            mirror.fill(0x001F);
+        else
+            mirror.draw(s.frame);
+    }
+    int differ = -1;
+    const bool same = h5test::waitFor([&] {
+        const QImage img(shot);
+        if (img.size() != QSize(320, 240))
+            return false;
+        differ = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                differ += pixel565(img, x, y) != mirror.colourAt(QPoint(x, y));
+        return differ == 0;
+    }, 10000);
+    EXPECT_TRUE(same) << differ << " pixels differ";
+}

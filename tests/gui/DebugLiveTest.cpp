@@ -328,6 +328,11 @@ TEST(DebugLiveTest, FontPageSavesTheSameWzkAsTheFontDownloadSends)
     expected += hex("7f 1b 74 05 00 01 00 ff ff ee ff aa bb");
     expected.append(2112 - 2, char(0xFF));
     EXPECT_EQ(readAll(tmp.filePath("fonts.wzk")), expected);
+    // The command-line tool writes the same file.
+    const CliResult r = runCli({QStringLiteral("fonts"), QStringLiteral("wzk"), tmp.filePath("cli.wzk"),
+                                QStringLiteral("--first"), QStringLiteral("4"), f1, f2});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(tmp.filePath("cli.wzk")), expected);
 }
 
 // ---- against the terminal ---------------------------------------------------------
