@@ -1,0 +1,71 @@
+// The debug window's two small forms: the font chooser offers only the
+// fonts the terminal has, the touch mode form keeps a wrong interval typed.
+
+#include "debug/LiveFontDlg.h"
+#include "debug/TouchModeDlg.h"
+#include "link/LiveCommands.h"
+#include "port/PortTestSupport.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace h5;
+
+TEST(DebugForms, FontChooserOffersOnlyTheTerminalsFonts)
+{
+    h5test::ensureApp();
+    struct Case
+    {
+        int size;
+        std::vector<bool> faces; // enabled: 宋体, 仿宋, 黑体, 楷体
+    } cases[] = {{0, {true, false, false, false}}, {1, {true, true, true, true}}, {3, {true, true, true, true}},
+                 {4, {true, false, true, false}}, {5, {true, false, true, false}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.size);
+        LiveFontDlg form(1, 3, nullptr); // 16 dots 楷体 to start with
+        form.sizeButton(c.size)->click();
+        for (int f = 0; f < 4; ++f)
+            EXPECT_EQ(form.faceButton(f)->isEnabled(), c.faces[size_t(f)]) << f;
+        // A face the size lacks moved to 宋体; whatever is chosen has a code.
+        EXPECT_GE(liveFontCode(form.sizeIndex(), form.faceIndex()), 0);
+        EXPECT_EQ(form.faceIndex(), c.faces[3] ? 3 : 0);
+    }
+}
+
+TEST(DebugForms, TouchModeFormRefusesAWrongIntervalAndKeepsIt)
+{
+    h5test::ensureApp();
+    struct Case
+    {
+        bool continuous, breakCode;
+        const char *interval;
+        bool accepted;
+        int mode;
+    } cases[] = {{false, false, "1", true, 0}, {false, true, "0", true, 1},  {true, false, "5", true, 2},
+                 {true, true, "65535", true, 3}, {true, true, "0", false, 3}, {true, false, "65536", false, 2},
+                 {true, false, "x", false, 2}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.interval);
+        TouchModeDlg form;
+        auto *interval = form.findChild<QLineEdit *>(QStringLiteral("intervalBox"));
+        ASSERT_NE(interval, nullptr);
+        EXPECT_FALSE(interval->isEnabled()); // single trigger at first
+        form.findChild<QRadioButton *>(c.continuous ? QStringLiteral("continuousTrigger") : QStringLiteral("singleTrigger"))
+            ->click();
+        form.findChild<QRadioButton *>(c.breakCode ? QStringLiteral("withBreakCode") : QStringLiteral("withoutBreakCode"))
+            ->click();
+        EXPECT_EQ(interval->isEnabled(), c.continuous);
+        interval->setText(QString::fromLatin1(c.interval));
+        form.accept();
+        EXPECT_EQ(form.result() == QDialog::Accepted, c.accepted);
+        EXPECT_EQ(form.mode(), c.mode);
+        if (!c.accepted) {
+            EXPECT_EQ(interval->text(), QString::fromLatin1(c.interval)); // the typing stays
+            EXPECT_FALSE(form.findChild<QLabel *>(QStringLiteral("errorText"))->isHidden());
+        }
+    }
+}
