@@ -115,6 +115,8 @@ void DebugSession::portClosed()
     m_chunks.clear();
     m_chunkCount = m_chunkIndex = m_chunkTotal = 0;
     m_realtime.clear();
+    if (inDownload())
+        m_lastEnd = DownloadEnd::Failed;
     setState(LinkState::Offline);
     dropStaging();
 }
@@ -162,6 +164,8 @@ void DebugSession::probeTick()
         m_host.send(probe);
     }
     if (m_ticks == kGiveUpTick) {
+        if (inDownload())
+            m_lastEnd = DownloadEnd::Failed;
         m_host.status(QStringLiteral("串口连接不上!"));
         dropStaging();
         setState(LinkState::Offline);
@@ -380,6 +384,7 @@ void DebugSession::dropStaging()
 
 void DebugSession::endDownload(const QString &text, bool fontBox)
 {
+    m_lastEnd = !text.isEmpty() ? DownloadEnd::Failed : m_declined ? DownloadEnd::Declined : DownloadEnd::Completed;
     stopDownloadTimers();
     setState(LinkState::Ready);
     dropStaging();
@@ -403,6 +408,9 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         return false;
     }
     dropStaging();
+    m_lastEnd = DownloadEnd::Running;
+    m_declined = false;
+    m_skipped.clear();
     m_pictures = list;
     m_source = std::move(source);
     m_erase = erase;
@@ -569,11 +577,15 @@ void DebugSession::nextPicture()
         disarmReply();
         setState(LinkState::Ready);
         if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
+            m_declined = true;
             endDownload(QString(), false);
             return;
         }
-        if (!m_connected || m_state != LinkState::Ready)
+        m_skipped.push_back(p.number);
+        if (!m_connected || m_state != LinkState::Ready) {
+            m_lastEnd = DownloadEnd::Failed;
             return; // the port closed or another command ran meanwhile
+        }
         setState(LinkState::PictureHeaderSent);
     }
     endDownload(QString(), false);
@@ -623,6 +635,9 @@ bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
     }
     dropStaging();
     m_fonts = std::move(segments);
+    m_lastEnd = DownloadEnd::Running;
+    m_declined = false;
+    m_skipped.clear();
     m_pageCount = m_pageIndex = 0;
     m_ticks = 0;
     m_fontIndex = 0;
@@ -693,6 +708,7 @@ void DebugSession::fontStep(uint8_t reply)
 void DebugSession::abandonWaits()
 {
     if (inDownload()) {
+        m_lastEnd = DownloadEnd::Failed; // given up for another command
         stopDownloadTimers();
         dropStaging();
     }

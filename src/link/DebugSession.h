@@ -108,6 +108,15 @@ struct DebugFont
 // the file: the result is empty and `error` names the digit's position.
 QByteArray decodeFontText(const QByteArray &text, QString *error = nullptr);
 
+// How the last picture or font download ended.
+enum class DownloadEnd {
+    None,      // no download was started
+    Running,
+    Completed, // everything was sent and taken (pictures skipped by a Yes included)
+    Declined,  // a missing picture was answered No
+    Failed,    // a wrong answer, a time-out, a missing font, the port closed
+};
+
 class DebugSession : public LinkSession
 {
 public:
@@ -201,6 +210,10 @@ public:
     // Pixels waiting for the realtime header's acknowledge.
     const QByteArray &realtimePixels() const { return m_realtime; }
 
+    DownloadEnd lastDownloadEnd() const { return m_lastEnd; }
+    // Numbers of the pictures the last download skipped after a Yes.
+    const std::vector<int> &skippedPictures() const { return m_skipped; }
+
     LinkState state() const { return m_state; }
     bool connected() const { return m_connected; }
     unsigned tickCount() const { return m_ticks; }
@@ -266,6 +279,10 @@ private:
     int m_currentNumber = 0;   // picture number in the texts
     QByteArray m_staged;       // staging: header and data being sent
     QByteArray m_image;        // the registry image being written
+
+    DownloadEnd m_lastEnd = DownloadEnd::None;
+    bool m_declined = false;
+    std::vector<int> m_skipped;
 
     // The realtime picture's pixels until its header is acknowledged.
     QByteArray m_realtime;

@@ -12,6 +12,7 @@
 #include "terminal/InProcessLink.h"
 #include "terminal/VirtualTerminal.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -228,6 +229,7 @@ TEST(DebugSessionDownload, MissingPictureAsksAtItsTurnAndNoStops)
     EXPECT_TRUE(s.host.log.contains(QStringLiteral("stop 3")));
     s.session.onReceive(kAck); // a late byte is a report now, not a step
     EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Declined);
 }
 
 TEST(DebugSessionDownload, MissingPictureAnsweredYesIsSkipped)
@@ -241,9 +243,39 @@ TEST(DebugSessionDownload, MissingPictureAnsweredYesIsSkipped)
     EXPECT_EQ(s.host.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
     EXPECT_EQ(s.host.sent.back(), pictureHeader(3, 1, 30, 30));
     EXPECT_EQ(s.session.state(), LinkState::PictureHeaderSent);
+    EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Running);
     s.session.onReceive(kAck);
     s.session.onReceive(kAck);
     EXPECT_EQ(s.session.state(), LinkState::Ready);
+    EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Completed);
+    EXPECT_EQ(s.session.skippedPictures(), std::vector<int>{2});
+}
+
+TEST(DebugSessionDownload, DownloadTellsHowItEnded)
+{
+    const std::vector<DebugPicture> list{{1, 30, 30}};
+    struct Case
+    {
+        const char *name;
+        std::function<void(Scripted &)> after; // once the picture header is out
+        DownloadEnd end;
+    } cases[] = {
+        {"taken", [](Scripted &s) { s.session.onReceive(kAck), s.session.onReceive(kAck); }, DownloadEnd::Completed},
+        {"wrong byte", [](Scripted &s) { s.session.onReceive(bytes1(0x21)); }, DownloadEnd::Failed},
+        {"no answer", [](Scripted &s) { s.session.onTimer(DebugSession::kReplyTimer); }, DownloadEnd::Failed},
+        {"port closed", [](Scripted &s) { s.session.portClosed(); }, DownloadEnd::Failed},
+        {"another command", [](Scripted &s) { s.session.sendCommand(QByteArray("\x1b\x38\xff\xff\xee\xff", 6)); },
+         DownloadEnd::Failed},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted s;
+        EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::None);
+        ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
+        s.throughRegistry();
+        c.after(s);
+        EXPECT_EQ(s.session.lastDownloadEnd(), c.end);
+    }
 }
 
 TEST(DebugSessionDownload, NothingStartsWithoutPortOrPictures)

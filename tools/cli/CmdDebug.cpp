@@ -121,7 +121,7 @@ public:
             m_loop.exec();
         m_inDownload = false;
         endLine();
-        return ready() && !m_failed;
+        return ready() && !m_failed && m_session->lastDownloadEnd() == h5::DownloadEnd::Completed;
     }
 
     // Runs the loop until quit() or the line is lost.
