@@ -204,21 +204,30 @@ void dottedOutline(QPainter &p, int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     p.drawPoints(points);
 }
 
-// Ellipse inscribed in the box over (x1, y1, x2, y2).
+// Half the width of row i (0 .. 2 ry - 1) of an ellipse's spans.
+int64_t ellipseHalfWidth(int64_t i, int64_t rx, int64_t ry)
+{
+    if (i >= ry)
+        i = 2 * ry - 1 - i;
+    if (i == ry - 1)
+        return rx;
+    const double d = (double(ry - 1 - i) + 0.5) / double(ry);
+    const double h = std::floor(double(rx) * std::sqrt(std::max(0.0, 1 - d * d)) + 0.5);
+    return std::clamp<int64_t>(int64_t(h), 1, rx);
+}
+
+// Ellipse inscribed in the box over (x1, y1, x2, y2): centred and sized as
+// the page compiler sends it to the terminal, (x1 + x2) / 2 and
+// (x2 - x1) / 2, so the editor draws what the terminal will.
 void ellipse(QPainter &p, int64_t x1, int64_t y1, int64_t x2, int64_t y2, const QColor &pen,
              const QColor *brush)
 {
     const Box r = box(x1, y1, x2, y2);
     if (r.empty())
         return;
-    QPen qpen(pen, 1);
-    qpen.setCosmetic(true);
-    p.setPen(qpen);
-    p.setBrush(brush ? QBrush(*brush) : QBrush(Qt::NoBrush));
-    if (r.w() == 1 || r.h() == 1)
-        p.fillRect(QRect(r.l, r.t, r.w(), r.h()), pen);
-    else
-        p.drawEllipse(QRect(r.l, r.t, r.w() - 1, r.h() - 1));
+    const int64_t cx = (int64_t(r.l) + r.r) / 2, cy = (int64_t(r.t) + r.b) / 2;
+    const int64_t rx = (int64_t(r.r) - r.l) / 2, ry = (int64_t(r.b) - r.t) / 2;
+    drawEllipseSpans(p, int(cx), int(cy), int(rx), int(ry), pen, brush != nullptr);
 }
 
 // ---- labels and text -----------------------------------------------------
@@ -704,6 +713,39 @@ void drawKind(CGraph &g, QPainter &p, bool labels, const DrawContext &ctx)
 }
 
 } // namespace
+
+void drawEllipseSpans(QPainter &p, int cx, int cy, int rx, int ry, const QColor &colour,
+                      bool filled)
+{
+    if (rx <= 0 || ry <= 0)
+        return;
+    // Only the rows that can reach the device are walked.
+    int64_t firstRow = 0, lastRow = 2 * int64_t(ry); // one past
+    if (p.device()) {
+        const QRect area = p.deviceTransform().inverted().mapRect(
+            QRect(0, 0, p.device()->width(), p.device()->height()));
+        const int64_t top = int64_t(cy) - ry;
+        firstRow = std::clamp<int64_t>(area.top() - top - 1, 0, lastRow);
+        lastRow = std::clamp<int64_t>(area.bottom() + 2 - top, firstRow, lastRow);
+    }
+    for (int64_t i = firstRow; i < lastRow; ++i) {
+        const int y = int(int64_t(cy) - ry + i);
+        const int64_t h = ellipseHalfWidth(i, rx, ry);
+        if (filled) {
+            p.fillRect(pinnedRect(int64_t(cx) - h, y, 2 * h, 1), colour);
+            continue;
+        }
+        const int64_t above = i > 0 ? ellipseHalfWidth(i - 1, rx, ry) : 0;
+        const int64_t below = i + 1 < 2 * int64_t(ry) ? ellipseHalfWidth(i + 1, rx, ry) : 0;
+        const int64_t inner = std::max<int64_t>(0, std::min({above, below, h - 1}));
+        if (inner == 0) {
+            p.fillRect(pinnedRect(int64_t(cx) - h, y, 2 * h, 1), colour);
+        } else {
+            p.fillRect(pinnedRect(int64_t(cx) - h, y, h - inner, 1), colour);
+            p.fillRect(pinnedRect(int64_t(cx) + inner, y, h - inner, 1), colour);
+        }
+    }
+}
 
 void drawElement(CGraph &g, QPainter &p, bool labels, const DrawContext &ctx)
 {

@@ -67,6 +67,18 @@ void drawElement(CGraph &g, QPainter &p, bool labels, const DrawContext &ctx);
 void drawElements(std::vector<CGraph> &elements, QPainter &p, bool labels,
                   const DrawContext &ctx);
 
+// An ellipse by whole pixel spans, the one rule of the editor and the
+// terminal: centre (cx, cy), half sizes rx, ry; 2 rx by 2 ry pixels, its
+// centre on the corner between pixels cx - 1 and cx, cy - 1 and cy,
+// symmetric about it. Row by row the filled ellipse is the span centred
+// there whose half width is rx * sqrt(1 - (d / ry)^2) rounded to whole
+// pixels (at least 1), d being the distance from the centre row line to the
+// middle of the row; the two middle rows span the whole width. The hollow
+// ellipse is the pixels of the filled one that have an outside neighbour
+// left, right, above or below. A half size of 0 draws nothing.
+void drawEllipseSpans(QPainter &p, int cx, int cy, int rx, int ry, const QColor &colour,
+                      bool filled);
+
 // Flood fill on a QImage: starting at `seed`, every pixel reachable through
 // its four neighbours without crossing `border` (compared in the image's own
 // pixel format) is painted `fill`. A seed outside the image or on the border

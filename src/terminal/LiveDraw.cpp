@@ -44,61 +44,10 @@ int sizeCodeOfDots(int dots)
     }
 }
 
-// Half the width, in pixels, of the ellipse's span in each row of its box
-// (row i is the band from cy - ry + i to the next row): the ellipse's half
-// width at the middle of the band, rounded to whole pixels and at least
-// one; the two middle rows span the whole width. So the box is reached on
-// every side.
-std::vector<int> ellipseSpans(int rx, int ry)
-{
-    std::vector<int> half(size_t(2 * ry));
-    for (int i = 0; i < ry; ++i) {
-        int h = rx;
-        if (i < ry - 1) {
-            const double d = (ry - 1 - i + 0.5) / ry;
-            h = std::clamp(int(std::floor(rx * std::sqrt(std::max(0.0, 1 - d * d)) + 0.5)), 1, rx);
-        }
-        half[size_t(i)] = half[size_t(2 * ry - 1 - i)] = h;
-    }
-    return half;
-}
-
-// Ellipse or circle centred between pixels cx - 1 and cx, cy - 1 and cy:
-// the filled shape is the spans of ellipseSpans; the hollow one the pixels
-// of those spans with a row neighbour or column neighbour outside them.
+// Ellipses and circles: the spans rule the editor draws with.
 void spansEllipse(QPainter &p, const ScreenOp &op, int rx, int ry, bool filled)
 {
-    if (rx <= 0 || ry <= 0)
-        return;
-    // Only the rows that can reach the device are walked.
-    int firstRow = 0, lastRow = 2 * ry; // one past
-    if (p.device()) {
-        const QRect area = p.deviceTransform().inverted().mapRect(
-            QRect(0, 0, p.device()->width(), p.device()->height()));
-        firstRow = std::clamp(area.top() - (op.y - ry) - 1, 0, 2 * ry);
-        lastRow = std::clamp(area.bottom() + 2 - (op.y - ry), firstRow, 2 * ry);
-    }
-    if (firstRow >= lastRow)
-        return;
-    const std::vector<int> half = ellipseSpans(rx, ry);
-    const QColor colour = colourOf565(op.colour);
-    for (int i = firstRow; i < lastRow; ++i) {
-        const int y = op.y - ry + i;
-        const int h = half[size_t(i)];
-        if (filled) {
-            p.fillRect(QRect(op.x - h, y, 2 * h, 1), colour);
-            continue;
-        }
-        const int above = i > 0 ? half[size_t(i - 1)] : 0;
-        const int below = i + 1 < 2 * ry ? half[size_t(i + 1)] : 0;
-        const int inner = std::max(0, std::min({above, below, h - 1}));
-        if (inner == 0) {
-            p.fillRect(QRect(op.x - h, y, 2 * h, 1), colour);
-        } else {
-            p.fillRect(QRect(op.x - h, y, h - inner, 1), colour);
-            p.fillRect(QRect(op.x + inner, y, h - inner, 1), colour);
-        }
-    }
+    drawEllipseSpans(p, op.x, op.y, rx, ry, colourOf565(op.colour), filled);
 }
 
 } // namespace
