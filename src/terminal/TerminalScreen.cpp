@@ -37,7 +37,8 @@ bool TerminalScreen::Record::operator==(const Record &o) const
            && touchMode == o.touchMode && touchInterval == o.touchInterval
            && missingPicture == o.missingPicture && missingPictures == o.missingPictures
            && refusedLayerSwitches == o.refusedLayerSwitches && refusedCopies == o.refusedCopies
-           && textsNotDrawn == o.textsNotDrawn;
+           && textsNotDrawn == o.textsNotDrawn && controlsOutlined == o.controlsOutlined
+           && framesSkipped == o.framesSkipped;
 }
 
 int TerminalScreen::layersOf(int width, int height)
@@ -188,24 +189,32 @@ void TerminalScreen::execute(const ScreenOp &op, const PictureLookup &pictures)
 
 void TerminalScreen::showPicture(const ScreenOp &op, const PictureLookup &pictures)
 {
+    pictureAt(op.number, op.x, op.y, pictures, nullptr);
+}
+
+bool TerminalScreen::pictureAt(int number, int x, int y, const PictureLookup &pictures, QSize *size)
+{
     Picture pic;
-    if (!pictures || !pictures(op.number, pic) || pic.width <= 0 || pic.height <= 0 || !pic.read) {
-        m_record.missingPicture = op.number;
+    if (!pictures || !pictures(number, pic) || pic.width <= 0 || pic.height <= 0 || !pic.read) {
+        m_record.missingPicture = number;
         ++m_record.missingPictures;
-        return;
+        return false;
     }
-    const int64_t firstCol = std::max<int64_t>(0, -int64_t(op.x));
-    const int64_t lastCol = std::min<int64_t>(pic.width, int64_t(m_width) - op.x);
-    const int64_t firstRow = std::max<int64_t>(0, -int64_t(op.y));
-    const int64_t lastRow = std::min<int64_t>(pic.height, int64_t(m_height) - op.y);
+    if (size)
+        *size = QSize(pic.width, pic.height);
+    const int64_t firstCol = std::max<int64_t>(0, -int64_t(x));
+    const int64_t lastCol = std::min<int64_t>(pic.width, int64_t(m_width) - x);
+    const int64_t firstRow = std::max<int64_t>(0, -int64_t(y));
+    const int64_t lastRow = std::min<int64_t>(pic.height, int64_t(m_height) - y);
     for (int64_t r = firstRow; r < lastRow && firstCol < lastCol; ++r) {
         const int64_t count = lastCol - firstCol;
         const QByteArray row = pic.read((r * pic.width + firstCol) * 2, count * 2);
         if (row.size() < count * 2)
             break;
-        putPixels(int(op.x + firstCol), int(op.y + r), row.constData(), int(count));
+        putPixels(int(x + firstCol), int(y + r), row.constData(), int(count));
     }
     changed();
+    return true;
 }
 
 void TerminalScreen::copy(int from, int to, const ScreenOp &op)

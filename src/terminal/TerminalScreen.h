@@ -43,9 +43,12 @@
 // Pixels outside the screen are left out everywhere; nothing ever fails.
 
 #include "terminal/LiveDraw.h"
+#include "terminal/PageFrames.h"
 
 #include <QByteArray>
 #include <QImage>
+#include <QMap>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -81,6 +84,8 @@ public:
         int refusedLayerSwitches = 0; // to a layer the resolution lacks
     int refusedCopies = 0;       // from or to a layer the resolution lacks
         int textsNotDrawn = 0;       // texts while no GUI application gives fonts
+        int controlsOutlined = 0;    // control frames drawn as their outline only
+        int framesSkipped = 0;       // frames of a page that draw nothing known
         bool operator==(const Record &o) const;
     };
 
@@ -107,6 +112,14 @@ public:
     // Carries out one operation. A realtime picture starts taking pixels
     // through realtimePixels(); a picture operation needs `pictures`.
     void execute(const ScreenOp &op, const PictureLookup &pictures = {});
+    // Draws a page's control frame in its initial state (terminal/PageRun.h
+    // says how each kind looks); `needles` are the needle tables of the
+    // page by control ID, for a pointer.
+    void executeControl(const ControlOp &op, const PictureLookup &pictures,
+                        const QMap<int, QByteArray> &needles);
+    // Counts a frame of a page that was not drawn.
+    void skipFrame() { ++m_record.framesSkipped; }
+
     // Something other than a screen frame came in between: a 1B 40 before it
     // no longer pairs with a copy after it.
     void breakSequence() { m_select = -1; }
@@ -135,6 +148,8 @@ public:
 private:
     QImage &drawLayer() { return m_layers[size_t(m_shown)]; }
     void showPicture(const ScreenOp &op, const PictureLookup &pictures);
+    bool pictureAt(int number, int x, int y, const PictureLookup &pictures, QSize *size);
+    void outline(int x1, int y1, int x2, int y2, uint16_t colour);
     void copy(int from, int to, const ScreenOp &op);
     void putPixels(int x, int y, const char *bytes, int count);
     void changed() { ++m_revision; }

@@ -327,9 +327,45 @@ void VirtualTerminal::takeScreenFrame(const char *p, qsizetype length, QByteArra
         }
         return;
     }
-    m_screen.execute(op, [this](int number, TerminalScreen::Picture &pic) {
-        return storedPicture(number, pic);
-    });
+    m_screen.execute(op, pictureLookup());
+    if (op.kind == ScreenOp::Kind::Page)
+        showPage(op.number);
+}
+
+TerminalScreen::PictureLookup VirtualTerminal::pictureLookup() const
+{
+    return [this](int number, TerminalScreen::Picture &pic) { return storedPicture(number, pic); };
+}
+
+void VirtualTerminal::refreshPages()
+{
+    if (m_playerSet && m_playerProject == m_project)
+        return;
+    m_player.setProject(m_project);
+    m_playerProject = m_project;
+    m_playerSet = true;
+}
+
+bool VirtualTerminal::startPages(int64_t nowMs)
+{
+    m_now = std::max(m_now, nowMs);
+    refreshPages();
+    return m_player.start(m_screen, pictureLookup(), m_now);
+}
+
+bool VirtualTerminal::showPage(int page)
+{
+    refreshPages();
+    return m_player.showPage(m_screen, page, pictureLookup(), m_now);
+}
+
+int VirtualTerminal::tick(int64_t nowMs)
+{
+    m_now = std::max(m_now, nowMs);
+    if (m_player.dueMs() < 0 || m_now < m_player.dueMs())
+        return 0;
+    refreshPages();
+    return m_player.tick(m_screen, pictureLookup(), m_now);
 }
 
 bool VirtualTerminal::storedPicture(int number, TerminalScreen::Picture &out) const

@@ -20,7 +20,9 @@
 //   1B 27 FF FF EE FF                       registry read; answered with the registry
 //   1B 42, 47, 46, 5A, 41, 49, 4A, 59, 4F, 23, 29, 50, 40, 28, 64, 38, 20, 21 ...
 //                                            screen instructions (terminal/ScreenFrames.h),
-//                                            executed on the screen, not answered
+//                                            executed on the screen, not answered;
+//                                            1B 50 n runs page n of the project in
+//                                            the flash (terminal/PageRun.h)
 // Every frame and every data packet but the screen instructions and the
 // realtime picture's pixels is acknowledged with 55.
 // Anything else is dropped a byte at a time until a frame start is found.
@@ -28,6 +30,7 @@
 // link/Registry.h).
 
 #include "link/Registry.h"
+#include "terminal/PageRun.h"
 #include "terminal/TerminalScreen.h"
 
 #include <QByteArray>
@@ -90,6 +93,22 @@ public:
     const TerminalScreen &screen() const { return m_screen; }
     // A stored picture of the registry, for the screen's picture switch.
     bool storedPicture(int number, TerminalScreen::Picture &out) const;
+
+    // ---- pages (terminal/PageRun.h) ----
+    // The terminal is told the time in milliseconds of any clock that only
+    // goes forward; it never reads one.
+    // Start-up: runs page 0 of the project in the flash (or the first page
+    // present); false when the flash holds no page.
+    bool startPages(int64_t nowMs);
+    // Runs page n now, as a 1B 50 n from the line does; false (nothing
+    // drawn) when the project in the flash lacks it.
+    bool showPage(int page);
+    // Time passes: the next page of the cycle runs when its page's delay is
+    // over. Returns the pages run.
+    int tick(int64_t nowMs);
+    // The page run last, -1 before any; when the next is due, -1 for never.
+    int currentPage() const { return m_player.currentPage(); }
+    int64_t pageDueMs() const { return m_player.dueMs(); }
 
     // ---- flash ----
     // The project data as received: header, page index, segment headers and pages.
@@ -170,6 +189,14 @@ private:
     QMap<int, QByteArray> m_fonts;
 
     TerminalScreen m_screen;
+
+    // pages
+    void refreshPages();
+    TerminalScreen::PictureLookup pictureLookup() const;
+    PagePlayer m_player;
+    QByteArray m_playerProject; // the project data m_player was given
+    bool m_playerSet = false;
+    int64_t m_now = 0;
 };
 
 } // namespace h5
