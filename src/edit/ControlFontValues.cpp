@@ -52,11 +52,27 @@ void ControlFontChoice::setSize(int index)
     fitFace();
 }
 
+int ControlFontChoice::faceNumberOfItem(int item) const
+{
+    const QStringList items = faceItems();
+    if (item < 0 || item >= items.size())
+        return -1;
+    if (sizeIndex <= 0)
+        return 0; // "ASCII" stands for 宋体
+    return int(faceNames().indexOf(items.at(item)));
+}
+
 void ControlFontChoice::chooseFace(int index)
 {
     face = index;
-    if ((index == 1 || index == 3) && sizeIndex > 3)
+    // 仿宋 and 楷体 (face numbers 1 and 3) have no 48- and 64-dot fonts: a
+    // choice of them takes the size down to 16 dots. The rule goes by the
+    // face, not by the item's place, since at 48 and 64 dots item 1 is 黑体.
+    const int number = faceNumberOfItem(index);
+    if ((number == 1 || number == 3) && sizeIndex > 3) {
         sizeIndex = 1;
+        face = number;
+    }
     fitFace();
 }
 

@@ -38,8 +38,12 @@ struct ControlFontChoice
     // Sets the dot size as its combo does: the face list is rebuilt and
     // keeps the face unless the new list has no such item, then 0.
     void setSize(int index);
-    // The user chose face item `index`. Item 1 or 3 while the dot size is
-    // 48 or 64 dots switches the dot size to 16 dots.
+    // Face number (0 宋体, 1 仿宋, 2 黑体, 3 楷体) of face item `item` at the
+    // current dot size; -1 for an item the list does not hold.
+    int faceNumberOfItem(int item) const;
+    // The user chose face item `index`. A face numbered 1 or 3 (仿宋, 楷体)
+    // while the dot size is 48 or 64 dots switches the dot size to 16 dots;
+    // 黑体, item 1 at those sizes, keeps them.
     void chooseFace(int index);
     // Face limited to the items offered at the current dot size.
     void fitFace();

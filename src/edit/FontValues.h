@@ -19,7 +19,9 @@ struct TextToolState
 {
     COLORREF foreground = RGB(255, 255, 255);
     COLORREF background = RGB(0, 0, 0);
-    int attr = 0;
+    // A fresh view starts at 16 dots in 宋体, text only: the 8-dot font has
+    // no Chinese characters, so a first Chinese text would be refused.
+    int attr = 9 * 256;
     int columnSpacing = 0;
     int lineSpacing = 0;
 };

@@ -16,9 +16,10 @@ const std::vector<CommandInfo> &commandTable()
         {Cmd::OpenAllPages, "OpenAllPages", nullptr, "打开工程中的全部页面", "open-all-pages",
          nullptr, false},
         {Cmd::ProjectManagement, "ProjectManagement", "工程管理", "打开工程管理框",
-         "project-management", nullptr, false},
+         "project-management", nullptr, false, "工程管理"},
         {Cmd::Build, "Build", nullptr, "编译", "build", nullptr, false},
-        {Cmd::Download, "Download", nullptr, "下载文件", "download", nullptr, false},
+        {Cmd::Download, "Download", nullptr, "下载文件", "download", nullptr, false,
+         "直接下载各文件"},
         {Cmd::AppExit, "AppExit", "退出(&X)", "退出程序", nullptr, nullptr, false},
         {Cmd::AppAbout, "AppAbout", "关于 H5800(&A)...", "显示程序的版本", nullptr, nullptr, false},
 

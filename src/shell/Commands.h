@@ -94,10 +94,13 @@ struct CommandInfo
     int id;
     const char *name;     // action object name is "action" + name
     const char *menuText; // with "\t" and the accelerator text; null: tool bar only
-    const char *tip;      // tool tip and status-bar prompt
+    const char *tip;      // tool tip, and status-bar prompt unless `prompt` is given
     const char *icon;     // ":/icons/<icon>.svg"; null: no icon
     const char *shortcut; // portable key sequence text; null: none
     bool checkable;
+    const char *prompt = nullptr; // status-bar prompt when it differs from the tool tip
+
+    QString statusPrompt() const { return QString::fromUtf8(prompt ? prompt : tip); }
 };
 
 // Every command with an action, in no particular order.

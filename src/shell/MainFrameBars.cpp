@@ -65,7 +65,7 @@ void CMainFrame::createActions()
         a->setText(text);
         a->setIconText(tip);
         a->setToolTip(tip.isEmpty() ? text : tip);
-        a->setStatusTip(tip);
+        a->setStatusTip(c.statusPrompt());
         if (c.icon)
             a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(c.icon))));
         if (c.shortcut)

@@ -255,12 +255,17 @@ TEST(ControlFontValues, SizeChangesKeepTheFaceWhereTheListAllows)
     }
 }
 
-TEST(ControlFontValues, ChoosingItemOneOrThreeAtLargeSizesDropsToSixteenDots)
+// At 48 and 64 dots the list is 宋体, 黑体: item 1 is 黑体 and must stay
+// choosable there. Only 仿宋 and 楷体 (face numbers 1 and 3) lack those
+// sizes, and they are not in that list.
+TEST(ControlFontValues, HeitiCannotBeChosenAtLargeSizes)
 {
     struct Case { int size, item; int expectedSize, expectedFace; };
     const Case cases[] = {
-        {4, 1, 1, 1}, {5, 1, 1, 1}, {5, 3, 1, 3},
-        {4, 0, 4, 0}, {3, 1, 3, 1}, {2, 3, 2, 3},
+        {4, 1, 4, 1}, {5, 1, 5, 1}, // 黑体 at 48 and 64 dots
+        {4, 0, 4, 0}, {5, 0, 5, 0}, // 宋体
+        {5, 3, 5, 0},               // no such item at 64 dots
+        {3, 1, 3, 1}, {2, 3, 2, 3}, {1, 2, 1, 2},
     };
     for (const Case &c : cases) {
         ControlFontChoice f{c.size, 0};
@@ -268,6 +273,11 @@ TEST(ControlFontValues, ChoosingItemOneOrThreeAtLargeSizesDropsToSixteenDots)
         EXPECT_EQ(f.sizeIndex, c.expectedSize) << c.size << "/" << c.item;
         EXPECT_EQ(f.face, c.expectedFace) << c.size << "/" << c.item;
     }
+    struct Number { int size, item, number; };
+    const Number numbers[] = {{0, 0, 0}, {2, 1, 1}, {3, 3, 3}, {4, 1, 2}, {5, 0, 0}, {4, 2, -1}};
+    for (const Number &n : numbers)
+        EXPECT_EQ(ControlFontChoice({n.size, 0}).faceNumberOfItem(n.item), n.number)
+            << n.size << "/" << n.item;
 }
 
 TEST(ButtonValues, WordsPackFlagsActionsAndCaption)

@@ -147,6 +147,21 @@ TEST(FontValues, NewTextStartsFromTheToolsLastValuesAndStoresThemBack)
     EXPECT_EQ(after.foreground, RGB(1, 2, 3));
 }
 
+// A user's first text on a fresh view must not start at 8 dots, where any
+// Chinese character is refused.
+TEST(FontValues, FirstTextOfAViewOpensAtEightDots)
+{
+    const FontValues v = FontValues::forNewText(QPoint(1, 2), TextToolState());
+    EXPECT_EQ(v.sizeIndex, 1);
+    EXPECT_EQ(v.sizeCode(), 9);
+    EXPECT_EQ(v.face, 0);
+    EXPECT_EQ(v.displayMode, 0);
+    FontValues chinese = v;
+    chinese.text = "\xD6\xD0"; // 中 in GBK
+    EXPECT_FALSE(chinese.refusedAtEightDots());
+    EXPECT_TRUE(chinese.newElement(NewElementInfo()).has_value());
+}
+
 TEST(FontValues, TextLimitIsCheckedBeforeTheBoxes)
 {
     FontValues v;

@@ -452,10 +452,12 @@ TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
     EXPECT_EQ(face->itemText(0), QStringLiteral("ASCII"));
     size->setCurrentIndex(4);
     EXPECT_EQ(face->count(), 2);
-    emit face->activated(1); // 黑体 at 48 dots drops the size to 16 dots
-    EXPECT_EQ(size->currentIndex(), 1);
-    EXPECT_EQ(face->count(), 4);
+    face->setCurrentIndex(1);
+    emit face->activated(1); // 黑体 at 48 dots stays at 48 dots
+    EXPECT_EQ(size->currentIndex(), 4);
+    EXPECT_EQ(face->count(), 2);
     EXPECT_EQ(face->currentIndex(), 1);
+    EXPECT_EQ(face->currentText(), QStringLiteral("黑体"));
 
     setBox(form, "width", "40");
     setBox(form, "height", "20");
@@ -463,7 +465,7 @@ TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
     ASSERT_TRUE(form.tryAccept());
     CGraph g = elementOf(Kind::ButtonCtrl, {0, 0}, {1, 1});
     form.values().toElement(g);
-    EXPECT_EQ(g.m_nExtra, 1 * 16 + 1 * 4 + 1);
+    EXPECT_EQ(g.m_nExtra, 4 * 16 + 1 * 4 + 1);
     EXPECT_EQ(g.m_nStyle, 64 + 3);
     EXPECT_EQ(g.m_nAttr, 2 + 1 + 4);
     EXPECT_EQ(g.m_strText1, toGbk(QStringLiteral("开\r\n关")));

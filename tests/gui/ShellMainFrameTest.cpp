@@ -164,6 +164,28 @@ TEST_F(ShellMainFrameTest, GridSpacingBoxesStartAtOneAndStopAtOneAndFifty)
     EXPECT_EQ(labels, (QStringList{"X", "Y"}));
 }
 
+// Two buttons whose status-bar prompt is not their tool tip.
+TEST_F(ShellMainFrameTest, StatusPromptIsTheToolTipInsteadOfItsOwnText)
+{
+    const struct
+    {
+        int command;
+        const char *prompt;
+        const char *tip;
+    } cases[] = {
+        {h5::Cmd::Download, "直接下载各文件", "下载文件"},
+        {h5::Cmd::ProjectManagement, "工程管理", "打开工程管理框"},
+        {h5::Cmd::Build, "编译", "编译"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        QAction *a = frame->action(c.command);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->statusTip(), QString::fromUtf8(c.prompt));
+        EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip));
+    }
+}
+
 TEST_F(ShellMainFrameTest, StatusBarHasTheLogicalCoordinatesPane)
 {
     ASSERT_NE(frame->indicatorPane(), nullptr);
