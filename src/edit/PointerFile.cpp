@@ -33,12 +33,12 @@ bool readPointerFile(const QString &path, PointerFileHeader &out, QString *error
     QString why;
     if (!readFileHead(path, kPointerHeaderSize, head, &why)) {
         if (error)
-            *error = why.isEmpty() ? QStringLiteral("%1: cannot be read").arg(path) : why;
+            *error = why.isEmpty() ? QStringLiteral("%1：无法读取").arg(path) : why;
         return false;
     }
     if (head.size() < kPointerHeaderSize) {
         if (error)
-            *error = QStringLiteral("%1: %2 bytes long; a pointer file holds %3 bytes")
+            *error = QStringLiteral("%1：文件长%2字节，指针文件应有%3字节")
                          .arg(path)
                          .arg(head.size())
                          .arg(kPointerHeaderSize);

@@ -391,32 +391,6 @@ void CMyView::runForm(const FormRequest &request)
         apply(m_tools->acceptControl(*built));
 }
 
-namespace {
-
-constexpr int kPictureRecords = 600;
-constexpr int kPictureRecordSize = 2060;
-constexpr int kPictureBlockBytes = 135168;
-
-// The first free record of the picture position file: width, height and
-// number all 0 (bytes beyond the end of the file read as 0). -1 when every
-// record is taken.
-int firstFreePictureRecord(const QByteArray &file)
-{
-    auto word = [&file](qsizetype at) {
-        if (at + 1 >= file.size())
-            return 0;
-        return (uint8_t(file[at]) << 8) | uint8_t(file[at + 1]);
-    };
-    for (int i = 0; i < kPictureRecords; ++i) {
-        const qsizetype base = qsizetype(i) * kPictureRecordSize;
-        if (word(base + 2050) == 0 && word(base + 2052) == 0 && word(base + 2054) == 0)
-            return i;
-    }
-    return -1;
-}
-
-} // namespace
-
 void CMyView::runBitmapTool(const FormRequest &request)
 {
     if (!m_app.isProjectOpen()) {
@@ -429,44 +403,37 @@ void CMyView::runBitmapTool(const FormRequest &request)
         apply(m_tools->cancelForm());
         return;
     }
-    const QFileInfo file(path);
-    const QString destination = project.picturesDir() + QLatin1Char('/') + file.fileName();
-    if (path.size() > 1023) {
-        m_app.notifier().message(QStringLiteral("位图路径过长，请更改"));
+    // The project checks and measures the picture and offers the first
+    // free picture number; its own messages (path too long, not a picture)
+    // are shown by the notifier, other failures here.
+    Project::PictureChoice choice;
+    choice.number = m_tools->pictureNumber();
+    QString error;
+    if (!project.choosePicture(path, choice, m_app.notifier(), &error)) {
+        if (!error.isEmpty())
+            m_app.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
         apply(m_tools->cancelForm());
         return;
     }
-    const QImage image(path);
-    if (image.isNull()) {
-        m_app.notifier().message(QStringLiteral("渲染图象失败！"));
-        apply(m_tools->cancelForm());
-        return;
-    }
-
     PlacedPicture picture;
-    picture.blocks = int((int64_t(image.width()) * image.height() * 2 + kPictureBlockBytes - 1)
-                         / kPictureBlockBytes);
-    picture.number = m_tools->pictureNumber();
-    {
-        QFile positions(project.positionFilePath());
-        if (positions.open(QIODevice::ReadWrite)) { // created when missing
-            const int free = firstFreePictureRecord(positions.readAll());
-            if (free >= 0)
-                picture.number = free;
-        }
-    }
+    picture.number = choice.number;
+    picture.blocks = choice.blocks;
     picture.position = request.position;
-    picture.size = image.size();
-    picture.fileName = toGbk(file.fileName());
-    picture.copyPath = toGbk(QDir::toNativeSeparators(destination));
-    picture.title = toGbk(file.completeBaseName());
+    picture.size = choice.size;
+    picture.fileName = choice.fileName;
+    picture.copyPath = toGbk(QDir::toNativeSeparators(choice.destination));
+    picture.title = choice.title;
     if (!runBitmapForm(this, picture)) {
         apply(m_tools->cancelForm());
         return;
     }
-    if (QFileInfo(path).absoluteFilePath() != QFileInfo(destination).absoluteFilePath()
-        && !QFileInfo::exists(destination))
-        QFile::copy(path, destination);
+    // Without its copy in the project the picture would be missing from
+    // every build: a failed copy places nothing.
+    if (!project.copyPictureIn(choice, &error)) {
+        m_app.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
+        apply(m_tools->cancelForm());
+        return;
+    }
     apply(m_tools->placePicture(picture));
 }
 
@@ -489,16 +456,22 @@ void CMyView::editProperties()
     ctx.textState = &m_tools->textState();
     ctx.notifier = &m_app.notifier();
     switch (editElementProperties(this, *e, ctx)) {
+    case PropertyEdit::NoForm:
+        return;
     case PropertyEdit::Written:
         setModified(true);
         break;
     case PropertyEdit::Removed:
         m_edit.elements().erase(m_edit.elements().begin() + m_edit.selectedIndex);
-        m_edit.clearSelection();
         setModified(true);
         break;
-    default: break;
+    case PropertyEdit::Cancelled:
+    case PropertyEdit::Refused:
+        break;
     }
+    // Whatever the form's answer, the element is let go: Delete or an
+    // arrow key right after a form must not act on it unseen.
+    m_edit.clearSelection();
     refresh();
     emit commandsChanged();
 }

@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
+#include "pictures/SlotArea.h"
 #include "project/Compiler.h"
 
 #include <QDir>
@@ -25,8 +26,8 @@ QString Project::instructionPath(int pageNo) const
 QString Project::picturesDir() const { return dir + QLatin1Char('/') + picturesDirName(); }
 QString Project::positionFilePath() const { return dir + QLatin1Char('/') + positionFileName(); }
 
-bool Project::create(const QString &location, const QString &name, int resolution, Project &out,
-                     Notifier &notifier, QString *error)
+bool Project::checkNew(const QString &location, const QString &name, int resolution,
+                       Notifier &notifier, QString *error)
 {
     if (name.isEmpty()) {
         notifier.message(QStringLiteral("工程名称不得为空!"));
@@ -38,21 +39,32 @@ bool Project::create(const QString &location, const QString &name, int resolutio
     }
     if (resolution < 0 || resolution >= kResolutionCount) {
         if (error)
-            *error = QStringLiteral("unknown resolution index %1").arg(resolution);
+            *error = QStringLiteral("未知的屏幕尺寸序号 %1").arg(resolution);
         return false;
     }
+    // An existing project is never overwritten by a new one: its pages and
+    // pictures would be orphaned.
+    const QString dir = QDir::cleanPath(location + QLatin1Char('/') + name);
+    const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".wgc");
+    if (QFileInfo::exists(file)) {
+        if (error)
+            *error = QStringLiteral("%1 处已有工程，新建工程不会覆盖它。")
+                         .arg(QDir::toNativeSeparators(file));
+        return false;
+    }
+    return true;
+}
+
+bool Project::create(const QString &location, const QString &name, int resolution, Project &out,
+                     Notifier &notifier, QString *error)
+{
+    if (!checkNew(location, name, resolution, notifier, error))
+        return false;
     Project p;
     p.name = name;
     p.dir = QDir::cleanPath(location + QLatin1Char('/') + name);
     p.file = p.dir + QLatin1Char('/') + name + QStringLiteral(".wgc");
     p.resolution = resolution;
-    // An existing project is never overwritten by a new one: its pages and
-    // pictures would be orphaned.
-    if (QFileInfo::exists(p.file)) {
-        if (error)
-            *error = QStringLiteral("%1: a project already exists there").arg(p.file);
-        return false;
-    }
     // What this creation adds is removed again when it fails half way, so
     // a retry (after freeing space, say) starts clean. Folders and files
     // that were there before are left alone.
@@ -75,7 +87,7 @@ bool Project::create(const QString &location, const QString &name, int resolutio
         if (!QDir().mkpath(dir)) {
             undo();
             if (error)
-                *error = QStringLiteral("%1: cannot create the project folders").arg(dir);
+                *error = QStringLiteral("%1：无法建立工程文件夹").arg(QDir::toNativeSeparators(dir));
             return false;
         }
         for (const QString &d : missing)
@@ -251,8 +263,8 @@ std::vector<OpenPage> Project::openAllPages(Notifier &notifier, QString *error, 
     return pages;
 }
 
-bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
-                           Notifier &notifier, QString *error) const
+bool Project::choosePicture(const QString &imagePath, PictureChoice &choice, Notifier &notifier,
+                            QString *error) const
 {
     const QFileInfo source(imagePath);
     const QString full = source.absoluteFilePath();
@@ -264,13 +276,13 @@ bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
     // wrongly and never be found again by the build.
     if (!isGbkEncodable(source.fileName())) {
         if (error)
-            *error = QStringLiteral("%1: the file name cannot be stored (not GBK text)").arg(full);
+            *error = QStringLiteral("%1：文件名含有无法保存的字符（不是GBK文字）").arg(full);
         return false;
     }
     int w = 0, h = 0;
     if (!source.isFile() || !measurePicture(full, w, h)) {
         if (error)
-            *error = QStringLiteral("%1: cannot open the picture").arg(full);
+            *error = QStringLiteral("%1：无法打开图片").arg(full);
         return false;
     }
     if (w <= 0 || h <= 0) {
@@ -278,42 +290,65 @@ bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
         return false;
     }
 
-    // First free record: width, height and number all zero.
-    QByteArray positions;
+    // First free record: width, height and number all zero. Records the
+    // file does not reach count as free; a missing file is not created
+    // here (the page save writes a whole one).
     if (QFileInfo::exists(positionFilePath())) {
-        if (!readWholeFile(positionFilePath(), positions, error))
+        QByteArray head;
+        if (!readFileHead(positionFilePath(), kSlotAreaSize, head, error))
             return false;
+        if (head.size() < kSlotAreaSize)
+            head.append(QByteArray(kSlotAreaSize - head.size(), '\0'));
+        SlotArea area;
+        if (!SlotArea::fromBytes(head, area, error))
+            return false;
+        const int free = area.firstFreeSlot();
+        if (free >= 0)
+            choice.number = free;
     } else {
-        positions = QByteArray(kSlotAreaSize, '\0');
-        if (!writeFileAtomically(positionFilePath(), positions, error))
-            return false;
-    }
-    int number = element.m_nKind == Kind::Bitmap ? element.m_nNumber : 0;
-    for (int i = 0; i < kSlotCount && (i + 1) * kSlotSize <= positions.size(); ++i) {
-        const char *rec = positions.constData() + i * kSlotSize;
-        if (getBe16(rec + 2050) == 0 && getBe16(rec + 2052) == 0 && getBe16(rec + 2054) == 0) {
-            number = i;
-            break;
-        }
+        choice.number = 0;
     }
 
-    const QString destination = picturesDir() + QLatin1Char('/') + source.fileName();
-    if (full != destination && !QFileInfo::exists(destination)) {
-        QDir().mkpath(picturesDir());
-        // Copied through a checked, synced write: a full disk must not leave
-        // a cut-off picture in the project that later builds would ship.
-        QByteArray bytes;
-        QString why;
-        if (!readWholeFile(full, bytes, &why) || !writeFileAtomically(destination, bytes, &why)) {
-            if (error)
-                *error = QStringLiteral("%1: cannot copy the picture into the project (%2)")
-                             .arg(destination, why);
-            return false;
-        }
+    choice.source = full;
+    choice.destination = picturesDir() + QLatin1Char('/') + source.fileName();
+    choice.size = QSize(w, h);
+    choice.blocks = int(pictureBlocks(w, h));
+    choice.fileName = toGbk(source.fileName());
+    choice.title = toGbk(source.completeBaseName());
+    return true;
+}
+
+bool Project::copyPictureIn(const PictureChoice &choice, QString *error) const
+{
+    if (QFileInfo(choice.source).absoluteFilePath() == QFileInfo(choice.destination).absoluteFilePath()
+        || QFileInfo::exists(choice.destination))
+        return true;
+    // Copied through a checked, synced write: a full disk must not leave a
+    // cut-off picture in the project that later builds would ship.
+    QByteArray bytes;
+    QString why;
+    if (!QDir().mkpath(picturesDir())) {
+        why = QStringLiteral("无法建立文件夹 %1").arg(picturesDir());
+    } else if (readWholeFile(choice.source, bytes, &why)
+               && writeFileAtomically(choice.destination, bytes, &why)) {
+        return true;
     }
-    element = CGraph(Kind::Bitmap, 0, at, at + QPoint(w, h), int(pictureBlocks(w, h)),
-                     number, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, toGbk(source.fileName()),
-                     toGbk(source.completeBaseName()), toGbk(destination));
+    if (error)
+        *error = QStringLiteral("%1：无法复制到工程的图片文件夹（%2）").arg(choice.destination, why);
+    return false;
+}
+
+bool Project::placePicture(const QString &imagePath, QPoint at, CGraph &element,
+                           Notifier &notifier, QString *error) const
+{
+    PictureChoice choice;
+    choice.number = element.m_nKind == Kind::Bitmap ? element.m_nNumber : 0;
+    if (!choosePicture(imagePath, choice, notifier, error) || !copyPictureIn(choice, error))
+        return false;
+    element = CGraph(Kind::Bitmap, 0, at,
+                     at + QPoint(choice.size.width(), choice.size.height()), choice.blocks,
+                     choice.number, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, choice.fileName,
+                     choice.title, toGbk(choice.destination));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "model/Page.h"
 #include "project/ProjectFile.h"
 
+#include <QSize>
 #include <QString>
 #include <map>
 #include <vector>
@@ -49,6 +50,11 @@ public:
     QString picturesDir() const;
     QString positionFilePath() const;
 
+    // The checks of a new project that change nothing: a name and a
+    // location ("工程名称不得为空!", "工程位置不得为空!" through the notifier),
+    // a known screen size, and no project file at LOCATION/NAME already.
+    static bool checkNew(const QString &location, const QString &name, int resolution,
+                         Notifier &notifier, QString *error);
     // New project: creates LOCATION/NAME with the project file, the two
     // subfolders and an empty picture position file. Refuses to touch an
     // existing project file. Messages: "工程名称不得为空!", "工程位置不得为空!".
@@ -80,6 +86,30 @@ public:
     // reason and skipped.
     std::vector<OpenPage> openAllPages(Notifier &notifier, QString *error,
                                        int *failures = nullptr) const;
+
+    // The bitmap tool's picture, checked and measured before its form:
+    // the path may not exceed 1023 characters ("位图路径过长，请更改"), the
+    // file name must be storable as GBK and the file must decode as a
+    // picture. `number` becomes the first free picture record of the
+    // picture position file; it keeps the value it came in with when no
+    // record is free or the file does not exist yet (the next page save
+    // writes it). Nothing is written.
+    struct PictureChoice
+    {
+        QString source;      // the chosen file, absolute
+        QString destination; // its copy in the picture folder
+        QSize size;          // the picture's own size in pixels
+        int blocks = 1;      // flash blocks it needs
+        int number = 0;      // picture number offered
+        std::string fileName; // GBK
+        std::string title;    // GBK, the file name without its extension
+    };
+    bool choosePicture(const QString &imagePath, PictureChoice &choice, Notifier &notifier,
+                       QString *error) const;
+    // Copies a chosen picture into the project's picture folder, through a
+    // checked and synced write. A file of that name already there is kept;
+    // the picture folder's own file is not copied onto itself.
+    bool copyPictureIn(const PictureChoice &choice, QString *error) const;
 
     // Places a picture file on a page, as the bitmap tool does: copies it
     // into the project's picture folder (an existing file of that name is

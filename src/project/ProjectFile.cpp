@@ -17,7 +17,7 @@ bool ProjectFile::fromBytes(const QByteArray &data, QString *error)
 {
     if (data.size() < kProjectDataOffset) {
         if (error)
-            *error = QStringLiteral("not a project file: %1 bytes, a project file has at least %2")
+            *error = QStringLiteral("不是工程文件：文件长%1字节，工程文件至少有%2字节")
                          .arg(data.size())
                          .arg(kProjectDataOffset);
         return false;
@@ -34,7 +34,7 @@ bool ProjectFile::load(const QString &path, QString *error)
     QString why;
     if (!fromBytes(data, &why)) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(path, why);
+            *error = QStringLiteral("%1：%2").arg(path, why);
         return false;
     }
     return true;

@@ -122,16 +122,24 @@ bool CMyApp::leaveProject()
 
 bool CMyApp::createProject(const NewProjectValues &values)
 {
-    Project project;
+    // The old project's pages are saved and closed before anything of the
+    // new one is made, so a page that cannot be saved stops the command
+    // with no new project folder left behind.
     QString error;
-    if (!Project::create(values.location, values.name, values.resolution, project, notifier(),
-                         &error)) {
+    if (!Project::checkNew(values.location, values.name, values.resolution, notifier(), &error)) {
         if (!error.isEmpty())
             notifier().message(error);
         return false;
     }
     if (!leaveProject())
         return false;
+    Project project;
+    if (!Project::create(values.location, values.name, values.resolution, project, notifier(),
+                         &error)) {
+        if (!error.isEmpty())
+            notifier().message(QStringLiteral("新建工程失败!\n%1").arg(error));
+        return false;
+    }
     setProject(project);
     return true;
 }
@@ -243,6 +251,8 @@ int CMyApp::openPageFiles(const QStringList &paths)
             ++opened;
             continue;
         }
+        if (!takeIntoProject(path))
+            continue;
         OpenPage page;
         QString error;
         if (!m_project.openPage(path, page, &error)) {
@@ -256,6 +266,36 @@ int CMyApp::openPageFiles(const QStringList &paths)
         ++opened;
     }
     return opened;
+}
+
+bool CMyApp::takeIntoProject(const QString &pagePath)
+{
+    if (m_bProjectOpen && samePath(QFileInfo(pagePath).absolutePath()) == samePath(m_project.dir))
+        return true;
+    // A page is compiled against its own project's slots and pictures: it
+    // opens only within that project, and only when the user agrees to
+    // leave the current one.
+    Project other;
+    QString error;
+    if (!Project::openForPageFile(pagePath, other, notifier(), &error)) {
+        if (!error.isEmpty())
+            notifier().message(QStringLiteral("无法打开页面 %1\n%2")
+                                   .arg(QDir::toNativeSeparators(pagePath), error));
+        return false;
+    }
+    if (m_bProjectOpen && samePath(other.file) == samePath(m_project.file))
+        return true;
+    if (m_bProjectOpen
+        && !notifier().question(
+            QStringLiteral("页面 %1 属于工程“%2”（%3），不属于当前工程“%4”。\n"
+                           "是否保存并关闭当前工程的页面，切换到工程“%2”?")
+                .arg(QFileInfo(pagePath).fileName(), other.name,
+                     QDir::toNativeSeparators(other.dir), m_project.name)))
+        return false;
+    if (!leaveProject())
+        return false;
+    setProject(other);
+    return true;
 }
 
 void CMyApp::onOpenPage()

@@ -136,6 +136,10 @@ private:
     // takes its place; false (nothing closed) when a page could not be saved.
     bool leaveProject();
     void closeAllPages();
+    // A page file outside the open project: names its project and, when the
+    // user agrees, switches to it ("请放入工程中!" when its folder holds no
+    // project). True when the page may open in the project now open.
+    bool takeIntoProject(const QString &pagePath);
     void setProject(const Project &project);
     std::unique_ptr<QSettings> settings() const;
 

@@ -67,7 +67,7 @@ TEST(PointerCli, BadFilesAndNumbersAreRefused)
     const QString out = dir.filePath(QStringLiteral("out.MGL"));
     struct Case { const char *fault; QStringList args; int exit; const char *message; };
     const Case cases[] = {
-        {"short file shown as zeros", {"pointer", "show", shortPath}, 1, "40 bytes"},
+        {"short file shown as zeros", {"pointer", "show", shortPath}, 1, "40字节"},
         {"missing file not reported", {"pointer", "show", dir.filePath(QStringLiteral("none.MGL"))}, 1, "none.MGL"},
         {"length over 16 bits wrapped", {"pointer", "make", out, "--length", "70000"}, 2, "full length"},
         {"negative tip cut wrapped", {"pointer", "make", out, "--tip", "-1"}, 2, "tip cut"},

@@ -108,8 +108,8 @@ TEST(PointerFileDisk, ShortOrMissingFilesAreReportedWithTheirName)
     QTemporaryDir dir;
     struct Case { const char *fault; const char *file; int size; const char *message; };
     const Case cases[] = {
-        {"one byte short read as zero", "short.MGL", 59, "59 bytes"},
-        {"empty file read as zero", "empty.MGL", 0, "0 bytes"},
+        {"one byte short read as zero", "short.MGL", 59, "59字节"},
+        {"empty file read as zero", "empty.MGL", 0, "0字节"},
         {"missing file not reported", "missing.MGL", -1, "missing.MGL"},
     };
     for (const Case &c : cases) {
@@ -121,7 +121,7 @@ TEST(PointerFileDisk, ShortOrMissingFilesAreReportedWithTheirName)
         PointerFileHeader h;
         QString error;
         EXPECT_FALSE(readPointerFile(path, h, &error));
-        EXPECT_TRUE(error.contains(QString::fromLatin1(c.message))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.file))) << error.toStdString();
     }
 }

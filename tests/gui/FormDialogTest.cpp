@@ -572,7 +572,7 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
     EXPECT_FALSE(form.loadPointer(cut));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(QStringLiteral("cut.MGL"))) << messages.first().toStdString();
-    EXPECT_TRUE(messages.first().contains(QStringLiteral("54 bytes"))) << messages.first().toStdString();
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("54字节"))) << messages.first().toStdString();
     // The needle of the good file stays.
     EXPECT_EQ(child<QLineEdit>(form, "pointerName")->text(), QStringLiteral("needle"));
     EXPECT_EQ(form.values().pointerName, "needle");

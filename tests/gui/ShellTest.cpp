@@ -108,6 +108,39 @@ TEST_F(ShellProjectTest, SwitchingProjectSavesAndClosesThePagesOfTheOldOne)
     EXPECT_EQ(app->resolution(), 3);
 }
 
+// A page of the old project that cannot be saved stops a new project
+// before anything of it is made: no half-made project folder behind.
+TEST_F(ShellProjectTest, NewProjectIsMadeBeforeTheOldPagesAreSaved)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("old")));
+    ASSERT_TRUE(newPage());
+    frame->pageViews().first()->setModified();
+    // The old project file no longer reads: its page cannot be saved.
+    ASSERT_TRUE(writeFile(app->project().file, QByteArray("nonsense")));
+    notifier.messages.clear();
+
+    EXPECT_FALSE(newProject(QStringLiteral("new")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("new"))));
+    EXPECT_EQ(app->project().name, QStringLiteral("old"));
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
+    EXPECT_FALSE(notifier.messages.isEmpty());
+}
+
+// A project already at the place is refused in Chinese before the open
+// pages are touched.
+TEST_F(ShellProjectTest, NewProjectOverAnExistingOneClosesTheOpenPages)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("same")));
+    ASSERT_TRUE(newPage());
+    notifier.messages.clear();
+    dialogs.projectAnswer = h5::NewProjectValues{QStringLiteral("same"), dir.path(), 4};
+    app->onNewProject();
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_TRUE(notifier.messages.first().contains(QStringLiteral("已有工程")))
+        << notifier.messages.first().toStdString();
+}
+
 TEST_F(ShellProjectTest, UnreadableProjectFileLeavesTheOpenProjectAlone)
 {
     ASSERT_TRUE(newProject(QStringLiteral("keep")));
@@ -274,6 +307,59 @@ TEST_F(ShellPageTest, UnreadablePageFileIsReportedAndTheOthersStillOpen)
         << notifier.messages.first().toStdString();
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("0.wlp"), QStringLiteral("4.wlp")}));
     EXPECT_TRUE(app->isProjectOpen());
+}
+
+// Open page with a page of another project: the user is told whose page
+// it is and chooses; it never opens in the wrong project's context.
+TEST_F(ShellPageTest, PageOfAnotherProjectOpensSilentlyInTheCurrentOne)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("first"), 1));
+    ASSERT_TRUE(newPage(2));
+    const QString foreign = app->project().pagePath(2);
+    ASSERT_TRUE(newProject(QStringLiteral("second"), 3));
+    ASSERT_TRUE(newPage(5));
+
+    const struct
+    {
+        const char *name;
+        bool answer;
+        QString project;
+        QStringList titles;
+    } cases[] = {
+        {"stay", false, QStringLiteral("second"), {QStringLiteral("5.wlp")}},
+        {"switch", true, QStringLiteral("first"), {QStringLiteral("2.wlp")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        notifier.questions.clear();
+        notifier.answer = c.answer;
+        dialogs.pageFiles = {foreign};
+        app->onOpenPage();
+        ASSERT_EQ(notifier.questions.size(), 1);
+        EXPECT_TRUE(notifier.questions.first().contains(QStringLiteral("first")))
+            << notifier.questions.first().toStdString();
+        EXPECT_EQ(app->project().name, c.project);
+        EXPECT_EQ(titles(), c.titles);
+    }
+    EXPECT_EQ(app->resolution(), 1);
+    EXPECT_EQ(app->project().picturesDir(), dir.filePath(QStringLiteral("first/图片文件")));
+}
+
+TEST_F(ShellPageTest, PageOutsideAnyProjectOpensInTheCurrentOne)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("mine")));
+    ASSERT_TRUE(newPage(0));
+    const QString loose = dir.filePath(QStringLiteral("loose/0.wlp"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(loose).path()));
+    ASSERT_TRUE(QFile::copy(app->project().pagePath(0), loose));
+    frame->closePageWindow(frame->pageViews().first());
+    h5test::processDeletes();
+    notifier.messages.clear();
+    dialogs.pageFiles = {loose};
+    app->onOpenPage();
+    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请放入工程中!")});
+    EXPECT_TRUE(titles().isEmpty());
+    EXPECT_EQ(app->project().name, QStringLiteral("mine"));
 }
 
 TEST_F(ShellPageTest, PageFileFromTheShellOpensWithinItsProject)

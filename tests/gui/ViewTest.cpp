@@ -4,17 +4,22 @@
 
 #include "gui/ShellTestSupport.h"
 
+#include "common/Flash.h"
 #include "edit/EditOperations.h"
 #include "editor/MyElementDlg.h"
+#include "editor/MyFormDlg.h"
 #include "model/PageRender.h"
 #include "project/PageExport.h"
 #include "shell/Commands.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QAbstractButton>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
 namespace {
@@ -287,8 +292,67 @@ TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
     mouse(QEvent::MouseButtonDblClick, {20, 20}, Qt::LeftButton);
     release({20, 20});
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(view->editState().selectedIndex, 0); // still selected: no second press
     EXPECT_EQ(view->elements().front().m_ptStart, QPoint(10, 10));
+}
+
+// The characters tool on a fresh view: its form opens at 16 dots, so the
+// user's first Chinese text is taken, not refused for the 8-dot font.
+TEST_F(ViewCommandTest, FirstChineseTextOfAFreshViewIsRefused)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    QStringList formMessages;
+    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
+    bool sixteen = false;
+    h5::setFormRunner([&](h5::CMyFormDlg &f) {
+        if (auto *size = f.findChild<QAbstractButton *>(QStringLiteral("size1")))
+            sixteen = size->isChecked();
+        f.findChild<QPlainTextEdit *>(QStringLiteral("text"))->setPlainText(QStringLiteral("温度"));
+        return f.tryAccept();
+    });
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolText));
+    drag({10, 10}, {80, 10});
+    h5::CMyFormDlg::setDefaultMessageHook({});
+    EXPECT_TRUE(sixteen);
+    EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    ASSERT_EQ(view->elements().size(), 1u);
+    EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::Text);
+    EXPECT_EQ((view->elements().front().m_nAttr >> 8) & 0xFF, 9);
+}
+
+// After the property form, OK or Cancel, nothing is selected any more:
+// Delete, the arrow keys and a second edit need a new click.
+TEST_F(ViewCommandTest, PropertyFormLeavesTheElementSelected)
+{
+    const struct
+    {
+        const char *name;
+        bool accept;
+    } cases[] = {{"cancelled", false}, {"accepted", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+        view->refresh();
+        h5::setFormRunner([&](h5::CMyFormDlg &dlg) {
+            return c.accept && dlg.tryAccept();
+        });
+        press({20, 20});
+        release({20, 20});
+        mouse(QEvent::MouseButtonDblClick, {20, 20}, Qt::LeftButton);
+        release({20, 20});
+        EXPECT_FALSE(view->editState().selected);
+        frame->updateCommands();
+        EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled());
+        EXPECT_FALSE(frame->action(h5::Cmd::ElementEdit)->isEnabled());
+        EXPECT_FALSE(frame->runCommand(h5::Cmd::Delete));
+        key(Qt::Key_Right);
+        ASSERT_EQ(view->elements().size(), 1u);
+        EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::SolidRect);
+        EXPECT_EQ(view->elements().front().m_ptStart, QPoint(10, 10));
+    }
 }
 
 TEST_F(ViewCommandTest, ExportCommandsWriteSomethingElseOrElsewhere)
@@ -540,6 +604,58 @@ TEST_F(ViewCommandTest, BitmapToolPlacesThePictureWrongOrWithoutItsCopy)
     EXPECT_EQ(e.m_strText1, "logo.bmp");
     EXPECT_EQ(e.m_strText3, "logo");
     EXPECT_TRUE(QFileInfo::exists(app->project().picturesDir() + QStringLiteral("/logo.bmp")));
+}
+
+// The picture position file went missing: the bitmap tool must not leave
+// a file behind that every later page save refuses, and the page saves.
+TEST_F(ViewCommandTest, BitmapToolWithoutPositionFileBreaksEverySave)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(source, "BMP"));
+    const QString positions = app->project().positionFilePath();
+    ASSERT_TRUE(QFile::remove(positions));
+
+    dialogs.pictureFile = source;
+    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
+    press({50, 60});
+    release({50, 60});
+    ASSERT_EQ(view->elements().size(), 1u);
+    EXPECT_EQ(view->elements().front().m_nNumber, 0);
+    EXPECT_FALSE(QFileInfo::exists(positions) && QFileInfo(positions).size() < h5::kSlotAreaSize);
+    EXPECT_TRUE(view->save());
+    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_GE(QFileInfo(positions).size(), qint64(h5::kSlotAreaSize));
+}
+
+// A picture that cannot be copied into the project is said so and not
+// placed: a page pointing at a copy that is not there builds wrong.
+TEST_F(ViewCommandTest, BitmapToolIgnoresAFailedCopy)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(source, "BMP"));
+    // The picture folder is a plain file: nothing can be copied into it.
+    const QString pictures = app->project().picturesDir();
+    ASSERT_TRUE(QDir(pictures).removeRecursively());
+    ASSERT_TRUE(h5test::writeRaw(pictures, "x"));
+
+    dialogs.pictureFile = source;
+    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
+    press({50, 60});
+    release({50, 60});
+    EXPECT_TRUE(view->elements().empty());
+    ASSERT_EQ(notifier.messages.size(), 1);
+    EXPECT_TRUE(notifier.messages.first().startsWith(QStringLiteral("无法放置位图!")))
+        << notifier.messages.first().toStdString();
 }
 
 } // namespace
