@@ -80,6 +80,13 @@ FormError CMyControlLinDlg::readControls()
         return e;
     m_values.needle = colourField(QStringLiteral("colour1"))->colour();
     m_values.outNeedle = colourField(QStringLiteral("colour4"))->colour();
+    if (m_filesRequired) {
+        const QString missing = m_values.missingParts();
+        if (!missing.isEmpty())
+            return {m_values.pointerName.empty() ? QStringLiteral("loadPointer")
+                                                 : QStringLiteral("chooseDial"),
+                    missing};
+    }
     return {};
 }
 

@@ -16,6 +16,9 @@ public:
     explicit CMyControlLinDlg(const PointerCtrlValues &values, const QString &picturesFolder = QString(),
                               QWidget *parent = nullptr);
     const PointerCtrlValues &values() const { return m_values; }
+    // A new pointer control needs its pointer file and dial picture: OK
+    // then stays with "请加载指针!" and/or "请选择位图!" until both are chosen.
+    void setFilesRequired(bool required) { m_filesRequired = required; }
 
     // What the "加载指针" and "选择位图" buttons do once a file is chosen.
     // Loading fails (with the message shown) only for a file that cannot be
@@ -31,6 +34,7 @@ private:
     QString m_picturesFolder;
     QLineEdit *m_pointerName = nullptr;
     QLineEdit *m_dialPath = nullptr;
+    bool m_filesRequired = false;
 };
 
 } // namespace h5

@@ -154,6 +154,7 @@ bool createPointer(QWidget *parent, CGraph &element, const FormContext &ctx)
     values.centreX = element.m_ptStart.x();
     values.centreY = element.m_ptStart.y();
     CMyControlLinDlg dlg(values, ctx.picturesFolder, parent);
+    dlg.setFilesRequired(true);
     if (!runForm(dlg))
         return false;
     const QString missing = dlg.values().missingParts();
@@ -278,6 +279,7 @@ std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &reques
         v.centreX = at.x();
         v.centreY = at.y();
         CMyControlLinDlg dlg(v, picturesFolder, parent);
+        dlg.setFilesRequired(true);
         return buildWith<CMyControlLinDlg, PointerCtrlValues>(dlg, request.info);
     }
     case Kind::NumericCtrl:

@@ -75,6 +75,10 @@ FormError CMyFontDlg::readControls()
     m_values.sizeIndex = qMax(0, m_sizes->checkedId());
     m_values.foreground = colourField(QStringLiteral("colour1"))->colour();
     m_values.background = colourField(QStringLiteral("colour2"))->colour();
+    // The 8-dot font has no Chinese characters: the form stays open with
+    // the text as typed, so a larger size can be chosen or the text mended.
+    if (!m_values.text.empty() && m_values.refusedAtEightDots())
+        return {QStringLiteral("text"), FontValues::eightDotMessage()};
     return {};
 }
 

@@ -1,5 +1,8 @@
 #include "shell/MyFileNewDlg.h"
 
+#include "common/Notifier.h"
+#include "project/Project.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -7,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -88,6 +92,28 @@ void MyFileNewDlg::browse()
     if (!text.endsWith(QDir::separator()))
         text += QDir::separator();
     m_location->setText(text);
+}
+
+void MyFileNewDlg::accept()
+{
+    const NewProjectValues v = values();
+    RecordingNotifier said;
+    QString error;
+    if (Project::checkNew(v.location, v.name, v.resolution, said, &error)) {
+        QDialog::accept();
+        return;
+    }
+    const QString text = said.messages.isEmpty() ? error : said.messages.first();
+    if (m_messageHook)
+        m_messageHook(text);
+    else
+        QMessageBox::warning(this, windowTitle(), text);
+    if (v.name.isEmpty() || !v.location.isEmpty()) {
+        m_name->setFocus(Qt::OtherFocusReason);
+        m_name->selectAll();
+    } else {
+        m_browse->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace h5

@@ -40,12 +40,21 @@ public:
     // What "浏览" does: the chosen folder followed by a separator.
     void browse();
 
+    // OK: without a name ("工程名称不得为空!"), without a location
+    // ("工程位置不得为空!") or over an existing project the form stays open
+    // with what was typed and the field to mend focused.
+    void accept() override;
+    // Where those messages go; without a hook, a message box. Tests record.
+    using MessageHook = std::function<void(const QString &)>;
+    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+
 private:
     QLineEdit *m_name = nullptr;
     QLineEdit *m_location = nullptr;
     QPushButton *m_browse = nullptr;
     QComboBox *m_size = nullptr;
     FolderChooser m_chooseFolder;
+    MessageHook m_messageHook;
 };
 
 } // namespace h5

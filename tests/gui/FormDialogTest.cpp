@@ -369,14 +369,37 @@ TEST_F(FormEntry, CancelAndKindsWithoutFormLeaveTheElement)
     EXPECT_EQ(formsShown, 1) << "kinds without a form open none";
 }
 
-TEST_F(FormEntry, EightDotChineseTextIsRemovedAfterTheMessage)
+// Chinese typed into an 8-dot text: the form says why and stays open with
+// the typing kept and the text box focused; giving up leaves the element.
+TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
 {
     CGraph g = elementOf(Kind::Text, {10, 10}, {40, 26});
     g.m_nAttr = 3 * 256; // 8 dots
     g.m_strText2 = "abc";
+    {
+        FontValues v;
+        v.fromElement(g);
+        CMyFontDlg form(v);
+        form.show();
+        child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("温度"));
+        form.accept();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
+        EXPECT_EQ(child<QPlainTextEdit>(form, "text")->toPlainText(), QStringLiteral("温度"));
+        EXPECT_EQ(form.focusWidget(), form.findChild<QWidget *>(QStringLiteral("text")));
+        // A larger size takes the same text.
+        messages.clear();
+        child<QRadioButton>(form, "size1")->click();
+        form.accept();
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_TRUE(messages.isEmpty());
+    }
+    messages.clear();
     answerWith([](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Removed);
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("8点阵无中文字符。")});
+    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(g.m_strText2, "abc");
+    EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
 
     notifier.messages.clear();
     g.m_strText2 = "abc";
@@ -584,9 +607,10 @@ TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
     CGraph g = elementOf(Kind::PointerCtrl, {200, 150}, {200, 150});
     answerWith([](CMyFormDlg &f) {
         EXPECT_EQ(child<QLineEdit>(f, "centreX")->text(), QStringLiteral("200"));
+        setBox(f, "lineWidth", "4");
     });
     EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请加载指针!请选择位图!")});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("请加载指针!请选择位图!")});
 
     QTemporaryDir dir;
     const QString mgl = dir.filePath(QStringLiteral("n.MGL"));
@@ -636,15 +660,17 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
     EXPECT_EQ(g.m_ptEnd, QPoint(30, 40));
     EXPECT_EQ(textState.columnSpacing, 9);
 
-    // 8 dots: refused with the message, but the form's values are kept.
+    // 8 dots: the form refuses with the message; given up, nothing is added
+    // and the tool keeps its last values.
     CGraph h = elementOf(Kind::Text, {0, 0}, {0, 16});
     answerWith([](CMyFormDlg &f) {
         child<QRadioButton>(f, "size0")->click();
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
     });
     EXPECT_FALSE(createElementWithForm(nullptr, h, ctx));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("8点阵无中文字符。")});
-    EXPECT_EQ((textState.attr >> 8) & 0xFF, 3);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
+    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_EQ((textState.attr >> 8) & 0xFF, 12);
 }
 
 TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
@@ -713,20 +739,13 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
              EXPECT_EQ(g.m_ptEnd, QPoint(50, 80));
              EXPECT_EQ(g.m_nAttr, 5);
          }},
-        // a pointer without pointer file or dial also comes back
-        {Kind::PointerCtrl, [](CMyFormDlg &) {},
-         [](const CGraph &g) {
-             EXPECT_TRUE(g.m_strText2.empty());
-             EXPECT_TRUE(g.m_strText3.empty());
-             EXPECT_EQ(g.m_ptStart, QPoint(45, 55));
-         }},
         {Kind::NumericCtrl, [](CMyFormDlg &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
         {Kind::Text, [](CMyFormDlg &f) {
              EXPECT_TRUE(child<QRadioButton>(f, "size0")->isChecked());
-             child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
+             child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("abc"));
          },
          [](const CGraph &g) {
-             EXPECT_EQ(g.m_strText2, toGbk(QStringLiteral("中")));
+             EXPECT_EQ(g.m_strText2, "abc");
              EXPECT_EQ((g.m_nAttr >> 8) & 0xFF, 3);
          }},
     };
@@ -744,6 +763,21 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         c.check(*g);
     }
     EXPECT_TRUE(notifier.messages.isEmpty()) << "no refusal message from the forms";
+
+    // The pointer form without its files and the 8-dot form with Chinese
+    // refuse OK themselves: the user mends or cancels, nothing comes back.
+    const Case refused[] = {
+        {Kind::PointerCtrl, [](CMyFormDlg &) {}, {}},
+        {Kind::Text, [](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中")); }, {}},
+    };
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.tool);
+        messages.clear();
+        request.tool = c.tool;
+        answerWith(c.fill);
+        EXPECT_FALSE(runCreationForm(nullptr, request));
+        EXPECT_EQ(messages.size(), 1);
+    }
 
     cancelAll();
     request.tool = Kind::StringCtrl;

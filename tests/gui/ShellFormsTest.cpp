@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -152,6 +153,58 @@ TEST(ShellFormsTest, BrowseFillsTheLocationWithATrailingSeparatorAndCancelKeepsI
     answer.clear(); // the folder browser cancelled
     form.browse();
     EXPECT_EQ(form.values().location, QStringLiteral("/tmp/projects/"));
+}
+
+// OK without a name or location, or over a project that is there already:
+// the form says why and stays open with the typing kept and the field to
+// mend focused, instead of closing and losing what was typed.
+TEST(ShellFormsTest, RefusedNewProjectFormClosesAndLosesTheTyping)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("旧"))));
+    QFile existing(dir.filePath(QStringLiteral("旧/旧.wgc")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    const QString location = dir.path() + QLatin1Char('/');
+    const struct
+    {
+        const char *name;
+        bool withLocation;
+        const char *message; // part of the message
+        const char *focus;
+    } cases[] = {
+        {"", true, "工程名称不得为空!", "projectName"},
+        {"新", false, "工程位置不得为空!", "browse"},
+        {"旧", true, "已有工程", "projectName"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        h5::MyFileNewDlg form;
+        QStringList messages;
+        form.setMessageHook([&messages](const QString &text) { messages << text; });
+        form.setFolderChooser([&](QWidget *) { return c.withLocation ? dir.path() : QString(); });
+        form.show();
+        child<QLineEdit>(form, "projectName")->setText(QString::fromUtf8(c.name));
+        form.browse();
+        child<QComboBox>(form, "projectSize")->setCurrentIndex(7);
+        form.accept();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.first().contains(QString::fromUtf8(c.message))) << messages.first().toStdString();
+        EXPECT_EQ(form.values().name, QString::fromUtf8(c.name));
+        EXPECT_EQ(form.values().resolution, 7);
+        EXPECT_EQ(form.focusWidget(), form.findChild<QWidget *>(QString::fromLatin1(c.focus)));
+    }
+    h5::MyFileNewDlg form;
+    form.setFolderChooser([&](QWidget *) { return dir.path(); });
+    form.show();
+    child<QLineEdit>(form, "projectName")->setText(QStringLiteral("新"));
+    form.browse();
+    form.accept();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.values().location, location);
 }
 
 TEST(ShellFormsTest, PageSettingsFormOffersTheLayersOfTheScreenSize)
