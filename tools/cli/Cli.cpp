@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "common/FileIo.h"
+#include "port/CMSComm.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -39,10 +40,10 @@ bool CliNotifier::question(const QString &text)
     return m_answer;
 }
 
-QString takeOption(QStringList &args, const QString &name)
+QString takeOption(QStringList &args, const QString &name, bool longForm)
 {
-    // One-letter options are written with one dash: -o OUT.
-    const QString flag = (name.size() == 1 ? "-" : "--") + name;
+    // One-letter options are written with one dash (-o OUT) unless asked.
+    const QString flag = (name.size() == 1 && !longForm ? "-" : "--") + name;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == flag) {
             if (i + 1 >= args.size())
@@ -116,6 +117,33 @@ bool writePng(const QString &path, const QImage &image)
     QString error;
     if (!h5::writeFileAtomically(path, encoded, &error)) {
         badInput(path, QStringLiteral("cannot write: %1").arg(error));
+        return false;
+    }
+    return true;
+}
+
+PortOptions takePortOptions(QStringList &args)
+{
+    PortOptions o;
+    o.device = takeOption(args, "port");
+    if (o.device.isEmpty())
+        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
+    const QString baud = takeOption(args, "baud");
+    if (!baud.isNull()) {
+        bool ok = false;
+        o.baud = baud.toInt(&ok);
+        if (!ok || o.baud <= 0)
+            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
+    }
+    return o;
+}
+
+bool openPort(h5::CMSComm &comm, const PortOptions &o)
+{
+    comm.setDevice(o.device);
+    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
+    if (!comm.open()) {
+        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
         return false;
     }
     return true;

@@ -11,6 +11,10 @@
 #include <functional>
 #include <vector>
 
+namespace h5 {
+class CMSComm;
+}
+
 namespace h5cli {
 
 enum ExitCode {
@@ -66,7 +70,8 @@ private:
 // Small argument helpers. `takeOption` removes "--name VALUE" (or
 // "--name=VALUE"; "-n VALUE" for a one-letter name) from args and returns
 // VALUE, or a null QString.
-QString takeOption(QStringList &args, const QString &name);
+// With `longForm`, a one-letter name is written with two dashes too (--x).
+QString takeOption(QStringList &args, const QString &name, bool longForm = false);
 bool takeFlag(QStringList &args, const QString &name);
 // The output file: "-o OUT", "-oOUT", "--output OUT" or "--output=OUT";
 // removed from args, a null QString when absent.
@@ -76,6 +81,19 @@ void expectPositional(const QStringList &args, int n, const QString &commandName
 // Encodes `image` as PNG and replaces `path` with it atomically; on failure
 // prints the reason as badInput does and returns false.
 bool writePng(const QString &path, const QImage &image);
+
+// The serial options of every command that uses a port: --port DEVICE
+// (required) and --baud RATE (1,228,800 unless given).
+inline constexpr int kDefaultBaud = 1228800;
+struct PortOptions
+{
+    QString device;
+    int baud = kDefaultBaud;
+};
+PortOptions takePortOptions(QStringList &args);
+// Opens the port at the chosen rate, 8 data bits, no parity, one stop bit;
+// prints "h5800: DEVICE: why" and returns false when it cannot.
+bool openPort(h5::CMSComm &comm, const PortOptions &o);
 
 // Prints "h5800: FILE: WHAT" on stderr and returns ExitBadInput.
 int badInput(const QString &file, const QString &what);

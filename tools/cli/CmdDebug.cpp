@@ -29,7 +29,6 @@ using namespace h5cli;
 
 namespace {
 
-constexpr int kDefaultBaud = 1228800;
 
 // Progress texts of the downloads; any other status text shown while a
 // download runs ends it ("串口连接错误3!", "连接超时!", "第1个字库丢失，下载停止", ...).
@@ -180,40 +179,14 @@ private:
     bool m_openLine = false;
 };
 
-struct PortOptions
-{
-    QString device;
-    int baud = kDefaultBaud;
-};
-
-PortOptions takePortOptions(QStringList &args)
-{
-    PortOptions o;
-    o.device = takeOption(args, "port");
-    if (o.device.isEmpty())
-        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
-    const QString baud = takeOption(args, "baud");
-    if (!baud.isNull()) {
-        bool ok = false;
-        o.baud = baud.toInt(&ok);
-        if (!ok || o.baud <= 0)
-            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
-    }
-    return o;
-}
-
 // Opens the port and shakes hands as the window's "打开" does. The first
 // probe goes out at once rather than after a second: the window's wait
 // only comes from its timer. False (with the reason on stderr) when the
 // port does not open or the terminal does not answer '3'.
 bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
 {
-    comm.setDevice(o.device);
-    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
-    if (!comm.open()) {
-        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
+    if (!openPort(comm, o))
         return false;
-    }
     host.attach(session);
     session.portOpened();
     session.onTimer(h5::DebugSession::kProbeTimer);

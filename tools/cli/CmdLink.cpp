@@ -20,7 +20,6 @@ using namespace h5cli;
 
 namespace {
 
-constexpr int kDefaultBaud = 1228800;
 
 // The status box and message boxes of a serial window, for a terminal:
 // statuses and messages go to stderr, the line driver runs the session on
@@ -125,39 +124,6 @@ private:
     bool m_tty = isatty(2) != 0;
     bool m_openLine = false;
 };
-
-struct PortOptions
-{
-    QString device;
-    int baud = kDefaultBaud;
-};
-
-PortOptions takePortOptions(QStringList &args)
-{
-    PortOptions o;
-    o.device = takeOption(args, "port");
-    if (o.device.isEmpty())
-        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
-    const QString baud = takeOption(args, "baud");
-    if (!baud.isNull()) {
-        bool ok = false;
-        o.baud = baud.toInt(&ok);
-        if (!ok || o.baud <= 0)
-            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
-    }
-    return o;
-}
-
-bool openPort(h5::CMSComm &comm, const PortOptions &o)
-{
-    comm.setDevice(o.device);
-    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
-    if (!comm.open()) {
-        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
-        return false;
-    }
-    return true;
-}
 
 int download(const QStringList &argsIn)
 {

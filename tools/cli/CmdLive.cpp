@@ -31,35 +31,12 @@ using namespace h5cli;
 
 namespace {
 
-constexpr int kDefaultBaud = 1228800;
 // The hex page's text box takes at most this many characters.
 constexpr int kMaxHexText = 1500;
 
 // The window's initial drawing state.
 const uint16_t kWhite565 = 0xFFFF;
 const uint16_t kBlue565 = 0x001F;
-
-struct PortOptions
-{
-    QString device;
-    int baud = kDefaultBaud;
-};
-
-PortOptions takePortOptions(QStringList &args)
-{
-    PortOptions o;
-    o.device = takeOption(args, "port");
-    if (o.device.isEmpty())
-        throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
-    const QString baud = takeOption(args, "baud");
-    if (!baud.isNull()) {
-        bool ok = false;
-        o.baud = baud.toInt(&ok);
-        if (!ok || o.baud <= 0)
-            throw UsageError{QStringLiteral("--baud %1 is not a rate").arg(baud)};
-    }
-    return o;
-}
 
 int number(const QString &text, const QString &what)
 {
@@ -70,30 +47,10 @@ int number(const QString &text, const QString &what)
     return v;
 }
 
-// "--name VALUE" or "--name=VALUE", also for one-letter names (--x, --y).
-QString takeLongOption(QStringList &args, const QString &name)
-{
-    const QString flag = "--" + name;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == flag) {
-            if (i + 1 >= args.size())
-                throw UsageError{QStringLiteral("%1 needs a value").arg(flag)};
-            const QString value = args[i + 1];
-            args.remove(i, 2);
-            return value;
-        }
-        if (args[i].startsWith(flag + "=")) {
-            const QString value = args[i].mid(flag.size() + 1);
-            args.removeAt(i);
-            return value;
-        }
-    }
-    return QString();
-}
 
 int numberOption(QStringList &args, const QString &name, int fallback)
 {
-    const QString text = takeLongOption(args, name);
+    const QString text = takeOption(args, name, true);
     return text.isNull() ? fallback : number(text, "--" + name);
 }
 
@@ -151,17 +108,6 @@ bool runUntil(Done done, QDeadlineTimer deadline)
 QDeadlineTimer drainDeadline(qint64 bytes, int baud)
 {
     return QDeadlineTimer(bytes * 10 * 1000 / qMax(baud, 1) + 5000);
-}
-
-bool openPort(h5::CMSComm &comm, const PortOptions &o)
-{
-    comm.setDevice(o.device);
-    comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));
-    if (!comm.open()) {
-        err() << "h5800: " << o.device << ": " << comm.errorString() << Qt::endl;
-        return false;
-    }
-    return true;
 }
 
 // Opens the port, writes `bytes` in one piece, waits until the output has
