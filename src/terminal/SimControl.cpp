@@ -1,21 +1,12 @@
 #include "terminal/SimControl.h"
 
+#include "link/Frames.h"
+
 namespace h5 {
 
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Shown in a reason: printable ASCII as it is, anything else as \xNN, cut
 // after 40 characters.
@@ -97,8 +88,8 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         if (word.size() % 2 != 0)
             return bad(QStringLiteral("'%1' is not whole bytes in hex (two digits a byte)").arg(shown(word)));
         for (qsizetype k = 0; k < word.size(); k += 2) {
-            const int hi = hexValue(word[k]);
-            const int lo = hexValue(word[k + 1]);
+            const int hi = hexDigit(word[k]);
+            const int lo = hexDigit(word[k + 1]);
             if (hi < 0 || lo < 0)
                 return bad(QStringLiteral("'%1' is not hex").arg(shown(word)));
             bytes.append(char(hi * 16 + lo));
