@@ -56,8 +56,13 @@ CChildFrame::CChildFrame(CMyApp &app, CMyView *view, QWidget *parent)
     setObjectName(QStringLiteral("CChildFrame"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    setWindowTitle(view->title());
-    connect(view, &CMyView::titleChanged, this, &QWidget::setWindowTitle);
+    // The page's file name, with "*" while it has changes not saved.
+    auto showTitle = [this] {
+        setWindowTitle(m_view->title() + (m_view->isModified() ? QStringLiteral("*") : QString()));
+    };
+    showTitle();
+    connect(view, &CMyView::titleChanged, this, showTitle);
+    connect(view, &CMyView::modifiedChanged, this, showTitle);
 
     // The window keeps the size of its page: no border dragging, no
     // maximise. An unknown resolution leaves the default size.

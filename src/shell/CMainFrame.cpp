@@ -64,6 +64,7 @@ CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_ap
     m_app.setPageWindows(this);
     m_app.setMainWindow(this, [this](const QString &text) { statusBar()->showMessage(text); });
     connect(&m_app, &CMyApp::projectChanged, this, &CMainFrame::updateCommands);
+    connect(&m_app, &CMyApp::projectChanged, this, &CMainFrame::updateTitle);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
         updateTitle();
         updateCommands();
@@ -240,9 +241,13 @@ void CMainFrame::updateTitle()
 {
     if (m_tearingDown)
         return;
+    // Product, project and active page: "… - 工程 - 3.wlp*".
     QString title = productTitle();
+    if (m_app.isProjectOpen())
+        title += QStringLiteral(" - ") + m_app.project().name;
     if (CMyView *view = activePageView())
-        title += QStringLiteral(" - ") + view->title();
+        title += QStringLiteral(" - ") + view->title()
+               + (view->isModified() ? QStringLiteral("*") : QString());
     setWindowTitle(title);
 }
 
@@ -288,6 +293,7 @@ CMyView *CMainFrame::openPageWindow(OpenPage page)
     frame->move((open % 8) * step, (open % 8) * step);
     connect(view, &CMyView::commandsChanged, this, &CMainFrame::updateCommands);
     connect(view, &CMyView::titleChanged, this, &CMainFrame::updateTitle);
+    connect(view, &CMyView::modifiedChanged, this, &CMainFrame::updateTitle);
     view->setGridSpacing(gridSpacingX(), gridSpacingY());
     connect(this, &CMainFrame::gridSpacingChanged, view, &CMyView::setGridSpacing);
     connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);

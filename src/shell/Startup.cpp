@@ -3,19 +3,35 @@
 #include "shell/CMainFrame.h"
 #include "shell/CMyApp.h"
 #include "shell/Commands.h"
+#include "shell/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QTextStream>
 #include <QTimer>
 
 namespace h5 {
 
-int runStudio(QApplication &application)
+QTranslator *configureStudio(QApplication &application)
 {
     QApplication::setApplicationName(QStringLiteral("h5800-studio"));
-    QApplication::setApplicationDisplayName(productTitle());
+    // No display name: the platform would add it to the title of every
+    // window, and a form's title is its own caption only. The main window
+    // names the product itself.
     QApplication::setDesktopFileName(QStringLiteral("h5800-studio"));
+    // The standard dialogs and buttons speak Chinese with the app.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTranslator *chinese = installQtChinese(application);
+    if (!chinese)
+        QTextStream(stderr) << "h5800-studio: Qt's Chinese texts not found at "
+                            << qtChineseTranslationFile() << Qt::endl;
+    return chinese;
+}
+
+int runStudio(QApplication &application)
+{
+    configureStudio(application);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(productTitle());

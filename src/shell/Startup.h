@@ -11,8 +11,14 @@
 // (default 1500) and quits: for smoke tests and documentation.
 
 class QApplication;
+class QTranslator;
 
 namespace h5 {
+
+// The application's names and Qt's Chinese texts for its standard dialogs
+// and buttons (runStudio does this first). Returns the installed
+// translator (owned by `application`), null when Qt's texts were not found.
+QTranslator *configureStudio(QApplication &application);
 
 // Runs the app until it quits; returns the exit code.
 int runStudio(QApplication &application);

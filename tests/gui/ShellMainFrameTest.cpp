@@ -335,13 +335,32 @@ TEST_F(ShellMainFrameTest, PageWindowIgnoresCaptionDoubleClickAndKeepsItsSize)
     EXPECT_FALSE(child->windowFlags() & Qt::WindowMinimizeButtonHint);
 }
 
-TEST_F(ShellMainFrameTest, TitleNamesTheActivePage)
+// The main window names the project and the active page; a page with
+// changes not saved carries "*" in both titles until it is saved.
+TEST_F(ShellMainFrameTest, TitlesHideTheProjectOrAModifiedPage)
 {
     EXPECT_EQ(frame->windowTitle(), h5::productTitle());
-    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newProject(QStringLiteral("工程甲")));
+    EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 工程甲"));
     ASSERT_TRUE(newPage(12));
-    EXPECT_EQ(frame->frameOf(frame->activePageView())->windowTitle(), QStringLiteral("12.wlp"));
-    EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 12.wlp"));
+    h5::CMyView *view = frame->activePageView();
+    ASSERT_NE(view, nullptr);
+    const struct
+    {
+        const char *name;
+        std::function<void()> act;
+        QString page;
+    } steps[] = {
+        {"new page", [] {}, QStringLiteral("12.wlp")},
+        {"changed", [view] { view->setModified(); }, QStringLiteral("12.wlp*")},
+        {"saved", [view] { view->save(); }, QStringLiteral("12.wlp")},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.name);
+        s.act();
+        EXPECT_EQ(frame->frameOf(view)->windowTitle(), s.page);
+        EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 工程甲 - ") + s.page);
+    }
 }
 
 // ---- page view ---------------------------------------------------------------------------------
