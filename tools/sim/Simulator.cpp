@@ -3,9 +3,11 @@
 #include "terminal/SimControl.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -184,6 +186,27 @@ public:
         return true;
     }
 
+    void startClock() { m_clock.start(); }
+
+    // Milliseconds since the terminal started, the time its page cycle runs on.
+    int64_t now() const { return m_clock.elapsed(); }
+
+    // Runs the pages of the cycle whose time has come.
+    void tick(h5::VirtualTerminal &terminal)
+    {
+        if (terminal.tick(now()) > 0)
+            shoot(terminal);
+    }
+
+    // How long the line may be waited for before the next page is due.
+    int untilNextPage(const h5::VirtualTerminal &terminal) const
+    {
+        const int64_t due = terminal.pageDueMs();
+        if (due < 0)
+            return -1;
+        return int(std::clamp<int64_t>(due - now(), 0, 1 << 30));
+    }
+
     int serve(h5::VirtualTerminal &terminal, Control *control)
     {
         m_saved = terminal.flashRevision();
@@ -192,7 +215,10 @@ public:
             if (!m_hostThere) {
                 // Nobody has the device open: look again every 50 ms.
                 struct pollfd idle[2] = {{gSignalPipe[0], POLLIN, 0}, {controlFd, POLLIN, 0}};
-                if (::poll(idle, 2, 50) > 0) {
+                const int wait = untilNextPage(terminal);
+                const int got = ::poll(idle, 2, wait >= 0 && wait < 50 ? wait : 50);
+                tick(terminal);
+                if (got > 0) {
                     if (idle[0].revents & POLLIN)
                         return stop(terminal);
                     if ((idle[1].revents & POLLIN) && !obey(*control, terminal))
@@ -224,7 +250,9 @@ public:
                 {m_master, short(POLLIN | (m_out.isEmpty() ? 0 : POLLOUT)), 0},
                 {controlFd, POLLIN, 0},
             };
-            if (::poll(fds, 3, -1) < 0) {
+            const int polled = ::poll(fds, 3, untilNextPage(terminal));
+            tick(terminal);
+            if (polled < 0) {
                 if (errno == EINTR)
                     continue;
                 say(QStringLiteral("poll failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
@@ -435,6 +463,7 @@ private:
     QByteArray m_buf = QByteArray(65536, Qt::Uninitialized);
     uint64_t m_saved = 0;
     uint64_t m_shot = 0; // screen revision of the last screenshot
+    QElapsedTimer m_clock;
 };
 
 } // namespace
@@ -478,6 +507,9 @@ int run(const Options &options)
     Line line(options);
     if (!line.open())
         return 1;
+    // Start-up: the first page of the project in the flash.
+    line.startClock();
+    terminal.startPages(line.now());
     if (!line.startScreenshots(terminal))
         return 2;
     std::printf("%s\n", line.device().toLocal8Bit().constData());
