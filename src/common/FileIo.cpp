@@ -163,7 +163,7 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 
     }
     const qint64 size = file.size();
     if (size > maxBytes) {
-        setError(error, QStringLiteral("%1: file too large (%2 bytes)").arg(path).arg(size));
+        setError(error, QStringLiteral("%1：文件过大（%2字节）").arg(path).arg(size));
         return false;
     }
     out = file.readAll();

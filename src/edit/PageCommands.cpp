@@ -148,7 +148,7 @@ PageCommandResult addPageToProject(const Project &project, Page &page, QString *
     PageCommandResult r;
     const int n = page.settings.m_nPageNo;
     if (!validPageNo(n)) {
-        fail(error, QStringLiteral("page number %1 outside 0-1023").arg(n));
+        fail(error, QStringLiteral("页面编号%1不在0至1023之间").arg(n));
         return r;
     }
     const int pages = estimateInstructionPages(page);
@@ -245,7 +245,7 @@ PageCommandResult applyPageSettings(const Project &project, Page &page, const QS
     const int oldNo = s.m_nPageNo;
     const int newNo = values.pageNo;
     if (!validPageNo(newNo)) {
-        fail(error, QStringLiteral("page number %1 outside 0-1023").arg(newNo));
+        fail(error, QStringLiteral("页面编号%1不在0至1023之间").arg(newNo));
         return r;
     }
     const int pages = estimateInstructionPages(page);

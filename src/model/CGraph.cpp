@@ -58,31 +58,31 @@ bool readArchiveString(ByteReader &in, std::string &s, QString *error)
     const std::size_t start = in.pos();
     auto fail = [&](const QString &why) {
         if (error)
-            *error = QStringLiteral("%1 at offset %2").arg(why).arg(start);
+            *error = QStringLiteral("%1（位置%2）").arg(why).arg(start);
         return false;
     };
     uint8_t b;
     if (!in.u8(b))
-        return fail(QStringLiteral("file ends before a text length"));
+        return fail(QStringLiteral("文件在文字长度之前结束"));
     uint32_t n = b;
     if (b == 0xFF) {
         uint16_t w;
         if (!in.le16(w))
-            return fail(QStringLiteral("file ends inside a text length"));
+            return fail(QStringLiteral("文件在文字长度中结束"));
         n = w;
         if (w == 0xFFFE)
-            return fail(QStringLiteral("unsupported text form (wide characters)"));
+            return fail(QStringLiteral("不支持的文字形式（宽字符）"));
         if (w == 0xFFFF) {
             uint32_t d;
             if (!in.le32(d))
-                return fail(QStringLiteral("file ends inside a text length"));
+                return fail(QStringLiteral("文件在文字长度中结束"));
             n = d;
         }
     }
     // The length is checked against what is left before anything is
     // allocated, so a damaged length can never ask for gigabytes.
     if (n > in.remaining())
-        return fail(QStringLiteral("text length %1 runs past the end of the file").arg(n));
+        return fail(QStringLiteral("文字长度%1超出文件末尾").arg(n));
     in.bytes(n, s);
     return true;
 }
@@ -118,7 +118,7 @@ bool CGraph::Serialize(ByteReader &in, QString *error)
 {
     if (in.remaining() < 80) {
         if (error)
-            *error = QStringLiteral("file ends inside an element at offset %1").arg(in.pos());
+            *error = QStringLiteral("文件在图元中结束（位置%1）").arg(in.pos());
         return false;
     }
     int32_t w[20];

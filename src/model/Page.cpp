@@ -35,27 +35,27 @@ bool readClassHeader(ByteReader &in, const char *name, std::size_t len, const QS
     const std::size_t at = in.pos();
     auto fail = [&](const QString &why) {
         if (error)
-            *error = QStringLiteral("%1 at offset %2: %3").arg(what).arg(at).arg(why);
+            *error = QStringLiteral("%1（位置%2）：%3").arg(what).arg(at).arg(why);
         return false;
     };
     uint16_t tag = 0, schema = 0, nameLen = 0;
     if (!in.le16(tag))
-        return fail(QStringLiteral("file ends here"));
+        return fail(QStringLiteral("文件在此结束"));
     if (tag != 0xFFFF)
-        return fail(QStringLiteral("expected a class header (FF FF), found %1 %2")
+        return fail(QStringLiteral("应为类标记 FF FF，实为 %1 %2")
                         .arg(tag & 0xFF, 2, 16, QLatin1Char('0'))
                         .arg(tag >> 8, 2, 16, QLatin1Char('0')));
     if (!in.le16(schema) || !in.le16(nameLen))
-        return fail(QStringLiteral("file ends inside the class header"));
+        return fail(QStringLiteral("文件在类标记中结束"));
     std::string found;
     if (nameLen > 64 || !in.bytes(nameLen, found))
-        return fail(QStringLiteral("damaged class name"));
+        return fail(QStringLiteral("类名损坏"));
     if (found != std::string(name, len))
-        return fail(QStringLiteral("class \"%1\", expected \"%2\"")
+        return fail(QStringLiteral("类名为“%1”，应为“%2”")
                         .arg(QString::fromLatin1(found.data(), int(found.size())),
                              QString::fromLatin1(name)));
     if (schema != 1)
-        return fail(QStringLiteral("class \"%1\" has schema %2, expected 1")
+        return fail(QStringLiteral("类“%1”的版本号为%2，应为1")
                         .arg(QString::fromLatin1(name))
                         .arg(schema));
     return true;
@@ -133,10 +133,10 @@ bool Page::fromPageFile(const QByteArray &data, QString *error)
         return false;
     };
     if (data.size() < 44)
-        return fail(QStringLiteral("not a page file: %1 bytes, a page file has at least 44")
+        return fail(QStringLiteral("不是页面文件：文件长%1字节，页面文件至少有44字节")
                         .arg(data.size()));
     if (!readClassHeader(in, kTypeGraphName, sizeof(kTypeGraphName) - 1,
-                         QStringLiteral("page settings"), error))
+                         QStringLiteral("页面设置"), error))
         return false;
     CTypeGraph newSettings;
     newSettings.Serialize(in);
@@ -145,12 +145,12 @@ bool Page::fromPageFile(const QByteArray &data, QString *error)
     // Every element takes at least 85 bytes; a count the file cannot hold is
     // refused before any memory is reserved for it.
     if (count > 0 && uint64_t(count) * (kMinElementBytes + 2) + 10 > in.remaining())
-        return fail(QStringLiteral("element count %1 is larger than the file can hold").arg(count));
+        return fail(QStringLiteral("图元个数%1超出文件所能容纳的数目").arg(count));
 
     std::vector<CGraph> newElements;
     newElements.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
-        const QString what = QStringLiteral("element %1").arg(i);
+        const QString what = QStringLiteral("图元%1").arg(i);
         if (i == 0) {
             if (!readClassHeader(in, kGraphName, sizeof(kGraphName) - 1, what, error))
                 return false;
@@ -158,8 +158,8 @@ bool Page::fromPageFile(const QByteArray &data, QString *error)
             const std::size_t at = in.pos();
             if (!in.expect(kGraphClassRef, 2)) {
                 if (in.remaining() < 2)
-                    return fail(QStringLiteral("%1 at offset %2: file ends here").arg(what).arg(at));
-                return fail(QStringLiteral("%1 at offset %2: expected an element (03 80)")
+                    return fail(QStringLiteral("%1（位置%2）：文件在此结束").arg(what).arg(at));
+                return fail(QStringLiteral("%1（位置%2）：应为图元标记 03 80")
                                 .arg(what)
                                 .arg(at));
             }
@@ -171,7 +171,7 @@ bool Page::fromPageFile(const QByteArray &data, QString *error)
         newElements.push_back(std::move(g));
     }
     if (!in.atEnd())
-        return fail(QStringLiteral("%1 unexpected bytes after the last element at offset %2")
+        return fail(QStringLiteral("最后一个图元之后多出%1字节（位置%2）")
                         .arg(in.remaining())
                         .arg(in.pos()));
     settings = newSettings;

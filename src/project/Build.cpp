@@ -127,8 +127,8 @@ bool appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
         // it would only allocate gigabytes.
         if (pictureBytes(job.width, job.height) > int64_t(kSlotCount) * kFlashBlock) {
             if (error)
-                *error = QStringLiteral("%1: damaged picture position file (picture %2 is %3 x %4, "
-                                        "more than the terminal holds)")
+                *error = QStringLiteral("%1：图象位置信息文件已损坏（图片%2为%3 x %4，"
+                                        "超出终端所能容纳的大小）")
                              .arg(project.positionFilePath())
                              .arg(i)
                              .arg(job.width)

@@ -122,7 +122,7 @@ bool Project::open(const QString &projectFile, Project &out, QString *error)
     p.resolution = pf.resolution();
     if (resolutionSize(p.resolution).isEmpty()) {
         if (error)
-            *error = QStringLiteral("%1: unknown resolution index %2").arg(projectFile).arg(p.resolution);
+            *error = QStringLiteral("%1：未知的屏幕尺寸序号 %2").arg(projectFile).arg(p.resolution);
         return false;
     }
     out = p;
@@ -159,7 +159,7 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
     const int n = values.pageNo;
     if (n < 0 || n >= kPageSlots) {
         if (error)
-            *error = QStringLiteral("page number %1 outside 0-1023").arg(n);
+            *error = QStringLiteral("页面编号%1不在0至1023之间").arg(n);
         return NewPageResult::Failed;
     }
     ProjectWork work(*this);
@@ -215,7 +215,7 @@ bool Project::openPage(const QString &path, OpenPage &out, QString *error) const
         prefix = f.read(40);
     if (prefix.size() < 40) {
         if (error)
-            *error = QStringLiteral("%1: cannot read the page settings").arg(path);
+            *error = QStringLiteral("%1：无法读取页面设置").arg(path);
         return false;
     }
     const char *p = prefix.constData();
@@ -371,7 +371,7 @@ bool ProjectWork::begin(QString *error, bool slotAreaOnly)
             return false;
         if (positionFile.size() < kSlotAreaSize) {
             if (error)
-                *error = QStringLiteral("%1: damaged picture position file (%2 bytes, expected at least %3)")
+                *error = QStringLiteral("%1：图象位置信息文件已损坏（文件长%2字节，至少应有%3字节）")
                              .arg(positions)
                              .arg(positionFile.size())
                              .arg(kSlotAreaSize);
@@ -439,7 +439,7 @@ bool ProjectWork::commit(QString *error)
 {
     if (!m_instructionFiles.empty() && !QDir().mkpath(m_project.instructionDir())) {
         if (error)
-            *error = QStringLiteral("%1: cannot create the folder").arg(m_project.instructionDir());
+            *error = QStringLiteral("%1：无法建立文件夹").arg(m_project.instructionDir());
         return false;
     }
     // Every changed file is written and synced under a temporary name first;

@@ -175,27 +175,27 @@ TEST(PageFileTest, DamagedFilesAreRefusedWithAReason)
     const int firstStrings = 44 + 12 + 80;
     struct Case { const char *name; QByteArray data; const char *reason; };
     const Case cases[] = {
-        {"empty file", QByteArray(), "not a page file"},
+        {"empty file", QByteArray(), "不是页面文件"},
         {"png picture", hex("89504E470D0A1A0A0000000D494844520000000100000001") + QByteArray(40, 0),
-         "expected a class header"},
-        {"wrong class name", patched(6, "43547970654772617069"), "expected \"CTypeGraph\""},
-        {"wrong settings schema", patched(2, "0200"), "schema 2"},
-        {"wrong element class", patched(44 + 6, "0700 4357726170684B"), "class"},
-        {"wrong element schema", patched(44 + 2, "0300"), "schema 3"},
-        {"huge element count", patched(40, "FFFFFFFF"), "element count"},
-        {"count one too many", patched(40, "03000000"), "element count"},
-        {"text length past end", patched(firstStrings, "FF FF FF FF FF FF 7F"), "past the end"},
-        {"16-bit length past end", patched(firstStrings, "FF 00 F0"), "past the end"},
-        {"wide text marker", patched(firstStrings, "FF FE FF"), "unsupported"},
-        {"bad tag for second element", patched(44 + 12 + 83 + 3, "0180"), "expected an element"},
-        {"trailing bytes", good + QByteArray("xyz"), "unexpected bytes"},
+         "应为类标记"},
+        {"wrong class name", patched(6, "43547970654772617069"), "应为“CTypeGraph”"},
+        {"wrong settings schema", patched(2, "0200"), "版本号为2"},
+        {"wrong element class", patched(44 + 6, "0700 4357726170684B"), "类名"},
+        {"wrong element schema", patched(44 + 2, "0300"), "版本号为3"},
+        {"huge element count", patched(40, "FFFFFFFF"), "图元个数"},
+        {"count one too many", patched(40, "03000000"), "图元个数"},
+        {"text length past end", patched(firstStrings, "FF FF FF FF FF FF 7F"), "超出文件末尾"},
+        {"16-bit length past end", patched(firstStrings, "FF 00 F0"), "超出文件末尾"},
+        {"wide text marker", patched(firstStrings, "FF FE FF"), "不支持"},
+        {"bad tag for second element", patched(44 + 12 + 83 + 3, "0180"), "应为图元标记"},
+        {"trailing bytes", good + QByteArray("xyz"), "多出"},
     };
     for (const Case &c : cases) {
         Page page;
         page.settings.m_nPageNo = 42;
         QString error;
         EXPECT_FALSE(page.fromPageFile(c.data, &error)) << c.name;
-        EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << c.name << ": " << error.toStdString();
         EXPECT_EQ(page.settings.m_nPageNo, 42) << c.name << ": a failed read changed the page";
         EXPECT_TRUE(page.elements.empty()) << c.name;
     }
