@@ -1,20 +1,15 @@
 // h5800 preview: pages of a built project drawn as the terminal draws them,
-// straight from the project's files: the project data in the .wgc and the
-// pictures in the picture position file, executed by the virtual terminal's
-// screen (terminal/PageRun.h). No serial line is involved.
+// straight from the project's files (terminal/BuiltProject.h): the project
+// data in the .wgc and the pictures in the picture position file, executed
+// by the virtual terminal's screen (terminal/PageRun.h). No serial line is
+// involved.
 
 #include "Cli.h"
 
-#include "common/FileIo.h"
-#include "model/CTypeGraph.h"
-#include "project/Project.h"
-#include "project/ProjectFile.h"
-#include "terminal/PageRun.h"
+#include "common/Flash.h"
+#include "terminal/BuiltProject.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 using namespace h5cli;
 
@@ -37,67 +32,29 @@ int previewCommand(QStringList args)
         if (!ok || page < 0 || page >= h5::kPageSlots)
             throw UsageError{QStringLiteral("--page needs a page number 0..1023")};
     }
-    const QString projectPath = args.first();
-    if (!QFileInfo(projectPath).isFile())
-        return badInput(projectPath, QStringLiteral("no such file"));
-
-    h5::Project project;
-    QString error;
-    if (!h5::Project::open(projectPath, project, &error))
-        return badInput(projectPath, error);
-    h5::ProjectFile file;
-    if (!file.load(project.file, &error))
-        return badInput(project.file, error);
-    const QSize screen = h5::resolutionSize(file.resolution());
-    if (!screen.isValid())
-        return badInput(project.file, QStringLiteral("unknown resolution index %1").arg(file.resolution()));
-
-    // Only a build that is newer than every page file shows the pages.
-    if (file.bytes().size() <= h5::kProjectDataOffset)
-        return badInput(project.file, QStringLiteral("工程未编译，请先编译工程"));
-    const QDateTime built = QFileInfo(project.file).lastModified();
-    for (int n = 0; n < h5::kPageSlots; ++n) {
-        const h5::PageSlot slot = file.slot(n);
-        if (!slot.used())
-            continue;
-        const QFileInfo pageFile(project.pagePath(slot.pageNo()));
-        if (pageFile.exists() && pageFile.lastModified() > built)
-            return badInput(pageFile.filePath(),
-                            QStringLiteral("页面文件比工程编译新，请先编译工程"));
-    }
-
-    h5::ProjectPages pages;
-    if (!h5::readProjectPages(file.bytes().mid(h5::kProjectDataOffset), pages, &error))
-        return badInput(project.file, error);
+    h5::BuiltProject built;
+    QString error, faultFile;
+    if (h5::BuiltProject::read(args.first(), built, &faultFile, &error) != h5::BuiltProject::Status::Ok)
+        return badInput(faultFile, error);
+    const h5::ProjectPages &pages = built.pages;
     if (pages.pages.isEmpty())
-        return badInput(project.file, QStringLiteral("the project data holds no page"));
-
-    QByteArray positions;
-    {
-        QFile f(project.positionFilePath());
-        if (f.exists()) {
-            if (!f.open(QIODevice::ReadOnly))
-                return badInput(f.fileName(), QStringLiteral("cannot read: %1").arg(f.errorString()));
-            positions = f.readAll();
-        }
-    }
-    const h5::TerminalScreen::PictureLookup pictures = h5::positionFilePictures(positions);
+        return badInput(built.projectFile, QStringLiteral("the project data holds no page"));
 
     if (!all) {
         if (page < 0)
             page = pages.firstPage();
-        const QImage image = h5::previewPage(pages, screen, pictures, page, &error);
+        const QImage image = built.preview(page, &error);
         if (image.isNull())
-            return badInput(project.file, error);
+            return badInput(built.projectFile, error);
         return writePng(output, image) ? ExitOk : ExitBadInput;
     }
 
     // Every page, drawn before any file is written.
     std::vector<std::pair<QString, QImage>> images;
     for (auto it = pages.pages.constBegin(); it != pages.pages.constEnd(); ++it) {
-        const QImage image = h5::previewPage(pages, screen, pictures, it.key(), &error);
+        const QImage image = built.preview(it.key(), &error);
         if (image.isNull())
-            return badInput(project.file, error);
+            return badInput(built.projectFile, error);
         images.emplace_back(QStringLiteral("page_%1.png").arg(it.key()), image);
     }
     if (!QDir().mkpath(output))
