@@ -12,7 +12,10 @@
 // inside the outline. A line from A to B covers A and the pixels toward B
 // but not B itself. So a hollow rectangle (10, 10, 20, 15) has its outline
 // on x = 10 and x = 19, y = 10 and y = 14, and a line (10, 5)-(20, 5) covers
-// x = 10 .. 19. Lines wider than one pixel have round ends.
+// x = 10 .. 19. Lines wider than one pixel have round ends. An ellipse is
+// centred and sized as the compiler sends it to the terminal, centre
+// (x1 + x2) / 2 and half sizes (x2 - x1) / 2 (drawEllipseSpans), so in a
+// box of odd width or height it leaves out the last column or row.
 //
 // Text needs the GUI application (QGuiApplication) for its fonts.
 
