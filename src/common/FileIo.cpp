@@ -19,14 +19,43 @@ namespace h5 {
 
 namespace {
 
+// The reason in Chinese for the windows, with the system's own words after
+// it for scripts and searches.
 QString systemReason(int code)
 {
-    return QString::fromLocal8Bit(std::strerror(code));
+    const char *chinese = nullptr;
+    switch (code) {
+    case ENOSPC: chinese = "磁盘空间不足"; break;
+    case EDQUOT: chinese = "超出磁盘配额"; break;
+    case EFBIG: chinese = "文件过大"; break;
+    case EACCES:
+    case EPERM: chinese = "没有访问权限"; break;
+    case ENOENT: chinese = "文件或文件夹不存在"; break;
+    case EROFS: chinese = "只读的文件系统"; break;
+    case EISDIR: chinese = "这是一个文件夹"; break;
+    case ENOTDIR: chinese = "路径中有一项不是文件夹"; break;
+    case EEXIST: chinese = "已经存在"; break;
+    case ENAMETOOLONG: chinese = "文件名过长"; break;
+    case EIO: chinese = "读写错误"; break;
+    case EMFILE:
+    case ENFILE: chinese = "打开的文件过多"; break;
+    case EBUSY: chinese = "设备或资源忙"; break;
+    default: break;
+    }
+    const QString system = QString::fromLocal8Bit(std::strerror(code));
+    return chinese ? QStringLiteral("%1（%2）").arg(QString::fromUtf8(chinese), system) : system;
 }
 
 QString failure(const QString &path, int code)
 {
-    return QStringLiteral("%1: %2").arg(path, systemReason(code));
+    return QStringLiteral("%1：%2").arg(path, systemReason(code));
+}
+
+// A QFile that failed: the system's error number when it left one,
+// otherwise Qt's text.
+QString fileFailure(const QString &path, const QFile &file, int code)
+{
+    return code != 0 ? failure(path, code) : QStringLiteral("%1：%2").arg(path, file.errorString());
 }
 
 void setError(QString *error, const QString &text)
@@ -157,8 +186,9 @@ bool renameInto(const QString &temporary, const QString &target, QString *error)
 bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 maxBytes)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        setError(error, fileFailure(path, file, errno));
         return false;
     }
     const qint64 size = file.size();
@@ -166,9 +196,10 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 
         setError(error, QStringLiteral("%1：文件过大（%2字节）").arg(path).arg(size));
         return false;
     }
+    errno = 0;
     out = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        setError(error, fileFailure(path, file, errno));
         return false;
     }
     return true;
@@ -206,13 +237,15 @@ bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        setError(error, fileFailure(path, file, errno));
         return false;
     }
+    errno = 0;
     out = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
+        setError(error, fileFailure(path, file, errno));
         return false;
     }
     return true;

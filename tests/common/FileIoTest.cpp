@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -67,6 +68,38 @@ TEST(AtomicWriteTest, AWriteOverTheSizeLimitKeepsTheOldFileAndSaysWhy)
     EXPECT_TRUE(error.contains(QStringLiteral("File too large"))) << error.toStdString();
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_EQ(entries(tmp.path()), QStringList{QStringLiteral("页面.wlp")}) << "temporary left behind";
+}
+
+// What the windows show of a failed file operation: the path and the
+// reason in Chinese, the system's own words kept after it.
+TEST(FileReasonTest, FailureReasonIsOnlyTheSystemsEnglish)
+{
+    QTemporaryDir tmp;
+    const QString missing = tmp.filePath(QStringLiteral("无.wlp"));
+    const QString plain = tmp.filePath(QStringLiteral("plain"));
+    ASSERT_TRUE(writeRaw(plain, "x"));
+    const struct
+    {
+        const char *name;
+        std::function<bool(QString *)> act;
+        QString path;
+        const char *chinese;
+    } cases[] = {
+        {"read a missing file", [&](QString *e) { QByteArray b; return readWholeFile(missing, b, e); },
+         missing, "文件或文件夹不存在"},
+        {"head of a missing file", [&](QString *e) { QByteArray b; return readFileHead(missing, 60, b, e); },
+         missing, "文件或文件夹不存在"},
+        {"write below a plain file",
+         [&](QString *e) { return writeFileAtomically(plain + QStringLiteral("/a.wlp"), "x", e); },
+         plain, "不是文件夹"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QString error;
+        EXPECT_FALSE(c.act(&error));
+        EXPECT_TRUE(error.contains(c.path)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.chinese))) << error.toStdString();
+    }
 }
 
 TEST(AtomicWriteTest, AReadOnlyFileIsNotReplaced)
