@@ -244,6 +244,7 @@ int CMyApp::openPageFiles(const QStringList &paths)
     if (!m_bProjectOpen)
         return 0;
     int opened = 0;
+    QStringList declined; // other projects the user chose not to switch to
     for (const QString &path : paths) {
         if (CMyView *view = findPageView(path)) {
             if (m_windows)
@@ -251,7 +252,7 @@ int CMyApp::openPageFiles(const QStringList &paths)
             ++opened;
             continue;
         }
-        if (!takeIntoProject(path))
+        if (!takeIntoProject(path, declined))
             continue;
         OpenPage page;
         QString error;
@@ -268,7 +269,7 @@ int CMyApp::openPageFiles(const QStringList &paths)
     return opened;
 }
 
-bool CMyApp::takeIntoProject(const QString &pagePath)
+bool CMyApp::takeIntoProject(const QString &pagePath, QStringList &declined)
 {
     if (m_bProjectOpen && samePath(QFileInfo(pagePath).absolutePath()) == samePath(m_project.dir))
         return true;
@@ -285,13 +286,17 @@ bool CMyApp::takeIntoProject(const QString &pagePath)
     }
     if (m_bProjectOpen && samePath(other.file) == samePath(m_project.file))
         return true;
+    if (declined.contains(samePath(other.file)))
+        return false; // asked once per command
     if (m_bProjectOpen
         && !notifier().question(
             QStringLiteral("页面 %1 属于工程“%2”（%3），不属于当前工程“%4”。\n"
                            "是否保存并关闭当前工程的页面，切换到工程“%2”?")
                 .arg(QFileInfo(pagePath).fileName(), other.name,
-                     QDir::toNativeSeparators(other.dir), m_project.name)))
+                     QDir::toNativeSeparators(other.dir), m_project.name))) {
+        declined << samePath(other.file);
         return false;
+    }
     if (!leaveProject())
         return false;
     setProject(other);

@@ -138,8 +138,9 @@ private:
     void closeAllPages();
     // A page file outside the open project: names its project and, when the
     // user agrees, switches to it ("请放入工程中!" when its folder holds no
-    // project). True when the page may open in the project now open.
-    bool takeIntoProject(const QString &pagePath);
+    // project). True when the page may open in the project now open. A
+    // project in `declined` is not offered again; a No adds it.
+    bool takeIntoProject(const QString &pagePath, QStringList &declined);
     void setProject(const Project &project);
     std::unique_ptr<QSettings> settings() const;
 

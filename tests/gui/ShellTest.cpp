@@ -315,7 +315,9 @@ TEST_F(ShellPageTest, PageOfAnotherProjectOpensSilentlyInTheCurrentOne)
 {
     ASSERT_TRUE(newProject(QStringLiteral("first"), 1));
     ASSERT_TRUE(newPage(2));
+    ASSERT_TRUE(newPage(3));
     const QString foreign = app->project().pagePath(2);
+    const QString foreign3 = app->project().pagePath(3);
     ASSERT_TRUE(newProject(QStringLiteral("second"), 3));
     ASSERT_TRUE(newPage(5));
 
@@ -327,15 +329,15 @@ TEST_F(ShellPageTest, PageOfAnotherProjectOpensSilentlyInTheCurrentOne)
         QStringList titles;
     } cases[] = {
         {"stay", false, QStringLiteral("second"), {QStringLiteral("5.wlp")}},
-        {"switch", true, QStringLiteral("first"), {QStringLiteral("2.wlp")}},
+        {"switch", true, QStringLiteral("first"), {QStringLiteral("2.wlp"), QStringLiteral("3.wlp")}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         notifier.questions.clear();
         notifier.answer = c.answer;
-        dialogs.pageFiles = {foreign};
+        dialogs.pageFiles = {foreign, foreign3};
         app->onOpenPage();
-        ASSERT_EQ(notifier.questions.size(), 1);
+        ASSERT_EQ(notifier.questions.size(), 1); // once for both pages
         EXPECT_TRUE(notifier.questions.first().contains(QStringLiteral("first")))
             << notifier.questions.first().toStdString();
         EXPECT_EQ(app->project().name, c.project);
