@@ -85,6 +85,16 @@ inline void checkSimControlInput(const uint8_t *data, size_t size)
             check(again.kind == Kind::Report && again.bytes == c.bytes, "a report does not read back");
             break;
         }
+        case Kind::Touch: {
+            check(!overlong, "an overlong line was taken");
+            check(words.size() == 3 && words.front() == "touch", "a touch from a line that is not one");
+            bool okX = false, okY = false;
+            check(words.size() == 3 && words[1].toInt(&okX) == c.x && words[2].toInt(&okY) == c.y && okX && okY,
+                  "a touch is not at its line's point");
+            check(c.x >= 0 && c.x <= 0xFFFF && c.y >= 0 && c.y <= 0xFFFF, "a touch outside 16 bits");
+            check(h5::touchReport(c.x, c.y).size() == 6, "a touch report is not six bytes");
+            break;
+        }
         case Kind::Screenshot: {
             check(!overlong, "an overlong line was taken");
             check(!words.isEmpty() && words.front() == "screenshot",

@@ -77,8 +77,26 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         c.path = path;
         return c;
     }
+    if (verb == "touch") {
+        if (words.size() != 3)
+            return bad(QStringLiteral("touch needs X and Y"));
+        SimControlCommand c;
+        c.kind = SimControlCommand::Kind::Touch;
+        int *coords[2] = {&c.x, &c.y};
+        for (int k = 0; k < 2; ++k) {
+            const QByteArray &word = words[size_t(k) + 1];
+            bool ok = word.size() <= 5;
+            for (char ch : word)
+                ok = ok && ch >= '0' && ch <= '9';
+            const int value = ok ? word.toInt(&ok) : -1;
+            if (!ok || value > 0xFFFF)
+                return bad(QStringLiteral("'%1' is not a coordinate (0 to 65535)").arg(shown(word)));
+            *coords[k] = value;
+        }
+        return c;
+    }
     if (verb != "report")
-        return bad(QStringLiteral("unknown command '%1' (report HEX..., screenshot PATH, quit)")
+        return bad(QStringLiteral("unknown command '%1' (report HEX..., touch X Y, screenshot PATH, quit)")
                        .arg(shown(verb)));
     if (words.size() < 2)
         return bad(QStringLiteral("report needs at least one byte in hex"));
@@ -99,6 +117,16 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
     c.kind = SimControlCommand::Kind::Report;
     c.bytes = bytes;
     return c;
+}
+
+QByteArray touchReport(int x, int y)
+{
+    QByteArray r("\xFE\xFE", 2);
+    r.append(char(x & 0xFF));
+    r.append(char((x >> 8) & 0xFF));
+    r.append(char(y & 0xFF));
+    r.append(char((y >> 8) & 0xFF));
+    return r;
 }
 
 std::vector<SimControlCommand> SimControlReader::feed(const QByteArray &bytes)

@@ -9,6 +9,9 @@
 //   screenshot PATH write the screen as it is now to the PNG file PATH (the
 //                   rest of the line, blanks around it dropped; it may hold
 //                   blanks of its own)
+//   touch X Y       a touch at terminal point (X, Y), decimal 0..65535: the
+//                   terminal sends its touch report (touchReport below), as a
+//                   click in the simulator's window does
 //   quit            stop the simulator
 //
 // Blank lines and lines starting with '#' are ignored. Anything else is a
@@ -26,14 +29,22 @@ struct SimControlCommand
         Nothing, // blank line or comment
         Report,     // send `bytes` to the PC
         Screenshot, // write the screen to `path`
+        Touch,      // a touch at (`x`, `y`)
         Quit,       // stop the simulator
         Bad,     // not a command; `error` says why
     };
     Kind kind = Kind::Nothing;
     QByteArray bytes;
     QByteArray path; // file name bytes as written in the line
+    int x = 0;
+    int y = 0;
     QString error;
 };
+
+// The simulator's touch report for a touch at (x, y): FE FE, then x and y
+// as 16-bit numbers, low byte first (six bytes, which the debug window
+// frames as one touch report).
+QByteArray touchReport(int x, int y);
 
 // One line, without its line end. A trailing carriage return and blanks
 // around the words are allowed.

@@ -403,3 +403,23 @@ TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
     EXPECT_TRUE(w.record().contains(QStringLiteral("FE FE 01 02 03 04")));
     EXPECT_EQ(w.window.session().state(), LinkState::Ready);
 }
+
+TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
+{
+    // h5800-sim --window serves the line from a thread of its own; a touch
+    // (a click, or the control line) reaches the PC as the touch report.
+    QTemporaryDir simDir;
+    const QString fifo = simDir.filePath("control");
+    Sim sim(simDir, {QStringLiteral("--window"), QStringLiteral("--size"), QStringLiteral("320x240"),
+                     QStringLiteral("--control"), fifo});
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    ASSERT_TRUE(connectTo(w, sim));
+    QFile f(fifo);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    ASSERT_GT(f.write("touch 300 7\n"), 0);
+    f.close();
+    EXPECT_TRUE(waitFor([&] { return w.window.session().record().text().contains(QStringLiteral("fe fe 2c 01 07 00")); },
+                        5000))
+        << w.window.session().record().text().toStdString();
+}

@@ -36,7 +36,13 @@ TEST(SimControlTest, EachLineIsReadAsItsWordsSay)
         {"report zz", Kind::Bad, ""},
         {"REPORT fe", Kind::Bad, ""},       // commands are lower case
         {"quit now", Kind::Bad, ""},
-        {"touch 1 2", Kind::Bad, ""},
+        {"touch 1 2", Kind::Touch, ""},
+        {"touch 65535 0", Kind::Touch, ""},
+        {"touch 1", Kind::Bad, ""},         // no y
+        {"touch 1 2 3", Kind::Bad, ""},
+        {"touch -1 2", Kind::Bad, ""},
+        {"touch 65536 2", Kind::Bad, ""},
+        {"touch 0x10 2", Kind::Bad, ""},
         {"screenshot /tmp/a.png", Kind::Screenshot, "", "/tmp/a.png"},
         {" screenshot \t my screen.png \r", Kind::Screenshot, "", "my screen.png"},
         {"screenshot", Kind::Bad, ""},      // no path
@@ -51,6 +57,11 @@ TEST(SimControlTest, EachLineIsReadAsItsWordsSay)
         EXPECT_EQ(got.path, QByteArray(c.path));
         EXPECT_EQ(got.error.isEmpty(), c.kind != Kind::Bad);
     }
+    // A touch's point and the report it sends.
+    const SimControlCommand touch = h5::parseSimControlLine("touch 300 7");
+    EXPECT_EQ(touch.x, 300);
+    EXPECT_EQ(touch.y, 7);
+    EXPECT_EQ(h5::touchReport(touch.x, touch.y).toHex(' '), QByteArray("fe fe 2c 01 07 00"));
     // A path no file can have.
     const SimControlCommand nul = h5::parseSimControlLine(QByteArray("screenshot a\0b.png", 18));
     EXPECT_EQ(nul.kind, Kind::Bad);

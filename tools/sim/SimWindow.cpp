@@ -41,16 +41,6 @@ bool SimWindow::terminalPoint(QPointF pos, int &x, int &y) const
     return true;
 }
 
-QByteArray SimWindow::touchReport(int x, int y)
-{
-    QByteArray r("\xFE\xFE", 2);
-    r.append(char(x & 0xFF));
-    r.append(char((x >> 8) & 0xFF));
-    r.append(char(y & 0xFF));
-    r.append(char((y >> 8) & 0xFF));
-    return r;
-}
-
 void SimWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

@@ -2,8 +2,7 @@
 // The simulator's screen in a window (h5800-sim --window): the layer shown,
 // scaled to fit the window (1:1 when it opens), dimmed by the backlight
 // level. A left click on the screen is a touch: the simulator sends the PC
-// its touch report, FE FE x y with x and y as 16-bit numbers low byte
-// first (six bytes, framed by the debug window as a touch report).
+// its touch report (terminal/SimControl.h, touchReport).
 
 #include <QImage>
 #include <QRasterWindow>
@@ -27,8 +26,6 @@ public:
     // window position (false outside the screen).
     QRect screenRect() const;
     bool terminalPoint(QPointF windowPos, int &x, int &y) const;
-
-    static QByteArray touchReport(int x, int y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,6 +1,12 @@
 #include "Simulator.h"
 
+#include "SimWindow.h"
 #include "terminal/SimControl.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <functional>
+#include <thread>
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -188,6 +194,12 @@ public:
 
     void startClock() { m_clock.start(); }
 
+    // Called with the terminal whenever its screen changed (the window).
+    void setView(std::function<void(const h5::VirtualTerminal &)> view) { m_view = std::move(view); }
+    // A pipe whose bytes are touch reports to send to the PC (the window's
+    // clicks, written from its thread).
+    void setTouchFd(int fd) { m_touchFd = fd; }
+
     // Milliseconds since the terminal started, the time its page cycle runs on.
     int64_t now() const { return m_clock.elapsed(); }
 
@@ -214,15 +226,17 @@ public:
         for (;;) {
             if (!m_hostThere) {
                 // Nobody has the device open: look again every 50 ms.
-                struct pollfd idle[2] = {{gSignalPipe[0], POLLIN, 0}, {controlFd, POLLIN, 0}};
+                struct pollfd idle[3] = {{gSignalPipe[0], POLLIN, 0}, {controlFd, POLLIN, 0}, {m_touchFd, POLLIN, 0}};
                 const int wait = untilNextPage(terminal);
-                const int got = ::poll(idle, 2, wait >= 0 && wait < 50 ? wait : 50);
+                const int got = ::poll(idle, 3, wait >= 0 && wait < 50 ? wait : 50);
                 tick(terminal);
                 if (got > 0) {
                     if (idle[0].revents & POLLIN)
                         return stop(terminal);
                     if ((idle[1].revents & POLLIN) && !obey(*control, terminal))
                         return stop(terminal);
+                    if (idle[2].revents & POLLIN)
+                        touched();
                 }
                 struct pollfd m = {m_master, POLLIN, 0};
                 ::poll(&m, 1, 0);
@@ -245,12 +259,13 @@ public:
                 if (m_options.verbose)
                     say(QStringLiteral("line opened"));
             }
-            struct pollfd fds[3] = {
+            struct pollfd fds[4] = {
                 {gSignalPipe[0], POLLIN, 0},
                 {m_master, short(POLLIN | (m_out.isEmpty() ? 0 : POLLOUT)), 0},
                 {controlFd, POLLIN, 0},
+                {m_touchFd, POLLIN, 0},
             };
-            const int polled = ::poll(fds, 3, untilNextPage(terminal));
+            const int polled = ::poll(fds, 4, untilNextPage(terminal));
             tick(terminal);
             if (polled < 0) {
                 if (errno == EINTR)
@@ -262,6 +277,8 @@ public:
                 return stop(terminal);
             if ((fds[2].revents & POLLIN) && !obey(*control, terminal))
                 return stop(terminal);
+            if (fds[3].revents & POLLIN)
+                touched();
             if (terminal.hungUp())
                 return hangUp(terminal);
             bool closed = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
@@ -306,12 +323,40 @@ private:
     // The screenshot file follows the screen: written when it changed.
     void shoot(const h5::VirtualTerminal &terminal)
     {
+        if (m_view && terminal.screen().revision() != m_viewed) {
+            m_viewed = terminal.screen().revision();
+            m_view(terminal);
+        }
         if (m_options.screenshot.isEmpty() || terminal.screen().revision() == m_shot)
             return;
         m_shot = terminal.screen().revision();
         QString error;
         if (!terminal.screen().writeScreenshot(m_options.screenshot, &error))
             say(error);
+    }
+
+    // Sends the touch reports of the window's clicks; dropped (and told)
+    // while the PC has the device closed.
+    void touched()
+    {
+        char buf[600];
+        const ssize_t n = ::read(m_touchFd, buf, sizeof buf);
+        if (n <= 0)
+            return;
+        sendTouch(QByteArray(buf, qsizetype(n)));
+    }
+
+    void sendTouch(const QByteArray &reports)
+    {
+        const QString hex = QString::fromLatin1(reports.toHex(' '));
+        if (!m_hostThere) {
+            say(QStringLiteral("touch: the line is not open; report %1 dropped").arg(hex));
+            return;
+        }
+        say(QStringLiteral("touch: report %1").arg(hex));
+        lineTime(reports.size(), m_options.baudDelay);
+        m_out.append(reports);
+        flush();
     }
 
     // Carries out the control lines that arrived; false on "quit". A bad
@@ -345,6 +390,9 @@ private:
                     say(QStringLiteral("control: screenshot %1").arg(path));
                 break;
             }
+            case Kind::Touch:
+                sendTouch(h5::touchReport(c.x, c.y));
+                break;
             case Kind::Report:
                 if (!m_hostThere) {
                     say(QStringLiteral("control: the line is not open; report %1 dropped")
@@ -463,6 +511,9 @@ private:
     QByteArray m_buf = QByteArray(65536, Qt::Uninitialized);
     uint64_t m_saved = 0;
     uint64_t m_shot = 0; // screen revision of the last screenshot
+    uint64_t m_viewed = 0; // screen revision the window shows
+    std::function<void(const h5::VirtualTerminal &)> m_view;
+    int m_touchFd = -1;
     QElapsedTimer m_clock;
 };
 
@@ -514,7 +565,45 @@ int run(const Options &options)
         return 2;
     std::printf("%s\n", line.device().toLocal8Bit().constData());
     std::fflush(stdout);
-    return line.serve(terminal, control.get());
+    if (!options.window)
+        return line.serve(terminal, control.get());
+
+    // The window lives on this thread (the GUI's); the terminal is served on
+    // a thread of its own and hands the window a copy of every new screen.
+    int touchPipe[2] = {-1, -1};
+    if (::pipe(touchPipe) != 0) {
+        say(QStringLiteral("cannot create a pipe"));
+        return 1;
+    }
+    for (int fd : touchPipe)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(touchPipe[0], F_SETFL, O_NONBLOCK);
+    SimWindow window(options.width, options.height);
+    window.showScreen(terminal.screen().screenshot(), terminal.screen().backlight());
+    window.setTouchHandler([&](int x, int y) {
+        const QByteArray report = h5::touchReport(x, y);
+        (void)!::write(touchPipe[1], report.constData(), size_t(report.size()));
+    });
+    window.setClosedHandler([] { onSignal(0); });
+    line.setTouchFd(touchPipe[0]);
+    line.setView([&window](const h5::VirtualTerminal &t) {
+        const QImage image = t.screen().screenshot();
+        const int backlight = t.screen().backlight();
+        QMetaObject::invokeMethod(&window, [&window, image, backlight] { window.showScreen(image, backlight); },
+                                  Qt::QueuedConnection);
+    });
+    window.show();
+    int code = 0;
+    std::thread server([&] {
+        code = line.serve(terminal, control.get());
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    QGuiApplication::exec();
+    onSignal(0); // the window went: the terminal stops too
+    server.join();
+    ::close(touchPipe[0]);
+    ::close(touchPipe[1]);
+    return code;
 }
 
 } // namespace h5sim

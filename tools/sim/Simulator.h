@@ -19,6 +19,7 @@ struct Options
     int width = 800;         // screen resolution, one of the terminal's
     int height = 480;
     QString screenshot;      // PNG of the screen after every change; empty = none
+    bool window = false;     // show the screen in a window (SimWindow)
     h5::VirtualTerminal::Faults faults;
 };
 

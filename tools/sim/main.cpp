@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -54,7 +55,11 @@ int main(int argc, char **argv)
 {
     // Text on the screen is drawn with the system's fonts, which need the
     // GUI application; no window system is used.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // --window needs the window system; everything else runs offscreen.
+    bool window = false;
+    for (int i = 1; i < argc; ++i)
+        window = window || std::strcmp(argv[i], "--window") == 0;
+    if (!window && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = QDir::tempPath() + QStringLiteral("/h5800-runtime");
@@ -85,6 +90,8 @@ int main(int argc, char **argv)
         "The FIFO is made when missing and then removed at exit.\n"
         "  screenshot PATH write the screen now to the PNG file PATH (the rest of the\n"
         "                  line), after taking what the PC has written so far\n"
+        "  touch X Y       a touch at (X, Y): the touch report FE FE x y goes to the PC\n"
+        "                  (x, y 16 bits, low byte first), as a click in --window does\n"
         "\n"
         "Screen: outside a download the terminal executes the instruction frames it\n"
         "receives (1B, command, parameters, FF FF EE FF) on a screen of --size pixels,\n"
@@ -104,13 +111,19 @@ int main(int argc, char **argv)
         "project in the flash, and a page switch 1B 50 n runs page n: its frames,\n"
         "pictures from the flash and controls in their initial state (see the README);\n"
         "after a page's delay (seconds, real time) its next page runs.\n"
-        "Only recorded: backlight 1B 64 (the level is kept, the image is not\n"
-        "darkened), a page switch to a page the flash lacks, touch calibration 1B 38,\n"
+        "Only recorded: backlight 1B 64 (the level is kept; only --window shows it\n"
+        "dimmed, screenshots are not), a page switch to a page the flash lacks, touch calibration 1B 38,\n"
         "touch mode 1B 20 and interval 1B 21.\n"
         "--screenshot writes the layer shown as PNG, each channel widened by bit\n"
         "replication (r5 -> r5<<3|r5>>2, g6 -> g6<<2|g6>>4), at start and whenever the\n"
         "screen changed once the bytes the PC has written are taken; a realtime\n"
-        "picture counts when its last pixel came. The file is replaced atomically."));
+        "picture counts when its last pixel came. The file is replaced atomically.\n"
+        "--window shows the screen live in a window (1:1 at first, scaled to fit when\n"
+        "resized), dimmed by the backlight level (63 full, 0 dark). A left click on\n"
+        "the screen is a touch: the terminal sends the PC the six bytes\n"
+        "FE FE x y (x and y 16 bits, low byte first) and logs them on stderr; while\n"
+        "the PC has the device closed the report is dropped (and said so). Closing the\n"
+        "window stops the simulator."));
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at <path>."),
@@ -151,6 +164,7 @@ int main(int argc, char **argv)
         {QStringLiteral("screenshot"),
          QStringLiteral("Write the screen to the PNG file <path> after every change."),
          QStringLiteral("path")},
+        {QStringLiteral("window"), QStringLiteral("Show the screen in a window; a click is a touch (see above).")},
         {QStringLiteral("verbose"), QStringLiteral("Log frames and transfers on stderr.")},
     });
     p.process(app);
@@ -183,6 +197,7 @@ int main(int argc, char **argv)
     o.verbose = p.isSet(QStringLiteral("verbose"));
     o.control = p.value(QStringLiteral("control"));
     o.screenshot = p.value(QStringLiteral("screenshot"));
+    o.window = p.isSet(QStringLiteral("window"));
     if (p.isSet(QStringLiteral("size"))
         && !sizeOption(p.value(QStringLiteral("size")), o.width, o.height))
         return 2;
