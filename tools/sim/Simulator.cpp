@@ -222,6 +222,7 @@ public:
     int serve(h5::VirtualTerminal &terminal, Control *control)
     {
         m_saved = terminal.flashRevision();
+        m_pagesFrom = terminal.flashRevision();
         const int controlFd = control ? control->fd() : -1;
         for (;;) {
             if (!m_hostThere) {
@@ -291,7 +292,13 @@ public:
                 terminal.resetLine();
                 m_out.clear();
                 m_hostThere = false;
+                // A terminal whose flash took a download starts over on its
+                // first page once the PC lets go of the line.
                 save(terminal);
+                if (terminal.flashRevision() != m_pagesFrom) {
+                    m_pagesFrom = terminal.flashRevision();
+                    terminal.startPages(now());
+                }
                 if (m_options.verbose)
                     say(QStringLiteral("line closed"));
             }
@@ -512,6 +519,7 @@ private:
     uint64_t m_saved = 0;
     uint64_t m_shot = 0; // screen revision of the last screenshot
     uint64_t m_viewed = 0; // screen revision the window shows
+    uint64_t m_pagesFrom = 0; // flash revision the pages last started from
     std::function<void(const h5::VirtualTerminal &)> m_view;
     int m_touchFd = -1;
     QElapsedTimer m_clock;
