@@ -59,6 +59,7 @@ public:
     void discard();
 
     bool empty() const { return m_files.empty(); }
+    std::size_t count() const { return m_files.size(); }
 
 private:
     void removeStaleTemporaries() const;

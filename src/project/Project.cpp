@@ -450,15 +450,23 @@ bool ProjectWork::commit(QString *error)
         if (!staged.stageIfChanged(m_project.instructionPath(pageNo), data, error))
             return false;
     }
-    if (positionFileChanged
-        && !staged.stageIfChanged(m_project.positionFilePath(), positionFile, error))
-        return false;
-    if (projectFileChanged && !staged.stageIfChanged(m_project.file, projectFile.bytes(), error))
-        return false;
+    // The page files are written before the project file, and a project
+    // file that took their pages is written whenever one of them is, even
+    // unchanged: the project file is then the newest, so a page file newer
+    // than it was changed after the build (the terminal preview tells).
+    const std::size_t beforePages = staged.count();
     for (const auto &[path, data] : m_pageFiles) {
         if (!staged.stageIfChanged(path, data, error))
             return false;
     }
+    const bool pageWritten = staged.count() > beforePages;
+    if (positionFileChanged
+        && !staged.stageIfChanged(m_project.positionFilePath(), positionFile, error))
+        return false;
+    if (projectFileChanged
+        && !(pageWritten ? staged.stage(m_project.file, projectFile.bytes(), error)
+                         : staged.stageIfChanged(m_project.file, projectFile.bytes(), error)))
+        return false;
     if (!staged.commit(error))
         return false;
     m_instructionFiles.clear();

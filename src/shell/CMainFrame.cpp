@@ -5,6 +5,8 @@
 #include "serial/CMySendProDlg.h"
 #include "serial/CMyXiazaiDlg.h"
 #include "debug/CMySerialBmpDlg.h"
+#include "editor/TerminalPreviewDlg.h"
+#include "model/PageRender.h"
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
 #include "shell/ShellNotifier.h"
@@ -123,6 +125,9 @@ void CMainFrame::registerHandlers()
     setCommandHandler(Cmd::PointerMaker, {[this] { onPointerMaker(); }, always, {}});
     setCommandHandler(Cmd::OnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
     setCommandHandler(Cmd::ToolsOnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
+    setCommandHandler(Cmd::TerminalPreview,
+                      {[this] { onTerminalPreview(); },
+                       [this] { return m_app.isProjectOpen() && activePageView() != nullptr; }, {}});
     setCommandHandler(Cmd::AppExit, {[this] { close(); }, always, {}});
     setCommandHandler(Cmd::AppAbout, {[this] { onAbout(); }, always, {}});
 
@@ -207,6 +212,24 @@ void CMainFrame::onDownload()
 
 // A new debug window each time, modeless; it deletes itself when closed.
 // Several may be open at once, each on its own port.
+// The active page as the terminal will draw it from the last build, beside
+// the editor's drawing of it now; builds nothing, changes nothing.
+void CMainFrame::onTerminalPreview()
+{
+    CMyView *view = activePageView();
+    if (!view || !m_app.isProjectOpen())
+        return;
+    RenderOptions options;
+    options.resolution = m_app.resolution();
+    options.picturesDir = m_app.project().picturesDir();
+    options.cache = &m_app.pictureCache();
+    const QImage editor = renderPage(view->page(), options);
+    auto *window = new TerminalPreviewDlg(m_app.project().file, view->page().settings.m_nPageNo, editor,
+                                          view->isModified(), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
 void CMainFrame::onOnlineDebug()
 {
     auto *window = new CMySerialBmpDlg(this);

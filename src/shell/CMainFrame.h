@@ -105,6 +105,7 @@ private:
     void onProjectManagement();
     void onPointerMaker();
     void onOnlineDebug();
+    void onTerminalPreview();
     void onAbout();
     void onActionTriggered(int id);
     void updateTitle();

@@ -50,6 +50,8 @@ const std::vector<CommandInfo> &commandTable()
 
         // View
         {Cmd::ViewNavigator, "ViewNavigator", "工程导航条", "工程导航条", nullptr, nullptr, false},
+        {Cmd::TerminalPreview, "TerminalPreview", "终端预览", "终端预览：按上次编译的结果显示终端画面",
+         "terminal-preview", nullptr, false},
 
         // Tools
         {Cmd::ElementEdit, "ElementEdit", "图元编辑", "编辑选中的图元", nullptr, nullptr, false},
@@ -119,7 +121,7 @@ const std::vector<int> &pageViewButtons()
 {
     static const std::vector<int> ids = {
         Cmd::Undo, 0, Cmd::Cut, Cmd::Copy, Cmd::Paste, Cmd::Delete, 0,
-        Cmd::PointerMaker, 0, Cmd::ShowGrid,
+        Cmd::PointerMaker, 0, Cmd::ShowGrid, 0, Cmd::TerminalPreview,
     };
     return ids;
 }

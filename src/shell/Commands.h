@@ -51,6 +51,8 @@ enum : int {
     ViewPageBar = 32822,
     ViewStatusBar = 59393,
     ViewNavigator = 32833,
+    // Not a command of the original program: the terminal preview.
+    TerminalPreview = 32950,
 
     // Tools
     OnlineDebug = 32791,

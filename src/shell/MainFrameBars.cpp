@@ -125,7 +125,7 @@ void CMainFrame::createMenus()
 
     QMenu *view = addMenu(QStringLiteral("查看(&V)"), QStringLiteral("menuView"));
     add(view, {Cmd::ViewQuickBar, Cmd::ViewDrawingBar, Cmd::ViewPageBar, Cmd::ViewStatusBar,
-               Cmd::ViewNavigator});
+               Cmd::ViewNavigator, 0, Cmd::TerminalPreview});
 
     QMenu *tools = addMenu(QStringLiteral("工具(&T)"), QStringLiteral("menuTools"));
     add(tools, {Cmd::ElementEdit, Cmd::ToolsOnlineDebug});

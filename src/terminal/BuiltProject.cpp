@@ -11,7 +11,7 @@
 namespace h5 {
 
 BuiltProject::Status BuiltProject::read(const QString &projectFile, BuiltProject &out,
-                                        QString *faultFile, QString *error)
+                                        QString *faultFile, QString *error, bool acceptOutdated)
 {
     auto fail = [&](Status s, const QString &file, const QString &what) {
         if (faultFile)
@@ -38,14 +38,18 @@ BuiltProject::Status BuiltProject::read(const QString &projectFile, BuiltProject
     if (file.bytes().size() <= kProjectDataOffset)
         return fail(Status::NotBuilt, project.file, QStringLiteral("工程未编译，请先编译工程"));
     const QDateTime built = QFileInfo(project.file).lastModified();
-    for (int n = 0; n < kPageSlots; ++n) {
+    Status status = Status::Ok;
+    for (int n = 0; n < kPageSlots && status == Status::Ok; ++n) {
         const PageSlot slot = file.slot(n);
         if (!slot.used())
             continue;
         const QFileInfo page(project.pagePath(slot.pageNo()));
-        if (page.exists() && page.lastModified() > built)
-            return fail(Status::Outdated, page.filePath(),
-                        QStringLiteral("页面文件比工程编译新，请先编译工程"));
+        if (page.exists() && page.lastModified() > built) {
+            fail(Status::Outdated, page.filePath(), QStringLiteral("页面文件比工程编译新，请先编译工程"));
+            if (!acceptOutdated)
+                return Status::Outdated;
+            status = Status::Outdated;
+        }
     }
 
     BuiltProject result;
@@ -64,7 +68,7 @@ BuiltProject::Status BuiltProject::read(const QString &projectFile, BuiltProject
     result.screen = screen;
     result.pictures = positionFilePictures(positions);
     out = std::move(result);
-    return Status::Ok;
+    return status;
 }
 
 } // namespace h5

@@ -27,9 +27,12 @@ struct BuiltProject
     enum class Status { Ok, Unreadable, NotBuilt, Outdated };
 
     // Reads the project whose .wgc is `projectFile`. On failure `faultFile`
-    // names the file at fault and `error` says what is wrong.
+    // names the file at fault and `error` says what is wrong. With
+    // `acceptOutdated` an outdated project is read all the same (the app's
+    // preview shows the last build with a note): the result is Outdated
+    // with `out` filled in.
     static Status read(const QString &projectFile, BuiltProject &out, QString *faultFile,
-                       QString *error);
+                       QString *error, bool acceptOutdated = false);
 
     // The page as the terminal draws it (previewPage); null with a reason
     // when the project lacks it.

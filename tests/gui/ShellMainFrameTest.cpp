@@ -4,11 +4,14 @@
 #include "gui/ShellTestSupport.h"
 
 #include "debug/CMySerialBmpDlg.h"
+#include "editor/TerminalPreviewDlg.h"
+#include "terminal/BuiltProject.h"
 #include "serial/CMySendProDlg.h"
 #include "serial/CMyXiazaiDlg.h"
 #include "shell/Commands.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -88,7 +91,7 @@ TEST_F(ShellMainFrameTest, MenusCarryTheProgramsTexts)
 
     EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuView")),
               (QStringList{"快速启动栏(&T)", "绘图工具栏(&H)", "页面视图栏", "状态栏(&S)",
-                           "工程导航条"}));
+                           "工程导航条", "终端预览"}));
     EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuTools")),
               (QStringList{"图元编辑", "在线调试"}));
 }
@@ -99,7 +102,8 @@ TEST_F(ShellMainFrameTest, ToolBarsHoldTheirButtonsInOrderAndGroups)
               (std::vector<int>{57600, 57601, 32793, 32886, 0, 32891, 32795, 32892, 0, 32796,
                                 32794, 32801, 32784, 0, 32788, 32791}));
     EXPECT_EQ(barCommands(frame->pageViewBar()),
-              (std::vector<int>{57643, 0, 57635, 57634, 57637, 32785, 0, 32825, 0, 32824}));
+              (std::vector<int>{57643, 0, 57635, 57634, 57637, 32785, 0, 32825, 0, 32824, 0,
+                                h5::Cmd::TerminalPreview}));
 
     // The drawing bar: two buttons to a row, in the program's rows.
     const std::vector<std::vector<int>> rows = {
@@ -452,4 +456,79 @@ TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherModelessWindowEachTime)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(frame->findChildren<h5::CMySerialBmpDlg *>().size(), 1);
+}
+
+// ---- terminal preview ------------------------------------------------------------------
+
+TEST_F(ShellMainFrameTest, TerminalPreviewShowsTheLastBuildOfTheActivePage)
+{
+    const auto made = h5test::runCli({"demo", dir.path()});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const QString wgc = dir.filePath(QStringLiteral("demo/demo.wgc"));
+    ASSERT_TRUE(app->openProject(wgc));
+    ASSERT_EQ(app->openAllPages(), 2);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
+    const QByteArray builtBytes = h5test::readAll(wgc);
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
+    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    // The page the terminal runs from the built files, as h5800 preview
+    // shows it, with nothing to note.
+    h5::BuiltProject built;
+    QString fault, why;
+    ASSERT_EQ(h5::BuiltProject::read(wgc, built, &fault, &why), h5::BuiltProject::Status::Ok)
+        << fault.toStdString() << " " << why.toStdString() << " "
+        << QFileInfo(fault).lastModified().toMSecsSinceEpoch() << " " << QFileInfo(wgc).lastModified().toMSecsSinceEpoch();
+    const int page = frame->activePageView()->page().settings.m_nPageNo;
+    QString error;
+    EXPECT_EQ(preview->terminalImage(), built.preview(page, &error));
+    EXPECT_TRUE(preview->note().isEmpty()) << preview->note().toStdString();
+    // The difference view marks what the editor draws otherwise.
+    auto *toggle = preview->findChild<QCheckBox *>(QStringLiteral("showDifferenceCheck"));
+    ASSERT_NE(toggle, nullptr);
+    toggle->setChecked(true);
+    EXPECT_EQ(preview->shownImage().size(), preview->terminalImage().size());
+    EXPECT_TRUE(toggle->text().contains(QString::number(preview->differingPixels())));
+    // It built nothing and changed nothing.
+    EXPECT_EQ(h5test::readAll(wgc), builtBytes);
+}
+
+TEST_F(ShellMainFrameTest, TerminalPreviewSaysWhenThereIsNoBuildOrThePageChangedSince)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage());
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
+    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->terminalImage().isNull());
+    EXPECT_TRUE(preview->note().contains(QStringLiteral("工程未编译，请先编译工程"))) << preview->note().toStdString();
+    EXPECT_FALSE(preview->findChild<QCheckBox *>(QStringLiteral("showDifferenceCheck"))->isEnabled());
+
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
+    h5::TerminalPreviewDlg changed(app->project().file, frame->activePageView()->page().settings.m_nPageNo,
+                                   QImage(), true);
+    EXPECT_FALSE(changed.terminalImage().isNull());
+    EXPECT_TRUE(changed.note().contains(QStringLiteral("已修改"))) << changed.note().toStdString();
+}
+
+TEST(TerminalPreviewDifference, CountsEveryPixelThatDiffersAfterTheTerminalsRounding)
+{
+    QImage terminal(4, 3, QImage::Format_RGB32);
+    terminal.fill(qRgb(0, 0, 255));
+    QImage editor = terminal;
+    int count = -1;
+    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    EXPECT_EQ(count, 0);
+    editor.setPixel(1, 1, qRgb(3, 1, 252)); // rounds to the same RGB565 colour
+    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    EXPECT_EQ(count, 0);
+    editor.setPixel(2, 2, qRgb(255, 0, 0));
+    const QImage diff = h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(diff.pixel(2, 2), qRgb(255, 0, 0));
+    EXPECT_NE(diff.pixel(0, 0), qRgb(255, 0, 0));
+    h5::TerminalPreviewDlg::difference(editor.copy(0, 0, 3, 3), terminal, &count);
+    EXPECT_EQ(count, 3 + 1); // the column the editor lacks, and the red pixel
 }
