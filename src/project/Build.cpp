@@ -3,6 +3,7 @@
 #include "common/Bytes.h"
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
+#include "pictures/SlotRecord.h"
 #include "project/Encoding.h"
 
 #include <QFileInfo>
@@ -105,22 +106,19 @@ bool appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
     int64_t totalBytes = 0;
     for (int i = 0; i < kSlotCount; ++i) {
         char *rec = file.data() + i * kSlotSize;
-        bool used = false;
-        for (int k = 0; k < 1024 && !used; ++k)
-            used = rec[1026 + k] == 1;
-        if (!used) {
+        const SlotRecord record = SlotRecord::fromBytes(rec);
+        if (!record.usedByAnyPage()) {
             std::fill(rec, rec + kSlotSize, '\0');
             continue;
         }
-        rec[0] = 1;
-        const char *nameStart = rec + 2;
-        const QString name = fromGbk(nameStart, qstrnlen(nameStart, 1024));
+        rec[kSlotInUseOffset] = 1;
+        const QString name = fromGbk(record.path);
         PictureJob job;
         job.number = i;
         job.name = name;
         job.path = project.picturesDir() + QLatin1Char('/') + name;
-        job.width = getBe16(rec + 2050);
-        job.height = getBe16(rec + 2052);
+        job.width = record.width;
+        job.height = record.height;
         job.present = !name.isEmpty() && QFileInfo(job.path).isFile();
         // No picture can be larger than the terminal's whole picture store
         // (600 flash blocks): such a size is a damaged record, and building

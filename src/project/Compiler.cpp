@@ -1,6 +1,7 @@
 #include "project/Compiler.h"
 
 #include "model/ControlGeometry.h"
+#include "pictures/SlotRecord.h"
 #include "project/Encoding.h"
 
 #include <algorithm>
@@ -490,22 +491,21 @@ bool updatePicturePositions(QByteArray &positionFile, int pageNo,
             firstUse[u.number] = &u;
     }
 
-    constexpr int kNameOffset = 2;
-    constexpr int kNameSize = 1024;
-    constexpr int kFlagsOffset = 1026;
+    // Fields are written in place: the rest of each record (its number,
+    // the other pages' flags) stays as the project side keeps it.
     char *data = positionFile.data();
     for (int s = 0; s < kSlotCount; ++s) {
         char *record = data + qsizetype(s) * kSlotSize;
         const PictureUse *u = firstUse[s];
-        record[kFlagsOffset + pageNo] = u ? 1 : 0;
+        record[kSlotPageUseOffset + pageNo] = u ? 1 : 0;
         if (!u)
             continue;
-        const std::size_t n = std::min<std::size_t>(u->name.size(), kNameSize);
-        std::copy_n(u->name.data(), n, record + kNameOffset);
-        std::fill(record + kNameOffset + n, record + kNameOffset + kNameSize, '\0');
-        putBe16(record + 2050, uint32_t(u->width));
-        putBe16(record + 2052, uint32_t(u->height));
-        putU8(record + 2056, uint32_t(u->blocks));
+        const std::size_t n = std::min<std::size_t>(u->name.size(), kSlotPathSize);
+        std::copy_n(u->name.data(), n, record + kSlotPathOffset);
+        std::fill(record + kSlotPathOffset + n, record + kSlotPathOffset + kSlotPathSize, '\0');
+        putBe16(record + kSlotWidthOffset, uint32_t(u->width));
+        putBe16(record + kSlotHeightOffset, uint32_t(u->height));
+        putU8(record + kSlotBlocksOffset, uint32_t(u->blocks));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
 #include "pictures/SlotArea.h"
+#include "pictures/SlotRecord.h"
 #include "project/Compiler.h"
 
 #include <QDir>
@@ -176,7 +177,7 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
             notifier.message(QStringLiteral("图象位置信息文件丢失!"));
         } else if (old >= 0 && old < kPageSlots) {
             for (int i = 0; i < kSlotCount; ++i)
-                work.positionFile[i * kSlotSize + 1026 + old] = 0;
+                work.positionFile[i * kSlotSize + kSlotPageUseOffset + old] = 0;
             work.positionFileChanged = true;
         }
         replaced = old;

@@ -5,6 +5,7 @@
 #include "common/Bytes.h"
 #include "common/FileIo.h"
 #include "common/Gbk.h"
+#include "pictures/SlotRecord.h"
 #include "project/Build.h"
 #include "project/Project.h"
 
@@ -130,20 +131,20 @@ int projectInfo(const QStringList &argsIn)
         && positions.size() >= h5::kSlotAreaSize;
     if (havePositions) {
         for (int i = 0; i < h5::kSlotCount; ++i) {
-            const char *rec = positions.constData() + i * h5::kSlotSize;
+            const h5::SlotRecord rec = h5::SlotRecord::fromBytes(positions.constData() + i * h5::kSlotSize);
             QJsonArray usedBy;
-            for (int k = 0; k < 1024; ++k) {
-                if (rec[1026 + k] == 1)
+            for (int k = 0; k < h5::kSlotPageUseSize; ++k) {
+                if (rec.pageUse[size_t(k)] == 1)
                     usedBy.append(k);
             }
             if (usedBy.isEmpty())
                 continue;
             pictures.append(QJsonObject{
                 {"number", i},
-                {"name", h5::fromGbk(rec + 2, qstrnlen(rec + 2, 1024))},
-                {"width", h5::getBe16(rec + 2050)},
-                {"height", h5::getBe16(rec + 2052)},
-                {"blocks", h5::getU8(rec + 2056)},
+                {"name", h5::fromGbk(rec.path)},
+                {"width", rec.width},
+                {"height", rec.height},
+                {"blocks", rec.blocks},
                 {"pages", usedBy},
             });
         }
