@@ -338,8 +338,9 @@ TEST_F(EditPageCommands, RenumberOfAPageOutsideTheProjectReplacesAnotherPageUnas
         // The slot of a replaced page of the project now holds this page.
         EXPECT_EQ(h5test::toHex(slot(8)), c.eightInProject ? "09 00 00 00 00 00 00 00 01"
                                                            : "00 00 00 00 00 00 00 00 00");
-        if (c.eightInProject)
+        if (c.eightInProject) {
             EXPECT_EQ(pictureRecord(0).at(kUse + 8), 0);
+        }
     }
 }
 

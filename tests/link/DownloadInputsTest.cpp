@@ -115,8 +115,9 @@ TEST(DownloadInputsFont, EveryFontSegmentMustBeWhole)
         SCOPED_TRACE(c.name);
         QString why;
         EXPECT_EQ(checkFontData(c.bytes, &why), c.why == nullptr) << why.toStdString();
-        if (c.why)
+        if (c.why) {
             EXPECT_TRUE(why.contains(QString::fromUtf8(c.why))) << why.toStdString();
+        }
     }
 }
 

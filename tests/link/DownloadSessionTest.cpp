@@ -648,8 +648,9 @@ TEST(DownloadSessionEnd, TransferCompletesOnlyWhenTheLastPacketIsTaken)
         rig->reply(0x55);
         EXPECT_TRUE(rig->host.sent.empty());
         EXPECT_EQ(rig->session.outcome(), c.outcome);
-        if (c.outcome == O::Completed)
+        if (c.outcome == O::Completed) {
             EXPECT_TRUE(rig->host.log.isEmpty()) << rig->host.log.join('|').toStdString();
+        }
     }
 }
 
