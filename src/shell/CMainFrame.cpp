@@ -9,6 +9,7 @@
 #include "model/PageRender.h"
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
+#include "shell/ProjectNavigatorDock.h"
 #include "shell/ShellNotifier.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_ap
     createDrawingBar();
     for (QToolBar *bar : {m_quickBar, m_pageBar, m_drawBar})
         connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommands);
+    createNavigator();
     registerHandlers();
 
     m_app.setPageWindows(this);
@@ -140,6 +142,40 @@ void CMainFrame::registerHandlers()
     setCommandHandler(Cmd::ViewDrawingBar, {toggle(m_drawBar), always, barShown(m_drawBar)});
     setCommandHandler(Cmd::ViewStatusBar,
                       {toggle(statusBar()), always, barShown(statusBar())});
+    setCommandHandler(Cmd::ViewNavigator, {toggle(m_navigator), always, barShown(m_navigator)});
+}
+
+void CMainFrame::createNavigator()
+{
+    ProjectNavigatorDock::Source source;
+    source.project = [this]() -> const Project * {
+        return m_app.isProjectOpen() ? &m_app.project() : nullptr;
+    };
+    source.openPages = [this] {
+        std::set<int> open;
+        for (CMyView *view : pageViews()) {
+            bool ok = false;
+            const int n = view->pageName().toInt(&ok);
+            if (ok)
+                open.insert(n);
+        }
+        return open;
+    };
+    source.openPage = [this](int pageNo) {
+        if (m_app.isProjectOpen())
+            m_app.openPageFiles({m_app.project().pagePath(pageNo)});
+        updateCommands();
+    };
+    m_navigator = new ProjectNavigatorDock(std::move(source), this);
+    // The view-menu item is checked while the dock is shown.
+    if (QAction *item = m_actions.value(Cmd::ViewNavigator))
+        item->setCheckable(true);
+    addDockWidget(Qt::LeftDockWidgetArea, m_navigator);
+    m_navigator->hide();
+    connect(m_navigator, &QDockWidget::visibilityChanged, this, &CMainFrame::updateCommands);
+    connect(&m_app, &CMyApp::projectChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
+    connect(&m_app, &CMyApp::projectFilesChanged, m_navigator,
+            &ProjectNavigatorDock::scheduleRefresh);
 }
 
 void CMainFrame::onActionTriggered(int id)
@@ -164,6 +200,9 @@ bool CMainFrame::runCommand(int id)
         }
     }
     updateCommands();
+    // Saves, builds and page commands change what the navigator lists.
+    if (done && m_navigator)
+        m_navigator->scheduleRefresh();
     return done;
 }
 
@@ -320,6 +359,11 @@ CMyView *CMainFrame::openPageWindow(OpenPage page)
     view->setGridSpacing(gridSpacingX(), gridSpacingY());
     connect(this, &CMainFrame::gridSpacingChanged, view, &CMyView::setGridSpacing);
     connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);
+    // A page saved, renumbered, opened or closed shows in the navigator.
+    connect(view, &CMyView::modifiedChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
+    connect(view, &CMyView::titleChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
+    connect(frame, &QObject::destroyed, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
+    m_navigator->scheduleRefresh();
     frame->show();
     m_mdi->setActiveSubWindow(frame);
     updateTitle();

@@ -28,6 +28,7 @@ class QToolBar;
 namespace h5 {
 
 class CChildFrame;
+class ProjectNavigatorDock;
 
 class CMainFrame : public QMainWindow, public PageWindows
 {
@@ -63,6 +64,8 @@ public:
     QToolBar *drawingBar() const { return m_drawBar; }
     QMdiArea *mdiArea() const { return m_mdi; }
     QLabel *indicatorPane() const { return m_indicator; }
+    // "工程导航条": the project's pages and pictures; hidden at start.
+    ProjectNavigatorDock *projectNavigator() const { return m_navigator; }
 
     // The grid spacing boxes of the page-view bar: 1..50, starting at 1.
     QSpinBox *gridSpacingXBox() const { return m_gridX; }
@@ -100,6 +103,7 @@ private:
 
     // CMainFrame.cpp
     void registerHandlers();
+    void createNavigator();
     void onBuild();
     void onDownload();
     void onProjectManagement();
@@ -121,6 +125,7 @@ private:
     QSpinBox *m_gridX = nullptr;
     QSpinBox *m_gridY = nullptr;
     QLabel *m_indicator = nullptr;
+    ProjectNavigatorDock *m_navigator = nullptr;
     QMenu *m_fileMenu = nullptr;
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_recentActions; // "最近文件", then one per entry

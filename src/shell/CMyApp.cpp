@@ -98,10 +98,14 @@ bool CMyApp::saveProject()
 {
     if (!m_bProjectOpen)
         return true;
+    bool saved = true;
     for (CMyView *view : pageViews())
-        if (!view->save())
-            return false;
-    return true;
+        if (!view->save()) {
+            saved = false;
+            break;
+        }
+    emit projectFilesChanged();
+    return saved;
 }
 
 void CMyApp::closeAllPages()
@@ -373,6 +377,7 @@ BuildResult CMyApp::build()
     for (CMyView *view : views)
         pages.push_back(view->openPage());
     result = buildProject(m_project, pages, notifier());
+    emit projectFilesChanged();
     if (!result.completed) {
         notifier().message(result.error.isEmpty() ? QStringLiteral("编译失败!") : result.error);
         return result;

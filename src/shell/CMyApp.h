@@ -129,6 +129,9 @@ public:
 signals:
     void projectChanged();
     void recentFilesChanged();
+    // The project's files were written by the app itself (a build, a save
+    // of the project or a new page); page windows tell their own saves.
+    void projectFilesChanged();
 
 private:
     void readDisplayMetrics();

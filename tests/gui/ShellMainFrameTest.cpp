@@ -232,7 +232,7 @@ TEST_F(ShellMainFrameTest, ProjectCommandsAreEnabledOnlyWhileAProjectIsOpen)
     const int alwaysEnabled[] = {h5::Cmd::NewProject, h5::Cmd::OpenProject, h5::Cmd::Download,
                                  h5::Cmd::OnlineDebug, h5::Cmd::ToolsOnlineDebug};
     // Commands without a handler anywhere.
-    const int neverEnabled[] = {h5::Cmd::ViewNavigator, h5::Cmd::ToolUnused};
+    const int neverEnabled[] = {h5::Cmd::ToolUnused};
 
     for (int id : projectCommands)
         EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
