@@ -12,6 +12,9 @@ class PortCombo : public QComboBox
 {
     Q_OBJECT
 public:
+    // Characters of a typed path the box shows without scrolling.
+    static constexpr int kTypedPathLength = 32;
+
     explicit PortCombo(QWidget *parent = nullptr);
 
     void showPopup() override;

@@ -28,7 +28,6 @@ PortControls::PortControls(CMSComm &comm, QWidget *parent)
     m_detect = new QPushButton(QStringLiteral("端口检测"), this);
     m_detect->setObjectName(QStringLiteral("detectButton"));
     m_port = new PortCombo(this);
-    m_port->setMinimumContentsLength(12);
     m_baud = new QComboBox(this);
     m_baud->setObjectName(QStringLiteral("baudCombo"));
     for (int rate : kBaudRates)

@@ -1,5 +1,6 @@
 #include "serial/WindowLinkHost.h"
 
+#include "common/MessageKind.h"
 #include "link/TransferSession.h"
 #include "port/CMSComm.h"
 #include "serial/PortControls.h"
@@ -32,6 +33,8 @@ WindowLinkHost::~WindowLinkHost() { detach(); }
 void WindowLinkHost::attach(TransferSession &session)
 {
     attach(session, [&session] { session.portOpened(); }, [&session] { session.portClosed(); });
+    m_transfer = &session;
+    m_lastOutcome = int(session.outcome());
 }
 
 void WindowLinkHost::attach(LinkSession &session, std::function<void()> opened,
@@ -58,6 +61,7 @@ void WindowLinkHost::attach(LinkSession &session, std::function<void()> opened,
 void WindowLinkHost::detach()
 {
     LineDriver::detach();
+    m_transfer = nullptr;
     m_opened = nullptr;
     m_closed = nullptr;
 }
@@ -72,11 +76,29 @@ void WindowLinkHost::lineLost(const QString &text)
 
 void WindowLinkHost::afterEvent()
 {
+    if (m_transfer) {
+        // A transfer the terminal took to its last packet ends with the
+        // final word and a full bar. The erase's own final word stays.
+        const int outcome = int(m_transfer->outcome());
+        if (outcome == int(TransferSession::Outcome::Completed) && outcome != m_lastOutcome) {
+            if (m_statusBox.text() != QStringLiteral("擦除FLASH完成!"))
+                status(transferDoneText());
+            m_bar.setValue(m_bar.maximum());
+        }
+        m_lastOutcome = outcome;
+    }
     if (m_afterEvent)
         m_afterEvent();
 }
 
-void WindowLinkHost::resetProgress() { m_bar.setValue(0); }
+QString WindowLinkHost::transferDoneText() { return QStringLiteral("下载完成!"); }
+
+void WindowLinkHost::resetProgress()
+{
+    m_bar.setValue(0);
+    if (m_transfer)
+        m_lastOutcome = int(m_transfer->outcome());
+}
 
 void WindowLinkHost::status(const QString &text) { m_statusBox.setText(text); }
 
@@ -95,7 +117,10 @@ void WindowLinkHost::showMessage(const QString &text)
         m_messageHook(text);
         return;
     }
-    QMessageBox::information(&m_window, m_window.windowTitle(), text);
+    if (messageKind(text) == MessageKind::Information)
+        QMessageBox::information(&m_window, m_window.windowTitle(), text);
+    else
+        QMessageBox::warning(&m_window, m_window.windowTitle(), text);
 }
 
 bool WindowLinkHost::ask(const QString &text)

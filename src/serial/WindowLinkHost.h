@@ -59,7 +59,10 @@ public:
     // its session goes away.
     void detach();
 
+    // The bar back to 0 at the start of a transfer.
     void resetProgress();
+    // The status box's last word after a completed transfer: "下载完成!".
+    static QString transferDoneText();
 
     // LinkHost (the line driver sends, discards and keeps the timers)
     void status(const QString &text) override;
@@ -86,6 +89,8 @@ private:
     MessageHook m_messageHook;
     AskHook m_askHook;
     bool m_defer = false;
+    TransferSession *m_transfer = nullptr; // the attached transfer, if any
+    int m_lastOutcome = 0;                  // its outcome after the last event
 };
 
 } // namespace h5

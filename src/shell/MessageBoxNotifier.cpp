@@ -1,5 +1,6 @@
 #include "shell/MessageBoxNotifier.h"
 
+#include "common/MessageKind.h"
 #include "shell/Commands.h"
 
 #include <QMessageBox>
@@ -19,7 +20,12 @@ MessageBoxNotifier::MessageBoxNotifier(QWidget *parent, std::function<void(const
 
 void MessageBoxNotifier::message(const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, productTitle(), text, QMessageBox::Ok, m_parent);
+    // A finished operation or a note gets the information icon, a fault
+    // the warning icon.
+    const QMessageBox::Icon icon = messageKind(text) == MessageKind::Information
+                                       ? QMessageBox::Information
+                                       : QMessageBox::Warning;
+    QMessageBox box(icon, productTitle(), text, QMessageBox::Ok, m_parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }

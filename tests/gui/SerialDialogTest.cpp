@@ -189,6 +189,22 @@ TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
     EXPECT_EQ(combo->currentText(), "/dev/ttyUSB0");
 }
 
+TEST(SerialDialogTest, PortBoxShowsATypedDevicePathWhole)
+{
+    Messages messages;
+    for (const AnyWindow &w : bothWindows()) {
+        SCOPED_TRACE(w.name);
+        std::unique_ptr<QWidget> window = w.make(messages);
+        window->show();
+        QComboBox *combo = child<QComboBox>(*window, "portCombo");
+        const QString typed = QStringLiteral("/dev/serial/by-id/usb-FTDI-if00");
+        combo->setEditText(typed);
+        ASSERT_NE(combo->lineEdit(), nullptr);
+        const int needed = combo->lineEdit()->fontMetrics().horizontalAdvance(typed);
+        EXPECT_GE(combo->lineEdit()->width(), needed);
+    }
+}
+
 TEST(SerialDialogTest, ChosenBaudRateIsTheOneOpened)
 {
     struct Case { int index; int rate; };
@@ -257,7 +273,8 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
         const char *lastStatus;
     };
     const Case cases[] = {
-        {"project and pictures", true, false, "图片下载：100%"},
+        // The last progress text ("图片下载：100%") gives way to the final word.
+        {"project and pictures", true, false, "下载完成!"},
         {"project, erase ticked", false, true, "擦除FLASH完成!"},
     };
     for (const Case &c : cases) {
@@ -469,6 +486,10 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
     EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Completed)
         << statusText(window).toStdString();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    // The send ends with the final word and a full bar.
+    EXPECT_EQ(statusText(window), QStringLiteral("下载完成!"));
+    auto *bar = child<QProgressBar>(window, "progressBar");
+    EXPECT_EQ(bar->value(), bar->maximum());
 
     auto *pictureList = child<QTableWidget>(window, "pictureList");
     QSet<QString> blocks;
