@@ -2,8 +2,10 @@
 
 #include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "edit/FormValues.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -102,6 +104,8 @@ CMyMakeLineDlg::CMyMakeLineDlg(Notifier *notifier, QWidget *parent)
     top->addWidget(frame);
 
     connect(generate, &QPushButton::clicked, this, [this] {
+        if (!checkNumbers())
+            return;
         const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), kFilter, nullptr,
                                                           QFileDialog::DontConfirmOverwrite);
         if (!path.isEmpty())
@@ -172,8 +176,34 @@ void CMyMakeLineDlg::repaintPreview()
     m_view->setPixmap(QPixmap::fromImage(m_preview));
 }
 
+bool CMyMakeLineDlg::checkNumbers()
+{
+    // The ranges of the arrows, checked with the property forms' messages.
+    struct Check { QLineEdit *box; int lo, hi; };
+    const Check checks[] = {
+        {m_length, 2, 400},
+        {m_tip, 0, 400},
+        {m_start, -360, 360},
+        {m_end, -360, 360},
+    };
+    for (const Check &c : checks) {
+        int value = 0;
+        const FormError e = readIntBox(c.box->objectName(), c.box->text(),
+                                       IntCheck{true, true, c.lo, c.hi}, value);
+        if (e) {
+            report(e.message);
+            c.box->setFocus();
+            c.box->selectAll();
+            return false;
+        }
+    }
+    return true;
+}
+
 QString CMyMakeLineDlg::generateTo(const QString &chosen)
 {
+    if (!checkNumbers())
+        return QString();
     repaintPreview();
     const QString path = withMglSuffix(chosen);
     const PointerPreviewOptions o = currentValues();
@@ -184,6 +214,7 @@ QString CMyMakeLineDlg::generateTo(const QString &chosen)
         report(error);
         return QString();
     }
+    inform(writtenText(path));
     return path;
 }
 
@@ -202,6 +233,19 @@ bool CMyMakeLineDlg::loadFrom(const QString &path)
     m_end->setText(QString::number(h.endAngle));
     m_positions = h.positions;
     return true;
+}
+
+QString CMyMakeLineDlg::writtenText(const QString &path)
+{
+    return QStringLiteral("已生成指针文件：%1").arg(QDir::toNativeSeparators(path));
+}
+
+void CMyMakeLineDlg::inform(const QString &text)
+{
+    if (m_notifier)
+        m_notifier->message(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
 }
 
 void CMyMakeLineDlg::report(const QString &text)

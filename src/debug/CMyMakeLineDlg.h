@@ -29,10 +29,19 @@ public:
     // One tick of the preview timer: reads the boxes, rebuilds the name and
     // redraws the preview.
     void repaintPreview();
-    // What "生成" does once a path is chosen: ".MGL" is appended unless the
-    // path ends in exactly ".MGL". Returns the path written, or an empty
-    // string (with the message shown) when nothing was written.
+    // The four number boxes against the ranges of their arrows (full length
+    // 2..400, tip cut 0..400, angles -360..360): the first box that holds
+    // no number or one out of range is reported with the property forms'
+    // message ("请键入一个整数。", "“请填入一个在%1和%2之间的整数。”"), gets
+    // the focus, and the check fails. "生成" asks for no file then.
+    bool checkNumbers();
+    // What "生成" does once a path is chosen: the numbers are checked,
+    // ".MGL" is appended unless the path ends in exactly ".MGL", the file
+    // is written and confirmed (writtenText()). Returns the path written,
+    // or an empty string (with the message shown) when nothing was written.
     QString generateTo(const QString &path);
+    // The confirmation of a written pointer file.
+    static QString writtenText(const QString &path);
     // What "加载" does once a file is chosen. A file that cannot be read or
     // is shorter than 60 bytes is reported and leaves the boxes alone.
     bool loadFrom(const QString &path);
@@ -45,6 +54,7 @@ public:
 private:
     QLineEdit *numberBox(const char *objectName, int initial, int lo, int hi, QWidget *row);
     void report(const QString &text);
+    void inform(const QString &text);
 
     Notifier *m_notifier;
     QLineEdit *m_length = nullptr;

@@ -103,11 +103,46 @@ TEST(MakeLineDlg, GenerateWritesTheBoxesWithTheMglSuffix)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.fault);
+        n.messages.clear();
         const QString written = d.generateTo(dir.filePath(QString::fromLatin1(c.chosen)));
         EXPECT_EQ(written, dir.filePath(QString::fromLatin1(c.written)));
         EXPECT_EQ(toHex(readAll(written)), toHex(fileBytes("Len(20,5); 0?-180", "0014 0005 0000 00B4 FF 00")));
+        // The written file is confirmed by its name.
+        EXPECT_EQ(n.messages, QStringList{CMyMakeLineDlg::writtenText(written)});
     }
-    EXPECT_TRUE(n.messages.isEmpty());
+}
+
+TEST(MakeLineDlg, NumbersOutOfTheirRangeAreRefusedWithTheFormsMessage)
+{
+    QTemporaryDir dir;
+    struct Case { const char *box; const char *typed; const char *message; };
+    const Case cases[] = {
+        {"length", "1", "“请填入一个在2和400之间的整数。”"},
+        {"length", "401", "“请填入一个在2和400之间的整数。”"},
+        {"tipCut", "-1", "“请填入一个在0和400之间的整数。”"},
+        {"startAngle", "-361", "“请填入一个在-360和360之间的整数。”"},
+        {"endAngle", "361", "“请填入一个在-360和360之间的整数。”"},
+        {"endAngle", "abc", "请键入一个整数。"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " = " + c.typed);
+        RecordingNotifier n;
+        CMyMakeLineDlg d(&n);
+        d.show();
+        box(d, c.box)->setText(QString::fromUtf8(c.typed));
+        const QString target = dir.filePath(QStringLiteral("r.MGL"));
+        EXPECT_TRUE(d.generateTo(target).isEmpty());
+        EXPECT_FALSE(QFile::exists(target));
+        EXPECT_EQ(n.messages, QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(d.focusWidget(), box(d, c.box));
+    }
+    // The ends of the ranges are taken.
+    RecordingNotifier n;
+    CMyMakeLineDlg d(&n);
+    box(d, "length")->setText(QStringLiteral("400"));
+    box(d, "startAngle")->setText(QStringLiteral("-360"));
+    box(d, "endAngle")->setText(QStringLiteral("360"));
+    EXPECT_FALSE(d.generateTo(dir.filePath(QStringLiteral("ok.MGL"))).isEmpty());
 }
 
 TEST(MakeLineDlg, NumberTooLargeForTheFileIsReportedNotWrapped)
