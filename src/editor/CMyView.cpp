@@ -23,8 +23,55 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 
 namespace h5 {
+
+namespace {
+
+int clampToInt(int64_t v)
+{
+    return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
+
+// Division rounding towards minus infinity (positions left of or above the
+// page are negative).
+int64_t floorDiv(int64_t a, int64_t b)
+{
+    const int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+int64_t ceilDiv(int64_t a, int64_t b)
+{
+    return -floorDiv(-a, b);
+}
+
+// Where page coordinate `v` starts on a page drawn at `zoom` percent: page
+// pixel v covers [zoomedStart(v), zoomedStart(v + 1)), which is exactly the
+// range of window pixels that toPage() maps back to v.
+int zoomedStart(int64_t v, int zoom)
+{
+    return clampToInt(ceilDiv(v * zoom, 100));
+}
+
+QPoint zoomedStart(QPoint p, int zoom)
+{
+    return QPoint(zoomedStart(p.x(), zoom), zoomedStart(p.y(), zoom));
+}
+
+// Where the page pixel at `p` ends: the start of the pixel after it.
+QPoint zoomedEnd(QPoint p, int zoom)
+{
+    return QPoint(zoomedStart(int64_t(p.x()) + 1, zoom), zoomedStart(int64_t(p.y()) + 1, zoom));
+}
+
+} // namespace
 
 CMyView::CMyView(CMyApp &app, OpenPage page, QWidget *parent)
     : QAbstractScrollArea(parent), m_app(app), m_page(std::move(page))
@@ -115,12 +162,105 @@ void CMyView::refresh()
 
 QPoint CMyView::toPage(QPoint viewportPos) const
 {
-    QPoint p = viewportPos + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    // The one place where window pixels become page pixels.
+    const int64_t x = int64_t(viewportPos.x()) + horizontalScrollBar()->value();
+    const int64_t y = int64_t(viewportPos.y()) + verticalScrollBar()->value();
+    QPoint p(clampToInt(floorDiv(x * 100, m_zoom)), clampToInt(floorDiv(y * 100, m_zoom)));
     if (p.x() >= m_canvasSize.width())
         p.setX(m_canvasSize.width() - 1);
     if (p.y() >= m_canvasSize.height())
         p.setY(m_canvasSize.height() - 1);
     return p;
+}
+
+QPoint CMyView::toViewport(QPoint pagePos) const
+{
+    return zoomedStart(pagePos, m_zoom)
+           - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+const std::vector<int> &CMyView::zoomSteps()
+{
+    static const std::vector<int> steps = {25, 50, 100, 200, 300, 400, 600, 800};
+    return steps;
+}
+
+QSize CMyView::zoomedSize() const
+{
+    return QSize(zoomedStart(m_canvasSize.width(), m_zoom),
+                 zoomedStart(m_canvasSize.height(), m_zoom));
+}
+
+QString CMyView::zoomSuffix() const
+{
+    return m_zoom == 100 ? QString() : QStringLiteral(" (%1%)").arg(m_zoom);
+}
+
+void CMyView::setZoom(int percent)
+{
+    setZoom(percent, viewport()->rect().center());
+}
+
+void CMyView::setZoom(int percent, QPoint anchor)
+{
+    percent = std::clamp(percent, kMinZoom, kMaxZoom);
+    if (percent == m_zoom)
+        return;
+    // The page position under the anchor's pixel centre, in page pixels.
+    const double pageX = (anchor.x() + 0.5 + horizontalScrollBar()->value()) * 100.0 / m_zoom;
+    const double pageY = (anchor.y() + 0.5 + verticalScrollBar()->value()) * 100.0 / m_zoom;
+    m_zoom = percent;
+    updateScrollBars();
+    horizontalScrollBar()->setValue(int(std::floor(pageX * m_zoom / 100.0 - anchor.x())));
+    verticalScrollBar()->setValue(int(std::floor(pageY * m_zoom / 100.0 - anchor.y())));
+    viewport()->update();
+    emit zoomChanged(m_zoom);
+    emit commandsChanged();
+}
+
+void CMyView::zoomIn(QPoint anchor)
+{
+    const std::vector<int> &steps = zoomSteps();
+    const auto next = std::upper_bound(steps.begin(), steps.end(), m_zoom);
+    setZoom(next == steps.end() ? kMaxZoom : *next, anchor);
+}
+
+void CMyView::zoomOut(QPoint anchor)
+{
+    const std::vector<int> &steps = zoomSteps();
+    const auto below = std::lower_bound(steps.begin(), steps.end(), m_zoom);
+    setZoom(below == steps.begin() ? kMinZoom : *(below - 1), anchor);
+}
+
+int CMyView::fitZoom() const
+{
+    // The area without scroll bars: at the fitting zoom none are needed.
+    const QSize whole = maximumViewportSize();
+    const int64_t byWidth = int64_t(whole.width()) * 100 / qMax(1, m_canvasSize.width());
+    const int64_t byHeight = int64_t(whole.height()) * 100 / qMax(1, m_canvasSize.height());
+    return int(std::clamp<int64_t>(std::min(byWidth, byHeight), kMinZoom, kMaxZoom));
+}
+
+void CMyView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        m_wheelRest = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint anchor = event->position().toPoint();
+    m_wheelRest += event->angleDelta().y();
+    // One zoom step per notch (120); a notch's worth of fine turns counts
+    // as one.
+    while (m_wheelRest >= 120) {
+        m_wheelRest -= 120;
+        zoomIn(anchor);
+    }
+    while (m_wheelRest <= -120) {
+        m_wheelRest += 120;
+        zoomOut(anchor);
+    }
 }
 
 int CMyView::toolForCommand(int commandId)
@@ -231,6 +371,18 @@ bool CMyView::onCommand(int id)
         apply(m_tools->showGrid(!m_tools->grid().shown, m_gridX, m_gridY));
         emit commandsChanged();
         return true;
+    case Cmd::ZoomIn:
+        zoomIn(viewport()->rect().center());
+        return true;
+    case Cmd::ZoomOut:
+        zoomOut(viewport()->rect().center());
+        return true;
+    case Cmd::ZoomActual:
+        setZoom(100);
+        return true;
+    case Cmd::ZoomFit:
+        setZoom(fitZoom());
+        return true;
     default: return false;
     }
 }
@@ -270,8 +422,10 @@ void CMyView::exportBitmap()
         m_app.notifier().message(bitmapErrorText());
 }
 
-// An area of the window as it is shown (scroll position, selection marks
-// and grid included) as a BMP file. A reversed or empty area writes
+// An area of the window as it is shown (scroll position, zoom, selection
+// marks and grid included) as a BMP file: the area is in window pixels, so
+// at a zoom other than 100 % it holds the zoomed picture, not page pixels
+// (the page bitmap is the 1:1 export). A reversed or empty area writes
 // nothing and says nothing.
 void CMyView::saveScreenshot()
 {
@@ -329,6 +483,16 @@ bool CMyView::updateCommand(int id, CommandState &state) const
     case Cmd::ShowGrid:
         state.enabled = true;
         state.checked = m_tools->grid().shown;
+        return true;
+    case Cmd::ZoomIn:
+        state.enabled = m_zoom < kMaxZoom;
+        return true;
+    case Cmd::ZoomOut:
+        state.enabled = m_zoom > kMinZoom;
+        return true;
+    case Cmd::ZoomActual:
+    case Cmd::ZoomFit:
+        state.enabled = true;
         return true;
     default: return false;
     }
@@ -543,42 +707,77 @@ void CMyView::paintEvent(QPaintEvent *)
     const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     // Beyond the page the background colour goes on, as on the terminal.
     painter.fillRect(viewport()->rect(), colorOf(m_page.page.settings.m_crBack));
-    painter.drawImage(origin, m_canvas);
     painter.translate(origin);
-    paintMarks(painter);
+    if (m_zoom == 100) {
+        painter.drawImage(0, 0, m_canvas);
+    } else {
+        // Whole-number zooms repeat each page pixel so the pixels stay
+        // sharp; only fractional zooms are smoothed.
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom % 100 != 0);
+        painter.scale(m_zoom / 100.0, m_zoom / 100.0);
+        painter.drawImage(QPointF(0, 0), m_canvas);
+        painter.restore();
+    }
+    paintMarks(painter, m_zoom);
     if (m_band) {
-        // Exclusive-or over the page, so the band shows on any colour.
+        // Exclusive-or over the page, so the band shows on any colour. It
+        // runs along the first band pixel and just past the last, a line
+        // of one window pixel at any zoom.
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         QPen pen(colorOf(m_band->colour));
         pen.setStyle(m_band->dotted ? Qt::DotLine : Qt::SolidLine);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(m_band->from, m_band->to).normalized());
+        const QRect band = QRect(m_band->from, m_band->to).normalized();
+        painter.drawRect(QRect(zoomedStart(band.topLeft(), m_zoom),
+                               zoomedEnd(band.bottomRight(), m_zoom) - QPoint(1, 1)));
     }
 }
 
-void CMyView::paintMarks(QPainter &painter) const
+void CMyView::paintMarks(QPainter &painter, int zoom) const
 {
     const Grid &grid = m_tools->grid();
     if (grid.shown) {
         const QColor back = colorOf(m_page.page.settings.m_crBack);
-        painter.setPen(QColor(255 - back.red(), 255 - back.green(), 255 - back.blue()));
+        const QColor dot(255 - back.red(), 255 - back.green(), 255 - back.blue());
         const std::vector<QPoint> points = gridPoints(m_canvasSize, grid.spacingX, grid.spacingY);
-        if (!points.empty())
-            painter.drawPoints(points.data(), int(points.size()));
+        if (zoom == 100) {
+            painter.setPen(dot);
+            if (!points.empty())
+                painter.drawPoints(points.data(), int(points.size()));
+        } else {
+            // A grid dot is its page pixel, at least one window pixel.
+            QList<QRect> rects;
+            rects.reserve(qsizetype(points.size()));
+            for (const QPoint &p : points) {
+                const QPoint from = zoomedStart(p, zoom);
+                const QPoint to = zoomedEnd(p, zoom);
+                rects.append(QRect(from, QSize(qMax(1, to.x() - from.x()), qMax(1, to.y() - from.y()))));
+            }
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(dot);
+            painter.drawRects(rects);
+        }
     }
     if (const CGraph *e = m_edit.selectedElement()) {
         const SelectionMarks marks = selectionMarks(*e);
         const QColor red(255, 0, 0);
-        for (const QPoint &p : marks.squares)
-            painter.fillRect(handleSquare(p), red);
+        // The handle squares keep their window size, centred on the page
+        // pixel of their handle.
+        for (const QPoint &p : marks.squares) {
+            const QPoint from = zoomedStart(p, zoom);
+            const QPoint to = zoomedEnd(p, zoom);
+            painter.fillRect(handleSquare(from + (to - from) / 2), red);
+        }
         if (marks.framed) {
             QPen pen(red);
             pen.setStyle(Qt::DotLine);
             painter.setPen(pen);
             painter.setBrush(Qt::NoBrush);
             // Right and bottom are exclusive.
-            painter.drawRect(QRect(marks.frameTopLeft, marks.frameBottomRight - QPoint(2, 2)));
+            painter.drawRect(QRect(zoomedStart(marks.frameTopLeft, zoom),
+                                   zoomedStart(marks.frameBottomRight, zoom) - QPoint(2, 2)));
         }
     }
 }
@@ -588,7 +787,7 @@ COLORREF CMyView::shownColour(QPoint pagePos) const
     QImage shown = m_canvas.copy();
     {
         QPainter painter(&shown);
-        paintMarks(painter);
+        paintMarks(painter, 100);
     }
     const QColor c = shown.rect().contains(pagePos) ? shown.pixelColor(pagePos)
                                                     : colorOf(m_page.page.settings.m_crBack);
@@ -655,13 +854,15 @@ void CMyView::updateScrollBars()
 {
     // Scroll bars only when the page does not fit the whole area; once shown
     // they take room of their own, so the test uses the area without them.
+    // The ranges follow the page's size at the current zoom.
+    const QSize shown = zoomedSize();
     const QSize whole = maximumViewportSize();
-    const bool fits = m_canvasSize.width() <= whole.width() && m_canvasSize.height() <= whole.height();
+    const bool fits = shown.width() <= whole.width() && shown.height() <= whole.height();
     const QSize view = fits ? whole : viewport()->size();
-    horizontalScrollBar()->setRange(0, fits ? 0 : qMax(0, m_canvasSize.width() - view.width()));
+    horizontalScrollBar()->setRange(0, fits ? 0 : qMax(0, shown.width() - view.width()));
     horizontalScrollBar()->setPageStep(view.width());
     horizontalScrollBar()->setSingleStep(qMax(1, view.width() / 10));
-    verticalScrollBar()->setRange(0, fits ? 0 : qMax(0, m_canvasSize.height() - view.height()));
+    verticalScrollBar()->setRange(0, fits ? 0 : qMax(0, shown.height() - view.height()));
     verticalScrollBar()->setPageStep(view.height());
     verticalScrollBar()->setSingleStep(qMax(1, view.height() / 10));
 }

@@ -1,13 +1,20 @@
 #pragma once
 // The page view: one open page in its page window. It holds the page (its
 // settings record and element list) and the page's file path, shows the
-// page at 1:1 the way the terminal draws it (with control labels), writes
-// the pointer position into the status bar, and saves the page through the
-// project.
+// page the way the terminal draws it (with control labels) at the window's
+// zoom, writes the pointer position into the status bar, and saves the page
+// through the project.
 //
 // The page is drawn into an image the size of the page (`canvas()`), which
-// the paint event copies; call refresh() after changing the elements or the
-// settings.
+// the paint event copies, scaled by the zoom: whole-number zooms repeat each
+// page pixel (no smoothing), fractional ones are smoothed. Call refresh()
+// after changing the elements or the settings.
+//
+// Every viewport position goes through toPage() before anything else sees
+// it, so the tool rules, hit tests, drags and the status bar all work in
+// page pixels whatever the zoom. Selection marks, the band and the grid
+// dots are drawn in window pixels at the places the zoom gives them, so
+// the marks keep their size on the screen.
 //
 // Mouse and key events go to the view's ToolInteraction (edit/), whose
 // results the view carries out: cursor, status text, rubber band, redraw,
@@ -27,6 +34,7 @@
 #include <QImage>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace h5 {
 
@@ -77,10 +85,37 @@ public:
     QSize canvasSize() const { return m_canvasSize; }
     // The page as last drawn (canvasSize(), background and elements).
     const QImage &canvas() const { return m_canvas; }
-    // A point of the viewport in page pixels, scroll position applied. Values
-    // at or beyond the page's right or bottom edge become the last column or
-    // row; values left of or above the page stay as they are.
+    // A point of the viewport in page pixels, scroll position and zoom
+    // applied (the page pixel the window pixel shows). Values at or beyond
+    // the page's right or bottom edge become the last column or row; values
+    // left of or above the page stay as they are.
     QPoint toPage(QPoint viewportPos) const;
+    // The viewport position of a page pixel's top left corner.
+    QPoint toViewport(QPoint pagePos) const;
+
+    // ---- zoom ----------------------------------------------------------------
+    // The zoom in percent, kMinZoom..kMaxZoom; 100 shows the page 1:1.
+    static constexpr int kMinZoom = 25;
+    static constexpr int kMaxZoom = 800;
+    // The zooms that zoom in and out step through.
+    static const std::vector<int> &zoomSteps();
+    int zoom() const { return m_zoom; }
+    // Sets the zoom (clamped to kMinZoom..kMaxZoom) keeping the page pixel
+    // under `anchor` (a viewport position) where it is, as far as the scroll
+    // range allows.
+    void setZoom(int percent, QPoint anchor);
+    void setZoom(int percent);
+    // The next step above or below the current zoom, around `anchor`.
+    void zoomIn(QPoint anchor);
+    void zoomOut(QPoint anchor);
+    // The largest whole percent that shows the whole page in the window
+    // without scroll bars, within kMinZoom..kMaxZoom.
+    int fitZoom() const;
+    // The page's size on the screen at the current zoom.
+    QSize zoomedSize() const;
+    // What the window title shows after the page's name: empty at 100 %,
+    // otherwise the zoom, e.g. " (200%)".
+    QString zoomSuffix() const;
 
     // ---- tools and commands --------------------------------------------------
     // The current tool: ToolPointer, ToolPickColour or an element kind.
@@ -116,6 +151,7 @@ signals:
     void titleChanged(const QString &title);
     // Something that enables or checks commands changed (tool, selection).
     void commandsChanged();
+    void zoomChanged(int percent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -126,6 +162,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // Ctrl + wheel zooms around the pointer; without Ctrl the wheel scrolls.
+    void wheelEvent(QWheelEvent *event) override;
 
     // Writes "逻辑坐标：X=%d,Y=%d" into the status bar.
     void showPosition(QPoint pagePos);
@@ -146,7 +184,9 @@ private:
     void editProperties();
     void runPageCommand(int id);
     void runPalette();
-    void paintMarks(QPainter &painter) const;
+    // Grid dots and selection marks over the page, in the coordinates of a
+    // page drawn at `zoom` percent from (0, 0).
+    void paintMarks(QPainter &painter, int zoom) const;
     COLORREF shownColour(QPoint pagePos) const;
 
     CMyApp &m_app;
@@ -174,6 +214,10 @@ private:
     QSize m_canvasSize;
     QImage m_canvas;
     bool m_pictureFailureShown = false;
+    int m_zoom = 100;
+    // Wheel turns below one notch (fine-grained wheels), kept until they
+    // add up to one.
+    int m_wheelRest = 0;
 };
 
 } // namespace h5

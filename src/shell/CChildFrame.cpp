@@ -56,13 +56,16 @@ CChildFrame::CChildFrame(CMyApp &app, CMyView *view, QWidget *parent)
     setObjectName(QStringLiteral("CChildFrame"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    // The page's file name, with "*" while it has changes not saved.
+    // The page's file name, with "*" while it has changes not saved, and
+    // the zoom when it is not 100 %.
     auto showTitle = [this] {
-        setWindowTitle(m_view->title() + (m_view->isModified() ? QStringLiteral("*") : QString()));
+        setWindowTitle(m_view->title() + (m_view->isModified() ? QStringLiteral("*") : QString())
+                       + m_view->zoomSuffix());
     };
     showTitle();
     connect(view, &CMyView::titleChanged, this, showTitle);
     connect(view, &CMyView::modifiedChanged, this, showTitle);
+    connect(view, &CMyView::zoomChanged, this, showTitle);
 
     // The window keeps the size of its page: no border dragging, no
     // maximise. An unknown resolution leaves the default size.

@@ -52,6 +52,11 @@ const std::vector<CommandInfo> &commandTable()
         {Cmd::ViewNavigator, "ViewNavigator", "工程导航条", "工程导航条", nullptr, nullptr, false},
         {Cmd::TerminalPreview, "TerminalPreview", "终端预览", "终端预览：按上次编译的结果显示终端画面",
          "terminal-preview", nullptr, false},
+        {Cmd::ZoomIn, "ZoomIn", "放大\tCtrl++", "放大页面", nullptr, "Ctrl++", false},
+        {Cmd::ZoomOut, "ZoomOut", "缩小\tCtrl+-", "缩小页面", nullptr, "Ctrl+-", false},
+        {Cmd::ZoomActual, "ZoomActual", "实际大小\tCtrl+0", "按实际大小显示页面", nullptr,
+         "Ctrl+0", false},
+        {Cmd::ZoomFit, "ZoomFit", "适合窗口", "按窗口大小缩放页面", nullptr, nullptr, false},
 
         // Tools
         {Cmd::ElementEdit, "ElementEdit", "图元编辑", "编辑选中的图元", nullptr, nullptr, false},

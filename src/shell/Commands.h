@@ -53,6 +53,11 @@ enum : int {
     ViewNavigator = 32833,
     // Not a command of the original program: the terminal preview.
     TerminalPreview = 32950,
+    // Not commands of the original program: the page window's zoom.
+    ZoomIn = 32951,
+    ZoomOut = 32952,
+    ZoomActual = 32953,
+    ZoomFit = 32954,
 
     // Tools
     OnlineDebug = 32791,

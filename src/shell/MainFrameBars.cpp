@@ -125,7 +125,8 @@ void CMainFrame::createMenus()
 
     QMenu *view = addMenu(QStringLiteral("查看(&V)"), QStringLiteral("menuView"));
     add(view, {Cmd::ViewQuickBar, Cmd::ViewDrawingBar, Cmd::ViewPageBar, Cmd::ViewStatusBar,
-               Cmd::ViewNavigator, 0, Cmd::TerminalPreview});
+               Cmd::ViewNavigator, 0, Cmd::TerminalPreview, 0, Cmd::ZoomIn, Cmd::ZoomOut,
+               Cmd::ZoomActual, Cmd::ZoomFit});
 
     QMenu *tools = addMenu(QStringLiteral("工具(&T)"), QStringLiteral("menuTools"));
     add(tools, {Cmd::ElementEdit, Cmd::ToolsOnlineDebug});

@@ -91,7 +91,8 @@ TEST_F(ShellMainFrameTest, MenusCarryTheProgramsTexts)
 
     EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuView")),
               (QStringList{"快速启动栏(&T)", "绘图工具栏(&H)", "页面视图栏", "状态栏(&S)",
-                           "工程导航条", "终端预览"}));
+                           "工程导航条", "终端预览", "放大\tCtrl++", "缩小\tCtrl+-",
+                           "实际大小\tCtrl+0", "适合窗口"}));
     EXPECT_EQ(menuTexts(menuNamed(frame.get(), "menuTools")),
               (QStringList{"图元编辑", "在线调试"}));
 }
