@@ -1,5 +1,6 @@
 #include "project/Compiler.h"
 
+#include "common/Gbk.h"
 #include "model/ControlGeometry.h"
 #include "pictures/SlotRecord.h"
 #include "project/Encoding.h"
@@ -240,6 +241,17 @@ void PageCompiler::stringControl(const CGraph &e)
     control(e, stringControlFrame(f));
 }
 
+QString missingDialText(const CGraph &pointer)
+{
+    // The program's message, then which control and which picture, so the
+    // user can find them on a page of many controls.
+    const QString dial = pointer.m_strText3.empty() ? QStringLiteral("（未选择）")
+                                                    : fromGbk(pointer.m_strText3);
+    return QStringLiteral("指针控件无配套图片！\n指针控件 ID %1 的表盘图片 %2 不在本页面上。")
+        .arg(pointer.m_nCtrlID)
+        .arg(dial);
+}
+
 void PageCompiler::pointerControl(const CGraph &e)
 {
     // The dial is a bitmap of the page showing the picture the control names.
@@ -249,7 +261,7 @@ void PageCompiler::pointerControl(const CGraph &e)
             dials.push_back(&b);
     }
     if (dials.empty()) {
-        m_notifier.message(QStringLiteral("指针控件无配套图片！"));
+        m_notifier.message(missingDialText(e));
         return;
     }
     // Several candidates: a later one moves forward only when both its

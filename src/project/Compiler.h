@@ -41,7 +41,8 @@ inline constexpr int kMaxControlTableEntries = 150;
 inline constexpr int kMaxPageNo = 1023;
 
 // Compiles page `pageNo`. A pointer control whose dial picture is not on
-// the page is reported through `notifier` and left out; the rest compiles.
+// the page is reported through `notifier` ("指针控件无配套图片！" and a line
+// naming the control ID and the picture) and left out; the rest compiles.
 CompiledPage compilePage(const Page &page, int pageNo, Notifier &notifier);
 
 // Writes this page's picture uses into the picture position file image:

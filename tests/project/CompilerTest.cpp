@@ -703,7 +703,9 @@ TEST(CompilePointerTest, PointerWithoutDialPictureProducesNoBytesAndOneMessage)
     const CompiledPage without = compile(auxPage({dial, line}));
     ASSERT_TRUE(with.ok);
     EXPECT_EQ(with.instructionFile, without.instructionFile);
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("指针控件无配套图片！")});
+    // The message names the control and the picture it looks for.
+    EXPECT_EQ(notifier.messages,
+              QStringList{QStringLiteral("指针控件无配套图片！\n指针控件 ID 4 的表盘图片 dial.bmp 不在本页面上。")});
 }
 
 // ---- picture position file ------------------------------------------------------
