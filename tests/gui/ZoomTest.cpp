@@ -6,6 +6,8 @@
 #include "gui/ShellTestSupport.h"
 
 #include "edit/Handles.h"
+#include "model/PageRender.h"
+#include "project/PageExport.h"
 #include "shell/Commands.h"
 
 #include <QAction>
@@ -473,6 +475,92 @@ TEST_F(ZoomTest, SelectionHandlesGrowOrShrinkWithTheZoom)
         view->verticalScrollBar()->setValue(0);
         checkSquare(zoom);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ZoomTest, RubberBandAtAZoomMissesItsWindowPixels)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+    ASSERT_EQ(view->zoom(), 400);
+    view->horizontalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(0);
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolButton)); // a control: a dotted band
+    // Half way through a drag from page pixel (10, 12) to (20, 17).
+    press(windowPixel({10, 12}, 400));
+    moveTo(windowPixel({15, 14}, 400));
+    moveTo(windowPixel({20, 17}, 400));
+    ASSERT_TRUE(view->band().has_value());
+    EXPECT_EQ(view->band()->from, QPoint(10, 12));
+    EXPECT_EQ(view->band()->to, QPoint(20, 17));
+    const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb back = view->canvas().pixel(0, 0);
+    auto marked = [&](int x0, int x1, int y) {
+        int n = 0;
+        for (int x = x0; x <= x1; ++x)
+            n += shown.pixel(x, y) != back;
+        return n;
+    };
+    // One window pixel wide, along the first band pixel's top edge; the
+    // bottom line just past the last band pixel, as at 100 %.
+    const int left = 40, right = 21 * 4, top = 48, bottom = 18 * 4;
+    EXPECT_GT(marked(left, right, top), 0);
+    EXPECT_EQ(marked(left, right, top - 1), 0);
+    EXPECT_EQ(marked(left + 1, right - 1, top + 1), 0);
+    EXPECT_GT(marked(left, right, bottom), 0);
+    EXPECT_EQ(marked(left + 1, right - 1, bottom - 1), 0);
+    EXPECT_EQ(marked(left, right, bottom + 1), 0);
+    // (No release: that would open the button's form.)
+}
+
+TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    h5::CGraph red = h5test::element(h5::Kind::SolidRect, 0, {20, 15}, {60, 40});
+    red.m_crColor1 = h5::RGB(255, 0, 0);
+    view->elements().push_back(red);
+    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
+    view->editState().selectedIndex = 1;
+    view->editState().selected = true;
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
+    view->setGridSpacing(10, 10);
+    view->refresh();
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+    ASSERT_EQ(view->zoom(), 200);
+    view->horizontalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(0);
+
+    // The page bitmap stays the page at 1:1.
+    dialogs.bitmapFile = dir.filePath(QStringLiteral("whole.bmp"));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::ExportBitmap));
+    QImage written(dialogs.bitmapFile, "BMP");
+    ASSERT_FALSE(written.isNull());
+    h5::RenderOptions options;
+    options.resolution = app->resolution();
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), h5::pageBitmap(view->page(), options));
+
+    // The screenshot takes window pixels, zoom and marks included.
+    const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    dialogs.screenshotAnswer = h5::ScreenshotValues{50, 40, 130, 90};
+    dialogs.bitmapFile = dir.filePath(QStringLiteral("cut.bmp"));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Screenshot));
+    QImage cut(dialogs.bitmapFile, "BMP");
+    ASSERT_FALSE(cut.isNull());
+    EXPECT_EQ(cut.convertToFormat(QImage::Format_RGB32), shown.copy(50, 40, 80, 50));
+    // Window pixel (51, 41) is page pixel (25, 20): inside the red box.
+    EXPECT_EQ(cut.pixelColor(1, 1), QColor(255, 0, 0));
+    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+
+    const QString out = qEnvironmentVariable("H5_SCREENSHOT_DIR");
+    if (!out.isEmpty())
+        EXPECT_TRUE(shown.save(out + QStringLiteral("/page-window-zoom-200.png")));
 }
 
 } // namespace
