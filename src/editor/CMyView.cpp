@@ -719,7 +719,8 @@ void CMyView::paintEvent(QPaintEvent *)
         painter.drawImage(QPointF(0, 0), m_canvas);
         painter.restore();
     }
-    paintMarks(painter, m_zoom);
+    const QRect visible(toPage(QPoint(0, 0)), toPage(viewport()->rect().bottomRight()));
+    paintMarks(painter, m_zoom, visible);
     if (m_band) {
         // Exclusive-or over the page, so the band shows on any colour. It
         // runs along the first band pixel and just past the last, a line
@@ -735,7 +736,7 @@ void CMyView::paintEvent(QPaintEvent *)
     }
 }
 
-void CMyView::paintMarks(QPainter &painter, int zoom) const
+void CMyView::paintMarks(QPainter &painter, int zoom, const QRect &visible) const
 {
     const Grid &grid = m_tools->grid();
     if (grid.shown) {
@@ -747,10 +748,13 @@ void CMyView::paintMarks(QPainter &painter, int zoom) const
             if (!points.empty())
                 painter.drawPoints(points.data(), int(points.size()));
         } else {
-            // A grid dot is its page pixel, at least one window pixel.
+            // A grid dot is its page pixel, at least one window pixel; only
+            // the dots in view, as a close grid zoomed far in is a great
+            // many rectangles.
             QList<QRect> rects;
-            rects.reserve(qsizetype(points.size()));
             for (const QPoint &p : points) {
+                if (!visible.contains(p))
+                    continue;
                 const QPoint from = zoomedStart(p, zoom);
                 const QPoint to = zoomedEnd(p, zoom);
                 rects.append(QRect(from, QSize(qMax(1, to.x() - from.x()), qMax(1, to.y() - from.y()))));
@@ -787,7 +791,7 @@ COLORREF CMyView::shownColour(QPoint pagePos) const
     QImage shown = m_canvas.copy();
     {
         QPainter painter(&shown);
-        paintMarks(painter, 100);
+        paintMarks(painter, 100, shown.rect());
     }
     const QColor c = shown.rect().contains(pagePos) ? shown.pixelColor(pagePos)
                                                     : colorOf(m_page.page.settings.m_crBack);

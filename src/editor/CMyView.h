@@ -185,8 +185,9 @@ private:
     void runPageCommand(int id);
     void runPalette();
     // Grid dots and selection marks over the page, in the coordinates of a
-    // page drawn at `zoom` percent from (0, 0).
-    void paintMarks(QPainter &painter, int zoom) const;
+    // page drawn at `zoom` percent from (0, 0); `visible` is the part of the
+    // page in view (grid dots elsewhere may be left out).
+    void paintMarks(QPainter &painter, int zoom, const QRect &visible) const;
     COLORREF shownColour(QPoint pagePos) const;
 
     CMyApp &m_app;

@@ -537,6 +537,27 @@ TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
     view->horizontalScrollBar()->setValue(0);
     view->verticalScrollBar()->setValue(0);
 
+    // Grid dots are whole page pixels: (10, 10) and (140, 100) white, the
+    // pixels beside them black.
+    const QImage zoomed = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const QPoint dot : {QPoint(20, 20), QPoint(280, 200)}) {
+        SCOPED_TRACE(testing::Message() << dot.x() << "," << dot.y());
+        ASSERT_TRUE(zoomed.rect().contains(dot + QPoint(2, 2)));
+        for (const QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+            EXPECT_EQ(zoomed.pixelColor(dot + d), QColor(255, 255, 255));
+        for (const QPoint d : {QPoint(2, 0), QPoint(0, 2), QPoint(2, 2), QPoint(-1, -1)})
+            EXPECT_EQ(zoomed.pixelColor(dot + d), QColor(0, 0, 0));
+    }
+
+    // Scrolled: page pixel (60, 60) shows at window pixel (20, 20).
+    view->horizontalScrollBar()->setValue(100);
+    view->verticalScrollBar()->setValue(100);
+    const QImage scrolled = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(scrolled.pixelColor(21, 21), QColor(255, 255, 255));
+    EXPECT_EQ(scrolled.pixelColor(22, 22), QColor(0, 0, 0));
+    view->horizontalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(0);
+
     // The page bitmap stays the page at 1:1.
     dialogs.bitmapFile = dir.filePath(QStringLiteral("whole.bmp"));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ExportBitmap));
