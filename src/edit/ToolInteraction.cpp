@@ -317,6 +317,18 @@ InteractionResult ToolInteraction::doubleClick(QPoint p)
 InteractionResult ToolInteraction::key(int qtKey)
 {
     InteractionResult r;
+    // A modifier key alone (Ctrl for zooming with the wheel, Shift, Alt)
+    // changes nothing; every other key marks the page modified.
+    switch (qtKey) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+        return r;
+    default:
+        break;
+    }
     r.redraw = true;
     r.modified = true;
     CGraph *e = m_state.selectedElement();

@@ -477,6 +477,9 @@ TEST_F(EditTools, ArrowKeysMoveTheSelectionAndEveryKeyMarksThePageModified)
 {
     list() = {element(Kind::HollowRect, 0, {10, 10}, {20, 20})};
     EXPECT_TRUE(tools.key(Qt::Key_A).modified) << "without a selection too";
+    // A modifier alone (Ctrl before a zoom with the wheel) is no change.
+    for (int modifier : {int(Qt::Key_Control), int(Qt::Key_Shift), int(Qt::Key_Alt)})
+        EXPECT_FALSE(tools.key(modifier).modified) << modifier;
     state.select(0);
     const struct { int key; QPoint a; } cases[] = {
         {Qt::Key_Up, {10, 9}}, {Qt::Key_Left, {9, 9}}, {Qt::Key_Down, {9, 10}},
