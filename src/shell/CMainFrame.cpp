@@ -88,6 +88,13 @@ CMainFrame::~CMainFrame()
     // The page windows go first, while the frame is whole; nothing is
     // updated for them any more.
     m_tearingDown = true;
+    // Bars and the navigator dock are hidden while the frame's QWidget part
+    // is destroyed; their visibility signals must not reach the frame's
+    // slots then.
+    for (QToolBar *bar : findChildren<QToolBar *>())
+        disconnect(bar, nullptr, this, nullptr);
+    if (m_navigator)
+        disconnect(m_navigator, nullptr, this, nullptr);
     disconnect(m_mdi, nullptr, this, nullptr);
     delete m_mdi;
     m_mdi = nullptr;
