@@ -2,7 +2,7 @@
 // leave in the element list, moves with the grid, the edit commands and the
 // forms of the control tools.
 
-#include "gui/ShellTestSupport.h"
+#include "gui/PageViewFixture.h"
 
 #include "common/Flash.h"
 #include "edit/EditOperations.h"
@@ -24,52 +24,8 @@
 
 namespace {
 
-class ViewTest : public h5test::ShellFixture
+class ViewTest : public h5test::PageViewFixture
 {
-protected:
-    // A new page of a 320*240 project; each call opens the next page number.
-    h5::CMyView *openView()
-    {
-        if (!app->isProjectOpen() && !newProject(QStringLiteral("p"), 1))
-            return nullptr;
-        if (!newPage(m_nextPage++))
-            return nullptr;
-        return frame->activePageView();
-    }
-
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button)
-    {
-        QWidget *target = view->viewport();
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                           : Qt::MouseButtons(Qt::LeftButton);
-        QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &e);
-    }
-    void press(QPoint at) { mouse(QEvent::MouseButtonPress, at, Qt::LeftButton); }
-    void moveTo(QPoint at) { mouse(QEvent::MouseMove, at, Qt::NoButton); }
-    void release(QPoint at) { mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton); }
-    void drag(QPoint from, QPoint to)
-    {
-        press(from);
-        moveTo((from + to) / 2);
-        moveTo(to);
-        release(to);
-    }
-    void key(int qtKey)
-    {
-        QKeyEvent e(QEvent::KeyPress, qtKey, Qt::NoModifier);
-        QCoreApplication::sendEvent(view, &e);
-    }
-
-    void TearDown() override
-    {
-        h5::setFormRunner({});
-        h5test::ShellFixture::TearDown();
-    }
-
-    h5::CMyView *view = nullptr;
-    int m_nextPage = 1;
 };
 
 // ---- drawing ---------------------------------------------------------------------------

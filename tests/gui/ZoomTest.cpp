@@ -3,7 +3,7 @@
 // fitting the page into the window and the sharp pixels of whole-number
 // zooms.
 
-#include "gui/ShellTestSupport.h"
+#include "gui/PageViewFixture.h"
 
 #include "edit/Handles.h"
 #include "model/PageRender.h"
@@ -20,39 +20,9 @@
 
 namespace {
 
-class ZoomTest : public h5test::ShellFixture
+class ZoomTest : public h5test::PageViewFixture
 {
 protected:
-    // A new page of a 320*240 project; each call opens the next page number.
-    h5::CMyView *openView()
-    {
-        if (!app->isProjectOpen() && !newProject(QStringLiteral("p"), 1))
-            return nullptr;
-        if (!newPage(m_nextPage++))
-            return nullptr;
-        return frame->activePageView();
-    }
-
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button)
-    {
-        QWidget *target = view->viewport();
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease
-                                          ? Qt::NoButton
-                                          : Qt::MouseButtons(Qt::LeftButton);
-        QMouseEvent e(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &e);
-    }
-    void press(QPoint at) { mouse(QEvent::MouseButtonPress, at, Qt::LeftButton); }
-    void moveTo(QPoint at) { mouse(QEvent::MouseMove, at, Qt::NoButton); }
-    void release(QPoint at) { mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton); }
-    void drag(QPoint from, QPoint to)
-    {
-        press(from);
-        moveTo((from + to) / 2);
-        moveTo(to);
-        release(to);
-    }
     // One wheel turn of `delta` (120 a notch) at a viewport position.
     void wheel(QPoint at, int delta, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
     {
@@ -92,9 +62,6 @@ protected:
     {
         return QStringLiteral("逻辑坐标：X=%1,Y=%2").arg(page.x()).arg(page.y());
     }
-
-    h5::CMyView *view = nullptr;
-    int m_nextPage = 1;
 };
 
 // ---- tools in page pixels ----------------------------------------------------------------
