@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace h5cli {
 
@@ -120,6 +121,29 @@ bool writePng(const QString &path, const QImage &image)
         return false;
     }
     return true;
+}
+
+StatusLines::StatusLines() : m_tty(isatty(2) != 0) {}
+
+void StatusLines::show(const QString &text)
+{
+    if (text == m_last)
+        return;
+    m_last = text;
+    if (text.endsWith(QLatin1Char('%')) && m_tty) {
+        err() << "\r" << text << "\x1b[K" << Qt::flush;
+        m_openLine = true;
+        return;
+    }
+    endLine();
+    err() << text << Qt::endl;
+}
+
+void StatusLines::endLine()
+{
+    if (m_openLine)
+        err() << Qt::endl;
+    m_openLine = false;
 }
 
 PortOptions takePortOptions(QStringList &args)

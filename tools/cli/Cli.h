@@ -82,6 +82,23 @@ void expectPositional(const QStringList &args, int n, const QString &commandName
 // prints the reason as badInput does and returns false.
 bool writePng(const QString &path, const QImage &image);
 
+// Status texts of a transfer on stderr: progress texts ("…：42%") rewrite
+// one line on a terminal; everything else, and every text when stderr is a
+// file, gets a line of its own. A text repeated at once is shown once.
+class StatusLines
+{
+public:
+    StatusLines();
+    void show(const QString &text);
+    // Ends a progress line still open, before other output.
+    void endLine();
+
+private:
+    QString m_last;
+    bool m_tty;
+    bool m_openLine = false;
+};
+
 // The serial options of every command that uses a port: --port DEVICE
 // (required) and --baud RATE (1,228,800 unless given).
 inline constexpr int kDefaultBaud = 1228800;

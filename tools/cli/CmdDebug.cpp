@@ -58,16 +58,7 @@ public:
     {
         if (m_inDownload && !kProgress.match(text).hasMatch())
             m_failed = true;
-        if (text == m_lastStatus)
-            return;
-        m_lastStatus = text;
-        if (text.endsWith(QLatin1Char('%')) && m_tty) {
-            err() << "\r" << text << "\x1b[K" << Qt::flush;
-            m_openLine = true;
-            return;
-        }
-        endLine();
-        err() << text << Qt::endl;
+        m_lines.show(text);
     }
     void message(const QString &text) override
     {
@@ -130,12 +121,7 @@ public:
     bool ready() const { return comm().isOpen() && m_session->state() == h5::LinkState::Ready; }
     const QStringList &skipped() const { return m_skipped; }
 
-    void endLine()
-    {
-        if (m_openLine)
-            err() << Qt::endl;
-        m_openLine = false;
-    }
+    void endLine() { m_lines.endLine(); }
 
 protected:
     void lineLost(const QString &text) override
@@ -169,14 +155,13 @@ private:
 
     h5::DebugSession *m_session = nullptr;
     QEventLoop m_loop;
-    QString m_lastStatus;
+    StatusLines m_lines;
     QStringList m_skipped;
     bool m_skip = false;
     bool m_waitingReady = false;
     bool m_inDownload = false;
     bool m_failed = false;
-    bool m_tty = isatty(2) != 0;
-    bool m_openLine = false;
+
 };
 
 // Opens the port and shakes hands as the window's "打开" does. The first

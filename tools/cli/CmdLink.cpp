@@ -14,7 +14,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 
-#include <unistd.h>
 
 using namespace h5cli;
 
@@ -41,28 +40,8 @@ public:
             detach();
     }
 
-    // Progress texts ("…：42%") rewrite one line on a terminal; everything
-    // else, and every text when stderr is a file, gets a line of its own.
-    void status(const QString &text) override
-    {
-        if (text == m_lastStatus)
-            return;
-        m_lastStatus = text;
-        const bool progress = text.endsWith(QLatin1Char('%'));
-        if (progress && m_tty) {
-            err() << "\r" << text << "\x1b[K" << Qt::flush;
-            m_openLine = true;
-            return;
-        }
-        endLine();
-        err() << text << Qt::endl;
-    }
-    void endLine()
-    {
-        if (m_openLine)
-            err() << Qt::endl;
-        m_openLine = false;
-    }
+    void status(const QString &text) override { m_lines.show(text); }
+    void endLine() { m_lines.endLine(); }
     void message(const QString &text) override
     {
         endLine();
@@ -119,10 +98,9 @@ private:
 
     h5::TransferSession *m_session = nullptr;
     QEventLoop m_loop;
-    QString m_lastStatus;
+    StatusLines m_lines;
     bool m_done = false;
-    bool m_tty = isatty(2) != 0;
-    bool m_openLine = false;
+
 };
 
 int download(const QStringList &argsIn)
