@@ -22,6 +22,21 @@ void dropStaleSelection(EditState &state)
 
 } // namespace
 
+std::optional<EditCommand> editCommandFor(int commandId)
+{
+    switch (EditCommand(commandId)) {
+    case EditCommand::Delete:
+    case EditCommand::Cut:
+    case EditCommand::Copy:
+    case EditCommand::Paste:
+    case EditCommand::Undo:
+    case EditCommand::Redo:
+    case EditCommand::ToBack:
+    case EditCommand::ToFront: return EditCommand(commandId);
+    }
+    return std::nullopt;
+}
+
 bool isEnabled(EditCommand command, const EditState &state, const ElementClipboard &clipboard)
 {
     switch (command) {

@@ -10,22 +10,28 @@
 // and page settings are not recorded, and a new creation does not clear the
 // redo stack.
 
+#include "edit/CommandIds.h"
 #include "edit/EditState.h"
 #include "edit/ElementClipboard.h"
+
+#include <optional>
 
 namespace h5 {
 
 // The commands by their menu command ids.
 enum class EditCommand : int {
-    Delete = 32785,  // "删除(&D)\tDelete"
-    Cut = 57635,     // "剪切(&X)\tCtrl+X"
-    Copy = 57634,    // "复制(&C)\tCtrl+C"
-    Paste = 57637,   // "粘贴(&V)\tCtrl+V"
-    Undo = 57643,    // "撤消(&U)\tCtrl+U"
-    Redo = 57644,    // "返回撤消"
-    ToBack = 32840,  // "下移一层\tShift+B"
-    ToFront = 32841, // "上移一层\tShift+F"
+    Delete = Cmd::Delete,   // "删除(&D)\tDelete"
+    Cut = Cmd::Cut,         // "剪切(&X)\tCtrl+X"
+    Copy = Cmd::Copy,       // "复制(&C)\tCtrl+C"
+    Paste = Cmd::Paste,     // "粘贴(&V)\tCtrl+V"
+    Undo = Cmd::Undo,       // "撤消(&U)\tCtrl+U"
+    Redo = Cmd::Redo,       // "返回撤消"
+    ToBack = Cmd::ToBack,   // "下移一层\tShift+B"
+    ToFront = Cmd::ToFront, // "上移一层\tShift+F"
 };
+
+// The edit command of a command id, if it is one.
+std::optional<EditCommand> editCommandFor(int commandId);
 
 // What the view does after a command: redraw the page, mark the document
 // modified.

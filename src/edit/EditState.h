@@ -1,8 +1,8 @@
 #pragma once
-// The state a page view keeps around its page while it is open: the two
-// undo stacks, the selection, the current tool and the source index that new
-// elements carry. The page itself (settings and element list) belongs to the
-// view; the state refers to it.
+// The state kept around a page while it is open: the two undo stacks, the
+// selection, the current tool and the source index that new elements carry.
+// The page itself (settings and element list) belongs to the page document
+// that holds this state too; the state refers to it.
 
 #include "edit/Tools.h"
 #include "model/Page.h"

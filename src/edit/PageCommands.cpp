@@ -130,6 +130,16 @@ bool slotHoldsPage(const Project &project, int pageNo)
         == uint32_t(pageNo + 1);
 }
 
+std::optional<PageCommand> pageCommandFor(int commandId)
+{
+    switch (PageCommand(commandId)) {
+    case PageCommand::PageSettings:
+    case PageCommand::AddPage:
+    case PageCommand::DeletePage: return PageCommand(commandId);
+    }
+    return std::nullopt;
+}
+
 bool isPageCommandEnabled(PageCommand command, const Project &project, const Page &page)
 {
     switch (command) {

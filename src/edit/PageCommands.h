@@ -9,18 +9,23 @@
 // result names.
 
 #include "common/Notifier.h"
+#include "edit/CommandIds.h"
 #include "model/Page.h"
 #include "project/Project.h"
 
 #include <QString>
+#include <optional>
 
 namespace h5 {
 
 enum class PageCommand : int {
-    PageSettings = 32801, // tool tip "页面设置"
-    AddPage = 32851,      // "将当前画面添加进工程"
-    DeletePage = 32784,   // "从工程中删除当前画面"
+    PageSettings = Cmd::PageSettings, // tool tip "页面设置"
+    AddPage = Cmd::AddPage,           // "将当前画面添加进工程"
+    DeletePage = Cmd::DeletePage,     // "从工程中删除当前画面"
 };
+
+// The page command of a command id, if it is one.
+std::optional<PageCommand> pageCommandFor(int commandId);
 
 // The instruction bytes the editor expects a page to compile to: a page
 // header (10 bytes for an auxiliary or layered page, 18 for a plain main

@@ -1,9 +1,7 @@
 #pragma once
-// The drawing tools of the page view: their codes, their commands and tool
-// tips, and the classes of tools that decide what a press does. The codes of
-// the drawing tools are the kind codes of the elements they make.
-
-#include <array>
+// The drawing tools of the page view: their codes and the classes of tools
+// that decide what a press does. The codes of the drawing tools are the kind
+// codes of the elements they make; their commands are in edit/CommandIds.h.
 
 namespace h5 {
 
@@ -30,18 +28,6 @@ enum : int {
     ButtonCtrl = 111,
 };
 }
-
-struct ToolInfo
-{
-    int command;     // menu and tool bar command id
-    int code;        // tool code
-    const char *tip; // tool tip, UTF-8
-};
-
-// The 19 tools in tool bar order.
-const std::array<ToolInfo, 19> &toolTable();
-// The tool of a command id, or 0 when the command is not a tool.
-int toolForCommand(int command);
 
 // Codes below 11: pointer and pick colour.
 inline bool isNonDrawingTool(int code) { return code < 11; }

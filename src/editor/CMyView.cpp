@@ -4,16 +4,13 @@
 
 #include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "edit/CommandIds.h"
 #include "edit/EditOperations.h"
 #include "edit/PageCommands.h"
 #include "edit/ToolElements.h"
 #include "editor/MyElementDlg.h"
 #include "model/ElementDraw.h"
 #include "model/PageRender.h"
-#include "shell/CMyApp.h"
-#include "shell/Commands.h"
-#include "shell/ShellDialogs.h"
-#include "shell/ShellNotifier.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -73,88 +71,57 @@ QPoint zoomedEnd(QPoint p, int zoom)
 
 } // namespace
 
-CMyView::CMyView(CMyApp &app, OpenPage page, QWidget *parent)
-    : QAbstractScrollArea(parent), m_app(app), m_page(std::move(page))
+CMyView::CMyView(PageDocument &document, ViewHost &host, QWidget *parent)
+    : QAbstractScrollArea(parent), m_doc(document), m_host(host)
 {
     setObjectName(QStringLiteral("CMyView"));
-    m_pageName = QString::number(m_page.page.settings.m_nPageNo);
-    m_canvasSize = resolutionSize(m_app.resolution());
+    m_canvasSize = resolutionSize(m_host.resolution());
     if (!m_canvasSize.isValid())
         m_canvasSize = resolutionSize(0);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    m_tools = std::make_unique<ToolInteraction>(m_edit, m_canvasSize);
+    m_tools = std::make_unique<ToolInteraction>(m_doc.editState(), m_canvasSize);
     m_tools->setPixelReader([this](QPoint p) { return shownColour(p); });
+    // The document's changes: redraw, and pass on what the window title and
+    // the command states follow.
+    connect(&m_doc, &PageDocument::saved, this, &CMyView::refresh);
+    connect(&m_doc, &PageDocument::pageChanged, this, &CMyView::refresh);
+    connect(&m_doc, &PageDocument::modifiedChanged, this, &CMyView::modifiedChanged);
+    connect(&m_doc, &PageDocument::titleChanged, this, &CMyView::titleChanged);
+    connect(&m_doc, &PageDocument::titleChanged, this, &CMyView::commandsChanged);
     refresh();
 }
 
 CMyView::~CMyView() = default;
 
-void CMyView::setPageName(const QString &name)
+const Project *CMyView::project() const
 {
-    if (m_pageName == name)
-        return;
-    m_pageName = name;
-    emit titleChanged(title());
-}
-
-void CMyView::setModified(bool modified)
-{
-    if (m_modified == modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
-}
-
-bool CMyView::save()
-{
-    QString error;
-    if (!m_app.isProjectOpen()) {
-        m_app.notifier().message(QStringLiteral("请放入工程中!"));
-        return false;
-    }
-    OpenPage copy = m_page;
-    if (!m_app.project().savePage(copy, m_app.notifier(), &error)) {
-        m_app.notifier().message(error.isEmpty()
-                                     ? QStringLiteral("%1 保存失败!").arg(title())
-                                     : QStringLiteral("%1 保存失败!\n%2").arg(title(), error));
-        return false;
-    }
-    m_page = std::move(copy);
-    afterSave();
-    return true;
-}
-
-void CMyView::afterSave()
-{
-    m_edit.afterSave();
-    setModified(false);
-    refresh();
+    return m_host.currentProject();
 }
 
 void CMyView::refresh()
 {
     m_canvas = QImage(m_canvasSize, QImage::Format_RGB32);
-    m_canvas.fill(colorOf(m_page.page.settings.m_crBack));
+    m_canvas.fill(colorOf(m_doc.settings().m_crBack));
 
     // A picture that does not render is reported once per view, after the
     // drawing, so a repaint never opens a message box.
     RecordingNotifier failures;
     DrawContext ctx;
-    ctx.picturesDir = m_app.isProjectOpen() ? m_app.project().picturesDir() : QString();
+    ctx.picturesDir = project() ? project()->picturesDir() : QString();
     ctx.screenWidth = m_canvasSize.width();
-    ctx.cache = &m_app.pictureCache();
+    ctx.cache = &m_host.pictureCache();
     ctx.notifier = &failures;
     {
         QPainter painter(&m_canvas);
-        drawElements(m_page.page.elements, painter, true, ctx);
+        drawElements(m_doc.elements(), painter, true, ctx);
     }
     if (!failures.messages.isEmpty() && !m_pictureFailureShown) {
         m_pictureFailureShown = true;
         const QString text = failures.messages.first();
-        QTimer::singleShot(0, this, [this, text] { m_app.notifier().message(text); });
+        QTimer::singleShot(0, this, [this, text] { m_host.notifier().message(text); });
     }
     updateScrollBars();
     viewport()->update();
@@ -263,53 +230,7 @@ void CMyView::wheelEvent(QWheelEvent *event)
     }
 }
 
-int CMyView::toolForCommand(int commandId)
-{
-    switch (commandId) {
-    case Cmd::ToolPointer: return ToolPointer;
-    case Cmd::ToolPickColour: return ToolPickColour;
-    case Cmd::ToolLine: return Kind::Line;
-    case Cmd::ToolHollowRect: return Kind::HollowRect;
-    case Cmd::ToolFilledRect: return Kind::SolidRect;
-    case Cmd::ToolHollowEllipse: return Kind::HollowEllipse;
-    case Cmd::ToolFilledEllipse: return Kind::SolidEllipse;
-    case Cmd::ToolHollowCircle: return Kind::HollowCircle;
-    case Cmd::ToolFilledCircle: return Kind::SolidCircle;
-    case Cmd::ToolText: return Kind::Text;
-    case Cmd::ToolBitmap: return Kind::Bitmap;
-    case Cmd::ToolGroupBox: return Kind::GroupBox;
-    case Cmd::ToolPanel: return Kind::Panel;
-    case Cmd::ToolString: return Kind::StringCtrl;
-    case Cmd::ToolPointerCtrl: return Kind::PointerCtrl;
-    case Cmd::ToolNumeric: return Kind::NumericCtrl;
-    case Cmd::ToolBar: return Kind::BarCtrl;
-    case Cmd::ToolImage: return Kind::ImageCtrl;
-    case Cmd::ToolButton: return Kind::ButtonCtrl;
-    default: return 0;
-    }
-}
-
 namespace {
-
-bool isEditCommand(int id)
-{
-    switch (id) {
-    case Cmd::Delete:
-    case Cmd::Cut:
-    case Cmd::Copy:
-    case Cmd::Paste:
-    case Cmd::Undo:
-    case Cmd::Redo:
-    case Cmd::ToBack:
-    case Cmd::ToFront: return true;
-    default: return false;
-    }
-}
-
-bool isPageCommand(int id)
-{
-    return id == Cmd::PageSettings || id == Cmd::AddPage || id == Cmd::DeletePage;
-}
 
 Qt::CursorShape cursorShape(ViewCursor c)
 {
@@ -331,14 +252,14 @@ Qt::CursorShape cursorShape(ViewCursor c)
 bool CMyView::onCommand(int id)
 {
     if (const int tool = toolForCommand(id)) {
-        m_edit.tool = tool;
+        editState().tool = tool;
         emit commandsChanged();
         return true;
     }
-    if (isEditCommand(id)) {
-        const EditOutcome outcome = runEditCommand(EditCommand(id), m_edit, applicationClipboard());
+    if (const std::optional<EditCommand> edit = editCommandFor(id)) {
+        const EditOutcome outcome = runEditCommand(*edit, editState(), applicationClipboard());
         if (outcome.modified)
-            setModified(true);
+            m_doc.setModified(true);
         if (outcome.redraw)
             refresh();
         else
@@ -346,8 +267,8 @@ bool CMyView::onCommand(int id)
         emit commandsChanged();
         return true;
     }
-    if (isPageCommand(id)) {
-        runPageCommand(id);
+    if (const std::optional<PageCommand> command = pageCommandFor(id)) {
+        runPageCommand(*command);
         return true;
     }
     switch (id) {
@@ -391,35 +312,35 @@ bool CMyView::onCommand(int id)
 // numbers, into the project folder; the path is shown first.
 void CMyView::exportText(bool ids)
 {
-    if (!m_app.isProjectOpen())
+    if (!project())
         return;
-    const int pageNo = m_page.page.settings.m_nPageNo;
-    const QString path = m_app.project().dir + QLatin1Char('/')
+    const int pageNo = m_doc.settings().m_nPageNo;
+    const QString path = project()->dir + QLatin1Char('/')
         + (ids ? exportIdsFileName(pageNo) : exportTextFileName(pageNo));
     // The path is told only once the file is written and synced; a failed
     // write tells why instead.
     QString error;
-    if (writeExportFile(path, ids ? exportIdsBytes(m_page.page) : exportTextBytes(m_page.page),
+    if (writeExportFile(path, ids ? exportIdsBytes(m_doc.page()) : exportTextBytes(m_doc.page()),
                         &error))
-        m_app.notifier().message(exportSavedToText() + path);
+        m_host.notifier().message(exportSavedToText() + path);
     else
-        m_app.notifier().message(error);
+        m_host.notifier().message(error);
 }
 
 // The whole page as a BMP file: every element drawn without labels, marks
 // or grid on the page's background colour, whatever the scroll position.
 void CMyView::exportBitmap()
 {
-    const QString chosen = m_app.dialogs().saveBitmapFile(bitmapStartDir());
+    const QString chosen = m_host.dialogs().saveBitmapFile(bitmapStartDir());
     if (chosen.isEmpty())
         return;
     RenderOptions options;
-    options.resolution = m_app.isProjectOpen() ? m_app.resolution() : -1;
-    options.picturesDir = m_app.isProjectOpen() ? m_app.project().picturesDir() : QString();
-    options.cache = &m_app.pictureCache();
+    options.resolution = project() ? m_host.resolution() : -1;
+    options.picturesDir = project() ? project()->picturesDir() : QString();
+    options.cache = &m_host.pictureCache();
     QString error;
-    if (!writePageBitmap(m_page.page, options, withBmpExtension(chosen), &error))
-        m_app.notifier().message(bitmapErrorText());
+    if (!writePageBitmap(m_doc.page(), options, withBmpExtension(chosen), &error))
+        m_host.notifier().message(bitmapErrorText());
 }
 
 // An area of the window as it is shown (scroll position, zoom, selection
@@ -430,9 +351,9 @@ void CMyView::exportBitmap()
 void CMyView::saveScreenshot()
 {
     ScreenshotValues area;
-    if (!m_app.dialogs().screenshotArea(area))
+    if (!m_host.dialogs().screenshotArea(area))
         return;
-    const QString chosen = m_app.dialogs().saveBitmapFile(bitmapStartDir());
+    const QString chosen = m_host.dialogs().saveBitmapFile(bitmapStartDir());
     if (chosen.isEmpty())
         return;
     const QImage shown = viewport()->grab().toImage();
@@ -441,41 +362,40 @@ void CMyView::saveScreenshot()
         return;
     QString error;
     if (!writeExportFile(withBmpExtension(chosen), bmp24Bytes(cut), &error))
-        m_app.notifier().message(bitmapErrorText());
+        m_host.notifier().message(bitmapErrorText());
 }
 
 QString CMyView::bitmapStartDir() const
 {
-    return m_app.isProjectOpen() ? m_app.project().dir : QFileInfo(m_page.path).absolutePath();
+    return project() ? project()->dir : QFileInfo(m_doc.filePath()).absolutePath();
 }
 
 bool CMyView::updateCommand(int id, CommandState &state) const
 {
     if (const int tool = toolForCommand(id)) {
         state.enabled = true;
-        state.checked = m_edit.tool == tool;
+        state.checked = editState().tool == tool;
         return true;
     }
-    if (isEditCommand(id)) {
-        state.enabled = h5::isEnabled(EditCommand(id), m_edit, applicationClipboard());
+    if (const std::optional<EditCommand> edit = editCommandFor(id)) {
+        state.enabled = h5::isEnabled(*edit, editState(), applicationClipboard());
         return true;
     }
-    if (isPageCommand(id)) {
-        state.enabled = m_app.isProjectOpen()
-                        && isPageCommandEnabled(PageCommand(id), m_app.project(), m_page.page);
+    if (const std::optional<PageCommand> command = pageCommandFor(id)) {
+        state.enabled = m_doc.isPageCommandEnabled(*command);
         return true;
     }
     switch (id) {
     case Cmd::ExportText:
     case Cmd::ExportIds:
-        state.enabled = m_app.isProjectOpen();
+        state.enabled = project() != nullptr;
         return true;
     case Cmd::ExportBitmap:
     case Cmd::Screenshot:
         state.enabled = true;
         return true;
     case Cmd::ElementEdit:
-        state.enabled = m_edit.selectedElement() != nullptr;
+        state.enabled = editState().selectedElement() != nullptr;
         return true;
     case Cmd::Palette:
         state.enabled = true;
@@ -516,19 +436,19 @@ void CMyView::apply(const InteractionResult &r)
     if (r.cursor)
         viewport()->setCursor(cursorShape(*r.cursor));
     if (r.status)
-        m_app.notifier().status(*r.status);
+        m_host.notifier().status(*r.status);
     if (r.modified)
-        setModified(true);
+        m_doc.setModified(true);
     if (r.redraw)
         refresh();
     else
         viewport()->update();
     if (!r.message.isEmpty())
-        m_app.notifier().message(r.message);
+        m_host.notifier().message(r.message);
     // Commands follow the tool, the selection and the element list; a plain
     // pointer move changes none of them and costs no command update.
-    const CommandKey now{m_edit.tool, m_edit.selected ? m_edit.selectedIndex : -1,
-                         m_edit.elements().size(), m_tools->grid().shown};
+    const CommandKey now{editState().tool, editState().selected ? editState().selectedIndex : -1,
+                         editState().elements().size(), m_tools->grid().shown};
     if (!(now == m_commandKey)) {
         m_commandKey = now;
         emit commandsChanged();
@@ -545,7 +465,7 @@ void CMyView::runForm(const FormRequest &request)
         runBitmapTool(request);
         return;
     }
-    const QString pictures = m_app.isProjectOpen() ? m_app.project().picturesDir() : QString();
+    const QString pictures = project() ? project()->picturesDir() : QString();
     const std::optional<CGraph> built = runCreationForm(this, request, pictures);
     if (!built)
         apply(m_tools->cancelForm());
@@ -557,12 +477,12 @@ void CMyView::runForm(const FormRequest &request)
 
 void CMyView::runBitmapTool(const FormRequest &request)
 {
-    if (!m_app.isProjectOpen()) {
+    if (!project()) {
         apply(m_tools->cancelForm());
         return;
     }
-    const Project &project = m_app.project();
-    const QString path = m_app.dialogs().openPictureFile(project.picturesDir());
+    const Project &project = *this->project();
+    const QString path = m_host.dialogs().openPictureFile(project.picturesDir());
     if (path.isEmpty()) {
         apply(m_tools->cancelForm());
         return;
@@ -573,9 +493,9 @@ void CMyView::runBitmapTool(const FormRequest &request)
     Project::PictureChoice choice;
     choice.number = m_tools->pictureNumber();
     QString error;
-    if (!project.choosePicture(path, choice, m_app.notifier(), &error)) {
+    if (!project.choosePicture(path, choice, m_host.notifier(), &error)) {
         if (!error.isEmpty())
-            m_app.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
+            m_host.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
         apply(m_tools->cancelForm());
         return;
     }
@@ -594,7 +514,7 @@ void CMyView::runBitmapTool(const FormRequest &request)
     // Without its copy in the project the picture would be missing from
     // every build: a failed copy places nothing.
     if (!project.copyPictureIn(choice, &error)) {
-        m_app.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
+        m_host.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
         apply(m_tools->cancelForm());
         return;
     }
@@ -603,31 +523,31 @@ void CMyView::runBitmapTool(const FormRequest &request)
 
 void CMyView::editProperties()
 {
-    CGraph *e = m_edit.selectedElement();
+    CGraph *e = editState().selectedElement();
     if (!e)
         return;
     FormContext ctx;
-    if (m_app.isProjectOpen()) {
-        ctx.projectFolder = m_app.project().dir;
-        ctx.picturesFolder = m_app.project().picturesDir();
+    if (const Project *p = project()) {
+        ctx.projectFolder = p->dir;
+        ctx.picturesFolder = p->picturesDir();
     }
-    ctx.resolution = m_app.resolution();
-    ctx.nextControlId = nextControlId(m_edit.elements());
-    ctx.info.source = m_edit.sourceIndex;
+    ctx.resolution = m_host.resolution();
+    ctx.nextControlId = nextControlId(editState().elements());
+    ctx.info.source = editState().sourceIndex;
     ctx.info.pictureNumber = m_tools->pictureNumber();
     ctx.info.pen = m_tools->penColour();
     ctx.info.fill = m_tools->fillColour();
     ctx.textState = &m_tools->textState();
-    ctx.notifier = &m_app.notifier();
+    ctx.notifier = &m_host.notifier();
     switch (editElementProperties(this, *e, ctx)) {
     case PropertyEdit::NoForm:
         return;
     case PropertyEdit::Written:
-        setModified(true);
+        m_doc.setModified(true);
         break;
     case PropertyEdit::Removed:
-        m_edit.elements().erase(m_edit.elements().begin() + m_edit.selectedIndex);
-        setModified(true);
+        editState().elements().erase(editState().elements().begin() + editState().selectedIndex);
+        m_doc.setModified(true);
         break;
     case PropertyEdit::Cancelled:
     case PropertyEdit::Refused:
@@ -635,7 +555,7 @@ void CMyView::editProperties()
     }
     // Whatever the form's answer, the element is let go: Delete or an
     // arrow key right after a form must not act on it unseen.
-    m_edit.clearSelection();
+    editState().clearSelection();
     refresh();
     emit commandsChanged();
 }
@@ -644,61 +564,40 @@ void CMyView::runPalette()
 {
     PaletteValues values;
     values.pen = m_tools->penColour();
-    values.background = m_page.page.settings.m_crBack;
+    values.background = m_doc.settings().m_crBack;
     if (!editPalette(this, values))
         return;
     apply(m_tools->applyPalette(values.pen, values.background));
 }
 
-void CMyView::runPageCommand(int id)
+void CMyView::runPageCommand(PageCommand command)
 {
-    if (!m_app.isProjectOpen())
+    if (!project())
         return;
-    const Project &project = m_app.project();
-    QString error;
-    PageCommandResult r;
-    switch (PageCommand(id)) {
+    switch (command) {
     case PageCommand::PageSettings: {
-        NewPageValues values = pageSettingsValues(m_page.page.settings);
-        if (!m_app.dialogs().pageSettings(m_app.resolution(), values,
-                                          estimateInstructionPages(m_page.page)))
+        NewPageValues values = pageSettingsValues(m_doc.settings());
+        if (!m_host.dialogs().pageSettings(m_host.resolution(), values,
+                                           estimateInstructionPages(m_doc.page())))
             return;
-        r = applyPageSettings(project, m_page.page, m_pageName, values, m_app.notifier(), &error);
-        if (r.status == PageCommandResult::Done)
-            setModified(true); // the settings changed even when the save below fails
+        m_doc.applySettings(values);
         break;
     }
     case PageCommand::AddPage:
-        r = addPageToProject(project, m_page.page, &error);
+        m_doc.addToProject();
         break;
-    case PageCommand::DeletePage:
-        r = deletePageFromProject(project, m_pageName, m_app.notifier(), &error);
+    case PageCommand::DeletePage: {
+        // When the page is gone the document asks for its window to close;
+        // the view is let go with the window, so it is looked at again only
+        // if it is still there.
+        const QPointer<CMyView> self(this);
+        m_doc.deleteFromProject();
+        if (!self)
+            return;
         break;
     }
-    if (r.status == PageCommandResult::Failed) {
-        m_app.notifier().message(error.isEmpty() ? QStringLiteral("操作失败!")
-                                                 : QStringLiteral("操作失败!\n%1").arg(error));
-        return;
-    }
-    if (r.status == PageCommandResult::Cancelled)
-        return;
-
-    PageWindows *windows = m_app.pageWindows();
-    if (r.closePage >= 0 && windows) {
-        const QString overwritten = QString::number(r.closePage);
-        for (CMyView *view : m_app.pageViews())
-            if (view != this && view->pageName() == overwritten)
-                windows->closePageWindow(view);
-    }
-    if (!r.pageName.isEmpty())
-        setPageName(r.pageName);
-    if (!r.savePath.isEmpty()) {
-        setFilePath(r.savePath);
-        save();
     }
     emit commandsChanged();
-    if (r.closeThisPage && windows)
-        windows->closePageWindow(this); // last: the window goes away
 }
 
 void CMyView::paintEvent(QPaintEvent *)
@@ -706,7 +605,7 @@ void CMyView::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     // Beyond the page the background colour goes on, as on the terminal.
-    painter.fillRect(viewport()->rect(), colorOf(m_page.page.settings.m_crBack));
+    painter.fillRect(viewport()->rect(), colorOf(m_doc.settings().m_crBack));
     painter.translate(origin);
     if (m_zoom == 100) {
         painter.drawImage(0, 0, m_canvas);
@@ -740,7 +639,7 @@ void CMyView::paintMarks(QPainter &painter, int zoom, const QRect &visible) cons
 {
     const Grid &grid = m_tools->grid();
     if (grid.shown) {
-        const QColor back = colorOf(m_page.page.settings.m_crBack);
+        const QColor back = colorOf(m_doc.settings().m_crBack);
         const QColor dot(255 - back.red(), 255 - back.green(), 255 - back.blue());
         const std::vector<QPoint> points = gridPoints(m_canvasSize, grid.spacingX, grid.spacingY);
         if (zoom == 100) {
@@ -764,7 +663,7 @@ void CMyView::paintMarks(QPainter &painter, int zoom, const QRect &visible) cons
             painter.drawRects(rects);
         }
     }
-    if (const CGraph *e = m_edit.selectedElement()) {
+    if (const CGraph *e = editState().selectedElement()) {
         const SelectionMarks marks = selectionMarks(*e);
         const QColor red(255, 0, 0);
         // The handle squares keep their window size, centred on the page
@@ -794,7 +693,7 @@ COLORREF CMyView::shownColour(QPoint pagePos) const
         paintMarks(painter, 100, shown.rect());
     }
     const QColor c = shown.rect().contains(pagePos) ? shown.pixelColor(pagePos)
-                                                    : colorOf(m_page.page.settings.m_crBack);
+                                                    : colorOf(m_doc.settings().m_crBack);
     return RGB(c.red(), c.green(), c.blue());
 }
 
@@ -839,7 +738,7 @@ void CMyView::keyPressEvent(QKeyEvent *event)
 
 void CMyView::showPosition(QPoint pagePos)
 {
-    m_app.notifier().status(
+    m_host.notifier().status(
         QStringLiteral("逻辑坐标：X=%1,Y=%2").arg(pagePos.x()).arg(pagePos.y()));
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// The page view: one open page in its page window. It holds the page (its
-// settings record and element list) and the page's file path, shows the
-// page the way the terminal draws it (with control labels) at the window's
-// zoom, writes the pointer position into the status bar, and saves the page
-// through the project.
+// The page view: one open page in its page window. It is given the page's
+// document (the page, its file, edit state and modified flag) and the host
+// around it (forms, resolution, picture cache), shows the page the way the
+// terminal draws it (with control labels) at the window's zoom, edits it
+// with the drawing tools and writes the pointer position into the status
+// bar. It knows nothing of other windows: what a page command means for
+// them the document announces and the application carries out.
 //
 // The page is drawn into an image the size of the page (`canvas()`), which
 // the paint event copies, scaled by the zoom: whole-number zooms repeat each
@@ -27,7 +29,9 @@
 // property form, the palette, the grid and the three page commands.
 
 #include "edit/EditState.h"
+#include "edit/PageDocument.h"
 #include "edit/ToolInteraction.h"
+#include "editor/ViewHost.h"
 #include "project/Project.h"
 
 #include <QAbstractScrollArea>
@@ -38,45 +42,26 @@
 
 namespace h5 {
 
-class CMyApp;
-
 class CMyView : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    // Tool codes (the drawing tools use the element kind codes).
-    enum : int { ToolPointer = 1, ToolPickColour = 6 };
-
-    CMyView(CMyApp &app, OpenPage page, QWidget *parent = nullptr);
+    CMyView(PageDocument &document, ViewHost &host, QWidget *parent = nullptr);
     ~CMyView() override;
 
-    CMyApp &app() const { return m_app; }
+    PageDocument &document() const { return m_doc; }
 
-    // ---- the page ------------------------------------------------------------
-    OpenPage &openPage() { return m_page; }
-    const OpenPage &openPage() const { return m_page; }
-    Page &page() { return m_page.page; }
-    CTypeGraph &settings() { return m_page.page.settings; }
-    std::vector<CGraph> &elements() { return m_page.page.elements; }
-    QString filePath() const { return m_page.path; }
-    void setFilePath(const QString &path) { m_page.path = path; }
-
-    // The page's name: its number in decimal. The window title is the name
-    // followed by ".wlp".
-    QString pageName() const { return m_pageName; }
-    void setPageName(const QString &name);
-    QString title() const { return m_pageName + QStringLiteral(".wlp"); }
-
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified = true);
-
-    // Saves the page to its file (compiling it when it belongs to the
-    // project). A failure is shown to the user; the page stays as it was.
-    bool save();
-    // What follows every save of this page, here or by the build: the page
-    // is clean again and drawn anew (the save may have dropped or reordered
-    // elements).
-    void afterSave();
+    // ---- the page (the document's) -------------------------------------------
+    OpenPage &openPage() { return m_doc.openPage(); }
+    Page &page() { return m_doc.page(); }
+    CTypeGraph &settings() { return m_doc.settings(); }
+    std::vector<CGraph> &elements() { return m_doc.elements(); }
+    QString filePath() const { return m_doc.filePath(); }
+    QString pageName() const { return m_doc.pageName(); }
+    QString title() const { return m_doc.title(); }
+    bool isModified() const { return m_doc.isModified(); }
+    void setModified(bool modified = true) { m_doc.setModified(modified); }
+    bool save() { return m_doc.save(); }
 
     // ---- drawing -------------------------------------------------------------
     // Draws the page again from its element list and repaints.
@@ -118,18 +103,15 @@ public:
     QString zoomSuffix() const;
 
     // ---- tools and commands --------------------------------------------------
-    // The current tool: ToolPointer, ToolPickColour or an element kind.
-    int tool() const { return m_edit.tool; }
+    // The current tool: Tool::Pointer, Tool::PickColour or an element kind.
+    int tool() const { return m_doc.editState().tool; }
     // Selection, undo stacks, tool and source index of this page.
-    EditState &editState() { return m_edit; }
-    const EditState &editState() const { return m_edit; }
+    EditState &editState() { return m_doc.editState(); }
+    const EditState &editState() const { return m_doc.editState(); }
     // The mouse and keyboard rules (pen colour, grid, gesture under way).
     ToolInteraction &interaction() { return *m_tools; }
     // The rubber band shown over the page, if any.
     std::optional<Band> band() const { return m_band; }
-    // The tool a drawing-bar command selects; 0 for other commands.
-    static int toolForCommand(int commandId);
-
     // The main frame's grid spacing boxes: taken when the grid is turned on
     // and followed while it is shown.
     void setGridSpacing(int spacingX, int spacingY);
@@ -146,8 +128,8 @@ public:
     virtual bool updateCommand(int id, CommandState &state) const;
 
 signals:
+    // The document's modified flag and title, passed on for the window.
     void modifiedChanged(bool modified);
-    // The page was renamed: the window title is now `title`.
     void titleChanged(const QString &title);
     // Something that enables or checks commands changed (tool, selection).
     void commandsChanged();
@@ -169,6 +151,8 @@ protected:
     void showPosition(QPoint pagePos);
 
 private:
+    // The open project, or null.
+    const Project *project() const;
     void updateScrollBars();
     // Acts on what the tool rules decided: band, cursor, status text,
     // modified flag, redraw, forms, the property command, messages.
@@ -182,7 +166,7 @@ private:
     void saveScreenshot();
     QString bitmapStartDir() const;
     void editProperties();
-    void runPageCommand(int id);
+    void runPageCommand(PageCommand command);
     void runPalette();
     // Grid dots and selection marks over the page, in the coordinates of a
     // page drawn at `zoom` percent from (0, 0); `visible` is the part of the
@@ -190,9 +174,8 @@ private:
     void paintMarks(QPainter &painter, int zoom, const QRect &visible) const;
     COLORREF shownColour(QPoint pagePos) const;
 
-    CMyApp &m_app;
-    OpenPage m_page;
-    EditState m_edit{m_page.page};
+    PageDocument &m_doc;
+    ViewHost &m_host;
     std::unique_ptr<ToolInteraction> m_tools;
     std::optional<Band> m_band;
     // What the command states depend on, as last announced.
@@ -210,8 +193,6 @@ private:
     CommandKey m_commandKey;
     int m_gridX = 1;
     int m_gridY = 1;
-    QString m_pageName;
-    bool m_modified = false;
     QSize m_canvasSize;
     QImage m_canvas;
     bool m_pictureFailureShown = false;

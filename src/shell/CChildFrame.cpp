@@ -1,5 +1,6 @@
 #include "shell/CChildFrame.h"
 
+#include "edit/PageDocument.h"
 #include "editor/CMyView.h"
 #include "shell/CMyApp.h"
 #include "shell/ShellNotifier.h"
@@ -49,12 +50,14 @@ int CChildFrame::measureCaptionHeight()
     return probe->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, probe);
 }
 
-CChildFrame::CChildFrame(CMyApp &app, CMyView *view, QWidget *parent)
-    : QMdiSubWindow(parent, kPageWindowFlags), m_app(app), m_view(view),
+CChildFrame::CChildFrame(CMyApp &app, PageDocument *document, QWidget *parent)
+    : QMdiSubWindow(parent, kPageWindowFlags), m_app(app), m_document(document),
       m_captionHeight(app.m_nCaptionHeight > 0 ? app.m_nCaptionHeight : measureCaptionHeight())
 {
     setObjectName(QStringLiteral("CChildFrame"));
     setAttribute(Qt::WA_DeleteOnClose);
+    auto *view = new CMyView(*m_document, app.viewHost());
+    m_view = view;
     setWidget(view);
     // The page's file name, with "*" while it has changes not saved, and
     // the zoom when it is not 100 %.
@@ -75,13 +78,21 @@ CChildFrame::CChildFrame(CMyApp &app, CMyView *view, QWidget *parent)
     setOption(QMdiSubWindow::RubberBandResize, false);
 }
 
+CMyView *CChildFrame::view() const { return m_view.data(); }
+
+CChildFrame::~CChildFrame()
+{
+    // The view works on the document: it goes first.
+    delete m_view;
+}
+
 bool CChildFrame::queryClose()
 {
-    if (!m_view || !m_view->isModified())
+    if (!m_document->isModified())
         return true;
-    switch (m_app.notifier().askSave(saveQuestion(m_view->title()))) {
+    switch (m_app.notifier().askSave(saveQuestion(m_document->title()))) {
     case ShellNotifier::SaveAnswer::Save:
-        return m_view->save();
+        return m_document->save();
     case ShellNotifier::SaveAnswer::Discard:
         return true;
     case ShellNotifier::SaveAnswer::Cancel:

@@ -1,23 +1,30 @@
 #pragma once
-// A page window in the main frame's MDI area: holds one page view, takes its
-// size from the project's resolution and keeps it (no resizing, no
-// maximising), and asks before a modified page is closed.
+// A page window in the main frame's MDI area: owns one page document and
+// the view that shows it, takes its size from the project's resolution and
+// keeps it (no resizing, no maximising), and asks before a modified page is
+// closed.
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSize>
+#include <memory>
 
 namespace h5 {
 
 class CMyApp;
 class CMyView;
+class PageDocument;
 
 class CChildFrame : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    CChildFrame(CMyApp &app, CMyView *view, QWidget *parent = nullptr);
+    // Takes `document` over and makes its view.
+    CChildFrame(CMyApp &app, PageDocument *document, QWidget *parent = nullptr);
+    ~CChildFrame() override;
 
-    CMyView *view() const { return m_view; }
+    PageDocument *document() const { return m_document.get(); }
+    CMyView *view() const;
 
     // Window size for a resolution index: the page plus 12 pixels of frame
     // each way and the caption; the three tall portrait sizes are held at
@@ -41,7 +48,8 @@ protected:
 
 private:
     CMyApp &m_app;
-    CMyView *m_view;
+    std::unique_ptr<PageDocument> m_document;
+    QPointer<CMyView> m_view;
     int m_captionHeight;
     bool m_closeWithoutAsking = false;
     bool m_closed = false;

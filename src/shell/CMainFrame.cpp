@@ -1,5 +1,6 @@
 #include "shell/CMainFrame.h"
 
+#include "edit/PageDocument.h"
 #include "editor/CMyView.h"
 #include "debug/CMyMakeLineDlg.h"
 #include "serial/CMySendProDlg.h"
@@ -324,7 +325,7 @@ void CMainFrame::updateTitle()
 
 CChildFrame *CMainFrame::frameOf(CMyView *view) const
 {
-    if (!m_mdi)
+    if (!m_mdi || !view)
         return nullptr;
     for (QMdiSubWindow *w : m_mdi->subWindowList())
         if (auto *frame = qobject_cast<CChildFrame *>(w); frame && frame->view() == view)
@@ -332,67 +333,126 @@ CChildFrame *CMainFrame::frameOf(CMyView *view) const
     return nullptr;
 }
 
+CChildFrame *CMainFrame::frameOf(const PageDocument *document) const
+{
+    if (!m_mdi || !document)
+        return nullptr;
+    for (QMdiSubWindow *w : m_mdi->subWindowList())
+        if (auto *frame = qobject_cast<CChildFrame *>(w); frame && frame->document() == document)
+            return frame;
+    return nullptr;
+}
+
+QList<CChildFrame *> CMainFrame::openFrames() const
+{
+    QList<CChildFrame *> frames;
+    if (!m_mdi)
+        return frames;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (auto *frame = qobject_cast<CChildFrame *>(w); frame && !frame->isClosed())
+            frames << frame;
+    return frames;
+}
+
+CChildFrame *CMainFrame::activeFrame() const
+{
+    // The current page window, also while another application is active.
+    auto *frame = m_mdi ? qobject_cast<CChildFrame *>(m_mdi->currentSubWindow()) : nullptr;
+    return frame && !frame->isClosed() ? frame : nullptr;
+}
+
+QList<PageDocument *> CMainFrame::pageDocuments() const
+{
+    QList<PageDocument *> documents;
+    for (CChildFrame *frame : openFrames())
+        documents << frame->document();
+    return documents;
+}
+
+PageDocument *CMainFrame::activeDocument() const
+{
+    CChildFrame *frame = activeFrame();
+    return frame ? frame->document() : nullptr;
+}
+
 QList<CMyView *> CMainFrame::pageViews() const
 {
     QList<CMyView *> views;
-    if (!m_mdi)
-        return views;
-    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
-        if (auto *frame = qobject_cast<CChildFrame *>(w); frame && !frame->isClosed())
-            views << frame->view();
+    for (CChildFrame *frame : openFrames())
+        views << frame->view();
     return views;
 }
 
 CMyView *CMainFrame::activePageView() const
 {
-    // The current page window, also while another application is active.
-    auto *frame = m_mdi ? qobject_cast<CChildFrame *>(m_mdi->currentSubWindow()) : nullptr;
-    return frame && !frame->isClosed() ? frame->view() : nullptr;
+    CChildFrame *frame = activeFrame();
+    return frame ? frame->view() : nullptr;
 }
 
-CMyView *CMainFrame::openPageWindow(OpenPage page)
+void CMainFrame::openPageWindow(PageDocument *document)
 {
-    auto *view = new CMyView(m_app, std::move(page));
-    auto *frame = new CChildFrame(m_app, view);
+    auto *frame = new CChildFrame(m_app, document);
+    CMyView *view = frame->view();
     frame->setWindowIcon(windowIcon());
     // New page windows cascade from the top left, one caption further each.
-    const int open = int(pageViews().size());
+    const int open = int(openFrames().size());
     m_mdi->addSubWindow(frame);
     const int step = m_app.m_nCaptionHeight > 0 ? m_app.m_nCaptionHeight : 24;
     frame->move((open % 8) * step, (open % 8) * step);
     connect(view, &CMyView::commandsChanged, this, &CMainFrame::updateCommands);
-    connect(view, &CMyView::titleChanged, this, &CMainFrame::updateTitle);
-    connect(view, &CMyView::modifiedChanged, this, &CMainFrame::updateTitle);
+    connect(document, &PageDocument::titleChanged, this, &CMainFrame::updateTitle);
+    connect(document, &PageDocument::modifiedChanged, this, &CMainFrame::updateTitle);
     view->setGridSpacing(gridSpacingX(), gridSpacingY());
     connect(this, &CMainFrame::gridSpacingChanged, view, &CMyView::setGridSpacing);
     connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);
     // A page saved, renumbered, opened or closed shows in the navigator.
-    connect(view, &CMyView::modifiedChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
-    connect(view, &CMyView::titleChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
+    connect(document, &PageDocument::modifiedChanged, m_navigator,
+            &ProjectNavigatorDock::scheduleRefresh);
+    connect(document, &PageDocument::titleChanged, m_navigator,
+            &ProjectNavigatorDock::scheduleRefresh);
     connect(frame, &QObject::destroyed, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
     m_navigator->scheduleRefresh();
     frame->show();
     m_mdi->setActiveSubWindow(frame);
     updateTitle();
     updateCommands();
-    return view;
+}
+
+void CMainFrame::activateFrame(CChildFrame *frame)
+{
+    if (!frame)
+        return;
+    if (frame->isMinimized())
+        frame->showNormal();
+    m_mdi->setActiveSubWindow(frame);
+}
+
+void CMainFrame::activatePageWindow(PageDocument *document)
+{
+    activateFrame(frameOf(document));
 }
 
 void CMainFrame::activatePageView(CMyView *view)
 {
-    if (CChildFrame *frame = frameOf(view)) {
-        if (frame->isMinimized())
-            frame->showNormal();
-        m_mdi->setActiveSubWindow(frame);
-    }
+    activateFrame(frameOf(view));
+}
+
+void CMainFrame::closeFrame(CChildFrame *frame)
+{
+    if (frame)
+        frame->closeWithoutAsking();
+    updateTitle();
+    updateCommands();
+}
+
+void CMainFrame::closePageWindow(PageDocument *document)
+{
+    closeFrame(frameOf(document));
 }
 
 void CMainFrame::closePageWindow(CMyView *view)
 {
-    if (CChildFrame *frame = frameOf(view))
-        frame->closeWithoutAsking();
-    updateTitle();
-    updateCommands();
+    closeFrame(frameOf(view));
 }
 
 // ---- events --------------------------------------------------------------------
@@ -400,17 +460,15 @@ void CMainFrame::closePageWindow(CMyView *view)
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
     // Every modified page is asked about first; a Cancel keeps everything.
-    const QList<CMyView *> views = pageViews();
-    for (CMyView *view : views) {
-        CChildFrame *frame = frameOf(view);
-        if (frame && !frame->queryClose()) {
+    const QList<CChildFrame *> frames = openFrames();
+    for (CChildFrame *frame : frames) {
+        if (!frame->queryClose()) {
             event->ignore();
             return;
         }
     }
-    for (CMyView *view : views)
-        if (CChildFrame *frame = frameOf(view))
-            frame->closeWithoutAsking();
+    for (CChildFrame *frame : frames)
+        frame->closeWithoutAsking();
     event->accept();
 }
 

@@ -28,6 +28,7 @@ class QToolBar;
 namespace h5 {
 
 class CChildFrame;
+class CMyView;
 class ProjectNavigatorDock;
 
 class CMainFrame : public QMainWindow, public PageWindows
@@ -74,12 +75,18 @@ public:
     int gridSpacingY() const;
 
     // ---- page windows (PageWindows) ------------------------------------------
-    QList<CMyView *> pageViews() const override;
-    CMyView *activePageView() const override;
-    CMyView *openPageWindow(OpenPage page) override;
-    void activatePageView(CMyView *view) override;
-    void closePageWindow(CMyView *view) override;
+    QList<PageDocument *> pageDocuments() const override;
+    PageDocument *activeDocument() const override;
+    void openPageWindow(PageDocument *document) override;
+    void activatePageWindow(PageDocument *document) override;
+    void closePageWindow(PageDocument *document) override;
+    // The same by the views that show the documents.
+    QList<CMyView *> pageViews() const;
+    CMyView *activePageView() const;
+    void activatePageView(CMyView *view);
+    void closePageWindow(CMyView *view);
     CChildFrame *frameOf(CMyView *view) const;
+    CChildFrame *frameOf(const PageDocument *document) const;
 
 signals:
     void gridSpacingChanged(int x, int y);
@@ -90,6 +97,12 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The page windows not yet closed, oldest first; the active one.
+    QList<CChildFrame *> openFrames() const;
+    CChildFrame *activeFrame() const;
+    void activateFrame(CChildFrame *frame);
+    void closeFrame(CChildFrame *frame);
+
     // MainFrameBars.cpp
     void createActions();
     void createMenus();

@@ -1,6 +1,5 @@
 #include "shell/CMyApp.h"
 
-#include "editor/CMyView.h"
 #include "shell/CChildFrame.h"
 #include "shell/MessageBoxNotifier.h"
 #include "shell/ShellDialogs.h"
@@ -28,8 +27,26 @@ QString samePath(const QString &path)
 
 } // namespace
 
+// The app as page documents and views see it.
+class CMyApp::Host : public ViewHost
+{
+public:
+    explicit Host(CMyApp &app) : m_app(app) {}
+    const Project *currentProject() const override
+    {
+        return m_app.isProjectOpen() ? &m_app.project() : nullptr;
+    }
+    Notifier &notifier() const override { return m_app.notifier(); }
+    PageDialogs &dialogs() const override { return m_app.dialogs(); }
+    int resolution() const override { return m_app.resolution(); }
+    PictureCache &pictureCache() const override { return m_app.pictureCache(); }
+
+private:
+    CMyApp &m_app;
+};
+
 CMyApp::CMyApp(const QString &settingsFile, QObject *parent)
-    : QObject(parent), m_settingsFile(settingsFile),
+    : QObject(parent), m_settingsFile(settingsFile), m_host(std::make_unique<Host>(*this)),
       m_ownNotifier(std::make_unique<MessageBoxNotifier>()),
       m_ownDialogs(std::make_unique<WidgetShellDialogs>())
 {
@@ -69,20 +86,46 @@ void CMyApp::setMainWindow(QWidget *window, std::function<void(const QString &)>
 ShellNotifier &CMyApp::notifier() const { return *m_notifier; }
 ShellDialogs &CMyApp::dialogs() const { return *m_dialogs; }
 
-QList<CMyView *> CMyApp::pageViews() const
+ViewHost &CMyApp::viewHost() const { return *m_host; }
+
+QList<PageDocument *> CMyApp::pageDocuments() const
 {
-    return m_windows ? m_windows->pageViews() : QList<CMyView *>();
+    return m_windows ? m_windows->pageDocuments() : QList<PageDocument *>();
 }
 
-int CMyApp::openPageCount() const { return int(pageViews().size()); }
+int CMyApp::openPageCount() const { return int(pageDocuments().size()); }
 
-CMyView *CMyApp::findPageView(const QString &path) const
+PageDocument *CMyApp::findDocument(const QString &path) const
 {
     const QString wanted = samePath(path);
-    for (CMyView *view : pageViews())
-        if (samePath(view->filePath()) == wanted)
-            return view;
+    for (PageDocument *document : pageDocuments())
+        if (samePath(document->filePath()) == wanted)
+            return document;
     return nullptr;
+}
+
+void CMyApp::openPageWindow(OpenPage page)
+{
+    if (!m_windows)
+        return;
+    auto *document = new PageDocument(*m_host, std::move(page));
+    connect(document, &PageDocument::pageOverwritten, this,
+            [this, document](int pageNo) { closeOverwrittenPage(document, pageNo); });
+    connect(document, &PageDocument::closeRequested, this, [this, document] {
+        if (m_windows)
+            m_windows->closePageWindow(document);
+    });
+    m_windows->openPageWindow(document);
+}
+
+void CMyApp::closeOverwrittenPage(const PageDocument *from, int pageNo)
+{
+    if (!m_windows)
+        return;
+    const QString name = QString::number(pageNo);
+    for (PageDocument *document : m_windows->pageDocuments())
+        if (document != from && document->pageName() == name)
+            m_windows->closePageWindow(document);
 }
 
 // ---- project -----------------------------------------------------------------
@@ -99,8 +142,8 @@ bool CMyApp::saveProject()
     if (!m_bProjectOpen)
         return true;
     bool saved = true;
-    for (CMyView *view : pageViews())
-        if (!view->save()) {
+    for (PageDocument *document : pageDocuments())
+        if (!document->save()) {
             saved = false;
             break;
         }
@@ -112,8 +155,8 @@ void CMyApp::closeAllPages()
 {
     if (!m_windows)
         return;
-    for (CMyView *view : m_windows->pageViews())
-        m_windows->closePageWindow(view);
+    for (PageDocument *document : m_windows->pageDocuments())
+        m_windows->closePageWindow(document);
 }
 
 bool CMyApp::leaveProject()
@@ -182,8 +225,8 @@ void CMyApp::onSaveProject() { saveProject(); }
 
 void CMyApp::onSave()
 {
-    if (CMyView *view = m_windows ? m_windows->activePageView() : nullptr)
-        view->save();
+    if (PageDocument *document = m_windows ? m_windows->activeDocument() : nullptr)
+        document->save();
     else
         saveProject();
 }
@@ -201,9 +244,9 @@ bool CMyApp::createPage(const NewPageValues &values)
     if (replaced >= 0 && m_windows) {
         // The replaced page's files are gone; so go its windows.
         const QString title = pageFileName(replaced);
-        for (CMyView *view : m_windows->pageViews())
-            if (view->title() == title)
-                m_windows->closePageWindow(view);
+        for (PageDocument *document : m_windows->pageDocuments())
+            if (document->title() == title)
+                m_windows->closePageWindow(document);
     }
     if (result == Project::NewPageResult::Cancelled)
         return false;
@@ -214,9 +257,9 @@ bool CMyApp::createPage(const NewPageValues &values)
     if (m_windows) {
         // A window still showing an earlier file of that name would write
         // it back over the new page.
-        if (CMyView *stale = findPageView(page.path))
+        if (PageDocument *stale = findDocument(page.path))
             m_windows->closePageWindow(stale);
-        m_windows->openPageWindow(std::move(page));
+        openPageWindow(std::move(page));
     }
     addRecentFile(m_project.pagePath(values.pageNo));
     return true;
@@ -250,9 +293,9 @@ int CMyApp::openPageFiles(const QStringList &paths)
     int opened = 0;
     QStringList declined; // other projects the user chose not to switch to
     for (const QString &path : paths) {
-        if (CMyView *view = findPageView(path)) {
+        if (PageDocument *document = findDocument(path)) {
             if (m_windows)
-                m_windows->activatePageView(view);
+                m_windows->activatePageWindow(document);
             ++opened;
             continue;
         }
@@ -265,8 +308,7 @@ int CMyApp::openPageFiles(const QStringList &paths)
                                    .arg(QDir::toNativeSeparators(path), error));
             continue;
         }
-        if (m_windows)
-            m_windows->openPageWindow(std::move(page));
+        openPageWindow(std::move(page));
         addRecentFile(path);
         ++opened;
     }
@@ -326,13 +368,12 @@ int CMyApp::openAllPages()
         notifier().message(error);
     int opened = 0;
     for (OpenPage &page : pages) {
-        if (CMyView *view = findPageView(page.path)) {
+        if (PageDocument *document = findDocument(page.path)) {
             if (m_windows)
-                m_windows->activatePageView(view);
+                m_windows->activatePageWindow(document);
         } else {
             const QString path = page.path;
-            if (m_windows)
-                m_windows->openPageWindow(std::move(page));
+            openPageWindow(std::move(page));
             addRecentFile(path);
         }
         ++opened;
@@ -371,11 +412,11 @@ BuildResult CMyApp::build()
     BuildResult result;
     if (!m_bProjectOpen)
         return result;
-    const QList<CMyView *> views = pageViews();
+    const QList<PageDocument *> documents = pageDocuments();
     std::vector<OpenPage> pages;
-    pages.reserve(size_t(views.size()));
-    for (CMyView *view : views)
-        pages.push_back(view->openPage());
+    pages.reserve(size_t(documents.size()));
+    for (PageDocument *document : documents)
+        pages.push_back(document->openPage());
     result = buildProject(m_project, pages, notifier());
     emit projectFilesChanged();
     if (!result.completed) {
@@ -383,10 +424,8 @@ BuildResult CMyApp::build()
         return result;
     }
     // The build saved every open page.
-    for (int i = 0; i < views.size(); ++i) {
-        views[i]->openPage() = std::move(pages[size_t(i)]);
-        views[i]->afterSave();
-    }
+    for (int i = 0; i < documents.size(); ++i)
+        documents[i]->takeSaved(std::move(pages[size_t(i)]));
     notifier().message(result.finalMessage);
     return result;
 }

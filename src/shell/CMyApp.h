@@ -7,7 +7,14 @@
 // It makes no window itself: forms and file choosers go through
 // ShellDialogs, messages and questions through a ShellNotifier, and page
 // windows through PageWindows (the main frame). Tests replace all three.
+//
+// Each open page is a PageDocument, made here and shown in a page window.
+// The app follows the documents' signals and coordinates the windows: a
+// page command that overwrites another page closes that page's windows,
+// one that deletes the page closes its own.
 
+#include "edit/PageDocument.h"
+#include "editor/ViewHost.h"
 #include "model/CGraph.h"
 #include "model/PictureCache.h"
 #include "project/Build.h"
@@ -26,7 +33,6 @@ class QWidget;
 
 namespace h5 {
 
-class CMyView;
 class MessageBoxNotifier;
 class ShellDialogs;
 class ShellNotifier;
@@ -37,14 +43,16 @@ class PageWindows
 {
 public:
     virtual ~PageWindows() = default;
-    // Open page views, oldest first.
-    virtual QList<CMyView *> pageViews() const = 0;
-    virtual CMyView *activePageView() const = 0;
-    // A new page window for the page; returns its view.
-    virtual CMyView *openPageWindow(OpenPage page) = 0;
-    virtual void activatePageView(CMyView *view) = 0;
-    // Closes the page's window without asking anything.
-    virtual void closePageWindow(CMyView *view) = 0;
+    // The documents of the open page windows, oldest first.
+    virtual QList<PageDocument *> pageDocuments() const = 0;
+    // The document of the active page window, or null.
+    virtual PageDocument *activeDocument() const = 0;
+    // A new page window showing `document`, which the window owns from now
+    // on (it goes with the window).
+    virtual void openPageWindow(PageDocument *document) = 0;
+    virtual void activatePageWindow(PageDocument *document) = 0;
+    // Closes the document's window without asking anything.
+    virtual void closePageWindow(PageDocument *document) = 0;
 };
 
 class CMyApp : public QObject
@@ -70,17 +78,21 @@ public:
     ShellNotifier &notifier() const;
     ShellDialogs &dialogs() const;
     PageWindows *pageWindows() const { return m_windows; }
+    // What page documents and views are given: the open project, the
+    // notifier, the dialogs, the resolution and the picture cache.
+    ViewHost &viewHost() const;
 
     // ---- state ------------------------------------------------------------
     bool isProjectOpen() const { return m_bProjectOpen; }
     const Project &project() const { return m_project; }
     // Resolution index of the open project; 0 without a project.
     int resolution() const { return m_bProjectOpen ? m_project.resolution : 0; }
-    // Number of open page views.
+    // Number of open pages.
     int openPageCount() const;
-    QList<CMyView *> pageViews() const;
-    // The open page view showing the page file `path`, or null.
-    CMyView *findPageView(const QString &path) const;
+    // The open pages, oldest first.
+    QList<PageDocument *> pageDocuments() const;
+    // The open page of the page file `path`, or null.
+    PageDocument *findDocument(const QString &path) const;
 
     // Display size and the caption height of a page window, read at start.
     int m_nScreenWidth = 0;
@@ -139,6 +151,11 @@ private:
     // takes its place; false (nothing closed) when a page could not be saved.
     bool leaveProject();
     void closeAllPages();
+    // Makes the document of a page and opens its window.
+    void openPageWindow(OpenPage page);
+    // A page command gave page `pageNo`'s number to `from`: the windows
+    // still showing that page close.
+    void closeOverwrittenPage(const PageDocument *from, int pageNo);
     // A page file outside the open project: names its project and, when the
     // user agrees, switches to it ("请放入工程中!" when its folder holds no
     // project). True when the page may open in the project now open. A
@@ -152,6 +169,8 @@ private:
     Project m_project;
     PictureCache m_pictures;
 
+    class Host;
+    std::unique_ptr<Host> m_host;
     std::unique_ptr<MessageBoxNotifier> m_ownNotifier;
     std::unique_ptr<WidgetShellDialogs> m_ownDialogs;
     ShellNotifier *m_notifier = nullptr;

@@ -1,9 +1,9 @@
 #pragma once
-// The forms and file choosers the project commands open. The app shows the
-// real dialogs (WidgetShellDialogs); tests answer them from a script, so no
-// modal window ever opens in a test.
+// The forms and file choosers the project commands and the page views open.
+// The app shows the real dialogs (WidgetShellDialogs); tests answer them
+// from a script, so no modal window ever opens in a test.
 
-#include "edit/ScreenshotValues.h"
+#include "editor/ViewHost.h"
 #include "project/Project.h"
 #include "shell/MyFileNewDlg.h"
 
@@ -15,25 +15,15 @@ class QWidget;
 
 namespace h5 {
 
-class ShellDialogs
+class ShellDialogs : public PageDialogs
 {
 public:
-    virtual ~ShellDialogs() = default;
     // The form "新建工程"; false on Cancel.
     virtual bool newProject(NewProjectValues &values) = 0;
     // A .wgc file to open; empty on Cancel.
     virtual QString openProjectFile(const QString &startDir) = 0;
-    // The form "画面设置" for a page of the given resolution; false on Cancel.
-    virtual bool pageSettings(int resolution, NewPageValues &values, int pageLength) = 0;
     // .wlp files to open (several at once); empty on Cancel.
     virtual QStringList openPageFiles(const QString &startDir) = 0;
-    // A picture (.bmp, .jpg, .jpeg) for the bitmap tool; empty on Cancel.
-    virtual QString openPictureFile(const QString &startDir) = 0;
-    // A .bmp file to write (the page bitmap and the screenshot), the user
-    // asked before an existing file is replaced; empty on Cancel.
-    virtual QString saveBitmapFile(const QString &startDir) = 0;
-    // The form "截图" with the corners of the area to save; false on Cancel.
-    virtual bool screenshotArea(ScreenshotValues &values) = 0;
 };
 
 class WidgetShellDialogs : public ShellDialogs

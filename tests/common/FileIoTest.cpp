@@ -3,6 +3,7 @@
 // system's reason and leaves no temporary file behind; several files staged
 // together are replaced together or not at all.
 
+#include "support/FileSizeLimit.h"
 #include "support/TestUtil.h"
 
 #include "common/FileIo.h"
@@ -20,34 +21,11 @@
 #include <sys/stat.h>
 
 using namespace h5;
+using h5test::FileSizeLimit;
 using h5test::readAll;
 using h5test::writeRaw;
 
 namespace {
-
-// Lowers this process's file-size limit for one test, with SIGXFSZ ignored
-// so an oversized write fails with EFBIG as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QStringList entries(const QString &dir)
 {

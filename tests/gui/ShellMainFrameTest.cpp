@@ -272,6 +272,28 @@ TEST_F(ShellMainFrameTest, DrawingToolsFollowTheActivePage)
     EXPECT_TRUE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
 }
 
+TEST_F(ShellMainFrameTest, EveryDrawingBarButtonSelectsTheToolOfItsCommand)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage());
+    h5::CMyView *view = frame->activePageView();
+    ASSERT_NE(view, nullptr);
+    // The buttons on the bar, by the command of their action.
+    QMap<int, QToolButton *> buttons;
+    for (QToolButton *b : frame->drawingBar()->findChildren<QToolButton *>())
+        if (b->defaultAction())
+            buttons.insert(b->defaultAction()->data().toInt(), b);
+    for (const h5::ToolCommand &t : h5::kToolCommands) {
+        SCOPED_TRACE(t.tip);
+        QToolButton *button = buttons.value(t.command);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(t.tip));
+        button->click();
+        EXPECT_EQ(view->tool(), t.tool);
+        EXPECT_TRUE(button->isChecked());
+    }
+}
+
 // ---- build and the windows of the serial link ----------------------------------------
 
 TEST_F(ShellMainFrameTest, BuildOfTheDemoProjectReportsSuccess)

@@ -1,0 +1,128 @@
+#include "edit/PageDocument.h"
+
+namespace h5 {
+
+PageDocument::PageDocument(PageContext &context, OpenPage page, QObject *parent)
+    : QObject(parent), m_context(context), m_page(std::move(page))
+{
+    m_pageName = QString::number(m_page.page.settings.m_nPageNo);
+}
+
+void PageDocument::setPageName(const QString &name)
+{
+    if (m_pageName == name)
+        return;
+    m_pageName = name;
+    emit titleChanged(title());
+}
+
+void PageDocument::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+bool PageDocument::save()
+{
+    const Project *project = m_context.currentProject();
+    if (!project) {
+        m_context.notifier().message(QStringLiteral("请放入工程中!"));
+        return false;
+    }
+    // The save normalises the page; on a failure the page stays exactly as
+    // the user left it.
+    OpenPage copy = m_page;
+    QString error;
+    if (!project->savePage(copy, m_context.notifier(), &error)) {
+        m_context.notifier().message(error.isEmpty()
+                                         ? QStringLiteral("%1 保存失败!").arg(title())
+                                         : QStringLiteral("%1 保存失败!\n%2").arg(title(), error));
+        return false;
+    }
+    m_page = std::move(copy);
+    afterSave();
+    return true;
+}
+
+void PageDocument::takeSaved(OpenPage saved)
+{
+    m_page = std::move(saved);
+    afterSave();
+}
+
+void PageDocument::afterSave()
+{
+    m_edit.afterSave();
+    setModified(false);
+    emit saved();
+}
+
+bool PageDocument::isPageCommandEnabled(PageCommand command) const
+{
+    const Project *project = m_context.currentProject();
+    return project && h5::isPageCommandEnabled(command, *project, m_page.page);
+}
+
+void PageDocument::applySettings(const NewPageValues &values)
+{
+    const Project *project = m_context.currentProject();
+    if (!project)
+        return;
+    QString error;
+    const PageCommandResult r =
+        applyPageSettings(*project, m_page.page, m_pageName, values, m_context.notifier(), &error);
+    if (r.status == PageCommandResult::Done) {
+        setModified(true); // the settings changed even when the save below fails
+        emit pageChanged();
+    }
+    finishPageCommand(r, error);
+}
+
+void PageDocument::addToProject()
+{
+    const Project *project = m_context.currentProject();
+    if (!project)
+        return;
+    QString error;
+    const PageCommandResult r = addPageToProject(*project, m_page.page, &error);
+    finishPageCommand(r, error);
+}
+
+void PageDocument::deleteFromProject()
+{
+    const Project *project = m_context.currentProject();
+    if (!project)
+        return;
+    QString error;
+    const PageCommandResult r =
+        deletePageFromProject(*project, m_pageName, m_context.notifier(), &error);
+    finishPageCommand(r, error);
+}
+
+void PageDocument::finishPageCommand(const PageCommandResult &r, const QString &error)
+{
+    if (r.status == PageCommandResult::Failed) {
+        m_context.notifier().message(error.isEmpty()
+                                         ? QStringLiteral("操作失败!")
+                                         : QStringLiteral("操作失败!\n%1").arg(error));
+        return;
+    }
+    if (r.status == PageCommandResult::Cancelled)
+        return;
+    // Windows of an overwritten page go first, so none of them can write
+    // the old page back over this one.
+    if (r.closePage >= 0)
+        emit pageOverwritten(r.closePage);
+    if (!r.pageName.isEmpty())
+        setPageName(r.pageName);
+    if (!r.savePath.isEmpty()) {
+        setFilePath(r.savePath);
+        save();
+    }
+    if (r.closeThisPage)
+        emit closeRequested(); // last: the window goes away
+}
+
+} // namespace h5
