@@ -5,6 +5,7 @@
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "edit/CommandIds.h"
+#include "edit/DialPicture.h"
 #include "edit/EditOperations.h"
 #include "edit/PageCommands.h"
 #include "edit/ToolElements.h"
@@ -471,8 +472,45 @@ void CMyView::runForm(const FormRequest &request)
         apply(m_tools->cancelForm());
     else if (request.tool == Tool::Characters)
         apply(m_tools->acceptCharacters(*built));
-    else
+    else {
         apply(m_tools->acceptControl(*built));
+        if (request.tool == Tool::PointerCtrl && !elements().empty())
+            offerDialPicture(int(elements().size()) - 1);
+    }
+}
+
+void CMyView::offerDialPicture(int index)
+{
+    const Project *p = project();
+    std::vector<CGraph> &list = elements();
+    if (!p || index < 0 || index >= int(list.size()))
+        return;
+    const CGraph pointer = list[size_t(index)];
+    if (pointer.m_nKind != Kind::PointerCtrl || pointer.m_strText1.empty()
+        || pageHasDial(list, pointer))
+        return;
+    if (!m_host.notifier().question(placeDialQuestion(pointer)))
+        return;
+    // The picture goes into the project as the bitmap tool puts it there:
+    // checked, given the first free number and copied into the picture
+    // folder; without its copy nothing is placed.
+    Project::PictureChoice choice;
+    choice.number = m_tools->pictureNumber();
+    QString error;
+    if (!p->choosePicture(fromGbk(pointer.m_strText1), choice, m_host.notifier(), &error)
+        || !p->copyPictureIn(choice, &error)) {
+        if (!error.isEmpty())
+            m_host.notifier().message(QStringLiteral("无法放置表盘图片!\n%1").arg(error));
+        return;
+    }
+    ShapeDefaults defaults;
+    defaults.pen = m_tools->penColour();
+    defaults.fill = m_tools->fillColour();
+    defaults.sourceIndex = editState().sourceIndex;
+    insertUnder(editState(), index, dialElement(pointer, choice, defaults));
+    m_doc.setModified(true);
+    refresh();
+    emit commandsChanged();
 }
 
 void CMyView::runBitmapTool(const FormRequest &request)
@@ -539,11 +577,14 @@ void CMyView::editProperties()
     ctx.info.fill = m_tools->fillColour();
     ctx.textState = &m_tools->textState();
     ctx.notifier = &m_host.notifier();
+    const int index = editState().selectedIndex;
+    bool offerDial = false;
     switch (editElementProperties(this, *e, ctx)) {
     case PropertyEdit::NoForm:
         return;
     case PropertyEdit::Written:
         m_doc.setModified(true);
+        offerDial = e->m_nKind == Kind::PointerCtrl;
         break;
     case PropertyEdit::Removed:
         editState().elements().erase(editState().elements().begin() + editState().selectedIndex);
@@ -558,6 +599,8 @@ void CMyView::editProperties()
     editState().clearSelection();
     refresh();
     emit commandsChanged();
+    if (offerDial)
+        offerDialPicture(index);
 }
 
 void CMyView::runPalette()

@@ -161,6 +161,10 @@ private:
     // The bitmap tool's click: picture file, free picture number, bitmap
     // form, the copy into the project's picture folder.
     void runBitmapTool(const FormRequest &request);
+    // After the pointer form: the control at `index` names a dial picture
+    // the page does not show; the user is asked whether to place it under
+    // the control.
+    void offerDialPicture(int index);
     void exportText(bool ids);
     void exportBitmap();
     void saveScreenshot();

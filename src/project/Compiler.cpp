@@ -241,6 +241,15 @@ void PageCompiler::stringControl(const CGraph &e)
     control(e, stringControlFrame(f));
 }
 
+} // namespace
+
+bool showsDialOf(const CGraph &bitmap, const CGraph &pointer)
+{
+    return bitmap.m_nKind == Kind::Bitmap && bitmap.m_strText1 == pointer.m_strText3;
+}
+
+namespace {
+
 QString missingDialText(const CGraph &pointer)
 {
     // The program's message, then which control and which picture, so the
@@ -257,7 +266,7 @@ void PageCompiler::pointerControl(const CGraph &e)
     // The dial is a bitmap of the page showing the picture the control names.
     std::vector<const CGraph *> dials;
     for (const CGraph &b : m_page.elements) {
-        if (b.m_nKind == Kind::Bitmap && b.m_strText1 == e.m_strText3)
+        if (showsDialOf(b, e))
             dials.push_back(&b);
     }
     if (dials.empty()) {

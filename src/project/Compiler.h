@@ -45,6 +45,12 @@ inline constexpr int kMaxPageNo = 1023;
 // naming the control ID and the picture) and left out; the rest compiles.
 CompiledPage compilePage(const Page &page, int pageNo, Notifier &notifier);
 
+// Whether a bitmap element shows a pointer control's dial: the bitmap's
+// file name is the one the control names. The compiler takes a pointer
+// control's dial from such a bitmap of its page and compiles nothing for a
+// control without one.
+bool showsDialOf(const CGraph &bitmap, const CGraph &pointer);
+
 // Writes this page's picture uses into the picture position file image:
 // for every picture number the page's usage flag, and for the pictures the
 // page shows their name, width, height and flash blocks (the first use of a

@@ -6,6 +6,8 @@
 
 #include "common/Flash.h"
 #include "edit/EditOperations.h"
+#include "edit/PointerFile.h"
+#include "editor/MyControlLinDlg.h"
 #include "editor/MyElementDlg.h"
 #include "editor/MyFormDlg.h"
 #include "model/PageRender.h"
@@ -635,6 +637,93 @@ TEST_F(ViewCommandTest, PickedColourDoesNotBecomeThePen)
     drag({100, 100}, {150, 120});
     ASSERT_EQ(view->elements().size(), 2u);
     EXPECT_EQ(view->elements().back().m_crColor1, h5::RGB(200, 30, 40));
+}
+
+} // namespace
+
+namespace {
+
+// A pointer control names its dial picture, but the terminal shows the
+// control only over a bitmap of that picture on the same page: after the
+// pointer form the view offers to place it, centred under the control.
+TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
+{
+    const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
+    QImage picture(60, 40, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(dial, "BMP"));
+    const QString needle = dir.filePath(QStringLiteral("needle.MGL"));
+    QString error;
+    ASSERT_TRUE(h5::savePointerFile(needle, h5::makePointerHeader(30, 5, 0, 180), &error))
+        << error.toStdString();
+
+    QStringList formMessages;
+    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
+    for (const bool agreed : {false, true}) {
+        SCOPED_TRACE(agreed ? "agreed" : "declined");
+        view = openView();
+        ASSERT_NE(view, nullptr);
+        notifier.questions.clear();
+        notifier.answer = agreed;
+        h5::setFormRunner([&](h5::CMyFormDlg &f) {
+            auto *form = qobject_cast<h5::CMyControlLinDlg *>(&f);
+            if (!form)
+                return false;
+            form->loadPointer(needle);
+            form->chooseDial(dial);
+            return f.tryAccept();
+        });
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointerCtrl));
+        press({100, 100});
+        release({100, 100});
+        ASSERT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(notifier.questions.size(), 1);
+        EXPECT_TRUE(notifier.questions.first().contains(QStringLiteral("dial.bmp")))
+            << notifier.questions.first().toStdString();
+        if (!agreed) {
+            ASSERT_EQ(view->elements().size(), 1u);
+            EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::PointerCtrl);
+            // Still without its dial, the control's property form asks again.
+            h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+            ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
+            press({100, 100});
+            release({100, 100});
+            ASSERT_TRUE(frame->runCommand(h5::Cmd::ElementEdit));
+            EXPECT_EQ(notifier.questions.size(), 2);
+            continue;
+        }
+        // The dial first (drawn under the control), centred on the gauge.
+        ASSERT_EQ(view->elements().size(), 2u);
+        const h5::CGraph &bitmap = view->elements()[0];
+        const h5::CGraph &pointer = view->elements()[1];
+        EXPECT_EQ(bitmap.m_nKind, h5::Kind::Bitmap);
+        EXPECT_EQ(pointer.m_nKind, h5::Kind::PointerCtrl);
+        EXPECT_EQ(bitmap.m_ptStart, QPoint(70, 80));
+        EXPECT_EQ(bitmap.m_ptEnd, QPoint(130, 120));
+        EXPECT_EQ(bitmap.m_strText1, "dial.bmp");
+        EXPECT_TRUE(QFileInfo::exists(app->project().picturesDir() + QStringLiteral("/dial.bmp")));
+        EXPECT_TRUE(view->isModified());
+
+        // The page compiles the control now, and editing it again asks
+        // nothing more.
+        notifier.messages.clear();
+        EXPECT_TRUE(view->save());
+        EXPECT_TRUE(notifier.messages.isEmpty())
+            << notifier.messages.join(QLatin1Char('|')).toStdString();
+        notifier.questions.clear();
+        h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
+        // (The dial is picked at the gauge's centre, the control above it.)
+        press({100, 65});
+        release({100, 65});
+        ASSERT_NE(view->editState().selectedElement(), nullptr);
+        EXPECT_EQ(view->editState().selectedElement()->m_nKind, h5::Kind::PointerCtrl);
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ElementEdit));
+        EXPECT_TRUE(notifier.questions.isEmpty());
+        EXPECT_EQ(view->elements().size(), 2u);
+    }
+    h5::CMyFormDlg::setDefaultMessageHook({});
+    EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace
