@@ -3,7 +3,7 @@
 #include "common/Bytes.h"
 #include "common/FileIo.h"
 #include "common/Flash.h"
-#include "pictures/SlotRecord.h"
+#include "pictures/SlotArea.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -196,16 +196,8 @@ PageCommandResult deletePageFromProject(const Project &project, const QString &p
         work.projectFile.clearSlot(n);
         work.projectFileChanged = true;
         if (hasPositionFile) {
-            for (int i = 0; i < kSlotCount; ++i) {
-                char *rec = work.positionFile.data() + i * kSlotSize;
-                if (rec[kSlotPageUseOffset + n] != 1)
-                    continue;
-                rec[kSlotPageUseOffset + n] = 0;
-                const char *use = rec + kSlotPageUseOffset;
-                if (std::find(use, use + kSlotPageUseSize, 1) == use + kSlotPageUseSize)
-                    std::fill(rec, rec + kSlotSize, '\0');
+            if (releasePage(work.positionFile, n))
                 work.positionFileChanged = true;
-            }
         }
     }
     if (!work.commit(error))
@@ -283,9 +275,8 @@ PageCommandResult applyPageSettings(const Project &project, Page &page, const QS
             if (!hasPositionFile) {
                 notifier.message(QStringLiteral("图象位置信息文件丢失!"));
             } else {
-                for (int i = 0; i < kSlotCount; ++i)
-                    work.positionFile[i * kSlotSize + kSlotPageUseOffset + newNo] = 0;
-                work.positionFileChanged = true;
+                if (clearPageUse(work.positionFile, newNo))
+                    work.positionFileChanged = true;
             }
         }
         // The slot moves with a page of the project; a page taking the place

@@ -88,4 +88,34 @@ void appendPicturePages(QByteArray &dataArea, const QByteArray &pixels)
         dataArea.append(kFlashPage - tail, '\0');
 }
 
+bool clearPageUse(QByteArray &image, int pageNo)
+{
+    if (image.size() < kSlotAreaSize || pageNo < 0 || pageNo >= kSlotPageUseSize)
+        return false;
+    bool changed = false;
+    for (int i = 0; i < kSlotCount; ++i) {
+        char &flag = image[qsizetype(i) * kSlotSize + kSlotPageUseOffset + pageNo];
+        changed = changed || flag != 0;
+        flag = 0;
+    }
+    return changed;
+}
+
+bool releasePage(QByteArray &image, int pageNo)
+{
+    if (image.size() < kSlotAreaSize || pageNo < 0 || pageNo >= kSlotPageUseSize)
+        return false;
+    bool changed = false;
+    for (int i = 0; i < kSlotCount; ++i) {
+        char *rec = image.data() + qsizetype(i) * kSlotSize;
+        if (rec[kSlotPageUseOffset + pageNo] != 1)
+            continue;
+        rec[kSlotPageUseOffset + pageNo] = 0;
+        if (!SlotRecord::fromBytes(rec).usedByAnyPage())
+            std::fill(rec, rec + kSlotSize, '\0');
+        changed = true;
+    }
+    return changed;
+}
+
 } // namespace h5

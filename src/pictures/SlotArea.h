@@ -47,6 +47,18 @@ private:
     QByteArray m_bytes;
 };
 
+// Page-use flags edited in place in a file image whose first
+// kSlotAreaSize bytes are a slot area (shorter images are left alone); the
+// rest of every record stays as it is. Both return whether a byte changed.
+//
+// Every record's flag for page `pageNo` becomes 0: the page is replaced
+// and its pictures are claimed anew by its next save.
+bool clearPageUse(QByteArray &image, int pageNo);
+// Every flag of exactly 1 for page `pageNo` becomes 0, and a record that
+// no page uses any more afterwards is zeroed, so its number is free: the
+// page left the project.
+bool releasePage(QByteArray &image, int pageNo);
+
 // Appends a picture's pixel data to a data area and pads it with zero bytes
 // to a whole number of flash pages, so the next picture starts on a page.
 void appendPicturePages(QByteArray &dataArea, const QByteArray &pixels);

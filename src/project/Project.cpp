@@ -176,9 +176,8 @@ Project::NewPageResult Project::newPage(const NewPageValues &values, Notifier &n
         if (!QFileInfo::exists(positionFilePath())) {
             notifier.message(QStringLiteral("图象位置信息文件丢失!"));
         } else if (old >= 0 && old < kPageSlots) {
-            for (int i = 0; i < kSlotCount; ++i)
-                work.positionFile[i * kSlotSize + kSlotPageUseOffset + old] = 0;
-            work.positionFileChanged = true;
+            if (clearPageUse(work.positionFile, old))
+                work.positionFileChanged = true;
         }
         replaced = old;
         if (closedPage)

@@ -165,3 +165,51 @@ TEST(PictureSlotArea, PicturesArePaddedToWholeFlashPages)
 }
 
 } // namespace
+
+// Removing a page from the records: a plain replacement only clears its
+// flags; a page leaving the project also frees the numbers nothing else
+// uses. Other pages' flags, other values than 1 and short images stay.
+TEST(PictureSlotArea, PageUseEditsTouchOnlyThatPagesFlagsAndFreeOnlyUnusedRecords)
+{
+    SlotArea area;
+    SlotRecord shared;
+    shared.number = 0;
+    shared.setSize(10, 10);
+    shared.path = "a.bmp";
+    shared.pageUse[3] = 1;
+    shared.pageUse[5] = 1;
+    ASSERT_TRUE(area.setSlot(0, shared));
+    SlotRecord alone = shared;
+    alone.number = 1;
+    alone.pageUse = {};
+    alone.pageUse[3] = 1;
+    ASSERT_TRUE(area.setSlot(1, alone));
+    SlotRecord odd = alone;
+    odd.number = 2;
+    odd.pageUse[3] = 2; // not a use: left alone by a release
+    ASSERT_TRUE(area.setSlot(2, odd));
+
+    QByteArray released = area.bytes();
+    EXPECT_TRUE(releasePage(released, 3));
+    SlotArea after;
+    ASSERT_TRUE(SlotArea::fromBytes(released, after, nullptr));
+    EXPECT_EQ(after.slot(0).pageUse[3], 0);
+    EXPECT_EQ(after.slot(0).pageUse[5], 1);
+    EXPECT_EQ(after.slot(0).path, "a.bmp");
+    EXPECT_FALSE(after.slot(1).occupied()); // freed
+    EXPECT_EQ(after.slot(2).pageUse[3], 2);
+    EXPECT_FALSE(releasePage(released, 3));
+
+    QByteArray cleared = area.bytes();
+    EXPECT_TRUE(clearPageUse(cleared, 3));
+    ASSERT_TRUE(SlotArea::fromBytes(cleared, after, nullptr));
+    EXPECT_EQ(after.slot(1).pageUse[3], 0);
+    EXPECT_TRUE(after.slot(1).occupied()); // kept: the next save claims it again
+    EXPECT_EQ(after.slot(2).pageUse[3], 0);
+
+    QByteArray shortImage(100, '\1');
+    EXPECT_FALSE(clearPageUse(shortImage, 3));
+    EXPECT_FALSE(releasePage(shortImage, 3));
+    EXPECT_EQ(shortImage, QByteArray(100, '\1'));
+    EXPECT_FALSE(clearPageUse(cleared, 1024));
+}
