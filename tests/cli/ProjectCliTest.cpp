@@ -1,6 +1,7 @@
 // The project commands of the h5800 tool, run as a user runs them: project
 // new, page save, build and project info.
 
+#include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
 #include "common/FileIo.h"
@@ -41,36 +42,14 @@ void addThreeFlashPagesOfLines(Page &page)
 }
 
 // A project "工程" of 800 x 480 (resolution 3), made with the core.
-class ProjectCli : public ::testing::Test
+class ProjectCli : public h5test::ProjectFixture
 {
 protected:
-    void SetUp() override
-    {
-        QString error;
-        ASSERT_TRUE(Project::create(tmp.path(), QStringLiteral("工程"), 3, project, notifier, &error))
-            << error.toStdString();
-    }
-
-    OpenPage addPage(int n)
-    {
-        NewPageValues v;
-        v.pageNo = n;
-        OpenPage page;
-        QString error;
-        EXPECT_EQ(project.newPage(v, notifier, page, nullptr, &error), Project::NewPageResult::Created)
-            << error.toStdString();
-        return page;
-    }
-
     void save(OpenPage &page)
     {
         QString error;
         ASSERT_TRUE(project.savePage(page, notifier, &error)) << error.toStdString();
     }
-
-    QTemporaryDir tmp;
-    RecordingNotifier notifier;
-    Project project;
 };
 
 } // namespace

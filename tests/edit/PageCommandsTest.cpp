@@ -2,6 +2,7 @@
 // existing one), adding it to the project, deleting it from the project
 // with its picture flags, and the instruction-pages estimate.
 
+#include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
 #include "common/FileIo.h"
@@ -35,28 +36,9 @@ CGraph panel(int style)
     return e;
 }
 
-class EditPageCommands : public ::testing::Test
+class EditPageCommands : public h5test::ProjectFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        QString error;
-        ASSERT_TRUE(Project::create(tmp.path(), QStringLiteral("工程"), 3, project, notifier, &error))
-            << error.toStdString();
-    }
-
-    OpenPage addPage(int n)
-    {
-        NewPageValues v;
-        v.pageNo = n;
-        OpenPage page;
-        QString error;
-        EXPECT_EQ(project.newPage(v, notifier, page, nullptr, &error), Project::NewPageResult::Created)
-            << error.toStdString();
-        return page;
-    }
-
     // Picture record i used by the given pages (flag value 1 unless given).
     void setPicture(int i, std::initializer_list<std::pair<int, char>> uses)
     {
@@ -77,9 +59,6 @@ protected:
     }
     QByteArray slot(int n, int size = 9) const { return readAll(project.file).mid(6 + n * 100, size); }
 
-    QTemporaryDir tmp;
-    RecordingNotifier notifier;
-    Project project;
 };
 
 NewPageValues values(int pageNo, int layer = 0, bool auxiliary = false, int next = 1024, int delay = 0)

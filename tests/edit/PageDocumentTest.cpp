@@ -4,13 +4,13 @@
 // page and its changes.
 
 #include "support/FileSizeLimit.h"
+#include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
 #include "edit/PageDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -21,41 +21,24 @@ namespace {
 class FakeContext : public PageContext
 {
 public:
+    explicit FakeContext(RecordingNotifier &recorder) : recorder(recorder) {}
     const Project *currentProject() const override { return project; }
     Notifier &notifier() const override { return recorder; }
 
     const Project *project = nullptr;
-    mutable RecordingNotifier recorder{true};
+    RecordingNotifier &recorder;
 };
 
-class PageDocumentTest : public ::testing::Test
+class PageDocumentTest : public h5test::ProjectFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid());
-        QString error;
-        ASSERT_TRUE(Project::create(tmp.path(), QStringLiteral("工程"), 3, project,
-                                    context.recorder, &error))
-            << error.toStdString();
+        h5test::ProjectFixture::SetUp();
         context.project = &project;
     }
 
-    OpenPage addPage(int n)
-    {
-        NewPageValues v;
-        v.pageNo = n;
-        OpenPage page;
-        QString error;
-        EXPECT_EQ(project.newPage(v, context.recorder, page, nullptr, &error),
-                  Project::NewPageResult::Created)
-            << error.toStdString();
-        return page;
-    }
-
-    QTemporaryDir tmp;
-    Project project;
-    FakeContext context;
+    FakeContext context{notifier};
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The project navigator's rows: pages from the slots and page files,
 // pictures from the picture position file, read without writing anything.
 
+#include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
 #include "project/ProjectOverview.h"
@@ -15,29 +16,10 @@ using namespace h5;
 
 namespace {
 
-class ProjectOverviewTest : public ::testing::Test
+class ProjectOverviewTest : public h5test::ProjectFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        QString error;
-        ASSERT_TRUE(Project::create(tmp.path(), QStringLiteral("导航"), 3, project, notifier, &error))
-            << error.toStdString();
-    }
-
-    OpenPage addPage(int n, int layer = 0, bool auxiliary = false)
-    {
-        NewPageValues v;
-        v.pageNo = n;
-        v.layer = layer;
-        v.auxiliary = auxiliary;
-        OpenPage page;
-        QString error;
-        EXPECT_EQ(project.newPage(v, notifier, page, nullptr, &error), Project::NewPageResult::Created)
-            << error.toStdString();
-        return page;
-    }
+    QString projectName() const override { return QStringLiteral("导航"); }
 
     // A picture file of the given size outside the project.
     QString pictureFile(const QString &name, int w, int h)
@@ -65,9 +47,6 @@ protected:
         EXPECT_TRUE(project.savePage(page, notifier, &error)) << error.toStdString();
     }
 
-    QTemporaryDir tmp;
-    RecordingNotifier notifier;
-    Project project;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Projects: creation, page slots, new page, open page, open all pages and
 // the page save that compiles the page into the project.
 
+#include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
 #include "common/Bytes.h"
@@ -24,33 +25,8 @@ CGraph line(int x1, int y1, int x2, int y2)
                   0, 0, 0, "", "", "");
 }
 
-class ProjectTest : public ::testing::Test
+class ProjectTest : public h5test::ProjectFixture
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        QString error;
-        ASSERT_TRUE(Project::create(tmp.path(), QStringLiteral("工程"), 3, project, notifier, &error))
-            << error.toStdString();
-    }
-
-    OpenPage addPage(int n, int layer = 0, bool auxiliary = false)
-    {
-        NewPageValues v;
-        v.pageNo = n;
-        v.layer = layer;
-        v.auxiliary = auxiliary;
-        OpenPage page;
-        QString error;
-        EXPECT_EQ(project.newPage(v, notifier, page, nullptr, &error), Project::NewPageResult::Created)
-            << error.toStdString();
-        return page;
-    }
-
-    QTemporaryDir tmp;
-    RecordingNotifier notifier;
-    Project project;
 };
 
 } // namespace
