@@ -28,6 +28,16 @@ namespace {
 
 class ViewTest : public h5test::PageViewFixture
 {
+protected:
+    // A BMP picture of one colour in the test folder; its path.
+    QString pictureFile(const QString &name, int width, int height, Qt::GlobalColor colour)
+    {
+        const QString path = dir.filePath(name);
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(colour);
+        EXPECT_TRUE(picture.save(path, "BMP"));
+        return path;
+    }
 };
 
 // ---- drawing ---------------------------------------------------------------------------
@@ -523,10 +533,7 @@ TEST_F(ViewCommandTest, BitmapToolPlacesThePictureWrongOrWithoutItsCopy)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::green);
-    ASSERT_TRUE(picture.save(source, "BMP"));
+    const QString source = pictureFile(QStringLiteral("logo.bmp"), 40, 30, Qt::green);
 
     const struct
     {
@@ -570,10 +577,7 @@ TEST_F(ViewCommandTest, BitmapToolWithoutPositionFileBreaksEverySave)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::green);
-    ASSERT_TRUE(picture.save(source, "BMP"));
+    const QString source = pictureFile(QStringLiteral("logo.bmp"), 40, 30, Qt::green);
     const QString positions = app->project().positionFilePath();
     ASSERT_TRUE(QFile::remove(positions));
 
@@ -596,10 +600,7 @@ TEST_F(ViewCommandTest, BitmapToolIgnoresAFailedCopy)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    const QString source = dir.filePath(QStringLiteral("logo.bmp"));
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::green);
-    ASSERT_TRUE(picture.save(source, "BMP"));
+    const QString source = pictureFile(QStringLiteral("logo.bmp"), 40, 30, Qt::green);
     // The picture folder is a plain file: nothing can be copied into it.
     const QString pictures = app->project().picturesDir();
     ASSERT_TRUE(QDir(pictures).removeRecursively());
@@ -648,10 +649,7 @@ namespace {
 // pointer form the view offers to place it, centred under the control.
 TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
 {
-    const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
-    QImage picture(60, 40, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    ASSERT_TRUE(picture.save(dial, "BMP"));
+    const QString dial = pictureFile(QStringLiteral("dial.bmp"), 60, 40, Qt::blue);
     const QString needle = dir.filePath(QStringLiteral("needle.MGL"));
     QString error;
     ASSERT_TRUE(h5::savePointerFile(needle, h5::makePointerHeader(30, 5, 0, 180), &error))

@@ -87,6 +87,19 @@ bool takeFlag(QStringList &args, const QString &name)
     return args.removeAll("--" + name) > 0;
 }
 
+int firstFontNumber(const QString &firstText, qsizetype count)
+{
+    if (firstText.isNull())
+        return 0;
+    bool ok = false;
+    const int first = firstText.toInt(&ok);
+    if (!ok || first < 0 || first + count - 1 > 0xFFFF)
+        throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
+                             .arg(firstText)
+                             .arg(count)};
+    return first;
+}
+
 void expectPositional(const QStringList &args, int n, const QString &commandName)
 {
     for (const QString &a : args) {

@@ -76,6 +76,10 @@ bool takeFlag(QStringList &args, const QString &name);
 // The output file: "-o OUT", "-oOUT", "--output OUT" or "--output=OUT";
 // removed from args, a null QString when absent.
 QString takeOutput(QStringList &args);
+// The number of the first of `count` fonts from a --first value (0 when
+// the option was not given); throws UsageError unless all `count` numbers
+// fit 0..65535.
+int firstFontNumber(const QString &firstText, qsizetype count);
 // Throws UsageError unless args has exactly n entries and no leftover options.
 void expectPositional(const QStringList &args, int n, const QString &commandName);
 // Encodes `image` as PNG and replaces `path` with it atomically; on failure

@@ -264,15 +264,7 @@ int debugDownload(const QStringList &argsIn)
             throw UsageError{QStringLiteral("--erase and --skip-missing belong to --pictures")};
         if (args.isEmpty())
             throw UsageError{QStringLiteral("--fonts needs at least one font file")};
-        int first = 0;
-        if (!firstText.isNull()) {
-            bool ok = false;
-            first = firstText.toInt(&ok);
-            if (!ok || first < 0 || first + args.size() - 1 > 0xFFFF)
-                throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
-                                     .arg(firstText)
-                                     .arg(args.size())};
-        }
+        const int first = firstFontNumber(firstText, args.size());
         if (!checkFontFiles(args))
             return ExitBadInput;
         for (int i = 0; i < args.size(); ++i)

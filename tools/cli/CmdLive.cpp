@@ -444,15 +444,7 @@ int fontsWzk(const QStringList &argsIn)
     if (args.size() < 2)
         throw UsageError{QStringLiteral("fonts wzk takes OUT.wzk and at least one FONT.txt")};
     const QString outPath = args.takeFirst();
-    int first = 0;
-    if (!firstText.isNull()) {
-        bool ok = false;
-        first = firstText.toInt(&ok);
-        if (!ok || first < 0 || first + args.size() - 1 > 0xFFFF)
-            throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
-                                 .arg(firstText)
-                                 .arg(args.size())};
-    }
+    const int first = firstFontNumber(firstText, args.size());
     std::vector<h5::DebugFont> fonts;
     for (int i = 0; i < args.size(); ++i)
         fonts.push_back(h5::DebugFont{args[i], first + i});
