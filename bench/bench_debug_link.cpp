@@ -188,6 +188,7 @@ class DrainingHost : public h5::LinkHost
 public:
     void send(const QByteArray &bytes) override { sent += bytes.size(); }
     void discard() override {}
+    void discardInput() override {}
     void status(const QString &) override {}
     void message(const QString &) override {}
     bool ask(const QString &) override { return true; }

@@ -25,6 +25,7 @@ class DebugFuzzHost : public h5::LinkHost
 public:
     void send(const QByteArray &bytes) override { sent += bytes.size(); }
     void discard() override {}
+    void discardInput() override {}
     void status(const QString &) override {}
     void message(const QString &) override {}
     bool ask(const QString &) override { return answer = !answer; }
@@ -140,7 +141,7 @@ inline void checkDebugSessionInput(const uint8_t *data, size_t size)
             const qint64 before = host.sent;
             if (kind == 0) {
                 std::vector<h5::DebugPicture> list = {{1, 30, 30, -1}, {7, 100, 50, -1}, {9, 0, 5, -1}};
-                session.downloadPictures(list, (op & 0x40) != 0, [](size_t index) {
+                session.downloadPictures(list, (op & 0x40) != 0, [](size_t index, QString *) {
                     return index == 1 ? QByteArray() : QByteArray(index == 0 ? 1800 : 10000, '\x5a');
                 });
             } else if (kind == 1) {

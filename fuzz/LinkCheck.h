@@ -55,6 +55,7 @@ public:
         frames.push_back(bytes);
     }
     void discard() override {}
+    void discardInput() override {}
     void status(const QString &t) override { statuses.push_back(t); }
     void message(const QString &t) override { messages.push_back(t); }
     bool ask(const QString &) override { return true; }

@@ -234,6 +234,33 @@ bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *
     return writeFileAtomically(path, data, error);
 }
 
+bool rewriteScratchFile(const QString &path, const QByteArray &data, QString *error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, failure(path, errno));
+        return false;
+    }
+    int code = 0;
+    bool ok = writeAll(fd, data.constData(), data.size(), code);
+    if (ok && ::ftruncate(fd, off_t(data.size())) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (ok && ::fsync(fd) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        code = errno;
+        ok = false;
+    }
+    if (!ok)
+        setError(error, failure(path, code));
+    return ok;
+}
+
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error)
 {
     QFile file(path);

@@ -28,6 +28,15 @@ bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *
 // True when `path` is a file holding exactly `data`.
 bool fileHolds(const QString &path, const QByteArray &data);
 
+// Writes `data` over the start of an existing scratch file and cuts the
+// file to its length, in place. Only for work files whose old content
+// does not matter: a crash may leave them torn. A file first made at the
+// largest size it will need (with writeFileAtomically) takes every later
+// content of that size or less without asking the disk for more room, so
+// a transfer that reserved its scratch files before it began cannot be
+// stopped halfway by a full disk.
+bool rewriteScratchFile(const QString &path, const QByteArray &data, QString *error);
+
 // Reads at most `maxBytes` from the start of a file.
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error);
 

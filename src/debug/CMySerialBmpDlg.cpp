@@ -636,8 +636,8 @@ void CMySerialBmpDlg::downloadPictures()
     list.reserve(m_downloadEntries.size());
     for (const PictureEntry &e : m_downloadEntries)
         list.push_back(DebugPicture{e.number, e.width, e.height, -1});
-    m_pictureDownload = m_session->downloadPictures(list, m_erase->isChecked(), [this](size_t index) {
-        return index < m_downloadEntries.size() ? entryPixels(m_downloadEntries[index], *m_notes)
+    m_pictureDownload = m_session->downloadPictures(list, m_erase->isChecked(), [this](size_t index, QString *why) {
+        return index < m_downloadEntries.size() ? entryPixels(m_downloadEntries[index], *m_notes, why)
                                                 : QByteArray();
     });
 }

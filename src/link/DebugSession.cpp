@@ -253,13 +253,15 @@ void DebugSession::frameOneReport()
             recordChanged();
         }
     };
+    // Framing a report empties only the input: a realtime picture or a hex
+    // file still going out must not be cut short by a touch report.
     auto logAll = [this](bool lines) {
         if (lines)
             m_record.addReceivedLines(m_text);
         else
             m_record.addReceivedLine(m_text);
         m_text.clear();
-        m_host.discard();
+        m_host.discardInput();
         recordChanged();
     };
 
@@ -268,7 +270,7 @@ void DebugSession::frameOneReport()
     // dropped instead, as other data is, without a record line.
     auto drop = [this] {
         m_text.clear();
-        m_host.discard();
+        m_host.discardInput();
     };
     auto secondByteIs = [this](const char *a, const char *b) {
         return m_text.size() < 6 || m_text.startsWith(a) || (b && m_text.startsWith(b));
@@ -283,10 +285,17 @@ void DebugSession::frameOneReport()
         if (m_text.startsWith("fc ") && !secondByteIs("fc fc ", "fc f0 "))
             drop();
     } else if (m_text.startsWith("fd ")) {
-        if (m_text.startsWith("fd fd ") && m_text.size() == 9)
-            logAll(false);
-        else if (!secondByteIs("fd fd ", nullptr) || m_text.size() > 9)
+        // Three-byte reports; several in one read are logged one by one.
+        constexpr qsizetype kFdReport = 9;
+        if (m_text.startsWith("fd fd ") && m_text.size() >= kFdReport) {
+            m_record.addReceivedLine(m_text.left(kFdReport));
+            m_text.remove(0, kFdReport);
+            if (m_text.isEmpty())
+                m_host.discardInput();
+            recordChanged();
+        } else if (!secondByteIs("fd fd ", nullptr)) {
             drop();
+        }
     } else if (m_text.startsWith("dd ")) {
         if (m_text.startsWith("dd ac ") && m_text.endsWith("ff ff ee ff "))
             logAll(true);
@@ -301,7 +310,7 @@ void DebugSession::frameOneReport()
         logAll(false);
     } else {
         m_text.clear();
-        m_host.discard();
+        m_host.discardInput();
     }
 }
 
@@ -380,6 +389,7 @@ void DebugSession::dropStaging()
     m_staged.clear();
     m_staged.squeeze();
     m_image.clear();
+    m_pixels.clear();
 }
 
 void DebugSession::endDownload(const QString &text, bool fontBox)
@@ -408,11 +418,60 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         return false;
     }
     dropStaging();
-    m_lastEnd = DownloadEnd::Running;
     m_declined = false;
     m_skipped.clear();
-    m_pictures = list;
-    m_source = std::move(source);
+
+    // Every picture is made now, before anything is sent: the terminal's
+    // registry must never name a picture whose data does not follow.
+    std::vector<DebugPicture> pictures = list;
+    std::vector<QByteArray> pixels(list.size());
+    int64_t blocks = 0;
+    size_t sending = 0;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        DebugPicture &p = pictures[i];
+        p.firstBlock = -1;
+        const int64_t bytes = pictureBytes(p.width, p.height);
+        QString problem;
+        if (p.width <= 0 || p.height <= 0)
+            problem = QStringLiteral("宽度或高度为0");
+        else if (pictureBlocks(p.width, p.height) > kSlotCount)
+            problem = QStringLiteral("%1×%2超出终端的图片存储空间").arg(p.width).arg(p.height);
+        else if (source)
+            pixels[i] = source(i, &problem);
+        if (problem.isEmpty() && pixels[i].size() != bytes)
+            problem = QStringLiteral("图片数据不全");
+        if (pixels[i].size() == bytes && problem.isEmpty()) {
+            blocks += pictureBlocks(p.width, p.height);
+            ++sending;
+            continue;
+        }
+        pixels[i].clear();
+        m_host.status(QStringLiteral("编号%1图片丢失：%2").arg(p.number).arg(problem));
+        if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
+            m_declined = true;
+            m_lastEnd = DownloadEnd::Declined;
+            return false;
+        }
+        m_skipped.push_back(p.number);
+        if (!m_connected) {
+            m_lastEnd = DownloadEnd::Failed; // the port closed while the question was open
+            return false;
+        }
+    }
+    if (sending == 0) {
+        m_host.status(QStringLiteral("无图片下发!"));
+        m_lastEnd = DownloadEnd::Declined;
+        return false;
+    }
+    if (blocks > kSlotCount) {
+        m_host.status(QStringLiteral("图片共需%1个存储块，超出终端的%2个，下载停止").arg(blocks).arg(kSlotCount));
+        m_lastEnd = DownloadEnd::Failed;
+        return false;
+    }
+
+    m_lastEnd = DownloadEnd::Running;
+    m_pictures = std::move(pictures);
+    m_pixels = std::move(pixels);
     m_erase = erase;
     m_pageCount = m_pageIndex = 0;
     m_ticks = 0;
@@ -505,11 +564,7 @@ void DebugSession::pictureStep(uint8_t reply)
             armReply();
             return;
         }
-        // The picture was taken whole.
-        if (m_pictureIndex >= m_pictures.size()) {
-            endDownload(QString(), false);
-            return;
-        }
+        // The picture was taken whole; the next one follows, if any.
         setState(LinkState::PictureHeaderSent);
         nextPicture();
         return;
@@ -520,22 +575,28 @@ void DebugSession::pictureStep(uint8_t reply)
 
 void DebugSession::placeAndWriteRegistry()
 {
+    // Only the pictures that will be sent are placed: a skipped one keeps
+    // whatever the terminal holds under its number.
     std::vector<DownloadPicture> placed;
+    std::vector<size_t> index;
     placed.reserve(m_pictures.size());
-    for (const DebugPicture &p : m_pictures) {
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        if (i >= m_pixels.size() || m_pixels[i].isEmpty())
+            continue;
         DownloadPicture d;
-        d.number = p.number;
-        d.width = p.width;
-        d.height = p.height;
+        d.number = m_pictures[i].number;
+        d.width = m_pictures[i].width;
+        d.height = m_pictures[i].height;
         placed.push_back(d);
+        index.push_back(i);
     }
     // The registry reply is followed in the text by the acknowledge of the
     // write command, which the parser drops.
     const std::vector<RegistryRecord> terminal =
         m_erase ? std::vector<RegistryRecord>() : parseRegistryReply(m_text);
     const Placement placement = placePictures(terminal, placed, RegistryCheck::FirstBlock);
-    for (size_t i = 0; i < placed.size(); ++i)
-        m_pictures[i].firstBlock = placed[i].firstBlock;
+    for (size_t k = 0; k < placed.size(); ++k)
+        m_pictures[index[k]].firstBlock = placed[k].firstBlock;
     m_image = placement.image;
 
     m_host.send(m_image.left(kFlashPage));
@@ -555,38 +616,20 @@ void DebugSession::nextPicture()
     while (m_pictureIndex < m_pictures.size()) {
         const size_t index = m_pictureIndex++;
         const DebugPicture &p = m_pictures[index];
-        const int64_t bytes = pictureBytes(p.width, p.height);
-        QByteArray pixels;
-        // A picture without pixels or without room in the flash cannot be
-        // made; the source is asked only for the others.
-        if (bytes > 0 && p.firstBlock >= 0 && m_source)
-            pixels = m_source(index);
-        if (bytes > 0 && p.firstBlock >= 0 && pixels.size() == bytes) {
-            m_staged = pictureRecord(p.number, p.firstBlock, p.width, p.height, pixels);
-            m_pageCount = picturePages(p.width, p.height);
-            m_currentNumber = p.number;
-            sendRecorded(m_staged.left(kPictureHeaderBytes));
-            m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
-            m_host.progress(0, m_pageCount);
-            armReply();
-            return;
-        }
-        // While the question is open nothing is awaited: the session waits
-        // in Ready, as after a finished download.
-        dropStaging();
-        disarmReply();
-        setState(LinkState::Ready);
-        if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
-            m_declined = true;
-            endDownload(QString(), false);
-            return;
-        }
-        m_skipped.push_back(p.number);
-        if (!m_connected || m_state != LinkState::Ready) {
-            m_lastEnd = DownloadEnd::Failed;
-            return; // the port closed or another command ran meanwhile
-        }
-        setState(LinkState::PictureHeaderSent);
+        // Skipped pictures have no pixels; pictures that found no room have
+        // no block (the registry does not name them either).
+        if (index >= m_pixels.size() || m_pixels[index].isEmpty() || p.firstBlock < 0)
+            continue;
+        m_staged = pictureRecord(p.number, p.firstBlock, p.width, p.height, m_pixels[index]);
+        m_pixels[index].clear();
+        m_pixels[index].squeeze();
+        m_pageCount = picturePages(p.width, p.height);
+        m_currentNumber = p.number;
+        sendRecorded(m_staged.left(kPictureHeaderBytes));
+        m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
+        m_host.progress(0, m_pageCount);
+        armReply();
+        return;
     }
     endDownload(QString(), false);
 }

@@ -164,16 +164,27 @@ public:
 
     // Makes the pixels of picture list entry `index`: exactly w x h x 2
     // bytes in the terminal's pixel format, or empty when the picture
-    // cannot be made (it then counts as missing).
-    using PictureSource = std::function<QByteArray(size_t index)>;
+    // cannot be made (it then counts as missing, and `problem` may say why,
+    // naming the file).
+    using PictureSource = std::function<QByteArray(size_t index, QString *problem)>;
 
     // "下载图片": the pictures of `list`, in list order, placed around the
     // terminal's registry (from block 0 when `erase`). Nothing happens while
-    // the port is closed; an empty list shows "无图片下发!". Returns whether
-    // the download started.
+    // the port is closed; an empty list shows "无图片下发!".
+    //
+    // Every picture is made before the first byte goes out, so the
+    // terminal's registry is rewritten only when the data of every entry it
+    // will get can follow: a picture that cannot be made is told (its
+    // number and why) and asked about ("编号%d图片丢失，是否跳过继续下载?")
+    // now, while nothing has been sent. No ends the download before it
+    // starts; Yes leaves the picture out of the registry and the download,
+    // so the terminal keeps whatever it held under that number. Pictures
+    // that together need more than the terminal's 600 flash blocks are
+    // refused as a whole. Returns whether the download started (the
+    // handshake runs).
     bool downloadPictures(const std::vector<DebugPicture> &list, bool erase, PictureSource source);
     // The list of the last picture download with the block addresses its
-    // placement gave.
+    // placement gave (-1 for pictures skipped or not yet placed).
     const std::vector<DebugPicture> &pictures() const { return m_pictures; }
 
     // The font download: every font file is read and checked first, so a
@@ -236,8 +247,8 @@ private:
     void startChunks(const QByteArray &bytes, LinkState state);
     void abandonWaits();
     void placeAndWriteRegistry();
-    // Prepares and announces the next picture that can be made; false when
-    // the download ended instead.
+    // Announces the next picture to send, or ends the download when none
+    // is left.
     void nextPicture();
     void startFont();
     void sendRecorded(const QByteArray &bytes);
@@ -269,7 +280,9 @@ private:
 
     // Downloads.
     std::vector<DebugPicture> m_pictures;
-    PictureSource m_source;
+    // The pixels of each entry of m_pictures, made before the download
+    // began; empty for a skipped entry and once an entry was sent.
+    std::vector<QByteArray> m_pixels;
     bool m_erase = false;
     size_t m_pictureIndex = 0; // next list entry to prepare
     std::vector<QByteArray> m_fonts; // font segments of the queue

@@ -28,7 +28,7 @@ std::vector<DownloadPicture> readDownloadPictures(const QByteArray &listFile)
 
 int64_t dataAreaPages(qint64 listFileLength)
 {
-    return listFileLength <= kSlotAreaSize ? 0 : (listFileLength - kSlotAreaSize) / kFlashPage;
+    return listFileLength <= kSlotAreaSize ? 0 : (listFileLength - kSlotAreaSize + kFlashPage - 1) / kFlashPage;
 }
 
 bool dataAreaHoldsPictures(qint64 listFileLength, const std::vector<DownloadPicture> &pictures)

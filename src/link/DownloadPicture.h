@@ -40,7 +40,9 @@ struct DownloadPicture
 // page boundary after the previous one's.
 std::vector<DownloadPicture> readDownloadPictures(const QByteArray &listFile);
 
-// Data-area pages counted from the file length: (length - 1,236,000) / 2112.
+// Data-area pages counted from the file length: (length - 1,236,000) / 2112,
+// a last page cut short counted whole (the last picture needs only its own
+// bytes, not the page's padding).
 int64_t dataAreaPages(qint64 listFileLength);
 
 // Whether the data area holds the pixels of every picture: the last one

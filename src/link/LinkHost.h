@@ -18,6 +18,9 @@ public:
     // Drops received bytes not yet read and bytes not yet handed to the
     // line. Bytes already handed over still go out.
     virtual void discard() = 0;
+    // Drops received bytes not yet read; the output queue is left alone, so
+    // a transfer that is under way goes on.
+    virtual void discardInput() = 0;
     // Status box text (transfer progress and failures).
     virtual void status(const QString &text) = 0;
     // Message box with an OK button.

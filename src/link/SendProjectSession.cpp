@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace h5 {
 
 const QString SendProjectSession::kPictureListName = QStringLiteral("图象位置信息.cbm");
@@ -146,11 +148,47 @@ bool SendProjectSession::start(bool erase, QString *error)
             m_leftOut.push_back(e.number);
     for (const int number : m_leftOut)
         host().status(QStringLiteral("编号%1图片丢失。").arg(number));
+    // The staging files are made at their largest size before the first
+    // byte goes out: a disk too full for them refuses the send now, rather
+    // than after the project data has replaced the terminal's and before
+    // its pictures could follow.
+    if (in.hasPictures && !reserveStagingFiles(in.pictures, error))
+        return false;
     for (ProjectPictureEntry &e : m_pictureEntries)
         e.firstBlock.clear();
     begin(std::move(in));
     return true;
 }
+
+bool SendProjectSession::reserveStagingFiles(const std::vector<DownloadPicture> &pictures, QString *error)
+{
+    int64_t largest = 0;
+    for (const DownloadPicture &p : pictures)
+        largest = std::max(largest, p.bytes());
+    QString why;
+    if (writeFileAtomically(registryStagePath(), QByteArray(kRegistryImageSize, char(0xFF)), &why)
+        && writeFileAtomically(pictureStagePath(), QByteArray(qsizetype(kPictureHeaderBytes + largest), '\0'), &why))
+        return true;
+    removeStagingFiles();
+    if (error)
+        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
+    return false;
+}
+
+namespace {
+
+// Rewrites a staging file reserved by reserveStagingFiles() in place; one
+// that went missing meanwhile is made anew.
+bool writeStaging(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QString why;
+    const bool ok = QFile::exists(path) ? rewriteScratchFile(path, bytes, &why) : writeFileAtomically(path, bytes, &why);
+    if (!ok && error)
+        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
+    return ok;
+}
+
+} // namespace
 
 QString SendProjectSession::projectProgressText(int percent) const
 {
@@ -171,22 +209,12 @@ void SendProjectSession::picturePacketSent(bool first)
 
 bool SendProjectSession::stagePicture(const QByteArray &record, QString *error)
 {
-    QString why;
-    if (writeFileAtomically(pictureStagePath(), record, &why))
-        return true;
-    if (error)
-        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
-    return false;
+    return writeStaging(pictureStagePath(), record, error);
 }
 
 bool SendProjectSession::stageRegistry(const QByteArray &image, QString *error)
 {
-    QString why;
-    if (writeFileAtomically(registryStagePath(), image, &why))
-        return true;
-    if (error)
-        *error = QStringLiteral("暂存文件写入失败：%1").arg(why);
-    return false;
+    return writeStaging(registryStagePath(), image, error);
 }
 
 void SendProjectSession::dropStagedPicture()

@@ -90,6 +90,10 @@ private:
     // The pictures that are sent: in-use slots with a size, their data one
     // after another in the data area.
     std::vector<DownloadPicture> sendablePictures() const;
+    // Makes both staging files at the largest size the send will write
+    // into them; false (both gone, the reason in `error`) when the disk
+    // cannot hold them.
+    bool reserveStagingFiles(const std::vector<DownloadPicture> &pictures, QString *error);
 
     QString m_projectFile;
     QString m_folder;

@@ -438,8 +438,17 @@ void TransferSession::registryStep(bool hello, bool ack)
         const bool lenient = m_variant.startStatesTakeConnectionReply;
         if (lenient)
             m_host.stopTimer(kProbeTimer);
-        if (!(ack || (hello && lenient)))
+        if (!(ack || (hello && lenient))) {
+            // With the probe stopped and nothing sent, a wrong answer would
+            // leave the download waiting for ever: it ends as a wrong
+            // answer to the project's start does. The project window keeps
+            // waiting instead, under the reply time-out of its last packet.
+            if (lenient) {
+                dropStaging();
+                fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
+            }
             return;
+        }
         setState(State::RegistryRead);
         m_pageCounter = 0;
         m_pictureIndex = 0;

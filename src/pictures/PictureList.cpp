@@ -35,20 +35,36 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Reads `pages` flash pages from the data area of a list file, starting at
-// page `start`. Pages the file does not reach (the project was not built
-// since the picture was placed, or the file ends inside a page) stay zero.
-bool readListPages(const QString &listPath, int64_t start, int64_t pages, QByteArray &out)
+// Reads the flash pages of a picture of `bytes` bytes from the data area of
+// a list file, starting at page `start`. The file must hold the picture's
+// own bytes; only the padding of its last page may be cut off (it reads as
+// zero). False, with the reason in `why`, when the file cannot be opened or
+// ends before the picture does: a download never makes pixels up. Saving a
+// list (`keepShort`) copies what there is instead and leaves the rest zero,
+// as a project not built since its picture was placed has it.
+bool readListPages(const QString &listPath, int64_t start, int64_t bytes, QByteArray &out, QString *why,
+                   bool keepShort = false)
 {
     QFile file(listPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(listPath),
+                                               file.exists() ? QStringLiteral("无法打开")
+                                                             : QStringLiteral("文件不存在"));
         return false;
-    out = QByteArray(pages * kFlashPage, '\0');
-    if (pages == 0 || start < 0)
-        return true;
+    }
+    const int64_t pages = (bytes + kFlashPage - 1) / kFlashPage;
     const qint64 offset = kSlotAreaSize + start * kFlashPage;
-    if (offset >= file.size() || !file.seek(offset))
+    if (keepShort && (start < 0 || offset >= file.size() || !file.seek(offset))) {
+        out = QByteArray(pages * kFlashPage, '\0');
         return true;
+    }
+    if (!keepShort && (start < 0 || offset + bytes > file.size() || !file.seek(offset))) {
+        if (why)
+            *why = QStringLiteral("%1：图片数据不全").arg(QDir::toNativeSeparators(listPath));
+        return false;
+    }
+    out = QByteArray(pages * kFlashPage, '\0');
     qint64 done = 0;
     while (done < out.size()) {
         const qint64 got = file.read(out.data() + done, out.size() - done);
@@ -56,30 +72,46 @@ bool readListPages(const QString &listPath, int64_t start, int64_t pages, QByteA
             break;
         done += got;
     }
+    if (done < bytes && !keepShort) {
+        if (why)
+            *why = QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(listPath), file.errorString());
+        return false;
+    }
     return true;
 }
 
 } // namespace
 
-QByteArray entryPixels(const PictureEntry &e, Notifier &notifier)
+QByteArray entryPixels(const PictureEntry &e, Notifier &notifier, QString *why)
 {
-    if (e.width <= 0 || e.height <= 0 || e.width > 0xFFFF || e.height > 0xFFFF
-        || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock)
-        return {};
+    auto fail = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return QByteArray();
+    };
+    if (e.width <= 0 || e.height <= 0)
+        return fail(QStringLiteral("宽度或高度为0"));
+    if (e.width > 0xFFFF || e.height > 0xFFFF || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock)
+        return fail(QStringLiteral("%1×%2超出终端的图片存储空间").arg(e.width).arg(e.height));
     const int64_t bytes = pictureBytes(e.width, e.height);
     if (e.sourceList.empty()) {
+        const QString path = fromGbk(e.path);
         QByteArray pixels;
-        const ConvertResult result =
-            convertPictureFile(fromGbk(e.path), e.width, e.height, pixels);
-        if (result == ConvertResult::CannotRender)
-            notifier.message(QStringLiteral("渲染图象失败！") + fromGbk(e.path));
+        const ConvertResult result = convertPictureFile(path, e.width, e.height, pixels);
+        if (result == ConvertResult::CannotRender) {
+            notifier.message(QStringLiteral("渲染图象失败！") + path);
+            return fail(QStringLiteral("%1：渲染图象失败！").arg(QDir::toNativeSeparators(path)));
+        }
         if (result != ConvertResult::Ok || pixels.size() != bytes)
-            return {};
+            return fail(QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(path),
+                                                     QFileInfo::exists(path) ? QStringLiteral("无法打开")
+                                                                             : QStringLiteral("文件不存在")));
         return pixels;
     }
     QByteArray pages;
-    if (!readListPages(fromGbk(e.sourceList), e.start, picturePages(e.width, e.height), pages))
-        return {};
+    QString reason;
+    if (!readListPages(fromGbk(e.sourceList), e.start, bytes, pages, &reason))
+        return fail(reason);
     pages.truncate(qsizetype(bytes));
     return pages;
 }
@@ -284,7 +316,7 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
             appendPicturePages(file, pixels);
         } else {
             QByteArray copied;
-            if (!readListPages(fromGbk(e.sourceList), e.start, pages, copied)) {
+            if (!readListPages(fromGbk(e.sourceList), e.start, pictureBytes(e.width, e.height), copied, nullptr, true)) {
                 notifier.message(
                     QStringLiteral("编号%1的图片源列表文件丢失，保存不成功，请修正").arg(e.number));
                 return false;

@@ -26,12 +26,13 @@ class Notifier;
 
 // The pixels a debug download sends for `entry`: exactly w x h x 2 bytes,
 // converted from its image file when it has no source list, else copied
-// from the source list's data area (pages the file does not reach are
-// zero). Empty when the picture counts as missing: a size of 0, a size
-// beyond the terminal's picture store, an image file that cannot be opened
-// or a source list that is gone. A picture file that opens but cannot be
-// drawn is told as "渲染图象失败！" and its path, and is missing too.
-QByteArray entryPixels(const PictureEntry &entry, Notifier &notifier);
+// from the source list's data area. Empty when the picture counts as
+// missing: a size of 0, a size beyond the terminal's picture store, an
+// image file that cannot be opened, a source list that is gone or ends
+// before the picture's data does (no pixel is made up). `why`, when given,
+// then says which and names the file. A picture file that opens but cannot
+// be drawn is also told as "渲染图象失败！" and its path.
+QByteArray entryPixels(const PictureEntry &entry, Notifier &notifier, QString *why = nullptr);
 
 class PictureList
 {

@@ -71,6 +71,8 @@ void LineDriver::discard()
     m_comm.discardInput();
 }
 
+void LineDriver::discardInput() { m_comm.discardInput(); }
+
 void LineDriver::startTimer(int id, int ms)
 {
     std::unique_ptr<QTimer> &timer = m_timers[id];

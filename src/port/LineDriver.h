@@ -47,6 +47,7 @@ public:
     // LinkHost: the line's half.
     void send(const QByteArray &bytes) override;
     void discard() override;
+    void discardInput() override;
     void startTimer(int id, int ms) override;
     void stopTimer(int id) override;
 

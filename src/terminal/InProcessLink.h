@@ -89,6 +89,7 @@ public:
     // ---- LinkHost ----
     void send(const QByteArray &bytes) override;
     void discard() override;
+    void discardInput() override { discard(); }
     void status(const QString &text) override;
     void message(const QString &text) override;
     bool ask(const QString &text) override;

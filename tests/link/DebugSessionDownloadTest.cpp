@@ -42,9 +42,11 @@ QByteArray pixelsFor(const DebugPicture &p) { return pattern(p.width * p.height 
 // Pixels for every entry of `list`, except the entries in `missing`.
 DebugSession::PictureSource sourceFor(const std::vector<DebugPicture> &list, std::vector<size_t> missing = {})
 {
-    return [list, missing](size_t i) {
-        if (std::find(missing.begin(), missing.end(), i) != missing.end())
+    return [list, missing](size_t i, QString *why) {
+        if (std::find(missing.begin(), missing.end(), i) != missing.end()) {
+            *why = QStringLiteral("/pictures/p%1.bmp：文件不存在").arg(i);
             return QByteArray();
+        }
         return pixelsFor(list[i]);
     };
 }
@@ -207,40 +209,39 @@ TEST(DebugSessionDownload, FaultyRegistryIsClearedWithItsMessage)
     EXPECT_EQ(s.session.state(), LinkState::RegistryPageSent);
 }
 
-TEST(DebugSessionDownload, MissingPictureAsksAtItsTurnAndNoStops)
+// A picture that cannot be made is asked about before anything is sent:
+// asked at its turn, after the registry had been rewritten with every
+// picture of the list, a No left the terminal with registry entries whose
+// data never came.
+TEST(DebugSessionDownload, MissingPictureIsAskedBeforeAnythingIsSentAndNoSendsNothing)
 {
     Scripted s;
     s.host.answer = false;
     const std::vector<DebugPicture> list{{1, 30, 30}, {2, 30, 30}, {3, 30, 30}, {4, 30, 30}};
-    ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list, {2})));
-    s.throughRegistry();
-    // Two pictures: header and packet each.
-    for (int i = 0; i < 3; ++i)
-        s.session.onReceive(kAck);
-    EXPECT_TRUE(s.host.questions.isEmpty());
-    s.session.onReceive(kAck);
+    EXPECT_FALSE(s.session.downloadPictures(list, false, sourceFor(list, {2})));
     EXPECT_EQ(s.host.questions, QStringList{QStringLiteral("编号3图片丢失，是否跳过继续下载?")});
-    EXPECT_EQ(s.session.state(), LinkState::Ready);
-    // Registry (with all four placed) and two pictures went out, nothing more.
-    const QByteArray all = s.host.allSent();
-    EXPECT_EQ(all.count(pictureHeader(1, 0, 30, 30)), 1);
-    EXPECT_EQ(all.count(pictureHeader(2, 1, 30, 30)), 1);
-    EXPECT_FALSE(all.contains(pictureHeader(4, 3, 30, 30)));
-    EXPECT_TRUE(s.host.log.contains(QStringLiteral("stop 3")));
-    s.session.onReceive(kAck); // a late byte is a report now, not a step
+    EXPECT_EQ(s.host.statuses, QStringList{QStringLiteral("编号3图片丢失：/pictures/p2.bmp：文件不存在")});
+    EXPECT_TRUE(s.host.sent.empty()) << "the handshake or the registry went out";
+    EXPECT_FALSE(s.host.log.contains(QStringLiteral("start 1 1000"))) << "the probe timer ran";
     EXPECT_EQ(s.session.state(), LinkState::Ready);
     EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Declined);
+    s.session.onReceive(kAck); // a late byte is a report, not a step
+    EXPECT_EQ(s.session.state(), LinkState::Ready);
 }
 
-TEST(DebugSessionDownload, MissingPictureAnsweredYesIsSkipped)
+// A picture skipped with Yes stays out of the registry, so the terminal
+// keeps what it held under that number; the others go.
+TEST(DebugSessionDownload, MissingPictureAnsweredYesIsLeftOutOfTheRegistryAndTheDownload)
 {
     Scripted s;
     const std::vector<DebugPicture> list{{1, 30, 30}, {2, 0, 30}, {3, 30, 30}};
     ASSERT_TRUE(s.session.downloadPictures(list, false, sourceFor(list)));
-    s.throughRegistry();
-    s.session.onReceive(kAck);
-    s.session.onReceive(kAck);
     EXPECT_EQ(s.host.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
+    EXPECT_TRUE(s.host.sent.empty());
+    // The terminal holds picture 2 at block 7.
+    s.throughRegistry(registryReply({{2, 7, 30, 30}}));
+    s.session.onReceive(kAck);
+    s.session.onReceive(kAck);
     EXPECT_EQ(s.host.sent.back(), pictureHeader(3, 1, 30, 30));
     EXPECT_EQ(s.session.state(), LinkState::PictureHeaderSent);
     EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Running);
@@ -249,6 +250,48 @@ TEST(DebugSessionDownload, MissingPictureAnsweredYesIsSkipped)
     EXPECT_EQ(s.session.state(), LinkState::Ready);
     EXPECT_EQ(s.session.lastDownloadEnd(), DownloadEnd::Completed);
     EXPECT_EQ(s.session.skippedPictures(), std::vector<int>{2});
+    // The registry image names 1, the old 2 and 3.
+    const QByteArray image = s.host.sent[2] + s.host.sent[3] + s.host.sent[4];
+    ASSERT_EQ(image.size(), 4800);
+    const auto entries = registryImageEntries(image);
+    ASSERT_EQ(entries.size(), 3u);
+    const auto fields = [](const RegistryRecord &r) { return std::vector<int>{r.number, r.firstBlock, r.width, r.height}; };
+    EXPECT_EQ(fields(entries[0]), (std::vector<int>{1, 0, 30, 30}));
+    EXPECT_EQ(fields(entries[1]), (std::vector<int>{2, 7, 30, 30}));
+    EXPECT_EQ(fields(entries[2]), (std::vector<int>{3, 1, 30, 30}));
+    EXPECT_EQ(s.session.pictures()[1].firstBlock, -1);
+}
+
+// Pictures that cannot be sent are refused before the handshake, whatever
+// the reason; everything skipped leaves nothing to send.
+TEST(DebugSessionDownload, PicturesThatCannotAllBeSentAreRefusedBeforeAnythingGoes)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<DebugPicture> list;
+        bool answer;
+        const char *status;
+    };
+    const Case cases[] = {
+        {"every picture skipped", {{1, 0, 0}, {2, 5, 0}}, true, "无图片下发!"},
+        {"larger than the whole store", {{1, 18086, 4000}}, false, "编号1图片丢失：18086×4000超出终端的图片存储空间"},
+        {"together larger than the store", {{1, 800, 480 * 60}, {2, 800, 480 * 60}}, true,
+         "图片共需682个存储块，超出终端的600个，下载停止"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scripted s;
+        s.host.answer = c.answer;
+        const auto zeros = [&c](size_t i, QString *) {
+            return QByteArray(qsizetype(pictureBytes(c.list[i].width, c.list[i].height)), '\0');
+        };
+        EXPECT_FALSE(s.session.downloadPictures(c.list, false, zeros));
+        EXPECT_EQ(s.host.statuses.last(), QString::fromUtf8(c.status));
+        EXPECT_TRUE(s.host.sent.empty());
+        EXPECT_EQ(s.session.state(), LinkState::Ready);
+        EXPECT_NE(s.session.lastDownloadEnd(), DownloadEnd::Running);
+    }
 }
 
 TEST(DebugSessionDownload, DownloadTellsHowItEnded)

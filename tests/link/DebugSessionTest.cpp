@@ -221,8 +221,12 @@ TEST(DebugSession, ReadyReportsAreFramedByTheirFirstBytes)
         {"key report incomplete", {"fc fc 01"}, "", "fc fc 01 "},
         {"three-byte report", {"fd fd 05"}, "fd fd 05 ", ""},
         {"three-byte report split", {"fd", "fd 05"}, "fd fd 05 ", ""},
-        {"fd fd 05 06 is no three-byte report", {"fd fd 05 06"}, "", ""},
-        {"fd fd 05 06 does not block the next report", {"fd fd 05 06", "fd fd 07"}, "fd fd 07 ", ""},
+        // Three-byte reports are split as touch reports are: two in one
+        // read were both dropped.
+        {"two three-byte reports in one read", {"fd fd 05 fd fd 06"}, "fd fd 05 |fd fd 06 ", ""},
+        {"three-byte report and noise keeps the report", {"fd fd 05 06"}, "fd fd 05 ", ""},
+        {"three-byte report and noise does not block the next report", {"fd fd 05 06", "fd fd 07"},
+         "fd fd 05 |fd fd 07 ", ""},
         {"fd with another second byte is dropped", {"fd 01", "ff ff ee ff"}, "ff ff ee ff ", ""},
         {"dd without ac is dropped", {"dd 01 02", "fd fd 07"}, "fd fd 07 ", ""},
         {"ff that is no terminator is dropped", {"ff 01", "fd fd 07"}, "fd fd 07 ", ""},
@@ -251,6 +255,24 @@ TEST(DebugSession, ReadyReportsAreFramedByTheirFirstBytes)
         EXPECT_EQ(t.recordAfterConnect(), expected);
         EXPECT_EQ(t.session.receiveText(), QByteArray(c.left));
         EXPECT_EQ(t.session.state(), LinkState::Ready);
+    }
+}
+
+// Framing a report empties the input only: a one-chunk send or a realtime
+// picture still in the output queue must not be cut short by a touch
+// report arriving meanwhile.
+TEST(DebugSession, ReportArrivingDuringASendLeavesTheOutputQueueAlone)
+{
+    const char *reports[] = {"fe fe 01 02 03 04", "fc fc 01 02", "fd fd 05", "ff ff ee ff", "33", "dd ac 01 ff ff ee ff",
+                             "12", "fe 01 02"};
+    for (const char *report : reports) {
+        SCOPED_TRACE(report);
+        Scripted t;
+        t.connect();
+        ASSERT_TRUE(t.session.sendChunked(QByteArray(1000, 'x'), LinkState::BulkSend));
+        t.host.clear();
+        t.session.onReceive(hex(report));
+        EXPECT_FALSE(t.host.log.contains(QStringLiteral("discard"))) << t.host.log.join('|').toStdString();
     }
 }
 

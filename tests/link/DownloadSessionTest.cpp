@@ -211,7 +211,8 @@ TEST(DownloadSessionStates, WrongReplyStopsOrIsIgnoredAsEachStateSays)
         {"segment header waits", AllFiles, 4, Wrong, 4, -1, nullptr},
         {"segment page", AllFiles, 5, Wrong, 1, -1, "串口连接错误3!"},
         {"erase start waits", ProjectEraseFont, 8, Wrong, 8, -1, nullptr},
-        {"picture start waits", AllFiles, 10, Wrong, 10, -1, nullptr},
+        // Waiting here hung the download for ever: nothing else would end it.
+        {"picture start ends the download", AllFiles, 10, Wrong, 1, -1, "串口连接错误2!"},
         {"registry read waits for the terminator", AllFiles, 11, hex("FF FF EE"), 11, -1, nullptr},
         {"registry write", AllFiles, 12, Wrong, 0, -1, "串口连接错误2!"},
         {"registry rest", AllFiles, 13, Wrong, 0, -1, "串口连接错误2!"},
@@ -245,15 +246,18 @@ TEST(DownloadSessionStates, LinkCheckAnswersConnectedOrErrorWithMessageBox)
     EXPECT_EQ(stateNumber(s), 1);
 }
 
-TEST(DownloadSessionStates, WrongReplyToPictureStartStopsOnlyTheProbe)
+// The picture start stops the probe on any answer; left waiting after a
+// wrong one, the download hung for ever with nothing to end it.
+TEST(DownloadSessionStates, WrongReplyToPictureStartEndsTheDownloadInsteadOfHanging)
 {
     Rig rig;
     rig.pictures({{3, 100, 100}});
     ASSERT_TRUE(rig.startAndProbe());
     rig.host.clear();
     rig.reply(0x41);
-    EXPECT_EQ(rig.host.log, QStringList{"stop 1"});
-    EXPECT_EQ(stateNumber(rig.session), 10);
+    EXPECT_EQ(rig.host.log, (QStringList{"stop 1", "discard", "status 串口连接错误2!"}));
+    EXPECT_EQ(stateNumber(rig.session), 1);
+    EXPECT_EQ(rig.session.outcome(), TransferSession::Outcome::Failed);
 }
 
 TEST(DownloadSessionExample, ProjectAndOnePictureByteForByte)

@@ -248,6 +248,22 @@ TEST(DownloadOverInProcessLink, MisbehavingTerminalEndsTheDownloadWithAWordNotAH
     }
 }
 
+// A list whose last page lacks part of its padding still holds every
+// picture; its progress counted one page short and ended at 101 %.
+TEST(DownloadOverInProcessLink, ListCutInsideTheLastPagesPaddingEndsAtOneHundredPercent)
+{
+    Download d{VirtualTerminal::Faults{}};
+    d.files.project.clear();
+    const QByteArray list = pictureList({{3, 100, 100}, {7, 20, 20}});
+    d.files.pictures = writeFile(d.dir, "cut.tbm", list.left(list.size() - 1));
+    ASSERT_TRUE(d.run());
+    EXPECT_EQ(d.session.outcome(), TransferSession::Outcome::Completed) << d.allTexts().toStdString();
+    for (const QString &s : d.link.statuses)
+        if (s.startsWith(QStringLiteral("图片下载：")))
+            EXPECT_LE(s.mid(5).chopped(1).toInt(), 100) << s.toStdString();
+    EXPECT_EQ(d.link.statuses.last(), QStringLiteral("图片下载：100%"));
+}
+
 TEST(DownloadOverInProcessLink, FaultyRegistryIsClearedAndTheDownloadGoesOn)
 {
     VirtualTerminal::Faults f;

@@ -39,6 +39,7 @@ public:
                                    : QStringLiteral("send[%1]").arg(bytes.size()));
     }
     void discard() override { log << QStringLiteral("discard"); }
+    void discardInput() override { log << QStringLiteral("discard input"); }
     void status(const QString &text) override
     {
         statuses << text;

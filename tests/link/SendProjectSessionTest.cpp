@@ -6,6 +6,7 @@
 
 #include "link/Frames.h"
 #include "link/SendProjectSession.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -251,6 +252,37 @@ TEST(SendProjectStart, PicturesLeftOutOfTheSendAreToldAndRemembered)
         EXPECT_TRUE(rig.session->pictureListProblem().isEmpty());
         EXPECT_EQ(rig.session->leftOutPictures(), std::vector<int>{4});
     }
+}
+
+// The staging files are made before the project goes: on a disk too full
+// for them the project data used to go out whole, and the send then
+// stopped before the pictures, leaving the terminal with the new project
+// and without its pictures.
+TEST(SendProjectStart, DiskTooFullForTheStagingFilesRefusesTheSendBeforeTheProjectGoes)
+{
+    ProjectRig rig;
+    withPictures(rig);
+    rig.load();
+    rig.session->portOpened();
+    rig.host.clear();
+    bool started = true;
+    {
+        // Room for the registry image, not for the record of picture 2.
+        h5test::FileSizeLimit limit(4800 + 100);
+        started = rig.session->start(false, &rig.error);
+    }
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(rig.error.startsWith(QStringLiteral("暂存文件写入失败："))) << rig.error.toStdString();
+    EXPECT_TRUE(rig.host.sent.empty());
+    EXPECT_FALSE(rig.pictureStaged());
+    EXPECT_FALSE(rig.registryStaged());
+    // With room again the same send goes through, and the staging files
+    // were written in place as the transfer went.
+    ASSERT_TRUE(rig.session->start(false, &rig.error)) << rig.error.toStdString();
+    rig.session->onTimer(TransferSession::kProbeTimer);
+    rig.runToEnd();
+    EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed);
+    EXPECT_EQ(rig.pictureStage(), pictureHeader(2, 1, 100, 100) + pixelsOf(kPic2));
 }
 
 TEST(SendProjectRuns, ProjectThenPicturesWithStagingFilesAndStatuses)

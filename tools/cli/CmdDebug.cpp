@@ -294,11 +294,12 @@ int debugDownload(const QStringList &argsIn)
         std::vector<h5::DebugPicture> entries;
         for (const h5::PictureEntry &e : list.entries())
             entries.push_back(h5::DebugPicture{e.number, e.width, e.height, -1});
-        // Each picture's pixels are made when its turn comes, from its
-        // image file or its source list.
+        // Every picture's pixels are made from its image file or its source
+        // list before anything is sent; one that cannot be made is named
+        // with its file and the reason, and asked about.
         const auto &listEntries = list.entries();
-        started = session.downloadPictures(entries, erase, [&listEntries, &notifier](size_t i) {
-            return i < listEntries.size() ? h5::entryPixels(listEntries[i], notifier) : QByteArray();
+        started = session.downloadPictures(entries, erase, [&listEntries, &notifier](size_t i, QString *why) {
+            return i < listEntries.size() ? h5::entryPixels(listEntries[i], notifier, why) : QByteArray();
         });
     }
     if (!started) {
@@ -434,9 +435,15 @@ Registrar regDebugDownload{{
     "registry read not answered within 10 s ends the transfer. Status texts go to\n"
     "stderr.\n"
     "The list or the font files are read and checked first; a missing, unreadable\n"
-    "or empty one is refused before the port is opened. A picture of the list that\n"
-    "cannot be made asks \"编号N图片丢失，是否跳过继续下载?\": --skip-missing\n"
-    "answers yes, otherwise the download stops there.\n"
+    "or empty one is refused before the port is opened. Every picture of the list\n"
+    "is made (from its image file or its source list's data) before anything is\n"
+    "sent, so the terminal's registry is only rewritten when every picture it will\n"
+    "name can follow. A picture that cannot be made (its file is gone, its data is\n"
+    "cut short, its size is 0 or beyond the terminal's store) is named with its\n"
+    "file and the reason and asks \"编号N图片丢失，是否跳过继续下载?\": --skip-missing\n"
+    "answers yes (the picture is left out; the terminal keeps what it held under\n"
+    "that number), otherwise nothing is sent. Pictures needing more than the\n"
+    "terminal's 600 flash blocks together are refused.\n"
     "Exit status 0 when everything was sent and taken, 1 on a connection error,\n"
     "a wrong reply, a time-out, a lost line, a stopped download or an unreadable\n"
     "file, 3 when pictures were skipped as missing and all others were taken.",
