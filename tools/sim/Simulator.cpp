@@ -236,6 +236,8 @@ public:
                         return stop(terminal);
                     if ((idle[1].revents & POLLIN) && !obey(*control, terminal))
                         return stop(terminal);
+                    if (terminal.hungUp())
+                        return hangUp(terminal);
                     if (idle[2].revents & POLLIN)
                         touched();
                 }
@@ -307,6 +309,33 @@ public:
     }
 
 private:
+    // Executes every byte the PC has written so far, whether or not the line
+    // has been seen open yet, so that what reached the terminal before a
+    // control line is on the screen before the control line acts. A PC that
+    // opened, wrote and closed the device since the last look (a live
+    // command) left its bytes behind: they are taken as the idle look takes
+    // them. False when the terminal hung up.
+    bool drainLine(h5::VirtualTerminal &terminal)
+    {
+        // A poll (as a read) first moves what the PC wrote into the master's
+        // input, so nothing written before this call is missed.
+        struct pollfd m = {m_master, POLLIN, 0};
+        int polled = 0;
+        while ((polled = ::poll(&m, 1, 0)) < 0 && errno == EINTR) {
+        }
+        if (polled <= 0 || !(m.revents & POLLIN))
+            return true;
+        bool closed = false;
+        if (!readLine(terminal, closed))
+            return false;
+        if (!m_hostThere && (m.revents & POLLHUP)) {
+            terminal.resetLine();
+            m_out.clear();
+            save(terminal);
+        }
+        return true;
+    }
+
     // Takes everything the PC has written so far. Sets `closed` when the PC
     // closed the device; false when the terminal hung up.
     bool readLine(h5::VirtualTerminal &terminal, bool &closed)
@@ -384,11 +413,9 @@ private:
                 return false;
             case Kind::Screenshot: {
                 // What the PC wrote before the line came is on the screen first.
-                if (m_hostThere) {
-                    bool closed = false;
-                    if (!readLine(terminal, closed))
-                        return true; // hung up: the caller sees it
-                }
+                if (!drainLine(terminal))
+                    return true; // hung up: the caller sees it
+                shoot(terminal);
                 const QString path = QFile::decodeName(c.path);
                 QString error;
                 if (!terminal.screen().writeScreenshot(path, &error))

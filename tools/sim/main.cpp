@@ -89,7 +89,7 @@ int main(int argc, char **argv)
         "stderr and ignored. A report while the PC has the device closed is dropped.\n"
         "The FIFO is made when missing and then removed at exit.\n"
         "  screenshot PATH write the screen now to the PNG file PATH (the rest of the\n"
-        "                  line), after taking what the PC has written so far\n"
+        "                  line), after executing every byte the PC wrote before it\n"
         "  touch X Y       a touch at (X, Y): the touch report FE FE x y goes to the PC\n"
         "                  (x, y 16 bits, low byte first), as a click in --window does\n"
         "\n"
