@@ -239,6 +239,56 @@ TEST(SimScreenTest, ScreenshotLagsOneCommandBehindTheFramesWrittenBeforeIt)
     }
 }
 
+TEST(SimScreenTest, WindowKeepsItsBrightnessWhenTheBacklightChanges)
+{
+    QTemporaryDir tmp;
+    h5test::SimProcess sim(tmp.path(), {"--size", "320x240", "--window"}, true);
+    ASSERT_TRUE(sim.ok());
+    Port port(sim.port());
+    ASSERT_TRUE(port.ok());
+    ASSERT_TRUE(port.write(frame(0x42, Blob().u16(0xFFFF).b))); // white
+    // The window's picture after each backlight frame: 63 full brightness,
+    // 0 dark, between them dimmed.
+    const struct
+    {
+        const char *level;
+        int least, most; // grey level of a white pixel in the window
+    } levels[] = {
+        {"3F", 255, 255},
+        {"20", 100, 160},
+        {"00", 0, 0},
+        {"3F", 255, 255},
+        {"10", 40, 100},
+    };
+    int n = 0;
+    for (const auto &l : levels) {
+        SCOPED_TRACE(l.level);
+        ASSERT_TRUE(port.write(frame(0x64, hex(l.level))));
+        const QString path = tmp.filePath(QStringLiteral("window%1.png").arg(n++));
+        ASSERT_TRUE(sim.control("windowshot " + QFile::encodeName(path) + "\n"));
+        const QImage shot = awaitImage(path, [](const QImage &) { return true; });
+        ASSERT_EQ(shot.size(), QSize(320, 240));
+        const QColor c = shot.pixelColor(160, 120);
+        EXPECT_EQ(c.red(), c.blue());
+        EXPECT_GE(c.red(), l.least);
+        EXPECT_LE(c.red(), l.most);
+    }
+
+    // Without --window there is no window to take: told, nothing written,
+    // and the simulator goes on.
+    QTemporaryDir other;
+    h5test::SimProcess plain(other.path(), {"--size", "320x240"}, true);
+    ASSERT_TRUE(plain.ok());
+    ASSERT_TRUE(plain.control("windowshot " + QFile::encodeName(other.filePath("w.png")) + "\n"));
+    Port line(plain.port());
+    ASSERT_TRUE(line.ok());
+    ASSERT_TRUE(line.write(hex("AA")));
+    EXPECT_EQ(line.read(1, 10000), hex("33"));
+    plain.stop();
+    EXPECT_TRUE(plain.process().readAllStandardError().contains("windowshot needs --window"));
+    EXPECT_FALSE(QFile::exists(other.filePath("w.png")));
+}
+
 TEST(SimScreenTest, BadSizeOrScreenshotPathIsRefusedAtStartWithOneLine)
 {
     QTemporaryDir tmp;

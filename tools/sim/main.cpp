@@ -90,6 +90,8 @@ int main(int argc, char **argv)
         "The FIFO is made when missing and then removed at exit.\n"
         "  screenshot PATH write the screen now to the PNG file PATH (the rest of the\n"
         "                  line), after executing every byte the PC wrote before it\n"
+        "  windowshot PATH the same for the picture the --window window shows (the\n"
+        "                  screen as scaled and dimmed by the backlight there)\n"
         "  touch X Y       a touch at (X, Y): the touch report FE FE x y goes to the PC\n"
         "                  (x, y 16 bits, low byte first), as a click in --window does\n"
         "\n"
