@@ -2,8 +2,8 @@
 // What must hold for any bytes written into h5800-sim's control FIFO: the
 // commands do not depend on how the reads cut the bytes; a report carries
 // exactly the hex digits of its line, nothing more or less; a screenshot
-// carries exactly the rest of its line as its path; every bad line says why;
-// and a report written back as text reads as the same bytes.
+// or windowshot carries exactly the rest of its line as its path; every bad
+// line says why; and a report written back as text reads as the same bytes.
 // Run by fuzz_sim_control and by the test replaying its kept inputs
 // (tests/terminal/SimControlTest.cpp).
 
@@ -95,16 +95,17 @@ inline void checkSimControlInput(const uint8_t *data, size_t size)
             check(h5::touchReport(c.x, c.y).size() == 6, "a touch report is not six bytes");
             break;
         }
-        case Kind::Screenshot: {
+        case Kind::Screenshot:
+        case Kind::WindowShot: {
+            const QByteArray verb = c.kind == Kind::Screenshot ? "screenshot" : "windowshot";
             check(!overlong, "an overlong line was taken");
-            check(!words.isEmpty() && words.front() == "screenshot",
-                  "a screenshot from a line that is not one");
+            check(!words.isEmpty() && words.front() == verb, "a screenshot from a line that is not one");
             // The path is the line after the verb, without the blanks around it.
             const auto blank = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; };
             qsizetype from = 0, to = line.size();
             while (from < to && blank(line[from]))
                 ++from;
-            from += qsizetype(sizeof "screenshot" - 1);
+            from += verb.size();
             while (from < to && blank(line[from]))
                 ++from;
             while (to > from && blank(line[to - 1]))

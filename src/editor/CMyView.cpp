@@ -647,8 +647,12 @@ void CMyView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-    // Beyond the page the background colour goes on, as on the terminal.
-    painter.fillRect(viewport()->rect(), colorOf(m_doc.settings().m_crBack));
+    // At 1:1 the background colour goes on beyond the page, as on the
+    // terminal. At any other zoom the page's edge has to show: the rest of
+    // the window is a neutral grey and the page keeps its own background.
+    const QColor beyond = m_zoom == 100 ? colorOf(m_doc.settings().m_crBack)
+                                        : palette().color(QPalette::Dark);
+    painter.fillRect(viewport()->rect(), beyond);
     painter.translate(origin);
     if (m_zoom == 100) {
         painter.drawImage(0, 0, m_canvas);

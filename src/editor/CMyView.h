@@ -9,8 +9,11 @@
 //
 // The page is drawn into an image the size of the page (`canvas()`), which
 // the paint event copies, scaled by the zoom: whole-number zooms repeat each
-// page pixel (no smoothing), fractional ones are smoothed. Call refresh()
-// after changing the elements or the settings.
+// page pixel (no smoothing), fractional ones are smoothed. Beyond the page
+// the window shows the page's background colour at 1:1, as the terminal
+// does, and a neutral grey (the palette's dark colour) at any other zoom,
+// so the page's edge shows. Call refresh() after changing the elements or
+// the settings.
 //
 // Every viewport position goes through toPage() before anything else sees
 // it, so the tool rules, hit tests, drags and the status bar all work in

@@ -3,6 +3,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CMyApp.h"
 #include "shell/Commands.h"
+#include "shell/IconCheck.h"
 #include "shell/Translations.h"
 
 #include <QApplication>
@@ -10,8 +11,17 @@
 #include <QLocale>
 #include <QTextStream>
 #include <QTimer>
+#include <cstring>
 
 namespace h5 {
+
+void prepareStudio(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--check-icons") == 0)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
 
 QTranslator *configureStudio(QApplication &application)
 {
@@ -44,6 +54,11 @@ int runStudio(QApplication &application)
     const QCommandLineOption delay(QStringLiteral("screenshot-delay"),
                                    QStringLiteral("Milliseconds before the screenshot (1500)."),
                                    QStringLiteral("MS"), QStringLiteral("1500"));
+    const QCommandLineOption checkIcons(
+        QStringLiteral("check-icons"),
+        QStringLiteral("Load every icon of the app and check that BMP and JPEG pictures can be read; "
+                       "exit 1 naming what fails."));
+    parser.addOption(checkIcons);
     parser.addOption(openAll);
     parser.addOption(screenshot);
     parser.addOption(delay);
@@ -51,6 +66,12 @@ int runStudio(QApplication &application)
                                  QStringLiteral("A page file (.wlp) or a project file (.wgc)."),
                                  QStringLiteral("[FILE]"));
     parser.process(application);
+
+    if (parser.isSet(checkIcons)) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runIconCheck(out, err);
+    }
 
     CMyApp app;
     CMainFrame frame(app);

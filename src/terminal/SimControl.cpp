@@ -59,21 +59,23 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         c.kind = SimControlCommand::Kind::Quit;
         return c;
     }
-    if (verb == "screenshot") {
+    if (verb == "screenshot" || verb == "windowshot") {
         // The path is the rest of the line, so it may hold blanks.
-        qsizetype from = line.indexOf("screenshot") + qsizetype(sizeof "screenshot" - 1);
+        qsizetype from = line.indexOf(verb) + verb.size();
         qsizetype to = line.size();
         while (from < to && isBlank(line[from]))
             ++from;
         while (to > from && isBlank(line[to - 1]))
             --to;
         if (from == to)
-            return bad(QStringLiteral("screenshot needs a file path"));
+            return bad(QStringLiteral("%1 needs a file path").arg(QString::fromLatin1(verb)));
         const QByteArray path = line.mid(from, to - from);
         if (path.contains('\0'))
-            return bad(QStringLiteral("the screenshot path '%1' holds a NUL byte").arg(shown(path)));
+            return bad(QStringLiteral("the %1 path '%2' holds a NUL byte")
+                           .arg(QString::fromLatin1(verb), shown(path)));
         SimControlCommand c;
-        c.kind = SimControlCommand::Kind::Screenshot;
+        c.kind = verb == "screenshot" ? SimControlCommand::Kind::Screenshot
+                                      : SimControlCommand::Kind::WindowShot;
         c.path = path;
         return c;
     }
@@ -96,7 +98,8 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         return c;
     }
     if (verb != "report")
-        return bad(QStringLiteral("unknown command '%1' (report HEX..., touch X Y, screenshot PATH, quit)")
+        return bad(QStringLiteral("unknown command '%1' (report HEX..., touch X Y, screenshot PATH, "
+                                  "windowshot PATH, quit)")
                        .arg(shown(verb)));
     if (words.size() < 2)
         return bad(QStringLiteral("report needs at least one byte in hex"));

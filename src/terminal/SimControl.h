@@ -6,9 +6,12 @@
 //   report HEX...   send these bytes to the PC now, as a terminal report;
 //                   each word is one or more bytes as pairs of hex digits
 //                   ("report fe fe 01 02 03 04", "report fefe01020304")
-//   screenshot PATH write the screen as it is now to the PNG file PATH (the
-//                   rest of the line, blanks around it dropped; it may hold
-//                   blanks of its own)
+//   screenshot PATH write the screen to the PNG file PATH (the rest of the
+//                   line, blanks around it dropped; it may hold blanks of its
+//                   own), once every byte the PC wrote before the line came
+//                   is executed
+//   windowshot PATH the same for the picture the simulator's window shows
+//                   (the screen dimmed by the backlight), with --window only
 //   touch X Y       a touch at terminal point (X, Y), decimal 0..65535: the
 //                   terminal sends its touch report (touchReport below), as a
 //                   click in the simulator's window does
@@ -29,6 +32,7 @@ struct SimControlCommand
         Nothing, // blank line or comment
         Report,     // send `bytes` to the PC
         Screenshot, // write the screen to `path`
+        WindowShot, // write the window's picture to `path`
         Touch,      // a touch at (`x`, `y`)
         Quit,       // stop the simulator
         Bad,     // not a command; `error` says why

@@ -402,6 +402,50 @@ TEST_F(ZoomTest, WholeNumberZoomSmearsOrShiftsPagePixels)
     }
 }
 
+TEST_F(ZoomTest, ZoomedOutPageEdgeVanishesInItsBackground)
+{
+    view = openView();
+    ASSERT_NE(view, nullptr);
+    view->settings().m_crBack = h5::RGB(0, 0, 160);
+    view->refresh();
+    const QColor back(0, 0, 160);
+    const QColor grey(view->palette().color(QPalette::Dark).rgb()); // as painted, 8 bits a channel
+    ASSERT_NE(grey, back);
+    // The window is made larger than the page so the view has room beyond
+    // it at every zoom; window pixels inside the page and beyond its right
+    // and bottom edges. At 1:1 the background goes on beyond the page, as
+    // on the terminal.
+    resizeWindow(QSize(700, 560));
+    const struct
+    {
+        int zoomOuts, zoomIns, zoom;
+        QPoint inside, right, below;
+        QColor beyond;
+    } cases[] = {
+        {1, 0, 50, {159, 119}, {161, 60}, {80, 121}, grey},
+        {2, 0, 25, {79, 59}, {81, 30}, {40, 61}, grey},
+        {0, 1, 200, {639, 479}, {641, 100}, {100, 481}, grey},
+        {0, 0, 100, {319, 239}, {321, 100}, {100, 241}, back},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.zoom);
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomActual));
+        for (int i = 0; i < c.zoomOuts; ++i)
+            ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomOut));
+        for (int i = 0; i < c.zoomIns; ++i)
+            ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+        ASSERT_EQ(view->zoom(), c.zoom);
+        ASSERT_EQ(view->horizontalScrollBar()->value(), 0);
+        ASSERT_EQ(view->verticalScrollBar()->value(), 0);
+        const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_TRUE(shown.rect().contains(c.right) && shown.rect().contains(c.below))
+            << shown.width() << "x" << shown.height();
+        EXPECT_EQ(shown.pixelColor(c.inside), back);
+        EXPECT_EQ(shown.pixelColor(c.right), c.beyond);
+        EXPECT_EQ(shown.pixelColor(c.below), c.beyond);
+    }
+}
+
 TEST_F(ZoomTest, SelectionHandlesGrowOrShrinkWithTheZoom)
 {
     view = openView();

@@ -48,6 +48,9 @@ TEST(SimControlTest, EachLineIsReadAsItsWordsSay)
         {"screenshot", Kind::Bad, ""},      // no path
         {"screenshot  \r", Kind::Bad, ""}, // blanks are no path
         {"screenshots a.png", Kind::Bad, ""},
+        {"windowshot /tmp/w.png", Kind::WindowShot, "", "/tmp/w.png"},
+        {"windowshot \t a window.png\r", Kind::WindowShot, "", "a window.png"},
+        {"windowshot", Kind::Bad, ""},      // no path
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);

@@ -15,6 +15,9 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <memory>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -173,6 +176,117 @@ TEST(SimScreenTest, FramesOnTheLineAreDrawnAndBothScreenshotsShowThem)
     ASSERT_TRUE(sim.control("screenshot " + QFile::encodeName(tmp.filePath("no/such/dir.png")) + "\n"));
     ASSERT_TRUE(port.write(hex("AA")));
     EXPECT_EQ(port.read(1, 10000), hex("33"));
+}
+
+TEST(SimScreenTest, ScreenshotLagsOneCommandBehindTheFramesWrittenBeforeIt)
+{
+    // Four fills, each followed by a screenshot line. One after another
+    // (each screenshot awaited before the next fill, as a user types them)
+    // every screenshot shows its own fill; back to back it may already show
+    // a later one, never an earlier one. The PC either holds the port open
+    // or opens it for each frame, as `h5800 live` does.
+    const struct
+    {
+        const char *mode;
+        bool heldOpen;
+        bool oneAfterAnother;
+    } modes[] = {
+        {"held open, one after another", true, true},
+        {"opened per frame, one after another", false, true},
+        {"held open, back to back", true, false},
+        {"opened per frame, back to back", false, false},
+    };
+    const uint16_t fills[] = {0xF800, 0x07E0, 0x001F, 0xFFE0};
+    const int count = int(std::size(fills));
+    for (const auto &m : modes) {
+        SCOPED_TRACE(m.mode);
+        QTemporaryDir tmp;
+        h5test::SimProcess sim(tmp.path(), {"--size", "320x240"}, true);
+        ASSERT_TRUE(sim.ok());
+        std::unique_ptr<Port> held;
+        if (m.heldOpen) {
+            held = std::make_unique<Port>(sim.port());
+            ASSERT_TRUE(held->ok());
+        }
+        const auto shotPath = [&](int i) { return tmp.filePath(QStringLiteral("shot%1.png").arg(i)); };
+        for (int i = 0; i < count; ++i) {
+            const QByteArray fill = frame(0x42, Blob().u16(fills[i]).b);
+            if (held) {
+                ASSERT_TRUE(held->write(fill));
+            } else {
+                Port once(sim.port());
+                ASSERT_TRUE(once.ok());
+                ASSERT_TRUE(once.write(fill));
+            }
+            ASSERT_TRUE(sim.control("screenshot " + QFile::encodeName(shotPath(i)) + "\n"));
+            if (m.oneAfterAnother)
+                ASSERT_FALSE(awaitImage(shotPath(i), [](const QImage &) { return true; }).isNull());
+        }
+        for (int i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            const QImage shot = awaitImage(shotPath(i), [](const QImage &) { return true; });
+            ASSERT_EQ(shot.size(), QSize(320, 240));
+            int shown = -1; // the fill on the screenshot; -1 the black screen
+            for (int k = 0; k < count; ++k) {
+                if (shot.pixel(160, 120) == widened(fills[k]))
+                    shown = k;
+            }
+            if (m.oneAfterAnother)
+                EXPECT_EQ(shown, i);
+            else
+                EXPECT_GE(shown, i);
+        }
+    }
+}
+
+TEST(SimScreenTest, WindowKeepsItsBrightnessWhenTheBacklightChanges)
+{
+    QTemporaryDir tmp;
+    h5test::SimProcess sim(tmp.path(), {"--size", "320x240", "--window"}, true);
+    ASSERT_TRUE(sim.ok());
+    Port port(sim.port());
+    ASSERT_TRUE(port.ok());
+    ASSERT_TRUE(port.write(frame(0x42, Blob().u16(0xFFFF).b))); // white
+    // The window's picture after each backlight frame: 63 full brightness,
+    // 0 dark, between them dimmed.
+    const struct
+    {
+        const char *level;
+        int least, most; // grey level of a white pixel in the window
+    } levels[] = {
+        {"3F", 255, 255},
+        {"20", 100, 160},
+        {"00", 0, 0},
+        {"3F", 255, 255},
+        {"10", 40, 100},
+    };
+    int n = 0;
+    for (const auto &l : levels) {
+        SCOPED_TRACE(l.level);
+        ASSERT_TRUE(port.write(frame(0x64, hex(l.level))));
+        const QString path = tmp.filePath(QStringLiteral("window%1.png").arg(n++));
+        ASSERT_TRUE(sim.control("windowshot " + QFile::encodeName(path) + "\n"));
+        const QImage shot = awaitImage(path, [](const QImage &) { return true; });
+        ASSERT_EQ(shot.size(), QSize(320, 240));
+        const QColor c = shot.pixelColor(160, 120);
+        EXPECT_EQ(c.red(), c.blue());
+        EXPECT_GE(c.red(), l.least);
+        EXPECT_LE(c.red(), l.most);
+    }
+
+    // Without --window there is no window to take: told, nothing written,
+    // and the simulator goes on.
+    QTemporaryDir other;
+    h5test::SimProcess plain(other.path(), {"--size", "320x240"}, true);
+    ASSERT_TRUE(plain.ok());
+    ASSERT_TRUE(plain.control("windowshot " + QFile::encodeName(other.filePath("w.png")) + "\n"));
+    Port line(plain.port());
+    ASSERT_TRUE(line.ok());
+    ASSERT_TRUE(line.write(hex("AA")));
+    EXPECT_EQ(line.read(1, 10000), hex("33"));
+    plain.stop();
+    EXPECT_TRUE(plain.process().readAllStandardError().contains("windowshot needs --window"));
+    EXPECT_FALSE(QFile::exists(other.filePath("w.png")));
 }
 
 TEST(SimScreenTest, BadSizeOrScreenshotPathIsRefusedAtStartWithOneLine)

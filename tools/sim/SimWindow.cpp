@@ -1,5 +1,8 @@
 #include "SimWindow.h"
 
+#include "common/FileIo.h"
+
+#include <QBuffer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -44,6 +47,11 @@ bool SimWindow::terminalPoint(QPointF pos, int &x, int &y) const
 void SimWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    paint(p);
+}
+
+void SimWindow::paint(QPainter &p) const
+{
     p.fillRect(QRect(0, 0, width(), height()), Qt::darkGray);
     const QRect r = screenRect();
     // Whole-number scales keep the pixels crisp; others are smoothed.
@@ -52,6 +60,26 @@ void SimWindow::paintEvent(QPaintEvent *)
     // The backlight: level 63 is full brightness, 0 dark.
     if (m_backlight < 63)
         p.fillRect(r, QColor(0, 0, 0, 255 - m_backlight * 255 / 63));
+}
+
+QImage SimWindow::picture() const
+{
+    QImage out(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+    QPainter p(&out);
+    paint(p);
+    return out;
+}
+
+bool SimWindow::writePicture(const QString &path, QString *error) const
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture().save(&buffer, "PNG")) {
+        if (error)
+            *error = QStringLiteral("%1: the window could not be encoded as PNG").arg(path);
+        return false;
+    }
+    return h5::writeFileAtomically(path, png, error);
 }
 
 void SimWindow::mousePressEvent(QMouseEvent *event)

@@ -5,6 +5,7 @@
 // its touch report (terminal/SimControl.h, touchReport).
 
 #include <QImage>
+#include <QPainter>
 #include <QRasterWindow>
 #include <functional>
 
@@ -22,6 +23,11 @@ public:
     // Called when the window is closed.
     void setClosedHandler(std::function<void()> handler) { m_closed = std::move(handler); }
 
+    // The window's picture as it is painted now, and that picture written
+    // to a PNG file (replaced atomically); false with the reason.
+    QImage picture() const;
+    bool writePicture(const QString &path, QString *error) const;
+
     // Where the screen is drawn in the window, and the terminal point at a
     // window position (false outside the screen).
     QRect screenRect() const;
@@ -33,6 +39,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void paint(QPainter &painter) const;
+
     QImage m_image;
     int m_backlight = 63;
     std::function<void(int, int)> m_touch;

@@ -196,6 +196,9 @@ public:
 
     // Called with the terminal whenever its screen changed (the window).
     void setView(std::function<void(const h5::VirtualTerminal &)> view) { m_view = std::move(view); }
+    // Writes the window's picture to a PNG file (the control line
+    // "windowshot PATH"); called on the terminal's thread.
+    void setWindowShot(std::function<void(const QString &path)> shot) { m_windowShot = std::move(shot); }
     // A pipe whose bytes are touch reports to send to the PC (the window's
     // clicks, written from its thread).
     void setTouchFd(int fd) { m_touchFd = fd; }
@@ -236,6 +239,8 @@ public:
                         return stop(terminal);
                     if ((idle[1].revents & POLLIN) && !obey(*control, terminal))
                         return stop(terminal);
+                    if (terminal.hungUp())
+                        return hangUp(terminal);
                     if (idle[2].revents & POLLIN)
                         touched();
                 }
@@ -307,6 +312,33 @@ public:
     }
 
 private:
+    // Executes every byte the PC has written so far, whether or not the line
+    // has been seen open yet, so that what reached the terminal before a
+    // control line is on the screen before the control line acts. A PC that
+    // opened, wrote and closed the device since the last look (a live
+    // command) left its bytes behind: they are taken as the idle look takes
+    // them. False when the terminal hung up.
+    bool drainLine(h5::VirtualTerminal &terminal)
+    {
+        // A poll (as a read) first moves what the PC wrote into the master's
+        // input, so nothing written before this call is missed.
+        struct pollfd m = {m_master, POLLIN, 0};
+        int polled = 0;
+        while ((polled = ::poll(&m, 1, 0)) < 0 && errno == EINTR) {
+        }
+        if (polled <= 0 || !(m.revents & POLLIN))
+            return true;
+        bool closed = false;
+        if (!readLine(terminal, closed))
+            return false;
+        if (!m_hostThere && (m.revents & POLLHUP)) {
+            terminal.resetLine();
+            m_out.clear();
+            save(terminal);
+        }
+        return true;
+    }
+
     // Takes everything the PC has written so far. Sets `closed` when the PC
     // closed the device; false when the terminal hung up.
     bool readLine(h5::VirtualTerminal &terminal, bool &closed)
@@ -327,11 +359,14 @@ private:
         }
     }
 
-    // The screenshot file follows the screen: written when it changed.
+    // The window follows what the screen shows, its backlight included; the
+    // screenshot file follows the screen's pixels (it is not dimmed).
     void shoot(const h5::VirtualTerminal &terminal)
     {
-        if (m_view && terminal.screen().revision() != m_viewed) {
+        if (m_view && (terminal.screen().revision() != m_viewed
+                       || terminal.screen().backlight() != m_viewedBacklight)) {
             m_viewed = terminal.screen().revision();
+            m_viewedBacklight = terminal.screen().backlight();
             m_view(terminal);
         }
         if (m_options.screenshot.isEmpty() || terminal.screen().revision() == m_shot)
@@ -382,14 +417,21 @@ private:
                 if (m_options.verbose)
                     say(QStringLiteral("control: quit"));
                 return false;
-            case Kind::Screenshot: {
-                // What the PC wrote before the line came is on the screen first.
-                if (m_hostThere) {
-                    bool closed = false;
-                    if (!readLine(terminal, closed))
-                        return true; // hung up: the caller sees it
-                }
+            case Kind::Screenshot:
+            case Kind::WindowShot: {
+                // What the PC wrote before the line came is on the screen
+                // (and in the window) first.
+                if (!drainLine(terminal))
+                    return true; // hung up: the caller sees it
+                shoot(terminal);
                 const QString path = QFile::decodeName(c.path);
+                if (c.kind == Kind::WindowShot) {
+                    if (!m_windowShot)
+                        say(QStringLiteral("control: windowshot needs --window; %1 not written").arg(path));
+                    else
+                        m_windowShot(path);
+                    break;
+                }
                 QString error;
                 if (!terminal.screen().writeScreenshot(path, &error))
                     say(QStringLiteral("control: %1").arg(error));
@@ -519,8 +561,10 @@ private:
     uint64_t m_saved = 0;
     uint64_t m_shot = 0; // screen revision of the last screenshot
     uint64_t m_viewed = 0; // screen revision the window shows
+    int m_viewedBacklight = -1; // backlight level the window shows; -1 not told yet
     uint64_t m_pagesFrom = 0; // flash revision the pages last started from
     std::function<void(const h5::VirtualTerminal &)> m_view;
+    std::function<void(const QString &)> m_windowShot;
     int m_touchFd = -1;
     QElapsedTimer m_clock;
 };
@@ -594,6 +638,20 @@ int run(const Options &options)
     });
     window.setClosedHandler([] { onSignal(0); });
     line.setTouchFd(touchPipe[0]);
+    // Queued behind the pictures handed over before it, so the file shows
+    // the window as it is once they are shown.
+    line.setWindowShot([&window, verbose = options.verbose](const QString &path) {
+        QMetaObject::invokeMethod(
+            &window,
+            [&window, path, verbose] {
+                QString error;
+                if (!window.writePicture(path, &error))
+                    say(QStringLiteral("control: %1").arg(error));
+                else if (verbose)
+                    say(QStringLiteral("control: windowshot %1").arg(path));
+            },
+            Qt::QueuedConnection);
+    });
     line.setView([&window](const h5::VirtualTerminal &t) {
         const QImage image = t.screen().screenshot();
         const int backlight = t.screen().backlight();

@@ -6,6 +6,7 @@
 
 int main(int argc, char **argv)
 {
+    h5::prepareStudio(argc, argv);
     QApplication application(argc, argv);
     return h5::runStudio(application);
 }
