@@ -13,9 +13,53 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <cstdio>
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 using namespace h5cli;
 
 namespace {
+
+// libpng writes its errors straight to the process's stderr ("libpng
+// error: IHDR: CRC error"), past Qt's message handler. The page is drawn
+// with stderr on the null device, so the only lines about a picture are
+// the ones printed after the drawing, which name it.
+class QuietStderr
+{
+public:
+    QuietStderr()
+    {
+        std::fflush(stderr);
+        m_saved = dup(2);
+#ifdef _WIN32
+        const int null = open("NUL", O_WRONLY);
+#else
+        const int null = open("/dev/null", O_WRONLY);
+#endif
+        if (m_saved >= 0 && null >= 0)
+            dup2(null, 2);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietStderr()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            dup2(m_saved, 2);
+            close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr &) = delete;
+    QuietStderr &operator=(const QuietStderr &) = delete;
+
+private:
+    int m_saved = -1;
+};
 
 int renderCommand(QStringList args)
 {
@@ -61,7 +105,11 @@ int renderCommand(QStringList args)
     std::vector<h5::PictureProblem> problems;
     options.pictureProblems = &problems;
 
-    const QImage image = pageBitmap ? h5::pageBitmap(page, options) : h5::renderPage(page, options);
+    QImage image;
+    {
+        const QuietStderr quiet;
+        image = pageBitmap ? h5::pageBitmap(page, options) : h5::renderPage(page, options);
+    }
     if (image.isNull())
         return badInput(pagePath, QStringLiteral("unknown resolution index %1").arg(options.resolution));
     QStringList told;
