@@ -62,7 +62,12 @@ TerminalPreviewDlg::TerminalPreviewDlg(const QString &projectFile, int page, con
 
     connect(m_showDifference, &QCheckBox::toggled, this, [this] { showChoice(); });
     showChoice();
-    resize(std::min(m_terminal.width(), 1000) + 40, std::min(m_terminal.height(), 700) + 90);
+    // Without a picture the window holds only its note (a refused build's
+    // message names a file and can be long): room for a few lines of it.
+    if (m_terminal.isNull())
+        resize(560, 200);
+    else
+        resize(std::min(m_terminal.width(), 1000) + 40, std::min(m_terminal.height(), 700) + 90);
 }
 
 QString TerminalPreviewDlg::note() const { return m_note->text(); }
