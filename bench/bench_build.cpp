@@ -14,14 +14,17 @@
 //                       the picture part of the build on its own
 //
 // (Build - ConvertPictures) / ConvertPictures is what the build costs
-// beyond the picture conversion it cannot avoid.
+// beyond the picture conversion it cannot avoid. PageChangedSinceBuild and
+// PreviewRead (below) measure the preview's check of a build.
 
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
 #include "project/Build.h"
 #include "project/Project.h"
+#include "terminal/BuiltProject.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -343,6 +346,66 @@ void ConvertPictures(benchmark::State &state)
     state.counters["pictures"] = kPictures;
 }
 BENCHMARK(ConvertPictures)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// What `h5800 preview` and 终端预览 do before they draw, on the built stress
+// project with nothing changed since the build:
+//   PageChangedSinceBuild  every page file compiled in memory and compared
+//                          with its segment of the project data
+//   PreviewRead            BuiltProject::read: the .wgc and the picture
+//                          position file read and checked whole, then the
+//                          comparison above
+void builtOnce(benchmark::State &state, const StressProject *s)
+{
+    if (QFileInfo(s->project.file).size() > kProjectDataOffset)
+        return;
+    CountingNotifier notifier;
+    QString error;
+    std::vector<OpenPage> pages = s->project.openAllPages(notifier, &error);
+    const BuildResult r = buildProject(s->project, pages, notifier);
+    if (!r.completed || !r.report.isEmpty())
+        state.SkipWithError(("build failed: " + (r.completed ? r.report : r.error).toStdString()).c_str());
+}
+
+void PageChangedSinceBuild(benchmark::State &state)
+{
+    const StressProject *s = stressProject(state);
+    if (!s)
+        return;
+    builtOnce(state, s);
+    ProjectFile file;
+    QString error;
+    if (!file.load(s->project.file, &error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    const QByteArray data = file.bytes().mid(kProjectDataOffset);
+    for (auto _ : state) {
+        if (pageChangedSinceBuild(s->project, file, data) != -1) {
+            state.SkipWithError("a page counts as changed right after the build");
+            break;
+        }
+    }
+    state.counters["pages"] = kPages;
+}
+BENCHMARK(PageChangedSinceBuild)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void PreviewRead(benchmark::State &state)
+{
+    const StressProject *s = stressProject(state);
+    if (!s)
+        return;
+    builtOnce(state, s);
+    for (auto _ : state) {
+        BuiltProject built;
+        QString fault, error;
+        if (BuiltProject::read(s->project.file, built, &fault, &error) != BuiltProject::Status::Ok) {
+            state.SkipWithError((fault + ": " + error).toStdString().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(built.pages.pages.size());
+    }
+}
+BENCHMARK(PreviewRead)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

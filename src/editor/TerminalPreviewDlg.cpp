@@ -44,13 +44,14 @@ TerminalPreviewDlg::TerminalPreviewDlg(const QString &projectFile, int page, con
     QString faultFile, error;
     const BuiltProject::Status status = BuiltProject::read(projectFile, built, &faultFile, &error, true);
     QStringList notes;
-    if (status == BuiltProject::Status::Ok || status == BuiltProject::Status::Outdated) {
+    if (built.isRead()) {
         m_terminal = built.preview(page, &error);
         if (m_terminal.isNull())
             notes << error;
+    } else if (status == BuiltProject::Status::NotBuilt || status == BuiltProject::Status::Damaged) {
+        notes << error; // the whole message; a damaged file's names the file
     } else {
-        notes << (status == BuiltProject::Status::NotBuilt ? error
-                                                           : QDir::toNativeSeparators(faultFile) + QStringLiteral("：") + error);
+        notes << QDir::toNativeSeparators(faultFile) + QStringLiteral("：") + error;
     }
     if (!m_terminal.isNull() && (pageModified || status == BuiltProject::Status::Outdated))
         notes << QStringLiteral("页面在上次编译后已修改，这里是上次编译的结果；编译后再看。");
@@ -61,7 +62,12 @@ TerminalPreviewDlg::TerminalPreviewDlg(const QString &projectFile, int page, con
 
     connect(m_showDifference, &QCheckBox::toggled, this, [this] { showChoice(); });
     showChoice();
-    resize(std::min(m_terminal.width(), 1000) + 40, std::min(m_terminal.height(), 700) + 90);
+    // Without a picture the window holds only its note (a refused build's
+    // message names a file and can be long): room for a few lines of it.
+    if (m_terminal.isNull())
+        resize(560, 200);
+    else
+        resize(std::min(m_terminal.width(), 1000) + 40, std::min(m_terminal.height(), 700) + 90);
 }
 
 QString TerminalPreviewDlg::note() const { return m_note->text(); }

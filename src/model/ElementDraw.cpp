@@ -557,9 +557,14 @@ void bitmap(QPainter &p, const CGraph &g, bool labels, const DrawContext &ctx)
     QImage image;
     const PictureCache::Result r = ctx.cache ? ctx.cache->picture(path, size, image)
                                              : PictureCache::load(path, size, image);
-    if (r == PictureCache::Result::Missing)
+    if (r == PictureCache::Result::Missing) {
+        if (ctx.pictureProblems)
+            ctx.pictureProblems->push_back({path, true});
         return;
+    }
     if (r == PictureCache::Result::Undecodable) {
+        if (ctx.pictureProblems)
+            ctx.pictureProblems->push_back({path, false});
         reportPictureFailure(ctx);
     } else if (!image.isNull()) {
         const QRect target(area.l, area.t, area.w(), area.h());

@@ -34,6 +34,13 @@ namespace h5 {
 class Notifier;
 class PictureCache;
 
+// A bitmap's picture file that did not draw.
+struct PictureProblem
+{
+    QString path;  // the file in the picture folder
+    bool missing;  // no such file; otherwise it does not decode
+};
+
 struct DrawContext
 {
     // The project's picture folder ("图片文件"); bitmaps name their file
@@ -49,6 +56,10 @@ struct DrawContext
     // first failure sets this flag and later ones stay silent. Use a fresh
     // context (or clear the flag) for each drawing.
     mutable bool pictureFailureReported = false;
+    // Every bitmap whose picture file is missing or does not decode, in
+    // drawing order, with the file's path (a picture shown twice is listed
+    // twice); null: not collected.
+    std::vector<PictureProblem> *pictureProblems = nullptr;
 };
 
 // COLORREF (red in the low byte) as a QColor.

@@ -27,6 +27,7 @@ QImage renderPage(Page &page, const RenderOptions &options)
     ctx.screenWidth = size.width();
     ctx.cache = options.cache;
     ctx.notifier = options.notifier;
+    ctx.pictureProblems = options.pictureProblems;
     QPainter p(&image);
     drawElements(page.elements, p, options.labels, ctx);
     p.end();

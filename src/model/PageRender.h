@@ -7,11 +7,13 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <vector>
 
 namespace h5 {
 
 class Notifier;
 class PictureCache;
+struct PictureProblem;
 
 struct RenderOptions
 {
@@ -20,6 +22,9 @@ struct RenderOptions
     bool labels = false;  // control IDs, picture numbers, dotted outlines
     PictureCache *cache = nullptr;
     Notifier *notifier = nullptr; // told once when a picture does not render
+    // Filled with every bitmap whose picture is missing or does not decode
+    // (DrawContext::pictureProblems); null: not collected.
+    std::vector<PictureProblem> *pictureProblems = nullptr;
 };
 
 // Background of a page: a main page's own background colour. An auxiliary

@@ -4,8 +4,11 @@
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
 #include "pictures/SlotRecord.h"
+#include "project/Compiler.h"
 #include "project/Encoding.h"
 
+#include <QByteArrayView>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -199,7 +202,94 @@ void checkControlIds(ProjectWork &work, QString &report)
     }
 }
 
+// The segment of page `page` in project data as appendProjectData writes
+// it: the layer of its index entry, the page length of its long header, and
+// its bytes after that header up to the next page segment (the stream and
+// the page's control blocks). False when the index has no entry for the
+// page or no page segment starts at the flash page the entry names.
+bool builtSegment(const QByteArray &data, int page, int &layer, int &length, QByteArrayView &body)
+{
+    constexpr qsizetype kIndex = kPageIndexOffset - kProjectDataOffset;
+    constexpr qsizetype kSegments = kSegmentsOffset - kProjectDataOffset;
+    constexpr qsizetype kLongHeader = 11;
+    constexpr qsizetype kShortHeader = 9;
+    const qsizetype n = data.size();
+    if (page < 0 || page >= kPageSlots || n < kSegments)
+        return false;
+    const char *d = data.constData();
+    const int entry = int(getLe16(d + kIndex + 2 * page));
+    if (entry == 0xFFFF)
+        return false;
+    const int first = entry & 0x3FFF;
+    qsizetype start = -1;
+    qsizetype at = kSegments;
+    while (at + kShortHeader <= n && getU8(d + at) == 0x7F && getU8(d + at + 1) == 0x1B) {
+        const int kind = getU8(d + at + 2);
+        qsizetype next = 0;
+        if (kind == 0x56) {
+            if (start >= 0 || at + kLongHeader > n)
+                break; // the next page's segment ends this one
+            const int pages = int(getLe16(d + at + 5));
+            if (int(getLe16(d + at + 3)) == first) {
+                start = at;
+                length = pages;
+            }
+            next = at + kLongHeader + qsizetype(pages) * kFlashPage;
+        } else if (kind == 0x70 || kind == 0x71 || kind == 0x72) {
+            next = at + kShortHeader + kFlashPage;
+        } else {
+            break;
+        }
+        at = std::min(next, n);
+    }
+    if (start < 0)
+        return false;
+    layer = entry >> 14;
+    body = QByteArrayView(d + start + kLongHeader, at - start - kLongHeader);
+    return true;
+}
+
 } // namespace
+
+int pageChangedSinceBuild(const Project &project, const ProjectFile &projectFile,
+                          const QByteArray &builtData)
+{
+    const QDateTime built = QFileInfo(project.file).lastModified();
+    for (int n = 0; n < kPageSlots; ++n) {
+        const PageSlot slot = projectFile.slot(n);
+        if (!slot.used() || slot.pageNo() >= kPageSlots)
+            continue;
+        const int p = slot.pageNo();
+        const QString path = project.pagePath(p);
+        const QFileInfo info(path);
+        if (!info.isFile())
+            continue;
+        // The page as a build compiles it (ProjectWork::savePage): opened
+        // with the project's settings, normalised, compiled; a page longer
+        // than the slot can record is refused by the build.
+        OpenPage open;
+        bool compared = false;
+        bool same = false;
+        if (project.openPage(path, open, nullptr) && open.page.settings.m_nPageNo == p) {
+            open.page.normalise(project.resolution);
+            RecordingNotifier quiet;
+            const CompiledPage compiled = compilePage(open.page, p, quiet);
+            if (compiled.ok && !compiled.instructionFile.isEmpty() && compiled.pageLength <= 255) {
+                compared = true;
+                int layer = 0, length = 0;
+                QByteArrayView body;
+                const QByteArrayView wlc(compiled.instructionFile);
+                // The index entry keeps the layer in its top two bits.
+                same = builtSegment(builtData, p, layer, length, body)
+                    && layer == (getU8(wlc.data()) & 3) && length == compiled.pageLength
+                    && body == wlc.sliced(1);
+            }
+        }
+        if (compared ? !same : info.lastModified() > built)
+            return p;
+    }
+    return -1;
+}
 
 BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, Notifier &notifier,
                          const BuildProgress &progress)

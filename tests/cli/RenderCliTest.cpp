@@ -9,6 +9,7 @@
 #include "project/PageExport.h"
 #include "project/Project.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -159,19 +160,66 @@ TEST_F(RenderCli, LabelsShowInvisibleItems)
     }
 }
 
-TEST_F(RenderCli, BrokenPictureIsReportedOnceAndThePageStillWritten)
+// A picture that does not draw is named once, the page is still written,
+// and the exit status says the page came out with problems (3). Qt's own
+// decoder lines ("qt.gui.imageio.jpeg: …", "libpng error: …") stay out of
+// the output.
+TEST_F(RenderCli, APictureThatDoesNotDrawIsNamedAndThePageStillWritten)
 {
+    QImage photo(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.setPixel(x, y, qRgb(x * 4, y * 4, 128));
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(photo.save(&buffer, "JPG"));
+    }
+    struct Case
+    {
+        const char *name;
+        QString picture;     // its name on the page
+        QByteArray bytes;    // the file in the picture folder; null: none
+        QString says;        // after "h5800: PATH: "; empty: nothing to say
+    };
+    const Case cases[] = {
+        {"not a picture", QStringLiteral("图.bmp"), "BM not a picture", QStringLiteral("渲染图象失败！")},
+        {"a PNG whose header is damaged", QStringLiteral("坏.png"),
+         h5test::hex("89 50 4E 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52 00 00 00 10 00 00 00 10 08 02 00 00 00 "
+                     "00 00 00 00"),
+         QStringLiteral("渲染图象失败！")},
+        {"missing", QStringLiteral("无.bmp"), QByteArray(), QStringLiteral("图片无.bmp丢失!")},
+        {"a JPEG without its end still draws", QStringLiteral("半.jpg"), jpeg.chopped(2), QString()},
+    };
     const QString page = makeProject();
-    QFile bad(QFileInfo(page).absolutePath() + QStringLiteral("/图片文件/图.bmp"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("BM not a picture");
-    bad.close();
-    const QString out = tmp.filePath(QStringLiteral("p.png"));
-    const auto r = runCli({"render", page, "-o", out});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(QString::fromUtf8(r.err).count(QStringLiteral("渲染图象失败！")), 1)
-        << r.err.toStdString();
-    EXPECT_EQ(png(out).size(), QSize(800, 480));
+    const QString pictures = QFileInfo(page).absolutePath() + QStringLiteral("/图片文件/");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writePage(page, 1, c.picture);
+        if (!c.bytes.isNull()) {
+            ASSERT_TRUE(h5test::writeRaw(pictures + c.picture, c.bytes));
+        }
+        for (const char *output : {"p.png", "p.bmp"}) {
+            const QString out = tmp.filePath(QLatin1String(output));
+            QFile::remove(out);
+            const auto r = runCli({"render", page, "-o", out});
+            const QString err = QString::fromUtf8(r.err);
+            EXPECT_FALSE(err.contains(QStringLiteral("qt.gui")) || err.contains(QStringLiteral("libpng")))
+                << r.err.toStdString();
+            if (c.says.isEmpty()) {
+                EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+                EXPECT_TRUE(err.isEmpty()) << r.err.toStdString();
+            } else {
+                EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+                EXPECT_EQ(err, QStringLiteral("h5800: ") + pictures + c.picture + QStringLiteral(": ") + c.says
+                                   + QLatin1Char('\n'));
+            }
+            QImage img;
+            EXPECT_TRUE(img.load(out));
+            EXPECT_EQ(img.size(), QSize(800, 480));
+        }
+    }
 }
 
 TEST_F(RenderCli, ExitStatusTellsBadInputFromWrongUsage)
@@ -247,7 +295,10 @@ TEST_F(RenderCli, PageWithFarCoordinatesRendersAtItsScreenSize)
         if (QLatin1String(name).endsWith(QLatin1String(".png")))
             args << QStringLiteral("--labels");
         const auto r = runCli(args);
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        // Two of its pictures (2.bmp, none.bmp) are not in the picture
+        // folder: the page is drawn without them, and says so.
+        ASSERT_EQ(r.exitCode, 3) << r.err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(r.err).count(QStringLiteral("丢失!")), 2) << r.err.toStdString();
         QImage img;
         ASSERT_TRUE(img.load(out));
         EXPECT_EQ(img.size(), screen);

@@ -8,6 +8,7 @@
 #include "project/Build.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -264,4 +265,73 @@ TEST_F(BuildTest, AMissingPicturePositionFileIsCreatedAgain)
     ASSERT_TRUE(r.completed);
     EXPECT_EQ(r.report, QString());
     EXPECT_EQ(readAll(project.positionFilePath()).size(), 1236000 + 2112);
+}
+
+// What makes a build outdated is a page file whose compiled bytes the
+// project data does not hold; its file time alone does not, except for a
+// page file that cannot be compiled at all.
+TEST_F(BuildTest, APageChangedSinceTheBuildIsFoundByItsCompiledBytes)
+{
+    OpenPage &first = addPage(0);
+    first.page.elements.push_back(element(Kind::Line, 0, {0, 0}, {5, 5}));
+    OpenPage &second = addPage(2, 1);
+    second.page.elements.push_back(element(Kind::StringCtrl, 4, {10, 10}, {40, 30}));
+    ASSERT_TRUE(build().completed);
+    const QByteArray wgc = readAll(project.file);
+    const QByteArray data = wgc.mid(kProjectDataOffset);
+    const QDateTime built = QFileInfo(project.file).lastModified();
+    auto changed = [&] {
+        ProjectFile wgcFile;
+        EXPECT_TRUE(wgcFile.load(project.file, nullptr));
+        return pageChangedSinceBuild(project, wgcFile, data);
+    };
+    auto setTime = [](const QString &path, const QDateTime &when) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    const QByteArray page2 = readAll(project.pagePath(2));
+    EXPECT_EQ(changed(), -1);
+
+    // Saved again unchanged, long after the build.
+    setTime(project.pagePath(0), built.addSecs(3600));
+    setTime(project.pagePath(2), built.addSecs(3600));
+    EXPECT_EQ(changed(), -1);
+
+    struct Case
+    {
+        const char *name;
+        std::function<void(OpenPage &)> edit; // on page 2
+        bool older; // the page file dated before the build
+    };
+    const Case cases[] = {
+        {"an element more", [](OpenPage &p) { p.page.elements.push_back(element(Kind::Line, 0, {1, 1}, {9, 9})); }, false},
+        {"an element more, file dated before the build", [](OpenPage &p) { p.page.elements.push_back(element(Kind::Line, 0, {1, 1}, {9, 9})); }, true},
+        {"a control moved", [](OpenPage &p) { p.page.elements[0].m_ptStart += QPoint(1, 0); }, false},
+        {"another layer", [](OpenPage &p) { p.page.settings.m_nFlags = 2 * 4; }, false},
+        {"longer", [](OpenPage &p) { fillPages(p, 2); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenPage edited = second;
+        c.edit(edited);
+        ASSERT_TRUE(writeRaw(project.pagePath(2), edited.page.toPageFile()));
+        if (c.older)
+            setTime(project.pagePath(2), built.addSecs(-3600));
+        EXPECT_EQ(changed(), 2);
+        ASSERT_TRUE(writeRaw(project.pagePath(2), page2));
+        EXPECT_EQ(changed(), -1);
+    }
+
+    // A page file that does not load counts as changed only when it is
+    // newer than the build; a missing page file is the build's own concern.
+    ASSERT_TRUE(writeRaw(project.pagePath(2), "not a page"));
+    setTime(project.pagePath(2), built.addSecs(-3600));
+    EXPECT_EQ(changed(), -1);
+    setTime(project.pagePath(2), built.addSecs(3600));
+    EXPECT_EQ(changed(), 2);
+    ASSERT_TRUE(QFile::remove(project.pagePath(2)));
+    EXPECT_EQ(changed(), -1);
+    // The files were only read.
+    EXPECT_EQ(readAll(project.file), wgc);
 }

@@ -34,8 +34,16 @@ int previewCommand(QStringList args)
     }
     h5::BuiltProject built;
     QString error, faultFile;
-    if (h5::BuiltProject::read(args.first(), built, &faultFile, &error) != h5::BuiltProject::Status::Ok)
+    switch (h5::BuiltProject::read(args.first(), built, &faultFile, &error)) {
+    case h5::BuiltProject::Status::Ok:
+        break;
+    case h5::BuiltProject::Status::Damaged:
+        // The download's own message, which names the file.
+        err() << "h5800: " << error << Qt::endl;
+        return ExitBadInput;
+    default:
         return badInput(faultFile, error);
+    }
     const h5::ProjectPages &pages = built.pages;
     if (pages.pages.isEmpty())
         return badInput(built.projectFile, QStringLiteral("the project data holds no page"));
@@ -80,11 +88,17 @@ const Registrar previewRegistrar{Command{
         "terminal's RGB565 colours widened to 8 bits a channel by bit replication,\n"
         "as h5800-sim's screenshot. Without --page the page is 0, or the first page\n"
         "present. --all writes page_N.png into OUTDIR for every page.\n"
-        "A project that is not built, or one with a page file newer than its build,\n"
-        "is refused: build it first (h5800 build). Files are replaced only when\n"
-        "written completely.\n"
-        "Exit status: 1 when the project cannot be read, is not built or is older\n"
-        "than a page file, the page is missing, or an output cannot be written."),
+        "A project that is not built, or one with a page file whose content\n"
+        "changed since its build, is refused: build it first (h5800 build). Every\n"
+        "page file is compiled in memory and compared with the build, so a page\n"
+        "file saved again unchanged, or a copied project, previews; file times do\n"
+        "not count. The .wgc and \"图象位置信息.cbm\" are checked whole as the\n"
+        "download checks them: a damaged one is refused with the download's\n"
+        "message (\"工程文件已损坏\", \"图片文件已损坏\") and nothing is drawn.\n"
+        "Files are replaced only when written completely.\n"
+        "Exit status: 1 when the project cannot be read, is damaged, is not built\n"
+        "or has a page changed since its build, the page is missing, or an output\n"
+        "cannot be written."),
     previewCommand,
     /*needsGui=*/true}};
 

@@ -3,6 +3,7 @@
 
 #include "Cli.h"
 
+#include "model/ElementDraw.h"
 #include "model/Page.h"
 #include "model/PageRender.h"
 #include "model/PictureCache.h"
@@ -12,9 +13,53 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <cstdio>
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 using namespace h5cli;
 
 namespace {
+
+// libpng writes its errors straight to the process's stderr ("libpng
+// error: IHDR: CRC error"), past Qt's message handler. The page is drawn
+// with stderr on the null device, so the only lines about a picture are
+// the ones printed after the drawing, which name it.
+class QuietStderr
+{
+public:
+    QuietStderr()
+    {
+        std::fflush(stderr);
+        m_saved = dup(2);
+#ifdef _WIN32
+        const int null = open("NUL", O_WRONLY);
+#else
+        const int null = open("/dev/null", O_WRONLY);
+#endif
+        if (m_saved >= 0 && null >= 0)
+            dup2(null, 2);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietStderr()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            dup2(m_saved, 2);
+            close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr &) = delete;
+    QuietStderr &operator=(const QuietStderr &) = delete;
+
+private:
+    int m_saved = -1;
+};
 
 int renderCommand(QStringList args)
 {
@@ -56,19 +101,35 @@ int renderCommand(QStringList args)
     }
     h5::PictureCache cache;
     options.cache = &cache;
-    CliNotifier notifier;
-    options.notifier = &notifier;
+    // Pictures that do not draw are told by name, each once, below.
+    std::vector<h5::PictureProblem> problems;
+    options.pictureProblems = &problems;
 
-    const QImage image = pageBitmap ? h5::pageBitmap(page, options) : h5::renderPage(page, options);
+    QImage image;
+    {
+        const QuietStderr quiet;
+        image = pageBitmap ? h5::pageBitmap(page, options) : h5::renderPage(page, options);
+    }
     if (image.isNull())
         return badInput(pagePath, QStringLiteral("unknown resolution index %1").arg(options.resolution));
+    QStringList told;
+    for (const h5::PictureProblem &p : problems) {
+        if (told.contains(p.path))
+            continue;
+        told << p.path;
+        err() << "h5800: " << p.path << ": "
+              << (p.missing ? QStringLiteral("图片") + QFileInfo(p.path).fileName() + QStringLiteral("丢失!")
+                            : QStringLiteral("渲染图象失败！"))
+              << Qt::endl;
+    }
     if (pageBitmap) {
         if (!h5::writeExportFile(output, h5::bmp24Bytes(image), &error))
             return badInput(output, QStringLiteral("cannot write: %1").arg(error));
-        return ExitOk;
+    } else if (!writePng(output, image)) {
+        return ExitBadInput;
     }
-
-    return writePng(output, image) ? ExitOk : ExitBadInput;
+    // The page was drawn, but without the pictures named above.
+    return told.isEmpty() ? ExitOk : ExitProblems;
 }
 
 const Registrar renderRegistrar{Command{
@@ -87,7 +148,11 @@ const Registrar renderRegistrar{Command{
         "a 24-bit BMP without labels, on the page's own background colour (an\n"
         "auxiliary page too). The output is replaced only when it is written\n"
         "completely.\n"
-        "Exit status: 1 when the page cannot be read or the output cannot be written."),
+        "A picture the page shows that is missing from the picture folder\n"
+        "(\"图片NAME丢失!\") or does not decode (\"渲染图象失败！\") is named on stderr;\n"
+        "the page is still drawn and written without it.\n"
+        "Exit status: 1 when the page cannot be read or the output cannot be\n"
+        "written; 3 when the output was written but a picture could not be drawn."),
     renderCommand,
     /*needsGui=*/true}};
 

@@ -26,6 +26,22 @@ void printHelp()
     out().flush();
 }
 
+// Qt's picture decoders write their own complaints to stderr
+// ("qt.gui.imageio.jpeg: Corrupt JPEG data…", "libpng error: …"). The
+// commands name a picture that does not decode in a message of their own,
+// so these lines are dropped; every other message goes on to Qt's handler.
+QtMessageHandler qtHandler = nullptr;
+
+void dropDecoderMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const QLatin1String imageio("qt.gui.imageio");
+    if ((context.category && QLatin1String(context.category).startsWith(imageio))
+        || text.startsWith(QLatin1String("libpng ")))
+        return;
+    if (qtHandler)
+        qtHandler(type, context, text);
+}
+
 const Command *find(const QStringList &args, int &consumed)
 {
     // Longest match first: "page dump" before "page".
@@ -48,6 +64,7 @@ const Command *find(const QStringList &args, int &consumed)
 
 int main(int argc, char **argv)
 {
+    qtHandler = qInstallMessageHandler(dropDecoderMessages);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
