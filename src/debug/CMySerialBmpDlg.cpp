@@ -166,6 +166,7 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_colours[0] = m_colours[2] = QColor(255, 255, 255);
     m_colours[1] = m_colours[3] = QColor(0, 0, 255);
     m_mirror.setResolution(terminalResolutions()[0].width, terminalResolutions()[0].height,
+    m_ports->setCaptions(QStringLiteral("端口："), QStringLiteral("波特率："));
                            colour565(m_colours[1]));
     m_liveTimer = new QTimer(this);
     m_liveTimer->setObjectName(QStringLiteral("liveTimer"));

@@ -11,6 +11,7 @@
 #include "debug/CMySerialBmpDlg.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
+#include "serial/CMyXiazaiDlg.h"
 #include "serial/PortControls.h"
 
 #include <QCheckBox>
@@ -422,4 +423,19 @@ TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
     EXPECT_TRUE(waitFor([&] { return w.window.session().record().text().contains(QStringLiteral("fe fe 2c 01 07 00")); },
                         5000))
         << w.window.session().record().text().toStdString();
+}
+
+TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
+{
+    auto captions = [](QWidget &window) {
+        QStringList out;
+        for (const char *name : {"portLabel", "baudLabel"})
+            if (auto *label = window.findChild<QLabel *>(QString::fromLatin1(name)))
+                out << label->text();
+        return out;
+    };
+    Window w;
+    EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
+    CMyXiazaiDlg download;
+    EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
 }
