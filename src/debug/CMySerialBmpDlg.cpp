@@ -8,6 +8,7 @@
 #include "serial/PortControls.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -20,13 +21,16 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTableWidget>
@@ -46,6 +50,11 @@ const QList<int> kDebugRates = {1228800, 921600, 460800, 115200, 57600, 38400, 1
 
 constexpr int kMaxPictureNumber = 599;
 constexpr int kBarSteps = 1000;
+
+
+// Room a window manager takes around a window not yet shown: the title bar
+// and the borders.
+const QSize kFrameGuess(16, 40);
 
 } // namespace
 
@@ -155,31 +164,31 @@ private:
     CMySerialBmpDlg &m_window;
 };
 
-CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
+CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("CMySerialBmpDlg"));
     setWindowTitle(QStringLiteral("在线调试"));
-    setModal(false);
-    setSizeGripEnabled(true);
 
     // Foreground and text white, background and text background blue.
     m_colours[0] = m_colours[2] = QColor(255, 255, 255);
     m_colours[1] = m_colours[3] = QColor(0, 0, 255);
     m_mirror.setResolution(terminalResolutions()[0].width, terminalResolutions()[0].height,
-    m_ports->setCaptions(QStringLiteral("端口："), QStringLiteral("波特率："));
                            colour565(m_colours[1]));
     m_liveTimer = new QTimer(this);
     m_liveTimer->setObjectName(QStringLiteral("liveTimer"));
     m_liveTimer->setInterval(100);
     connect(m_liveTimer, &QTimer::timeout, this, &CMySerialBmpDlg::liveTick);
 
-    m_upper = new QWidget(this);
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("content"));
+    m_upper = new QWidget(m_content);
     m_upper->setObjectName(QStringLiteral("upperHalf"));
     QWidget *pictureGroup = makePictureGroup();
 
     m_ports = new PortControls(m_comm, m_upper);
     m_ports->setBaudRates(kDebugRates);
     m_ports->setCloseEnabledWhileClosed(false);
+    m_ports->setCaptions(QStringLiteral("端口："), QStringLiteral("波特率："));
     auto *serialRow = new QHBoxLayout;
     serialRow->addWidget(m_ports, 1);
     serialRow->addWidget(makeBesideSerial());
@@ -195,7 +204,7 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     upper->addLayout(left, 3);
     upper->addLayout(right, 2);
 
-    m_rule = new QFrame(this);
+    m_rule = new QFrame(m_content);
     m_rule->setObjectName(QStringLiteral("halfRule"));
     m_rule->setFrameShape(QFrame::HLine);
     m_rule->setFrameShadow(QFrame::Sunken);
@@ -203,10 +212,23 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_lower = makeLowerHalf();
     m_lower->setVisible(false);
 
-    auto *main = new QVBoxLayout(this);
+    auto *main = new QVBoxLayout(m_content);
+    main->setContentsMargins(4, 4, 4, 4);
+    main->setSpacing(2);
     main->addWidget(m_upper, 1);
     main->addWidget(m_rule);
     main->addWidget(m_lower);
+
+    // On a small screen the window keeps a usable size and its content
+    // scrolls.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("formScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_scroll);
 
     m_notes = std::make_unique<Notes>(*this);
     m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_pictureStatus, *m_pictureProgress);
@@ -224,7 +246,26 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     connect(m_fullButton, &QPushButton::clicked, this, &CMySerialBmpDlg::toggleFullForm);
 
     m_ports->detect();
-    adjustSize();
+    resize(fittingSize());
+}
+
+QSize CMySerialBmpDlg::fittingSize() const
+{
+    const QSize wanted = m_content->sizeHint();
+    const QScreen *shownOn = QWidget::screen();
+    if (!shownOn)
+        return wanted;
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : kFrameGuess;
+    const QSize room = shownOn->availableGeometry().size() - frame.expandedTo(QSize(0, 0));
+    // A direction that does not fit gets a scroll bar, which takes room in
+    // the other direction.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    QSize size = wanted;
+    if (size.height() > room.height())
+        size.rwidth() += bar;
+    if (size.width() > room.width())
+        size.rheight() += bar;
+    return size.boundedTo(room);
 }
 
 CMySerialBmpDlg::~CMySerialBmpDlg()
@@ -250,10 +291,13 @@ QWidget *CMySerialBmpDlg::makePictureGroup()
     auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearListButton"), group);
     auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveListButton"), group);
     auto *open = button(QStringLiteral("打开列表"), QStringLiteral("openListButton"), group);
-    auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {add, up, down, remove, clear, save, open})
-        buttons->addWidget(b);
-    buttons->addStretch();
+    // Two columns of buttons keep the group low enough for the full form
+    // to fit a small screen.
+    auto *buttons = new QGridLayout;
+    QPushButton *const order[] = {add, up, down, remove, clear, save, open};
+    for (int i = 0; i < 7; ++i)
+        buttons->addWidget(order[i], i % 4, i / 4);
+    buttons->setRowStretch(4, 1);
 
     m_nextNumber = digitsBox(QStringLiteral("nextNumberBox"), group);
     m_preview = new QLabel(group);
@@ -346,7 +390,7 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     page->setObjectName(QStringLiteral("fontPage"));
     m_fontView = makeListView(page, {QStringLiteral("字库号"), QStringLiteral("字库名")}, {60, 220},
                               QStringLiteral("fontList"));
-    m_fontView->setMinimumSize(290, 90);
+    m_fontView->setMinimumSize(220, 80);
     m_fontView->horizontalHeader()->setStretchLastSection(true);
     auto *add = button(QStringLiteral("添加字库"), QStringLiteral("addFontsButton"), page);
     auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteFontsButton"), page);
@@ -354,16 +398,16 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveFontsButton"), page);
     m_fontNextNumber = digitsBox(QStringLiteral("fontNextNumberBox"), page);
 
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addWidget(clear);
-    buttons->addWidget(save);
+    auto *buttons = new QGridLayout;
+    buttons->addWidget(add, 0, 0);
+    buttons->addWidget(remove, 0, 1);
+    buttons->addWidget(clear, 1, 0);
+    buttons->addWidget(save, 1, 1);
     auto *numberRow = new QHBoxLayout;
     numberRow->addWidget(new QLabel(QStringLiteral("下一存储编号"), page));
     numberRow->addWidget(m_fontNextNumber);
-    buttons->addLayout(numberRow);
-    buttons->addStretch();
+    buttons->addLayout(numberRow, 2, 0, 1, 2);
+    buttons->setRowStretch(3, 1);
     auto *layout = new QHBoxLayout(page);
     layout->addWidget(m_fontView, 1);
     layout->addLayout(buttons);
@@ -388,7 +432,7 @@ QWidget *CMySerialBmpDlg::makeRecordGroup()
     m_recordBox = new QPlainTextEdit(group);
     m_recordBox->setObjectName(QStringLiteral("recordBox"));
     m_recordBox->setReadOnly(true);
-    m_recordBox->setMinimumSize(280, 160);
+    m_recordBox->setMinimumSize(280, 50);
     auto *clear = button(QStringLiteral("记录清除"), QStringLiteral("clearRecordButton"), group);
     auto *save = button(QStringLiteral("记录保存"), QStringLiteral("saveRecordButton"), group);
     auto *buttons = new QHBoxLayout;
@@ -410,6 +454,7 @@ void CMySerialBmpDlg::setMessageHook(WindowLinkHost::MessageHook hook)
 
 void CMySerialBmpDlg::setAskHook(WindowLinkHost::AskHook hook)
 {
+    m_askHook = hook;
     m_host->setAskHook(std::move(hook));
 }
 
@@ -466,7 +511,8 @@ void CMySerialBmpDlg::addPictures()
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
-    m_pictures.addPictures(paths, *m_notes);
+    if (m_pictures.addPictures(paths, *m_notes) > 0)
+        m_picturesChanged = true;
     showPictureRows();
     showNextNumber();
 }
@@ -480,8 +526,12 @@ void CMySerialBmpDlg::openList()
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
+    const bool wasEmpty = m_pictures.entries().empty();
     if (!m_pictures.open(paths.constFirst(), *m_notes))
         return;
+    // Opened into an empty list, the list is the file's; added to pictures
+    // already listed, the whole is saved nowhere yet.
+    m_picturesChanged = !wasEmpty;
     showPictureRows();
     showNextNumber();
 }
@@ -496,7 +546,8 @@ void CMySerialBmpDlg::saveList()
     const QStringList paths = askFiles(request);
     if (paths.isEmpty())
         return;
-    m_pictures.save(paths.constFirst(), *m_notes);
+    if (m_pictures.save(paths.constFirst(), *m_notes))
+        m_picturesChanged = false;
     // The list is sorted by number, also as far as a failed save got.
     showPictureRows();
 }
@@ -533,6 +584,7 @@ void CMySerialBmpDlg::moveUp()
     const int i = rows.front();
     auto &entries = m_pictures.entries();
     swapPictures(entries[size_t(i - 1)], entries[size_t(i)]);
+    m_picturesChanged = true;
     showPictureRows();
     m_pictureView->clearSelection();
     m_pictureView->selectRow(i - 1);
@@ -546,6 +598,7 @@ void CMySerialBmpDlg::moveDown()
         return;
     const int i = rows.front();
     swapPictures(entries[size_t(i)], entries[size_t(i + 1)]);
+    m_picturesChanged = true;
     showPictureRows();
     m_pictureView->clearSelection();
     m_pictureView->selectRow(i + 1);
@@ -556,8 +609,10 @@ void CMySerialBmpDlg::deleteSelected()
     const std::vector<int> rows = selectedTableRows(m_pictureView);
     auto &entries = m_pictures.entries();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (size_t(*it) < entries.size())
+        if (size_t(*it) < entries.size()) {
             entries.erase(entries.begin() + *it);
+            m_picturesChanged = true;
+        }
     showPictureRows();
 }
 
@@ -580,10 +635,12 @@ void CMySerialBmpDlg::pictureNumberEdited(QTableWidgetItem *item)
     PictureEntry &e = entries[size_t(row)];
     const QString typed = item->text().trimmed();
     const long long value = readTypedNumber(typed);
-    if (!typed.isEmpty() && value >= 0 && value <= kMaxPictureNumber)
+    if (!typed.isEmpty() && value >= 0 && value <= kMaxPictureNumber) {
+        m_picturesChanged = m_picturesChanged || e.number != int(value);
         e.number = int(value);
-    else if (!typed.isEmpty())
+    } else if (!typed.isEmpty()) {
         m_host->message(QStringLiteral("编号超出范围!"));
+    }
     // The row shows the entry's number as the list now holds it.
     m_filling = true;
     item->setText(QString::number(e.number));
@@ -690,7 +747,8 @@ void CMySerialBmpDlg::addFonts()
         return;
     m_fonts.setNextNumber(int(std::clamp<long long>(readTypedNumber(m_fontNextNumber->text()), 0, 1000000)));
     const int before = m_fonts.nextNumber();
-    m_fonts.addFonts(paths, *m_notes);
+    if (m_fonts.addFonts(paths, *m_notes) > 0)
+        m_fontsChanged = true;
     showFontRows();
     if (m_fonts.nextNumber() != before)
         m_fontNextNumber->setText(QString::number(m_fonts.nextNumber()));
@@ -701,8 +759,10 @@ void CMySerialBmpDlg::deleteSelectedFonts()
     const std::vector<int> rows = selectedTableRows(m_fontView);
     auto &entries = m_fonts.entries();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (size_t(*it) < entries.size())
+        if (size_t(*it) < entries.size()) {
             entries.erase(entries.begin() + *it);
+            m_fontsChanged = true;
+        }
     showFontRows();
 }
 
@@ -719,7 +779,8 @@ void CMySerialBmpDlg::fontNumberEdited(QTableWidgetItem *item)
     const int row = item->row();
     if (row < 0 || size_t(row) >= m_fonts.entries().size())
         return;
-    m_fonts.setNumber(size_t(row), item->text().trimmed(), *m_notes);
+    if (m_fonts.setNumber(size_t(row), item->text().trimmed(), *m_notes))
+        m_fontsChanged = true;
     m_filling = true;
     item->setText(QString::number(m_fonts.entries()[size_t(row)].number));
     m_filling = false;
@@ -787,26 +848,76 @@ void CMySerialBmpDlg::saveRecord()
     m_host->message(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
 }
 
+// ---- closing ------------------------------------------------------------------------------
+
+QString CMySerialBmpDlg::closeQuestion() const
+{
+    // An empty list loses nothing, whatever happened to it.
+    const bool pictures = m_picturesChanged && !m_pictures.entries().empty();
+    const bool fonts = m_fontsChanged && !m_fonts.entries().empty();
+    QStringList lost;
+    if (pictures)
+        lost << QStringLiteral("未保存的图片列表");
+    if (fonts)
+        lost << (pictures ? QStringLiteral("字库列表") : QStringLiteral("未保存的字库列表"));
+    if (!m_session->record().text().isEmpty())
+        lost << QStringLiteral("通讯记录");
+    QString discard;
+    if (lost.size() == 1)
+        discard = lost[0];
+    else if (lost.size() > 1)
+        discard = QStringList(lost.mid(0, lost.size() - 1)).join(QStringLiteral("、")) + QStringLiteral("和")
+                  + lost.last();
+    const bool port = m_ports->isOpen();
+    if (!port && discard.isEmpty())
+        return {};
+    QString text = QStringLiteral("关闭窗口将");
+    if (port)
+        text += QStringLiteral("断开串口");
+    if (port && !discard.isEmpty())
+        text += QStringLiteral("并");
+    if (!discard.isEmpty())
+        text += QStringLiteral("丢弃") + discard;
+    return text + QStringLiteral("，是否关闭?");
+}
+
+void CMySerialBmpDlg::closeEvent(QCloseEvent *event)
+{
+    // "否" is the default: Enter or Escape keeps everything.
+    const QString question = closeQuestion();
+    const bool close = question.isEmpty()
+        || (m_askHook ? m_askHook(question)
+                      : QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                              QMessageBox::No)
+                            == QMessageBox::Yes);
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 // ---- forms --------------------------------------------------------------------------------
 
 void CMySerialBmpDlg::toggleFullForm()
 {
-    // The upper half keeps its size: the full form adds the lower half
-    // below it, the compact form returns to the size the window had.
+    // The full form adds the lower half below the upper one and grows the
+    // window as far as the screen allows (the rest scrolls); the compact
+    // form returns to the size the window had.
     m_full = !m_full;
     if (m_full)
         m_liveTimer->start();
     else
         m_liveTimer->stop();
     if (m_full) {
-        m_compactHeight = height();
+        m_compactSize = size();
         m_lower->setVisible(true);
-        const int spacing = std::max(layout()->spacing(), 0);
-        resize(width(), m_compactHeight + spacing + m_lower->sizeHint().height());
+        m_content->layout()->activate();
+        resize(fittingSize().expandedTo(m_compactSize));
     } else {
         m_lower->setVisible(false);
-        layout()->activate();
-        resize(width(), m_compactHeight);
+        m_content->layout()->activate();
+        resize(m_compactSize);
     }
 }
 

@@ -101,7 +101,12 @@ QWidget *CMySerialBmpDlg::makeLowerHalf()
     m_screenPane->setWidget(m_screenLabel);
     m_screenPane->viewport()->setMouseTracking(true);
     m_screenPane->viewport()->installEventFilter(this);
-    m_screenPane->setFixedSize(470, 320);
+    // 470 x 320 where there is room; on a low screen it gives up height
+    // down to what a 320X240 screen image needs, and scrolls.
+    m_screenPane->setFixedWidth(470);
+    m_screenPane->setMinimumHeight(260);
+    m_screenPane->setMaximumHeight(320);
+    m_screenPane->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     m_screenPane->horizontalScrollBar()->setSingleStep(1);
     m_screenPane->verticalScrollBar()->setSingleStep(1);
     showScreen();
@@ -109,7 +114,9 @@ QWidget *CMySerialBmpDlg::makeLowerHalf()
     auto *layout = new QHBoxLayout(lower);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeLiveControls(), 1);
-    layout->addWidget(m_screenPane, 0, Qt::AlignTop);
+    layout->addWidget(m_screenPane, 0);
+    // Asks for the pane's full 320 pixels where there is room.
+    layout->addItem(new QSpacerItem(0, 320, QSizePolicy::Minimum, QSizePolicy::Preferred));
     return lower;
 }
 
@@ -335,7 +342,7 @@ bool CMySerialBmpDlg::eventFilter(QObject *watched, QEvent *event)
             screenMouse(imagePoint(event), true);
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 // `imagePoint` is a pixel of the screen image: terminal point (x, y) lies at

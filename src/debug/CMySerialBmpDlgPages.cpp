@@ -239,8 +239,11 @@ void CMySerialBmpDlg::saveFonts()
         target += QLatin1String(".wzk");
     QByteArray bytes;
     QString error;
-    if (!fontDownloadBytes(m_fonts.entries(), bytes, &error) || !writeFileAtomically(target, bytes, &error))
+    if (!fontDownloadBytes(m_fonts.entries(), bytes, &error) || !writeFileAtomically(target, bytes, &error)) {
         m_host->message(QStringLiteral("字库文件保存不成功：") + error);
+        return;
+    }
+    m_fontsChanged = false;
 }
 
 // ---- realtime picture ----------------------------------------------------------------------

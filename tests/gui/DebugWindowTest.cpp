@@ -14,16 +14,22 @@
 #include "serial/CMyXiazaiDlg.h"
 #include "serial/PortControls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -177,13 +183,26 @@ TEST(DebugWindowTest, RealtimeDebuggingButtonSwitchesBetweenTheCompactAndFullFor
     Window w;
     w.window.show();
     auto *lower = w.get<QWidget>("lowerHalf");
+    auto *scroll = w.get<QScrollArea>("formScroll");
+    ASSERT_NE(scroll, nullptr);
+    QWidget *content = scroll->widget();
+    settle();
     const int compact = w.window.height();
+    const int compactContent = content->height();
     EXPECT_FALSE(lower->isVisible());
     w.click("fullFormButton");
+    settle();
     EXPECT_TRUE(w.window.isFullForm());
     EXPECT_TRUE(lower->isVisible());
-    EXPECT_GT(w.window.height(), compact + 200);
+    // The content grows by the whole lower half; the window as far as the
+    // screen allows, the rest scrolls.
+    EXPECT_GT(content->height(), compactContent);
+    EXPECT_GE(lower->height(), lower->minimumSizeHint().height());
+    EXPECT_GE(lower->height(), 300);
+    EXPECT_GE(w.window.height(), compact);
+    EXPECT_LE(w.window.height(), w.window.QWidget::screen()->availableGeometry().height());
     w.click("fullFormButton");
+    settle();
     EXPECT_FALSE(lower->isVisible());
     EXPECT_EQ(w.window.height(), compact);
 }
@@ -425,6 +444,129 @@ TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
         << w.window.session().record().text().toStdString();
 }
 
+// ---- closing, saving the record, what the status boxes say -------------------------
+
+namespace {
+
+// The record grows by one command sent with the port closed.
+void recordSomething(Window &w) { w.click("calibrateButton"); }
+
+} // namespace
+
+TEST(DebugWindowTest, EscapeAndCloseDoNotThrowAwayTheListsAndRecordWithoutAsking)
+{
+    Pictures pics;
+    QTemporaryDir tmp;
+    const QString picture = pics.make("a.bmp", 8, 8, 1);
+    const QString font = tmp.filePath("f.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02"));
+    struct Case
+    {
+        const char *name;
+        std::function<void(Window &)> make;
+        QString question; // empty: closes without asking
+    } cases[] = {
+        {"fresh window", [](Window &) {}, QString()},
+        {"record", [](Window &w) { recordSomething(w); }, QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")},
+        {"picture list",
+         [&](Window &w) { w.addPictures({picture}); },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表，是否关闭?")},
+        {"picture list saved",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{tmp.filePath("saved.tbm")};
+             w.click("saveListButton");
+         },
+         QString()},
+        {"picture list opened again, then added to",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{tmp.filePath("opened.tbm")};
+             w.click("saveListButton");
+             w.click("clearListButton");
+             w.fileAnswers << QStringList{tmp.filePath("opened.tbm")};
+             w.click("openListButton");
+             w.addPictures({picture});
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表，是否关闭?")},
+        {"font list and record",
+         [&](Window &w) {
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             recordSomething(w);
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的字库列表和通讯记录，是否关闭?")},
+        {"font list saved",
+         [&](Window &w) {
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             w.fileAnswers << QStringList{tmp.filePath("fonts.wzk")};
+             w.click("saveFontsButton");
+         },
+         QString()},
+        {"both lists and record",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             recordSomething(w);
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表、字库列表和通讯记录，是否关闭?")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w;
+        w.window.show();
+        c.make(w);
+        ASSERT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
+        const QString record = w.window.session().record().text();
+        const size_t pictures = w.window.pictureList().entries().size();
+
+        // Escape is no way to close this window.
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w.window, &escape);
+        EXPECT_TRUE(w.window.isVisible());
+        EXPECT_TRUE(w.questions.isEmpty());
+
+        // No keeps everything; Yes closes.
+        w.answer = false;
+        const bool closed = w.window.close();
+        EXPECT_EQ(w.questions, c.question.isEmpty() ? QStringList() : QStringList{c.question});
+        if (!c.question.isEmpty()) {
+            EXPECT_FALSE(closed);
+            EXPECT_TRUE(w.window.isVisible());
+            EXPECT_EQ(w.window.session().record().text(), record);
+            EXPECT_EQ(w.window.pictureList().entries().size(), pictures);
+            w.answer = true;
+            EXPECT_TRUE(w.window.close());
+        } else {
+            EXPECT_TRUE(closed);
+        }
+        EXPECT_FALSE(w.window.isVisible());
+    }
+}
+
+TEST(DebugWindowTest, ClosingWithThePortOpenAsksAndNoKeepsTheConnection)
+{
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    w.window.show();
+    ASSERT_TRUE(connectTo(w, sim));
+    w.click("clearRecordButton");
+    w.answer = false;
+    EXPECT_FALSE(w.window.close());
+    EXPECT_EQ(w.questions, QStringList{QStringLiteral("关闭窗口将断开串口，是否关闭?")});
+    EXPECT_TRUE(w.window.portControls()->isOpen());
+    EXPECT_EQ(w.window.session().state(), LinkState::Ready);
+
+    w.click("calibrateButton");
+    w.answer = true;
+    EXPECT_TRUE(w.window.close());
+    EXPECT_EQ(w.questions.last(), QStringLiteral("关闭窗口将断开串口并丢弃通讯记录，是否关闭?"));
+}
+
 TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
 {
     auto captions = [](QWidget &window) {
@@ -438,4 +580,48 @@ TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
     EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
     CMyXiazaiDlg download;
     EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
+}
+
+TEST(DebugWindowTest, WindowFitsASmallScreenInBothForms)
+{
+    // 1366 x 768 less a title bar and a panel leaves about 1366 x 700.
+    Window w;
+    w.window.show();
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full);
+        if (w.window.isFullForm() != full)
+            w.click("fullFormButton");
+        const QSize least = w.window.minimumSizeHint().expandedTo(w.window.minimumSize());
+        EXPECT_LE(least.width(), 1000);
+        EXPECT_LE(least.height(), 660);
+        w.window.resize(1000, 660);
+        EXPECT_EQ(w.window.size(), QSize(1000, 660));
+    }
+}
+
+TEST(DebugWindowTest, CloseQuestionKeepsEverythingOnEnterOrEscape)
+{
+    Window w;
+    w.window.setAskHook({}); // the real box
+    w.window.show();
+    recordSomething(w);
+    for (bool enter : {true, false}) {
+        SCOPED_TRACE(enter);
+        QString asked;
+        auto *poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked = box->text();
+            poll->stop();
+            poll->deleteLater();
+            QKeyEvent key(QEvent::KeyPress, enter ? Qt::Key_Return : Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &key);
+        });
+        poll->start(1);
+        EXPECT_FALSE(w.window.close());
+        EXPECT_EQ(asked, QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?"));
+        EXPECT_TRUE(w.window.isVisible());
+    }
 }
