@@ -2,6 +2,7 @@
 
 #include "debug/DebugWidgets.h"
 
+#include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "pictures/PictureConvert.h"
@@ -9,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -30,15 +30,13 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace h5 {
 
@@ -51,6 +49,7 @@ const QList<int> kDebugRates = {1228800, 921600, 460800, 115200, 57600, 38400, 1
 constexpr int kMaxPictureNumber = 599;
 constexpr int kBarSteps = 1000;
 
+const QString kRecordFile = QStringLiteral("serialNote.txt");
 
 // Room a window manager takes around a window not yet shown: the title bar
 // and the borders.
@@ -123,30 +122,6 @@ QProgressBar *bar(const QString &name, QWidget *parent)
     b->setRange(0, kBarSteps);
     b->setValue(0);
     return b;
-}
-
-// Appends `data` to the file at `path` (created when missing) and syncs it.
-bool appendToFile(const QString &path, const QByteArray &data, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(data) != data.size() || !file.flush()) {
-        *error = file.errorString();
-        return false;
-    }
-    if (::fsync(file.handle()) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -449,7 +424,17 @@ QWidget *CMySerialBmpDlg::makeRecordGroup()
 
 void CMySerialBmpDlg::setMessageHook(WindowLinkHost::MessageHook hook)
 {
+    m_messageHook = hook;
     m_host->setMessageHook(std::move(hook));
+}
+
+// A finished piece of work, told with the information icon.
+void CMySerialBmpDlg::tellDone(const QString &text)
+{
+    if (m_messageHook)
+        m_messageHook(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
 }
 
 void CMySerialBmpDlg::setAskHook(WindowLinkHost::AskHook hook)
@@ -469,6 +454,8 @@ QStringList CMySerialBmpDlg::askFiles(const FileRequest &request)
                             : request.kind == FileRequest::OpenMany ? QFileDialog::ExistingFiles
                                                                     : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
@@ -834,18 +821,49 @@ void CMySerialBmpDlg::clearRecord()
     m_recordShown = 0;
 }
 
+// The record is appended to the file: the old content and the record are
+// written together to a temporary file that then replaces it, so a failed
+// write leaves the file as it was.
+bool CMySerialBmpDlg::appendRecord(const QString &path, QString *error)
+{
+    QByteArray content;
+    if (QFileInfo::exists(path) && !readWholeFile(path, content, error))
+        return false;
+    const std::string bytes = toGbk(m_session->record().text());
+    content.append(bytes.data(), qsizetype(bytes.size()));
+    return writeFileAtomically(path, content, error);
+}
+
 void CMySerialBmpDlg::saveRecord()
 {
-    const QString folder = m_recordFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_recordFolder;
-    const QString path = QDir(folder).filePath(QStringLiteral("serialNote.txt"));
-    const std::string bytes = toGbk(m_session->record().text());
+    // "serialNote.txt" in the user's data folder: the program's own folder
+    // cannot be written by a user once the program is installed.
+    const QString folder = m_recordFolder.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        : m_recordFolder;
+    QString path = QDir(folder).filePath(kRecordFile);
+    const bool writable = !folder.isEmpty() && QDir().mkpath(folder) && QFileInfo(folder).isDir()
+                          && QFileInfo(folder).isWritable();
+    if (!writable) {
+        // No data folder to write in: the user says where the record goes.
+        FileRequest request;
+        request.kind = FileRequest::Save;
+        request.caption = QStringLiteral("记录保存");
+        request.filter = QStringLiteral("文本文件(*.txt)");
+        request.defaultSuffix = QStringLiteral("txt");
+        request.fileName = kRecordFile;
+        const QStringList chosen = askFiles(request);
+        if (chosen.isEmpty())
+            return;
+        path = chosen.constFirst();
+    }
     QString error;
-    if (!appendToFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())), &error)) {
+    if (!appendRecord(path, &error)) {
         m_host->message(QStringLiteral("记录保存失败：") + QDir::toNativeSeparators(path) + QStringLiteral("：")
                         + error);
         return;
     }
-    m_host->message(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
+    tellDone(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
 }
 
 // ---- closing ------------------------------------------------------------------------------

@@ -63,6 +63,7 @@ public:
         QString caption;
         QString filter;        // Qt form, "图片文件(*.bmp *.jpg *.jpeg)"
         QString defaultSuffix; // without the dot, may be empty
+        QString fileName;      // a name to offer (save dialogs), may be empty
     };
     using FileDialogHook = std::function<QStringList(const FileRequest &request)>;
 
@@ -83,7 +84,9 @@ public:
     void setColourDialogHook(ColourDialogHook hook) { m_colourDialog = std::move(hook); }
     void setFontDialogHook(FontDialogHook hook) { m_fontDialog = std::move(hook); }
     void setTouchModeHook(TouchModeHook hook) { m_touchModeDialog = std::move(hook); }
-    // Where "记录保存" appends the record; the program's folder unless set.
+    // Where "记录保存" appends the record: the user's data folder
+    // (QStandardPaths::AppDataLocation) unless set. When the folder cannot
+    // be written, a save dialog asks for the file.
     void setRecordFolder(const QString &folder) { m_recordFolder = folder; }
 
     // What closing the window now would lose, as the question asked before
@@ -185,6 +188,10 @@ private:
     void showPreview(const QString &path);
     void recordGrew();
     void afterEvent();
+    // Appends the record to `path` (the file replaced atomically); false
+    // with the reason in `error` when it could not.
+    bool appendRecord(const QString &path, QString *error);
+    void tellDone(const QString &text);
     // The window's size for the form now shown: what its content asks for,
     // but no larger than the screen's free area.
     QSize fittingSize() const;
@@ -196,6 +203,7 @@ private:
     std::unique_ptr<WindowLinkHost> m_host;
     std::unique_ptr<DebugSession> m_session;
     FileDialogHook m_fileDialog;
+    WindowLinkHost::MessageHook m_messageHook;
     WindowLinkHost::AskHook m_askHook;
     QString m_recordFolder;
     // Changed since the list was last opened (into an empty list) or saved.

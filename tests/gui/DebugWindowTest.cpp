@@ -26,6 +26,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -244,8 +245,10 @@ TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
     EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + note);
 
     // A folder that cannot hold the file (it is a file itself, so even root
-    // cannot write there): the failure is told, not a success.
+    // cannot write there): the window asks for a place, and a place that
+    // cannot take it either is told as a failure, not a success.
     w.window.setRecordFolder(note);
+    w.fileAnswers << QStringList{tmp.filePath("missing/serialNote.txt")};
     w.click("saveRecordButton");
     EXPECT_TRUE(w.messages.texts.last().startsWith(QStringLiteral("记录保存失败："))) << w.messages.texts.last().toStdString();
     EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
@@ -565,6 +568,74 @@ TEST(DebugWindowTest, ClosingWithThePortOpenAsksAndNoKeepsTheConnection)
     w.answer = true;
     EXPECT_TRUE(w.window.close());
     EXPECT_EQ(w.questions.last(), QStringLiteral("关闭窗口将断开串口并丢弃通讯记录，是否关闭?"));
+}
+
+TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItIsNotWritable)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(dataDir).removeRecursively(); // created when needed
+    Window w;
+    recordSomething(w);
+    const std::string once = toGbk(w.window.session().record().text());
+    w.click("saveRecordButton");
+    w.click("saveRecordButton"); // saving twice writes it twice
+    const QString note = QDir(dataDir).filePath(QStringLiteral("serialNote.txt"));
+    EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
+    EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(note));
+    EXPECT_TRUE(w.fileRequests.isEmpty());
+    QDir(dataDir).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
+
+    // A data folder that cannot be written (here a file, so that even root
+    // cannot write there): a save dialog asks where the record goes.
+    QTemporaryDir tmp;
+    const QString blocked = tmp.filePath("blocked");
+    ASSERT_TRUE(writeBytes(blocked, "x"));
+    w.window.setRecordFolder(blocked);
+    w.messages.texts.clear();
+    w.click("saveRecordButton"); // cancelled: nothing written, nothing said
+    ASSERT_EQ(w.fileRequests.size(), 1);
+    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::Save);
+    EXPECT_EQ(w.fileRequests[0].fileName, QStringLiteral("serialNote.txt"));
+    EXPECT_TRUE(w.messages.texts.isEmpty());
+    const QString chosen = tmp.filePath("note.txt");
+    w.fileAnswers << QStringList{chosen};
+    w.click("saveRecordButton");
+    EXPECT_EQ(readAll(chosen), QByteArray::fromStdString(once));
+    EXPECT_EQ(w.messages.texts, QStringList{QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(chosen)});
+    // A place that cannot take it either: the failure is told, not a success.
+    w.fileAnswers << QStringList{tmp.filePath("missing/note.txt")};
+    w.click("saveRecordButton");
+    EXPECT_TRUE(w.messages.texts.last().startsWith(QStringLiteral("记录保存失败："))) << w.messages.texts.last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("missing")));
+    EXPECT_EQ(readAll(blocked), QByteArray("x"));
+}
+
+TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
+{
+    QTemporaryDir tmp;
+    Window w;
+    w.window.setRecordFolder(tmp.path());
+    w.window.setMessageHook({}); // the real boxes
+    QMessageBox::Icon shown = QMessageBox::NoIcon;
+    QString shownText;
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown = box->icon();
+        shownText = box->text();
+        poll->stop();
+        poll->deleteLater();
+        box->accept();
+    });
+    poll->start(1);
+    w.click("saveRecordButton");
+    EXPECT_EQ(shownText, QStringLiteral("记录保存完毕，路径为")
+                             + QDir::toNativeSeparators(tmp.filePath(QStringLiteral("serialNote.txt"))));
+    EXPECT_EQ(shown, QMessageBox::Information);
 }
 
 TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
