@@ -1,6 +1,7 @@
 #include "debug/CMySerialBmpDlg.h"
 
 #include "debug/DebugWidgets.h"
+#include "debug/StatusText.h"
 
 #include "common/FileIo.h"
 #include "common/Gbk.h"
@@ -50,6 +51,8 @@ constexpr int kMaxPictureNumber = 599;
 constexpr int kBarSteps = 1000;
 
 const QString kRecordFile = QStringLiteral("serialNote.txt");
+const QString kPortNotOpen = QStringLiteral("串口未打开!");
+const QString kPortClosed = QStringLiteral("串口已关闭!");
 
 // Room a window manager takes around a window not yet shown: the title bar
 // and the borders.
@@ -217,6 +220,11 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QWidget(parent, Qt::Window)
     m_host->attach(
         *m_session, [this] { m_session->portOpened(); }, [this] { m_session->portClosed(); });
     m_host->setAfterEvent([this] { afterEvent(); });
+    // "关闭" leaves no word of the connection behind.
+    connect(m_ports->closeButton(), &QPushButton::clicked, this, [this] {
+        if (!m_ports->isOpen())
+            m_pictureStatus->setText(kPortClosed);
+    });
 
     connect(m_fullButton, &QPushButton::clicked, this, &CMySerialBmpDlg::toggleFullForm);
 
@@ -343,9 +351,10 @@ QWidget *CMySerialBmpDlg::makeExtensionGroup()
     m_tabs->addTab(makeCopyPage(), QStringLiteral("拷贝"));
 
     m_sendButton = button(QStringLiteral("发送"), QStringLiteral("sendButton"), group);
-    m_sendStatus = new QLineEdit(group);
+    // A failure names its file inside a long text: the box keeps the file
+    // name in sight, the whole text in its tool tip.
+    m_sendStatus = new StatusText(group);
     m_sendStatus->setObjectName(QStringLiteral("sendStatusBox"));
-    m_sendStatus->setReadOnly(true);
     m_sendProgress = bar(QStringLiteral("sendProgressBar"), group);
     auto *sendRow = new QHBoxLayout;
     sendRow->addWidget(m_sendButton);
@@ -673,8 +682,10 @@ void CMySerialBmpDlg::showPreview(const QString &path)
 
 void CMySerialBmpDlg::downloadPictures()
 {
-    if (!m_ports->isOpen())
+    if (!m_ports->isOpen()) {
+        m_pictureStatus->setText(kPortNotOpen);
         return;
+    }
     m_host->resetProgress();
     m_downloadEntries = m_pictures.entries();
     std::vector<DebugPicture> list;
@@ -781,6 +792,8 @@ void CMySerialBmpDlg::send()
         sendHex();
         break;
     case 1:
+        if (!m_ports->isOpen())
+            m_sendStatus->setText(kPortNotOpen);
         m_session->downloadFonts(m_fonts.entries());
         break;
     case 2:
@@ -808,9 +821,15 @@ void CMySerialBmpDlg::recordGrew()
     if (added.isEmpty())
         return;
     added.remove(QLatin1Char('\r'));
+    // Hex shows in upper case; a path being recorded shows as it is.
+    const qsizetype asIs = m_recordAsIs.isEmpty() ? -1 : added.indexOf(m_recordAsIs);
+    if (asIs < 0)
+        added = added.toUpper();
+    else
+        added = added.left(asIs).toUpper() + m_recordAsIs + added.mid(asIs + m_recordAsIs.size()).toUpper();
     QTextCursor end(m_recordBox->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(added.toUpper());
+    end.insertText(added);
     m_recordBox->verticalScrollBar()->setValue(m_recordBox->verticalScrollBar()->maximum());
 }
 

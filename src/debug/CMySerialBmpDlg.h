@@ -50,6 +50,7 @@ class QCloseEvent;
 namespace h5 {
 
 class PortControls;
+class StatusText;
 
 class CMySerialBmpDlg : public QWidget
 {
@@ -192,6 +193,7 @@ private:
     // with the reason in `error` when it could not.
     bool appendRecord(const QString &path, QString *error);
     void tellDone(const QString &text);
+    void setHexFileMode(bool on);
     // The window's size for the form now shown: what its content asks for,
     // but no larger than the screen's free area.
     QSize fittingSize() const;
@@ -209,7 +211,9 @@ private:
     // Changed since the list was last opened (into an empty list) or saved.
     bool m_picturesChanged = false;
     bool m_fontsChanged = false;
-
+    // A path being recorded: the record box shows it as it is, while the
+    // rest of the record shows in upper case.
+    QString m_recordAsIs;
     bool m_full = false;
     QSize m_compactSize;
     bool m_filling = false; // rows are being rewritten, not edited
@@ -238,7 +242,7 @@ private:
     QTableWidget *m_fontView = nullptr;
     QLineEdit *m_fontNextNumber = nullptr;
     QPushButton *m_sendButton = nullptr;
-    QLineEdit *m_sendStatus = nullptr;
+    StatusText *m_sendStatus = nullptr;
     QProgressBar *m_sendProgress = nullptr;
     QPlainTextEdit *m_recordBox = nullptr;
     QFrame *m_rule = nullptr;
@@ -290,6 +294,7 @@ private:
     int m_realtimeWidth = 0;
     int m_realtimeHeight = 0;
     QLabel *m_realtimePreview = nullptr;
+    StatusText *m_realtimePathBox = nullptr;
     QLineEdit *m_realtimeX = nullptr;
     QLineEdit *m_realtimeY = nullptr;
     QComboBox *m_copyResolution = nullptr;

@@ -330,6 +330,50 @@ TEST(DebugLiveTest, BacklightSendsEveryChangeAndADragOnceWhenLetGo)
     EXPECT_EQ(backlights(), before + QStringList{QStringLiteral("1b 64 28 ff ff ee ff")});
 }
 
+TEST(DebugLiveTest, HexFilePathIsShownAsItIsWhileTypedHexShowsInUpperCase)
+{
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("Mixed-case.txt");
+    ASSERT_TRUE(writeBytes(file, "1b 38 ff ff ee ff"));
+    Window w;
+    auto *hexText = w.get<QPlainTextEdit>("hexText");
+    EXPECT_EQ(hexText->font().capitalization(), QFont::AllUppercase);
+    w.fileAnswers << QStringList{file};
+    w.get<QCheckBox>("loadFileCheck")->click();
+    EXPECT_EQ(hexText->toPlainText(), QDir::toNativeSeparators(file));
+    EXPECT_EQ(hexText->font().capitalization(), QFont::MixedCase);
+    w.click("sendButton"); // the port is closed: the path is recorded
+    EXPECT_TRUE(w.record().contains(QDir::toNativeSeparators(file) + QStringLiteral(" \n"))) << w.record().toStdString();
+
+    w.get<QCheckBox>("loadFileCheck")->click();
+    EXPECT_EQ(hexText->font().capitalization(), QFont::AllUppercase);
+    hexText->setPlainText(QStringLiteral("1b 38 ff ff ee ff"));
+    w.click("sendButton");
+    EXPECT_TRUE(w.record().contains(QStringLiteral("1B 38 FF FF EE FF \n"))) << w.record().toStdString();
+    EXPECT_TRUE(w.window.session().record().text().contains(QStringLiteral("1b 38 ff ff ee ff \r\n")));
+}
+
+TEST(DebugLiveTest, RealtimePageShowsTheChosenPicturesPath)
+{
+    Pictures pics;
+    const QString picture = pics.make("Realtime-Picture.bmp", 20, 10, 4);
+    Window w;
+    w.window.show();
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(2);
+    auto *path = w.get<QWidget>("realtimePathBox");
+    ASSERT_NE(path, nullptr);
+    EXPECT_TRUE(path->property("text").toString().isEmpty());
+    w.fileAnswers << QStringList{picture};
+    w.click("choosePictureButton");
+    EXPECT_TRUE(path->isVisible());
+    EXPECT_EQ(path->property("text").toString(), QDir::toNativeSeparators(picture));
+    EXPECT_EQ(path->toolTip(), QDir::toNativeSeparators(picture));
+    EXPECT_TRUE(path->property("shownText").toString().endsWith(QStringLiteral("Realtime-Picture.bmp")))
+        << path->property("shownText").toString().toStdString() << " in " << path->width();
+    w.click("choosePictureButton"); // cancelled: the choice stays
+    EXPECT_EQ(path->property("text").toString(), QDir::toNativeSeparators(picture));
+}
+
 TEST(DebugLiveTest, ResolutionSizesTheScreenAndTheLayerBox)
 {
     Window w;
@@ -407,8 +451,8 @@ TEST(DebugLiveTest, HexPageSendsTypedTextAndLongFilesInChunks)
     EXPECT_EQ(w.get<QPlainTextEdit>("hexText")->toPlainText(), file);
     w.click("sendButton");
     EXPECT_EQ(w.window.session().state(), LinkState::BulkSend);
-    ASSERT_TRUE(waitFor([&] { return w.get<QLineEdit>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
-        << w.get<QLineEdit>("sendStatusBox")->text().toStdString();
+    ASSERT_TRUE(waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
+        << w.get<StatusText>("sendStatusBox")->text().toStdString();
     EXPECT_TRUE(w.window.session().record().text().contains(file + QStringLiteral(" \r\n")));
 
     // Unticking the box leaves file mode and empties the text.
@@ -559,8 +603,8 @@ TEST(DebugLiveTest, RealtimePictureArrivesOnTheTerminalsScreen)
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
     EXPECT_EQ(w.window.session().state(), LinkState::RealtimeHeaderSent);
-    ASSERT_TRUE(waitFor([&] { return w.get<QLineEdit>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
-        << w.get<QLineEdit>("sendStatusBox")->text().toStdString();
+    ASSERT_TRUE(waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
+        << w.get<StatusText>("sendStatusBox")->text().toStdString();
     EXPECT_TRUE(sentEntries(w.window.session()).contains(QStringLiteral("1b 24 0a 00 14 00 64 00 32 00 ff ff ee ff")));
 
     const QByteArray pixels = Pictures::pixels(picture, 100, 50);

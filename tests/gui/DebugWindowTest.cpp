@@ -348,7 +348,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
     ASSERT_TRUE(transferEnds(w));
-    EXPECT_EQ(w.get<QLineEdit>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
+    EXPECT_EQ(w.get<StatusText>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
     auto *bar = w.get<QProgressBar>("sendProgressBar");
     EXPECT_EQ(bar->value(), bar->maximum());
 
@@ -636,6 +636,66 @@ TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
     EXPECT_EQ(shownText, QStringLiteral("记录保存完毕，路径为")
                              + QDir::toNativeSeparators(tmp.filePath(QStringLiteral("serialNote.txt"))));
     EXPECT_EQ(shown, QMessageBox::Information);
+}
+
+TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
+{
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Pictures pics;
+    const QString font = pics.dir.filePath("f.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02"));
+    Window w;
+    w.addPictures({pics.make("a.bmp", 8, 8, 1)});
+    w.click("downloadButton");
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口未打开!"));
+    w.fileAnswers << QStringList{font};
+    w.click("addFontsButton");
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(1);
+    w.click("sendButton");
+    EXPECT_EQ(w.get<QWidget>("sendStatusBox")->property("text").toString(), QStringLiteral("串口未打开!"));
+
+    ASSERT_TRUE(connectTo(w, sim));
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口已连接!"));
+    w.click("closeButton");
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口已关闭!"));
+    EXPECT_EQ(w.window.session().state(), LinkState::Offline);
+}
+
+TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
+{
+    QTemporaryDir tmp;
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    // A font deep in folders with long names, whose text ends in a lone
+    // hex digit.
+    QString folder = tmp.path();
+    for (int i = 0; i < 4; ++i)
+        folder += QStringLiteral("/a-folder-with-a-rather-long-name-%1").arg(i);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString font = folder + QStringLiteral("/broken-font.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02 0"));
+    Window w;
+    w.window.show();
+    w.fileAnswers << QStringList{font};
+    w.click("addFontsButton");
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(1);
+    ASSERT_TRUE(connectTo(w, sim));
+    w.click("sendButton");
+
+    auto *box = w.get<QWidget>("sendStatusBox");
+    ASSERT_NE(box, nullptr);
+    const QString full = box->property("text").toString();
+    EXPECT_TRUE(full.contains(QDir::toNativeSeparators(font))) << full.toStdString();
+    EXPECT_EQ(box->toolTip(), full);
+    // The box is far narrower than the text; what it shows still names the
+    // file.
+    EXPECT_GT(box->fontMetrics().horizontalAdvance(full), box->width()) << "the text fits: nothing to test";
+    const QString shown = box->property("shownText").toString();
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(shown), box->contentsRect().width());
+    EXPECT_TRUE(shown.contains(QStringLiteral("broken-font.txt"))) << shown.toStdString() << " | " << full.toStdString();
 }
 
 TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
