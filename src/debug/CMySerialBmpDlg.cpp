@@ -1,14 +1,16 @@
 #include "debug/CMySerialBmpDlg.h"
 
 #include "debug/DebugWidgets.h"
+#include "debug/StatusText.h"
 
+#include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "pictures/PictureConvert.h"
 #include "serial/PortControls.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -20,21 +22,22 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStandardPaths>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace h5 {
 
@@ -46,6 +49,14 @@ const QList<int> kDebugRates = {1228800, 921600, 460800, 115200, 57600, 38400, 1
 
 constexpr int kMaxPictureNumber = 599;
 constexpr int kBarSteps = 1000;
+
+const QString kRecordFile = QStringLiteral("serialNote.txt");
+const QString kPortNotOpen = QStringLiteral("串口未打开!");
+const QString kPortClosed = QStringLiteral("串口已关闭!");
+
+// Room a window manager takes around a window not yet shown: the title bar
+// and the borders.
+const QSize kFrameGuess(16, 40);
 
 } // namespace
 
@@ -116,30 +127,6 @@ QProgressBar *bar(const QString &name, QWidget *parent)
     return b;
 }
 
-// Appends `data` to the file at `path` (created when missing) and syncs it.
-bool appendToFile(const QString &path, const QByteArray &data, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(data) != data.size() || !file.flush()) {
-        *error = file.errorString();
-        return false;
-    }
-    if (::fsync(file.handle()) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // The list operations' messages and questions go where the link's go.
@@ -155,12 +142,10 @@ private:
     CMySerialBmpDlg &m_window;
 };
 
-CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
+CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("CMySerialBmpDlg"));
     setWindowTitle(QStringLiteral("在线调试"));
-    setModal(false);
-    setSizeGripEnabled(true);
 
     // Foreground and text white, background and text background blue.
     m_colours[0] = m_colours[2] = QColor(255, 255, 255);
@@ -172,13 +157,16 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_liveTimer->setInterval(100);
     connect(m_liveTimer, &QTimer::timeout, this, &CMySerialBmpDlg::liveTick);
 
-    m_upper = new QWidget(this);
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("content"));
+    m_upper = new QWidget(m_content);
     m_upper->setObjectName(QStringLiteral("upperHalf"));
     QWidget *pictureGroup = makePictureGroup();
 
     m_ports = new PortControls(m_comm, m_upper);
     m_ports->setBaudRates(kDebugRates);
     m_ports->setCloseEnabledWhileClosed(false);
+    m_ports->setCaptions(QStringLiteral("端口："), QStringLiteral("波特率："));
     auto *serialRow = new QHBoxLayout;
     serialRow->addWidget(m_ports, 1);
     serialRow->addWidget(makeBesideSerial());
@@ -194,7 +182,7 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     upper->addLayout(left, 3);
     upper->addLayout(right, 2);
 
-    m_rule = new QFrame(this);
+    m_rule = new QFrame(m_content);
     m_rule->setObjectName(QStringLiteral("halfRule"));
     m_rule->setFrameShape(QFrame::HLine);
     m_rule->setFrameShadow(QFrame::Sunken);
@@ -202,10 +190,23 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_lower = makeLowerHalf();
     m_lower->setVisible(false);
 
-    auto *main = new QVBoxLayout(this);
+    auto *main = new QVBoxLayout(m_content);
+    main->setContentsMargins(4, 4, 4, 4);
+    main->setSpacing(2);
     main->addWidget(m_upper, 1);
     main->addWidget(m_rule);
     main->addWidget(m_lower);
+
+    // On a small screen the window keeps a usable size and its content
+    // scrolls.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("formScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_scroll);
 
     m_notes = std::make_unique<Notes>(*this);
     m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_pictureStatus, *m_pictureProgress);
@@ -219,11 +220,35 @@ CMySerialBmpDlg::CMySerialBmpDlg(QWidget *parent) : QDialog(parent)
     m_host->attach(
         *m_session, [this] { m_session->portOpened(); }, [this] { m_session->portClosed(); });
     m_host->setAfterEvent([this] { afterEvent(); });
+    // "关闭" leaves no word of the connection behind.
+    connect(m_ports->closeButton(), &QPushButton::clicked, this, [this] {
+        if (!m_ports->isOpen())
+            m_pictureStatus->setText(kPortClosed);
+    });
 
     connect(m_fullButton, &QPushButton::clicked, this, &CMySerialBmpDlg::toggleFullForm);
 
     m_ports->detect();
-    adjustSize();
+    resize(fittingSize());
+}
+
+QSize CMySerialBmpDlg::fittingSize() const
+{
+    const QSize wanted = m_content->sizeHint();
+    const QScreen *shownOn = QWidget::screen();
+    if (!shownOn)
+        return wanted;
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : kFrameGuess;
+    const QSize room = shownOn->availableGeometry().size() - frame.expandedTo(QSize(0, 0));
+    // A direction that does not fit gets a scroll bar, which takes room in
+    // the other direction.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    QSize size = wanted;
+    if (size.height() > room.height())
+        size.rwidth() += bar;
+    if (size.width() > room.width())
+        size.rheight() += bar;
+    return size.boundedTo(room);
 }
 
 CMySerialBmpDlg::~CMySerialBmpDlg()
@@ -249,10 +274,13 @@ QWidget *CMySerialBmpDlg::makePictureGroup()
     auto *clear = button(QStringLiteral("清空列表"), QStringLiteral("clearListButton"), group);
     auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveListButton"), group);
     auto *open = button(QStringLiteral("打开列表"), QStringLiteral("openListButton"), group);
-    auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {add, up, down, remove, clear, save, open})
-        buttons->addWidget(b);
-    buttons->addStretch();
+    // Two columns of buttons keep the group low enough for the full form
+    // to fit a small screen.
+    auto *buttons = new QGridLayout;
+    QPushButton *const order[] = {add, up, down, remove, clear, save, open};
+    for (int i = 0; i < 7; ++i)
+        buttons->addWidget(order[i], i % 4, i / 4);
+    buttons->setRowStretch(4, 1);
 
     m_nextNumber = digitsBox(QStringLiteral("nextNumberBox"), group);
     m_preview = new QLabel(group);
@@ -323,9 +351,10 @@ QWidget *CMySerialBmpDlg::makeExtensionGroup()
     m_tabs->addTab(makeCopyPage(), QStringLiteral("拷贝"));
 
     m_sendButton = button(QStringLiteral("发送"), QStringLiteral("sendButton"), group);
-    m_sendStatus = new QLineEdit(group);
+    // A failure names its file inside a long text: the box keeps the file
+    // name in sight, the whole text in its tool tip.
+    m_sendStatus = new StatusText(group);
     m_sendStatus->setObjectName(QStringLiteral("sendStatusBox"));
-    m_sendStatus->setReadOnly(true);
     m_sendProgress = bar(QStringLiteral("sendProgressBar"), group);
     auto *sendRow = new QHBoxLayout;
     sendRow->addWidget(m_sendButton);
@@ -345,7 +374,7 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     page->setObjectName(QStringLiteral("fontPage"));
     m_fontView = makeListView(page, {QStringLiteral("字库号"), QStringLiteral("字库名")}, {60, 220},
                               QStringLiteral("fontList"));
-    m_fontView->setMinimumSize(290, 90);
+    m_fontView->setMinimumSize(220, 80);
     m_fontView->horizontalHeader()->setStretchLastSection(true);
     auto *add = button(QStringLiteral("添加字库"), QStringLiteral("addFontsButton"), page);
     auto *remove = button(QStringLiteral("删除选中"), QStringLiteral("deleteFontsButton"), page);
@@ -353,16 +382,16 @@ QWidget *CMySerialBmpDlg::makeFontPage()
     auto *save = button(QStringLiteral("保存列表"), QStringLiteral("saveFontsButton"), page);
     m_fontNextNumber = digitsBox(QStringLiteral("fontNextNumberBox"), page);
 
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addWidget(clear);
-    buttons->addWidget(save);
+    auto *buttons = new QGridLayout;
+    buttons->addWidget(add, 0, 0);
+    buttons->addWidget(remove, 0, 1);
+    buttons->addWidget(clear, 1, 0);
+    buttons->addWidget(save, 1, 1);
     auto *numberRow = new QHBoxLayout;
     numberRow->addWidget(new QLabel(QStringLiteral("下一存储编号"), page));
     numberRow->addWidget(m_fontNextNumber);
-    buttons->addLayout(numberRow);
-    buttons->addStretch();
+    buttons->addLayout(numberRow, 2, 0, 1, 2);
+    buttons->setRowStretch(3, 1);
     auto *layout = new QHBoxLayout(page);
     layout->addWidget(m_fontView, 1);
     layout->addLayout(buttons);
@@ -387,7 +416,7 @@ QWidget *CMySerialBmpDlg::makeRecordGroup()
     m_recordBox = new QPlainTextEdit(group);
     m_recordBox->setObjectName(QStringLiteral("recordBox"));
     m_recordBox->setReadOnly(true);
-    m_recordBox->setMinimumSize(280, 160);
+    m_recordBox->setMinimumSize(280, 50);
     auto *clear = button(QStringLiteral("记录清除"), QStringLiteral("clearRecordButton"), group);
     auto *save = button(QStringLiteral("记录保存"), QStringLiteral("saveRecordButton"), group);
     auto *buttons = new QHBoxLayout;
@@ -404,11 +433,22 @@ QWidget *CMySerialBmpDlg::makeRecordGroup()
 
 void CMySerialBmpDlg::setMessageHook(WindowLinkHost::MessageHook hook)
 {
+    m_messageHook = hook;
     m_host->setMessageHook(std::move(hook));
+}
+
+// A finished piece of work, told with the information icon.
+void CMySerialBmpDlg::tellDone(const QString &text)
+{
+    if (m_messageHook)
+        m_messageHook(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
 }
 
 void CMySerialBmpDlg::setAskHook(WindowLinkHost::AskHook hook)
 {
+    m_askHook = hook;
     m_host->setAskHook(std::move(hook));
 }
 
@@ -423,6 +463,8 @@ QStringList CMySerialBmpDlg::askFiles(const FileRequest &request)
                             : request.kind == FileRequest::OpenMany ? QFileDialog::ExistingFiles
                                                                     : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
@@ -465,7 +507,8 @@ void CMySerialBmpDlg::addPictures()
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
-    m_pictures.addPictures(paths, *m_notes);
+    if (m_pictures.addPictures(paths, *m_notes) > 0)
+        m_picturesChanged = true;
     showPictureRows();
     showNextNumber();
 }
@@ -479,8 +522,12 @@ void CMySerialBmpDlg::openList()
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
+    const bool wasEmpty = m_pictures.entries().empty();
     if (!m_pictures.open(paths.constFirst(), *m_notes))
         return;
+    // Opened into an empty list, the list is the file's; added to pictures
+    // already listed, the whole is saved nowhere yet.
+    m_picturesChanged = !wasEmpty;
     showPictureRows();
     showNextNumber();
 }
@@ -495,7 +542,8 @@ void CMySerialBmpDlg::saveList()
     const QStringList paths = askFiles(request);
     if (paths.isEmpty())
         return;
-    m_pictures.save(paths.constFirst(), *m_notes);
+    if (m_pictures.save(paths.constFirst(), *m_notes))
+        m_picturesChanged = false;
     // The list is sorted by number, also as far as a failed save got.
     showPictureRows();
 }
@@ -532,6 +580,7 @@ void CMySerialBmpDlg::moveUp()
     const int i = rows.front();
     auto &entries = m_pictures.entries();
     swapPictures(entries[size_t(i - 1)], entries[size_t(i)]);
+    m_picturesChanged = true;
     showPictureRows();
     m_pictureView->clearSelection();
     m_pictureView->selectRow(i - 1);
@@ -545,6 +594,7 @@ void CMySerialBmpDlg::moveDown()
         return;
     const int i = rows.front();
     swapPictures(entries[size_t(i)], entries[size_t(i + 1)]);
+    m_picturesChanged = true;
     showPictureRows();
     m_pictureView->clearSelection();
     m_pictureView->selectRow(i + 1);
@@ -555,8 +605,10 @@ void CMySerialBmpDlg::deleteSelected()
     const std::vector<int> rows = selectedTableRows(m_pictureView);
     auto &entries = m_pictures.entries();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (size_t(*it) < entries.size())
+        if (size_t(*it) < entries.size()) {
             entries.erase(entries.begin() + *it);
+            m_picturesChanged = true;
+        }
     showPictureRows();
 }
 
@@ -579,10 +631,12 @@ void CMySerialBmpDlg::pictureNumberEdited(QTableWidgetItem *item)
     PictureEntry &e = entries[size_t(row)];
     const QString typed = item->text().trimmed();
     const long long value = readTypedNumber(typed);
-    if (!typed.isEmpty() && value >= 0 && value <= kMaxPictureNumber)
+    if (!typed.isEmpty() && value >= 0 && value <= kMaxPictureNumber) {
+        m_picturesChanged = m_picturesChanged || e.number != int(value);
         e.number = int(value);
-    else if (!typed.isEmpty())
+    } else if (!typed.isEmpty()) {
         m_host->message(QStringLiteral("编号超出范围!"));
+    }
     // The row shows the entry's number as the list now holds it.
     m_filling = true;
     item->setText(QString::number(e.number));
@@ -628,8 +682,10 @@ void CMySerialBmpDlg::showPreview(const QString &path)
 
 void CMySerialBmpDlg::downloadPictures()
 {
-    if (!m_ports->isOpen())
+    if (!m_ports->isOpen()) {
+        m_pictureStatus->setText(kPortNotOpen);
         return;
+    }
     m_host->resetProgress();
     m_downloadEntries = m_pictures.entries();
     std::vector<DebugPicture> list;
@@ -689,7 +745,8 @@ void CMySerialBmpDlg::addFonts()
         return;
     m_fonts.setNextNumber(int(std::clamp<long long>(readTypedNumber(m_fontNextNumber->text()), 0, 1000000)));
     const int before = m_fonts.nextNumber();
-    m_fonts.addFonts(paths, *m_notes);
+    if (m_fonts.addFonts(paths, *m_notes) > 0)
+        m_fontsChanged = true;
     showFontRows();
     if (m_fonts.nextNumber() != before)
         m_fontNextNumber->setText(QString::number(m_fonts.nextNumber()));
@@ -700,8 +757,10 @@ void CMySerialBmpDlg::deleteSelectedFonts()
     const std::vector<int> rows = selectedTableRows(m_fontView);
     auto &entries = m_fonts.entries();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (size_t(*it) < entries.size())
+        if (size_t(*it) < entries.size()) {
             entries.erase(entries.begin() + *it);
+            m_fontsChanged = true;
+        }
     showFontRows();
 }
 
@@ -718,7 +777,8 @@ void CMySerialBmpDlg::fontNumberEdited(QTableWidgetItem *item)
     const int row = item->row();
     if (row < 0 || size_t(row) >= m_fonts.entries().size())
         return;
-    m_fonts.setNumber(size_t(row), item->text().trimmed(), *m_notes);
+    if (m_fonts.setNumber(size_t(row), item->text().trimmed(), *m_notes))
+        m_fontsChanged = true;
     m_filling = true;
     item->setText(QString::number(m_fonts.entries()[size_t(row)].number));
     m_filling = false;
@@ -732,6 +792,8 @@ void CMySerialBmpDlg::send()
         sendHex();
         break;
     case 1:
+        if (!m_ports->isOpen())
+            m_sendStatus->setText(kPortNotOpen);
         m_session->downloadFonts(m_fonts.entries());
         break;
     case 2:
@@ -759,9 +821,15 @@ void CMySerialBmpDlg::recordGrew()
     if (added.isEmpty())
         return;
     added.remove(QLatin1Char('\r'));
+    // Hex shows in upper case; a path being recorded shows as it is.
+    const qsizetype asIs = m_recordAsIs.isEmpty() ? -1 : added.indexOf(m_recordAsIs);
+    if (asIs < 0)
+        added = added.toUpper();
+    else
+        added = added.left(asIs).toUpper() + m_recordAsIs + added.mid(asIs + m_recordAsIs.size()).toUpper();
     QTextCursor end(m_recordBox->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(added.toUpper());
+    end.insertText(added);
     m_recordBox->verticalScrollBar()->setValue(m_recordBox->verticalScrollBar()->maximum());
 }
 
@@ -772,40 +840,121 @@ void CMySerialBmpDlg::clearRecord()
     m_recordShown = 0;
 }
 
+// The record is appended to the file: the old content and the record are
+// written together to a temporary file that then replaces it, so a failed
+// write leaves the file as it was.
+bool CMySerialBmpDlg::appendRecord(const QString &path, QString *error)
+{
+    QByteArray content;
+    if (QFileInfo::exists(path) && !readWholeFile(path, content, error))
+        return false;
+    const std::string bytes = toGbk(m_session->record().text());
+    content.append(bytes.data(), qsizetype(bytes.size()));
+    return writeFileAtomically(path, content, error);
+}
+
 void CMySerialBmpDlg::saveRecord()
 {
-    const QString folder = m_recordFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_recordFolder;
-    const QString path = QDir(folder).filePath(QStringLiteral("serialNote.txt"));
-    const std::string bytes = toGbk(m_session->record().text());
+    // "serialNote.txt" in the user's data folder: the program's own folder
+    // cannot be written by a user once the program is installed.
+    const QString folder = m_recordFolder.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        : m_recordFolder;
+    QString path = QDir(folder).filePath(kRecordFile);
+    const bool writable = !folder.isEmpty() && QDir().mkpath(folder) && QFileInfo(folder).isDir()
+                          && QFileInfo(folder).isWritable();
+    if (!writable) {
+        // No data folder to write in: the user says where the record goes.
+        FileRequest request;
+        request.kind = FileRequest::Save;
+        request.caption = QStringLiteral("记录保存");
+        request.filter = QStringLiteral("文本文件(*.txt)");
+        request.defaultSuffix = QStringLiteral("txt");
+        request.fileName = kRecordFile;
+        const QStringList chosen = askFiles(request);
+        if (chosen.isEmpty())
+            return;
+        path = chosen.constFirst();
+    }
     QString error;
-    if (!appendToFile(path, QByteArray(bytes.data(), qsizetype(bytes.size())), &error)) {
+    if (!appendRecord(path, &error)) {
         m_host->message(QStringLiteral("记录保存失败：") + QDir::toNativeSeparators(path) + QStringLiteral("：")
                         + error);
         return;
     }
-    m_host->message(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
+    tellDone(QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(path));
+}
+
+// ---- closing ------------------------------------------------------------------------------
+
+QString CMySerialBmpDlg::closeQuestion() const
+{
+    // An empty list loses nothing, whatever happened to it.
+    const bool pictures = m_picturesChanged && !m_pictures.entries().empty();
+    const bool fonts = m_fontsChanged && !m_fonts.entries().empty();
+    QStringList lost;
+    if (pictures)
+        lost << QStringLiteral("未保存的图片列表");
+    if (fonts)
+        lost << (pictures ? QStringLiteral("字库列表") : QStringLiteral("未保存的字库列表"));
+    if (!m_session->record().text().isEmpty())
+        lost << QStringLiteral("通讯记录");
+    QString discard;
+    if (lost.size() == 1)
+        discard = lost[0];
+    else if (lost.size() > 1)
+        discard = QStringList(lost.mid(0, lost.size() - 1)).join(QStringLiteral("、")) + QStringLiteral("和")
+                  + lost.last();
+    const bool port = m_ports->isOpen();
+    if (!port && discard.isEmpty())
+        return {};
+    QString text = QStringLiteral("关闭窗口将");
+    if (port)
+        text += QStringLiteral("断开串口");
+    if (port && !discard.isEmpty())
+        text += QStringLiteral("并");
+    if (!discard.isEmpty())
+        text += QStringLiteral("丢弃") + discard;
+    return text + QStringLiteral("，是否关闭?");
+}
+
+void CMySerialBmpDlg::closeEvent(QCloseEvent *event)
+{
+    // "否" is the default: Enter or Escape keeps everything.
+    const QString question = closeQuestion();
+    const bool close = question.isEmpty()
+        || (m_askHook ? m_askHook(question)
+                      : QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                              QMessageBox::No)
+                            == QMessageBox::Yes);
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 // ---- forms --------------------------------------------------------------------------------
 
 void CMySerialBmpDlg::toggleFullForm()
 {
-    // The upper half keeps its size: the full form adds the lower half
-    // below it, the compact form returns to the size the window had.
+    // The full form adds the lower half below the upper one and grows the
+    // window as far as the screen allows (the rest scrolls); the compact
+    // form returns to the size the window had.
     m_full = !m_full;
     if (m_full)
         m_liveTimer->start();
     else
         m_liveTimer->stop();
     if (m_full) {
-        m_compactHeight = height();
+        m_compactSize = size();
         m_lower->setVisible(true);
-        const int spacing = std::max(layout()->spacing(), 0);
-        resize(width(), m_compactHeight + spacing + m_lower->sizeHint().height());
+        m_content->layout()->activate();
+        resize(fittingSize().expandedTo(m_compactSize));
     } else {
         m_lower->setVisible(false);
-        layout()->activate();
-        resize(width(), m_compactHeight);
+        m_content->layout()->activate();
+        resize(m_compactSize);
     }
 }
 

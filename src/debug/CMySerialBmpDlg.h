@@ -9,6 +9,11 @@
 //
 // The window opens in its compact form (the upper half); "实时动态调试"
 // switches to the full form, whose lower half holds the simulated screen.
+// It is an ordinary top-level window (the main frame creates it without a
+// parent, so it is not kept above the frame); its content scrolls when the
+// screen is too small for it. Escape does not close it, and closing it
+// while it holds an open port, an unsaved picture or font list or a
+// communication record asks first.
 
 #include "link/DebugSession.h"
 #include "link/LiveClicks.h"
@@ -20,8 +25,8 @@
 #include "serial/WindowLinkHost.h"
 
 #include <QColor>
-#include <QDialog>
 #include <QImage>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
@@ -40,12 +45,14 @@ class QScrollArea;
 class QTabWidget;
 class QTableWidget;
 class QTableWidgetItem;
+class QCloseEvent;
 
 namespace h5 {
 
 class PortControls;
+class StatusText;
 
-class CMySerialBmpDlg : public QDialog
+class CMySerialBmpDlg : public QWidget
 {
     Q_OBJECT
 public:
@@ -57,6 +64,7 @@ public:
         QString caption;
         QString filter;        // Qt form, "图片文件(*.bmp *.jpg *.jpeg)"
         QString defaultSuffix; // without the dot, may be empty
+        QString fileName;      // a name to offer (save dialogs), may be empty
     };
     using FileDialogHook = std::function<QStringList(const FileRequest &request)>;
 
@@ -77,8 +85,14 @@ public:
     void setColourDialogHook(ColourDialogHook hook) { m_colourDialog = std::move(hook); }
     void setFontDialogHook(FontDialogHook hook) { m_fontDialog = std::move(hook); }
     void setTouchModeHook(TouchModeHook hook) { m_touchModeDialog = std::move(hook); }
-    // Where "记录保存" appends the record; the program's folder unless set.
+    // Where "记录保存" appends the record: the user's data folder
+    // (QStandardPaths::AppDataLocation) unless set. When the folder cannot
+    // be written, a save dialog asks for the file.
     void setRecordFolder(const QString &folder) { m_recordFolder = folder; }
+
+    // What closing the window now would lose, as the question asked before
+    // it closes; empty when nothing would be lost.
+    QString closeQuestion() const;
 
     const PictureList &pictureList() const { return m_pictures; }
     const UserFontList &fontList() const { return m_fonts; }
@@ -132,6 +146,9 @@ public:
     void saveFonts();
     void chooseRealtimePicture();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     class Notes;
 
@@ -172,6 +189,14 @@ private:
     void showPreview(const QString &path);
     void recordGrew();
     void afterEvent();
+    // Appends the record to `path` (the file replaced atomically); false
+    // with the reason in `error` when it could not.
+    bool appendRecord(const QString &path, QString *error);
+    void tellDone(const QString &text);
+    void setHexFileMode(bool on);
+    // The window's size for the form now shown: what its content asks for,
+    // but no larger than the screen's free area.
+    QSize fittingSize() const;
 
     CMSComm m_comm;
     PictureList m_pictures;
@@ -180,15 +205,27 @@ private:
     std::unique_ptr<WindowLinkHost> m_host;
     std::unique_ptr<DebugSession> m_session;
     FileDialogHook m_fileDialog;
+    WindowLinkHost::MessageHook m_messageHook;
+    WindowLinkHost::AskHook m_askHook;
     QString m_recordFolder;
+    // Changed since the list was last opened (into an empty list) or saved.
+    bool m_picturesChanged = false;
+    bool m_fontsChanged = false;
+    // A path being recorded: the record box shows it as it is, while the
+    // rest of the record shows in upper case.
+    QString m_recordAsIs;
     bool m_full = false;
-    int m_compactHeight = 0;
+    QSize m_compactSize;
     bool m_filling = false; // rows are being rewritten, not edited
     qsizetype m_recordShown = 0;
     // The picture download running: the entries it was started with, so the
     // block addresses it gives land on the same entries.
     bool m_pictureDownload = false;
     std::vector<PictureEntry> m_downloadEntries;
+
+    // Everything inside the window scrolls when the screen is too small.
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_content = nullptr;
 
     // Upper half.
     QWidget *m_upper = nullptr;
@@ -205,7 +242,7 @@ private:
     QTableWidget *m_fontView = nullptr;
     QLineEdit *m_fontNextNumber = nullptr;
     QPushButton *m_sendButton = nullptr;
-    QLineEdit *m_sendStatus = nullptr;
+    StatusText *m_sendStatus = nullptr;
     QProgressBar *m_sendProgress = nullptr;
     QPlainTextEdit *m_recordBox = nullptr;
     QFrame *m_rule = nullptr;
@@ -257,6 +294,7 @@ private:
     int m_realtimeWidth = 0;
     int m_realtimeHeight = 0;
     QLabel *m_realtimePreview = nullptr;
+    StatusText *m_realtimePathBox = nullptr;
     QLineEdit *m_realtimeX = nullptr;
     QLineEdit *m_realtimeY = nullptr;
     QComboBox *m_copyResolution = nullptr;

@@ -91,14 +91,22 @@ QWidget *CMySerialBmpDlg::makeLowerHalf()
 {
     auto *lower = new QWidget(this);
     lower->setObjectName(QStringLiteral("lowerHalf"));
+    // The whole pane takes the mouse, the grey beside a small screen image
+    // too: a click there is outside the screen.
     m_screenLabel = new QLabel;
     m_screenLabel->setObjectName(QStringLiteral("simulatedScreen"));
-    m_screenLabel->setMouseTracking(true);
-    m_screenLabel->installEventFilter(this);
+    m_screenLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_screenPane = new QScrollArea(lower);
     m_screenPane->setObjectName(QStringLiteral("screenPane"));
     m_screenPane->setWidget(m_screenLabel);
-    m_screenPane->setFixedSize(470, 320);
+    m_screenPane->viewport()->setMouseTracking(true);
+    m_screenPane->viewport()->installEventFilter(this);
+    // 470 x 320 where there is room; on a low screen it gives up height
+    // down to what a 320X240 screen image needs, and scrolls.
+    m_screenPane->setFixedWidth(470);
+    m_screenPane->setMinimumHeight(260);
+    m_screenPane->setMaximumHeight(320);
+    m_screenPane->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     m_screenPane->horizontalScrollBar()->setSingleStep(1);
     m_screenPane->verticalScrollBar()->setSingleStep(1);
     showScreen();
@@ -106,7 +114,9 @@ QWidget *CMySerialBmpDlg::makeLowerHalf()
     auto *layout = new QHBoxLayout(lower);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeLiveControls(), 1);
-    layout->addWidget(m_screenPane, 0, Qt::AlignTop);
+    layout->addWidget(m_screenPane, 0);
+    // Asks for the pane's full 320 pixels where there is room.
+    layout->addItem(new QSpacerItem(0, 320, QSizePolicy::Minimum, QSizePolicy::Preferred));
     return lower;
 }
 
@@ -262,7 +272,12 @@ QWidget *CMySerialBmpDlg::makeLiveControls()
     connect(m_resolutionBox, &QComboBox::currentIndexChanged, this, &CMySerialBmpDlg::setResolution);
     connect(m_backlight, &QSlider::valueChanged, this,
             [this](int v) { m_backlightValue->setText(QString::number(v)); });
-    // Sent when the slider is let go, not while it is dragged.
+    // Every change is sent (a click on the groove, the wheel, the keys);
+    // a drag only once, when the slider is let go.
+    connect(m_backlight, &QSlider::valueChanged, this, [this] {
+        if (!m_backlight->isSliderDown())
+            sendBacklight();
+    });
     connect(m_backlight, &QSlider::sliderReleased, this, &CMySerialBmpDlg::sendBacklight);
     connect(calibrate, &QPushButton::clicked, this, &CMySerialBmpDlg::calibrate);
     connect(clear, &QPushButton::clicked, this, &CMySerialBmpDlg::clearScreen);
@@ -314,15 +329,20 @@ void CMySerialBmpDlg::setResolution(int index)
 
 bool CMySerialBmpDlg::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_screenLabel) {
+    if (m_screenPane && watched == m_screenPane->viewport()) {
+        // Pane point to image pixel: the image sits at the pane's origin,
+        // moved by the scroll positions.
+        auto imagePoint = [this](QEvent *e) {
+            return static_cast<QMouseEvent *>(e)->position().toPoint() - m_screenLabel->pos();
+        };
         if (event->type() == QEvent::MouseMove) {
-            screenMouse(static_cast<QMouseEvent *>(event)->position().toPoint(), false);
+            screenMouse(imagePoint(event), false);
         } else if (event->type() == QEvent::MouseButtonPress
                    && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-            screenMouse(static_cast<QMouseEvent *>(event)->position().toPoint(), true);
+            screenMouse(imagePoint(event), true);
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 // `imagePoint` is a pixel of the screen image: terminal point (x, y) lies at

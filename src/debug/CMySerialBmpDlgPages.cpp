@@ -6,6 +6,7 @@
 
 #include "common/FileIo.h"
 #include "debug/DebugWidgets.h"
+#include "debug/StatusText.h"
 #include "pictures/PictureConvert.h"
 #include "serial/PortControls.h"
 
@@ -43,10 +44,7 @@ QWidget *CMySerialBmpDlg::makeHexPage()
     page->setObjectName(QStringLiteral("hexPage"));
     m_hexText = new QPlainTextEdit(page);
     m_hexText->setObjectName(QStringLiteral("hexText"));
-    // Letters show in upper case; the text keeps what was typed.
-    QFont font = m_hexText->font();
-    font.setCapitalization(QFont::AllUppercase);
-    m_hexText->setFont(font);
+    setHexFileMode(false);
     m_loadFile = new QCheckBox(QStringLiteral("装载文件"), page);
     m_loadFile->setObjectName(QStringLiteral("loadFileCheck"));
     auto *clear = button(QStringLiteral("清空"), QStringLiteral("clearHexButton"), page);
@@ -73,16 +71,20 @@ QWidget *CMySerialBmpDlg::makeRealtimePage()
     m_realtimePreview->setFixedSize(96, 72);
     m_realtimePreview->setFrameShape(QFrame::Box);
     m_realtimePreview->setAlignment(Qt::AlignCenter);
+    // The chosen picture's path, its file name always in sight.
+    m_realtimePathBox = new StatusText(page);
+    m_realtimePathBox->setObjectName(QStringLiteral("realtimePathBox"));
     m_realtimeX = digitsBox(QStringLiteral("realtimeXBox"), page);
     m_realtimeY = digitsBox(QStringLiteral("realtimeYBox"), page);
     auto *grid = new QGridLayout(page);
     grid->addWidget(choose, 0, 0);
+    grid->addWidget(m_realtimePathBox, 0, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("X"), page), 1, 0);
     grid->addWidget(m_realtimeX, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Y"), page), 2, 0);
     grid->addWidget(m_realtimeY, 2, 1);
-    grid->addWidget(m_realtimePreview, 0, 2, 3, 1);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(m_realtimePreview, 0, 3, 3, 1);
+    grid->setColumnStretch(2, 1);
     connect(choose, &QPushButton::clicked, this, &CMySerialBmpDlg::chooseRealtimePicture);
     return page;
 }
@@ -149,6 +151,16 @@ QWidget *CMySerialBmpDlg::makeCopyPage()
 
 // ---- hex commands ------------------------------------------------------------------------
 
+// Typed hex shows its letters in upper case (the text keeps what was
+// typed); a file's path shows as it is.
+void CMySerialBmpDlg::setHexFileMode(bool on)
+{
+    QFont font = m_hexText->font();
+    font.setCapitalization(on ? QFont::MixedCase : QFont::AllUppercase);
+    m_hexText->setFont(font);
+    m_hexText->setReadOnly(on);
+}
+
 void CMySerialBmpDlg::toggleLoadFile()
 {
     if (m_loadFileFlag) {
@@ -156,7 +168,7 @@ void CMySerialBmpDlg::toggleLoadFile()
         m_loadFile->setChecked(false);
         m_hexFile.clear();
         m_hexText->clear();
-        m_hexText->setReadOnly(false);
+        setHexFileMode(false);
         return;
     }
     FileRequest request;
@@ -169,8 +181,8 @@ void CMySerialBmpDlg::toggleLoadFile()
     if (!m_loadFileFlag)
         return;
     m_hexFile = paths.constFirst();
+    setHexFileMode(true);
     m_hexText->setPlainText(QDir::toNativeSeparators(m_hexFile));
-    m_hexText->setReadOnly(true);
 }
 
 void CMySerialBmpDlg::clearHex()
@@ -202,7 +214,9 @@ void CMySerialBmpDlg::sendHex()
             m_host->message(QDir::toNativeSeparators(m_hexFile) + QStringLiteral("：") + error);
             return;
         }
-        m_session->recordTypedText(QDir::toNativeSeparators(m_hexFile));
+        m_recordAsIs = QDir::toNativeSeparators(m_hexFile);
+        m_session->recordTypedText(m_recordAsIs);
+        m_recordAsIs.clear();
         if (!m_ports->isOpen() || bytes.isEmpty())
             return;
         m_session->sendChunked(bytes, LinkState::BulkSend);
@@ -239,8 +253,11 @@ void CMySerialBmpDlg::saveFonts()
         target += QLatin1String(".wzk");
     QByteArray bytes;
     QString error;
-    if (!fontDownloadBytes(m_fonts.entries(), bytes, &error) || !writeFileAtomically(target, bytes, &error))
+    if (!fontDownloadBytes(m_fonts.entries(), bytes, &error) || !writeFileAtomically(target, bytes, &error)) {
         m_host->message(QStringLiteral("字库文件保存不成功：") + error);
+        return;
+    }
+    m_fontsChanged = false;
 }
 
 // ---- realtime picture ----------------------------------------------------------------------
@@ -254,6 +271,7 @@ void CMySerialBmpDlg::chooseRealtimePicture()
     if (paths.isEmpty())
         return;
     m_realtimePath = paths.constFirst();
+    m_realtimePathBox->setText(QDir::toNativeSeparators(m_realtimePath));
     m_realtimeWidth = m_realtimeHeight = 0;
     measurePicture(m_realtimePath, m_realtimeWidth, m_realtimeHeight);
     QImage picture;

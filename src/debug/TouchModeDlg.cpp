@@ -1,5 +1,7 @@
 #include "debug/TouchModeDlg.h"
 
+#include "edit/FormValues.h"
+
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -76,14 +78,16 @@ int TouchModeDlg::interval() const
 }
 
 // The interval must be a whole number from 1 to 65535 for continuous
-// triggering; a wrong one keeps the form open with the box focused.
+// triggering; a wrong one keeps the form open with the box focused and the
+// property forms' message for the box.
 void TouchModeDlg::accept()
 {
     if (m_continuous->isChecked()) {
-        bool ok = false;
-        const int value = m_interval->text().trimmed().toInt(&ok);
-        if (!ok || value < 1 || value > 65535) {
-            m_error->setText(QStringLiteral("触发时间间隔应为1到65535的整数"));
+        int value = 0;
+        const FormError error = readIntBox(m_interval->objectName(), m_interval->text(),
+                                           IntCheck::unsignedIn(1, 65535), value);
+        if (error) {
+            m_error->setText(error.message);
             m_error->show();
             m_interval->setFocus();
             m_interval->selectAll();

@@ -38,13 +38,17 @@ PortControls::PortControls(CMSComm &comm, QWidget *parent)
     m_closeButton = new QPushButton(QStringLiteral("关闭"), this);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
     m_lamp = new StatusLamp(this);
+    m_portLabel = new QLabel(QStringLiteral("端口"), this);
+    m_portLabel->setObjectName(QStringLiteral("portLabel"));
+    m_baudLabel = new QLabel(QStringLiteral("波特率"), this);
+    m_baudLabel->setObjectName(QStringLiteral("baudLabel"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(m_detect, 0, 0, 2, 1, Qt::AlignVCenter);
-    grid->addWidget(new QLabel(QStringLiteral("端口"), this), 0, 1);
+    grid->addWidget(m_portLabel, 0, 1);
     grid->addWidget(m_port, 0, 2);
     grid->addWidget(m_openButton, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("波特率"), this), 1, 1);
+    grid->addWidget(m_baudLabel, 1, 1);
     grid->addWidget(m_baud, 1, 2);
     grid->addWidget(m_closeButton, 1, 3);
     grid->addWidget(m_lamp, 0, 4, 2, 1, Qt::AlignVCenter);
@@ -105,6 +109,12 @@ void PortControls::setBaudRates(const QList<int> &rates)
     for (int rate : rates)
         m_baud->addItem(QString::number(rate));
     m_baud->setCurrentIndex(0);
+}
+
+void PortControls::setCaptions(const QString &port, const QString &baud)
+{
+    m_portLabel->setText(port);
+    m_baudLabel->setText(baud);
 }
 
 bool PortControls::openPort()

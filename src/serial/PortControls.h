@@ -13,6 +13,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace h5 {
@@ -38,6 +39,10 @@ public:
 
     // Replaces the rates of the baud box (the first is selected).
     void setBaudRates(const QList<int> &rates);
+
+    // The captions before the port and baud boxes: "端口" and "波特率"
+    // unless a window words them otherwise.
+    void setCaptions(const QString &port, const QString &baud);
 
     // Where the port list comes from; detectPorts() unless replaced.
     void setPortSource(std::function<QStringList()> source);
@@ -77,6 +82,8 @@ private:
 
     PortCombo *m_port = nullptr;
     QComboBox *m_baud = nullptr;
+    QLabel *m_portLabel = nullptr;
+    QLabel *m_baudLabel = nullptr;
     QPushButton *m_detect = nullptr;
     QPushButton *m_openButton = nullptr;
     QPushButton *m_closeButton = nullptr;

@@ -14,6 +14,7 @@
 #include "shell/ShellNotifier.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -279,8 +280,12 @@ void CMainFrame::onTerminalPreview()
 
 void CMainFrame::onOnlineDebug()
 {
-    auto *window = new CMySerialBmpDlg(this);
+    // A window of its own beside the frame, not one kept above it (a
+    // parent would make it the frame's transient window); it goes when the
+    // frame goes.
+    auto *window = new CMySerialBmpDlg(nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QObject::destroyed, window, [window] { delete window; });
     window->show();
     window->raise();
     window->activateWindow();
@@ -463,6 +468,15 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     const QList<CChildFrame *> frames = openFrames();
     for (CChildFrame *frame : frames) {
         if (!frame->queryClose()) {
+            event->ignore();
+            return;
+        }
+    }
+    // The online debug windows close with the frame, each asking first
+    // about what it would lose.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *debug = qobject_cast<CMySerialBmpDlg *>(window);
+        if (debug && debug->isVisible() && !debug->close()) {
             event->ignore();
             return;
         }

@@ -36,18 +36,22 @@ TEST(DebugForms, FontChooserOffersOnlyTheTerminalsFonts)
     }
 }
 
-TEST(DebugForms, TouchModeFormRefusesAWrongIntervalAndKeepsIt)
+TEST(DebugForms, TouchModeFormRefusesAWrongIntervalWithTheFormsMessageAndKeepsIt)
 {
     h5test::ensureApp();
+    const QString range = QStringLiteral("“请填入一个在1和65535之间的整数。”");
+    const QString notNumber = QStringLiteral("“请填入一个正整数。”");
     struct Case
     {
         bool continuous, breakCode;
         const char *interval;
         bool accepted;
         int mode;
-    } cases[] = {{false, false, "1", true, 0}, {false, true, "0", true, 1},  {true, false, "5", true, 2},
-                 {true, true, "65535", true, 3}, {true, true, "0", false, 3}, {true, false, "65536", false, 2},
-                 {true, false, "x", false, 2}};
+        QString message;
+    } cases[] = {{false, false, "1", true, 0, {}},       {false, true, "0", true, 1, {}},
+                 {true, false, "5", true, 2, {}},        {true, true, "65535", true, 3, {}},
+                 {true, true, "0", false, 3, range},     {true, false, "65536", false, 2, range},
+                 {true, false, "x", false, 2, notNumber}, {true, false, "-1", false, 2, notNumber}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.interval);
         TouchModeDlg form;
@@ -65,7 +69,9 @@ TEST(DebugForms, TouchModeFormRefusesAWrongIntervalAndKeepsIt)
         EXPECT_EQ(form.mode(), c.mode);
         if (!c.accepted) {
             EXPECT_EQ(interval->text(), QString::fromLatin1(c.interval)); // the typing stays
-            EXPECT_FALSE(form.findChild<QLabel *>(QStringLiteral("errorText"))->isHidden());
+            auto *error = form.findChild<QLabel *>(QStringLiteral("errorText"));
+            EXPECT_FALSE(error->isHidden());
+            EXPECT_EQ(error->text(), c.message);
         }
     }
 }

@@ -10,11 +10,15 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -42,13 +46,25 @@ void chooseShape(Window &w, LiveShape shape)
     w.get<QRadioButton>(QStringLiteral("shape%1").arg(int(shape)).toLatin1().constData())->click();
 }
 
-// A mouse event on the simulated screen at image pixel `p`.
+// A mouse event at point `p` of the simulated screen's pane, delivered as a
+// real one is: to the widget under the pointer there.
+void mouseInPane(Window &w, QEvent::Type type, QPoint p)
+{
+    QWidget *viewport = w.get<QScrollArea>("screenPane")->viewport();
+    QWidget *target = viewport->childAt(p);
+    if (!target)
+        target = viewport;
+    const QPointF local = target->mapFrom(viewport, QPointF(p));
+    QMouseEvent e(type, local, target->mapToGlobal(local), Qt::LeftButton,
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &e);
+}
+
+// The same at image pixel `p` of the simulated screen.
 void mouse(Window &w, QEvent::Type type, QPoint p)
 {
     auto *screen = w.get<QLabel>("simulatedScreen");
-    QMouseEvent e(type, QPointF(p), screen->mapToGlobal(QPointF(p)), Qt::LeftButton,
-                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(screen, &e);
+    mouseInPane(w, type, screen->mapTo(w.get<QScrollArea>("screenPane")->viewport(), p));
 }
 
 void clickAt(Window &w, QPoint terminal)
@@ -75,9 +91,10 @@ TEST(DebugLiveTest, EveryCommandIsRecordedWithThePortClosed)
     w.click("clearScreenButton");
     w.click("calibrateButton");
     auto *slider = w.get<QSlider>("backlightSlider");
+    slider->setSliderDown(true);
     slider->setValue(63); // dragging sends nothing
     EXPECT_TRUE(sentEntries(w.window.session()).size() == 4);
-    emit slider->sliderReleased();
+    slider->setSliderDown(false); // let go
     set(w, "layerBox", 1);
     w.click("layerButton");
     w.click("touchModeButton");
@@ -200,6 +217,7 @@ TEST(DebugLiveTest, TextTakesTheChosenFontColoursAndSpacing)
 TEST(DebugLiveTest, ClicksOnTheScreenSendTheirShapesOnTheNextTick)
 {
     Window w;
+    w.window.show();
     w.click("fullFormButton");
     chooseShape(w, LiveShape::Polyline);
     clickAt(w, QPoint(10, 10));
@@ -221,6 +239,139 @@ TEST(DebugLiveTest, ClicksOnTheScreenSendTheirShapesOnTheNextTick)
     clickAt(w, QPoint(20, 30));
     w.window.liveTick();
     EXPECT_EQ(sentEntries(w.window.session()).last(), QStringLiteral("1b 5a ff ff 14 00 1e 00 50 00 5a 00 ff ff ee ff"));
+}
+
+TEST(DebugLiveTest, ClickBesideASmallScreenStartsTheShapeAgain)
+{
+    // 320X240, 240X320 and 272X480 leave grey pane beside the image; a
+    // click there is outside the screen.
+    for (int resolution : {0, 7, 6}) {
+        SCOPED_TRACE(resolution);
+        Window w;
+        w.window.show();
+        w.click("fullFormButton");
+        w.get<QComboBox>("resolutionCombo")->setCurrentIndex(resolution);
+        chooseShape(w, LiveShape::Line);
+        clickAt(w, QPoint(10, 10));
+        QWidget *viewport = w.get<QScrollArea>("screenPane")->viewport();
+        const QPoint grey(viewport->width() - 4, 4);
+        ASSERT_GT(grey.x(), w.get<QLabel>("simulatedScreen")->geometry().right());
+        mouseInPane(w, QEvent::MouseMove, grey);
+        EXPECT_TRUE(w.window.clicks().outside());
+        mouseInPane(w, QEvent::MouseButtonPress, grey);
+        clickAt(w, QPoint(50, 50)); // the first corner of a new line
+        w.window.liveTick();
+        EXPECT_TRUE(sentEntries(w.window.session()).isEmpty()) << sentEntries(w.window.session()).join('|').toStdString();
+        clickAt(w, QPoint(60, 70));
+        w.window.liveTick();
+        EXPECT_EQ(sentEntries(w.window.session()), QStringList{"1b 46 ff ff 32 00 32 00 3c 00 46 00 ff ff ee ff"});
+    }
+}
+
+TEST(DebugLiveTest, BacklightSendsEveryChangeAndADragOnceWhenLetGo)
+{
+    Window w;
+    w.window.show();
+    w.click("fullFormButton");
+    auto *slider = w.get<QSlider>("backlightSlider");
+    auto backlights = [&] {
+        QStringList out;
+        for (const QString &e : sentEntries(w.window.session()))
+            if (e.startsWith(QStringLiteral("1b 64 ")))
+                out << e;
+        return out;
+    };
+    auto key = [&](Qt::Key k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(slider, &press);
+    };
+    auto wheel = [&] {
+        const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+        QWheelEvent e(at, slider->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(slider, &e);
+    };
+    auto grooveClick = [&] {
+        const QPointF at(slider->width() - 3, slider->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, at, slider->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(slider, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(slider, &release);
+    };
+    struct Step
+    {
+        const char *name;
+        std::function<void()> act;
+    } steps[] = {
+        {"arrow key", [&] { key(Qt::Key_Right); }},
+        {"page key", [&] { key(Qt::Key_PageUp); }},
+        {"wheel", wheel},
+        {"click on the groove", grooveClick},
+        {"arrow key down", [&] { key(Qt::Key_Left); }},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.name);
+        const int value = slider->value();
+        const QStringList before = backlights();
+        s.act();
+        ASSERT_NE(slider->value(), value);
+        EXPECT_EQ(backlights(), before + QStringList{hexOf(backlightFrame(slider->value()))});
+    }
+
+    // A drag sends once, the level it is let go at.
+    const QStringList before = backlights();
+    slider->setSliderDown(true);
+    slider->setSliderPosition(20);
+    slider->setSliderPosition(40);
+    EXPECT_EQ(backlights(), before);
+    slider->setSliderDown(false);
+    EXPECT_EQ(backlights(), before + QStringList{QStringLiteral("1b 64 28 ff ff ee ff")});
+}
+
+TEST(DebugLiveTest, HexFilePathIsShownAsItIsWhileTypedHexShowsInUpperCase)
+{
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("Mixed-case.txt");
+    ASSERT_TRUE(writeBytes(file, "1b 38 ff ff ee ff"));
+    Window w;
+    auto *hexText = w.get<QPlainTextEdit>("hexText");
+    EXPECT_EQ(hexText->font().capitalization(), QFont::AllUppercase);
+    w.fileAnswers << QStringList{file};
+    w.get<QCheckBox>("loadFileCheck")->click();
+    EXPECT_EQ(hexText->toPlainText(), QDir::toNativeSeparators(file));
+    EXPECT_EQ(hexText->font().capitalization(), QFont::MixedCase);
+    w.click("sendButton"); // the port is closed: the path is recorded
+    EXPECT_TRUE(w.record().contains(QDir::toNativeSeparators(file) + QStringLiteral(" \n"))) << w.record().toStdString();
+
+    w.get<QCheckBox>("loadFileCheck")->click();
+    EXPECT_EQ(hexText->font().capitalization(), QFont::AllUppercase);
+    hexText->setPlainText(QStringLiteral("1b 38 ff ff ee ff"));
+    w.click("sendButton");
+    EXPECT_TRUE(w.record().contains(QStringLiteral("1B 38 FF FF EE FF \n"))) << w.record().toStdString();
+    EXPECT_TRUE(w.window.session().record().text().contains(QStringLiteral("1b 38 ff ff ee ff \r\n")));
+}
+
+TEST(DebugLiveTest, RealtimePageShowsTheChosenPicturesPath)
+{
+    Pictures pics;
+    const QString picture = pics.make("Realtime-Picture.bmp", 20, 10, 4);
+    Window w;
+    w.window.show();
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(2);
+    auto *path = w.get<QWidget>("realtimePathBox");
+    ASSERT_NE(path, nullptr);
+    EXPECT_TRUE(path->property("text").toString().isEmpty());
+    w.fileAnswers << QStringList{picture};
+    w.click("choosePictureButton");
+    EXPECT_TRUE(path->isVisible());
+    EXPECT_EQ(path->property("text").toString(), QDir::toNativeSeparators(picture));
+    EXPECT_EQ(path->toolTip(), QDir::toNativeSeparators(picture));
+    EXPECT_TRUE(path->property("shownText").toString().endsWith(QStringLiteral("Realtime-Picture.bmp")))
+        << path->property("shownText").toString().toStdString() << " in " << path->width();
+    w.click("choosePictureButton"); // cancelled: the choice stays
+    EXPECT_EQ(path->property("text").toString(), QDir::toNativeSeparators(picture));
 }
 
 TEST(DebugLiveTest, ResolutionSizesTheScreenAndTheLayerBox)
@@ -300,8 +451,8 @@ TEST(DebugLiveTest, HexPageSendsTypedTextAndLongFilesInChunks)
     EXPECT_EQ(w.get<QPlainTextEdit>("hexText")->toPlainText(), file);
     w.click("sendButton");
     EXPECT_EQ(w.window.session().state(), LinkState::BulkSend);
-    ASSERT_TRUE(waitFor([&] { return w.get<QLineEdit>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
-        << w.get<QLineEdit>("sendStatusBox")->text().toStdString();
+    ASSERT_TRUE(waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
+        << w.get<StatusText>("sendStatusBox")->text().toStdString();
     EXPECT_TRUE(w.window.session().record().text().contains(file + QStringLiteral(" \r\n")));
 
     // Unticking the box leaves file mode and empties the text.
@@ -452,8 +603,8 @@ TEST(DebugLiveTest, RealtimePictureArrivesOnTheTerminalsScreen)
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
     EXPECT_EQ(w.window.session().state(), LinkState::RealtimeHeaderSent);
-    ASSERT_TRUE(waitFor([&] { return w.get<QLineEdit>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
-        << w.get<QLineEdit>("sendStatusBox")->text().toStdString();
+    ASSERT_TRUE(waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
+        << w.get<StatusText>("sendStatusBox")->text().toStdString();
     EXPECT_TRUE(sentEntries(w.window.session()).contains(QStringLiteral("1b 24 0a 00 14 00 64 00 32 00 ff ff ee ff")));
 
     const QByteArray pixels = Pictures::pixels(picture, 100, 50);

@@ -8,6 +8,7 @@
 #include "support/TestUtil.h"
 
 #include "debug/CMySerialBmpDlg.h"
+#include "debug/StatusText.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
 

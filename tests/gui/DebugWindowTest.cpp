@@ -11,18 +11,26 @@
 #include "debug/CMySerialBmpDlg.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
+#include "serial/CMyXiazaiDlg.h"
 #include "serial/PortControls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -176,13 +184,26 @@ TEST(DebugWindowTest, RealtimeDebuggingButtonSwitchesBetweenTheCompactAndFullFor
     Window w;
     w.window.show();
     auto *lower = w.get<QWidget>("lowerHalf");
+    auto *scroll = w.get<QScrollArea>("formScroll");
+    ASSERT_NE(scroll, nullptr);
+    QWidget *content = scroll->widget();
+    settle();
     const int compact = w.window.height();
+    const int compactContent = content->height();
     EXPECT_FALSE(lower->isVisible());
     w.click("fullFormButton");
+    settle();
     EXPECT_TRUE(w.window.isFullForm());
     EXPECT_TRUE(lower->isVisible());
-    EXPECT_GT(w.window.height(), compact + 200);
+    // The content grows by the whole lower half; the window as far as the
+    // screen allows, the rest scrolls.
+    EXPECT_GT(content->height(), compactContent);
+    EXPECT_GE(lower->height(), lower->minimumSizeHint().height());
+    EXPECT_GE(lower->height(), 300);
+    EXPECT_GE(w.window.height(), compact);
+    EXPECT_LE(w.window.height(), w.window.QWidget::screen()->availableGeometry().height());
     w.click("fullFormButton");
+    settle();
     EXPECT_FALSE(lower->isVisible());
     EXPECT_EQ(w.window.height(), compact);
 }
@@ -224,8 +245,10 @@ TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
     EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + note);
 
     // A folder that cannot hold the file (it is a file itself, so even root
-    // cannot write there): the failure is told, not a success.
+    // cannot write there): the window asks for a place, and a place that
+    // cannot take it either is told as a failure, not a success.
     w.window.setRecordFolder(note);
+    w.fileAnswers << QStringList{tmp.filePath("missing/serialNote.txt")};
     w.click("saveRecordButton");
     EXPECT_TRUE(w.messages.texts.last().startsWith(QStringLiteral("记录保存失败："))) << w.messages.texts.last().toStdString();
     EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
@@ -325,7 +348,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
     ASSERT_TRUE(transferEnds(w));
-    EXPECT_EQ(w.get<QLineEdit>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
+    EXPECT_EQ(w.get<StatusText>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
     auto *bar = w.get<QProgressBar>("sendProgressBar");
     EXPECT_EQ(bar->value(), bar->maximum());
 
@@ -422,4 +445,314 @@ TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
     EXPECT_TRUE(waitFor([&] { return w.window.session().record().text().contains(QStringLiteral("fe fe 2c 01 07 00")); },
                         5000))
         << w.window.session().record().text().toStdString();
+}
+
+// ---- closing, saving the record, what the status boxes say -------------------------
+
+namespace {
+
+// The record grows by one command sent with the port closed.
+void recordSomething(Window &w) { w.click("calibrateButton"); }
+
+} // namespace
+
+TEST(DebugWindowTest, EscapeAndCloseDoNotThrowAwayTheListsAndRecordWithoutAsking)
+{
+    Pictures pics;
+    QTemporaryDir tmp;
+    const QString picture = pics.make("a.bmp", 8, 8, 1);
+    const QString font = tmp.filePath("f.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02"));
+    struct Case
+    {
+        const char *name;
+        std::function<void(Window &)> make;
+        QString question; // empty: closes without asking
+    } cases[] = {
+        {"fresh window", [](Window &) {}, QString()},
+        {"record", [](Window &w) { recordSomething(w); }, QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")},
+        {"picture list",
+         [&](Window &w) { w.addPictures({picture}); },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表，是否关闭?")},
+        {"picture list saved",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{tmp.filePath("saved.tbm")};
+             w.click("saveListButton");
+         },
+         QString()},
+        {"picture list opened again, then added to",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{tmp.filePath("opened.tbm")};
+             w.click("saveListButton");
+             w.click("clearListButton");
+             w.fileAnswers << QStringList{tmp.filePath("opened.tbm")};
+             w.click("openListButton");
+             w.addPictures({picture});
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表，是否关闭?")},
+        {"font list and record",
+         [&](Window &w) {
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             recordSomething(w);
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的字库列表和通讯记录，是否关闭?")},
+        {"font list saved",
+         [&](Window &w) {
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             w.fileAnswers << QStringList{tmp.filePath("fonts.wzk")};
+             w.click("saveFontsButton");
+         },
+         QString()},
+        {"both lists and record",
+         [&](Window &w) {
+             w.addPictures({picture});
+             w.fileAnswers << QStringList{font};
+             w.click("addFontsButton");
+             recordSomething(w);
+         },
+         QStringLiteral("关闭窗口将丢弃未保存的图片列表、字库列表和通讯记录，是否关闭?")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w;
+        w.window.show();
+        c.make(w);
+        ASSERT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
+        const QString record = w.window.session().record().text();
+        const size_t pictures = w.window.pictureList().entries().size();
+
+        // Escape is no way to close this window.
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w.window, &escape);
+        EXPECT_TRUE(w.window.isVisible());
+        EXPECT_TRUE(w.questions.isEmpty());
+
+        // No keeps everything; Yes closes.
+        w.answer = false;
+        const bool closed = w.window.close();
+        EXPECT_EQ(w.questions, c.question.isEmpty() ? QStringList() : QStringList{c.question});
+        if (!c.question.isEmpty()) {
+            EXPECT_FALSE(closed);
+            EXPECT_TRUE(w.window.isVisible());
+            EXPECT_EQ(w.window.session().record().text(), record);
+            EXPECT_EQ(w.window.pictureList().entries().size(), pictures);
+            w.answer = true;
+            EXPECT_TRUE(w.window.close());
+        } else {
+            EXPECT_TRUE(closed);
+        }
+        EXPECT_FALSE(w.window.isVisible());
+    }
+}
+
+TEST(DebugWindowTest, ClosingWithThePortOpenAsksAndNoKeepsTheConnection)
+{
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Window w;
+    w.window.show();
+    ASSERT_TRUE(connectTo(w, sim));
+    w.click("clearRecordButton");
+    w.answer = false;
+    EXPECT_FALSE(w.window.close());
+    EXPECT_EQ(w.questions, QStringList{QStringLiteral("关闭窗口将断开串口，是否关闭?")});
+    EXPECT_TRUE(w.window.portControls()->isOpen());
+    EXPECT_EQ(w.window.session().state(), LinkState::Ready);
+
+    w.click("calibrateButton");
+    w.answer = true;
+    EXPECT_TRUE(w.window.close());
+    EXPECT_EQ(w.questions.last(), QStringLiteral("关闭窗口将断开串口并丢弃通讯记录，是否关闭?"));
+}
+
+TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItIsNotWritable)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(dataDir).removeRecursively(); // created when needed
+    Window w;
+    recordSomething(w);
+    const std::string once = toGbk(w.window.session().record().text());
+    w.click("saveRecordButton");
+    w.click("saveRecordButton"); // saving twice writes it twice
+    const QString note = QDir(dataDir).filePath(QStringLiteral("serialNote.txt"));
+    EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
+    EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(note));
+    EXPECT_TRUE(w.fileRequests.isEmpty());
+    QDir(dataDir).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
+
+    // A data folder that cannot be written (here a file, so that even root
+    // cannot write there): a save dialog asks where the record goes.
+    QTemporaryDir tmp;
+    const QString blocked = tmp.filePath("blocked");
+    ASSERT_TRUE(writeBytes(blocked, "x"));
+    w.window.setRecordFolder(blocked);
+    w.messages.texts.clear();
+    w.click("saveRecordButton"); // cancelled: nothing written, nothing said
+    ASSERT_EQ(w.fileRequests.size(), 1);
+    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::Save);
+    EXPECT_EQ(w.fileRequests[0].fileName, QStringLiteral("serialNote.txt"));
+    EXPECT_TRUE(w.messages.texts.isEmpty());
+    const QString chosen = tmp.filePath("note.txt");
+    w.fileAnswers << QStringList{chosen};
+    w.click("saveRecordButton");
+    EXPECT_EQ(readAll(chosen), QByteArray::fromStdString(once));
+    EXPECT_EQ(w.messages.texts, QStringList{QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(chosen)});
+    // A place that cannot take it either: the failure is told, not a success.
+    w.fileAnswers << QStringList{tmp.filePath("missing/note.txt")};
+    w.click("saveRecordButton");
+    EXPECT_TRUE(w.messages.texts.last().startsWith(QStringLiteral("记录保存失败："))) << w.messages.texts.last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("missing")));
+    EXPECT_EQ(readAll(blocked), QByteArray("x"));
+}
+
+TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
+{
+    QTemporaryDir tmp;
+    Window w;
+    w.window.setRecordFolder(tmp.path());
+    w.window.setMessageHook({}); // the real boxes
+    QMessageBox::Icon shown = QMessageBox::NoIcon;
+    QString shownText;
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown = box->icon();
+        shownText = box->text();
+        poll->stop();
+        poll->deleteLater();
+        box->accept();
+    });
+    poll->start(1);
+    w.click("saveRecordButton");
+    EXPECT_EQ(shownText, QStringLiteral("记录保存完毕，路径为")
+                             + QDir::toNativeSeparators(tmp.filePath(QStringLiteral("serialNote.txt"))));
+    EXPECT_EQ(shown, QMessageBox::Information);
+}
+
+TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
+{
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    Pictures pics;
+    const QString font = pics.dir.filePath("f.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02"));
+    Window w;
+    w.addPictures({pics.make("a.bmp", 8, 8, 1)});
+    w.click("downloadButton");
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口未打开!"));
+    w.fileAnswers << QStringList{font};
+    w.click("addFontsButton");
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(1);
+    w.click("sendButton");
+    EXPECT_EQ(w.get<QWidget>("sendStatusBox")->property("text").toString(), QStringLiteral("串口未打开!"));
+
+    ASSERT_TRUE(connectTo(w, sim));
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口已连接!"));
+    w.click("closeButton");
+    EXPECT_EQ(statusText(w.window), QStringLiteral("串口已关闭!"));
+    EXPECT_EQ(w.window.session().state(), LinkState::Offline);
+}
+
+TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
+{
+    QTemporaryDir tmp;
+    QTemporaryDir simDir;
+    Sim sim(simDir);
+    ASSERT_TRUE(sim.ok());
+    // A font deep in folders with long names, whose text ends in a lone
+    // hex digit.
+    QString folder = tmp.path();
+    for (int i = 0; i < 4; ++i)
+        folder += QStringLiteral("/a-folder-with-a-rather-long-name-%1").arg(i);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString font = folder + QStringLiteral("/broken-font.txt");
+    ASSERT_TRUE(writeBytes(font, "01 02 0"));
+    Window w;
+    w.window.show();
+    w.fileAnswers << QStringList{font};
+    w.click("addFontsButton");
+    w.get<QTabWidget>("extensionTabs")->setCurrentIndex(1);
+    ASSERT_TRUE(connectTo(w, sim));
+    w.click("sendButton");
+
+    auto *box = w.get<QWidget>("sendStatusBox");
+    ASSERT_NE(box, nullptr);
+    const QString full = box->property("text").toString();
+    EXPECT_TRUE(full.contains(QDir::toNativeSeparators(font))) << full.toStdString();
+    EXPECT_EQ(box->toolTip(), full);
+    // The box is far narrower than the text; what it shows still names the
+    // file.
+    EXPECT_GT(box->fontMetrics().horizontalAdvance(full), box->width()) << "the text fits: nothing to test";
+    const QString shown = box->property("shownText").toString();
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(shown), box->contentsRect().width());
+    EXPECT_TRUE(shown.contains(QStringLiteral("broken-font.txt"))) << shown.toStdString() << " | " << full.toStdString();
+}
+
+TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
+{
+    auto captions = [](QWidget &window) {
+        QStringList out;
+        for (const char *name : {"portLabel", "baudLabel"})
+            if (auto *label = window.findChild<QLabel *>(QString::fromLatin1(name)))
+                out << label->text();
+        return out;
+    };
+    Window w;
+    EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
+    CMyXiazaiDlg download;
+    EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
+}
+
+TEST(DebugWindowTest, WindowFitsASmallScreenInBothForms)
+{
+    // 1366 x 768 less a title bar and a panel leaves about 1366 x 700.
+    Window w;
+    w.window.show();
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full);
+        if (w.window.isFullForm() != full)
+            w.click("fullFormButton");
+        const QSize least = w.window.minimumSizeHint().expandedTo(w.window.minimumSize());
+        EXPECT_LE(least.width(), 1000);
+        EXPECT_LE(least.height(), 660);
+        w.window.resize(1000, 660);
+        EXPECT_EQ(w.window.size(), QSize(1000, 660));
+    }
+}
+
+TEST(DebugWindowTest, CloseQuestionKeepsEverythingOnEnterOrEscape)
+{
+    Window w;
+    w.window.setAskHook({}); // the real box
+    w.window.show();
+    recordSomething(w);
+    for (bool enter : {true, false}) {
+        SCOPED_TRACE(enter);
+        QString asked;
+        auto *poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked = box->text();
+            poll->stop();
+            poll->deleteLater();
+            QKeyEvent key(QEvent::KeyPress, enter ? Qt::Key_Return : Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &key);
+        });
+        poll->start(1);
+        EXPECT_FALSE(w.window.close());
+        EXPECT_EQ(asked, QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?"));
+        EXPECT_TRUE(w.window.isVisible());
+    }
 }

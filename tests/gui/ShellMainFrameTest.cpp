@@ -11,6 +11,7 @@
 #include "shell/Commands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -460,25 +462,74 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
     EXPECT_EQ(view->canvas().pixelColor(55, 55), QColor(255, 255, 255));
 }
 
-TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherModelessWindowEachTime)
+namespace {
+
+QList<h5::CMySerialBmpDlg *> debugWindows()
+{
+    QList<h5::CMySerialBmpDlg *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<h5::CMySerialBmpDlg *>(w))
+            out << window;
+    return out;
+}
+
+} // namespace
+
+TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherOrdinaryWindowEachTime)
 {
     // From the tool bar and from the tools menu alike; each window has its
-    // own port and goes away when closed.
+    // own port and goes away when closed. It is a window of its own beside
+    // the main frame, not one kept above it.
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolsOnlineDebug));
-    QList<h5::CMySerialBmpDlg *> windows = frame->findChildren<h5::CMySerialBmpDlg *>();
+    QList<h5::CMySerialBmpDlg *> windows = debugWindows();
     ASSERT_EQ(windows.size(), 2);
     for (h5::CMySerialBmpDlg *w : windows) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_FALSE(w->isModal());
         EXPECT_EQ(w->windowTitle(), QStringLiteral("在线调试"));
+        EXPECT_EQ(w->parentWidget(), nullptr);
+        EXPECT_EQ(w->windowType(), Qt::Window);
+        EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        ASSERT_NE(w->windowHandle(), nullptr);
+        EXPECT_EQ(w->windowHandle()->transientParent(), nullptr);
     }
     EXPECT_NE(windows[0]->portControls(), windows[1]->portControls());
     QPointer<h5::CMySerialBmpDlg> first = windows[0];
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(frame->findChildren<h5::CMySerialBmpDlg *>().size(), 1);
+    ASSERT_EQ(debugWindows().size(), 1);
+
+    // The frame's debug windows do not outlive it.
+    QPointer<h5::CMySerialBmpDlg> second = debugWindows().first();
+    frame.reset();
+    h5test::processDeletes();
+    EXPECT_TRUE(second.isNull());
+}
+
+TEST_F(ShellMainFrameTest, ClosingTheMainFrameClosesItsDebugWindowsWhichAskFirst)
+{
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
+    ASSERT_EQ(debugWindows().size(), 1);
+    QPointer<h5::CMySerialBmpDlg> window = debugWindows().first();
+    QStringList questions;
+    bool answer = false;
+    window->setAskHook([&](const QString &q) {
+        questions << q;
+        return answer;
+    });
+    window->calibrate(); // the record holds a command now
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(questions, QStringList{QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")});
+    EXPECT_TRUE(frame->isVisible());
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+
+    answer = true;
+    EXPECT_TRUE(frame->close());
+    h5test::processDeletes();
+    EXPECT_TRUE(window.isNull());
 }
 
 // ---- terminal preview ------------------------------------------------------------------
