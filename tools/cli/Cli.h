@@ -24,8 +24,17 @@ enum ExitCode {
     ExitProblems = 3, // the work was done but reported problems (build report)
 };
 
+// Standard output and standard error. What goes to out() is checked at the
+// end of the run (finishOutput).
 QTextStream &out();
 QTextStream &err();
+// Makes sure descriptors 0, 1 and 2 are open before anything else opens a
+// file (a closed one gets /dev/null; output to a closed stdout still fails).
+void guardStandardDescriptors();
+// Flushes and closes standard output. False, with the system's reason on
+// stderr, when some of what was written did not arrive (a full disk, a
+// closed pipe): the run must not end with exit status 0 then.
+bool finishOutput();
 
 // Raised by argument parsing helpers; main turns it into exit status 2.
 struct UsageError
