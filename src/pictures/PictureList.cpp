@@ -124,10 +124,22 @@ int PictureList::addPictures(const QStringList &paths, Notifier &notifier)
 
 bool PictureList::open(const QString &path, Notifier &notifier)
 {
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return false;
     // Only the exact lower-case extension selects the plain record list.
-    if (path.endsWith(QLatin1String(".wbm"), Qt::CaseSensitive))
+    const bool records = path.endsWith(QLatin1String(".wbm"), Qt::CaseSensitive);
+    // A size no list file can have is refused before anything is read.
+    const qint64 limit = records ? kMaxRecordListBytes : kMaxSlotListBytes;
+    if (info.isFile() && info.size() > limit) {
+        notifier.message(QStringLiteral("图片列表文件%1过大（%2字节），%3文件至多%4字节，打开不成功")
+                             .arg(QDir::toNativeSeparators(path))
+                             .arg(info.size())
+                             .arg(records ? QStringLiteral(".wbm") : QStringLiteral(".tbm/.cbm"))
+                             .arg(limit));
+        return false;
+    }
+    if (records)
         return openRecordList(path, notifier);
     return openSlotFile(path, notifier);
 }
@@ -136,7 +148,7 @@ bool PictureList::openRecordList(const QString &path, Notifier &notifier)
 {
     QByteArray data;
     QString error;
-    if (!readWholeFile(path, data, &error)) {
+    if (!readWholeFile(path, data, &error, kMaxRecordListBytes)) {
         notifier.message(QStringLiteral("图片列表文件无法读取：") + error);
         return false;
     }

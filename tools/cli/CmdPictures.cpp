@@ -133,7 +133,9 @@ const Registrar listCommand{Command{
         "blocks is the number of 135,168-byte flash blocks the picture needs, start its\n"
         "first flash page in the list's data area (0 for a .wbm). LIST ending exactly in\n"
         ".wbm is read as a plain record list, anything else as a 600-slot list.\n"
-        "--json prints an array of {number, path, width, height, blocks, start}."),
+        "--json prints an array of {number, path, width, height, blocks, start}.\n"
+        "A list larger than any can be (a .tbm/.cbm over 1,236,000 + 600 x 135,168\n"
+        "bytes, a .wbm of more than 600 records) is refused unread, exit status 1."),
     listPictures}};
 
 const Registrar saveCommand{Command{
