@@ -1,10 +1,12 @@
 #include "Cli.h"
 
 #include "common/FileIo.h"
+#include "link/UserFontList.h"
 #include "port/CMSComm.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -191,17 +193,24 @@ bool takeFlag(QStringList &args, const QString &name)
     return args.removeAll("--" + name) > 0;
 }
 
-int firstFontNumber(const QString &firstText, qsizetype count)
+bool fontList(const QString &firstText, const QStringList &paths, std::vector<h5::DebugFont> &fonts)
 {
-    if (firstText.isNull())
-        return 0;
-    bool ok = false;
-    const int first = firstText.toInt(&ok);
-    if (!ok || first < 0 || first + count - 1 > 0xFFFF)
-        throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
-                             .arg(firstText)
-                             .arg(count)};
-    return first;
+    int first = 0;
+    if (!firstText.isNull()) {
+        // The box takes digits only; what is beyond 19 the font page itself
+        // refuses.
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+        if (!digits.match(firstText).hasMatch())
+            throw UsageError{QStringLiteral("--first %1 is not a font number (0..19)").arg(firstText)};
+        first = firstText.toInt();
+    }
+    CliNotifier notifier;
+    h5::UserFontList list;
+    list.setNextNumber(first);
+    if (list.addFonts(paths, notifier) != paths.size())
+        return false;
+    fonts = list.entries();
+    return true;
 }
 
 void expectPositional(const QStringList &args, int n, const QString &commandName)

@@ -444,10 +444,11 @@ int fontsWzk(const QStringList &argsIn)
     if (args.size() < 2)
         throw UsageError{QStringLiteral("fonts wzk takes OUT.wzk and at least one FONT.txt")};
     const QString outPath = args.takeFirst();
-    const int first = firstFontNumber(firstText, args.size());
+    // Numbers and sizes by the font page's own rules, before any file is
+    // read whole.
     std::vector<h5::DebugFont> fonts;
-    for (int i = 0; i < args.size(); ++i)
-        fonts.push_back(h5::DebugFont{args[i], first + i});
+    if (!fontList(firstText, args, fonts))
+        return ExitBadInput;
     QByteArray bytes;
     QString error;
     if (!h5::fontDownloadBytes(fonts, bytes, &error)) {
@@ -520,9 +521,15 @@ Registrar regFontsWzk{{
     "0): 7F 1B 74, the font number and the page count (16 bits, low byte first),\n"
     "FF FF EE FF, then the font's bytes padded with FF to whole 2112-byte flash\n"
     "pages. A font text holds its bytes as pairs of hex digits; other characters\n"
-    "between pairs are skipped. The file is written only when every font reads:\n"
-    "a missing or unreadable file, one without a hex byte or one with a lone hex\n"
-    "digit (its position is named) is refused with exit status 1.",
+    "between pairs are skipped.\n"
+    "The fonts are taken as the font page adds them (\"添加字库\", N being its\n"
+    "\"下一存储编号\"): font numbers end at 19 (字库超出！), a font holds at most\n"
+    "one flash block, a text of 405,504 characters (字库超出！请将字库分为128K一个\n"
+    "下载。), and a path of 2048 characters or more (路径过长，请更改。), a missing,\n"
+    "unreadable or empty file (文件不存在!, 文件无法打开!, 文件无数据!) is named.\n"
+    "The file is written only when every font is taken and reads: any refusal,\n"
+    "a file without a hex byte or with a lone hex digit (its position is named)\n"
+    "gives exit status 1 and leaves OUT as it was.",
     fontsWzk,
 }};
 
