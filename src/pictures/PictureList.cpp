@@ -264,8 +264,9 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
         // a damaged list, and making its pages would take gigabytes.
         if (e.width < 0 || e.height < 0 || e.width > 0xFFFF || e.height > 0xFFFF
             || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock) {
-            notifier.message(
-                QStringLiteral("编号%1的图片尺寸超出范围，保存不成功，请修正").arg(e.number));
+            notifier.message(QStringLiteral("编号%1的图片尺寸超出范围，保存不成功，请修正 %2")
+                                 .arg(e.number)
+                                 .arg(QDir::toNativeSeparators(fromGbk(e.path))));
             return false;
         }
 
