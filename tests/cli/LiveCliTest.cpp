@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <unistd.h>
+
 using h5test::hex;
 using h5test::toHex;
 
@@ -434,6 +437,35 @@ TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
     }
     // --first takes digits only, as the font page's number box does.
     EXPECT_EQ(h5test::runCli({"fonts", "wzk", out, "--first", "-1", font}).exitCode, 2);
+}
+
+// A line that goes away while a transfer runs is told once, not once per
+// failed read or write.
+TEST(LiveCli, HungUpLineIsToldOnce)
+{
+    auto pty = std::make_unique<h5test::PtyPair>();
+    ASSERT_TRUE(pty->ok());
+    QTemporaryDir dir;
+    const QString image = makeImage(dir.filePath(QStringLiteral("p.png")), 40, 30);
+    QProcess p;
+    p.setProgram(QStringLiteral(H5_CLI_PATH));
+    p.setArguments({"live", "--port", pty->device(), "show-image", image});
+    // The tool must not inherit the terminal's end of the line, or closing
+    // it here would not hang the line up.
+    p.setChildProcessModifier([] {
+        for (int fd = 3; fd < 1024; ++fd)
+            if (::isatty(fd))
+                ::close(fd);
+    });
+    p.start();
+    // The header arrives, then the terminal goes away instead of answering.
+    const QByteArray header = pty->read(14, 30000);
+    ASSERT_EQ(header.size(), 14);
+    pty.reset();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(err.count(QStringLiteral("串口连接已断开!")), 1) << err.toStdString();
 }
 
 } // namespace

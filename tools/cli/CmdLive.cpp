@@ -168,7 +168,11 @@ public:
 protected:
     void lineLost(const QString &text) override
     {
-        err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        // A line that goes away can fail the read and the write one after
+        // the other; the user is told once.
+        if (!m_lost)
+            err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        m_lost = true;
         m_failed = true;
     }
 
@@ -176,13 +180,16 @@ private:
     QString m_last;
     bool m_sent = false;
     bool m_failed = false;
+    bool m_lost = false;
 };
 
 // Opens the port for the session without a handshake (the window's
 // commands do not wait for one), runs `start` and the loop until the last
-// bytes have drained or the transfer failed, then closes the port.
+// bytes have drained or the transfer failed, then closes the port. The
+// bytes get their drain time (drainTimeMs) and `answerMs` more for the
+// terminal's answers.
 template <class Start>
-int runSession(const PortOptions &port, qint64 bytes, Start start)
+int runSession(const PortOptions &port, qint64 bytes, qint64 answerMs, Start start)
 {
     h5::CMSComm comm;
     if (!openPort(comm, port))
