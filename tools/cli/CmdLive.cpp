@@ -104,10 +104,20 @@ bool runUntil(Done done, QDeadlineTimer deadline)
     return true;
 }
 
-// Long enough for `bytes` at `baud` (ten bits a byte), and 5 s more.
-QDeadlineTimer drainDeadline(qint64 bytes, int baud)
+// How long the bytes may take to leave the port: their time on the line
+// at `baud` (ten bits a byte) and 5 s more. A terminal that takes nothing
+// (it does not read, or its flow control holds the line) ends the command
+// then, instead of leaving it waiting for ever.
+constexpr qint64 kDrainSlackMs = 5000;
+qint64 drainTimeMs(qint64 bytes, int baud)
 {
-    return QDeadlineTimer(bytes * 10 * 1000 / qMax(baud, 1) + 5000);
+    return bytes * 10 * 1000 / qMax(baud, 1) + kDrainSlackMs;
+}
+
+QString drainTimeOut(qint64 ms)
+{
+    return QStringLiteral("the terminal did not take the bytes within %1 s; not every byte was sent")
+        .arg(double(ms) / 1000.0, 0, 'f', 1);
 }
 
 // Opens the port, writes `bytes` in one piece, waits until the output has
@@ -121,14 +131,14 @@ int writeFrames(const PortOptions &port, const QByteArray &bytes)
     QObject::connect(&comm, &h5::CMSComm::lineError, [&](const QString &text) { lost = text; });
     comm.discardInput();
     comm.output(bytes);
+    const qint64 waitMs = drainTimeMs(bytes.size(), port.baud);
     const bool drained = runUntil([&] { return !lost.isEmpty() || !comm.isOpen() || comm.bytesQueued() == 0; },
-                                  drainDeadline(bytes.size(), port.baud));
+                                  QDeadlineTimer(waitMs));
     // What the system holds goes out before the port closes.
     const bool ok = drained && lost.isEmpty() && comm.isOpen() && comm.bytesQueued() == 0 && comm.waitSent();
     comm.close();
     if (!ok) {
-        err() << "h5800: " << port.device << ": "
-              << (lost.isEmpty() ? QStringLiteral("the output did not drain; not every byte was sent") : lost)
+        err() << "h5800: " << port.device << ": " << (lost.isEmpty() ? drainTimeOut(waitMs) : lost)
               << Qt::endl;
         return ExitBadInput;
     }
@@ -200,15 +210,13 @@ int runSession(const PortOptions &port, qint64 bytes, qint64 answerMs, Start sta
     session.portOpened();
     host.stopTimer(h5::DebugSession::kProbeTimer); // no handshake
     const bool started = start(session);
-    // The answer to a header comes within its 5 s time-out; the bytes
-    // after it take their time on the line.
-    const QDeadlineTimer deadline = drainDeadline(bytes, port.baud);
+    const qint64 waitMs = drainTimeMs(bytes, port.baud) + answerMs;
     bool ok = started
               && runUntil([&] { return host.failed() || (host.sent() && comm.bytesQueued() == 0); },
-                          QDeadlineTimer(deadline.remainingTime() + h5::DebugSession::kReplyTimeout));
+                          QDeadlineTimer(waitMs));
     ok = ok && !host.failed() && comm.waitSent();
     if (started && !ok && !host.failed())
-        err() << "h5800: " << port.device << ": the transfer did not end in time" << Qt::endl;
+        err() << "h5800: " << port.device << ": " << drainTimeOut(waitMs) << Qt::endl;
     host.detach();
     session.portClosed();
     comm.close();
@@ -244,7 +252,7 @@ int liveHex(const PortOptions &port, QStringList &args)
         if (bytes.isEmpty())
             return badInput(file, QStringLiteral("no hex byte in the file, nothing sent"));
         if (bytes.size() > h5::DebugSession::kChunkBytes) {
-            return runSession(port, bytes.size(), [&bytes](h5::DebugSession &s) {
+            return runSession(port, bytes.size(), 0, [&bytes](h5::DebugSession &s) {
                 return s.sendChunked(bytes, h5::LinkState::BulkSend);
             });
         }
@@ -284,9 +292,9 @@ int liveShowImage(const PortOptions &port, QStringList &args)
     if (r != h5::ConvertResult::Ok || w <= 0 || h <= 0)
         return badInput(path, QStringLiteral("渲染图象失败！") + (why.isEmpty() ? QString() : " " + why));
     const QByteArray header = h5::realtimePictureHeader(x, y, w, h);
-    return runSession(port, header.size() + pixels.size(), [&](h5::DebugSession &s) {
-        return s.sendRealtimePicture(header, pixels);
-    });
+    // The header's answer comes within the session's 5 s time-out.
+    return runSession(port, header.size() + pixels.size(), h5::DebugSession::kReplyTimeout,
+                      [&](h5::DebugSession &s) { return s.sendRealtimePicture(header, pixels); });
 }
 
 int live(const QStringList &argsIn)
@@ -473,7 +481,13 @@ Registrar regLive{{
     "usage: h5800 live --port DEVICE [--baud RATE] COMMAND ARGS\n\n"
     "Sends one command frame as the online debug window does: no handshake; the\n"
     "port is opened (RATE default 1228800), the bytes are written, and the port is\n"
-    "closed once they have drained. Nothing is read back.\n\n"
+    "closed once they have drained. Nothing is read back.\n"
+    "Time-out: the bytes may take as long as they need on the line at RATE (ten\n"
+    "bits a byte) and 5 s more to leave the port, show-image another 5 s for the\n"
+    "terminal's 'U'. A terminal that takes nothing (it does not read, or its flow\n"
+    "control holds the line) so ends the command with exit status 1 instead of\n"
+    "leaving it waiting: after about 5 s for a frame, longer for a long hex file\n"
+    "(1 MiB of bytes takes 8.5 s on the line at 1228800, so 13.5 s).\n\n"
     "commands:\n"
     "  picture N                      show stored picture N at (0, 0) (1B 29)\n"
     "  page N                         switch to page N (1B 50)\n"
