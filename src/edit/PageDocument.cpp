@@ -1,5 +1,7 @@
 #include "edit/PageDocument.h"
 
+#include <QDir>
+
 namespace h5 {
 
 PageDocument::PageDocument(PageContext &context, OpenPage page, QObject *parent)
@@ -28,7 +30,11 @@ bool PageDocument::save()
 {
     const Project *project = m_context.currentProject();
     if (!project) {
-        m_context.notifier().message(QStringLiteral("请放入工程中!"));
+        // The text names no file; the page's path (its title while it has
+        // none) follows it.
+        m_context.notifier().message(
+            QStringLiteral("请放入工程中! ")
+            + (m_page.path.isEmpty() ? title() : QDir::toNativeSeparators(m_page.path)));
         return false;
     }
     // The save normalises the page; on a failure the page stays exactly as

@@ -79,10 +79,13 @@ bool readArchiveString(ByteReader &in, std::string &s, QString *error)
             n = d;
         }
     }
-    // The length is checked against what is left before anything is
-    // allocated, so a damaged length can never ask for gigabytes.
+    // The length is checked against what is left and against the longest
+    // text a page can show before anything is allocated, so a damaged
+    // length can never ask for gigabytes.
     if (n > in.remaining())
         return fail(QStringLiteral("文字长度%1超出文件末尾").arg(n));
+    if (n > kMaxElementTextBytes)
+        return fail(QStringLiteral("文字长度%1超过上限%2字节").arg(n).arg(kMaxElementTextBytes));
     in.bytes(n, s);
     return true;
 }

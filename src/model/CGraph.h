@@ -95,8 +95,20 @@ public:
     std::string m_strText3; // GBK bytes
 };
 
+// The instruction stream of one page can be at most this long: a page slot
+// records the page's length in flash pages in one byte (255 pages).
+inline constexpr int64_t kMaxPageStreamBytes = int64_t(255) * kFlashPage; // 538,560
+
+// The longest text an element can hold. The texts the terminal shows (a
+// text element's characters, a button's caption) travel inside the page's
+// instruction stream and cannot be longer than it; the others are names
+// and paths, far shorter. The record's 32-bit length form could announce
+// 4 GB; anything above this is damage and is refused before it is read.
+inline constexpr int64_t kMaxElementTextBytes = kMaxPageStreamBytes;
+
 // Archive string: length (1 byte below 255; FF + 16 bits below 0xFFFE;
-// FF FFFF + 32 bits otherwise) then the bytes.
+// FF FFFF + 32 bits otherwise) then the bytes. Reading refuses a length
+// above kMaxElementTextBytes.
 void writeArchiveString(ByteWriter &out, const std::string &s);
 bool readArchiveString(ByteReader &in, std::string &s, QString *error);
 

@@ -2,6 +2,8 @@
 
 #include "common/FileIo.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <utility>
 
@@ -124,28 +126,62 @@ QByteArray Page::toPageFile() const
     return data;
 }
 
-bool Page::fromPageFile(const QByteArray &data, QString *error)
+namespace {
+
+// Reads the head of a page file (settings object and element count) and
+// checks the count against the bounds of a page and against `fileSize`,
+// the length of the whole file, so a file can be judged by its first 44
+// bytes before the rest is read.
+bool readHead(ByteReader &in, qint64 fileSize, CTypeGraph &settings, uint32_t &count,
+              QString *error)
 {
-    ByteReader in(data);
     auto fail = [&](const QString &why) {
         if (error)
             *error = why;
         return false;
     };
-    if (data.size() < 44)
-        return fail(QStringLiteral("不是页面文件：文件长%1字节，页面文件至少有44字节")
-                        .arg(data.size()));
+    if (fileSize < kPageFileHeadBytes)
+        return fail(QStringLiteral("不是页面文件：文件长%1字节，页面文件至少有44字节").arg(fileSize));
     if (!readClassHeader(in, kTypeGraphName, sizeof(kTypeGraphName) - 1,
                          QStringLiteral("页面设置"), error))
         return false;
-    CTypeGraph newSettings;
-    newSettings.Serialize(in);
-    uint32_t count = 0;
-    in.le32(count);
+    if (!settings.Serialize(in) || !in.le32(count))
+        return fail(QStringLiteral("不是页面文件：文件在页面设置中结束"));
+    if (count > uint32_t(kMaxPageElements))
+        return fail(QStringLiteral("图元个数%1超过一个页面所能容纳的%2个（页面指令至多255个flash页）")
+                        .arg(count)
+                        .arg(kMaxPageElements));
     // Every element takes at least 85 bytes; a count the file cannot hold is
     // refused before any memory is reserved for it.
-    if (count > 0 && uint64_t(count) * (kMinElementBytes + 2) + 10 > in.remaining())
+    if (count > 0
+        && qint64(count) * qint64(kMinElementBytes + 2) + 10 > fileSize - qint64(in.pos()))
         return fail(QStringLiteral("图元个数%1超出文件所能容纳的数目").arg(count));
+    return true;
+}
+
+QString tooLarge(qint64 size)
+{
+    return QStringLiteral("不是页面文件：文件长%1字节，超过页面文件的上限%2字节")
+        .arg(size)
+        .arg(kMaxPageFileBytes);
+}
+
+} // namespace
+
+bool Page::fromPageFile(const QByteArray &data, QString *error)
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (data.size() > kMaxPageFileBytes)
+        return fail(tooLarge(data.size()));
+    ByteReader in(data);
+    CTypeGraph newSettings;
+    uint32_t count = 0;
+    if (!readHead(in, data.size(), newSettings, count, error))
+        return false;
 
     std::vector<CGraph> newElements;
     newElements.reserve(count);
@@ -181,16 +217,62 @@ bool Page::fromPageFile(const QByteArray &data, QString *error)
 
 bool Page::load(const QString &path, QString *error)
 {
-    QByteArray data;
-    // A page file of more than 1 GiB cannot come from the editor.
-    if (!readWholeFile(path, data, error, qint64(1) << 30))
-        return false;
-    QString why;
-    if (!fromPageFile(data, &why)) {
+    auto fail = [&](const QString &why) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
+    };
+    // The size is judged first and the head next, each before anything
+    // more is read: a file no page can be costs neither the time nor the
+    // memory to read it.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Told in the words every file read uses (the path and the
+        // system's reason).
+        QByteArray none;
+        QString why;
+        if (readFileHead(path, 0, none, &why) || why.isEmpty())
+            return fail(file.errorString());
+        if (error)
+            *error = why;
+        return false;
     }
+    // A pipe has no size to judge; it is read up to the bound.
+    const bool sized = !file.isSequential();
+    const qint64 size = sized ? file.size() : kMaxPageFileBytes;
+    if (size > kMaxPageFileBytes)
+        return fail(tooLarge(size));
+    QByteArray data;
+    data.reserve(sized ? size : kPageFileHeadBytes);
+    char buffer[65536];
+    auto readUpTo = [&](qint64 total) {
+        while (data.size() < total) {
+            const qint64 n = file.read(buffer, qMin<qint64>(qint64(sizeof buffer), total - data.size()));
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            data.append(buffer, n);
+        }
+        return true;
+    };
+    if (!readUpTo(kPageFileHeadBytes))
+        return fail(file.errorString());
+    QString why;
+    {
+        ByteReader in(data);
+        CTypeGraph head;
+        uint32_t count = 0;
+        if (!readHead(in, sized ? size : kMaxPageFileBytes, head, count, &why))
+            return fail(why);
+    }
+    // One byte past the bound shows a pipe that goes on too long.
+    if (!readUpTo(kMaxPageFileBytes + 1))
+        return fail(file.errorString());
+    if (data.size() > kMaxPageFileBytes)
+        return fail(tooLarge(data.size()));
+    if (!fromPageFile(data, &why))
+        return fail(why);
     return true;
 }
 

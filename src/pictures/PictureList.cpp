@@ -156,10 +156,22 @@ int PictureList::addPictures(const QStringList &paths, Notifier &notifier)
 
 bool PictureList::open(const QString &path, Notifier &notifier)
 {
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return false;
     // Only the exact lower-case extension selects the plain record list.
-    if (path.endsWith(QLatin1String(".wbm"), Qt::CaseSensitive))
+    const bool records = path.endsWith(QLatin1String(".wbm"), Qt::CaseSensitive);
+    // A size no list file can have is refused before anything is read.
+    const qint64 limit = records ? kMaxRecordListBytes : kMaxSlotListBytes;
+    if (info.isFile() && info.size() > limit) {
+        notifier.message(QStringLiteral("图片列表文件%1过大（%2字节），%3文件至多%4字节，打开不成功")
+                             .arg(QDir::toNativeSeparators(path))
+                             .arg(info.size())
+                             .arg(records ? QStringLiteral(".wbm") : QStringLiteral(".tbm/.cbm"))
+                             .arg(limit));
+        return false;
+    }
+    if (records)
         return openRecordList(path, notifier);
     return openSlotFile(path, notifier);
 }
@@ -168,7 +180,7 @@ bool PictureList::openRecordList(const QString &path, Notifier &notifier)
 {
     QByteArray data;
     QString error;
-    if (!readWholeFile(path, data, &error)) {
+    if (!readWholeFile(path, data, &error, kMaxRecordListBytes)) {
         notifier.message(QStringLiteral("图片列表文件无法读取：") + error);
         return false;
     }
@@ -284,8 +296,9 @@ bool PictureList::save(const QString &path, Notifier &notifier, QString *savedPa
         // a damaged list, and making its pages would take gigabytes.
         if (e.width < 0 || e.height < 0 || e.width > 0xFFFF || e.height > 0xFFFF
             || pictureBytes(e.width, e.height) > int64_t(kSlotCount) * kFlashBlock) {
-            notifier.message(
-                QStringLiteral("编号%1的图片尺寸超出范围，保存不成功，请修正").arg(e.number));
+            notifier.message(QStringLiteral("编号%1的图片尺寸超出范围，保存不成功，请修正 %2")
+                                 .arg(e.number)
+                                 .arg(QDir::toNativeSeparators(fromGbk(e.path))));
             return false;
         }
 

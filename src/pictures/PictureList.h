@@ -13,6 +13,7 @@
 //   .wbm  slot records one after another, any count, numbers taken from the
 //         records; no data area.
 
+#include "common/Flash.h"
 #include "pictures/PictureEntry.h"
 
 #include <QByteArray>
@@ -33,6 +34,13 @@ class Notifier;
 // then says which and names the file. A picture file that opens but cannot
 // be drawn is also told as "渲染图象失败！" and its path.
 QByteArray entryPixels(const PictureEntry &entry, Notifier &notifier, QString *why = nullptr);
+
+// The largest list files there can be. A 600-slot file (.tbm, .cbm) holds
+// its slot area and at most the terminal's whole picture store (600 flash
+// blocks) of pixel data; a plain record list (.wbm) at most one record per
+// picture number (a remainder shorter than a record is ignored).
+inline constexpr qint64 kMaxSlotListBytes = qint64(kSlotAreaSize) + qint64(kSlotCount) * kFlashBlock;
+inline constexpr qint64 kMaxRecordListBytes = qint64(kSlotCount + 1) * kSlotSize - 1;
 
 class PictureList
 {
@@ -57,8 +65,9 @@ public:
     // already listed is skipped); any other file as a 600-slot .tbm/.cbm
     // whose pictures take the file as their source list. Returns false when
     // nothing was read: silently when the file does not exist, with a
-    // message when it cannot be read or a 600-slot file is shorter than its
-    // slot area. The list and next storage number change only on success.
+    // message when it cannot be read, is larger than any list file can be
+    // (judged before reading) or a 600-slot file is shorter than its slot
+    // area. The list and next storage number change only on success.
     bool open(const QString &path, Notifier &notifier);
 
     // Sorts the list by number and saves it as a .tbm at `path` (".tbm" is

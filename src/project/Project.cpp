@@ -138,7 +138,9 @@ bool Project::openForPageFile(const QString &pagePath, Project &out, Notifier &n
     const QString name = QFileInfo(dir).fileName();
     const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".wgc");
     if (!QFileInfo::exists(file)) {
-        notifier.message(QStringLiteral("请放入工程中!"));
+        // The text names no file; the page's path follows it.
+        notifier.message(QStringLiteral("请放入工程中! ")
+                         + QDir::toNativeSeparators(info.absoluteFilePath()));
         return false;
     }
     return open(file, out, error);

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -201,6 +202,50 @@ TEST(FullDiskCliTest, OnAFullFileSystemEveryCommandFailsAndChangesNothing)
         EXPECT_EQ(differences(before, snapshot(dir)).toStdString(), "");
         QFile::remove(root + QStringLiteral("/filler"));
         QDir(dir).removeRecursively();
+    }
+}
+
+// What a command prints on standard output goes to a full disk (/dev/full
+// as stdout): the command must not exit 0 over an empty file, and says why.
+TEST(FullDiskCliTest, OutputThroughStandardOutputToAFullDiskFailsWithTheReason)
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    ASSERT_EQ(h5test::runCli({"project", "new", dir, "p"}).exitCode, 0);
+    const QString project = dir + QStringLiteral("/p/p.wgc");
+    Page page;
+    page.elements.push_back(h5test::element(Kind::HollowRect, 0, {1, 2}, {30, 40}));
+    const QString pagePath = dir + QStringLiteral("/p/0.wlp");
+    ASSERT_TRUE(page.save(pagePath, nullptr));
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(dir + QStringLiteral("/a.bmp")));
+    const QString list = dir + QStringLiteral("/list.tbm");
+    ASSERT_EQ(h5test::runCli({"pictures", "save", list, dir + QStringLiteral("/a.bmp")}).exitCode, 0);
+
+    const QStringList commands[] = {
+        {"page", "dump", pagePath},
+        {"project", "info", "--json", project},
+        {"project", "info", project},
+        {"pictures", "list", "--json", list},
+        {"pictures", "list", list},
+        {"help", "page", "dump"},
+    };
+    for (const QStringList &args : commands) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        QProcess p;
+        p.setProgram(QStringLiteral(H5_CLI_PATH));
+        p.setArguments(args);
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start();
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(err.contains(QStringLiteral("No space left on device"))) << err.toStdString();
+
+        // With room the same command works.
+        EXPECT_EQ(h5test::runCli(args).exitCode, 0);
     }
 }
 

@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <unistd.h>
+
 using h5test::hex;
 using h5test::toHex;
 
@@ -365,7 +368,8 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
     };
     const Case cases[] = {
         {"lone digit", {good, lone}, lone + QStringLiteral(": 第7个字符")},
-        {"missing", {good, dir.filePath("gone.txt")}, dir.filePath("gone.txt") + QStringLiteral(": 文件不存在!")},
+        // Refused by the font page's own check, in its words.
+        {"missing", {good, dir.filePath("gone.txt")}, dir.filePath("gone.txt") + QStringLiteral("文件不存在!")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -374,6 +378,94 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
         EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.message)) << r.err.toStdString();
         EXPECT_EQ(h5test::readAll(out), QByteArray("old"));
     }
+}
+
+// Font numbers and sizes follow the debug window's font page: numbers end
+// at 19, a font holds one flash block at most. Both commands that take fonts
+// refuse the rest with the page's texts before anything is written or the
+// port is opened.
+TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
+{
+    QTemporaryDir dir;
+    const QString font = dir.filePath(QStringLiteral("font.txt"));
+    ASSERT_TRUE(h5test::writeRaw(font, "01 02 03"));
+    // One flash block is 405,504 characters of font text; one character
+    // group more is too much.
+    const QString largest = dir.filePath(QStringLiteral("largest.txt"));
+    ASSERT_TRUE(h5test::writeRaw(largest, QByteArray(405504 / 3, '\0').replace('\0', "00 ")));
+    const QString tooLarge = dir.filePath(QStringLiteral("too-large.txt"));
+    ASSERT_TRUE(h5test::writeRaw(tooLarge, QByteArray(405507 / 3, '\0').replace('\0', "00 ")));
+    QStringList twentyOne;
+    for (int i = 0; i < 21; ++i)
+        twentyOne << font;
+    struct Case
+    {
+        const char *name;
+        QStringList fontArgs; // --first and the fonts
+        QString message;      // empty: taken
+    };
+    const Case cases[] = {
+        {"number 19 is the last", {"--first", "19", font}, {}},
+        {"number 20", {"--first", "20", font}, QStringLiteral("字库超出！")},
+        {"number 65535", {"--first", "65535", font}, QStringLiteral("字库超出！")},
+        {"second font past 19", {"--first", "19", font, font}, QStringLiteral("字库超出！")},
+        {"twenty-one fonts", twentyOne, QStringLiteral("字库超出！")},
+        {"font of one flash block", {largest}, {}},
+        {"font over one flash block", {tooLarge}, QStringLiteral("字库超出！请将字库分为128K一个下载。")},
+    };
+    const QString out = dir.filePath(QStringLiteral("fonts.wzk"));
+    const QString noPort = dir.filePath(QStringLiteral("no-such-tty"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(h5test::writeRaw(out, "old"));
+        const h5test::CliResult wzk = h5test::runCli(QStringList{"fonts", "wzk", out} + c.fontArgs);
+        const h5test::CliResult sent =
+            h5test::runCli(QStringList{"debug-download", "--port", noPort, "--fonts"} + c.fontArgs, 30000);
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(wzk.exitCode, 0) << wzk.err.toStdString();
+            EXPECT_NE(h5test::readAll(out), QByteArray("old"));
+            // Taken, so the port is opened (and is not there).
+            EXPECT_TRUE(sent.err.contains(noPort.toUtf8())) << sent.err.toStdString();
+            continue;
+        }
+        EXPECT_EQ(wzk.exitCode, 1);
+        EXPECT_TRUE(QString::fromUtf8(wzk.err).contains(c.message)) << wzk.err.toStdString();
+        EXPECT_EQ(h5test::readAll(out), QByteArray("old"));
+        EXPECT_EQ(sent.exitCode, 1);
+        EXPECT_TRUE(QString::fromUtf8(sent.err).contains(c.message)) << sent.err.toStdString();
+        EXPECT_FALSE(sent.err.contains(noPort.toUtf8())) << "the port was opened";
+    }
+    // --first takes digits only, as the font page's number box does.
+    EXPECT_EQ(h5test::runCli({"fonts", "wzk", out, "--first", "-1", font}).exitCode, 2);
+}
+
+// A line that goes away while a transfer runs is told once, not once per
+// failed read or write.
+TEST(LiveCli, HungUpLineIsToldOnce)
+{
+    auto pty = std::make_unique<h5test::PtyPair>();
+    ASSERT_TRUE(pty->ok());
+    QTemporaryDir dir;
+    const QString image = makeImage(dir.filePath(QStringLiteral("p.png")), 40, 30);
+    QProcess p;
+    p.setProgram(QStringLiteral(H5_CLI_PATH));
+    p.setArguments({"live", "--port", pty->device(), "show-image", image});
+    // The tool must not inherit the terminal's end of the line, or closing
+    // it here would not hang the line up.
+    p.setChildProcessModifier([] {
+        for (int fd = 3; fd < 1024; ++fd)
+            if (::isatty(fd))
+                ::close(fd);
+    });
+    p.start();
+    // The header arrives, then the terminal goes away instead of answering.
+    const QByteArray header = pty->read(14, 30000);
+    ASSERT_EQ(header.size(), 14);
+    pty.reset();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(err.count(QStringLiteral("串口连接已断开!")), 1) << err.toStdString();
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -80,6 +82,67 @@ TEST_F(PicturesCli, FailuresGiveTheirExitStatus)
         EXPECT_FALSE(r.err.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("o.tbm")));
+}
+
+// A save that adds no picture at all writes nothing: an existing list stays
+// byte for byte, and no list is made where there was none.
+TEST_F(PicturesCli, SaveThatAddsNoPictureLeavesOutAsItWasAndMakesNone)
+{
+    // A real picture behind a path of more than 1024 GBK bytes.
+    QString deep = dir.path();
+    for (int i = 0; i < 6; ++i)
+        deep += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("folder.bmp")));
+    struct Case
+    {
+        const char *name;
+        QString image;
+        QString told; // what stderr must say about it
+    };
+    const Case cases[] = {
+        {"missing file", dir.filePath("no-such.bmp"), dir.filePath("no-such.bmp")},
+        {"folder", dir.filePath("folder.bmp"), dir.filePath("folder.bmp")},
+        {"character outside GBK", picture(QStringLiteral("图😀.bmp"), 2, 2),
+         QStringLiteral("路径含有无法保存的字符，请更改。")},
+        {"path over 1024 GBK bytes", picture(QDir(dir.path()).relativeFilePath(deep) + "/p.bmp", 2, 2),
+         QStringLiteral("路径过长，请更改。")},
+    };
+    const QByteArray older("an older picture list");
+    for (const Case &c : cases) {
+        ASSERT_FALSE(c.image.isEmpty()) << c.name;
+        for (const bool existing : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (existing ? ", OUT existing" : ", OUT not existing"));
+            const QString out = dir.filePath("out.tbm");
+            QFile::remove(out);
+            if (existing) {
+                ASSERT_TRUE(h5test::writeRaw(out, older));
+            }
+            const auto r = runCli({"pictures", "save", out, c.image});
+            EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+            EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.told)) << r.err.toStdString();
+            EXPECT_FALSE(r.err.contains("saved")) << r.err.toStdString();
+            if (existing) {
+                EXPECT_EQ(h5test::readAll(out), older);
+            } else {
+                EXPECT_FALSE(QFileInfo::exists(out));
+            }
+            EXPECT_EQ(QDir(dir.path()).entryList({".out*"}, QDir::Hidden | QDir::Files), QStringList());
+        }
+    }
+}
+
+// A file left out among good ones is named; the others are saved and the
+// exit status says that something was left out.
+TEST_F(PicturesCli, PictureLeftOutIsNamedAndTheOthersAreSaved)
+{
+    const QString a = picture("a.bmp", 2, 2);
+    const QString missing = dir.filePath("gone.bmp");
+    const auto r = runCli({"pictures", "save", dir.filePath("out"), a, missing});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(missing.toUtf8())) << r.err.toStdString();
+    const auto listed = runCli({"pictures", "list", dir.filePath("out.tbm")});
+    EXPECT_EQ(QString::fromUtf8(listed.out), QStringLiteral("0\t%1\t2\t2\t1\t0\n").arg(a));
 }
 
 } // namespace

@@ -140,7 +140,8 @@ TEST(PageSaveCliTest, APageOutsideAnyProjectIsRefusedAndLeftAlone)
 
         const auto r = runCli({"page", "save", path});
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中!")))
+        // The text is followed by the page's file.
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中! ") + path))
             << r.err.toStdString();
         EXPECT_EQ(readAll(path), before);
     }

@@ -128,7 +128,11 @@ TEST_F(PageDocumentTest, WithoutAProjectNothingIsSavedAndPageCommandsAreOff)
     context.project = nullptr;
     page.setModified(true);
     EXPECT_FALSE(page.save());
-    EXPECT_EQ(context.recorder.messages, QStringList{QStringLiteral("请放入工程中!")});
+    // The text is followed by the page's file.
+    ASSERT_EQ(context.recorder.messages.size(), 1);
+    EXPECT_TRUE(context.recorder.messages[0].startsWith(QStringLiteral("请放入工程中! ")));
+    EXPECT_TRUE(context.recorder.messages[0].endsWith(QStringLiteral("1.wlp")))
+        << context.recorder.messages[0].toStdString();
     EXPECT_TRUE(page.isModified());
     for (const PageCommand c : {PageCommand::PageSettings, PageCommand::AddPage,
                                 PageCommand::DeletePage})

@@ -359,7 +359,8 @@ TEST_F(ShellPageTest, PageOutsideAnyProjectOpensInTheCurrentOne)
     notifier.messages.clear();
     dialogs.pageFiles = {loose};
     app->onOpenPage();
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请放入工程中!")});
+    // The text is followed by the page's file.
+    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(loose)});
     EXPECT_TRUE(titles().isEmpty());
     EXPECT_EQ(app->project().name, QStringLiteral("mine"));
 }
@@ -396,7 +397,8 @@ TEST_F(ShellPageTest, PageFileOutsideAProjectIsRefused)
     ASSERT_TRUE(page.save(loose + QStringLiteral("/3.wlp"), &error)) << error.toStdString();
 
     EXPECT_FALSE(app->openDocument(loose + QStringLiteral("/3.wlp")));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请放入工程中!")});
+    EXPECT_EQ(notifier.messages,
+              QStringList{QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(loose + QStringLiteral("/3.wlp"))});
     EXPECT_FALSE(app->isProjectOpen());
     EXPECT_TRUE(frame->pageViews().isEmpty());
 }

@@ -6,6 +6,8 @@
 #include "common/Gbk.h"
 #include "model/Page.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace h5;
@@ -210,6 +212,81 @@ TEST(PageFileTest, EveryTruncationIsAnError)
         EXPECT_FALSE(page.fromPageFile(good.left(n), &error)) << "cut at " << n;
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// Bytes this process has read through read() so far (Linux), or -1.
+qint64 bytesReadSoFar()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+// The head of a page file (settings and element count) by hand.
+QByteArray pageHead(uint32_t count)
+{
+    Blob f;
+    f.u16(0xFFFF).u16(1).u16(10).raw(std::string("CTypeGraph"));
+    f.u32(3).u32(0).u32(0).u32(1024).u32(0).u32(0);
+    f.u32(count);
+    return f.b;
+}
+
+// A file no page can be (more elements than a page's stream can draw, a
+// file longer than any page file, a foreign head) is refused from its size
+// and its first bytes: the rest is never read. Sparse files stand in for
+// the large ones.
+TEST(PageFileTest, FileNoPageCanBeIsRefusedWithoutReadingIt)
+{
+    QTemporaryDir dir;
+    struct Case
+    {
+        const char *name;
+        QByteArray head;
+        qint64 size;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"more elements than a page can draw", pageHead(uint32_t(kMaxPageElements) + 1),
+         44 + qint64(kMaxPageElements + 1) * 90, "超过一个页面所能容纳"},
+        {"longer than any page file", pageHead(0), kMaxPageFileBytes + 1, "超过页面文件的上限"},
+        {"not a page file", QByteArray(44, '\0'), 100 << 20, "应为类标记"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QStringLiteral("big.wlp"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(c.head), c.head.size());
+        ASSERT_TRUE(file.resize(c.size));
+        file.close();
+
+        const qint64 before = bytesReadSoFar();
+        Page page;
+        QString error;
+        EXPECT_FALSE(page.load(path, &error));
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        if (before >= 0)
+            EXPECT_LT(bytesReadSoFar() - before, qint64(1) << 20) << "the file was read";
+    }
+}
+
+// A text no page can show (longer than a page's whole instruction stream)
+// is refused; one of exactly that length still loads.
+TEST(PageFileTest, TextLongerThanAPageCanShowIsRefused)
+{
+    const std::string longest(std::size_t(kMaxElementTextBytes), 'x');
+    Page page;
+    QString error;
+    EXPECT_TRUE(page.fromPageFile(handMadePageFile({{"", "", longest}}), &error)) << error.toStdString();
+    EXPECT_FALSE(page.fromPageFile(handMadePageFile({{"", "", longest + 'x'}}), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("文字长度%1超过上限").arg(kMaxElementTextBytes + 1)))
+        << error.toStdString();
 }
 
 TEST(PageNormaliseTest, DeleteMarkersAreDroppedAndNeverWritten)

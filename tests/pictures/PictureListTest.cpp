@@ -300,7 +300,8 @@ TEST_F(PictureListSave, FailedSaveReportsAndLeavesExistingTargetUntouched)
          {2}},
         {"picture larger than the terminal's picture store",
          [&](PictureList &l) { l.entries() = {entry(0, good, 9000, 9000)}; },
-         "编号0的图片尺寸超出范围，保存不成功，请修正",
+         // The message names the picture's file.
+         QStringLiteral("编号0的图片尺寸超出范围，保存不成功，请修正 ") + QDir::toNativeSeparators(good),
          {0}},
         {"pictures together larger than the terminal's picture store",
          [&](PictureList &l) {

@@ -193,7 +193,8 @@ TEST_F(ProjectTest, APageFileOutsideAProjectIsRefused)
     Project p;
     EXPECT_FALSE(Project::openForPageFile(other.filePath("3.wlp"), p, n, nullptr));
     ASSERT_EQ(n.messages.size(), 1);
-    EXPECT_EQ(n.messages[0], QStringLiteral("请放入工程中!"));
+    // The text is followed by the page file's path.
+    EXPECT_EQ(n.messages[0], QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(other.filePath("3.wlp")));
     EXPECT_TRUE(Project::openForPageFile(project.pagePath(3), p, n, nullptr));
     EXPECT_EQ(p.file, project.file);
 }

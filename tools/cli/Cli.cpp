@@ -1,20 +1,126 @@
 #include "Cli.h"
 
 #include "common/FileIo.h"
+#include "link/UserFontList.h"
 #include "port/CMSComm.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace h5cli {
 
+namespace {
+
+// Standard output written straight to descriptor 1. The first write that
+// fails keeps the system's reason, so the end of the run can say why the
+// output is incomplete (a full disk, a closed pipe) instead of exiting 0
+// over a short or empty file.
+class StdoutDevice : public QIODevice
+{
+public:
+    StdoutDevice() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    int failure() const { return m_failure; }
+    // Standard output was closed when the program started: whatever is
+    // written fails as a write to a closed descriptor does.
+    void setClosed() { m_closed = true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_failure != 0)
+            return -1;
+        if (m_closed && size > 0) {
+            m_failure = EBADF;
+            return -1;
+        }
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(1, data + done, size_t(size - done));
+            if (n > 0) {
+                done += n;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                // A non-blocking descriptor handed over by the caller: wait
+                // until it takes more.
+                pollfd p{1, POLLOUT, 0};
+                ::poll(&p, 1, -1);
+                continue;
+            }
+            m_failure = n < 0 ? errno : ENOSPC; // no progress and no reason: a full device
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    int m_failure = 0;
+    bool m_closed = false;
+};
+
+StdoutDevice &stdoutDevice()
+{
+    static StdoutDevice device;
+    return device;
+}
+
+} // namespace
+
+void guardStandardDescriptors()
+{
+    // A descriptor 0, 1 or 2 left closed by the caller would be taken by the
+    // next file or event descriptor the program opens, and output meant for
+    // the terminal would go into it. Each gets /dev/null instead; output
+    // written to a closed stdout still counts as failed.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+        if (fd == 1)
+            stdoutDevice().setClosed();
+    }
+}
+
 QTextStream &out()
 {
-    static QTextStream s(stdout);
+    static QTextStream s(&stdoutDevice());
     return s;
+}
+
+bool finishOutput()
+{
+    out().flush();
+    int failure = stdoutDevice().failure();
+    if (failure == 0 && out().status() == QTextStream::WriteFailed)
+        failure = EIO;
+    // Closing is the last chance a file system has to report a failed
+    // write (a network file system reports it there). A duplicate is closed
+    // so descriptor 1 stays taken until the process ends.
+    if (failure == 0) {
+        const int copy = ::dup(1);
+        if (copy >= 0 && ::close(copy) != 0 && errno != EINTR)
+            failure = errno;
+    }
+    if (failure == 0)
+        return true;
+    err() << "h5800: 标准输出写入失败，输出不完整 (standard output: "
+          << QString::fromLocal8Bit(std::strerror(failure)) << ")" << Qt::endl;
+    return false;
 }
 
 QTextStream &err()
@@ -87,17 +193,24 @@ bool takeFlag(QStringList &args, const QString &name)
     return args.removeAll("--" + name) > 0;
 }
 
-int firstFontNumber(const QString &firstText, qsizetype count)
+bool fontList(const QString &firstText, const QStringList &paths, std::vector<h5::DebugFont> &fonts)
 {
-    if (firstText.isNull())
-        return 0;
-    bool ok = false;
-    const int first = firstText.toInt(&ok);
-    if (!ok || first < 0 || first + count - 1 > 0xFFFF)
-        throw UsageError{QStringLiteral("--first %1 is not a font number 0..65535 for %2 font(s)")
-                             .arg(firstText)
-                             .arg(count)};
-    return first;
+    int first = 0;
+    if (!firstText.isNull()) {
+        // The box takes digits only; what is beyond 19 the font page itself
+        // refuses.
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+        if (!digits.match(firstText).hasMatch())
+            throw UsageError{QStringLiteral("--first %1 is not a font number (0..19)").arg(firstText)};
+        first = firstText.toInt();
+    }
+    CliNotifier notifier;
+    h5::UserFontList list;
+    list.setNextNumber(first);
+    if (list.addFonts(paths, notifier) != paths.size())
+        return false;
+    fonts = list.entries();
+    return true;
 }
 
 void expectPositional(const QStringList &args, int n, const QString &commandName)

@@ -13,6 +13,7 @@
 
 namespace h5 {
 class CMSComm;
+struct DebugFont;
 }
 
 namespace h5cli {
@@ -24,8 +25,17 @@ enum ExitCode {
     ExitProblems = 3, // the work was done but reported problems (build report)
 };
 
+// Standard output and standard error. What goes to out() is checked at the
+// end of the run (finishOutput).
 QTextStream &out();
 QTextStream &err();
+// Makes sure descriptors 0, 1 and 2 are open before anything else opens a
+// file (a closed one gets /dev/null; output to a closed stdout still fails).
+void guardStandardDescriptors();
+// Flushes and closes standard output. False, with the system's reason on
+// stderr, when some of what was written did not arrive (a full disk, a
+// closed pipe): the run must not end with exit status 0 then.
+bool finishOutput();
 
 // Raised by argument parsing helpers; main turns it into exit status 2.
 struct UsageError
@@ -76,10 +86,15 @@ bool takeFlag(QStringList &args, const QString &name);
 // The output file: "-o OUT", "-oOUT", "--output OUT" or "--output=OUT";
 // removed from args, a null QString when absent.
 QString takeOutput(QStringList &args);
-// The number of the first of `count` fonts from a --first value (0 when
-// the option was not given); throws UsageError unless all `count` numbers
-// fit 0..65535.
-int firstFontNumber(const QString &firstText, qsizetype count);
+// The fonts of `paths` numbered from a --first value (0 when the option
+// was not given), taken as the debug window's font page adds them
+// ("添加字库", link/UserFontList): --first is its "下一存储编号" box, so the
+// numbers end at 19 ("字库超出！"), a font may hold one flash block at most
+// ("字库超出！请将字库分为128K一个下载。"), and a path of 2048 characters or
+// more, a missing, unreadable or empty file is named. False, with the
+// window's texts on stderr, when any font is refused; nothing is read but
+// the files' sizes. Throws UsageError when --first is not digits.
+bool fontList(const QString &firstText, const QStringList &paths, std::vector<h5::DebugFont> &fonts);
 // Throws UsageError unless args has exactly n entries and no leftover options.
 void expectPositional(const QStringList &args, int n, const QString &commandName);
 // Encodes `image` as PNG and replaces `path` with it atomically; on failure

@@ -210,9 +210,10 @@ bool loadPictureList(const QString &path, h5::PictureList &list)
 // Reads every font file before the port is touched; false (told on stderr,
 // naming the file) when one is missing, unreadable, holds a lone hex digit
 // or no hex byte at all.
-bool checkFontFiles(const QStringList &paths)
+bool checkFontFiles(const std::vector<h5::DebugFont> &fonts)
 {
-    for (const QString &path : paths) {
+    for (const h5::DebugFont &font : fonts) {
+        const QString &path = font.path;
         if (!QFileInfo(path).isFile()) {
             badInput(path, QStringLiteral("no such font file"));
             return false;
@@ -264,11 +265,10 @@ int debugDownload(const QStringList &argsIn)
             throw UsageError{QStringLiteral("--erase and --skip-missing belong to --pictures")};
         if (args.isEmpty())
             throw UsageError{QStringLiteral("--fonts needs at least one font file")};
-        const int first = firstFontNumber(firstText, args.size());
-        if (!checkFontFiles(args))
+        // Numbers and sizes by the font page's own rules, then every file
+        // decoded, all before the port is opened.
+        if (!fontList(firstText, args, queue) || !checkFontFiles(queue))
             return ExitBadInput;
-        for (int i = 0; i < args.size(); ++i)
-            queue.push_back(h5::DebugFont{args[i], first + i});
     } else {
         if (!firstText.isNull())
             throw UsageError{QStringLiteral("--first belongs to --fonts")};
@@ -434,6 +434,9 @@ Registrar regDebugDownload{{
     "answer within 10 s ends the run. A packet not answered within 5 s or a\n"
     "registry read not answered within 10 s ends the transfer. Status texts go to\n"
     "stderr.\n"
+    "Fonts are taken by the font page's rules, as 'h5800 help fonts wzk' tells:\n"
+    "numbers end at 19 (字库超出！), a font holds at most one flash block\n"
+    "(字库超出！请将字库分为128K一个下载。).\n"
     "The list or the font files are read and checked first; a missing, unreadable\n"
     "or empty one is refused before the port is opened. Every picture of the list\n"
     "is made (from its image file or its source list's data) before anything is\n"

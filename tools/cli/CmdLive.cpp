@@ -104,10 +104,20 @@ bool runUntil(Done done, QDeadlineTimer deadline)
     return true;
 }
 
-// Long enough for `bytes` at `baud` (ten bits a byte), and 5 s more.
-QDeadlineTimer drainDeadline(qint64 bytes, int baud)
+// How long the bytes may take to leave the port: their time on the line
+// at `baud` (ten bits a byte) and 5 s more. A terminal that takes nothing
+// (it does not read, or its flow control holds the line) ends the command
+// then, instead of leaving it waiting for ever.
+constexpr qint64 kDrainSlackMs = 5000;
+qint64 drainTimeMs(qint64 bytes, int baud)
 {
-    return QDeadlineTimer(bytes * 10 * 1000 / qMax(baud, 1) + 5000);
+    return bytes * 10 * 1000 / qMax(baud, 1) + kDrainSlackMs;
+}
+
+QString drainTimeOut(qint64 ms)
+{
+    return QStringLiteral("the terminal did not take the bytes within %1 s; not every byte was sent")
+        .arg(double(ms) / 1000.0, 0, 'f', 1);
 }
 
 // Opens the port, writes `bytes` in one piece, waits until the output has
@@ -121,14 +131,14 @@ int writeFrames(const PortOptions &port, const QByteArray &bytes)
     QObject::connect(&comm, &h5::CMSComm::lineError, [&](const QString &text) { lost = text; });
     comm.discardInput();
     comm.output(bytes);
+    const qint64 waitMs = drainTimeMs(bytes.size(), port.baud);
     const bool drained = runUntil([&] { return !lost.isEmpty() || !comm.isOpen() || comm.bytesQueued() == 0; },
-                                  drainDeadline(bytes.size(), port.baud));
+                                  QDeadlineTimer(waitMs));
     // What the system holds goes out before the port closes.
     const bool ok = drained && lost.isEmpty() && comm.isOpen() && comm.bytesQueued() == 0 && comm.waitSent();
     comm.close();
     if (!ok) {
-        err() << "h5800: " << port.device << ": "
-              << (lost.isEmpty() ? QStringLiteral("the output did not drain; not every byte was sent") : lost)
+        err() << "h5800: " << port.device << ": " << (lost.isEmpty() ? drainTimeOut(waitMs) : lost)
               << Qt::endl;
         return ExitBadInput;
     }
@@ -168,7 +178,11 @@ public:
 protected:
     void lineLost(const QString &text) override
     {
-        err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        // A line that goes away can fail the read and the write one after
+        // the other; the user is told once.
+        if (!m_lost)
+            err() << "h5800: " << comm().device() << ": " << text << Qt::endl;
+        m_lost = true;
         m_failed = true;
     }
 
@@ -176,13 +190,16 @@ private:
     QString m_last;
     bool m_sent = false;
     bool m_failed = false;
+    bool m_lost = false;
 };
 
 // Opens the port for the session without a handshake (the window's
 // commands do not wait for one), runs `start` and the loop until the last
-// bytes have drained or the transfer failed, then closes the port.
+// bytes have drained or the transfer failed, then closes the port. The
+// bytes get their drain time (drainTimeMs) and `answerMs` more for the
+// terminal's answers.
 template <class Start>
-int runSession(const PortOptions &port, qint64 bytes, Start start)
+int runSession(const PortOptions &port, qint64 bytes, qint64 answerMs, Start start)
 {
     h5::CMSComm comm;
     if (!openPort(comm, port))
@@ -193,15 +210,13 @@ int runSession(const PortOptions &port, qint64 bytes, Start start)
     session.portOpened();
     host.stopTimer(h5::DebugSession::kProbeTimer); // no handshake
     const bool started = start(session);
-    // The answer to a header comes within its 5 s time-out; the bytes
-    // after it take their time on the line.
-    const QDeadlineTimer deadline = drainDeadline(bytes, port.baud);
+    const qint64 waitMs = drainTimeMs(bytes, port.baud) + answerMs;
     bool ok = started
               && runUntil([&] { return host.failed() || (host.sent() && comm.bytesQueued() == 0); },
-                          QDeadlineTimer(deadline.remainingTime() + h5::DebugSession::kReplyTimeout));
+                          QDeadlineTimer(waitMs));
     ok = ok && !host.failed() && comm.waitSent();
     if (started && !ok && !host.failed())
-        err() << "h5800: " << port.device << ": the transfer did not end in time" << Qt::endl;
+        err() << "h5800: " << port.device << ": " << drainTimeOut(waitMs) << Qt::endl;
     host.detach();
     session.portClosed();
     comm.close();
@@ -237,7 +252,7 @@ int liveHex(const PortOptions &port, QStringList &args)
         if (bytes.isEmpty())
             return badInput(file, QStringLiteral("no hex byte in the file, nothing sent"));
         if (bytes.size() > h5::DebugSession::kChunkBytes) {
-            return runSession(port, bytes.size(), [&bytes](h5::DebugSession &s) {
+            return runSession(port, bytes.size(), 0, [&bytes](h5::DebugSession &s) {
                 return s.sendChunked(bytes, h5::LinkState::BulkSend);
             });
         }
@@ -277,9 +292,9 @@ int liveShowImage(const PortOptions &port, QStringList &args)
     if (r != h5::ConvertResult::Ok || w <= 0 || h <= 0)
         return badInput(path, QStringLiteral("渲染图象失败！") + (why.isEmpty() ? QString() : " " + why));
     const QByteArray header = h5::realtimePictureHeader(x, y, w, h);
-    return runSession(port, header.size() + pixels.size(), [&](h5::DebugSession &s) {
-        return s.sendRealtimePicture(header, pixels);
-    });
+    // The header's answer comes within the session's 5 s time-out.
+    return runSession(port, header.size() + pixels.size(), h5::DebugSession::kReplyTimeout,
+                      [&](h5::DebugSession &s) { return s.sendRealtimePicture(header, pixels); });
 }
 
 int live(const QStringList &argsIn)
@@ -444,10 +459,11 @@ int fontsWzk(const QStringList &argsIn)
     if (args.size() < 2)
         throw UsageError{QStringLiteral("fonts wzk takes OUT.wzk and at least one FONT.txt")};
     const QString outPath = args.takeFirst();
-    const int first = firstFontNumber(firstText, args.size());
+    // Numbers and sizes by the font page's own rules, before any file is
+    // read whole.
     std::vector<h5::DebugFont> fonts;
-    for (int i = 0; i < args.size(); ++i)
-        fonts.push_back(h5::DebugFont{args[i], first + i});
+    if (!fontList(firstText, args, fonts))
+        return ExitBadInput;
     QByteArray bytes;
     QString error;
     if (!h5::fontDownloadBytes(fonts, bytes, &error)) {
@@ -465,7 +481,13 @@ Registrar regLive{{
     "usage: h5800 live --port DEVICE [--baud RATE] COMMAND ARGS\n\n"
     "Sends one command frame as the online debug window does: no handshake; the\n"
     "port is opened (RATE default 1228800), the bytes are written, and the port is\n"
-    "closed once they have drained. Nothing is read back.\n\n"
+    "closed once they have drained. Nothing is read back.\n"
+    "Time-out: the bytes may take as long as they need on the line at RATE (ten\n"
+    "bits a byte) and 5 s more to leave the port, show-image another 5 s for the\n"
+    "terminal's 'U'. A terminal that takes nothing (it does not read, or its flow\n"
+    "control holds the line) so ends the command with exit status 1 instead of\n"
+    "leaving it waiting: after about 5 s for a frame, longer for a long hex file\n"
+    "(1 MiB of bytes takes 8.5 s on the line at 1228800, so 13.5 s).\n\n"
     "commands:\n"
     "  picture N                      show stored picture N at (0, 0) (1B 29)\n"
     "  page N                         switch to page N (1B 50)\n"
@@ -520,9 +542,15 @@ Registrar regFontsWzk{{
     "0): 7F 1B 74, the font number and the page count (16 bits, low byte first),\n"
     "FF FF EE FF, then the font's bytes padded with FF to whole 2112-byte flash\n"
     "pages. A font text holds its bytes as pairs of hex digits; other characters\n"
-    "between pairs are skipped. The file is written only when every font reads:\n"
-    "a missing or unreadable file, one without a hex byte or one with a lone hex\n"
-    "digit (its position is named) is refused with exit status 1.",
+    "between pairs are skipped.\n"
+    "The fonts are taken as the font page adds them (\"添加字库\", N being its\n"
+    "\"下一存储编号\"): font numbers end at 19 (字库超出！), a font holds at most\n"
+    "one flash block, a text of 405,504 characters (字库超出！请将字库分为128K一个\n"
+    "下载。), and a path of 2048 characters or more (路径过长，请更改。), a missing,\n"
+    "unreadable or empty file (文件不存在!, 文件无法打开!, 文件无数据!) is named.\n"
+    "The file is written only when every font is taken and reads: any refusal,\n"
+    "a file without a hex byte or with a lone hex digit (its position is named)\n"
+    "gives exit status 1 and leaves OUT as it was.",
     fontsWzk,
 }};
 

@@ -98,13 +98,16 @@ int pageDump(const QStringList &argsIn)
         err() << "h5800: " << error << Qt::endl;
         return ExitBadInput;
     }
-    QStringList elements;
-    elements.reserve(int(page.elements.size()));
-    for (const h5::CGraph &g : page.elements)
-        elements << "    " + elementJson(g);
+    // Written element by element: the text of the whole page is never held
+    // at once, so memory stays near the size of the page itself.
     out() << "{\n  \"settings\": " << settingsJson(page.settings) << ",\n  \"elements\": [";
-    if (!elements.isEmpty())
-        out() << "\n" << elements.join(",\n") << "\n  ";
+    const char *separator = "\n";
+    for (const h5::CGraph &g : page.elements) {
+        out() << separator << "    " << elementJson(g);
+        separator = ",\n";
+    }
+    if (!page.elements.empty())
+        out() << "\n  ";
     out() << "]\n}\n";
     return ExitOk;
 }
@@ -115,7 +118,10 @@ Registrar dump{{
     "usage: h5800 page dump PAGE.wlp\n\n"
     "Prints {\"settings\": {...}, \"elements\": [...]} with every field under its\n"
     "own name; texts are decoded from GBK. Elements are in file order.\n"
-    "Exit status 1 when the file cannot be read or is not a page file.",
+    "Exit status 1 when the file cannot be read or is not a page file, or is more\n"
+    "than any page can be (judged before it is read): over 143,032,612 bytes, more\n"
+    "than 44,880 elements (what 255 flash pages of instructions can draw) or a\n"
+    "text over 538,560 bytes.",
     pageDump,
 }};
 

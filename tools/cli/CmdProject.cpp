@@ -8,6 +8,7 @@
 #include "pictures/SlotRecord.h"
 #include "project/Build.h"
 #include "project/Project.h"
+#include "project/ProjectFile.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -18,6 +19,49 @@
 using namespace h5cli;
 
 namespace {
+
+// The largest project file there can be: the header and the 1024 page
+// slots, then what a build appends: the project header, the page index
+// and per page an 11-byte segment header, the page streams and the control
+// blocks of 2121 bytes. The page index keeps a page's first flash page in
+// 14 bits beside its layer, so all streams together are at most 16,383
+// flash pages and the last page's 255. Control blocks: one control table
+// per page, and the terminal knows a control by its ID (0..2047), so at
+// most 2048 control definitions and 2048 needle tables.
+constexpr qint64 kMaxProjectFileBytes = qint64(h5::kProjectDataOffset) + 7 + 2048
+    + qint64(h5::kPageSlots) * 11 + qint64(16383 + 255) * h5::kFlashPage
+    + qint64(h5::kPageSlots + 2048 + 2048) * (9 + h5::kFlashPage); // 46,114,701
+
+// Judges a project file by its size and its first six bytes (four zero
+// bytes, the resolution index 0..12, 0A) before the whole file is read;
+// false, told on stderr naming the file, when no project file looks so.
+bool projectFileFits(const QString &path)
+{
+    auto refuse = [&path](const QString &why) {
+        badInput(path, why);
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return true; // the open says why
+    if (info.size() < h5::kProjectDataOffset)
+        return refuse(QStringLiteral("不是工程文件：文件长%1字节，工程文件至少有%2字节")
+                          .arg(info.size())
+                          .arg(h5::kProjectDataOffset));
+    if (info.size() > kMaxProjectFileBytes)
+        return refuse(QStringLiteral("不是工程文件：文件长%1字节，超过工程文件的上限%2字节")
+                          .arg(info.size())
+                          .arg(kMaxProjectFileBytes));
+    QByteArray head;
+    QString error;
+    if (!h5::readFileHead(path, h5::kProjectHeaderSize, head, &error))
+        return refuse(error);
+    if (head.size() < h5::kProjectHeaderSize || head.left(4) != QByteArray(4, '\0')
+        || quint8(head[4]) > 12 || head[5] != '\x0A')
+        return refuse(QStringLiteral("不是工程文件：文件头应为 00 00 00 00 (00..0C) 0A，实为 %1")
+                          .arg(QString::fromLatin1(head.toHex(' ').toUpper())));
+    return true;
+}
 
 int projectNew(const QStringList &argsIn)
 {
@@ -80,6 +124,8 @@ int build(const QStringList &argsIn)
 {
     QStringList args = argsIn;
     expectPositional(args, 1, "build");
+    if (!projectFileFits(args[0]))
+        return ExitBadInput;
     CliNotifier notifier;
     h5::Project project;
     QString error;
@@ -111,6 +157,8 @@ int projectInfo(const QStringList &argsIn)
     QStringList args = argsIn;
     const bool json = takeFlag(args, "json");
     expectPositional(args, 1, "project info");
+    if (!projectFileFits(args[0]))
+        return ExitBadInput;
     h5::Project project;
     h5::ProjectFile pf;
     QString error;
@@ -127,7 +175,8 @@ int projectInfo(const QStringList &argsIn)
     }
     QJsonArray pictures;
     QByteArray positions;
-    const bool havePositions = h5::readWholeFile(project.positionFilePath(), positions, nullptr)
+    // Only the slot area is read: the pixel data after it is not shown.
+    const bool havePositions = h5::readFileHead(project.positionFilePath(), h5::kSlotAreaSize, positions, nullptr)
         && positions.size() >= h5::kSlotAreaSize;
     if (havePositions) {
         for (int i = 0; i < h5::kSlotCount; ++i) {
@@ -199,7 +248,9 @@ Registrar regInfo{{
     "show a project's size, pages and pictures",
     "usage: h5800 project info [--json] PROJECT.wgc\n\n"
     "Prints the resolution, the used page slots with page numbers and lengths,\n"
-    "and the pictures the pages use (from \"图象位置信息.cbm\").",
+    "and the pictures the pages use (from \"图象位置信息.cbm\").\n"
+    "A file whose first bytes are no project file's, or larger than a project can\n"
+    "be (46,114,701 bytes), is refused unread, exit status 1.",
     projectInfo,
 }};
 

@@ -60,11 +60,30 @@ const Command *find(const QStringList &args, int &consumed)
     return best;
 }
 
+// The exit status of a run that printed on stdout: a run whose output did
+// not all arrive has failed, whatever it did besides.
+int finish(int rc)
+{
+    if (!finishOutput() && (rc == ExitOk || rc == ExitProblems))
+        return ExitBadInput;
+    return rc;
+}
+
+int run(int argc, char **argv);
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qtHandler = qInstallMessageHandler(dropDecoderMessages);
+    guardStandardDescriptors();
+    return finish(run(argc, argv));
+}
+
+namespace {
+
+int run(int argc, char **argv)
+{
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -135,3 +154,5 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
 }
+
+} // namespace
