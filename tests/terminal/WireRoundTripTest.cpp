@@ -19,10 +19,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <ostream>
 #include <utility>
+
+namespace h5 {
+// A row's name in the test output.
+void PrintTo(const FrameSpec &row, std::ostream *os) { *os << row.name; }
+} // namespace h5
 
 using namespace h5;
 
@@ -599,32 +606,50 @@ QByteArray startOf(const FrameSpec &row)
 
 } // namespace
 
-TEST(WireRoundTrip, EveryFrameOfTheTableReadsBackTheFieldsItWasBuiltWith)
+// One test per row of the table, named after the row.
+class WireRoundTrip : public ::testing::TestWithParam<FrameSpec>
 {
-    const auto trips = roundTrips();
-    for (const FrameSpec &row : kFrames) {
-        SCOPED_TRACE(row.name);
-        const auto it = trips.find({row.start, row.code});
-        ASSERT_NE(it, trips.end()) << "the table has a frame no round trip covers";
-        const QByteArray bytes = it->second.encode();
-        ASSERT_FALSE(bytes.isEmpty());
-        EXPECT_TRUE(bytes.startsWith(startOf(row))) << h5test::toHex(bytes.left(4));
-        // The length the table states, terminator at its end; data after a
-        // stored header is not part of the frame.
-        qsizetype length = row.length;
-        if (row.rule == LengthRule::PlusText)
-            length = bytes.size();
-        EXPECT_GE(length, row.length);
-        if (row.follows == Follows::Nothing || row.start == FrameStart::Command) {
-            EXPECT_EQ(bytes.size(), length);
-        }
-        ASSERT_GE(bytes.size(), length);
-        EXPECT_EQ(bytes.mid(length - kTerminatorSize, kTerminatorSize), frameTerminator());
-        it->second.decode(bytes);
+};
+
+TEST_P(WireRoundTrip, FrameReadsBackTheFieldsItWasBuiltWith)
+{
+    const FrameSpec &row = GetParam();
+    static const auto trips = roundTrips();
+    const auto it = trips.find({row.start, row.code});
+    ASSERT_NE(it, trips.end()) << "the table has a frame no round trip covers";
+    const QByteArray bytes = it->second.encode();
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith(startOf(row))) << h5test::toHex(bytes.left(4));
+    // The length the table states, terminator at its end; data after a
+    // stored header is not part of the frame.
+    qsizetype length = row.length;
+    if (row.rule == LengthRule::PlusText)
+        length = bytes.size();
+    EXPECT_GE(length, row.length);
+    if (row.follows == Follows::Nothing || row.start == FrameStart::Command) {
+        EXPECT_EQ(bytes.size(), length);
     }
+    ASSERT_GE(bytes.size(), length);
+    EXPECT_EQ(bytes.mid(length - kTerminatorSize, kTerminatorSize), frameTerminator());
+    it->second.decode(bytes);
 }
 
-TEST(WireRoundTrip, EveryRoundTripNamesARowOfTheTable)
+INSTANTIATE_TEST_SUITE_P(EveryFrame, WireRoundTrip, ::testing::ValuesIn(kFrames),
+                         [](const ::testing::TestParamInfo<FrameSpec> &info) {
+                             std::string name;
+                             bool upper = true;
+                             for (const char *c = info.param.name; *c; ++c) {
+                                 if (*c == ' ') {
+                                     upper = true;
+                                     continue;
+                                 }
+                                 name += upper ? char(std::toupper(static_cast<unsigned char>(*c))) : *c;
+                                 upper = false;
+                             }
+                             return name;
+                         });
+
+TEST(WireTable, EveryRoundTripNamesARowOfTheTable)
 {
     for (const auto &trip : roundTrips()) {
         EXPECT_NE(findFrame(trip.first.first, trip.first.second), nullptr)
@@ -632,7 +657,7 @@ TEST(WireRoundTrip, EveryRoundTripNamesARowOfTheTable)
     }
 }
 
-TEST(WireRoundTrip, TheTableHoldsEachFrameOnceWithRoomForItsTerminator)
+TEST(WireTable, HoldsEachFrameOnceWithRoomForItsTerminator)
 {
     for (size_t i = 0; i < std::size(kFrames); ++i) {
         SCOPED_TRACE(kFrames[i].name);
@@ -645,7 +670,7 @@ TEST(WireRoundTrip, TheTableHoldsEachFrameOnceWithRoomForItsTerminator)
     }
 }
 
-TEST(WireRoundTrip, KeptFuzzInputsKeepTheWireProperties)
+TEST(WireTable, KeptFuzzInputsKeepTheWireProperties)
 {
     EXPECT_GT(h5test::replayFuzzInputs(QStringLiteral("fuzz_wire"), h5fuzz::checkWireInput), 0);
 }
