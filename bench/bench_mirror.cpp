@@ -8,7 +8,7 @@
 //   Mirror/Text      a 24-dot text of eight characters, Western and Chinese
 
 #include "link/LiveCommands.h"
-#include "link/LiveMirror.h"
+#include "terminal/LiveMirror.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

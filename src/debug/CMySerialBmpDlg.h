@@ -18,7 +18,7 @@
 #include "link/DebugSession.h"
 #include "link/LiveClicks.h"
 #include "link/LiveCommands.h"
-#include "link/LiveMirror.h"
+#include "terminal/LiveMirror.h"
 #include "link/UserFontList.h"
 #include "pictures/PictureList.h"
 #include "port/CMSComm.h"

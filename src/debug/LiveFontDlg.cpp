@@ -18,7 +18,6 @@ LiveFontDlg::LiveFontDlg(int sizeIndex, int faceIndex, QWidget *parent) : QDialo
     setObjectName(QStringLiteral("LiveFontDlg"));
     setWindowTitle(QStringLiteral("字体设置"));
     const char *sizes[6] = {"8点阵", "16点阵", "24点阵", "32点阵", "48点阵", "64点阵"};
-    const char *faces[4] = {"宋体", "仿宋", "黑体", "楷体"};
 
     auto *sizeGroup = new QGroupBox(this);
     auto *sizeLayout = new QGridLayout(sizeGroup);
@@ -33,7 +32,7 @@ LiveFontDlg::LiveFontDlg(int sizeIndex, int faceIndex, QWidget *parent) : QDialo
     auto *faceLayout = new QHBoxLayout(faceGroup);
     auto *faceButtons = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
-        m_faces[i] = new QRadioButton(QString::fromUtf8(faces[i]), faceGroup);
+        m_faces[i] = new QRadioButton(faceName(i), faceGroup);
         m_faces[i]->setObjectName(QStringLiteral("face%1").arg(i));
         faceButtons->addButton(m_faces[i], i);
         faceLayout->addWidget(m_faces[i]);

@@ -26,17 +26,12 @@ QStringList dotSizeItems()
             QStringLiteral("32点阵"), QStringLiteral("48点阵"), QStringLiteral("64点阵")};
 }
 
-QStringList faceNames()
-{
-    return {QStringLiteral("宋体"), QStringLiteral("仿宋"), QStringLiteral("黑体"), QStringLiteral("楷体")};
-}
-
 QStringList ControlFontChoice::faceItems() const
 {
     if (sizeIndex <= 0)
         return {QStringLiteral("ASCII")};
     if (sizeIndex > 3)
-        return {QStringLiteral("宋体"), QStringLiteral("黑体")};
+        return {faceName(0), faceName(2)};
     return faceNames();
 }
 

@@ -9,6 +9,8 @@
 // "ASCII" in the control forms); 48 and 64 dots have two, 宋体 and 黑体,
 // numbered 0 and 1 in the control words.
 
+#include "model/FontFaces.h" // faceNames()
+
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +25,6 @@ int indexOfSizeCode(int sizeCode);
 
 // Items of the dot size combos of the control forms: "8点阵" .. "64点阵".
 QStringList dotSizeItems();
-// Names of the four faces, 宋体 仿宋 黑体 楷体.
-QStringList faceNames();
 
 // The dot size and face combos of the text control and button forms. The
 // face combo's items depend on the dot size; a face is the index of its item.

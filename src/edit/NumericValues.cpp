@@ -4,44 +4,6 @@
 
 namespace h5 {
 
-std::string numericPreviewText(int minimum, const NumericFormat &f)
-{
-    std::string prefix;
-    if (!f.hex && f.signMode == 1)
-        prefix = " ";
-    else if (!f.hex && f.signMode == 2)
-        prefix = "+";
-
-    std::string digits;
-    if (minimum < 0)
-        digits = "0";
-    else if (f.hex)
-        digits = QString::number(minimum, 16).toUpper().toStdString();
-    else
-        digits = std::to_string(minimum);
-
-    const int width = f.intDigits + f.decimals;
-    if (int(digits.size()) < width)
-        digits.insert(0, std::size_t(width - int(digits.size())), '0');
-    if (f.decimals > 0) {
-        const std::size_t at = digits.size() >= std::size_t(f.decimals) ? digits.size() - std::size_t(f.decimals) : 0;
-        digits.insert(at, 1, '.');
-    }
-    if (f.leadingZeros)
-        return prefix + digits;
-
-    std::size_t zeros = 0;
-    const std::size_t look = f.intDigits > 1 ? std::size_t(f.intDigits - 1) : 0;
-    while (zeros < look && zeros < digits.size() && digits[zeros] == '0')
-        ++zeros;
-    std::string text = prefix + digits.substr(zeros);
-    if (f.align == 1)
-        text.insert(0, zeros, ' ');
-    else
-        text.append(zeros, ' ');
-    return text;
-}
-
 int numericCellHeight(int sizeCode)
 {
     switch (sizeCode) {
@@ -101,11 +63,11 @@ void NumericValues::fromElement(const CGraph &g)
     maximum = g.m_nValue4;
     belowShown = outOfRangeBelow(g.m_nExtra);
     aboveShown = outOfRangeAbove(g.m_nExtra);
-    const int style = g.m_nStyle;
-    signMode = (style & 3) < 3 ? style & 3 : 0;
-    hex = (style >> 2) & 1;
-    align = (style >> 3) & 1;
-    leadingZeros = (style >> 6) & 1;
+    const NumericFormat f = NumericFormat::ofStyle(g.m_nStyle, intDigits, decimals);
+    signMode = f.signMode;
+    hex = f.hex;
+    align = f.align;
+    leadingZeros = f.leadingZeros;
     foreground = g.m_crColor1;
     background = g.m_crColor2;
     outForeground = g.m_crColor4;
@@ -122,7 +84,7 @@ FormApply NumericValues::toElement(CGraph &g) const
     g.m_nValue3 = minimum;
     g.m_nValue4 = maximum;
     g.m_nExtra = packOutOfRange(belowShown, aboveShown);
-    g.m_nStyle = (leadingZeros ? 64 : 0) + align * 8 + (hex ? 4 : 0) + signMode;
+    g.m_nStyle = format().style();
     g.m_crColor1 = foreground;
     g.m_crColor2 = background;
     g.m_crColor4 = outForeground;

@@ -7,27 +7,11 @@
 // box on the page matches what the terminal will draw.
 
 #include "edit/FormValues.h"
+#include "model/NumericFormat.h"
 
 #include <optional>
 
 namespace h5 {
-
-// How a numeric control formats its value.
-struct NumericFormat
-{
-    int intDigits = 1;  // 0..10
-    int decimals = 0;   // 0..10
-    int signMode = 0;   // 0 unsigned, 1 minus only, 2 both signs
-    bool hex = false;
-    int align = 0;      // 0 left, 1 right
-    bool leadingZeros = false;
-};
-
-// The minimum formatted by `f`: sign place, digits padded with zeros to the
-// digit count, the decimal point, and the leading zeros of the integer part
-// (all but the last) turned into spaces on the aligned side unless leading
-// zeros are shown. A negative minimum shows as 0.
-std::string numericPreviewText(int minimum, const NumericFormat &f);
 
 // Cell height of a size code (3 and 9: 16, 6: 12, 12: 24, 15: 32, 21: 48,
 // 27: 64); 16 for a code no form offers.

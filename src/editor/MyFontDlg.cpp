@@ -1,5 +1,7 @@
 #include "editor/MyFontDlg.h"
 
+#include "model/FontFaces.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFormLayout>
@@ -33,10 +35,10 @@ CMyFontDlg::CMyFontDlg(const FontValues &values, QWidget *parent)
 
     QFormLayout *faces = addGroup(QStringLiteral("字体"), right);
     m_faces = addRadios(faces,
-                        {{"face0", QStringLiteral("宋体")},
-                         {"face1", QStringLiteral("仿宋")},
-                         {"face2", QStringLiteral("黑体")},
-                         {"face3", QStringLiteral("楷体")}},
+                        {{"face0", faceName(0)},
+                         {"face1", faceName(1)},
+                         {"face2", faceName(2)},
+                         {"face3", faceName(3)}},
                         m_values.face, true);
     QFormLayout *sizes = addGroup(QStringLiteral("点阵"), right);
     m_sizes = addRadios(sizes,

@@ -4,6 +4,8 @@
 #include "common/FileIo.h"
 #include "link/Frames.h"
 #include "model/CTypeGraph.h"
+#include "project/Encoding.h"
+#include "project/ProjectData.h"
 #include "project/ProjectFile.h"
 
 namespace h5 {
@@ -48,24 +50,26 @@ QString segmentFaultText(SegmentFault fault, const QByteArray &data, qint64 at, 
 
 bool checkProjectDataAt(const QByteArray &data, qint64 base, QString *why)
 {
-    static const QByteArray header("\x7F\x1B\x75\xFF\xFF\xEE\xFF", kProjectHeaderBytes);
-    if (data.size() < kProjectHeaderBytes + kPageIndexBytes)
+    using Fault = ProjectDataLayout::Fault;
+    const ProjectDataLayout layout = readProjectData(data, SegmentReading::Strict);
+    switch (layout.fault) {
+    case Fault::None:
+        return true;
+    case Fault::Empty:
+    case Fault::TooShort:
         return refuse(why, QStringLiteral("%1字节，不足%2字节，没有编译好的工程数据")
                                .arg(base + data.size())
-                               .arg(base + kProjectHeaderBytes + kPageIndexBytes));
-    if (!data.startsWith(header))
-        return refuse(why, QStringLiteral("第%1字节处不是工程头7F 1B 75 FF FF EE FF").arg(base));
-    qint64 at = kProjectHeaderBytes + kPageIndexBytes;
-    if (at == data.size())
+                               .arg(base + kFirstSegmentAt));
+    case Fault::NoHeader:
+        return refuse(why, QStringLiteral("第%1字节处不是工程头%2")
+                               .arg(base)
+                               .arg(QString::fromLatin1(projectHeader().toHex(' ').toUpper())));
+    case Fault::NoSegments:
         return refuse(why, QStringLiteral("工程数据里没有任何画面段"));
-    while (at < data.size()) {
-        SegmentHeader h;
-        const SegmentFault fault = readProjectSegment(data, at, h);
-        if (fault != SegmentFault::None)
-            return refuse(why, segmentFaultText(fault, data, at, base, QStringLiteral("画面")));
-        at += h.size + qint64(h.pages) * kFlashPage;
+    case Fault::BadSegment:
+        break;
     }
-    return true;
+    return refuse(why, segmentFaultText(layout.segmentFault, data, layout.faultAt, base, QStringLiteral("画面")));
 }
 
 bool readInput(const QString &kind, const QString &path, QByteArray &out, QString *error)

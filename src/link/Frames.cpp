@@ -5,23 +5,9 @@
 
 namespace h5 {
 
-QByteArray frameTerminator() { return QByteArray(kTerminatorBytes, kTerminatorSize); }
+QByteArray registryWriteCommand() { return storedHeaderBytes(Segment::RegistryWrite); }
 
-QByteArray registryWriteCommand()
-{
-    QByteArray out;
-    out.reserve(kRegistryWriteBytes);
-    out.append(char(kStoredMark)).append(char(kEscape)).append(char(kRegistryWriteKind));
-    return out.append(frameTerminator());
-}
-
-QByteArray registryReadRequest()
-{
-    QByteArray out;
-    out.reserve(kRegistryReadBytes);
-    out.append(char(kEscape)).append(char(kRegistryReadCommand));
-    return out.append(frameTerminator());
-}
+QByteArray registryReadRequest() { return commandFrameBytes(Command::RegistryRead); }
 
 QByteArray pictureRecord(int number, int firstBlock, int width, int height, const QByteArray &pixels)
 {
@@ -35,13 +21,11 @@ QByteArray fontSegment(int number, const QByteArray &data)
     const int64_t pages = (int64_t(data.size()) + kFlashPage - 1) / kFlashPage;
     QByteArray out;
     out.reserve(qsizetype(kFontSegmentHeader + pages * kFlashPage));
-    ByteWriter w(out);
-    w.u8(kStoredMark);
-    w.u8(kEscape);
-    w.u8(kFontSegmentKind);
+    QByteArray params;
+    ByteWriter w(params);
     w.le16(uint32_t(number));
     w.le16(uint32_t(pages));
-    w.bytes(frameTerminator());
+    out.append(storedHeaderBytes(Segment::Font, params));
     out.append(data);
     out.append(QByteArray(qsizetype(kFontSegmentHeader + pages * kFlashPage) - out.size(), char(0xFF)));
     return out;
@@ -57,84 +41,28 @@ QByteArray segmentPage(const QByteArray &record, int headerBytes, int64_t index)
 
 QByteArray pictureHeader(int number, int firstBlock, int width, int height)
 {
-    QByteArray out;
-    out.reserve(kPictureHeaderBytes);
-    ByteWriter w(out);
-    w.u8(kStoredMark);
-    w.u8(kEscape);
-    w.u8(kPictureKind);
+    QByteArray params;
+    ByteWriter w(params);
     w.le16(uint32_t(number));
     w.le16(uint32_t(firstBlock));
     w.le16(uint32_t(width));
     w.le16(uint32_t(height));
-    w.bytes(frameTerminator());
-    return out;
-}
-
-namespace {
-
-// The 7F 1B mark and the terminator of a header of `size` bytes at `at`,
-// which the caller has checked to lie inside the data.
-bool framed(const QByteArray &data, qint64 at, int size)
-{
-    const char *p = data.constData() + at;
-    return getU8(p) == kStoredMark && getU8(p + 1) == kEscape
-        && QByteArray::fromRawData(p + size - 4, 4) == frameTerminator();
-}
-
-SegmentFault fits(const QByteArray &data, qint64 at, const SegmentHeader &h, SegmentHeader &out)
-{
-    if (h.pages <= 0)
-        return SegmentFault::NoPages;
-    if (at + h.size + qint64(h.pages) * kFlashPage > data.size())
-        return SegmentFault::PastEnd;
-    out = h;
-    return SegmentFault::None;
-}
-
-} // namespace
-
-SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader &out)
-{
-    if (at < 0 || at + 3 > data.size())
-        return SegmentFault::CutShort;
-    const uint8_t kind = getU8(data.constData() + at + 2);
-    SegmentHeader h;
-    if (kind == kLongSegmentKind)
-        h.size = kLongSegmentHeader;
-    else if (isShortSegmentKind(kind))
-        h.size = kShortSegmentHeader;
-    else
-        return SegmentFault::NotAHeader;
-    if (at + h.size > data.size())
-        return SegmentFault::CutShort;
-    if (!framed(data, at, h.size))
-        return SegmentFault::NotAHeader;
-    if (kind == kLongSegmentKind) {
-        if (getU8(data.constData() + at + 6) != 0)
-            return SegmentFault::TooManyPages;
-        h.pages = getU8(data.constData() + at + 5);
-    } else {
-        h.pages = 1;
-    }
-    return fits(data, at, h, out);
+    return storedHeaderBytes(Segment::Picture, params);
 }
 
 SegmentFault readFontSegment(const QByteArray &data, qint64 at, SegmentHeader &out)
 {
     if (at < 0 || at + kFontSegmentHeader > data.size())
         return SegmentFault::CutShort;
-    if (getU8(data.constData() + at + 2) != kFontSegmentKind || !framed(data, at, kFontSegmentHeader))
+    StoredHeader h;
+    if (!decodeStoredHeader(data.constData() + at, data.size() - at, h) || h.kind != Segment::Font)
         return SegmentFault::NotAHeader;
-    SegmentHeader h;
-    h.size = kFontSegmentHeader;
-    h.pages = getLe16(data.constData() + at + 5);
-    return fits(data, at, h, out);
-}
-
-bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out)
-{
-    return readProjectSegment(data, at, out) == SegmentFault::None;
+    if (h.pages <= 0)
+        return SegmentFault::NoPages;
+    if (at + h.length + qint64(h.pages) * kFlashPage > data.size())
+        return SegmentFault::PastEnd;
+    out = SegmentHeader{h.length, h.pages};
+    return SegmentFault::None;
 }
 
 bool fontSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out)

@@ -1,9 +1,12 @@
 #pragma once
-// The one definition of the download protocol's bytes: the frames the PC
-// sends, the terminal's one-byte replies, and the receive text in which the
-// serial windows keep what the terminal answered ("%02x " per byte). The PC's
-// sessions compose frames from these, and the virtual terminal recognises
-// them by the same bytes.
+// The download protocol on the PC's side: the terminal's one-byte replies,
+// the frames the PC composes for a download (built from the frame table in
+// project/Wire.h, which the virtual terminal reads them by as well), and the
+// receive text in which the serial windows keep what the terminal answered
+// ("%02x " per byte).
+
+#include "project/ProjectData.h"
+#include "project/Wire.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,45 +18,6 @@ inline constexpr char kConnectionProbe = char(0xAA);
 inline constexpr uint8_t kConnectionReply = 0x33; // '3'
 inline constexpr uint8_t kAcknowledge = 0x55;     // 'U'
 
-// Frame starts: stored data (7F 1B kind ...) and direct commands (1B kind ...).
-inline constexpr uint8_t kStoredMark = 0x7F;
-inline constexpr uint8_t kEscape = 0x1B;
-
-// The kind byte after 7F 1B.
-inline constexpr uint8_t kProjectHeaderKind = 0x75;  // 7F 1B 75 FF FF EE FF
-inline constexpr uint8_t kLongSegmentKind = 0x56;    // 7F 1B 56 first(2) count(2) FF FF EE FF
-inline constexpr uint8_t kControlDefinitionKind = 0x70; // short segment headers:
-inline constexpr uint8_t kControlTableKind = 0x71;      // 7F 1B 7x p(2) FF FF EE FF,
-inline constexpr uint8_t kNeedleTableKind = 0x72;       // one flash page follows
-inline constexpr uint8_t kRegistryWriteKind = 0x73;  // 7F 1B 73 FF FF EE FF
-inline constexpr uint8_t kPictureKind = 0x1C;        // 7F 1B 1C n(2) block(2) w(2) h(2) FF FF EE FF
-inline constexpr uint8_t kFontSegmentKind = 0x74;    // 7F 1B 74 font(2) pages(2) FF FF EE FF
-// The command byte after 1B.
-inline constexpr uint8_t kRegistryReadCommand = 0x27;  // 1B 27 FF FF EE FF
-inline constexpr uint8_t kScreenPictureCommand = 0x24; // 1B 24 x(2) y(2) w(2) h(2) FF FF EE FF
-
-// FF FF EE FF, as bytes.
-inline constexpr char kTerminatorBytes[4] = {char(0xFF), char(0xFF), char(0xEE), char(0xFF)};
-inline constexpr int kTerminatorSize = 4;
-
-inline constexpr int kProjectHeaderBytes = 7;  // 7F 1B 75 FF FF EE FF
-inline constexpr int kPageIndexBytes = 2048;
-inline constexpr int kLongSegmentHeader = 11;  // 7F 1B 56 first(2) count(2) FF FF EE FF
-inline constexpr int kShortSegmentHeader = 9;  // one flash page follows
-inline constexpr int kFontSegmentHeader = 11;  // bytes 5..6: flash pages that follow
-inline constexpr int kPictureHeaderBytes = 15;
-inline constexpr int kRegistryWriteBytes = 7;
-inline constexpr int kRegistryReadBytes = 6;
-inline constexpr int kScreenPictureBytes = 14;
-
-// Whether a 7F 1B kind announces a short segment header (one page follows).
-inline bool isShortSegmentKind(uint8_t kind)
-{
-    return kind == kControlDefinitionKind || kind == kControlTableKind || kind == kNeedleTableKind;
-}
-
-// FF FF EE FF, the end of every command frame the PC composes.
-QByteArray frameTerminator();
 // 7F 1B 73 FF FF EE FF: the registry packets follow.
 QByteArray registryWriteCommand();
 // 1B 27 FF FF EE FF: the terminal answers with its registry records.
@@ -72,34 +36,9 @@ QByteArray fontSegment(int number, const QByteArray &data);
 // segment: 2112 bytes, or fewer for the last page; empty past the end.
 QByteArray segmentPage(const QByteArray &record, int headerBytes, int64_t index);
 
-// One segment header inside project data or a font file: how many bytes the
-// header takes and how many flash pages follow it.
-struct SegmentHeader
-{
-    int size = 0;
-    int pages = 0;
-};
-
-// What is wrong with a segment header, if anything.
-enum class SegmentFault {
-    None,
-    CutShort,   // the data ends inside the header
-    NotAHeader, // no 7F 1B mark, an unknown kind, or no FF FF EE FF at its end
-    NoPages,    // it announces no page at all
-    TooManyPages, // a long project header with a page count above 255
-    PastEnd,    // it announces more pages than the data still holds
-};
-
-// The project data segment header at `at`. The long form, 7F 1B 56 first(2)
-// count(2) FF FF EE FF, announces the pages in byte 5 (the byte the PC
-// reads; byte 6 must be 0, since the terminal reads both); the short form of
-// a control block, 7F 1B 70|71|72 n(2) FF FF EE FF, one page. `out` is set
-// only when the fault is None.
-SegmentFault readProjectSegment(const QByteArray &data, qint64 at, SegmentHeader &out);
 // The font segment header at `at`: 7F 1B 74 font(2) pages(2) FF FF EE FF.
 SegmentFault readFontSegment(const QByteArray &data, qint64 at, SegmentHeader &out);
 // The same, as yes or no.
-bool projectSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
 bool fontSegmentAt(const QByteArray &data, qint64 at, SegmentHeader &out);
 
 // Appends "%02x " for every byte: two lower-case hex digits and a blank.

@@ -12,42 +12,14 @@ namespace h5 {
 
 namespace {
 
-// The one-byte command letters of the live frames that the page encoding
-// does not produce itself.
-namespace Live {
-enum : uint8_t {
-    TouchMode = 0x20,        // space
-    TouchInterval = 0x21,    // !
-    RealtimePicture = 0x24,  // $
-    LayerCopy = 0x28,        // (
-    Calibration = 0x38,      // 8
-    Layer = 0x40,            // @
-    Point = 0x47,            // G
-    Backlight = 0x64,        // d
-};
-}
-
-// A COLORREF whose terminal colour is exactly `c565`: each channel's
-// dropped bits are 0, so the conversion has nothing to round.
-COLORREF colourOf565(uint16_t c565)
-{
-    const int r = (c565 >> 11) & 0x1F;
-    const int g = (c565 >> 5) & 0x3F;
-    const int b = c565 & 0x1F;
-    return RGB(r << 3, g << 2, b << 3);
-}
-
-// 0x1B, the command, the parameters written by `fill`, the terminator.
+// 1B, the command, the parameters written by `fill`, the terminator.
 template <class Fill>
 QByteArray frame(uint8_t command, Fill fill)
 {
-    QByteArray out;
-    out.append('\x1B');
-    out.append(char(command));
-    ByteWriter w(out);
+    QByteArray parameters;
+    ByteWriter w(parameters);
     fill(w);
-    out.append(kFrameTerminator, sizeof kFrameTerminator);
-    return out;
+    return commandFrameBytes(command, parameters);
 }
 
 QByteArray oneByteFrame(uint8_t command, int value)
@@ -78,34 +50,8 @@ long long isqrt(long long v)
 }
 
 const int kDotSizes[] = {8, 16, 24, 32, 48, 64};
-const char *const kFaces[] = {"宋体", "仿宋", "黑体", "楷体"};
 
 } // namespace
-
-// ---- terminal resolutions ----
-
-const std::vector<TerminalResolution> &terminalResolutions()
-{
-    static const std::vector<TerminalResolution> list = {
-        {"320X240", 320, 240, 2, true},   {"480X272", 480, 272, 4, true},
-        {"640X480", 640, 480, 2, true},   {"800X480", 800, 480, 2, true},
-        {"800X600", 800, 600, 1, false},  {"1024X768", 1024, 768, 1, false},
-        {"272X480", 272, 480, 4, false},  {"240X320", 240, 320, 2, true},
-        {"480X640", 480, 640, 2, true},   {"480X800", 480, 800, 2, true},
-        {"600X800", 600, 800, 1, false},  {"768X1024", 768, 1024, 1, false},
-    };
-    return list;
-}
-
-int liveResolutionIndex(int width, int height)
-{
-    const auto &list = terminalResolutions();
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (list[i].width == width && list[i].height == height)
-            return int(i);
-    }
-    return -1;
-}
 
 // ---- fonts ----
 
@@ -124,7 +70,7 @@ QString liveFontName(int sizeIndex, int faceIndex)
 {
     if (liveFontCode(sizeIndex, faceIndex) < 0)
         return QString();
-    return QStringLiteral("%1点阵 %2").arg(kDotSizes[sizeIndex]).arg(QString::fromUtf8(kFaces[faceIndex]));
+    return QStringLiteral("%1点阵 %2").arg(kDotSizes[sizeIndex]).arg(faceName(faceIndex));
 }
 
 // ---- device commands ----
@@ -147,17 +93,17 @@ QByteArray clearScreenFrame(uint16_t bg565)
 
 QByteArray calibrationFrame()
 {
-    return frame(Live::Calibration, [](ByteWriter &) {});
+    return frame(Command::Calibration, [](ByteWriter &) {});
 }
 
 QByteArray backlightFrame(int level)
 {
-    return oneByteFrame(Live::Backlight, level);
+    return oneByteFrame(Command::Backlight, level);
 }
 
 QByteArray layerSwitchFrame(int layer)
 {
-    return oneByteFrame(Live::Layer, layer);
+    return oneByteFrame(Command::Layer, layer);
 }
 
 QString layerSwitchRefusal(int resolutionIndex, int layer)
@@ -183,7 +129,7 @@ LiveFrame shapeFrame(LiveShape shape, uint16_t fg565, QPoint start, QPoint end)
     switch (shape) {
     case LiveShape::Point:
         // The point carries the end point as well, as the line does.
-        f.bytes = frame(Live::Point, [&](ByteWriter &w) {
+        f.bytes = frame(Command::Point, [&](ByteWriter &w) {
             w.le16(fg565);
             w.le16(uint32_t(x1));
             w.le16(uint32_t(y1));
@@ -279,7 +225,7 @@ LiveFrame textFrame(const LiveTextStyle &style, QPoint at, const QString &text)
 
 QByteArray realtimePictureHeader(int x, int y, int width, int height)
 {
-    return frame(Live::RealtimePicture, [&](ByteWriter &w) {
+    return frame(Command::RealtimePicture, [&](ByteWriter &w) {
         w.le16(uint32_t(x));
         w.le16(uint32_t(y));
         w.le16(uint32_t(width));
@@ -289,12 +235,12 @@ QByteArray realtimePictureHeader(int x, int y, int width, int height)
 
 QByteArray layerSelectFrame(int sourceLayer, int destinationLayer)
 {
-    return oneByteFrame(Live::Layer, sourceLayer * 4 + destinationLayer);
+    return oneByteFrame(Command::Layer, sourceLayer * 4 + destinationLayer);
 }
 
 QByteArray layerCopyFrame(int sx, int sy, int width, int height, int dx, int dy)
 {
-    return frame(Live::LayerCopy, [&](ByteWriter &w) {
+    return frame(Command::LayerCopy, [&](ByteWriter &w) {
         for (const int v : {sx, sy, width, height, dx, dy})
             w.le16(uint32_t(v));
     });
@@ -314,12 +260,12 @@ QByteArray layerCopyCommand(int resolutionIndex, int sourceLayer, int destinatio
 
 QByteArray touchModeFrame(int mode)
 {
-    return oneByteFrame(Live::TouchMode, mode);
+    return oneByteFrame(Command::TouchMode, mode);
 }
 
 QByteArray touchIntervalFrame(int interval)
 {
-    return numberFrame(Live::TouchInterval, interval);
+    return numberFrame(Command::TouchInterval, interval);
 }
 
 bool decodeHexText(const QByteArray &text, QByteArray &out, QString *error)

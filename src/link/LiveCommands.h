@@ -10,6 +10,8 @@
 // low 8 bits, as typed numbers are read.
 
 #include "link/DebugSession.h"
+#include "model/FontFaces.h"   // faceName(): the faces liveFontName() names
+#include "model/Resolutions.h" // terminalResolutions(): what layerSwitchRefusal() goes by
 
 #include <QByteArray>
 #include <QPoint>
@@ -18,21 +20,6 @@
 #include <vector>
 
 namespace h5 {
-
-// ---- terminal resolutions ------------------------------------------------------
-
-struct TerminalResolution
-{
-    const char *name; // "320X240", as the resolution boxes list it
-    int width;
-    int height;
-    int layers;            // 4, 2 or 1
-    bool layerBoxEnabled;  // the window's layer box
-};
-// The twelve resolutions in the order of the resolution boxes.
-const std::vector<TerminalResolution> &terminalResolutions();
-// Index of the resolution `width` x `height`, -1 when it is none.
-int liveResolutionIndex(int width, int height);
 
 // ---- fonts of text frames ------------------------------------------------------
 

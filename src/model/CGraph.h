@@ -4,6 +4,7 @@
 
 #include "common/Bytes.h"
 #include "common/Flash.h"
+#include "common/Rgb565.h"
 
 #include <QPoint>
 #include <QString>
@@ -11,13 +12,6 @@
 #include <string>
 
 namespace h5 {
-
-using COLORREF = uint32_t; // red in bits 0..7, green 8..15, blue 16..23
-
-inline constexpr COLORREF RGB(int r, int g, int b)
-{
-    return COLORREF(r & 0xFF) | (COLORREF(g & 0xFF) << 8) | (COLORREF(b & 0xFF) << 16);
-}
 
 // Kind codes. Drawable kinds use the terminal's own command byte.
 namespace Kind {

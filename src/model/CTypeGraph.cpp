@@ -2,29 +2,6 @@
 
 namespace h5 {
 
-namespace {
-const QSize kSizes[kResolutionCount] = {
-    {320, 234}, {320, 240}, {640, 480},  {800, 480}, {800, 600}, {1024, 768}, {480, 272},
-    {272, 480}, {480, 640}, {240, 320},  {480, 800}, {600, 800}, {768, 1024},
-};
-}
-
-QSize resolutionSize(int index)
-{
-    if (index < 0 || index >= kResolutionCount)
-        return QSize();
-    return kSizes[index];
-}
-
-int resolutionIndex(int width, int height)
-{
-    for (int i = 0; i < kResolutionCount; ++i) {
-        if (kSizes[i] == QSize(width, height))
-            return i;
-    }
-    return -1;
-}
-
 void CTypeGraph::Serialize(ByteWriter &out) const
 {
     out.le32(uint32_t(m_nResolution));

@@ -4,6 +4,7 @@
 
 #include "common/Bytes.h"
 #include "model/CGraph.h"
+#include "model/Resolutions.h" // resolutionSize(): the size of m_nResolution
 
 #include <QSize>
 
@@ -42,10 +43,5 @@ public:
     int m_nDelay = 0;
     COLORREF m_crBack = 0;
 };
-
-// Screen sizes by resolution index 0..12.
-inline constexpr int kResolutionCount = 13;
-QSize resolutionSize(int index); // invalid QSize for an unknown index
-int resolutionIndex(int width, int height); // -1 when not one of the 13
 
 } // namespace h5

@@ -44,29 +44,48 @@ QString anyChineseFamily()
     return family;
 }
 
+const char *const kFaceNames[kFaceCount] = {"宋体", "仿宋", "黑体", "楷体"};
+
 const QStringList kSong = {
-    QStringLiteral("SimSun"),         QStringLiteral("宋体"),
+    QStringLiteral("SimSun"),         faceName(0),
     QStringLiteral("NSimSun"),        QStringLiteral("AR PL UMing CN"),
     QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
     QStringLiteral("Source Han Serif SC"), QStringLiteral("AR PL UMing TW"),
 };
+
+} // namespace
+
+QString faceName(int face)
+{
+    return face >= 0 && face < kFaceCount ? QString::fromUtf8(kFaceNames[face]) : QString();
+}
+
+QStringList faceNames()
+{
+    QStringList names;
+    for (int face = 0; face < kFaceCount; ++face)
+        names << faceName(face);
+    return names;
+}
+
+namespace {
 
 QStringList candidatesFor(int face)
 {
     switch (face) {
     case 1:
         return QStringList{QStringLiteral("FangSong"), QStringLiteral("仿宋_GB2312"),
-                           QStringLiteral("仿宋"), QStringLiteral("FangSong_GB2312")}
+                           faceName(1), QStringLiteral("FangSong_GB2312")}
             + kSong;
     case 2:
-        return QStringList{QStringLiteral("SimHei"), QStringLiteral("黑体"),
+        return QStringList{QStringLiteral("SimHei"), faceName(2),
                            QStringLiteral("WenQuanYi Zen Hei"),
                            QStringLiteral("WenQuanYi Micro Hei"),
                            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC")}
             + kSong;
     case 3:
         return QStringList{QStringLiteral("KaiTi"), QStringLiteral("楷体_GB2312"),
-                           QStringLiteral("楷体"), QStringLiteral("KaiTi_GB2312"),
+                           faceName(3), QStringLiteral("KaiTi_GB2312"),
                            QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL KaitiM GB"),
                            QStringLiteral("AR PL UKai TW")}
             + kSong;

@@ -25,6 +25,14 @@ struct CellFont
     int height = 0; // cell height asked for
 };
 
+// The four Chinese faces by face number, 0 宋体, 1 仿宋, 2 黑体, 3 楷体: the
+// names every form, the debug window and the command line give them.
+inline constexpr int kFaceCount = 4;
+// Name of face 0..3; empty for another number.
+QString faceName(int face);
+// The four names in face order.
+QStringList faceNames();
+
 // Chinese face 0..3 at cell height `height` (other face numbers draw as 宋体).
 const CellFont &chineseFont(int face, int height);
 // The Western face at cell height `height`; `width` > 0 asks for characters

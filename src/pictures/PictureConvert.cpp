@@ -14,38 +14,6 @@ namespace h5 {
 
 namespace {
 
-// Rounds an 8-bit channel to `bits` bits on the highest dropped bit, never
-// past the field's maximum.
-constexpr int roundChannel(int v, int bits)
-{
-    const int shift = 8 - bits;
-    const int max = (1 << bits) - 1;
-    int r = v >> shift;
-    if (r != max && (v & (1 << (shift - 1))))
-        ++r;
-    return r;
-}
-
-// Each channel's rounded value already shifted into its place in the
-// 16-bit pixel, so a pixel is three lookups and two ORs.
-struct ChannelTables
-{
-    uint16_t red[256];
-    uint16_t green[256];
-    uint16_t blue[256];
-
-    constexpr ChannelTables() : red(), green(), blue()
-    {
-        for (int v = 0; v < 256; ++v) {
-            red[v] = static_cast<uint16_t>(roundChannel(v, 5) << 11);
-            green[v] = static_cast<uint16_t>(roundChannel(v, 6) << 5);
-            blue[v] = static_cast<uint16_t>(roundChannel(v, 5));
-        }
-    }
-};
-
-constexpr ChannelTables kTables;
-
 // No picture can be larger than the terminal's whole picture store (600
 // flash blocks); refusing bigger sizes up front also keeps a corrupt size
 // field from asking for gigabytes.
@@ -72,12 +40,6 @@ void setError(QString *error, const QString &text)
 }
 
 } // namespace
-
-uint16_t rgb565(int r, int g, int b)
-{
-    return static_cast<uint16_t>(kTables.red[r & 0xFF] | kTables.green[g & 0xFF]
-                                 | kTables.blue[b & 0xFF]);
-}
 
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString *error)
 {
@@ -129,15 +91,8 @@ bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString 
     out.resize(pictureBytes(w, h));
     uchar *dst = reinterpret_cast<uchar *>(out.data());
     for (int y = 0; y < h; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const QRgb p = line[x];
-            const uint16_t v = static_cast<uint16_t>(kTables.red[(p >> 16) & 0xFF]
-                                                     | kTables.green[(p >> 8) & 0xFF]
-                                                     | kTables.blue[p & 0xFF]);
-            qToLittleEndian<quint16>(v, dst);
-            dst += 2;
-        }
+        rgb565Row(reinterpret_cast<const QRgb *>(src.constScanLine(y)), w, dst);
+        dst += 2 * qsizetype(w);
     }
     return true;
 }

@@ -7,15 +7,14 @@
 // 8-bit channel is rounded on its highest dropped bit, never past the
 // field's maximum (R 135 -> 17, R 255 -> 31).
 
+#include "common/Rgb565.h" // rgb565(): the rounding of every pixel
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <cstdint>
 
 namespace h5 {
-
-// One colour in RGB565 with the terminal's rounding.
-uint16_t rgb565(int r, int g, int b);
 
 // Converts the picture file at `imagePath` into exactly w * h * 2 bytes:
 // the picture is drawn scaled to exactly w x h into a black image (nearest

@@ -6,6 +6,7 @@
 #include "pictures/SlotRecord.h"
 #include "project/Compiler.h"
 #include "project/Encoding.h"
+#include "project/ProjectData.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -19,8 +20,8 @@ namespace h5 {
 
 namespace {
 
-constexpr int kPageIndexOffset = kProjectDataOffset + 7;        // 102,413
-constexpr int kSegmentsOffset = kPageIndexOffset + 2 * kPageSlots; // 104,461
+constexpr int kPageIndexOffset = kProjectDataOffset + kPageIndexAt;     // 102,413
+constexpr int kSegmentsOffset = kProjectDataOffset + kFirstSegmentAt; // 104,461
 constexpr int kControlTableEntries = 150;
 
 // Appends the project data after the page slots: project header, page
@@ -209,43 +210,26 @@ void checkControlIds(ProjectWork &work, QString &report)
 // page or no page segment starts at the flash page the entry names.
 bool builtSegment(const QByteArray &data, int page, int &layer, int &length, QByteArrayView &body)
 {
-    constexpr qsizetype kIndex = kPageIndexOffset - kProjectDataOffset;
-    constexpr qsizetype kSegments = kSegmentsOffset - kProjectDataOffset;
-    constexpr qsizetype kLongHeader = 11;
-    constexpr qsizetype kShortHeader = 9;
-    const qsizetype n = data.size();
-    if (page < 0 || page >= kPageSlots || n < kSegments)
+    if (page < 0 || page >= kPageSlots)
         return false;
-    const char *d = data.constData();
-    const int entry = int(getLe16(d + kIndex + 2 * page));
-    if (entry == 0xFFFF)
+    const ProjectDataLayout layout = readProjectData(data, SegmentReading::AsTerminal);
+    const int entry = layout.indexEntry(page);
+    if (layout.fault != ProjectDataLayout::Fault::None || entry == 0xFFFF)
         return false;
     const int first = entry & 0x3FFF;
-    qsizetype start = -1;
-    qsizetype at = kSegments;
-    while (at + kShortHeader <= n && getU8(d + at) == 0x7F && getU8(d + at + 1) == 0x1B) {
-        const int kind = getU8(d + at + 2);
-        qsizetype next = 0;
-        if (kind == 0x56) {
-            if (start >= 0 || at + kLongHeader > n)
-                break; // the next page's segment ends this one
-            const int pages = int(getLe16(d + at + 5));
-            if (int(getLe16(d + at + 3)) == first) {
-                start = at;
-                length = pages;
-            }
-            next = at + kLongHeader + qsizetype(pages) * kFlashPage;
-        } else if (kind == 0x70 || kind == 0x71 || kind == 0x72) {
-            next = at + kShortHeader + kFlashPage;
-        } else {
-            break;
-        }
-        at = std::min(next, n);
-    }
-    if (start < 0)
+    const auto &segments = layout.segments;
+    qsizetype i = 0;
+    while (i < segments.size() && !(segments[i].isPageSegment() && segments[i].number == first))
+        ++i;
+    if (i == segments.size())
         return false;
+    const ProjectSegment &start = segments[i];
+    qint64 end = start.end();
+    for (++i; i < segments.size() && !segments[i].isPageSegment(); ++i)
+        end = segments[i].end();
     layer = entry >> 14;
-    body = QByteArrayView(d + start + kLongHeader, at - start - kLongHeader);
+    length = start.pages;
+    body = QByteArrayView(data.constData() + start.bodyOffset(), qsizetype(end - start.bodyOffset()));
     return true;
 }
 

@@ -11,14 +11,14 @@ QByteArray beginFrame(uint8_t command, int length)
 {
     QByteArray out;
     out.reserve(length);
-    out.append('\x1B');
+    out.append(char(kEscape));
     out.append(static_cast<char>(command));
     return out;
 }
 
 QByteArray &endFrame(QByteArray &out)
 {
-    out.append(kFrameTerminator, sizeof kFrameTerminator);
+    out.append(kTerminatorBytes, kTerminatorSize);
     return out;
 }
 
@@ -51,39 +51,14 @@ uint32_t highHalf(int32_t v) { return uint32_t(v) >> 16; }
 
 } // namespace
 
-uint16_t colour565(COLORREF colour)
-{
-    const uint32_t red = colour & 0xFF;
-    const uint32_t green = (colour >> 8) & 0xFF;
-    const uint32_t blue = (colour >> 16) & 0xFF;
-
-    uint32_t r = (red & 0xF8) << 8;
-    if (r != 0xF800 && (red & 0x04))
-        r += 0x800;
-    uint32_t g = (green & 0xFC) << 3;
-    if (g != 0x7E0 && (green & 0x02))
-        g += 0x20;
-    uint32_t b = blue >> 3;
-    if (b != 0x1F && (blue & 0x04))
-        b += 1;
-    return static_cast<uint16_t>(r | g | b);
-}
-
 void writeColour565(ByteWriter &out, COLORREF colour) { out.le16(colour565(colour)); }
 
 uint8_t fontCode(int dotSize, int face)
 {
-    int base;
-    switch (dotSize) {
-    case 12: base = 0x14; break;
-    case 16: base = 0x20; break;
-    case 24: base = 0x30; break;
-    case 32: base = 0x40; break;
-    case 48: base = 0x60; break;
-    case 64: base = 0x80; break;
-    default: return 0x0C; // the 8-dot font has face 0 only
-    }
-    return static_cast<uint8_t>(base + face);
+    const int code = dotFontCode(dotSize);
+    if (code == 0 || dotSize == 8)
+        return uint8_t(dotFontCode(8)); // the 8-dot font has face 0 only
+    return static_cast<uint8_t>(code + face);
 }
 
 QByteArray backgroundFrame(COLORREF colour)
@@ -309,39 +284,21 @@ QByteArray nextPageFrame(int page)
 
 QByteArray shortSegmentHeader(uint8_t code, uint16_t p)
 {
-    QByteArray out;
-    out.reserve(9);
-    ByteWriter w(out);
-    w.u8(0x7F);
-    w.u8(0x1B);
-    w.u8(code);
-    w.le16(p);
-    return endFrame(out);
+    QByteArray params;
+    ByteWriter(params).le16(p);
+    return storedHeaderBytes(code, params);
 }
 
 QByteArray longSegmentHeader(uint16_t first, uint16_t count)
 {
-    QByteArray out;
-    out.reserve(11);
-    ByteWriter w(out);
-    w.u8(0x7F);
-    w.u8(0x1B);
-    w.u8(Segment::PageSegment);
+    QByteArray params;
+    ByteWriter w(params);
     w.le16(first);
     w.le16(count);
-    return endFrame(out);
+    return storedHeaderBytes(Segment::PageSegment, params);
 }
 
-QByteArray projectHeader()
-{
-    QByteArray out;
-    out.reserve(7);
-    ByteWriter w(out);
-    w.u8(0x7F);
-    w.u8(0x1B);
-    w.u8(Segment::ProjectHeader);
-    return endFrame(out);
-}
+QByteArray projectHeader() { return storedHeaderBytes(Segment::ProjectHeader); }
 
 QByteArray flashPageBlock(uint8_t code, uint16_t p, const QByteArray &payload)
 {

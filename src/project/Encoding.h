@@ -1,7 +1,8 @@
 #pragma once
-// The terminal's instruction encoding: colour conversion, font codes, one
-// builder per instruction frame, and the segment headers that cut stored
-// data into flash pages. Everything here is a pure function.
+// The terminal's instruction encoding: font codes, one builder per
+// instruction frame, and the segment headers that cut stored data into
+// flash pages. Everything here is a pure function. Command bytes and
+// lengths come from the frame table (project/Wire.h).
 //
 // Frame shape: 0x1B, command byte, parameters, terminator FF FF EE FF.
 // 16-bit numbers are the low 16 bits of the value, low byte first (so -1 is
@@ -12,6 +13,7 @@
 #include "common/Bytes.h"
 #include "common/Flash.h"
 #include "model/CGraph.h"
+#include "project/Wire.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -19,71 +21,11 @@
 
 namespace h5 {
 
-inline constexpr char kFrameTerminator[4] = {'\xFF', '\xFF', '\xEE', '\xFF'};
 inline constexpr int kNoNextPage = 1024;    // page settings value for "no next page"
-
-// Command bytes of the frames below.
-namespace Command {
-enum : uint8_t {
-    Background = 0x42,    // B
-    Line = 0x46,          // F
-    Rect = 0x5A,          // Z
-    FilledRect = 0x41,    // A
-    Ellipse = 0x49,       // I
-    FilledEllipse = 0x4A, // J
-    Circle = 0x59,        // Y
-    FilledCircle = 0x4F,  // O
-    Picture = 0x29,       // )
-    Text = 0x23,          // #
-    StringCtrl = 0x69,    // i
-    PointerCtrl = 0x6A,   // j
-    NumericCtrl = 0x6B,   // k
-    BarCtrl = 0x6C,       // l
-    ImageCtrl = 0x6D,     // m
-    TextCtrl = 0x6E,      // n
-    ButtonCtrl = 0x6F,    // o
-    Delay = 0x53,         // S
-    NextPage = 0x50,      // P
-};
-}
-
-// Codes of the segment headers.
-namespace Segment {
-enum : uint8_t {
-    ControlDefinition = 0x70, // p = control ID
-    ControlTable = 0x71,      // p = page number
-    NeedleTable = 0x72,       // p = control ID
-    ProjectHeader = 0x75,
-    PageSegment = 0x56,       // long form
-};
-}
-
-// Frame lengths, terminator included.
-namespace FrameLength {
-enum : int {
-    Background = 8,
-    Shape = 16, // F Z A I J
-    Circle = 14,
-    Picture = 12,
-    TextBase = 18, // plus the text bytes
-    StringCtrl = 16,
-    PointerCtrl = 36,
-    NumericCtrl = 40,
-    BarCtrl = 40,
-    ImageCtrl = 18,
-    TextCtrl = 22,
-    ButtonCtrl = 21,
-    Delay = 7,
-    NextPage = 8,
-};
-}
 
 // ---- colours and fonts ------------------------------------------------------
 
-// RGB565 terminal colour. Each channel is rounded up on its highest dropped
-// bit, except when the field is already at its maximum.
-uint16_t colour565(COLORREF colour);
-// Writes colour565(colour), low byte first.
+// Writes colour565(colour) (common/Rgb565.h), low byte first.
 void writeColour565(ByteWriter &out, COLORREF colour);
 
 // Font code for a dot size (8, 12, 16, 24, 32, 48, 64) and a face number

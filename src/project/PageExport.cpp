@@ -80,7 +80,7 @@ void appendElementLines(QByteArray &out, const Page &page, const CGraph &e)
     if (frames.isEmpty())
         return;
     if (e.m_nKind == Kind::Text) {
-        const qsizetype body = frames.size() - qsizetype(sizeof kFrameTerminator);
+        const qsizetype body = frames.size() - kTerminatorSize;
         appendHexBytes(out, frames.left(std::max<qsizetype>(body, 0)));
         out.append(kTextTerminatorLine);
         return;
@@ -143,15 +143,15 @@ QByteArray exportTextBytes(const Page &page)
     }
 
     // Delay: the low 16 bits in "%02x", so values above 255 take more digits.
-    out.append("1b 53 ");
+    out.append(QByteArray::number(kEscape, 16) + ' ' + QByteArray::number(Command::Delay, 16) + ' ');
     out.append(QByteArray::number(s.m_nDelay & 0xFFFF, 16).rightJustified(2, '0'));
-    out.append(" ff ff ee ff \r\n");
+    out.append(' ');
+    appendLine(out, frameTerminator());
 
     const unsigned next = s.m_nNextPage == kNoNextPage ? 0xFFFFu : unsigned(s.m_nNextPage) & 0xFFFFu;
-    QByteArray nextFrame("\x1B\x50", 2);
-    putU16(nextFrame, next);
-    nextFrame.append(kFrameTerminator, sizeof kFrameTerminator);
-    appendLine(out, nextFrame);
+    QByteArray nextNumber;
+    putU16(nextNumber, next);
+    appendLine(out, commandFrameBytes(Command::NextPage, nextNumber));
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/CGraph.h"
 #include "model/ElementDraw.h"
+#include "project/Wire.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -13,12 +14,6 @@ namespace h5 {
 
 namespace {
 
-COLORREF colorRefOf565(uint16_t colour)
-{
-    const QRgb c = rgbOf565(colour);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
-
 // The element the editor would draw for a shape or text operation.
 CGraph element(int kind, QPoint start, QPoint end, uint16_t colour)
 {
@@ -26,7 +21,7 @@ CGraph element(int kind, QPoint start, QPoint end, uint16_t colour)
     g.m_nKind = kind;
     g.m_ptStart = start;
     g.m_ptEnd = end;
-    g.m_crColor1 = colorRefOf565(colour);
+    g.m_crColor1 = widenedColourOf565(colour);
     return g;
 }
 
@@ -47,30 +42,15 @@ int sizeCodeOfDots(int dots)
 // Ellipses and circles: the spans rule the editor draws with.
 void spansEllipse(QPainter &p, const ScreenOp &op, int rx, int ry, bool filled)
 {
-    drawEllipseSpans(p, op.x, op.y, rx, ry, colourOf565(op.colour), filled);
+    drawEllipseSpans(p, op.x, op.y, rx, ry, QColor(rgbOf565(op.colour)), filled);
 }
 
 } // namespace
 
-QRgb rgbOf565(uint16_t colour)
-{
-    const int r5 = (colour >> 11) & 0x1F;
-    const int g6 = (colour >> 5) & 0x3F;
-    const int b5 = colour & 0x1F;
-    return qRgb((r5 << 3) | (r5 >> 2), (g6 << 2) | (g6 >> 4), (b5 << 3) | (b5 >> 2));
-}
-
 LiveFont liveFontOfCode(int code)
 {
-    static const struct
-    {
-        int base;
-        int dots;
-    } sizes[] = {{0x0C, 8}, {0x14, 12}, {0x20, 16}, {0x30, 24}, {0x40, 32}, {0x60, 48}, {0x80, 64}};
-    for (const auto &s : sizes) {
-        if (code >= s.base && code <= s.base + 3)
-            return LiveFont{s.dots, code - s.base, true};
-    }
+    if (const DotFont *f = dotFontOfCode(code))
+        return LiveFont{f->dots, code - f->code, true};
     return LiveFont{};
 }
 
@@ -101,7 +81,7 @@ void drawLiveShape(QPainter &p, const ScreenOp &op)
     DrawContext ctx;
     switch (op.kind) {
     case K::Point:
-        p.fillRect(QRect(op.x, op.y, 1, 1), colourOf565(op.colour));
+        p.fillRect(QRect(op.x, op.y, 1, 1), QColor(rgbOf565(op.colour)));
         return;
     case K::Line:
     case K::HollowRect:
@@ -132,7 +112,7 @@ void drawLiveText(QPainter &p, const ScreenOp &op, int screenWidth)
         return;
     const LiveFont font = liveFontOfCode(op.font);
     CGraph g = element(Kind::Text, QPoint(op.x, op.y), QPoint(op.x, op.y), op.colour);
-    g.m_crColor2 = colorRefOf565(op.background);
+    g.m_crColor2 = widenedColourOf565(op.background);
     g.m_nAttr = (op.mode != 0 ? 1 : 0) | (sizeCodeOfDots(font.dots) << 8) | (font.face << 16);
     g.m_strText1 = std::to_string(op.columnSpacing);
     g.m_strText3 = std::to_string(op.rowSpacing);

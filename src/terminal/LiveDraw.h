@@ -49,6 +49,8 @@
 // fonts, so they only approximate what a real terminal shows.
 // Text needs the GUI application (QGuiApplication) for its fonts.
 
+#include "common/Rgb565.h" // rgbOf565, rgb565Of: the widened colours drawn
+
 #include <QByteArray>
 #include <QColor>
 #include <cstdint>
@@ -96,16 +98,6 @@ struct ScreenOp
     int font = 0;            // text: font code
     QByteArray text;         // text: GBK bytes
 };
-
-// RGB565 widened to 8 bits a channel by bit replication:
-// r5 -> r5 << 3 | r5 >> 2, g6 -> g6 << 2 | g6 >> 4, b as r.
-QRgb rgbOf565(uint16_t colour);
-inline QColor colourOf565(uint16_t colour) { return QColor::fromRgb(rgbOf565(colour)); }
-// The RGB565 colour of a widened one (the top bits of each channel).
-inline uint16_t rgb565Of(QRgb rgb)
-{
-    return uint16_t(((qRed(rgb) >> 3) << 11) | ((qGreen(rgb) >> 2) << 5) | (qBlue(rgb) >> 3));
-}
 
 // The cell height in dots and the face number of a font code (base of the
 // size plus the face: 0x0C, 0x14, 0x20, 0x30, 0x40, 0x60, 0x80 for 8, 12,

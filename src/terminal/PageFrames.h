@@ -2,33 +2,25 @@
 // A project's pages as the terminal keeps them in its flash, and the frames
 // of a page's instruction stream.
 //
-// Project data (what the build appends to the .wgc and the download puts
-// into the flash, byte for byte):
-//   7F 1B 75 FF FF EE FF                     project header
-//   1024 x 2 bytes                           page index: layer x 16384 + first
-//                                            flash page of page n's stream; FF FF
-//                                            when page n has none
-//   7F 1B 56 first(2) count(2) FF FF EE FF   a page's stream: count flash pages
-//                                            of 2112 bytes
-//   7F 1B 70|71|72 p(2) FF FF EE FF          a control block of the page segment
-//                                            before it: one flash page (72: the
-//                                            needle table of pointer control p)
-// A page is found by the first flash page its index entry names; the
-// segment with that first page holds its stream.
+// Project data is read by the one project-data reader (project/ProjectData.h),
+// the way the terminal reads it. A page is found by the first flash page its
+// index entry names; the segment with that first page holds its stream, and
+// the needle tables (7F 1B 72) after it belong to its pointer controls.
 //
 // A page's stream is frames one after the other (1B, command, parameters,
-// FF FF EE FF) up to the 0xFF padding of its last flash page. Besides the
-// screen frames of terminal/ScreenFrames.h it holds:
-//   1B 69 ...   string control        16 bytes
-//   1B 6A ...   pointer control       36
-//   1B 6B ...   numeric control       40
-//   1B 6C ...   bar graph control     40
-//   1B 6D ...   image control         18
-//   1B 6E ...   text control          22
-//   1B 6F ...   button control        21
-//   1B 53 d     page delay             7
-//   1B 50 n     next page of the cycle (FF FF: none)   8
-// Field positions are listed with decodeControlFrame().
+// FF FF EE FF) up to the 0xFF padding of its last flash page: the screen
+// frames of terminal/ScreenFrames.h, and the frames only pages hold (the
+// Page role of the frame table, project/Wire.h, which gives their lengths):
+//   1B 69 ...   string control
+//   1B 6A ...   pointer control
+//   1B 6B ...   numeric control
+//   1B 6C ...   bar graph control
+//   1B 6D ...   image control
+//   1B 6E ...   text control
+//   1B 6F ...   button control
+//   1B 53 d     page delay
+//   1B 50 n     next page of the cycle (FF FF: none)
+// Field positions are those of the builders in project/Encoding.h.
 
 #include "terminal/LiveDraw.h"
 
@@ -79,6 +71,12 @@ struct ControlOp
                         // pointer, button: style byte
     int columnSpacing = 0, rowSpacing = 0; // text control
     int32_t minimum = 0, maximum = 0;      // pointer, numeric, bar
+    // Numeric: the out-of-range foreground and background; bar: the
+    // out-of-range display colour and background. (The pointer's one
+    // out-of-range colour is `background`.)
+    uint16_t outOfRangeColour = 0, outOfRangeBackground = 0;
+    int belowShown = 0, aboveShown = 0;    // pointer, numeric, bar: shown out of range
+    int pageTag = 0;                       // pointer, numeric, bar, image
 };
 
 // One step of a page's stream.
@@ -103,8 +101,8 @@ struct PageStep
 // before a frame does are left out.
 QList<PageStep> pageSteps(const QByteArray &stream);
 
-// The control frame at `p`, `length` bytes (16, 36, 40, 40, 18, 22 or 21 by
-// command 69..6F); false for any other command or length.
+// The control frame at `p`, `length` bytes (its length in the frame table);
+// false for any other command or length.
 bool decodeControlFrame(const char *p, qsizetype length, ControlOp &out);
 
 // A project's pages, read out of its project data.

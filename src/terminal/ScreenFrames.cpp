@@ -1,43 +1,26 @@
 #include "terminal/ScreenFrames.h"
 
 #include "common/Bytes.h"
+#include "project/Wire.h"
 
 namespace h5 {
 
 namespace {
 
-constexpr uint8_t kEsc = 0x1B;
-const uint8_t kEnd[4] = {0xFF, 0xFF, 0xEE, 0xFF};
-constexpr int kTextHead = 14; // 1B 23 and the twelve parameter bytes before the text
+// 1B 23 and the twelve parameter bytes before the text.
+constexpr int kTextHead = FrameLength::TextBase - kTerminatorSize;
 
 uint8_t at(const char *p, qsizetype i) { return static_cast<uint8_t>(p[i]); }
 
-// Length of the frame of a fixed-length command, 0 for a text frame, -1 for
-// a command byte that is no screen instruction.
+// Length of the frame of a fixed-length screen instruction (the table's
+// Screen role), 0 for a text frame, -1 for a command byte that is no screen
+// instruction.
 int fixedLength(uint8_t command)
 {
-    switch (command) {
-    case 0x42: return 8;  // fill
-    case 0x47:            // point
-    case 0x46:            // line
-    case 0x5A:            // hollow rectangle
-    case 0x41:            // filled rectangle
-    case 0x49:            // hollow ellipse
-    case 0x4A: return 16; // filled ellipse
-    case 0x59:            // hollow circle
-    case 0x4F: return 14; // filled circle
-    case 0x23: return 0;  // text
-    case 0x29: return 12; // stored picture
-    case 0x50: return 8;  // page
-    case 0x40: return 7;  // layer
-    case 0x28: return 18; // layer copy
-    case 0x64: return 7;  // backlight
-    case 0x38: return 6;  // calibration
-    case 0x20: return 7;  // touch mode
-    case 0x21: return 8;  // touch interval
-    case 0x24: return 14; // realtime picture
-    default: return -1;
-    }
+    const FrameSpec *spec = commandFrame(command);
+    if (!spec || spec->role != FrameRole::Screen)
+        return -1;
+    return spec->rule == LengthRule::PlusText ? 0 : spec->length;
 }
 
 int s16(const char *p) { return int(int16_t(getLe16(p))); }
@@ -47,7 +30,7 @@ int u16(const char *p) { return int(getLe16(p)); }
 
 ScreenScan scanScreenFrame(const char *p, qsizetype n, qsizetype &length)
 {
-    if (n < 1 || at(p, 0) != kEsc)
+    if (n < 1 || at(p, 0) != kEscape)
         return ScreenScan::NotAFrame;
     if (n < 2)
         return ScreenScan::NeedMore;
@@ -55,8 +38,8 @@ ScreenScan scanScreenFrame(const char *p, qsizetype n, qsizetype &length)
     if (fixed < 0)
         return ScreenScan::NotAFrame;
     if (fixed > 0) {
-        for (qsizetype i = fixed - 4; i < fixed && i < n; ++i) {
-            if (at(p, i) != kEnd[i - (fixed - 4)])
+        for (qsizetype i = fixed - kTerminatorSize; i < fixed && i < n; ++i) {
+            if (p[i] != kTerminatorBytes[i - (fixed - kTerminatorSize)])
                 return ScreenScan::NotAFrame;
         }
         if (n < fixed)
@@ -66,12 +49,11 @@ ScreenScan scanScreenFrame(const char *p, qsizetype n, qsizetype &length)
     }
     // Text: the first FF FF EE FF after the parameters ends it (a text never
     // holds it).
-    const qsizetype limit = kTextHead + kMaxTextBytes + 4;
-    for (qsizetype end = kTextHead + 4; end <= limit; ++end) {
+    const qsizetype limit = kTextHead + kMaxTextBytes + kTerminatorSize;
+    for (qsizetype end = kTextHead + kTerminatorSize; end <= limit; ++end) {
         if (end > n)
             return ScreenScan::NeedMore;
-        if (at(p, end - 4) == 0xFF && at(p, end - 3) == 0xFF && at(p, end - 2) == 0xEE
-            && at(p, end - 1) == 0xFF) {
+        if (terminatorAt(p + end - kTerminatorSize)) {
             length = end;
             return ScreenScan::Complete;
         }
@@ -92,33 +74,33 @@ ScreenOp decodeScreenFrame(const char *p, qsizetype length)
         op.y = s16(q + 4);
     };
     switch (command) {
-    case 0x42:
+    case Command::Background:
         op.kind = K::Fill;
         op.colour = getLe16(q);
         break;
-    case 0x47:
-    case 0x46:
-    case 0x5A:
-    case 0x41:
-        shape(command == 0x47 ? K::Point
-              : command == 0x46 ? K::Line
-              : command == 0x5A ? K::HollowRect
-                                : K::FilledRect);
+    case Command::Point:
+    case Command::Line:
+    case Command::Rect:
+    case Command::FilledRect:
+        shape(command == Command::Point ? K::Point
+              : command == Command::Line ? K::Line
+              : command == Command::Rect ? K::HollowRect
+                                         : K::FilledRect);
         op.x2 = s16(q + 6);
         op.y2 = s16(q + 8);
         break;
-    case 0x49:
-    case 0x4A:
-        shape(command == 0x49 ? K::HollowEllipse : K::FilledEllipse);
+    case Command::Ellipse:
+    case Command::FilledEllipse:
+        shape(command == Command::Ellipse ? K::HollowEllipse : K::FilledEllipse);
         op.rx = u16(q + 6);
         op.ry = u16(q + 8);
         break;
-    case 0x59:
-    case 0x4F:
-        shape(command == 0x59 ? K::HollowCircle : K::FilledCircle);
+    case Command::Circle:
+    case Command::FilledCircle:
+        shape(command == Command::Circle ? K::HollowCircle : K::FilledCircle);
         op.rx = op.ry = u16(q + 6);
         break;
-    case 0x23:
+    case Command::Text:
         op.kind = K::Text;
         op.colour = getLe16(q);
         op.columnSpacing = at(q, 2);
@@ -128,23 +110,23 @@ ScreenOp decodeScreenFrame(const char *p, qsizetype length)
         op.y = s16(q + 8);
         op.mode = at(q, 10);
         op.font = at(q, 11);
-        op.text = QByteArray(p + kTextHead, length - kTextHead - 4);
+        op.text = QByteArray(p + kTextHead, length - kTextHead - kTerminatorSize);
         break;
-    case 0x29:
+    case Command::Picture:
         op.kind = K::Picture;
         op.number = u16(q);
         op.x = s16(q + 2);
         op.y = s16(q + 4);
         break;
-    case 0x50:
+    case Command::NextPage:
         op.kind = K::Page;
         op.number = u16(q);
         break;
-    case 0x40:
+    case Command::Layer:
         op.kind = K::Layer;
         op.number = at(q, 0);
         break;
-    case 0x28:
+    case Command::LayerCopy:
         op.kind = K::LayerCopy;
         op.x = s16(q);
         op.y = s16(q + 2);
@@ -153,22 +135,22 @@ ScreenOp decodeScreenFrame(const char *p, qsizetype length)
         op.toX = s16(q + 8);
         op.toY = s16(q + 10);
         break;
-    case 0x64:
+    case Command::Backlight:
         op.kind = K::Backlight;
         op.number = at(q, 0);
         break;
-    case 0x38:
+    case Command::Calibration:
         op.kind = K::Calibration;
         break;
-    case 0x20:
+    case Command::TouchMode:
         op.kind = K::TouchMode;
         op.number = at(q, 0);
         break;
-    case 0x21:
+    case Command::TouchInterval:
         op.kind = K::TouchInterval;
         op.number = u16(q);
         break;
-    case 0x24:
+    case Command::RealtimePicture:
         op.kind = K::RealtimePicture;
         op.x = s16(q);
         op.y = s16(q + 2);

@@ -6,9 +6,10 @@
 #include "terminal/TerminalScreen.h"
 
 #include "common/Bytes.h"
-#include "edit/NumericValues.h"
 #include "model/CGraph.h"
 #include "model/ElementDraw.h"
+#include "model/NumericFormat.h"
+#include "project/Wire.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -17,28 +18,6 @@
 namespace h5 {
 
 namespace {
-
-COLORREF refOf565(uint16_t colour)
-{
-    const QRgb c = rgbOf565(colour);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
-
-// The font code of a numeric control's dot size (face 0); 0 for a size
-// the terminal has no font for.
-int fontCodeOfDots(int dots)
-{
-    switch (dots) {
-    case 8: return 0x0C;
-    case 12: return 0x14;
-    case 16: return 0x20;
-    case 24: return 0x30;
-    case 32: return 0x40;
-    case 48: return 0x60;
-    case 64: return 0x80;
-    default: return 0;
-    }
-}
 
 // The box of the outline of a control whose size the frame does not give.
 constexpr int kMarkSize = 16;
@@ -83,8 +62,8 @@ void TerminalScreen::executeControl(const ControlOp &c, const PictureLookup &pic
         g.m_nKind = Kind::StringCtrl;
         g.m_ptStart = QPoint(c.x, c.y);
         g.m_ptEnd = QPoint(c.x + c.count * cell, c.y + font.dots);
-        g.m_crColor1 = refOf565(c.colour);
-        g.m_crColor2 = refOf565(c.background);
+        g.m_crColor1 = widenedColourOf565(c.colour);
+        g.m_crColor2 = widenedColourOf565(c.background);
         drawGraph(g);
         return;
     }
@@ -117,26 +96,20 @@ void TerminalScreen::executeControl(const ControlOp &c, const PictureLookup &pic
             g.m_nKind = Kind::Line;
             g.m_ptStart = needle.p1();
             g.m_ptEnd = needle.p2();
-            g.m_crColor1 = refOf565(c.colour);
+            g.m_crColor1 = widenedColourOf565(c.colour);
             drawElement(g, p, false, DrawContext());
         } else {
             p.setRenderHint(QPainter::Antialiasing, false);
-            p.setPen(QPen(colourOf565(c.colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setPen(QPen(QColor(rgbOf565(c.colour)), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.drawLine(needle);
         }
         changed();
         return;
     }
     case K::Numeric: {
-        const int code = fontCodeOfDots(c.dots);
-        NumericFormat f;
-        f.intDigits = c.intDigits;
-        f.decimals = c.decimals;
-        f.signMode = (c.style & 3) < 3 ? c.style & 3 : 0;
-        f.hex = (c.style >> 2) & 1;
-        f.align = (c.style >> 3) & 1;
-        f.leadingZeros = (c.style >> 6) & 1;
-        const std::string text = numericPreviewText(c.minimum, f);
+        const int code = dotFontCode(c.dots); // face 0; 0 when there is none
+        const std::string text =
+            numericPreviewText(c.minimum, NumericFormat::ofStyle(c.style, c.intDigits, c.decimals));
         if (code == 0) {
             outline(c.x, c.y, c.x + int(text.size()) * kMarkSize / 2, c.y + kMarkSize, c.colour);
             return;
@@ -170,9 +143,9 @@ void TerminalScreen::executeControl(const ControlOp &c, const PictureLookup &pic
         g.m_nKind = Kind::BarCtrl;
         g.m_ptStart = QPoint(x1, y1);
         g.m_ptEnd = QPoint(x2, y2);
-        g.m_crColor1 = refOf565(c.colour);
-        g.m_crColor2 = refOf565(c.background);
-        g.m_crColor3 = refOf565(c.colour3);
+        g.m_crColor1 = widenedColourOf565(c.colour);
+        g.m_crColor2 = widenedColourOf565(c.background);
+        g.m_crColor3 = widenedColourOf565(c.colour3);
         g.m_nAttr = c.style;
         g.m_nValue3 = c.minimum;
         g.m_nValue4 = c.maximum;
@@ -189,8 +162,8 @@ void TerminalScreen::executeControl(const ControlOp &c, const PictureLookup &pic
         g.m_nKind = Kind::TextCtrl;
         g.m_ptStart = QPoint(c.x, c.y);
         g.m_ptEnd = QPoint(c.x2, c.y2);
-        g.m_crColor1 = refOf565(c.colour);
-        g.m_crColor2 = refOf565(c.background);
+        g.m_crColor1 = widenedColourOf565(c.colour);
+        g.m_crColor2 = widenedColourOf565(c.background);
         drawGraph(g);
         return;
     }
@@ -201,9 +174,9 @@ void TerminalScreen::executeControl(const ControlOp &c, const PictureLookup &pic
         g.m_nKind = Kind::ButtonCtrl;
         g.m_ptStart = QPoint(c.x - b, c.y - b);
         g.m_ptEnd = QPoint(c.x2 + b, c.y2 + b);
-        g.m_crColor1 = refOf565(c.background); // light edge
-        g.m_crColor2 = refOf565(c.colour3);    // dark edge
-        g.m_crColor3 = refOf565(c.colour);     // face
+        g.m_crColor1 = widenedColourOf565(c.background); // light edge
+        g.m_crColor2 = widenedColourOf565(c.colour3);    // dark edge
+        g.m_crColor3 = widenedColourOf565(c.colour);     // face
         // The caption is a text frame of its own after the button.
         g.m_nStyle = c.style & ~0x40;
         drawGraph(g);

@@ -1,6 +1,7 @@
 #include "terminal/TerminalScreen.h"
 
 #include "common/FileIo.h"
+#include "model/Resolutions.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -11,17 +12,6 @@
 namespace h5 {
 
 namespace {
-
-struct Resolution
-{
-    int width, height, layers;
-};
-
-// The terminal's resolutions in the order the windows list them.
-const Resolution kResolutions[] = {
-    {320, 240, 2}, {480, 272, 4}, {640, 480, 2}, {800, 480, 2}, {800, 600, 1}, {1024, 768, 1},
-    {272, 480, 4}, {240, 320, 2}, {480, 640, 2}, {480, 800, 2}, {600, 800, 1}, {768, 1024, 1},
-};
 
 // Fonts come from the GUI application; without one, text cannot be drawn.
 bool fontsAvailable()
@@ -41,22 +31,9 @@ bool TerminalScreen::Record::operator==(const Record &o) const
            && framesSkipped == o.framesSkipped;
 }
 
-int TerminalScreen::layersOf(int width, int height)
-{
-    for (const Resolution &r : kResolutions) {
-        if (r.width == width && r.height == height)
-            return r.layers;
-    }
-    return 0;
-}
+int TerminalScreen::layersOf(int width, int height) { return terminalLayers(width, height); }
 
-QString TerminalScreen::resolutionList()
-{
-    QStringList names;
-    for (const Resolution &r : kResolutions)
-        names << QStringLiteral("%1x%2").arg(r.width).arg(r.height);
-    return names.join(QStringLiteral(", "));
-}
+QString TerminalScreen::resolutionList() { return terminalResolutionList(); }
 
 TerminalScreen::TerminalScreen(int width, int height)
     : m_width(std::max(1, width)), m_height(std::max(1, height))

@@ -9,9 +9,8 @@
 // (terminal/LiveDraw.h); where they come from (the line, later a page's
 // instruction stream) is the caller's business.
 //
-// Layers by resolution: 480x272 and 272x480 have 4, 320x240, 640x480,
-// 800x480, 240x320, 480x640 and 480x800 have 2, 800x600, 1024x768, 600x800
-// and 768x1024 have 1. Everything starts black on layer 0, backlight 63.
+// Layers by resolution are those of the resolution table
+// (model/Resolutions.h). Everything starts black on layer 0, backlight 63.
 //
 // What each operation does:
 //   fill, shapes, text    drawn on the shown layer (pixel rules in LiveDraw.h;

@@ -89,26 +89,16 @@ VirtualTerminal::Scan VirtualTerminal::scanFrame(const char *p, qsizetype n,
             return Scan::Garbage;
         if (n < 3)
             return Scan::NeedMore;
-        const uint8_t kind = at(p, 2);
-        if (kind == kProjectHeaderKind)
-            length = kProjectHeaderBytes;
-        else if (kind == kRegistryWriteKind)
-            length = kRegistryWriteBytes;
-        else if (kind == kLongSegmentKind)
-            length = kLongSegmentHeader;
-        else if (kind == kFontSegmentKind)
-            length = kFontSegmentHeader;
-        else if (kind == kPictureKind)
-            length = kPictureHeaderBytes;
-        else if (isShortSegmentKind(kind))
-            length = kShortSegmentHeader; // one page follows
-        else
+        const FrameSpec *spec = storedFrame(at(p, 2));
+        if (!spec)
             return Scan::Garbage;
+        length = spec->length;
     } else if (b0 == kEscape) {
         if (n < 2)
             return Scan::NeedMore;
-        if (at(p, 1) == kRegistryReadCommand) {
-            length = kRegistryReadBytes;
+        const FrameSpec *spec = commandFrame(at(p, 1));
+        if (spec && spec->role == FrameRole::Request) {
+            length = spec->length;
         } else {
             switch (scanScreenFrame(p, n, length)) {
             case ScreenScan::Complete: return Scan::Complete;
@@ -236,7 +226,7 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         answer(QByteArray(1, kConnected), out);
         return;
     }
-    if (at(p, 0) == kEscape && at(p, 1) != kRegistryReadCommand) {
+    if (at(p, 0) == kEscape && at(p, 1) != Command::RegistryRead) {
         takeScreenFrame(p, length, out);
         return;
     }
@@ -249,16 +239,18 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
     if (!answer(ack, out))
         return;
     const QString header = hexOf(p, length);
-    switch (at(p, 2)) {
-    case kProjectHeaderKind:
+    StoredHeader h;
+    decodeStoredHeader(p, length, h); // scanFrame found it whole
+    switch (h.kind) {
+    case Segment::ProjectHeader:
         m_project = QByteArray(p, length);
         finishStep(QStringLiteral("project header %1").arg(header));
         m_rx = Rx::PageIndex;
         startPacket(kPageIndexBytes);
         break;
-    case kLongSegmentKind: {
+    case Segment::PageSegment: {
         m_project.append(p, length);
-        const int count = getLe16(p + 5);
+        const int count = h.pages;
         if (count == 0) {
             finishStep(QStringLiteral("segment %1 with no pages").arg(header));
             break;
@@ -269,18 +261,18 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         startPacket(kFlashPage);
         break;
     }
-    case kRegistryWriteKind:
+    case Segment::RegistryWrite:
         log(QStringLiteral("registry write"));
         m_incoming.clear();
         m_packetNo = 0;
         m_rx = Rx::RegistryData;
         startPacket(kFlashPage);
         break;
-    case kPictureKind: {
-        m_number = getLe16(p + 3);
-        const int block = getLe16(p + 5);
+    case Segment::Picture: {
+        m_number = h.number;
+        const int block = h.block;
         m_storeOffset = int64_t(block) * kFlashBlock;
-        m_left = pictureBytes(getLe16(p + 7), getLe16(p + 9));
+        m_left = pictureBytes(h.width, h.height);
         if (m_left == 0) {
             finishStep(QStringLiteral("picture %1 with no pixels").arg(m_number));
             break;
@@ -290,9 +282,9 @@ void VirtualTerminal::takeFrame(const char *p, qsizetype length, QByteArray &out
         startPacket(std::min<int64_t>(kFlashPage, m_left));
         break;
     }
-    case kFontSegmentKind:
-        m_number = getLe16(p + 3);
-        m_left = getLe16(p + 5);
+    case Segment::Font:
+        m_number = h.number;
+        m_left = h.pages;
         m_incoming.clear();
         if (m_left == 0) {
             m_fonts[m_number] = QByteArray();

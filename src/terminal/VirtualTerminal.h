@@ -6,28 +6,21 @@
 // announced, so the replies never depend on how the stream was cut into
 // pieces. No I/O: the h5800-sim tool puts this on a pseudo-terminal.
 //
-// What the terminal understands (16-bit numbers low byte first):
-//   AA                                      probe, answered 33
-//   7F 1B 75 FF FF EE FF                    project header; then the 2048-byte page index
-//   7F 1B 56 first(2) count(2) FF FF EE FF  segment header; then count pages of 2112
-//   7F 1B 70|71|72 p(2) FF FF EE FF         short segment header; then one page of 2112
-//   7F 1B 73 FF FF EE FF                    registry write; then 2112 + 2112 + 576 bytes
-//   7F 1B 1C n(2) block(2) w(2) h(2) FF FF EE FF   picture; then w*h*2 bytes in packets of
-//                                                   at most 2112
-//   7F 1B 74 n(2) pages(2) FF FF EE FF      font; then pages x 2112
-//   1B 24 x(2) y(2) w(2) h(2) FF FF EE FF   realtime picture; then w*h*2 pixel bytes,
-//                                            not acknowledged, drawn on the screen
-//   1B 27 FF FF EE FF                       registry read; answered with the registry
-//   1B 42, 47, 46, 5A, 41, 49, 4A, 59, 4F, 23, 29, 50, 40, 28, 64, 38, 20, 21 ...
-//                                            screen instructions (terminal/ScreenFrames.h),
-//                                            executed on the screen, not answered;
-//                                            1B 50 n runs page n of the project in
-//                                            the flash (terminal/PageRun.h)
+// What the terminal understands is the frame table (project/Wire.h): every
+// frame there but those only pages hold, and the probe AA, answered 33.
+// After a stored-data header comes what the table says follows it: the
+// 2048-byte page index, counted pages or one page of 2112 bytes, the
+// registry image (2112 + 2112 + 576 bytes), or a picture's w*h*2 bytes in
+// packets of at most 2112. The registry read is answered with the registry.
+// Screen instructions (terminal/ScreenFrames.h) are executed on the screen,
+// not answered; 1B 50 n runs page n of the project in the flash
+// (terminal/PageRun.h); after 1B 24 x y w h come w*h*2 pixel bytes, not
+// acknowledged, drawn on the screen.
 // Every frame and every data packet but the screen instructions and the
 // realtime picture's pixels is acknowledged with 55.
 // Anything else is dropped a byte at a time until a frame start is found.
-// The bytes and sizes are those the PC's sessions send (link/Frames.h,
-// link/Registry.h).
+// The replies are those of link/Frames.h; the registry that of
+// link/Registry.h.
 
 #include "link/Registry.h"
 #include "terminal/PageRun.h"

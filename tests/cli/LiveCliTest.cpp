@@ -8,7 +8,7 @@
 #include "support/TestUtil.h"
 
 #include "link/LiveCommands.h"
-#include "link/LiveMirror.h"
+#include "terminal/LiveMirror.h"
 #include "pictures/PictureConvert.h"
 
 #include <QDeadlineTimer>

@@ -5,7 +5,7 @@
 #include "gui/DebugWindowSupport.h"
 
 #include "link/LiveCommands.h"
-#include "link/LiveMirror.h"
+#include "terminal/LiveMirror.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -375,8 +375,7 @@ int live(const QStringList &argsIn)
         const QString face = takeOption(args, "face");
         const int sizes[] = {8, 16, 24, 32, 48, 64};
         style.sizeIndex = int(std::find(std::begin(sizes), std::end(sizes), size) - std::begin(sizes));
-        const QStringList faces = {QStringLiteral("宋体"), QStringLiteral("仿宋"), QStringLiteral("黑体"),
-                                   QStringLiteral("楷体")};
+        const QStringList faces = h5::faceNames();
         style.faceIndex = face.isNull() ? 0 : int(faces.indexOf(face));
         if (h5::liveFontCode(style.sizeIndex, style.faceIndex) < 0) {
             QStringList names;

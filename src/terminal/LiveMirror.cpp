@@ -1,6 +1,6 @@
-#include "link/LiveMirror.h"
+#include "terminal/LiveMirror.h"
 
-#include "pictures/PictureConvert.h"
+#include "common/Rgb565.h"
 #include "terminal/LiveDraw.h"
 #include "terminal/ScreenFrames.h"
 
@@ -25,7 +25,7 @@ void LiveMirror::setResolution(int width, int height, uint16_t background565)
 
 void LiveMirror::fill(uint16_t colour565)
 {
-    m_image.fill(colourOf565(colour565));
+    m_image.fill(rgbOf565(colour565));
 }
 
 void LiveMirror::showPicture(const QImage &picture, uint16_t background565)
