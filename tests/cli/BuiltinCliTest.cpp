@@ -71,7 +71,7 @@ TEST(BuiltinCliTest, DownloadIntoTheBuiltinTerminalIsKeptForTheNextCommand)
                                    QStringLiteral("page"), QStringLiteral("1")});
     EXPECT_EQ(live.exitCode, 0) << live.err.toStdString();
     const auto debug = runIn(data, {QStringLiteral("monitor"), QStringLiteral("--port"), QStringLiteral("builtin"),
-                                    QStringLiteral("--seconds"), QStringLiteral("0")});
+                                    QStringLiteral("--seconds"), QStringLiteral("1")});
     EXPECT_EQ(debug.exitCode, 0) << debug.err.toStdString();
     EXPECT_EQ(int(dumpFlash(flash)["registry"].toArray().size()), pictures);
 }

@@ -182,7 +182,7 @@ TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 
     combo->showPopup();
     combo->hidePopup();
-    EXPECT_EQ(combo->count(), 2) << "the drop-down did not scan the ports";
+    EXPECT_EQ(combo->count(), 3) << "the drop-down did not scan the ports (two, then the built-in terminal)";
     EXPECT_EQ(combo->currentText(), "/tmp/sim/tty");
 
     child<QPushButton>(window, "detectButton")->click();

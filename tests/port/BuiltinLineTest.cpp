@@ -123,6 +123,7 @@ TEST(BuiltinLineTest, DownloadRunsOnTheVirtualClockAndTheFlashOutlivesTheProgram
         TestDriver driver(line);
         DownloadSession session(driver);
         driver.attach(session);
+        session.portOpened();
         QString error;
         ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
         ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }))
@@ -188,6 +189,7 @@ TEST(BuiltinLineTest, FirstPageRunsAfterADownloadOnceTheLineClosesAndAgainAtPowe
     TestDriver driver(line);
     DownloadSession session(driver);
     driver.attach(session);
+    session.portOpened();
     QString error;
     ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
     ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }));
