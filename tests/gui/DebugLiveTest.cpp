@@ -418,8 +418,7 @@ TEST(DebugLiveTest, CopyPageSendsTheLayerSelectOnlyWhereTheResolutionHasLayers)
 TEST(DebugLiveTest, HexPageSendsTypedTextAndLongFilesInChunks)
 {
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     ASSERT_TRUE(connectTo(w, sim));
@@ -451,7 +450,7 @@ TEST(DebugLiveTest, HexPageSendsTypedTextAndLongFilesInChunks)
     EXPECT_EQ(w.get<QPlainTextEdit>("hexText")->toPlainText(), file);
     w.click("sendButton");
     EXPECT_EQ(w.window.session().state(), LinkState::BulkSend);
-    ASSERT_TRUE(waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
+    ASSERT_TRUE(sim.waitFor([&] { return w.get<StatusText>("sendStatusBox")->text() == QStringLiteral("下载完毕"); }, 10000))
         << w.get<StatusText>("sendStatusBox")->text().toStdString();
     EXPECT_TRUE(w.window.session().record().text().contains(file + QStringLiteral(" \r\n")));
 

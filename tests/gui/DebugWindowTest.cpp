@@ -225,8 +225,7 @@ TEST(DebugWindowTest, WindowStartsWithTheTenRatesAndCloseDisabled)
 TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
 {
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     w.window.setRecordFolder(tmp.path());
@@ -265,8 +264,7 @@ TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
     for (bool erase : {false, true}) {
         SCOPED_TRACE(erase);
         Pictures pics;
-        QTemporaryDir simDir;
-        Sim sim(simDir);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         Window w;
         const QString a = pics.make("a.bmp", 320, 240, 1), b = pics.make("b.bmp", 30, 30, 2);
@@ -280,7 +278,7 @@ TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
         EXPECT_EQ(statusText(w.window), QStringLiteral("串口已连接!"));
 
         w.click("downloadButton");
-        ASSERT_TRUE(transferEnds(w));
+        ASSERT_TRUE(transferEnds(w, sim));
         EXPECT_EQ(statusText(w.window), QStringLiteral("编号4图片下载：100%"));
         auto *bar = w.get<QProgressBar>("progressBar");
         EXPECT_EQ(bar->value(), bar->maximum());
@@ -304,8 +302,7 @@ TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
 TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
 {
     Pictures pics;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     const QString gone = pics.make("gone.bmp", 8, 8, 3);
@@ -315,7 +312,7 @@ TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
     ASSERT_TRUE(connectTo(w, sim));
     w.answer = false;
     w.click("downloadButton");
-    ASSERT_TRUE(transferEnds(w));
+    ASSERT_TRUE(transferEnds(w, sim));
     EXPECT_EQ(w.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
     // The status box names the missing file.
     EXPECT_TRUE(w.get<QWidget>("statusBox")->property("text").toString().contains(QDir::toNativeSeparators(gone)))
@@ -326,8 +323,7 @@ TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
 TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
 {
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     const QString f1 = tmp.filePath("one.txt"), f2 = tmp.filePath("two.txt");
     ASSERT_TRUE(writeBytes(f1, "01 02 03"));
@@ -347,7 +343,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
 
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
-    ASSERT_TRUE(transferEnds(w));
+    ASSERT_TRUE(transferEnds(w, sim));
     EXPECT_EQ(w.get<StatusText>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
     auto *bar = w.get<QProgressBar>("sendProgressBar");
     EXPECT_EQ(bar->value(), bar->maximum());
@@ -551,8 +547,7 @@ TEST(DebugWindowTest, EscapeAndCloseDoNotThrowAwayTheListsAndRecordWithoutAsking
 
 TEST(DebugWindowTest, ClosingWithThePortOpenAsksAndNoKeepsTheConnection)
 {
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     w.window.show();
@@ -640,8 +635,7 @@ TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
 
 TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
 {
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Pictures pics;
     const QString font = pics.dir.filePath("f.txt");
@@ -666,8 +660,7 @@ TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
 TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
 {
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     // A font deep in folders with long names, whose text ends in a lone
     // hex digit.

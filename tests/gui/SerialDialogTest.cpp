@@ -4,6 +4,7 @@
 // files, failures that must reach the user.
 
 #include "gui/SerialWindowSupport.h"
+#include "port/BuiltinTestSupport.h"
 #include "port/PortTestSupport.h"
 #include "support/TestUtil.h"
 
@@ -133,8 +134,7 @@ TEST(SerialDialogTest, PortControlsFollowTheLineOpenedAndClosed)
 {
     for (const AnyWindow &kind : bothWindows()) {
         SCOPED_TRACE(kind.name);
-        QTemporaryDir tmp;
-        Sim sim(tmp);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         Messages messages;
         std::unique_ptr<QWidget> window = kind.make(messages);
@@ -182,7 +182,7 @@ TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 
     combo->showPopup();
     combo->hidePopup();
-    EXPECT_EQ(combo->count(), 2) << "the drop-down did not scan the ports";
+    EXPECT_EQ(combo->count(), 3) << "the drop-down did not scan the ports (two, then the built-in terminal)";
     EXPECT_EQ(combo->currentText(), "/tmp/sim/tty");
 
     child<QPushButton>(window, "detectButton")->click();
@@ -314,7 +314,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
 TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
 {
     QTemporaryDir tmp;
-    Sim sim(tmp);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Messages messages;
     CMyXiazaiDlg window;
@@ -329,14 +329,16 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Idle);
 }
 
-// Over a real pseudo-terminal the line going away mid-download fails the
+// The line going away mid-download fails the
 // transfer with a word and shows the port closed. Time-outs and wrong
 // replies are driven by the same session against the virtual terminal
 // under a virtual clock (tests/link/InProcessLinkTest).
 TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
 {
     QTemporaryDir tmp;
-    Sim sim(tmp, {"--hangup-after", "4"});
+    h5::VirtualTerminal::Faults faults;
+    faults.hangupAfter = 4;
+    BuiltinRig sim(faults);
     ASSERT_TRUE(sim.ok());
     Messages messages;
     CMyXiazaiDlg window(demo().wgc);
@@ -344,7 +346,7 @@ TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
     child<QPushButton>(window, "downloadButton")->click();
-    const bool ended = waitFor([&] {
+    const bool ended = sim.waitFor([&] {
         return window.session().outcome() == TransferSession::Outcome::Failed;
     }, kTransferDeadline);
     ASSERT_TRUE(ended) << "still " << statusText(window).toStdString();
@@ -511,7 +513,7 @@ TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
         SCOPED_TRACE(end == End::ClosePort ? "port closed" : "window destroyed");
         QTemporaryDir tmp;
         const QString folder = copyDemo(tmp);
-        Sim sim(tmp);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
         Messages messages;

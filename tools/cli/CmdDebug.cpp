@@ -1,14 +1,14 @@
 // The online debug window's link from a terminal: debug-download (the
 // "下载图片" picture download and the font download of the font page) and
 // monitor (the communication record of a connected terminal). They run the
-// window's DebugSession on a CMSComm line through the shared line driver,
+// window's DebugSession on a serial line through the shared line driver,
 // with stderr as the status boxes.
 
 #include "Cli.h"
 
 #include "link/DebugSession.h"
 #include "pictures/PictureList.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
@@ -42,7 +42,7 @@ const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢�
 class DebugCliHost : public h5::LineDriver
 {
 public:
-    DebugCliHost(h5::CMSComm &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
     {
         setAfterEvent([this] { check(); });
     }
@@ -168,7 +168,7 @@ private:
 // probe goes out at once rather than after a second: the window's wait
 // only comes from its timer. False (with the reason on stderr) when the
 // port does not open or the terminal does not answer '3'.
-bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
+bool openAndConnect(h5::PortLine &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
 {
     if (!openPort(comm, o))
         return false;
@@ -178,7 +178,7 @@ bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host,
     return host.waitReady();
 }
 
-void closeLine(h5::CMSComm &comm, DebugCliHost &host, h5::DebugSession &session)
+void closeLine(h5::PortLine &comm, DebugCliHost &host, h5::DebugSession &session)
 {
     host.endLine();
     host.detach();
@@ -278,7 +278,7 @@ int debugDownload(const QStringList &argsIn)
             return ExitBadInput;
     }
 
-    h5::CMSComm comm;
+    h5::PortLine comm;
     DebugCliHost host(comm, skipMissing);
     h5::DebugSession session(host);
     if (!openAndConnect(comm, port, host, session)) {
@@ -358,7 +358,7 @@ int monitor(const QStringList &argsIn)
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
 
-    h5::CMSComm comm;
+    h5::PortLine comm;
     DebugCliHost host(comm, false);
     h5::DebugSession session(host);
 
