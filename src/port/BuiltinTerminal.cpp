@@ -149,6 +149,9 @@ void BuiltinTerminal::disconnectLine(BuiltinLine *line)
 
 QByteArray BuiltinTerminal::fromPc(const QByteArray &bytes)
 {
+    // The terminal learns the time first, so a page the bytes switch to
+    // keeps its whole delay.
+    m_terminal->tick(m_clock.now());
     const QByteArray answer = m_terminal->feed(bytes);
     afterChange();
     return answer;

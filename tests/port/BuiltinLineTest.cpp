@@ -206,3 +206,49 @@ TEST(BuiltinLineTest, FirstPageRunsAfterADownloadOnceTheLineClosesAndAgainAtPowe
     EXPECT_EQ(rig.vt().currentPage(), 0) << "power on runs the first page of the kept flash";
     EXPECT_EQ(rig.terminal().screenImage(), page0);
 }
+
+// Page 1 of the demo names page 0 next after its delay of five seconds: on
+// the virtual clock that takes no time. Both pages look as the preview
+// draws them.
+TEST(BuiltinLineTest, PageDelayBringsTheNextPageBackOnTheVirtualClock)
+{
+    QTemporaryDir tmp;
+    ASSERT_EQ(h5test::runCli({QStringLiteral("demo"), tmp.path()}).exitCode, 0);
+    const QString wgc = tmp.filePath(QStringLiteral("demo/demo.wgc"));
+    const QString page0 = tmp.filePath(QStringLiteral("p0.png")), page1 = tmp.filePath(QStringLiteral("p1.png"));
+    ASSERT_EQ(h5test::runCli({QStringLiteral("preview"), wgc, QStringLiteral("--page"), QStringLiteral("0"),
+                              QStringLiteral("-o"), page0}).exitCode, 0);
+    ASSERT_EQ(h5test::runCli({QStringLiteral("preview"), wgc, QStringLiteral("--page"), QStringLiteral("1"),
+                              QStringLiteral("-o"), page1}).exitCode, 0);
+    const auto screen = [](BuiltinRig &rig) {
+        return rig.terminal().screenImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto png = [](const QString &path) { return QImage(path).convertToFormat(QImage::Format_RGB32); };
+
+    BuiltinRig rig;
+    PortLine line;
+    line.setDevice(QStringLiteral("builtin"));
+    ASSERT_TRUE(line.open());
+    TestDriver driver(line);
+    DownloadSession session(driver);
+    driver.attach(session);
+    session.portOpened();
+    DownloadFiles files;
+    files.project = wgc;
+    files.pictures = tmp.filePath(QStringLiteral("demo/图象位置信息.cbm"));
+    QString error;
+    ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
+    ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }));
+    ASSERT_EQ(session.outcome(), TransferSession::Outcome::Completed);
+    driver.detach();
+
+    line.output(QByteArray::fromHex("1B500100FFFFEEFF")); // page switch to 1
+    rig.settle();
+    EXPECT_EQ(rig.vt().currentPage(), 1);
+    EXPECT_EQ(screen(rig), png(page1));
+    rig.clock().advance(4990);
+    EXPECT_EQ(rig.vt().currentPage(), 1) << "page 1 stays for its delay";
+    rig.clock().advance(20);
+    EXPECT_EQ(rig.vt().currentPage(), 0);
+    EXPECT_EQ(screen(rig), png(page0));
+}
