@@ -109,7 +109,7 @@ void DebugSession::portClosed()
 {
     m_host.stopTimer(kProbeTimer);
     m_host.stopTimer(kRegistryTimer);
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
     m_connected = false;
     m_text.clear();
     m_chunks.clear();
@@ -134,7 +134,7 @@ void DebugSession::onTimer(int id)
         return;
     }
     if (id == kReplyTimer && m_state == LinkState::RealtimeHeaderSent) {
-        m_host.stopTimer(id);
+        m_reply.fired();
         m_host.discard();
         m_realtime.clear();
         setState(LinkState::Ready);
@@ -142,7 +142,10 @@ void DebugSession::onTimer(int id)
         return;
     }
     if (id == kRegistryTimer || id == kReplyTimer) {
-        m_host.stopTimer(id);
+        if (id == kReplyTimer)
+            m_reply.fired();
+        else
+            m_host.stopTimer(id);
         if (!inDownload())
             return;
         if (id == kRegistryTimer && m_state != LinkState::RegistryRead)
@@ -171,7 +174,7 @@ void DebugSession::probeTick()
         setState(LinkState::Offline);
         m_host.stopTimer(kProbeTimer);
         ++m_ticks;
-        m_host.message(kNoConnection);
+        m_reply.message(kNoConnection);
         return;
     }
     ++m_ticks;
@@ -222,7 +225,7 @@ void DebugSession::connectReply(uint8_t reply)
     m_host.status(QStringLiteral("串口连接错误!"));
     m_record.addReceivedByte(reply);
     recordChanged();
-    m_host.message(kWrongConnection);
+    m_reply.message(kWrongConnection);
 }
 
 // The window decodes no report; it frames them by their first bytes and
@@ -366,22 +369,21 @@ void DebugSession::sendRecorded(const QByteArray &bytes)
     recordChanged();
 }
 
-void DebugSession::armReply()
+void DebugSession::armReply(int64_t bytes)
 {
-    m_host.stopTimer(kReplyTimer);
-    m_host.startTimer(kReplyTimer, kReplyTimeout);
+    m_reply.arm(bytes);
 }
 
 void DebugSession::disarmReply()
 {
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
 }
 
 void DebugSession::stopDownloadTimers()
 {
     m_host.stopTimer(kProbeTimer);
     m_host.stopTimer(kRegistryTimer);
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
 }
 
 void DebugSession::dropStaging()
@@ -413,6 +415,13 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         return false;
     stopDownloadTimers();
     m_host.discard();
+    // A download still under way is given up now: its answers must not
+    // drive it on (nor start its time-out) while a question below is open.
+    if (inDownload()) {
+        m_lastEnd = DownloadEnd::Failed;
+        dropStaging();
+        setState(LinkState::Ready);
+    }
     if (list.empty()) {
         m_host.status(QStringLiteral("无图片下发!"));
         return false;
@@ -447,7 +456,7 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         }
         pixels[i].clear();
         m_host.status(QStringLiteral("编号%1图片丢失：%2").arg(p.number).arg(problem));
-        if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
+        if (!m_reply.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
             m_declined = true;
             m_lastEnd = DownloadEnd::Declined;
             return false;
@@ -493,9 +502,10 @@ void DebugSession::pictureStep(uint8_t reply)
         m_host.discard();
         m_record.addReceivedLines(m_text);
         recordChanged();
-        sendRecorded(registryWriteCommand());
+        const QByteArray command = registryWriteCommand();
+        sendRecorded(command);
         setState(LinkState::RegistryWriteStart);
-        armReply();
+        armReply(command.size());
         return;
     }
 
@@ -527,41 +537,43 @@ void DebugSession::pictureStep(uint8_t reply)
         sendRecorded(registryReadRequest());
         setState(LinkState::RegistryRead);
         m_host.stopTimer(kRegistryTimer);
-        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
+        m_host.startTimer(kRegistryTimer, registryTimeoutMs(kRegistryTimeout, m_host.lineBaud()));
         return;
     case LinkState::RegistryWriteStart:
         placeAndWriteRegistry();
         return;
-    case LinkState::RegistryPageSent:
-        if (m_pageIndex == 0) {
-            m_host.send(m_image.mid(kFlashPage, kFlashPage));
-        } else {
-            m_host.send(m_image.mid(2 * kFlashPage));
+    case LinkState::RegistryPageSent: {
+        const QByteArray part = m_pageIndex == 0 ? m_image.mid(kFlashPage, kFlashPage) : m_image.mid(2 * kFlashPage);
+        m_host.send(part);
+        if (m_pageIndex != 0)
             setState(LinkState::RegistryDone);
-        }
         ++m_pageIndex;
-        armReply();
+        armReply(part.size());
         return;
+    }
     case LinkState::RegistryDone:
         m_image.clear();
         setState(LinkState::PictureHeaderSent);
         nextPicture();
         return;
-    case LinkState::PictureHeaderSent:
+    case LinkState::PictureHeaderSent: {
         m_pageIndex = 0;
         setState(LinkState::PicturePageSent);
-        m_host.send(segmentPage(m_staged, kPictureHeaderBytes, 0));
+        const QByteArray page = segmentPage(m_staged, kPictureHeaderBytes, 0);
+        m_host.send(page);
         m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(1, m_pageCount)));
         m_host.progress(1, m_pageCount);
-        armReply();
+        armReply(page.size());
         return;
+    }
     case LinkState::PicturePageSent:
         ++m_pageIndex;
         if (m_pageIndex < m_pageCount) {
-            m_host.send(segmentPage(m_staged, kPictureHeaderBytes, m_pageIndex));
+            const QByteArray page = segmentPage(m_staged, kPictureHeaderBytes, m_pageIndex);
+            m_host.send(page);
             m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(m_pageIndex + 1, m_pageCount)));
             m_host.progress(m_pageIndex + 1, m_pageCount);
-            armReply();
+            armReply(page.size());
             return;
         }
         // The picture was taken whole; the next one follows, if any.
@@ -603,12 +615,12 @@ void DebugSession::placeAndWriteRegistry()
     m_pageIndex = 0;
     m_text.clear();
     setState(LinkState::RegistryPageSent);
-    armReply();
+    armReply(kFlashPage);
     // Message boxes last: the packet is out and the state consistent.
     if (placement.registryFaulty)
-        m_host.message(QStringLiteral("图片注册表出错，全部清空。"));
+        m_reply.message(QStringLiteral("图片注册表出错，全部清空。"));
     if (placement.storageFull)
-        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
+        m_reply.message(QStringLiteral("存储空间已满，从头覆盖。"));
 }
 
 void DebugSession::nextPicture()
@@ -628,7 +640,7 @@ void DebugSession::nextPicture()
         sendRecorded(m_staged.left(kPictureHeaderBytes));
         m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
         m_host.progress(0, m_pageCount);
-        armReply();
+        armReply(kPictureHeaderBytes);
         return;
     }
     endDownload(QString(), false);
@@ -705,7 +717,7 @@ void DebugSession::startFont()
     sendRecorded(m_staged.left(kFontSegmentHeader));
     sendStatus(QStringLiteral("下载第%1个字库：0%").arg(m_fontIndex));
     sendProgress(0, m_pageCount);
-    armReply();
+    armReply(kFontSegmentHeader);
 }
 
 void DebugSession::fontStep(uint8_t reply)
@@ -729,10 +741,11 @@ void DebugSession::fontStep(uint8_t reply)
     }
     ++m_pageIndex;
     if (m_pageIndex <= m_pageCount) {
-        m_host.send(segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1));
+        const QByteArray page = segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1);
+        m_host.send(page);
         sendStatus(QStringLiteral("下载第%1个字库：%2%").arg(m_fontIndex).arg(percent(m_pageIndex, m_pageCount)));
         sendProgress(m_pageIndex, m_pageCount);
-        armReply();
+        armReply(page.size());
         return;
     }
     // The font was taken whole.
@@ -755,7 +768,7 @@ void DebugSession::abandonWaits()
         stopDownloadTimers();
         dropStaging();
     }
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
     m_realtime.clear();
     // A handshake still waiting is over too: the command sets Ready.
     if (m_state == LinkState::Connecting)
@@ -866,7 +879,7 @@ bool DebugSession::sendRealtimePicture(const QByteArray &header, const QByteArra
     setState(LinkState::RealtimeHeaderSent);
     sendRecorded(header);
     sendStatus(QStringLiteral("开始下载..."));
-    armReply();
+    armReply(header.size());
     return true;
 }
 

@@ -17,10 +17,13 @@
 // pictures and fonts are streamed from the same records (link/Frames.h).
 // The record of the picture or font being sent is the staging data; it is
 // dropped whenever a download ends or fails. While an answer is awaited a
-// reply time-out (timer 3, 5 s) ends the download with "连接超时!".
+// reply time-out (timer 3, 5 s after the packet has left the line,
+// link/ReplyTimer.h) ends the download with "连接超时!"; the registry
+// reply is awaited 10 s and the line time of the longest one.
 
 #include "link/LinkHost.h"
 #include "link/LinkSession.h"
+#include "link/ReplyTimer.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -252,7 +255,8 @@ private:
     void nextPicture();
     void startFont();
     void sendRecorded(const QByteArray &bytes);
-    void armReply();
+    // The answer to the `bytes` just sent is awaited.
+    void armReply(int64_t bytes);
     void disarmReply();
     void stopDownloadTimers();
     // A download ends: Ready, `text` in its box unless empty, staging
@@ -268,6 +272,7 @@ private:
     void dropStaging();
 
     LinkHost &m_host;
+    ReplyTimer m_reply{m_host, kReplyTimer, kReplyTimeout};
     CommRecord m_record;
     std::function<void(const QString &)> m_sendStatus;
     std::function<void()> m_recordChanged;

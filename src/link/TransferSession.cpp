@@ -15,7 +15,7 @@ const QString kConnectionFailed =
 } // namespace
 
 TransferSession::TransferSession(LinkHost &host, const Variant &variant)
-    : m_host(host), m_variant(variant)
+    : m_host(host), m_variant(variant), m_replyTimer(host, kReplyTimer, kReplyTimeout)
 {
 }
 
@@ -168,7 +168,7 @@ void TransferSession::noConnection()
         setState(State::LinkCheck);
         m_host.stopTimer(kProbeTimer);
     }
-    m_host.message(kConnectionFailed);
+    m_replyTimer.message(kConnectionFailed);
 }
 
 void TransferSession::registryTimeout()
@@ -186,7 +186,7 @@ void TransferSession::registryTimeout()
 
 void TransferSession::replyTimeout()
 {
-    if (!m_replyTimerOn)
+    if (!m_replyTimer.armed())
         return;
     disarmReplyTimer();
     dropStaging();
@@ -210,24 +210,10 @@ void TransferSession::sendFrame(const QByteArray &bytes)
     m_host.send(bytes);
     if ((m_state != State::Idle || m_lastPacketOut) && m_state != State::LinkCheck
         && m_state != State::RegistryRead)
-        armReplyTimer();
+        m_replyTimer.arm(bytes.size());
 }
 
-void TransferSession::armReplyTimer()
-{
-    if (m_replyTimerOn)
-        m_host.stopTimer(kReplyTimer);
-    m_host.startTimer(kReplyTimer, kReplyTimeout);
-    m_replyTimerOn = true;
-}
-
-void TransferSession::disarmReplyTimer()
-{
-    if (!m_replyTimerOn)
-        return;
-    m_replyTimerOn = false;
-    m_host.stopTimer(kReplyTimer);
-}
+void TransferSession::disarmReplyTimer() { m_replyTimer.disarm(); }
 
 void TransferSession::stopRegistryTimer()
 {
@@ -300,7 +286,7 @@ void TransferSession::linkCheck(bool hello)
         m_host.status(QStringLiteral("串口已连接!"));
     } else {
         m_host.status(QStringLiteral("串口连接错误!"));
-        m_host.message(kConnectionFailed);
+        m_replyTimer.message(kConnectionFailed);
     }
 }
 
@@ -453,7 +439,7 @@ void TransferSession::registryStep(bool hello, bool ack)
         m_pageCounter = 0;
         m_pictureIndex = 0;
         m_host.send(registryReadRequest());
-        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
+        m_host.startTimer(kRegistryTimer, registryTimeoutMs(kRegistryTimeout, m_host.lineBaud()));
         m_registryTimerOn = true;
         return;
     }
@@ -515,9 +501,9 @@ void TransferSession::placeAndWriteRegistry()
     // Message boxes last: the packet is out and the state consistent if
     // events arrive while a box is open.
     if (placement.registryFaulty)
-        m_host.message(QStringLiteral("图片注册表出错，全部清除。"));
+        m_replyTimer.message(QStringLiteral("图片注册表出错，全部清除。"));
     if (placement.storageFull)
-        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
+        m_replyTimer.message(QStringLiteral("存储空间已满，从头覆盖。"));
 }
 
 // ---- pictures -------------------------------------------------------------

@@ -10,8 +10,10 @@
 //
 // Beyond the plain stop-and-wait exchange the machine guards against
 // stalls: while a packet's answer is awaited a reply time-out (timer 3,
-// 5 s) ends the transfer with "连接超时!"; the registry time-out acts
-// whenever it fires while the registry is awaited; project or font data
+// 5 s after the packet has left the line, link/ReplyTimer.h) ends the
+// transfer with "连接超时!"; the registry time-out (10 s and the line time
+// of the longest registry reply) acts whenever it fires while the registry
+// is awaited; project or font data
 // that is not made of whole segments, or a segment announcing no page,
 // ends the transfer with a status text before the bad header is sent
 // (the sessions check their inputs before they begin, so this is a last
@@ -29,6 +31,7 @@
 #include "link/LinkHost.h"
 #include "link/LinkSession.h"
 #include "link/Registry.h"
+#include "link/ReplyTimer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -189,7 +192,6 @@ private:
 
     void setState(State state);
     void sendFrame(const QByteArray &bytes);
-    void armReplyTimer();
     void disarmReplyTimer();
     void stopRegistryTimer();
     void fail(State state, const QString &text);
@@ -223,7 +225,7 @@ private:
     QByteArray m_text;
     uint8_t m_reply = 0;
     bool m_registryTimerOn = false;
-    bool m_replyTimerOn = false;
+    ReplyTimer m_replyTimer;
     bool m_lastPacketOut = false; // state 0, the last packet's answer awaited
     QString m_lastPacketWrongReply;
 
