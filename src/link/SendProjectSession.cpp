@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "link/DownloadInputs.h"
 #include "link/Frames.h"
+#include "pictures/DataAreaWalk.h"
 #include "pictures/SlotArea.h"
 #include "project/ProjectFile.h"
 
@@ -92,18 +93,19 @@ void SendProjectSession::load(const QString &projectFile, const QString &project
         host().message(error);
         return;
     }
+    const std::vector<SlotData> walk = walkDataArea(area.bytes(), DataSlots::InUse);
     for (int j = 0; j < kSlotCount; ++j) {
         const SlotRecord r = area.slot(j);
         if (r.inUse == 0)
             continue;
-        m_pictureEntries.push_back(ProjectPictureEntry{j, r.path, r.width, r.height, QString()});
+        m_pictureEntries.push_back(
+            ProjectPictureEntry{j, r.path, r.width, r.height, QString(), walk[size_t(j)].startPage});
     }
 }
 
 std::vector<DownloadPicture> SendProjectSession::sendablePictures() const
 {
     std::vector<DownloadPicture> out;
-    int64_t page = 0;
     for (const ProjectPictureEntry &e : m_pictureEntries) {
         if (e.width == 0 || e.height == 0)
             continue; // nothing to send for a picture without pixels
@@ -111,8 +113,7 @@ std::vector<DownloadPicture> SendProjectSession::sendablePictures() const
         p.number = e.number;
         p.width = e.width;
         p.height = e.height;
-        p.startPage = page;
-        page += p.pages();
+        p.startPage = e.startPage;
         out.push_back(p);
     }
     return out;
