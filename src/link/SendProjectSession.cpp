@@ -196,16 +196,17 @@ QString SendProjectSession::projectProgressText(int percent) const
     return QStringLiteral("已下载：%1%").arg(percent);
 }
 
-void SendProjectSession::pictureHeaderSent(bool)
+void SendProjectSession::pictureHeaderSent(const DownloadPicture &picture, bool)
 {
-    showProgress(QStringLiteral("下载编号%1图片：0%").arg(currentPicture().number), 0, segmentPages());
+    showProgress(QStringLiteral("下载编号%1图片：0%").arg(picture.number), 0, picture.pages());
 }
 
-void SendProjectSession::picturePacketSent(bool first)
+void SendProjectSession::picturePacketSent(const DownloadPicture &picture, int64_t packet)
 {
-    const QString text = first ? QStringLiteral("下载编号%1图片：%2%") : QStringLiteral("下载编号%1幅图片：%2%");
-    const int64_t done = pageCounter() + 1;
-    showProgress(text.arg(currentPicture().number).arg(percent(done, segmentPages())), done, segmentPages());
+    // The picture's first packet and the later ones are worded apart.
+    const QString text = packet == 0 ? QStringLiteral("下载编号%1图片：%2%") : QStringLiteral("下载编号%1幅图片：%2%");
+    const int64_t done = packet + 1;
+    showProgress(text.arg(picture.number).arg(percent(done, picture.pages())), done, picture.pages());
 }
 
 bool SendProjectSession::stagePicture(const QByteArray &record, QString *error)

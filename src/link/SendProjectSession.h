@@ -80,8 +80,8 @@ public:
 
 protected:
     QString projectProgressText(int percent) const override;
-    void pictureHeaderSent(bool first) override;
-    void picturePacketSent(bool first) override;
+    void pictureHeaderSent(const DownloadPicture &picture, bool first) override;
+    void picturePacketSent(const DownloadPicture &picture, int64_t packet) override;
     bool stagePicture(const QByteArray &record, QString *error) override;
     bool stageRegistry(const QByteArray &image, QString *error) override;
     void dropStagedPicture() override;
