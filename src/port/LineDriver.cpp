@@ -73,6 +73,8 @@ void LineDriver::discard()
 
 void LineDriver::discardInput() { m_comm.discardInput(); }
 
+qint32 LineDriver::lineBaud() const { return m_comm.baudRate(); }
+
 void LineDriver::startTimer(int id, int ms)
 {
     Timer &t = m_timers[id];

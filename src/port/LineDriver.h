@@ -51,6 +51,8 @@ public:
     void discardInput() override;
     void startTimer(int id, int ms) override;
     void stopTimer(int id) override;
+    // The rate the port is set to.
+    qint32 lineBaud() const override;
 
 protected:
     // The line failed while the port was open (SerialLine::lineError); `text`

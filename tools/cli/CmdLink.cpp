@@ -244,9 +244,11 @@ Registrar regDownload{{
     "picture registry; --erase places them as if the terminal held none) and\n"
     "the font file. Status texts go to stderr. Default rate 1228800.\n"
     "Every file is read and checked whole first; a damaged one is refused before\n"
-    "anything is sent. A packet not answered within 5 s, a terminal silent for\n"
-    "10 s after the first probe and a registry read not answered within 10 s\n"
-    "end the transfer. Exit status 0 when everything was sent and taken, 1 on a\n"
+    "anything is sent. A packet not answered within 5 s after it has left the\n"
+    "line (its time on the line at RATE, ten bits a byte, comes first), a\n"
+    "terminal silent for 10 s after the first probe and a registry read not\n"
+    "answered within 10 s (and the time the longest registry reply takes on the\n"
+    "line) end the transfer. Exit status 0 when everything was sent and taken, 1 on a\n"
     "connection error, a wrong reply, a time-out, a lost line or an unreadable or\n"
     "damaged file.",
     download,
