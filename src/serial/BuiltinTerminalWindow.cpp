@@ -68,7 +68,7 @@ void deleteTheWindow()
 } // namespace
 
 BuiltinTerminalWindow::BuiltinTerminalWindow(BuiltinTerminal &terminal, QWidget *parent)
-    : QWidget(parent), m_terminal(terminal)
+    : QWidget(parent), m_terminal(terminal), m_alive(&terminal)
 {
     setObjectName(QStringLiteral("builtinTerminalWindow"));
     setWindowTitle(BuiltinTerminal::deviceName());
@@ -96,15 +96,19 @@ BuiltinTerminalWindow::BuiltinTerminalWindow(BuiltinTerminal &terminal, QWidget 
     connect(&terminal, &BuiltinTerminal::lineOpened, this, &BuiltinTerminalWindow::showState);
     connect(&terminal, &BuiltinTerminal::lineClosed, this, &BuiltinTerminalWindow::showState);
     connect(m_erase, &QPushButton::clicked, this, &BuiltinTerminalWindow::eraseFlash);
-    // The window goes with its terminal (a test replaces the terminal).
-    connect(&terminal, &QObject::destroyed, this, &QObject::deleteLater);
+    // The window goes with its terminal (a test replaces the terminal): it
+    // is hidden at once, so nothing paints the terminal that is gone.
+    connect(&terminal, &QObject::destroyed, this, [this] {
+        hide();
+        deleteLater();
+    });
     showState();
 }
 
 BuiltinTerminalWindow *BuiltinTerminalWindow::showFor(BuiltinTerminal &terminal)
 {
     QPointer<BuiltinTerminalWindow> &w = theWindow();
-    if (w && &w->m_terminal != &terminal) {
+    if (w && w->m_alive != &terminal) {
         delete w.data();
         w = nullptr;
     }

@@ -6,6 +6,7 @@
 // built-in terminal and stays until the user closes it; the terminal goes
 // on without it.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -41,6 +42,7 @@ private:
     void eraseFlash();
 
     BuiltinTerminal &m_terminal;
+    QPointer<BuiltinTerminal> m_alive; // null once the terminal has gone
     QWidget *m_screen = nullptr;
     QLabel *m_state = nullptr;
     QLabel *m_flash = nullptr;
