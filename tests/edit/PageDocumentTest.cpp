@@ -154,7 +154,7 @@ TEST_F(PageDocumentTest, UndoingBackToTheSavedPageClearsTheModifiedMark)
     QObject::connect(&page, &PageDocument::modifiedChanged, [&](bool m) { marks << m; });
 
     ElementClipboard clipboard;
-    page.editState().selectedIndex = 0;
+    page.editState().select(0);
     const EditOutcome deleted = runEditCommand(EditCommand::Delete, page.editState(), clipboard);
     ASSERT_TRUE(deleted.modified);
     page.contentChanged();
