@@ -32,26 +32,6 @@ using namespace h5test;
 
 namespace {
 
-struct Demo
-{
-    QTemporaryDir dir;
-    QString folder, wgc, cbm;
-    Demo()
-    {
-        const auto r = runCli({QStringLiteral("demo"), dir.path()});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        folder = dir.filePath(QStringLiteral("demo"));
-        wgc = folder + QStringLiteral("/demo.wgc");
-        cbm = folder + QStringLiteral("/图象位置信息.cbm");
-    }
-};
-
-Demo &demo()
-{
-    static Demo d;
-    return d;
-}
-
 bool transferDone(const TransferSession &s)
 {
     return s.outcome() != TransferSession::Outcome::Idle && s.outcome() != TransferSession::Outcome::Running;

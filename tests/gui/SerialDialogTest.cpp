@@ -46,26 +46,6 @@ constexpr int kTransferDeadline = 30000;
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
 
-// The demo project, built once by the command-line tool.
-struct Demo
-{
-    QTemporaryDir dir;
-    QString folder, wgc, cbm;
-    Demo()
-    {
-        const auto r = h5test::runCli({QStringLiteral("demo"), dir.path()});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        folder = dir.filePath(QStringLiteral("demo"));
-        wgc = folder + QStringLiteral("/demo.wgc");
-        cbm = folder + QStringLiteral("/图象位置信息.cbm");
-    }
-};
-
-Demo &demo()
-{
-    static Demo d;
-    return d;
-}
 
 // A copy of the demo project folder, for tests that leave files in it.
 QString copyDemo(const QTemporaryDir &into)

@@ -6,6 +6,7 @@
 #include "port/PortTestSupport.h"
 
 #include "serial/WindowLinkHost.h"
+#include "support/TestUtil.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -80,6 +81,27 @@ T *child(QWidget &window, const char *name)
 
 // Runs what the windows posted for later (messages of their start).
 inline void settle() { QCoreApplication::processEvents(); }
+
+// The demo project, built once by the command-line tool.
+struct Demo
+{
+    QTemporaryDir dir;
+    QString folder, wgc, cbm;
+    Demo()
+    {
+        const auto r = runCli({QStringLiteral("demo"), dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        folder = dir.filePath(QStringLiteral("demo"));
+        wgc = folder + QStringLiteral("/demo.wgc");
+        cbm = folder + QStringLiteral("/图象位置信息.cbm");
+    }
+};
+
+inline Demo &demo()
+{
+    static Demo d;
+    return d;
+}
 
 inline QString statusText(QWidget &window) { return child<QLineEdit>(window, "statusBox")->text(); }
 
