@@ -9,7 +9,7 @@
 #include "edit/EditOperations.h"
 #include "edit/PageCommands.h"
 #include "edit/ToolElements.h"
-#include "editor/MyElementDlg.h"
+#include "editor/ElementForms.h"
 #include "model/ElementDraw.h"
 #include "model/PageRender.h"
 

@@ -19,7 +19,7 @@
 #include "model/PictureCache.h"
 #include "project/Build.h"
 #include "project/Project.h"
-#include "shell/MyFileNewDlg.h"
+#include "shell/NewProjectForm.h"
 
 #include <QList>
 #include <QObject>

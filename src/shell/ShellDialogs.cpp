@@ -1,7 +1,7 @@
 #include "shell/ShellDialogs.h"
 
-#include "editor/MyCopyBmpDlg.h"
-#include "shell/MyPageTypeDlg.h"
+#include "editor/ScreenshotForm.h"
+#include "shell/PageSettingsForm.h"
 
 #include <QFileDialog>
 
@@ -19,7 +19,7 @@ QString WidgetShellDialogs::pageFilter()
 
 bool WidgetShellDialogs::newProject(NewProjectValues &values)
 {
-    MyFileNewDlg dlg(m_parent);
+    NewProjectForm dlg(m_parent);
     dlg.setValues(values);
     if (dlg.exec() != QDialog::Accepted)
         return false;
@@ -39,7 +39,7 @@ QString WidgetShellDialogs::openProjectFile(const QString &startDir)
 
 bool WidgetShellDialogs::pageSettings(int resolution, NewPageValues &values, int pageLength)
 {
-    MyPageTypeDlg dlg(resolution, values, pageLength, m_parent);
+    PageSettingsForm dlg(resolution, values, pageLength, m_parent);
     if (dlg.exec() != QDialog::Accepted)
         return false;
     values = dlg.values();
@@ -68,7 +68,7 @@ QString WidgetShellDialogs::saveBitmapFile(const QString &startDir)
 
 bool WidgetShellDialogs::screenshotArea(ScreenshotValues &values)
 {
-    CMyCopyBmpDlg dlg(values, m_parent);
+    ScreenshotForm dlg(values, m_parent);
     if (dlg.exec() != QDialog::Accepted)
         return false;
     values = dlg.values();

@@ -5,7 +5,7 @@
 
 #include "editor/ViewHost.h"
 #include "project/Project.h"
-#include "shell/MyFileNewDlg.h"
+#include "shell/NewProjectForm.h"
 
 #include <QPointer>
 #include <QString>

@@ -11,8 +11,8 @@
 
 #include "port/BuiltinTerminal.h"
 #include "serial/BuiltinTerminalWindow.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
 #include "terminal/ScreenPainting.h"
 #include "terminal/SimControl.h"
@@ -62,8 +62,8 @@ bool transferDone(const TransferSession &s)
 TEST(BuiltinTerminalWindowTest, EveryPortBoxOffersTheBuiltinTerminalAfterTheRealPorts)
 {
     BuiltinRig rig;
-    CMyXiazaiDlg download;
-    CMySendProDlg project(QStringLiteral("demo"), demo().wgc, demo().folder);
+    DownloadWindow download;
+    ProjectWindow project(QStringLiteral("demo"), demo().wgc, demo().folder);
     Window debug;
     for (QWidget *w : {static_cast<QWidget *>(&download), static_cast<QWidget *>(&project),
                        static_cast<QWidget *>(&debug.window)}) {
@@ -91,7 +91,7 @@ TEST(BuiltinTerminalWindowTest, ProjectDownloadedByTheDownloadWindowIsShownByThe
     BuiltinRig rig;
     {
         Messages messages;
-        CMyXiazaiDlg window(demo().wgc);
+        DownloadWindow window(demo().wgc);
         window.setMessageHook(messages.hook());
         window.setPictureFile(demo().cbm);
         openOn(window, rig.port());
@@ -128,7 +128,7 @@ TEST(BuiltinTerminalWindowTest, ProjectWindowSendsTheProjectAndItsPictures)
 {
     BuiltinRig rig;
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), demo().wgc, demo().folder);
+    ProjectWindow window(QStringLiteral("demo"), demo().wgc, demo().folder);
     window.setMessageHook(messages.hook());
     openOn(window, rig.port());
     ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();

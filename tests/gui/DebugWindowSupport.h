@@ -8,7 +8,7 @@
 #include "pictures/PictureTestImages.h"
 #include "support/TestUtil.h"
 
-#include "debug/CMySerialBmpDlg.h"
+#include "debug/DebugWindow.h"
 #include "debug/StatusText.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
@@ -34,8 +34,8 @@ struct Window
     QStringList questions;
     bool answer = false;
     QList<QStringList> fileAnswers;
-    QList<CMySerialBmpDlg::FileRequest> fileRequests;
-    CMySerialBmpDlg window;
+    QList<DebugWindow::FileRequest> fileRequests;
+    DebugWindow window;
 
     Window()
     {
@@ -44,7 +44,7 @@ struct Window
             questions << q;
             return answer;
         });
-        window.setFileDialogHook([this](const CMySerialBmpDlg::FileRequest &r) {
+        window.setFileDialogHook([this](const DebugWindow::FileRequest &r) {
             fileRequests << r;
             return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
         });

@@ -8,10 +8,10 @@
 #include "support/TestUtil.h"
 
 #include "common/Gbk.h"
-#include "debug/CMySerialBmpDlg.h"
+#include "debug/DebugWindow.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
 
 #include <QApplication>
@@ -46,7 +46,7 @@ TEST(DebugWindowTest, AddedPicturesAreListedWithNumbersFromTheBoxAndTheirSizes)
     w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("7"));
     w.addPictures({pics.make("a.bmp", 30, 20, 1), pics.make("b.bmp", 12, 34, 2)});
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::OpenMany);
+    EXPECT_EQ(w.fileRequests[0].kind, DebugWindow::FileRequest::OpenMany);
     EXPECT_EQ(w.fileRequests[0].filter, QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
     EXPECT_EQ(w.column(0), (QStringList{"7", "8"}));
     EXPECT_EQ(w.column(1), (QStringList{pics.dir.filePath("a.bmp"), pics.dir.filePath("b.bmp")}));
@@ -591,7 +591,7 @@ TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItI
     w.messages.texts.clear();
     w.click("saveRecordButton"); // cancelled: nothing written, nothing said
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::Save);
+    EXPECT_EQ(w.fileRequests[0].kind, DebugWindow::FileRequest::Save);
     EXPECT_EQ(w.fileRequests[0].fileName, QStringLiteral("serialNote.txt"));
     EXPECT_TRUE(w.messages.texts.isEmpty());
     const QString chosen = tmp.filePath("note.txt");
@@ -702,7 +702,7 @@ TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
     };
     Window w;
     EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
-    CMyXiazaiDlg download;
+    DownloadWindow download;
     EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
 }
 

@@ -7,18 +7,18 @@
 #include "common/Gbk.h"
 #include "common/Notifier.h"
 #include "edit/ToolInteraction.h"
-#include "editor/MyControlBmpDlg.h"
-#include "editor/MyCopyBmpDlg.h"
-#include "editor/MyControlButDlg.h"
-#include "editor/MyControlLinDlg.h"
-#include "editor/MyControlNumDlg.h"
-#include "editor/MyControlRecDlg.h"
-#include "editor/MyControlStrDlg.h"
-#include "editor/MyControlYingDlg.h"
-#include "editor/MyElementDlg.h"
-#include "editor/MyFontDlg.h"
-#include "editor/MyLineDlg.h"
-#include "editor/MyPanelDlg.h"
+#include "editor/ImageControlForm.h"
+#include "editor/ScreenshotForm.h"
+#include "editor/ButtonControlForm.h"
+#include "editor/PointerControlForm.h"
+#include "editor/NumericControlForm.h"
+#include "editor/BarGraphControlForm.h"
+#include "editor/StringControlForm.h"
+#include "editor/TextControlForm.h"
+#include "editor/ElementForms.h"
+#include "editor/CharactersForm.h"
+#include "editor/LineForm.h"
+#include "editor/PanelForm.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -42,7 +42,7 @@ template <typename T> T *child(QWidget &form, const char *name)
     return w;
 }
 
-void setBox(CMyFormDlg &form, const char *name, const QString &text)
+void setBox(PropertyForm &form, const char *name, const QString &text)
 {
     if (auto *box = child<QLineEdit>(form, name))
         box->setText(text);
@@ -59,20 +59,20 @@ class FormTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        CMyFormDlg::setDefaultMessageHook([this](const QString &text) { messages << text; });
+        PropertyForm::setDefaultMessageHook([this](const QString &text) { messages << text; });
         ctx.notifier = &notifier;
         ctx.textState = &textState;
     }
     void TearDown() override
     {
-        CMyFormDlg::setDefaultMessageHook({});
+        PropertyForm::setDefaultMessageHook({});
         setFormRunner({});
     }
     // The next forms are filled by `fill` and then OK is pressed; a failed
     // check counts as Cancel (the user gives up).
-    void answerWith(std::function<void(CMyFormDlg &)> fill)
+    void answerWith(std::function<void(PropertyForm &)> fill)
     {
-        setFormRunner([this, fill](CMyFormDlg &form) {
+        setFormRunner([this, fill](PropertyForm &form) {
             ++formsShown;
             lastTitle = form.windowTitle();
             fill(form);
@@ -81,7 +81,7 @@ protected:
     }
     void cancelAll()
     {
-        setFormRunner([this](CMyFormDlg &) {
+        setFormRunner([this](PropertyForm &) {
             ++formsShown;
             return false;
         });
@@ -106,37 +106,37 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
 {
     struct Case
     {
-        std::function<CMyFormDlg *()> make;
+        std::function<PropertyForm *()> make;
         const char *field;
         QString bad;
         QString message;
     };
     const QString range = QStringLiteral("“请填入一个在%1和%2之间的整数。”");
     const Case cases[] = {
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "x", "1281", range.arg(0).arg(1280)},
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "intDigits", "11", range.arg(0).arg(10)},
-        {[] { return new CMyControlStrDlg(StringCtrlValues()); }, "count", "0", range.arg(1).arg(255)},
+        {[] { return new NumericControlForm(NumericValues()); }, "x", "1281", range.arg(0).arg(1280)},
+        {[] { return new NumericControlForm(NumericValues()); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
+        {[] { return new NumericControlForm(NumericValues()); }, "intDigits", "11", range.arg(0).arg(10)},
+        {[] { return new StringControlForm(StringCtrlValues()); }, "count", "0", range.arg(1).arg(255)},
         {[] {
              ButtonValues v;
              v.switchPage = true; // enables the next page box
-             return new CMyControlButDlg(v);
+             return new ButtonControlForm(v);
          },
          "nextPage", "1024", range.arg(0).arg(1023)},
-        {[] { return new CMyPanelDlg(PanelValues()); }, "borderWidth", "17", range.arg(1).arg(16)},
-        {[] { return new CMyLineDlg(LineValues()); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
-        {[] { return new CMyControlLinDlg(PointerCtrlValues()); }, "lineWidth", "11", range.arg(1).arg(10)},
-        {[] { return new CMyControlLinDlg(PointerCtrlValues()); }, "centreY", "601", range.arg(0).arg(600)},
-        {[] { return new CMyControlRecDlg(BarCtrlValues()); }, "belowShown", "65281", range.arg(0).arg(65280)},
-        {[] { return new CMyControlBmpDlg(ImageCtrlValues()); }, "width", "0", range.arg(1).arg(800)},
-        {[] { return new CMyControlYingDlg(TextCtrlValues()); }, "ctrlId", "2049", range.arg(0).arg(2048)},
-        {[] { return new CMyFontDlg(FontValues()); }, "columnSpacing", "251", range.arg(0).arg(250)},
-        {[] { return new CMyCopyBmpDlg(ScreenshotValues()); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
+        {[] { return new PanelForm(PanelValues()); }, "borderWidth", "17", range.arg(1).arg(16)},
+        {[] { return new LineForm(LineValues()); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
+        {[] { return new PointerControlForm(PointerCtrlValues()); }, "lineWidth", "11", range.arg(1).arg(10)},
+        {[] { return new PointerControlForm(PointerCtrlValues()); }, "centreY", "601", range.arg(0).arg(600)},
+        {[] { return new BarGraphControlForm(BarCtrlValues()); }, "belowShown", "65281", range.arg(0).arg(65280)},
+        {[] { return new ImageControlForm(ImageCtrlValues()); }, "width", "0", range.arg(1).arg(800)},
+        {[] { return new TextControlForm(TextCtrlValues()); }, "ctrlId", "2049", range.arg(0).arg(2048)},
+        {[] { return new CharactersForm(FontValues()); }, "columnSpacing", "251", range.arg(0).arg(250)},
+        {[] { return new ScreenshotForm(ScreenshotValues()); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
         messages.clear();
-        std::unique_ptr<CMyFormDlg> form(c.make());
+        std::unique_ptr<PropertyForm> form(c.make());
         form->show();
         setBox(*form, c.field, c.bad);
         form->accept();
@@ -151,7 +151,7 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
 
 TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 {
-    CMyCopyBmpDlg form{ScreenshotValues()};
+    ScreenshotForm form{ScreenshotValues()};
     EXPECT_EQ(form.windowTitle(), QStringLiteral("截图"));
     auto *save = child<QAbstractButton>(form, "ok");
     ASSERT_NE(save, nullptr);
@@ -173,7 +173,7 @@ TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 
 TEST_F(FormDialog, OverlongCharactersTextFocusesTheTextBox)
 {
-    CMyFontDlg form{FontValues()};
+    CharactersForm form{FontValues()};
     form.show();
     child<QPlainTextEdit>(form, "text")->setPlainText(QString(200, QLatin1Char('a')) + QStringLiteral("\n")
                                                        + QString(54, QLatin1Char('b')));
@@ -194,7 +194,7 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
 {
     CGraph g = elementOf(Kind::NumericCtrl, {10, 10}, {20, 26});
     const CGraph before = g;
-    answerWith([](CMyFormDlg &form) {
+    answerWith([](PropertyForm &form) {
         setBox(form, "ctrlId", QStringLiteral("9"));
         setBox(form, "aboveShown", QStringLiteral("70000"));
     });
@@ -207,8 +207,8 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
 
 TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
 {
-    CMyControlNumDlg numeric{NumericValues()};
-    CColourField *fg = numeric.colourField(QStringLiteral("colour1"));
+    NumericControlForm numeric{NumericValues()};
+    ColourField *fg = numeric.colourField(QStringLiteral("colour1"));
     ASSERT_NE(fg, nullptr);
     EXPECT_EQ(child<QLineEdit>(numeric, "colour1Value")->text(), QStringLiteral("0xffff"));
     EXPECT_TRUE(child<QLineEdit>(numeric, "colour1Value")->isReadOnly());
@@ -217,7 +217,7 @@ TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
     EXPECT_EQ(child<QWidget>(numeric, "colour1Swatch")->palette().color(QPalette::Window), QColor(0xF8, 0, 0));
 
     // The characters form writes the value without the prefix.
-    CMyFontDlg font{FontValues()};
+    CharactersForm font{FontValues()};
     EXPECT_EQ(child<QLineEdit>(font, "colour1Value")->text(), QStringLiteral("ffff"));
     EXPECT_EQ(child<QLineEdit>(font, "colour2Value")->text(), QStringLiteral("0000"));
 }
@@ -225,7 +225,7 @@ TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
 TEST_F(FormEntry, ChosenColoursReachTheirColourWords)
 {
     CGraph g = elementOf(Kind::BarCtrl, {0, 0}, {20, 10});
-    answerWith([](CMyFormDlg &form) {
+    answerWith([](PropertyForm &form) {
         for (int i = 1; i <= 5; ++i)
             form.colourField(QStringLiteral("colour%1").arg(i))->setColour(RGB(i, 0, 0));
     });
@@ -246,11 +246,11 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
         const char *what;
         CGraph element;
         QString title;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         PropertyEdit expected;
         std::function<void(const CGraph &before, const CGraph &after)> check;
     };
-    const auto none = [](CMyFormDlg &) {};
+    const auto none = [](PropertyForm &) {};
     CGraph numeric12 = elementOf(Kind::NumericCtrl, {5, 5}, {6, 6});
     numeric12.m_nAttr = 12 * 256 + 1;
     CGraph bar5 = elementOf(Kind::BarCtrl, {0, 0}, {20, 10});
@@ -265,9 +265,9 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
 
     const Case cases[] = {
         {"rectangle to width 0 is removed", elementOf(Kind::HollowRect, {10, 10}, {50, 50}), "矩形",
-         [](CMyFormDlg &f) { setBox(f, "width", "0"); }, PropertyEdit::Removed, nullptr},
+         [](PropertyForm &f) { setBox(f, "width", "0"); }, PropertyEdit::Removed, nullptr},
         {"group box to width 0 is left alone", elementOf(Kind::GroupBox, {10, 10}, {50, 50}), "分类框",
-         [](CMyFormDlg &f) { setBox(f, "width", "0"); setBox(f, "x", "3"); }, PropertyEdit::Refused,
+         [](PropertyForm &f) { setBox(f, "width", "0"); setBox(f, "x", "3"); }, PropertyEdit::Refused,
          [](const CGraph &b, const CGraph &a) { EXPECT_EQ(a, b); }},
         {"ellipse 101 wide comes back 100 wide", elementOf(Kind::SolidEllipse, {0, 0}, {101, 40}), "椭圆", none,
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
@@ -275,15 +275,15 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_ptEnd, QPoint(100, 40));
          }},
         {"circle of radius 0 stays", elementOf(Kind::HollowCircle, {30, 30}, {40, 30}), "圆",
-         [](CMyFormDlg &f) { setBox(f, "radius", "0"); }, PropertyEdit::Written,
+         [](PropertyForm &f) { setBox(f, "radius", "0"); }, PropertyEdit::Written,
          [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_ptEnd, a.m_ptStart); }},
         {"line with equal points is removed", elementOf(Kind::Line, {1, 2}, {3, 4}), "直线",
-         [](CMyFormDlg &f) { setBox(f, "endX", "1"); setBox(f, "endY", "2"); }, PropertyEdit::Removed, nullptr},
+         [](PropertyForm &f) { setBox(f, "endX", "1"); setBox(f, "endY", "2"); }, PropertyEdit::Removed, nullptr},
         {"numeric size code 12 opens as 24*12", numeric12, "数值控件",
-         [](CMyFormDlg &f) { EXPECT_EQ(child<QComboBox>(f, "sizeIndex")->currentText(), QStringLiteral("24*12")); },
+         [](PropertyForm &f) { EXPECT_EQ(child<QComboBox>(f, "sizeIndex")->currentText(), QStringLiteral("24*12")); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_nAttr, 12 * 256 + 1); }},
         {"bar code 5 opens vertical, bar, downwards", bar5, "棒图控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              EXPECT_TRUE(child<QRadioButton>(f, "vertical")->isChecked());
              EXPECT_TRUE(child<QRadioButton>(f, "bar")->isChecked());
              EXPECT_TRUE(child<QRadioButton>(f, "reversed")->isChecked());
@@ -294,14 +294,14 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nStyle, 7);
          }},
         {"checked send coordinates clears bit 2", button, "按钮控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              auto *send = child<QCheckBox>(f, "sendCoordinates");
              EXPECT_FALSE(send->isChecked());
              send->setChecked(true);
          },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_nAttr, 1); }},
         {"text control font and spacings", text, "文本控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              EXPECT_EQ(child<QComboBox>(f, "face")->currentText(), QStringLiteral("楷体"));
              setBox(f, "columnSpacing", "2");
              setBox(f, "lineSpacing", "3");
@@ -311,13 +311,13 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nNumber, 2 * 256 + 3);
          }},
         {"image control range", elementOf(Kind::ImageCtrl, {0, 0}, {50, 50}), "图象控件",
-         [](CMyFormDlg &f) { setBox(f, "firstPicture", "4"); setBox(f, "lastPicture", "8"); },
+         [](PropertyForm &f) { setBox(f, "firstPicture", "4"); setBox(f, "lastPicture", "8"); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
              EXPECT_EQ(a.m_nValue3, 4);
              EXPECT_EQ(a.m_nValue4, 8);
          }},
         {"string control count", elementOf(Kind::StringCtrl, {0, 0}, {8, 8}), "字符串控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              setBox(f, "count", "5");
              child<QComboBox>(f, "dotIndex")->setCurrentIndex(2);
          },
@@ -326,7 +326,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_ptEnd, QPoint(60, 24));
          }},
         {"panel transparent and sunken", elementOf(Kind::Panel, {0, 0}, {50, 50}), "面板",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              setBox(f, "borderWidth", "4");
              child<QCheckBox>(f, "transparent")->setChecked(true);
              child<QRadioButton>(f, "sunken")->setChecked(true);
@@ -336,7 +336,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nAttr, 1);
          }},
         {"bitmap number typed into its list", elementOf(Kind::Bitmap, {0, 0}, {10, 10}), "位图",
-         [](CMyFormDlg &f) { child<QComboBox>(f, "pictureNumber")->setEditText(QStringLiteral("25")); },
+         [](PropertyForm &f) { child<QComboBox>(f, "pictureNumber")->setEditText(QStringLiteral("25")); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
              EXPECT_EQ(a.m_nNumber, 25);
              EXPECT_EQ(a.m_nAttr, 1);
@@ -379,7 +379,7 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
     {
         FontValues v;
         v.fromElement(g);
-        CMyFontDlg form(v);
+        CharactersForm form(v);
         form.show();
         child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("温度"));
         form.accept();
@@ -396,14 +396,14 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
         EXPECT_TRUE(messages.isEmpty());
     }
     messages.clear();
-    answerWith([](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
+    answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
     EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(g.m_strText2, "abc");
     EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
 
     notifier.messages.clear();
     g.m_strText2 = "abc";
-    answerWith([](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QString()); });
+    answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QString()); });
     EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Removed);
     EXPECT_TRUE(notifier.messages.isEmpty()) << "an emptied text goes without a message";
 }
@@ -414,7 +414,7 @@ TEST_F(FormDialog, HexadecimalClickDisablesAndEnablesTheSignRadios)
 {
     NumericValues v;
     v.hex = true;
-    CMyControlNumDlg form(v);
+    NumericControlForm form(v);
     const char *signs[] = {"signNone", "signMinus", "signBoth"};
     for (const char *s : signs)
         EXPECT_TRUE(child<QRadioButton>(form, s)->isEnabled()) << "the form opens with them enabled";
@@ -432,7 +432,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
     FontValues v;
     v.sizeIndex = 2;
     v.face = 3; // 楷体
-    CMyFontDlg form(v);
+    CharactersForm form(v);
     child<QRadioButton>(form, "size4")->click(); // 48点阵
     EXPECT_TRUE(child<QRadioButton>(form, "face0")->isChecked()) << "楷体 moves to 宋体";
     EXPECT_FALSE(child<QRadioButton>(form, "face1")->isEnabled());
@@ -454,7 +454,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
 
 TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 {
-    CMyControlButDlg form{ButtonValues()};
+    ButtonControlForm form{ButtonValues()};
     auto *show = child<QCheckBox>(form, "showText");
     auto *size = child<QComboBox>(form, "dotIndex");
     auto *face = child<QComboBox>(form, "face");
@@ -496,7 +496,7 @@ TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 
 TEST_F(FormDialog, UpDownArrowsStepWithinTheRange)
 {
-    CMyPanelDlg form{PanelValues()};
+    PanelForm form{PanelValues()};
     auto *box = child<QLineEdit>(form, "borderWidth");
     box->setText(QStringLiteral("16"));
     child<QAbstractButton>(form, "borderWidthUp")->click();
@@ -518,10 +518,10 @@ TEST_F(FormEntry, NewControlsStartFromDefaultsIdAndGesture)
     {
         int kind;
         QPoint end;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         std::function<void(const CGraph &)> check;
     };
-    const auto none = [](CMyFormDlg &) {};
+    const auto none = [](PropertyForm &) {};
     const Case cases[] = {
         {Kind::StringCtrl, {0, 0}, none, [](const CGraph &g) {
              EXPECT_EQ(g.m_ptEnd, QPoint(108, 48));
@@ -551,7 +551,7 @@ TEST_F(FormEntry, NewControlsStartFromDefaultsIdAndGesture)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
         CGraph g = elementOf(c.kind, {100, 40}, c.end);
-        answerWith([&](CMyFormDlg &f) {
+        answerWith([&](PropertyForm &f) {
             EXPECT_EQ(child<QLineEdit>(f, "ctrlId")->text(), QStringLiteral("14"));
             c.fill(f);
         });
@@ -568,7 +568,7 @@ TEST_F(FormEntry, ZeroSizeButtonAddsNothingSilentlyAndZeroSizeBarFailsItsCheck)
 {
     CGraph button = elementOf(Kind::ButtonCtrl, {10, 10}, {10, 30});
     const CGraph before = button;
-    answerWith([](CMyFormDlg &f) { EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("0")); });
+    answerWith([](PropertyForm &f) { EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("0")); });
     EXPECT_FALSE(createElementWithForm(nullptr, button, ctx));
     EXPECT_EQ(button, before);
     EXPECT_TRUE(notifier.messages.isEmpty());
@@ -576,7 +576,7 @@ TEST_F(FormEntry, ZeroSizeButtonAddsNothingSilentlyAndZeroSizeBarFailsItsCheck)
 
     // The bar graph's width box takes 1..800, so a flat drag cannot pass OK.
     CGraph bar = elementOf(Kind::BarCtrl, {10, 10}, {10, 30});
-    answerWith([](CMyFormDlg &) {});
+    answerWith([](PropertyForm &) {});
     EXPECT_FALSE(createElementWithForm(nullptr, bar, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("“请填入一个在1和800之间的整数。”")});
     EXPECT_TRUE(notifier.messages.isEmpty());
@@ -590,7 +590,7 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
     const QByteArray head = h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00");
     ASSERT_TRUE(h5test::writeRaw(good, head));
     ASSERT_TRUE(h5test::writeRaw(cut, head.left(54)));
-    CMyControlLinDlg form{PointerCtrlValues()};
+    PointerControlForm form{PointerCtrlValues()};
     ASSERT_TRUE(form.loadPointer(good));
     EXPECT_FALSE(form.loadPointer(cut));
     ASSERT_EQ(messages.size(), 1);
@@ -605,7 +605,7 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
 TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
 {
     CGraph g = elementOf(Kind::PointerCtrl, {200, 150}, {200, 150});
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(child<QLineEdit>(f, "centreX")->text(), QStringLiteral("200"));
         setBox(f, "lineWidth", "4");
     });
@@ -617,8 +617,8 @@ TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
     ASSERT_TRUE(h5test::writeRaw(mgl, h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00")));
     const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
     notifier.messages.clear();
-    answerWith([&](CMyFormDlg &f) {
-        auto &form = static_cast<CMyControlLinDlg &>(f);
+    answerWith([&](PropertyForm &f) {
+        auto &form = static_cast<PointerControlForm &>(f);
         ASSERT_TRUE(form.loadPointer(mgl));
         EXPECT_EQ(child<QLineEdit>(f, "pointerName")->text(), QStringLiteral("needle"));
         form.chooseDial(dial);
@@ -643,11 +643,11 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
     textState.columnSpacing = 3;
 
     CGraph g = elementOf(Kind::Text, {30, 40}, {30, 56});
-    answerWith([](CMyFormDlg &) {}); // OK with an empty text
+    answerWith([](PropertyForm &) {}); // OK with an empty text
     EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
     EXPECT_EQ(textState.columnSpacing, 3) << "an empty text keeps the last values";
 
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_TRUE(child<QRadioButton>(f, "size2")->isChecked());
         EXPECT_TRUE(child<QRadioButton>(f, "face2")->isChecked());
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度"));
@@ -663,7 +663,7 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
     // 8 dots: the form refuses with the message; given up, nothing is added
     // and the tool keeps its last values.
     CGraph h = elementOf(Kind::Text, {0, 0}, {0, 16});
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         child<QRadioButton>(f, "size0")->click();
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
     });
@@ -677,7 +677,7 @@ TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
 {
     CGraph g(Kind::Bitmap, 0, {10, 10}, {810, 490}, 6, 3, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, "logo.bmp", "logo",
              "/p/图片文件/logo.bmp");
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(child<QLineEdit>(f, "title")->text(), QStringLiteral("logo"));
         EXPECT_EQ(child<QLineEdit>(f, "blocks")->text(), QStringLiteral("6"));
         EXPECT_EQ(child<QComboBox>(f, "pictureNumber")->currentText(), QStringLiteral("3"));
@@ -695,7 +695,7 @@ TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
 TEST_F(FormEntry, PaletteFormReturnsBothColours)
 {
     PaletteValues v;
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(f.windowTitle(), QStringLiteral("颜色"));
         EXPECT_EQ(child<QLineEdit>(f, "colour1Value")->text(), QStringLiteral("0xffff"));
         f.colourField(QStringLiteral("colour1"))->setColour(RGB(0, 0, 255));
@@ -725,12 +725,12 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
     struct Case
     {
         int tool;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         std::function<void(const CGraph &)> check;
     };
     const Case cases[] = {
         // the button's refusal is the tool's to make: the flat box comes back
-        {Kind::ButtonCtrl, [](CMyFormDlg &f) {
+        {Kind::ButtonCtrl, [](PropertyForm &f) {
              EXPECT_EQ(child<QLineEdit>(f, "borderWidth")->text(), QStringLiteral("3"));
              EXPECT_TRUE(child<QCheckBox>(f, "sendId")->isChecked());
              EXPECT_FALSE(child<QCheckBox>(f, "sendCoordinates")->isChecked());
@@ -739,8 +739,8 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
              EXPECT_EQ(g.m_ptEnd, QPoint(50, 80));
              EXPECT_EQ(g.m_nAttr, 5);
          }},
-        {Kind::NumericCtrl, [](CMyFormDlg &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
-        {Kind::Text, [](CMyFormDlg &f) {
+        {Kind::NumericCtrl, [](PropertyForm &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
+        {Kind::Text, [](PropertyForm &f) {
              EXPECT_TRUE(child<QRadioButton>(f, "size0")->isChecked());
              child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("abc"));
          },
@@ -767,8 +767,8 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
     // The pointer form without its files and the 8-dot form with Chinese
     // refuse OK themselves: the user mends or cancels, nothing comes back.
     const Case refused[] = {
-        {Kind::PointerCtrl, [](CMyFormDlg &) {}, {}},
-        {Kind::Text, [](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中")); }, {}},
+        {Kind::PointerCtrl, [](PropertyForm &) {}, {}},
+        {Kind::Text, [](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中")); }, {}},
     };
     for (const Case &c : refused) {
         SCOPED_TRACE(c.tool);
@@ -792,7 +792,7 @@ TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
     picture.blocks = 2;
     picture.position = QPoint(5, 6);
     picture.size = QSize(320, 240);
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(f.windowTitle(), QStringLiteral("位图"));
         EXPECT_EQ(child<QLineEdit>(f, "title")->text(), QStringLiteral("sky"));
         EXPECT_EQ(child<QLineEdit>(f, "blocks")->text(), QStringLiteral("2"));

@@ -5,7 +5,7 @@
 #include "gui/ShellTestSupport.h"
 
 #include "editor/CMyView.h"
-#include "editor/MyElementDlg.h"
+#include "editor/ElementForms.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

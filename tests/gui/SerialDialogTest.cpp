@@ -11,8 +11,8 @@
 #include "common/Flash.h"
 #include "link/BundleWriter.h"
 #include "port/CMSComm.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
 #include "serial/StatusLamp.h"
 
@@ -110,14 +110,14 @@ std::vector<AnyWindow> bothWindows()
     return {
         {"download window",
          [](Messages &m) {
-             auto w = std::make_unique<CMyXiazaiDlg>();
+             auto w = std::make_unique<DownloadWindow>();
              w->setMessageHook(m.hook());
              return std::unique_ptr<QWidget>(std::move(w));
          },
          true},
         {"project window",
          [](Messages &m) {
-             auto w = std::make_unique<CMySendProDlg>(QStringLiteral("demo"), demo().wgc,
+             auto w = std::make_unique<ProjectWindow>(QStringLiteral("demo"), demo().wgc,
                                                       demo().folder);
              w->setMessageHook(m.hook());
              return std::unique_ptr<QWidget>(std::move(w));
@@ -174,7 +174,7 @@ TEST(SerialDialogTest, MissingDeviceIsReportedAndTheWindowStaysClosed)
 
 TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 {
-    CMyXiazaiDlg window;
+    DownloadWindow window;
     PortControls *ports = window.portControls();
     ports->setPortSource([] { return QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1"}; });
     QComboBox *combo = child<QComboBox>(window, "portCombo");
@@ -209,7 +209,7 @@ TEST(SerialDialogTest, ChosenBaudRateIsTheOneOpened)
 {
     struct Case { int index; int rate; };
     const Case cases[] = {{0, 1228800}, {3, 230400}, {10, 2400}};
-    CMyXiazaiDlg window;
+    DownloadWindow window;
     auto *baud = child<QComboBox>(window, "baudCombo");
     ASSERT_EQ(baud->count(), 11);
     for (const Case &c : cases) {
@@ -229,10 +229,10 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
         {"picture", "*.tbm *.cbm"},
         {"font", "*.wzk"},
     };
-    CMyXiazaiDlg window;
+    DownloadWindow window;
     QString answer;
     QString filterAsked;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+    window.setFileDialogHook([&](const DownloadWindow::FileRequest &r) {
         filterAsked = r.filter;
         return answer;
     });
@@ -256,10 +256,10 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
 
 TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
 {
-    CMyXiazaiDlg withProject(demo().wgc);
+    DownloadWindow withProject(demo().wgc);
     EXPECT_EQ(child<QLineEdit>(withProject, "projectPath")->text(), demo().wgc);
     EXPECT_EQ(withProject.files().project, demo().wgc);
-    CMyXiazaiDlg without;
+    DownloadWindow without;
     EXPECT_FALSE(without.files().any());
 }
 
@@ -283,7 +283,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
         Sim sim(tmp);
         ASSERT_TRUE(sim.ok());
         Messages messages;
-        CMyXiazaiDlg window(demo().wgc);
+        DownloadWindow window(demo().wgc);
         window.setMessageHook(messages.hook());
         if (c.pictures)
             window.setPictureFile(demo().cbm);
@@ -317,7 +317,7 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMyXiazaiDlg window;
+    DownloadWindow window;
     window.setMessageHook(messages.hook());
     window.setProjectFile(tmp.filePath(QStringLiteral("missing.wgc")));
     openOn(window, sim.port());
@@ -341,7 +341,7 @@ TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
     BuiltinRig sim(faults);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMyXiazaiDlg window(demo().wgc);
+    DownloadWindow window(demo().wgc);
     window.setMessageHook(messages.hook());
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
@@ -364,10 +364,10 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'x'));
     }
-    CMyXiazaiDlg window(demo().wgc);
+    DownloadWindow window(demo().wgc);
     window.setPictureFile(demo().cbm);
-    CMyXiazaiDlg::FileRequest asked;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+    DownloadWindow::FileRequest asked;
+    window.setFileDialogHook([&](const DownloadWindow::FileRequest &r) {
         asked = r;
         return target;
     });
@@ -383,9 +383,9 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
 
 TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 {
-    CMyXiazaiDlg window;
+    DownloadWindow window;
     bool asked = false;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &) {
+    window.setFileDialogHook([&](const DownloadWindow::FileRequest &) {
         asked = true;
         return QString();
     });
@@ -398,7 +398,7 @@ TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 TEST(SerialDialogTest, ProjectWindowListsThePagesAndPicturesOfTheProjectFiles)
 {
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), demo().wgc, demo().folder);
+    ProjectWindow window(QStringLiteral("demo"), demo().wgc, demo().folder);
     window.setMessageHook(messages.hook());
     settle();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
@@ -454,7 +454,7 @@ TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
         if (c.withProject)
             QFile::copy(demo().wgc, tmp.filePath(QStringLiteral("demo.wgc")));
         Messages messages;
-        CMySendProDlg window(QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
+        ProjectWindow window(QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
                              tmp.path());
         window.setMessageHook(messages.hook());
         EXPECT_TRUE(waitFor([&] { return !messages.texts.isEmpty(); }, 2000));
@@ -475,7 +475,7 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
     Sim sim(tmp);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), folder + "/demo.wgc", folder);
+    ProjectWindow window(QStringLiteral("demo"), folder + "/demo.wgc", folder);
     window.setMessageHook(messages.hook());
 
     openOn(window, sim.port());
@@ -517,7 +517,7 @@ TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
         ASSERT_TRUE(sim.ok());
         const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
         Messages messages;
-        auto window = std::make_unique<CMySendProDlg>(QStringLiteral("demo"),
+        auto window = std::make_unique<ProjectWindow>(QStringLiteral("demo"),
                                                       folder + "/demo.wgc", folder);
         window->setMessageHook(messages.hook());
         openOn(*window, sim.port());

@@ -1,8 +1,8 @@
 // The forms of the project commands, filled in as a user would, without
 // ever being shown modally.
 
-#include "shell/MyFileNewDlg.h"
-#include "shell/MyPageTypeDlg.h"
+#include "shell/NewProjectForm.h"
+#include "shell/PageSettingsForm.h"
 #include "shell/ShellDialogs.h"
 
 #include <QApplication>
@@ -126,7 +126,7 @@ TEST(ShellFormsTest, ScreenshotFormAnswerIsLost)
 
 TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
 {
-    h5::MyFileNewDlg form;
+    h5::NewProjectForm form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("新建工程"));
     auto *size = child<QComboBox>(form, "projectSize");
     ASSERT_NE(size, nullptr);
@@ -145,7 +145,7 @@ TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
 
 TEST(ShellFormsTest, BrowseFillsTheLocationWithATrailingSeparatorAndCancelKeepsIt)
 {
-    h5::MyFileNewDlg form;
+    h5::NewProjectForm form;
     QString answer = QStringLiteral("/tmp/projects");
     form.setFolderChooser([&answer](QWidget *) { return answer; });
     form.browse();
@@ -180,7 +180,7 @@ TEST(ShellFormsTest, RefusedNewProjectFormClosesAndLosesTheTyping)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
-        h5::MyFileNewDlg form;
+        h5::NewProjectForm form;
         QStringList messages;
         form.setMessageHook([&messages](const QString &text) { messages << text; });
         form.setFolderChooser([&](QWidget *) { return c.withLocation ? dir.path() : QString(); });
@@ -197,7 +197,7 @@ TEST(ShellFormsTest, RefusedNewProjectFormClosesAndLosesTheTyping)
         EXPECT_EQ(form.values().resolution, 7);
         EXPECT_EQ(form.focusWidget(), form.findChild<QWidget *>(QString::fromLatin1(c.focus)));
     }
-    h5::MyFileNewDlg form;
+    h5::NewProjectForm form;
     form.setFolderChooser([&](QWidget *) { return dir.path(); });
     form.show();
     child<QLineEdit>(form, "projectName")->setText(QStringLiteral("新"));
@@ -224,7 +224,7 @@ TEST(ShellFormsTest, PageSettingsFormOffersTheLayersOfTheScreenSize)
         {12, {"0"}, false},
     };
     for (const auto &c : cases) {
-        h5::MyPageTypeDlg form(c.resolution, h5::NewPageValues{}, 1);
+        h5::PageSettingsForm form(c.resolution, h5::NewPageValues{}, 1);
         auto *layer = child<QComboBox>(form, "layer");
         ASSERT_NE(layer, nullptr);
         EXPECT_EQ(items(layer), c.layers) << "resolution " << c.resolution;
@@ -240,7 +240,7 @@ TEST(ShellFormsTest, PageSettingsFormShowsTheValuesItWasGiven)
     initial.auxiliary = true;
     initial.nextPage = 1024;
     initial.delay = 255;
-    h5::MyPageTypeDlg form(6, initial, 3);
+    h5::PageSettingsForm form(6, initial, 3);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("画面设置"));
     EXPECT_EQ(child<QComboBox>(form, "pageNumber")->currentText(), QStringLiteral("17"));
     EXPECT_EQ(child<QComboBox>(form, "pageNumber")->count(), 1024);
@@ -263,7 +263,7 @@ TEST(ShellFormsTest, PageSettingsFormShowsTheValuesItWasGiven)
 
 TEST(ShellFormsTest, TypingIntoAPageSettingsBoxSelectsOnlyAnItemOfEqualText)
 {
-    h5::MyPageTypeDlg form(3, h5::NewPageValues{}, 1);
+    h5::PageSettingsForm form(3, h5::NewPageValues{}, 1);
     auto *pageNo = child<QComboBox>(form, "pageNumber");
     auto *next = child<QComboBox>(form, "nextPage");
     auto *delay = child<QComboBox>(form, "delay");

@@ -3,11 +3,11 @@
 
 #include "gui/ShellTestSupport.h"
 
-#include "debug/CMySerialBmpDlg.h"
-#include "editor/TerminalPreviewDlg.h"
+#include "debug/DebugWindow.h"
+#include "editor/TerminalPreviewWindow.h"
 #include "terminal/BuiltProject.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "shell/Commands.h"
 
 #include <QAction>
@@ -328,13 +328,13 @@ TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
     QString presetProject;
     frame->setDialogRunner([&](QDialog &dialog) {
         opened << QString::fromLatin1(dialog.metaObject()->className());
-        if (auto *download = qobject_cast<h5::CMyXiazaiDlg *>(&dialog))
+        if (auto *download = qobject_cast<h5::DownloadWindow *>(&dialog))
             presetProject = download->files().project;
         return 0;
     });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Download));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ProjectManagement));
-    EXPECT_EQ(opened, (QStringList{"h5::CMyXiazaiDlg", "h5::CMySendProDlg"}));
+    EXPECT_EQ(opened, (QStringList{"h5::DownloadWindow", "h5::ProjectWindow"}));
     EXPECT_EQ(QFileInfo(presetProject).canonicalFilePath(),
               QFileInfo(app->project().file).canonicalFilePath());
 }
@@ -464,11 +464,11 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
 
 namespace {
 
-QList<h5::CMySerialBmpDlg *> debugWindows()
+QList<h5::DebugWindow *> debugWindows()
 {
-    QList<h5::CMySerialBmpDlg *> out;
+    QList<h5::DebugWindow *> out;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<h5::CMySerialBmpDlg *>(w))
+        if (auto *window = qobject_cast<h5::DebugWindow *>(w))
             out << window;
     return out;
 }
@@ -482,9 +482,9 @@ TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherOrdinaryWindowEachTime)
     // the main frame, not one kept above it.
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolsOnlineDebug));
-    QList<h5::CMySerialBmpDlg *> windows = debugWindows();
+    QList<h5::DebugWindow *> windows = debugWindows();
     ASSERT_EQ(windows.size(), 2);
-    for (h5::CMySerialBmpDlg *w : windows) {
+    for (h5::DebugWindow *w : windows) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_FALSE(w->isModal());
         EXPECT_EQ(w->windowTitle(), QStringLiteral("在线调试"));
@@ -495,14 +495,14 @@ TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherOrdinaryWindowEachTime)
         EXPECT_EQ(w->windowHandle()->transientParent(), nullptr);
     }
     EXPECT_NE(windows[0]->portControls(), windows[1]->portControls());
-    QPointer<h5::CMySerialBmpDlg> first = windows[0];
+    QPointer<h5::DebugWindow> first = windows[0];
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     ASSERT_EQ(debugWindows().size(), 1);
 
     // The frame's debug windows do not outlive it.
-    QPointer<h5::CMySerialBmpDlg> second = debugWindows().first();
+    QPointer<h5::DebugWindow> second = debugWindows().first();
     frame.reset();
     h5test::processDeletes();
     EXPECT_TRUE(second.isNull());
@@ -512,7 +512,7 @@ TEST_F(ShellMainFrameTest, ClosingTheMainFrameClosesItsDebugWindowsWhichAskFirst
 {
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_EQ(debugWindows().size(), 1);
-    QPointer<h5::CMySerialBmpDlg> window = debugWindows().first();
+    QPointer<h5::DebugWindow> window = debugWindows().first();
     QStringList questions;
     bool answer = false;
     window->setAskHook([&](const QString &q) {
@@ -545,7 +545,7 @@ TEST_F(ShellMainFrameTest, TerminalPreviewShowsTheLastBuildOfTheActivePage)
     const QByteArray builtBytes = h5test::readAll(wgc);
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
-    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    auto *preview = frame->findChild<h5::TerminalPreviewWindow *>();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->isVisible());
     // The page the terminal runs from the built files, as h5800 preview
@@ -574,14 +574,14 @@ TEST_F(ShellMainFrameTest, TerminalPreviewSaysWhenThereIsNoBuildOrThePageChanged
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage());
     ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
-    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    auto *preview = frame->findChild<h5::TerminalPreviewWindow *>();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->terminalImage().isNull());
     EXPECT_TRUE(preview->note().contains(QStringLiteral("工程未编译，请先编译工程"))) << preview->note().toStdString();
     EXPECT_FALSE(preview->findChild<QCheckBox *>(QStringLiteral("showDifferenceCheck"))->isEnabled());
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    h5::TerminalPreviewDlg changed(app->project().file, frame->activePageView()->page().settings.m_nPageNo,
+    h5::TerminalPreviewWindow changed(app->project().file, frame->activePageView()->page().settings.m_nPageNo,
                                    QImage(), true);
     EXPECT_FALSE(changed.terminalImage().isNull());
     EXPECT_TRUE(changed.note().contains(QStringLiteral("已修改"))) << changed.note().toStdString();
@@ -593,16 +593,16 @@ TEST(TerminalPreviewDifference, CountsEveryPixelThatDiffersAfterTheTerminalsRoun
     terminal.fill(qRgb(0, 0, 255));
     QImage editor = terminal;
     int count = -1;
-    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 0);
     editor.setPixel(1, 1, qRgb(3, 1, 252)); // rounds to the same RGB565 colour
-    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 0);
     editor.setPixel(2, 2, qRgb(255, 0, 0));
-    const QImage diff = h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    const QImage diff = h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(diff.pixel(2, 2), qRgb(255, 0, 0));
     EXPECT_NE(diff.pixel(0, 0), qRgb(255, 0, 0));
-    h5::TerminalPreviewDlg::difference(editor.copy(0, 0, 3, 3), terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor.copy(0, 0, 3, 3), terminal, &count);
     EXPECT_EQ(count, 3 + 1); // the column the editor lacks, and the red pixel
 }

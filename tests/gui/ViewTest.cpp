@@ -7,9 +7,9 @@
 #include "common/Flash.h"
 #include "edit/EditOperations.h"
 #include "edit/PointerFile.h"
-#include "editor/MyControlLinDlg.h"
-#include "editor/MyElementDlg.h"
-#include "editor/MyFormDlg.h"
+#include "editor/PointerControlForm.h"
+#include "editor/ElementForms.h"
+#include "editor/PropertyForm.h"
 #include "model/PageRender.h"
 #include "project/PageExport.h"
 #include "shell/Commands.h"
@@ -212,7 +212,7 @@ TEST_F(ViewTest, ControlToolFormAnswerIsNotHonoured)
         view = openView();
         ASSERT_NE(view, nullptr);
         int opened = 0;
-        h5::setFormRunner([&](h5::CMyFormDlg &) {
+        h5::setFormRunner([&](h5::PropertyForm &) {
             ++opened;
             return c.accept;
         });
@@ -250,7 +250,7 @@ TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
     ASSERT_NE(view, nullptr);
     view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
     int opened = 0;
-    h5::setFormRunner([&](h5::CMyFormDlg &) {
+    h5::setFormRunner([&](h5::PropertyForm &) {
         ++opened;
         return false;
     });
@@ -270,9 +270,9 @@ TEST_F(ViewCommandTest, FirstChineseTextOfAFreshViewIsRefused)
     view = openView();
     ASSERT_NE(view, nullptr);
     QStringList formMessages;
-    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
+    h5::PropertyForm::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
     bool sixteen = false;
-    h5::setFormRunner([&](h5::CMyFormDlg &f) {
+    h5::setFormRunner([&](h5::PropertyForm &f) {
         if (auto *size = f.findChild<QAbstractButton *>(QStringLiteral("size1")))
             sixteen = size->isChecked();
         f.findChild<QPlainTextEdit *>(QStringLiteral("text"))->setPlainText(QStringLiteral("温度"));
@@ -280,7 +280,7 @@ TEST_F(ViewCommandTest, FirstChineseTextOfAFreshViewIsRefused)
     });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolText));
     drag({10, 10}, {80, 10});
-    h5::CMyFormDlg::setDefaultMessageHook({});
+    h5::PropertyForm::setDefaultMessageHook({});
     EXPECT_TRUE(sixteen);
     EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(notifier.messages.isEmpty());
@@ -304,7 +304,7 @@ TEST_F(ViewCommandTest, PropertyFormLeavesTheElementSelected)
         ASSERT_NE(view, nullptr);
         view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
         view->refresh();
-        h5::setFormRunner([&](h5::CMyFormDlg &dlg) {
+        h5::setFormRunner([&](h5::PropertyForm &dlg) {
             return c.accept && dlg.tryAccept();
         });
         press({20, 20});
@@ -550,7 +550,7 @@ TEST_F(ViewCommandTest, BitmapToolPlacesThePictureWrongOrWithoutItsCopy)
         SCOPED_TRACE((c.file + QString::number(c.accept)).toStdString());
         dialogs.pictureFile = c.file;
         int forms = 0;
-        h5::setFormRunner([&](h5::CMyFormDlg &) {
+        h5::setFormRunner([&](h5::PropertyForm &) {
             ++forms;
             return c.accept;
         });
@@ -582,7 +582,7 @@ TEST_F(ViewCommandTest, BitmapToolWithoutPositionFileBreaksEverySave)
     ASSERT_TRUE(QFile::remove(positions));
 
     dialogs.pictureFile = source;
-    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    h5::setFormRunner([](h5::PropertyForm &) { return true; });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
     press({50, 60});
     release({50, 60});
@@ -607,7 +607,7 @@ TEST_F(ViewCommandTest, BitmapToolIgnoresAFailedCopy)
     ASSERT_TRUE(h5test::writeRaw(pictures, "x"));
 
     dialogs.pictureFile = source;
-    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    h5::setFormRunner([](h5::PropertyForm &) { return true; });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
     press({50, 60});
     release({50, 60});
@@ -656,15 +656,15 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
         << error.toStdString();
 
     QStringList formMessages;
-    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
+    h5::PropertyForm::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
     for (const bool agreed : {false, true}) {
         SCOPED_TRACE(agreed ? "agreed" : "declined");
         view = openView();
         ASSERT_NE(view, nullptr);
         notifier.questions.clear();
         notifier.answer = agreed;
-        h5::setFormRunner([&](h5::CMyFormDlg &f) {
-            auto *form = qobject_cast<h5::CMyControlLinDlg *>(&f);
+        h5::setFormRunner([&](h5::PropertyForm &f) {
+            auto *form = qobject_cast<h5::PointerControlForm *>(&f);
             if (!form)
                 return false;
             form->loadPointer(needle);
@@ -682,7 +682,7 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
             ASSERT_EQ(view->elements().size(), 1u);
             EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::PointerCtrl);
             // Still without its dial, the control's property form asks again.
-            h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+            h5::setFormRunner([](h5::PropertyForm &f) { return f.tryAccept(); });
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
             press({100, 100});
             release({100, 100});
@@ -709,7 +709,7 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
         EXPECT_TRUE(notifier.messages.isEmpty())
             << notifier.messages.join(QLatin1Char('|')).toStdString();
         notifier.questions.clear();
-        h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+        h5::setFormRunner([](h5::PropertyForm &f) { return f.tryAccept(); });
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
         // (The dial is picked at the gauge's centre, the control above it.)
         press({100, 65});
@@ -720,7 +720,7 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
         EXPECT_TRUE(notifier.questions.isEmpty());
         EXPECT_EQ(view->elements().size(), 2u);
     }
-    h5::CMyFormDlg::setDefaultMessageHook({});
+    h5::PropertyForm::setDefaultMessageHook({});
     EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
 }
 
