@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -22,7 +21,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -142,7 +140,8 @@ private:
     DebugWindow &m_window;
 };
 
-DebugWindow::DebugWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+DebugWindow::DebugWindow(Prompts &prompts, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_prompts(prompts.forWindow(this))
 {
     setObjectName(QStringLiteral("DebugWindow"));
     setWindowTitle(QStringLiteral("在线调试"));
@@ -163,7 +162,7 @@ DebugWindow::DebugWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     m_upper->setObjectName(QStringLiteral("upperHalf"));
     QWidget *pictureGroup = makePictureGroup();
 
-    m_ports = new PortControls(m_comm, m_upper);
+    m_ports = new PortControls(m_comm, *m_prompts, m_upper);
     m_ports->setBaudRates(kDebugRates);
     m_ports->setCloseEnabledWhileClosed(false);
     m_ports->setCaptions(QStringLiteral("端口："), QStringLiteral("波特率："));
@@ -209,7 +208,8 @@ DebugWindow::DebugWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     outer->addWidget(m_scroll);
 
     m_notes = std::make_unique<Notes>(*this);
-    m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_pictureStatus, *m_pictureProgress);
+    m_host = std::make_unique<WindowLinkHost>(*this, *m_prompts, m_comm, *m_ports, *m_pictureStatus,
+                                              *m_pictureProgress);
     m_host->setYesNoQuestions(true);
     m_session = std::make_unique<DebugSession>(*m_host);
     m_session->setSendStatusSink([this](const QString &text) { m_sendStatus->setText(text); });
@@ -431,43 +431,10 @@ QWidget *DebugWindow::makeRecordGroup()
     return group;
 }
 
-void DebugWindow::setMessageHook(WindowLinkHost::MessageHook hook)
-{
-    m_messageHook = hook;
-    m_host->setMessageHook(std::move(hook));
-}
-
 // A finished piece of work, told with the information icon.
 void DebugWindow::tellDone(const QString &text)
 {
-    if (m_messageHook)
-        m_messageHook(text);
-    else
-        QMessageBox::information(this, windowTitle(), text);
-}
-
-void DebugWindow::setAskHook(WindowLinkHost::AskHook hook)
-{
-    m_askHook = hook;
-    m_host->setAskHook(std::move(hook));
-}
-
-QStringList DebugWindow::askFiles(const FileRequest &request)
-{
-    if (m_fileDialog)
-        return m_fileDialog(request);
-    QFileDialog dialog(this, request.caption, QString(), request.filter);
-    const bool save = request.kind == FileRequest::Save;
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile
-                            : request.kind == FileRequest::OpenMany ? QFileDialog::ExistingFiles
-                                                                    : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles();
+    m_prompts->message(MessageKind::Information, text);
 }
 
 // ---- picture list -------------------------------------------------------------
@@ -500,10 +467,10 @@ void DebugWindow::showPictureRows()
 void DebugWindow::addPictures()
 {
     FileRequest request;
-    request.kind = FileRequest::OpenMany;
+    request.kind = FileRequest::Kind::OpenMany;
     request.caption = QStringLiteral("添加图片");
     request.filter = QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
@@ -518,7 +485,7 @@ void DebugWindow::openList()
     FileRequest request;
     request.caption = QStringLiteral("打开列表");
     request.filter = QStringLiteral("图片列表文件(*.wbm *.cbm *.tbm)");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     m_pictures.setNextNumber(readNextNumber());
@@ -535,11 +502,11 @@ void DebugWindow::openList()
 void DebugWindow::saveList()
 {
     FileRequest request;
-    request.kind = FileRequest::Save;
+    request.kind = FileRequest::Kind::Save;
     request.caption = QStringLiteral("保存列表");
     request.filter = QStringLiteral("图片列表文件(*.tbm)");
     request.defaultSuffix = QStringLiteral("tbm");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     if (m_pictures.save(paths.constFirst(), *m_notes))
@@ -737,10 +704,10 @@ void DebugWindow::showFontRows()
 void DebugWindow::addFonts()
 {
     FileRequest request;
-    request.kind = FileRequest::OpenMany;
+    request.kind = FileRequest::Kind::OpenMany;
     request.caption = QStringLiteral("添加字库");
     request.filter = QStringLiteral("txt文件(*.txt)");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     m_fonts.setNextNumber(int(std::clamp<long long>(readTypedNumber(m_fontNextNumber->text()), 0, 1000000)));
@@ -866,12 +833,12 @@ void DebugWindow::saveRecord()
     if (!writable) {
         // No data folder to write in: the user says where the record goes.
         FileRequest request;
-        request.kind = FileRequest::Save;
+        request.kind = FileRequest::Kind::Save;
         request.caption = QStringLiteral("记录保存");
         request.filter = QStringLiteral("文本文件(*.txt)");
         request.defaultSuffix = QStringLiteral("txt");
         request.fileName = kRecordFile;
-        const QStringList chosen = askFiles(request);
+        const QStringList chosen = m_prompts->chooseFiles(request);
         if (chosen.isEmpty())
             return;
         path = chosen.constFirst();
@@ -922,11 +889,7 @@ void DebugWindow::closeEvent(QCloseEvent *event)
 {
     // "否" is the default: Enter or Escape keeps everything.
     const QString question = closeQuestion();
-    const bool close = question.isEmpty()
-        || (m_askHook ? m_askHook(question)
-                      : QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
-                                              QMessageBox::No)
-                            == QMessageBox::Yes);
+    const bool close = question.isEmpty() || m_prompts->question(question, QuestionButtons::YesNo, false);
     if (!close) {
         event->ignore();
         return;

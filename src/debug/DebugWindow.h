@@ -17,6 +17,7 @@
 // while it holds an open port, an unsaved picture or font list or a
 // communication record asks first.
 
+#include "common/Prompts.h"
 #include "link/DebugSession.h"
 #include "link/LiveClicks.h"
 #include "link/LiveCommands.h"
@@ -58,35 +59,11 @@ class DebugWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // A file dialog the window asks for. The answer is the chosen paths
-    // (one for open and save), empty when cancelled.
-    struct FileRequest
-    {
-        enum Kind { Open, OpenMany, Save } kind = Open;
-        QString caption;
-        QString filter;        // Qt form, "图片文件(*.bmp *.jpg *.jpeg)"
-        QString defaultSuffix; // without the dot, may be empty
-        QString fileName;      // a name to offer (save dialogs), may be empty
-    };
-    using FileDialogHook = std::function<QStringList(const FileRequest &request)>;
-
-    explicit DebugWindow(QWidget *parent = nullptr);
+    // Its boxes, choosers and forms are its own (under its title, over
+    // it), asked through `prompts.forWindow()`.
+    explicit DebugWindow(Prompts &prompts, QWidget *parent = nullptr);
     ~DebugWindow() override;
 
-    // Replace the file dialogs, message boxes and yes/no questions (empty
-    // hooks restore the real ones).
-    void setFileDialogHook(FileDialogHook hook) { m_fileDialog = std::move(hook); }
-    void setMessageHook(WindowLinkHost::MessageHook hook);
-    void setAskHook(WindowLinkHost::AskHook hook);
-    // Replace the colour dialog (the answer is the chosen colour, invalid
-    // when cancelled), the font chooser (true with the choice on OK) and
-    // the touch mode form (true with mode and interval on OK).
-    using ColourDialogHook = std::function<QColor(const QColor &current)>;
-    using FontDialogHook = std::function<bool(int &sizeIndex, int &faceIndex)>;
-    using TouchModeHook = std::function<bool(int &mode, int &interval)>;
-    void setColourDialogHook(ColourDialogHook hook) { m_colourDialog = std::move(hook); }
-    void setFontDialogHook(FontDialogHook hook) { m_fontDialog = std::move(hook); }
-    void setTouchModeHook(TouchModeHook hook) { m_touchModeDialog = std::move(hook); }
     // Where "记录保存" appends the record: the user's data folder
     // (QStandardPaths::AppDataLocation) unless set. When the folder cannot
     // be written, a save dialog asks for the file.
@@ -180,7 +157,6 @@ private:
     void screenMouse(QPoint imagePoint, bool click);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    QStringList askFiles(const FileRequest &request);
     void showPictureRows();
     void showFontRows();
     void showNextNumber();
@@ -200,15 +176,13 @@ private:
     // but no larger than the screen's free area.
     QSize fittingSize() const;
 
+    std::unique_ptr<Prompts> m_prompts;
     PortLine m_comm;
     PictureList m_pictures;
     UserFontList m_fonts;
     std::unique_ptr<Notes> m_notes;
     std::unique_ptr<WindowLinkHost> m_host;
     std::unique_ptr<DebugSession> m_session;
-    FileDialogHook m_fileDialog;
-    WindowLinkHost::MessageHook m_messageHook;
-    WindowLinkHost::AskHook m_askHook;
     QString m_recordFolder;
     // Changed since the list was last opened (into an empty list) or saved.
     bool m_picturesChanged = false;
@@ -257,9 +231,6 @@ private:
     LiveMirror m_mirror;
     LiveClicks m_clicks;
     QTimer *m_liveTimer = nullptr;
-    ColourDialogHook m_colourDialog;
-    FontDialogHook m_fontDialog;
-    TouchModeHook m_touchModeDialog;
     // Foreground, background, text and text background colours.
     QColor m_colours[4];
     QLabel *m_swatches[4] = {};

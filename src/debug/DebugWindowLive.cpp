@@ -12,7 +12,6 @@
 #include "serial/PortControls.h"
 
 #include <QButtonGroup>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -442,12 +441,9 @@ void DebugWindow::setTouchMode()
 {
     int mode = 0;
     int interval = 1;
-    if (m_touchModeDialog) {
-        if (!m_touchModeDialog(mode, interval))
-            return;
-    } else {
+    {
         TouchModeForm form(this);
-        if (form.exec() != QDialog::Accepted)
+        if (!m_prompts->runForm(form))
             return;
         mode = form.mode();
         interval = form.interval();
@@ -462,9 +458,7 @@ void DebugWindow::setTouchMode()
 
 QColor DebugWindow::askColour(const QColor &current)
 {
-    if (m_colourDialog)
-        return m_colourDialog(current);
-    return QColorDialog::getColor(current, this);
+    return m_prompts->chooseColour(current, QString());
 }
 
 void DebugWindow::showColour(int which)
@@ -516,12 +510,9 @@ void DebugWindow::chooseFont()
 {
     int size = m_fontSize;
     int face = m_fontFace;
-    if (m_fontDialog) {
-        if (!m_fontDialog(size, face))
-            return;
-    } else {
+    {
         LiveFontForm form(m_fontSize, m_fontFace, this);
-        if (form.exec() != QDialog::Accepted)
+        if (!m_prompts->runForm(form))
             return;
         size = form.sizeIndex();
         face = form.faceIndex();

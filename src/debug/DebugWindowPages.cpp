@@ -175,7 +175,7 @@ void DebugWindow::toggleLoadFile()
     request.caption = QStringLiteral("装载文件");
     request.filter = QStringLiteral("txt文件(*.txt)");
     request.defaultSuffix = QStringLiteral("txt");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     m_loadFileFlag = !paths.isEmpty();
     m_loadFile->setChecked(m_loadFileFlag);
     if (!m_loadFileFlag)
@@ -241,11 +241,11 @@ void DebugWindow::sendHex()
 void DebugWindow::saveFonts()
 {
     FileRequest request;
-    request.kind = FileRequest::Save;
+    request.kind = FileRequest::Kind::Save;
     request.caption = QStringLiteral("保存列表");
     request.filter = QStringLiteral("字库文件(*.wzk)");
     request.defaultSuffix = QStringLiteral("wzk");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     QString target = paths.constFirst();
@@ -267,7 +267,7 @@ void DebugWindow::chooseRealtimePicture()
     FileRequest request;
     request.caption = QStringLiteral("选择图片");
     request.filter = QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)");
-    const QStringList paths = askFiles(request);
+    const QStringList paths = m_prompts->chooseFiles(request);
     if (paths.isEmpty())
         return;
     m_realtimePath = paths.constFirst();

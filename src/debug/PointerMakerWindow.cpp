@@ -1,18 +1,16 @@
 #include "debug/PointerMakerWindow.h"
 
 #include "common/Gbk.h"
-#include "common/Notifier.h"
+#include "common/Prompts.h"
 #include "edit/FormValues.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
@@ -37,8 +35,8 @@ int boxNumber(const QLineEdit *box)
 
 } // namespace
 
-PointerMakerWindow::PointerMakerWindow(Notifier *notifier, QWidget *parent)
-    : QDialog(parent), m_notifier(notifier)
+PointerMakerWindow::PointerMakerWindow(Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_prompts(prompts), m_own(prompts.forWindow(this))
 {
     setWindowTitle(QStringLiteral("指针制作"));
     auto *top = new QHBoxLayout(this);
@@ -106,13 +104,18 @@ PointerMakerWindow::PointerMakerWindow(Notifier *notifier, QWidget *parent)
     connect(generate, &QPushButton::clicked, this, [this] {
         if (!checkNumbers())
             return;
-        const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), kFilter, nullptr,
-                                                          QFileDialog::DontConfirmOverwrite);
+        FileRequest request;
+        request.kind = FileRequest::Kind::Save;
+        request.filter = kFilter;
+        request.confirmOverwrite = false;
+        const QString path = m_own->chooseFile(request);
         if (!path.isEmpty())
             generateTo(path);
     });
     connect(load, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), kFilter);
+        FileRequest request;
+        request.filter = kFilter;
+        const QString path = m_own->chooseFile(request);
         if (!path.isEmpty())
             loadFrom(path);
     });
@@ -235,6 +238,8 @@ bool PointerMakerWindow::loadFrom(const QString &path)
     return true;
 }
 
+PointerMakerWindow::~PointerMakerWindow() = default;
+
 QString PointerMakerWindow::writtenText(const QString &path)
 {
     return QStringLiteral("已生成指针文件：%1").arg(QDir::toNativeSeparators(path));
@@ -242,18 +247,12 @@ QString PointerMakerWindow::writtenText(const QString &path)
 
 void PointerMakerWindow::inform(const QString &text)
 {
-    if (m_notifier)
-        m_notifier->message(text);
-    else
-        QMessageBox::information(this, windowTitle(), text);
+    m_prompts.message(MessageKind::Information, text);
 }
 
 void PointerMakerWindow::report(const QString &text)
 {
-    if (m_notifier)
-        m_notifier->message(text);
-    else
-        QMessageBox::warning(this, windowTitle(), text);
+    m_prompts.message(MessageKind::Warning, text);
 }
 
 } // namespace h5

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -18,15 +19,16 @@ class QTimer;
 
 namespace h5 {
 
-class Notifier;
+class Prompts;
 
 class PointerMakerWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // Messages (unwritable or unreadable files) go to `notifier` when given,
-    // otherwise to a message box.
-    explicit PointerMakerWindow(Notifier *notifier = nullptr, QWidget *parent = nullptr);
+    // Messages (the file written, unwritable or unreadable files) go to
+    // `prompts` as given; the file choosers open over this window.
+    explicit PointerMakerWindow(Prompts &prompts, QWidget *parent = nullptr);
+    ~PointerMakerWindow() override;
 
     // One tick of the preview timer: reads the boxes, rebuilds the name and
     // redraws the preview.
@@ -58,7 +60,8 @@ private:
     void report(const QString &text);
     void inform(const QString &text);
 
-    Notifier *m_notifier;
+    Prompts &m_prompts;
+    std::unique_ptr<Prompts> m_own; // over this window
     QLineEdit *m_length = nullptr;
     QLineEdit *m_tip = nullptr;
     QLineEdit *m_start = nullptr;

@@ -5,8 +5,8 @@
 
 namespace h5 {
 
-BarGraphControlForm::BarGraphControlForm(const BarCtrlValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("棒图控件"), Buttons::OkCancel, parent), m_values(values)
+BarGraphControlForm::BarGraphControlForm(const BarCtrlValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("棒图控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     const auto [left, right] = addColumns();
     QFormLayout *rows = addRows(left);

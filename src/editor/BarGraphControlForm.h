@@ -14,7 +14,7 @@ class BarGraphControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit BarGraphControlForm(const BarCtrlValues &values, QWidget *parent = nullptr);
+    explicit BarGraphControlForm(const BarCtrlValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const BarCtrlValues &values() const { return m_values; }
 
 protected:

@@ -9,8 +9,8 @@
 
 namespace h5 {
 
-BitmapForm::BitmapForm(const BitmapValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("位图"), Buttons::OkOnly, parent), m_values(values)
+BitmapForm::BitmapForm(const BitmapValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("位图"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     addRows()->addRow(QStringLiteral("位图名称:"), makeShowBox("title", fromGbk(m_values.title)));
     QFormLayout *corner = addGroup(QStringLiteral("左上角坐标"));

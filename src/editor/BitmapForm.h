@@ -16,7 +16,7 @@ class BitmapForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit BitmapForm(const BitmapValues &values, QWidget *parent = nullptr);
+    explicit BitmapForm(const BitmapValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const BitmapValues &values() const { return m_values; }
 
 protected:

@@ -10,8 +10,8 @@
 
 namespace h5 {
 
-ButtonControlForm::ButtonControlForm(const ButtonValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("按钮控件"), Buttons::OkCancel, parent), m_values(values)
+ButtonControlForm::ButtonControlForm(const ButtonValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("按钮控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     const auto [left, right] = addColumns();
     addRows(left)->addRow(QStringLiteral("控件ID值："), intBox(m_values, "ctrlId"));

@@ -18,7 +18,7 @@ class ButtonControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit ButtonControlForm(const ButtonValues &values, QWidget *parent = nullptr);
+    explicit ButtonControlForm(const ButtonValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const ButtonValues &values() const { return m_values; }
 
 protected:

@@ -9,8 +9,8 @@
 
 namespace h5 {
 
-CharactersForm::CharactersForm(const FontValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("字体编辑"), Buttons::OkCancel, parent), m_values(values)
+CharactersForm::CharactersForm(const FontValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("字体编辑"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     m_text = new QPlainTextEdit(textForEditor(m_values.text), this);
     m_text->setObjectName(QStringLiteral("text"));

@@ -17,7 +17,7 @@ class CharactersForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit CharactersForm(const FontValues &values, QWidget *parent = nullptr);
+    explicit CharactersForm(const FontValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const FontValues &values() const { return m_values; }
 
 protected:

@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-CircleForm::CircleForm(const CircleValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("圆"), Buttons::OkOnly, parent), m_values(values)
+CircleForm::CircleForm(const CircleValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("圆"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *centre = addGroup(QStringLiteral("圆心坐标"));
     centre->addRow(QStringLiteral("X:"), intBox(m_values, "centreX"));

@@ -12,7 +12,7 @@ class CircleForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit CircleForm(const CircleValues &values, QWidget *parent = nullptr);
+    explicit CircleForm(const CircleValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const CircleValues &values() const { return m_values; }
 
 protected:

@@ -1,6 +1,7 @@
 #include "editor/ColourField.h"
 
-#include <QColorDialog>
+#include "common/Prompts.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,8 +17,8 @@ QColor toQColor(COLORREF colour)
 COLORREF fromQColor(const QColor &colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
 
 ColourField::ColourField(const QString &name, const QString &caption, COLORREF colour, bool prefixed,
-                         QWidget *parent)
-    : QWidget(parent), m_prefixed(prefixed), m_caption(caption)
+                         Prompts &prompts, QWidget *parent)
+    : QWidget(parent), m_prompts(prompts), m_prefixed(prefixed), m_caption(caption)
 {
     setObjectName(name);
     auto *row = new QHBoxLayout(this);
@@ -54,7 +55,7 @@ void ColourField::setColour(COLORREF colour)
 
 void ColourField::choose()
 {
-    const QColor chosen = QColorDialog::getColor(toQColor(m_colour), this, m_caption);
+    const QColor chosen = m_prompts.chooseColour(toQColor(m_colour), m_caption);
     if (chosen.isValid())
         setColour(fromQColor(chosen));
 }

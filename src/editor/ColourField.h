@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace h5 {
 
+class Prompts;
+
 QColor toQColor(COLORREF colour);
 COLORREF fromQColor(const QColor &colour);
 
@@ -24,7 +26,8 @@ class ColourField : public QWidget
 {
     Q_OBJECT
 public:
-    ColourField(const QString &name, const QString &caption, COLORREF colour, bool prefixed,
+    // The colour chooser opens through `prompts`.
+    ColourField(const QString &name, const QString &caption, COLORREF colour, bool prefixed, Prompts &prompts,
                 QWidget *parent = nullptr);
 
     COLORREF colour() const { return m_colour; }
@@ -40,6 +43,7 @@ public slots:
     void choose();
 
 private:
+    Prompts &m_prompts;
     COLORREF m_colour = 0;
     bool m_prefixed = true;
     QString m_caption;

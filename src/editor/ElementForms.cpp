@@ -1,6 +1,6 @@
 #include "editor/ElementForms.h"
 
-#include "common/Notifier.h"
+#include "common/Prompts.h"
 #include "edit/BitmapValues.h"
 #include "edit/ButtonValues.h"
 #include "edit/ControlValues.h"
@@ -25,32 +25,10 @@
 #include "editor/RectangleForm.h"
 #include "editor/CircleForm.h"
 
-#include <QMessageBox>
 
 namespace h5 {
 
 namespace {
-
-FormRunner &runner()
-{
-    static FormRunner r;
-    return r;
-}
-
-bool runForm(PropertyForm &dlg)
-{
-    if (runner())
-        return runner()(dlg);
-    return dlg.exec() == QDialog::Accepted;
-}
-
-void tell(QWidget *parent, const FormContext &ctx, const QString &text)
-{
-    if (ctx.notifier)
-        ctx.notifier->message(text);
-    else
-        QMessageBox::warning(parent, QString(), text);
-}
 
 PropertyEdit outcome(FormApply a)
 {
@@ -85,38 +63,38 @@ Values sizedValues(int controlId, QPoint at, QSize size)
 
 // Fills the form from the element, runs it and writes the values back.
 template <class Form, class Values>
-PropertyEdit editWith(QWidget *parent, CGraph &element)
+PropertyEdit editWith(QWidget *parent, Prompts &prompts, CGraph &element)
 {
     Values values;
     values.fromElement(element);
-    Form dlg(values, parent);
-    if (!runForm(dlg))
+    Form form(values, prompts, parent);
+    if (!prompts.runForm(form))
         return PropertyEdit::Cancelled;
-    return outcome(dlg.values().toElement(element));
+    return outcome(form.values().toElement(element));
 }
 
 // Runs a creation form and builds the new element from it.
 template <class Form, class Values>
-bool createWith(QWidget *parent, CGraph &element, const Values &values, const FormContext &ctx)
+bool createWith(QWidget *parent, Prompts &prompts, CGraph &element, const Values &values, const FormContext &ctx)
 {
-    Form dlg(values, parent);
-    if (!runForm(dlg))
+    Form form(values, prompts, parent);
+    if (!prompts.runForm(form))
         return false;
-    const std::optional<CGraph> made = dlg.values().newElement(ctx.info);
+    const std::optional<CGraph> made = form.values().newElement(ctx.info);
     if (!made)
         return false;
     element = *made;
     return true;
 }
 
-PropertyEdit editText(QWidget *parent, CGraph &element, const FormContext &ctx)
+PropertyEdit editText(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx)
 {
     FontValues values;
     values.fromElement(element);
-    CharactersForm dlg(values, parent);
-    if (!runForm(dlg))
+    CharactersForm form(values, prompts, parent);
+    if (!prompts.runForm(form))
         return PropertyEdit::Cancelled;
-    const FontValues &v = dlg.values();
+    const FontValues &v = form.values();
     if (ctx.textState) {
         ctx.textState->attr = v.attr();
         ctx.textState->columnSpacing = v.columnSpacing;
@@ -124,121 +102,119 @@ PropertyEdit editText(QWidget *parent, CGraph &element, const FormContext &ctx)
     }
     const FormApply a = v.toElement(element);
     if (!v.text.empty() && v.refusedAtEightDots())
-        tell(parent, ctx, FontValues::eightDotMessage());
+        prompts.message(FontValues::eightDotMessage());
     return outcome(a);
 }
 
-bool createText(QWidget *parent, CGraph &element, const FormContext &ctx)
+bool createText(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx)
 {
     const TextToolState last = ctx.textState ? *ctx.textState : TextToolState();
-    CharactersForm dlg(FontValues::forNewText(element.m_ptStart, last), parent);
-    if (!runForm(dlg))
+    CharactersForm form(FontValues::forNewText(element.m_ptStart, last), prompts, parent);
+    if (!prompts.runForm(form))
         return false;
-    const FontValues &v = dlg.values();
+    const FontValues &v = form.values();
     if (v.text.empty())
         return false;
     if (ctx.textState)
         v.storeIn(*ctx.textState);
     if (v.refusedAtEightDots()) {
-        tell(parent, ctx, FontValues::eightDotMessage());
+        prompts.message(FontValues::eightDotMessage());
         return false;
     }
     element = *v.newElement(ctx.info);
     return true;
 }
 
-bool createPointer(QWidget *parent, CGraph &element, const FormContext &ctx)
+bool createPointer(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx)
 {
     PointerCtrlValues values;
     values.ctrlId = ctx.nextControlId;
     values.centreX = element.m_ptStart.x();
     values.centreY = element.m_ptStart.y();
-    PointerControlForm dlg(values, ctx.picturesFolder, parent);
-    dlg.setFilesRequired(true);
-    if (!runForm(dlg))
+    PointerControlForm form(values, ctx.picturesFolder, prompts, parent);
+    form.setFilesRequired(true);
+    if (!prompts.runForm(form))
         return false;
-    const QString missing = dlg.values().missingParts();
+    const QString missing = form.values().missingParts();
     if (!missing.isEmpty()) {
-        tell(parent, ctx, missing);
+        prompts.message(missing);
         return false;
     }
-    element = *dlg.values().newElement(ctx.info);
+    element = *form.values().newElement(ctx.info);
     return true;
 }
 
-bool createBitmap(QWidget *parent, CGraph &element)
+bool createBitmap(QWidget *parent, Prompts &prompts, CGraph &element)
 {
     BitmapValues values;
     values.fromElement(element);
-    BitmapForm dlg(values, parent);
-    if (!runForm(dlg))
+    BitmapForm form(values, prompts, parent);
+    if (!prompts.runForm(form))
         return false;
     // The block count stays the one of the picture file the tool measured.
     const int blocks = element.m_nAttr;
-    dlg.values().toElement(element);
+    form.values().toElement(element);
     element.m_nAttr = blocks;
     return true;
 }
 
 } // namespace
 
-void setFormRunner(FormRunner r) { runner() = std::move(r); }
-
-PropertyEdit editElementProperties(QWidget *parent, CGraph &element, const FormContext &ctx)
+PropertyEdit editElementProperties(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx)
 {
     switch (element.m_nKind) {
-    case Kind::Line: return editWith<LineForm, LineValues>(parent, element);
+    case Kind::Line: return editWith<LineForm, LineValues>(parent, prompts, element);
     case Kind::HollowRect:
-    case Kind::SolidRect: return editWith<RectangleForm, RectangleValues>(parent, element);
+    case Kind::SolidRect: return editWith<RectangleForm, RectangleValues>(parent, prompts, element);
     case Kind::HollowEllipse:
-    case Kind::SolidEllipse: return editWith<EllipseForm, EllipseValues>(parent, element);
+    case Kind::SolidEllipse: return editWith<EllipseForm, EllipseValues>(parent, prompts, element);
     case Kind::HollowCircle:
-    case Kind::SolidCircle: return editWith<CircleForm, CircleValues>(parent, element);
-    case Kind::Text: return editText(parent, element, ctx);
-    case Kind::Bitmap: return editWith<BitmapForm, BitmapValues>(parent, element);
-    case Kind::GroupBox: return editWith<GroupBoxForm, GroupBoxValues>(parent, element);
-    case Kind::Panel: return editWith<PanelForm, PanelValues>(parent, element);
-    case Kind::StringCtrl: return editWith<StringControlForm, StringCtrlValues>(parent, element);
+    case Kind::SolidCircle: return editWith<CircleForm, CircleValues>(parent, prompts, element);
+    case Kind::Text: return editText(parent, prompts, element, ctx);
+    case Kind::Bitmap: return editWith<BitmapForm, BitmapValues>(parent, prompts, element);
+    case Kind::GroupBox: return editWith<GroupBoxForm, GroupBoxValues>(parent, prompts, element);
+    case Kind::Panel: return editWith<PanelForm, PanelValues>(parent, prompts, element);
+    case Kind::StringCtrl: return editWith<StringControlForm, StringCtrlValues>(parent, prompts, element);
     case Kind::PointerCtrl: {
         PointerCtrlValues values;
         values.fromElement(element);
-        PointerControlForm dlg(values, ctx.picturesFolder, parent);
-        if (!runForm(dlg))
+        PointerControlForm form(values, ctx.picturesFolder, prompts, parent);
+        if (!prompts.runForm(form))
             return PropertyEdit::Cancelled;
-        return outcome(dlg.values().toElement(element));
+        return outcome(form.values().toElement(element));
     }
-    case Kind::NumericCtrl: return editWith<NumericControlForm, NumericValues>(parent, element);
-    case Kind::BarCtrl: return editWith<BarGraphControlForm, BarCtrlValues>(parent, element);
-    case Kind::ImageCtrl: return editWith<ImageControlForm, ImageCtrlValues>(parent, element);
-    case Kind::TextCtrl: return editWith<TextControlForm, TextCtrlValues>(parent, element);
-    case Kind::ButtonCtrl: return editWith<ButtonControlForm, ButtonValues>(parent, element);
+    case Kind::NumericCtrl: return editWith<NumericControlForm, NumericValues>(parent, prompts, element);
+    case Kind::BarCtrl: return editWith<BarGraphControlForm, BarCtrlValues>(parent, prompts, element);
+    case Kind::ImageCtrl: return editWith<ImageControlForm, ImageCtrlValues>(parent, prompts, element);
+    case Kind::TextCtrl: return editWith<TextControlForm, TextCtrlValues>(parent, prompts, element);
+    case Kind::ButtonCtrl: return editWith<ButtonControlForm, ButtonValues>(parent, prompts, element);
     default: return PropertyEdit::NoForm;
     }
 }
 
-bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &ctx)
+bool createElementWithForm(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx)
 {
     const QPoint start = element.m_ptStart;
     const QSize size(wrapSub(element.m_ptEnd.x(), start.x()), wrapSub(element.m_ptEnd.y(), start.y()));
     const int id = ctx.nextControlId;
     switch (element.m_nKind) {
-    case Kind::Text: return createText(parent, element, ctx);
-    case Kind::Bitmap: return createBitmap(parent, element);
+    case Kind::Text: return createText(parent, prompts, element, ctx);
+    case Kind::Bitmap: return createBitmap(parent, prompts, element);
     case Kind::StringCtrl:
-        return createWith<StringControlForm>(parent, element, placedValues<StringCtrlValues>(id, start), ctx);
-    case Kind::PointerCtrl: return createPointer(parent, element, ctx);
+        return createWith<StringControlForm>(parent, prompts, element, placedValues<StringCtrlValues>(id, start), ctx);
+    case Kind::PointerCtrl: return createPointer(parent, prompts, element, ctx);
     case Kind::NumericCtrl:
-        return createWith<NumericControlForm>(parent, element, placedValues<NumericValues>(id, start), ctx);
+        return createWith<NumericControlForm>(parent, prompts, element, placedValues<NumericValues>(id, start), ctx);
     case Kind::BarCtrl:
-        return createWith<BarGraphControlForm>(parent, element, sizedValues<BarCtrlValues>(id, start, size), ctx);
+        return createWith<BarGraphControlForm>(parent, prompts, element, sizedValues<BarCtrlValues>(id, start, size), ctx);
     case Kind::ImageCtrl:
-        return createWith<ImageControlForm>(parent, element, sizedValues<ImageCtrlValues>(id, start, size), ctx);
+        return createWith<ImageControlForm>(parent, prompts, element, sizedValues<ImageCtrlValues>(id, start, size), ctx);
     case Kind::ButtonCtrl: {
         ButtonValues v = sizedValues<ButtonValues>(id, start, size);
         v.borderWidth = 3;
         v.sendCoordinates = false;
         v.sendId = true;
-        return createWith<ButtonControlForm>(parent, element, v, ctx);
+        return createWith<ButtonControlForm>(parent, prompts, element, v, ctx);
     }
     default: return false;
     }
@@ -248,61 +224,61 @@ namespace {
 
 // Runs a creation form and returns what it built, refusals included.
 template <class Form, class Values>
-std::optional<CGraph> buildWith(Form &dlg, const NewElementInfo &info)
+std::optional<CGraph> buildWith(Prompts &prompts, Form &form, const NewElementInfo &info)
 {
-    if (!runForm(dlg))
+    if (!prompts.runForm(form))
         return std::nullopt;
-    return dlg.values().makeElement(info);
+    return form.values().makeElement(info);
 }
 
 template <class Form, class Values>
-std::optional<CGraph> buildWith(QWidget *parent, const Values &values, const NewElementInfo &info)
+std::optional<CGraph> buildWith(QWidget *parent, Prompts &prompts, const Values &values, const NewElementInfo &info)
 {
-    Form dlg(values, parent);
-    return buildWith<Form, Values>(dlg, info);
+    Form form(values, prompts, parent);
+    return buildWith<Form, Values>(prompts, form, info);
 }
 
 } // namespace
 
-std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &request, const QString &picturesFolder)
+std::optional<CGraph> runCreationForm(QWidget *parent, Prompts &prompts, const FormRequest &request, const QString &picturesFolder)
 {
     const QPoint at = request.position;
     switch (request.tool) {
     case Kind::Text:
-        return buildWith<CharactersForm>(parent, FontValues::forNewText(at, request.text), request.info);
+        return buildWith<CharactersForm>(parent, prompts, FontValues::forNewText(at, request.text), request.info);
     case Kind::StringCtrl:
-        return buildWith<StringControlForm>(parent, placedValues<StringCtrlValues>(request.controlId, at),
+        return buildWith<StringControlForm>(parent, prompts, placedValues<StringCtrlValues>(request.controlId, at),
                                            request.info);
     case Kind::PointerCtrl: {
         PointerCtrlValues v;
         v.ctrlId = request.controlId;
         v.centreX = at.x();
         v.centreY = at.y();
-        PointerControlForm dlg(v, picturesFolder, parent);
-        dlg.setFilesRequired(true);
-        return buildWith<PointerControlForm, PointerCtrlValues>(dlg, request.info);
+        PointerControlForm form(v, picturesFolder, prompts, parent);
+        form.setFilesRequired(true);
+        return buildWith<PointerControlForm, PointerCtrlValues>(prompts, form, request.info);
     }
     case Kind::NumericCtrl:
-        return buildWith<NumericControlForm>(parent, placedValues<NumericValues>(request.controlId, at),
+        return buildWith<NumericControlForm>(parent, prompts, placedValues<NumericValues>(request.controlId, at),
                                            request.info);
     case Kind::BarCtrl:
         return buildWith<BarGraphControlForm>(
-            parent, sizedValues<BarCtrlValues>(request.controlId, at, request.size), request.info);
+            parent, prompts, sizedValues<BarCtrlValues>(request.controlId, at, request.size), request.info);
     case Kind::ImageCtrl:
         return buildWith<ImageControlForm>(
-            parent, sizedValues<ImageCtrlValues>(request.controlId, at, request.size), request.info);
+            parent, prompts, sizedValues<ImageCtrlValues>(request.controlId, at, request.size), request.info);
     case Kind::ButtonCtrl: {
         ButtonValues v = sizedValues<ButtonValues>(request.controlId, at, request.size);
         v.borderWidth = request.borderWidth;
         v.sendCoordinates = request.sendCoordinates;
         v.sendId = request.sendId;
-        return buildWith<ButtonControlForm>(parent, v, request.info);
+        return buildWith<ButtonControlForm>(parent, prompts, v, request.info);
     }
     default: return std::nullopt;
     }
 }
 
-bool runBitmapForm(QWidget *parent, PlacedPicture &picture)
+bool runBitmapForm(QWidget *parent, Prompts &prompts, PlacedPicture &picture)
 {
     BitmapValues v;
     v.title = picture.title;
@@ -312,22 +288,22 @@ bool runBitmapForm(QWidget *parent, PlacedPicture &picture)
     v.height = picture.size.height();
     v.blocks = picture.blocks;
     v.pictureNumber = picture.number;
-    BitmapForm dlg(v, parent);
-    if (!runForm(dlg))
+    BitmapForm form(v, prompts, parent);
+    if (!prompts.runForm(form))
         return false;
-    const BitmapValues &out = dlg.values();
+    const BitmapValues &out = form.values();
     picture.number = out.pictureNumber;
     picture.position = QPoint(out.x, out.y);
     picture.size = QSize(out.width, out.height);
     return true;
 }
 
-bool editPalette(QWidget *parent, PaletteValues &values)
+bool editPalette(QWidget *parent, Prompts &prompts, PaletteValues &values)
 {
-    PaletteForm dlg(values, parent);
-    if (!runForm(dlg))
+    PaletteForm form(values, prompts, parent);
+    if (!prompts.runForm(form))
         return false;
-    values = dlg.values();
+    values = form.values();
     return true;
 }
 

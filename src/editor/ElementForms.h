@@ -6,20 +6,19 @@
 // element kind, for the element property command ("图元编辑", double click)
 // and for the tools that build their element through a form.
 //
-// The forms run modally. Tests replace the runner to fill a form and press
-// OK without a modal loop.
+// The forms run through the prompts given (modally in the app; tests fill
+// a form and press OK without a modal loop), and refusals are told there.
 
 #include "edit/FormContext.h"
 #include "edit/ShapeValues.h"
 
-#include <functional>
 #include <optional>
 
 class QWidget;
 
 namespace h5 {
 
-class PropertyForm;
+class Prompts;
 struct FormRequest;
 struct PlacedPicture;
 
@@ -34,9 +33,9 @@ enum class PropertyEdit {
 
 // Opens the form of `element`'s kind filled from it and, on OK, writes the
 // values back (or says the element is to be removed). The characters form
-// also updates ctx.textState and tells the user through ctx.notifier when
+// also updates ctx.textState and tells the user through `prompts` when
 // an 8-dot text holds Chinese characters.
-PropertyEdit editElementProperties(QWidget *parent, CGraph &element, const FormContext &ctx);
+PropertyEdit editElementProperties(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx);
 
 // Creation through a form. On entry `element` holds the tool's kind in
 // m_nKind and the gesture: m_ptStart the press point and, for the bar
@@ -47,8 +46,8 @@ PropertyEdit editElementProperties(QWidget *parent, CGraph &element, const FormC
 // OK the element is replaced by the new one and true is returned; Cancel, a
 // refusal or a kind without a creation form return false and leave it
 // alone. Refusals with a message (pointer without pointer file or dial,
-// 8-dot Chinese text) go through ctx.notifier.
-bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &ctx);
+// 8-dot Chinese text) go through `prompts`.
+bool createElementWithForm(QWidget *parent, Prompts &prompts, CGraph &element, const FormContext &ctx);
 
 // The same creation forms driven by the view's tool state machine
 // (edit/ToolInteraction.h): opens the form a FormRequest asks for (the
@@ -56,19 +55,14 @@ bool createElementWithForm(QWidget *parent, CGraph &element, const FormContext &
 // and, on OK, returns the element exactly as the form built it. The
 // refusal rules are left to ToolInteraction::acceptCharacters and
 // acceptControl, which show their own messages. Cancel gives nothing.
-std::optional<CGraph> runCreationForm(QWidget *parent, const FormRequest &request,
+std::optional<CGraph> runCreationForm(QWidget *parent, Prompts &prompts, const FormRequest &request,
                                       const QString &picturesFolder = QString());
 // The bitmap form for a picture the bitmap tool chose: the title, number,
 // position, size and block count in `picture` are shown; OK takes back the
 // number, position and size. The block count stays that of the file.
-bool runBitmapForm(QWidget *parent, PlacedPicture &picture);
+bool runBitmapForm(QWidget *parent, Prompts &prompts, PlacedPicture &picture);
 
 // The palette form "颜色"; on OK `values` holds the chosen colours.
-bool editPalette(QWidget *parent, PaletteValues &values);
-
-// Runs a built form and says whether it was accepted. The default shows it
-// modally.
-using FormRunner = std::function<bool(PropertyForm &)>;
-void setFormRunner(FormRunner runner);
+bool editPalette(QWidget *parent, Prompts &prompts, PaletteValues &values);
 
 } // namespace h5

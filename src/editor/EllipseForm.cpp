@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-EllipseForm::EllipseForm(const EllipseValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("椭圆"), Buttons::OkOnly, parent), m_values(values)
+EllipseForm::EllipseForm(const EllipseValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("椭圆"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *centre = addGroup(QStringLiteral("圆心坐标"));
     centre->addRow(QStringLiteral("X:"), intBox(m_values, "centreX"));

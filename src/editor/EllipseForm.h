@@ -12,7 +12,7 @@ class EllipseForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit EllipseForm(const EllipseValues &values, QWidget *parent = nullptr);
+    explicit EllipseForm(const EllipseValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const EllipseValues &values() const { return m_values; }
 
 protected:

@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-GroupBoxForm::GroupBoxForm(const GroupBoxValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("分类框"), Buttons::OkOnly, parent), m_values(values)
+GroupBoxForm::GroupBoxForm(const GroupBoxValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("分类框"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *corner = addGroup(QStringLiteral("左上角坐标"));
     corner->addRow(QStringLiteral("X:"), intBox(m_values, "x"));

@@ -12,7 +12,7 @@ class GroupBoxForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit GroupBoxForm(const GroupBoxValues &values, QWidget *parent = nullptr);
+    explicit GroupBoxForm(const GroupBoxValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const GroupBoxValues &values() const { return m_values; }
 
 protected:

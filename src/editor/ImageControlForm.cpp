@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-ImageControlForm::ImageControlForm(const ImageCtrlValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("图象控件"), Buttons::OkCancel, parent), m_values(values)
+ImageControlForm::ImageControlForm(const ImageCtrlValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("图象控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     addRows()->addRow(QStringLiteral("控件ID值:"), intBox(m_values, "ctrlId"));
     QFormLayout *start = addGroup(QStringLiteral("起始坐标"));

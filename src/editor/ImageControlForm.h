@@ -14,7 +14,7 @@ class ImageControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit ImageControlForm(const ImageCtrlValues &values, QWidget *parent = nullptr);
+    explicit ImageControlForm(const ImageCtrlValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const ImageCtrlValues &values() const { return m_values; }
 
 protected:

@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-LineForm::LineForm(const LineValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("直线"), Buttons::OkOnly, parent), m_values(values)
+LineForm::LineForm(const LineValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("直线"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *start = addGroup(QStringLiteral("起点位置"));
     start->addRow(QStringLiteral("X:"), intBox(m_values, "startX"));

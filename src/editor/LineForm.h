@@ -12,7 +12,7 @@ class LineForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit LineForm(const LineValues &values, QWidget *parent = nullptr);
+    explicit LineForm(const LineValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const LineValues &values() const { return m_values; }
 
 protected:

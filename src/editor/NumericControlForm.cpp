@@ -8,8 +8,8 @@
 
 namespace h5 {
 
-NumericControlForm::NumericControlForm(const NumericValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("数值控件"), Buttons::OkCancel, parent), m_values(values)
+NumericControlForm::NumericControlForm(const NumericValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("数值控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     const auto [left, right] = addColumns();
     QFormLayout *rows = addRows(left);

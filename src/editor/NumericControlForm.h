@@ -16,7 +16,7 @@ class NumericControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit NumericControlForm(const NumericValues &values, QWidget *parent = nullptr);
+    explicit NumericControlForm(const NumericValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const NumericValues &values() const { return m_values; }
 
 protected:

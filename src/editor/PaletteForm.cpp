@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-PaletteForm::PaletteForm(const PaletteValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("颜色"), Buttons::OkCancel, parent), m_values(values)
+PaletteForm::PaletteForm(const PaletteValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("颜色"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     QFormLayout *rows = addRows();
     rows->addRow(makeColour("colour1", QStringLiteral("画笔色"), m_values.pen));

@@ -13,7 +13,7 @@ class PaletteForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit PaletteForm(const PaletteValues &values, QWidget *parent = nullptr);
+    explicit PaletteForm(const PaletteValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const PaletteValues &values() const { return m_values; }
 
 protected:

@@ -6,8 +6,8 @@
 
 namespace h5 {
 
-PanelForm::PanelForm(const PanelValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("面板"), Buttons::OkOnly, parent), m_values(values)
+PanelForm::PanelForm(const PanelValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("面板"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *corner = addGroup(QStringLiteral("左上角坐标"));
     corner->addRow(QStringLiteral("X:"), intBox(m_values, "x"));

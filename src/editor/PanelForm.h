@@ -13,7 +13,7 @@ class PanelForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit PanelForm(const PanelValues &values, QWidget *parent = nullptr);
+    explicit PanelForm(const PanelValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const PanelValues &values() const { return m_values; }
 
 protected:

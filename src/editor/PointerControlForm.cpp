@@ -1,16 +1,17 @@
 #include "editor/PointerControlForm.h"
 
 #include "common/Gbk.h"
+#include "common/Prompts.h"
 
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace h5 {
 
-PointerControlForm::PointerControlForm(const PointerCtrlValues &values, const QString &picturesFolder, QWidget *parent)
-    : PropertyForm(QStringLiteral("指针控件"), Buttons::OkCancel, parent), m_values(values),
+PointerControlForm::PointerControlForm(const PointerCtrlValues &values, const QString &picturesFolder,
+                                       Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("指针控件"), Buttons::OkCancel, prompts, parent), m_values(values),
       m_picturesFolder(picturesFolder)
 {
     const auto [left, right] = addColumns();
@@ -40,14 +41,17 @@ PointerControlForm::PointerControlForm(const PointerCtrlValues &values, const QS
     rows->addRow(dial, m_dialPath);
 
     connect(load, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                          QStringLiteral("MGL文件(*.MGL)"));
+        FileRequest request;
+        request.filter = QStringLiteral("MGL文件(*.MGL)");
+        const QString path = formPrompts().chooseFile(request);
         if (!path.isEmpty())
             loadPointer(path);
     });
     connect(dial, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QString(), m_picturesFolder,
-                                                          QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
+        FileRequest request;
+        request.folder = m_picturesFolder;
+        request.filter = QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)");
+        const QString path = formPrompts().chooseFile(request);
         if (!path.isEmpty())
             chooseDial(path);
     });

@@ -16,8 +16,8 @@ class PointerControlForm : public PropertyForm
     Q_OBJECT
 public:
     // `picturesFolder` is where the dial picture dialog starts.
-    explicit PointerControlForm(const PointerCtrlValues &values, const QString &picturesFolder = QString(),
-                              QWidget *parent = nullptr);
+    PointerControlForm(const PointerCtrlValues &values, const QString &picturesFolder, Prompts &prompts,
+                       QWidget *parent = nullptr);
     const PointerCtrlValues &values() const { return m_values; }
     // A new pointer control needs its pointer file and dial picture: OK
     // then stays with "请加载指针!" and/or "请选择位图!" until both are chosen.

@@ -1,8 +1,9 @@
 #include "editor/PropertyForm.h"
 
+#include "common/Prompts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QRadioButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -21,18 +21,8 @@ namespace h5 {
 
 // ---- form -------------------------------------------------------------------
 
-namespace {
-PropertyForm::MessageHook &defaultHook()
-{
-    static PropertyForm::MessageHook hook;
-    return hook;
-}
-} // namespace
-
-void PropertyForm::setDefaultMessageHook(MessageHook hook) { defaultHook() = std::move(hook); }
-
-PropertyForm::PropertyForm(const QString &title, Buttons buttons, QWidget *parent)
-    : QDialog(parent), m_messageHook(defaultHook())
+PropertyForm::PropertyForm(const QString &title, Buttons buttons, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_prompts(prompts.forWindow(this))
 {
     setWindowTitle(title);
     auto *outer = new QVBoxLayout(this);
@@ -50,6 +40,8 @@ PropertyForm::PropertyForm(const QString &title, Buttons buttons, QWidget *paren
     connect(m_buttons, &QDialogButtonBox::rejected, this, &PropertyForm::reject);
     outer->addWidget(m_buttons);
 }
+
+PropertyForm::~PropertyForm() = default;
 
 void PropertyForm::setOkText(const QString &text)
 {
@@ -75,11 +67,7 @@ void PropertyForm::accept()
 
 void PropertyForm::showCheckMessage(const QString &text)
 {
-    if (m_messageHook) {
-        m_messageHook(text);
-        return;
-    }
-    QMessageBox::warning(this, windowTitle(), text);
+    m_prompts->message(MessageKind::Warning, text);
 }
 
 void PropertyForm::focusField(const QString &name)
@@ -162,7 +150,7 @@ QWidget *PropertyForm::withUpDown(QLineEdit *box, int lo, int hi)
 
 ColourField *PropertyForm::makeColour(const char *name, const QString &caption, COLORREF colour, bool prefixed)
 {
-    return new ColourField(QString::fromLatin1(name), caption, colour, prefixed, this);
+    return new ColourField(QString::fromLatin1(name), caption, colour, prefixed, *m_prompts, this);
 }
 
 QButtonGroup *PropertyForm::addRadios(QFormLayout *into, const RadioItems &items, int checked, bool vertical)

@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QLineEdit>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -35,20 +36,18 @@ class QVBoxLayout;
 
 namespace h5 {
 
+class Prompts;
+
 class PropertyForm : public QDialog
 {
     Q_OBJECT
 public:
     enum class Buttons { OkCancel, OkOnly };
 
-    PropertyForm(const QString &title, Buttons buttons, QWidget *parent);
-
-    // Where the message of a failed check goes; without a hook, a message
-    // box. Tests record the text here instead of opening a modal box.
-    using MessageHook = std::function<void(const QString &)>;
-    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
-    // A hook every form made after this call gets (tests set it once).
-    static void setDefaultMessageHook(MessageHook hook);
+    // The form's messages, its colour and file choosers go through
+    // `prompts` (the form's own boxes, under its title).
+    PropertyForm(const QString &title, Buttons buttons, Prompts &prompts, QWidget *parent);
+    ~PropertyForm() override;
 
     // The checks of OK: reads every control into the values. On a failure
     // shows the message, focuses the box and returns false; the form stays
@@ -115,6 +114,8 @@ protected:
     void bindFontCombos(QComboBox *size, QComboBox *face, ControlFontChoice *choice);
 
     FieldTexts boxTexts() const;
+    // The prompts of this form.
+    Prompts &formPrompts() const { return *m_prompts; }
 
 private:
     QLineEdit *makeIntBox(const QString &name, int value, IntCheck check);
@@ -123,7 +124,7 @@ private:
     QVBoxLayout *m_body = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
     QHash<QString, QLineEdit *> m_intBoxes;
-    MessageHook m_messageHook;
+    std::unique_ptr<Prompts> m_prompts;
     FormError m_lastError;
 };
 

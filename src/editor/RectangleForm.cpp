@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-RectangleForm::RectangleForm(const RectangleValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("矩形"), Buttons::OkOnly, parent), m_values(values)
+RectangleForm::RectangleForm(const RectangleValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("矩形"), Buttons::OkOnly, prompts, parent), m_values(values)
 {
     QFormLayout *corner = addGroup(QStringLiteral("左上角坐标"));
     corner->addRow(QStringLiteral("X:"), intBox(m_values, "x"));

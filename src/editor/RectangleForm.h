@@ -13,7 +13,7 @@ class RectangleForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit RectangleForm(const RectangleValues &values, QWidget *parent = nullptr);
+    explicit RectangleForm(const RectangleValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const RectangleValues &values() const { return m_values; }
 
 protected:

@@ -4,8 +4,8 @@
 
 namespace h5 {
 
-ScreenshotForm::ScreenshotForm(const ScreenshotValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("截图"), Buttons::OkCancel, parent), m_values(values)
+ScreenshotForm::ScreenshotForm(const ScreenshotValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("截图"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     setOkText(QStringLiteral("保存"));
     QFormLayout *topLeft = addGroup(QStringLiteral("左上角"));

@@ -13,7 +13,7 @@ class ScreenshotForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit ScreenshotForm(const ScreenshotValues &values, QWidget *parent = nullptr);
+    explicit ScreenshotForm(const ScreenshotValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const ScreenshotValues &values() const { return m_values; }
 
 protected:

@@ -5,8 +5,8 @@
 
 namespace h5 {
 
-StringControlForm::StringControlForm(const StringCtrlValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("字符串控件"), Buttons::OkCancel, parent), m_values(values)
+StringControlForm::StringControlForm(const StringCtrlValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("字符串控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     addRows()->addRow(QStringLiteral("控件ID值："), intBox(m_values, "ctrlId"));
     QFormLayout *start = addGroup(QStringLiteral("起点"));

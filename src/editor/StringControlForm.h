@@ -16,7 +16,7 @@ class StringControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit StringControlForm(const StringCtrlValues &values, QWidget *parent = nullptr);
+    explicit StringControlForm(const StringCtrlValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const StringCtrlValues &values() const { return m_values; }
 
 protected:

@@ -5,8 +5,8 @@
 
 namespace h5 {
 
-TextControlForm::TextControlForm(const TextCtrlValues &values, QWidget *parent)
-    : PropertyForm(QStringLiteral("文本控件"), Buttons::OkCancel, parent), m_values(values)
+TextControlForm::TextControlForm(const TextCtrlValues &values, Prompts &prompts, QWidget *parent)
+    : PropertyForm(QStringLiteral("文本控件"), Buttons::OkCancel, prompts, parent), m_values(values)
 {
     addRows()->addRow(QStringLiteral("控件ID值："), intBox(m_values, "ctrlId"));
     QFormLayout *area = addGroup(QStringLiteral("起点"));

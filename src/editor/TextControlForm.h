@@ -14,7 +14,7 @@ class TextControlForm : public PropertyForm
 {
     Q_OBJECT
 public:
-    explicit TextControlForm(const TextCtrlValues &values, QWidget *parent = nullptr);
+    explicit TextControlForm(const TextCtrlValues &values, Prompts &prompts, QWidget *parent = nullptr);
     const TextCtrlValues &values() const { return m_values; }
 
 protected:

@@ -1,10 +1,10 @@
 #include "serial/DownloadWindow.h"
 
+#include "common/Prompts.h"
 #include "link/BundleWriter.h"
 #include "serial/PortControls.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -16,10 +16,9 @@ namespace h5 {
 
 namespace {
 
-DownloadWindow::FileRequest openRequest(const QString &caption, const QString &filter,
-                                      const QString &suffix = QString())
+FileRequest openRequest(const QString &caption, const QString &filter, const QString &suffix = QString())
 {
-    DownloadWindow::FileRequest r;
+    FileRequest r;
     r.caption = caption;
     r.filter = filter;
     r.defaultSuffix = suffix;
@@ -28,7 +27,8 @@ DownloadWindow::FileRequest openRequest(const QString &caption, const QString &f
 
 } // namespace
 
-DownloadWindow::DownloadWindow(const QString &projectFile, QWidget *parent) : QDialog(parent)
+DownloadWindow::DownloadWindow(Prompts &prompts, const QString &projectFile, QWidget *parent)
+    : QDialog(parent), m_prompts(prompts), m_own(prompts.forWindow(this))
 {
     setObjectName(QStringLiteral("DownloadWindow"));
     setWindowTitle(QStringLiteral("下载"));
@@ -39,7 +39,7 @@ DownloadWindow::DownloadWindow(const QString &projectFile, QWidget *parent) : QD
     m_font = addFileField(files, 2, QStringLiteral("字库文件"), QStringLiteral("font"));
     files->setColumnStretch(1, 1);
 
-    m_ports = new PortControls(m_comm, this);
+    m_ports = new PortControls(m_comm, *m_own, this);
     m_ports->setCloseEnabledWhileClosed(true);
 
     m_bundleButton = new QPushButton(QStringLiteral("生成.uwl文件"), this);
@@ -76,7 +76,7 @@ DownloadWindow::DownloadWindow(const QString &projectFile, QWidget *parent) : QD
     main->addLayout(files);
     main->addLayout(bottom);
 
-    m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_statusBox, *m_progress);
+    m_host = std::make_unique<WindowLinkHost>(*this, m_prompts, m_comm, *m_ports, *m_statusBox, *m_progress);
     m_session = std::make_unique<DownloadSession>(*m_host);
     m_host->attach(*m_session);
 
@@ -126,11 +126,6 @@ DownloadWindow::FileField DownloadWindow::addFileField(QGridLayout *grid, int ro
     return f;
 }
 
-void DownloadWindow::setMessageHook(WindowLinkHost::MessageHook hook)
-{
-    m_host->setMessageHook(std::move(hook));
-}
-
 void DownloadWindow::setProjectFile(const QString &path) { m_project.path->setText(path); }
 void DownloadWindow::setPictureFile(const QString &path) { m_pictures.path->setText(path); }
 void DownloadWindow::setFontFile(const QString &path) { m_font.path->setText(path); }
@@ -147,24 +142,9 @@ DownloadFiles DownloadWindow::files() const
 
 void DownloadWindow::choose(FileField &field, const FileRequest &request)
 {
-    const QString path = askFile(request);
+    const QString path = m_own->chooseFile(request);
     if (!path.isEmpty())
         field.path->setText(path);
-}
-
-QString DownloadWindow::askFile(const FileRequest &request)
-{
-    if (m_fileDialog)
-        return m_fileDialog(request);
-    QFileDialog dialog(this, request.caption, QString(), request.filter);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (request.save)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite); // the bundle replaces it anyway
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
 }
 
 void DownloadWindow::download()
@@ -184,11 +164,12 @@ void DownloadWindow::makeBundle()
     if (!chosen.any())
         return;
     FileRequest request;
-    request.save = true;
+    request.kind = FileRequest::Kind::Save;
     request.caption = QStringLiteral("生成.uwl文件");
     request.filter = QStringLiteral(".uwl文件(*.uwl)");
     request.defaultSuffix = QStringLiteral("uwl");
-    const QString target = askFile(request);
+    request.confirmOverwrite = false; // the bundle replaces it anyway
+    const QString target = m_own->chooseFile(request);
     if (target.isEmpty())
         return;
     QString error;

@@ -6,12 +6,12 @@
 // .uwl bundle file instead.
 
 #include "link/DownloadInputs.h"
+#include "common/Prompts.h"
 #include "link/DownloadSession.h"
 #include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -28,26 +28,12 @@ class DownloadWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // A file dialog the window asks for: an existing file to open, or a
-    // target to save. The answer is the chosen path, empty when cancelled.
-    struct FileRequest
-    {
-        bool save = false;
-        QString caption;
-        QString filter;        // Qt form, "图片文件(*.tbm *.cbm)"
-        QString defaultSuffix; // without the dot, may be empty
-    };
-    using FileDialogHook = std::function<QString(const FileRequest &request)>;
-
-    // `projectFile`: the open project's .wgc, pre-filled as the project
-    // file; empty when no project is open.
-    explicit DownloadWindow(const QString &projectFile = QString(), QWidget *parent = nullptr);
+    // `prompts`: the opener's; the transfer's messages go there, the file
+    // choosers open over this window. `projectFile`: the open project's
+    // .wgc, pre-filled as the project file; empty when no project is open.
+    explicit DownloadWindow(Prompts &prompts, const QString &projectFile = QString(),
+                            QWidget *parent = nullptr);
     ~DownloadWindow() override;
-
-    // Replaces the file dialogs (empty hook: QFileDialog again).
-    void setFileDialogHook(FileDialogHook hook) { m_fileDialog = std::move(hook); }
-    // Replaces the message boxes (empty hook: QMessageBox again).
-    void setMessageHook(WindowLinkHost::MessageHook hook);
 
     // The three file fields; an empty path clears a field.
     void setProjectFile(const QString &path);
@@ -74,8 +60,9 @@ private:
     FileField addFileField(QGridLayout *grid, int row, const QString &caption,
                            const QString &name);
     void choose(FileField &field, const FileRequest &request);
-    QString askFile(const FileRequest &request);
 
+    Prompts &m_prompts;
+    std::unique_ptr<Prompts> m_own; // over this window
     PortLine m_comm;
     PortControls *m_ports = nullptr;
     FileField m_project, m_pictures, m_font;
@@ -84,7 +71,6 @@ private:
     QPushButton *m_bundleButton = nullptr;
     QLineEdit *m_statusBox = nullptr;
     QProgressBar *m_progress = nullptr;
-    FileDialogHook m_fileDialog;
     std::unique_ptr<WindowLinkHost> m_host;
     std::unique_ptr<DownloadSession> m_session;
 };

@@ -1,5 +1,7 @@
 #include "serial/ProjectWindow.h"
 
+#include "common/Prompts.h"
+
 #include "common/Gbk.h"
 #include "serial/PortControls.h"
 
@@ -54,9 +56,9 @@ QGroupBox *framed(QWidget *parent, const QString &title, QWidget *content)
 
 } // namespace
 
-ProjectWindow::ProjectWindow(const QString &projectName, const QString &projectFile,
+ProjectWindow::ProjectWindow(Prompts &prompts, const QString &projectName, const QString &projectFile,
                              const QString &projectFolder, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent), m_prompts(prompts), m_own(prompts.forWindow(this))
 {
     setObjectName(QStringLiteral("ProjectWindow"));
     setWindowTitle(QStringLiteral("工程管理"));
@@ -71,7 +73,7 @@ ProjectWindow::ProjectWindow(const QString &projectName, const QString &projectF
                              {QStringLiteral("编号"), QStringLiteral("图片名"), QStringLiteral("宽"),
                               QStringLiteral("高"), QStringLiteral("起始块")});
 
-    m_ports = new PortControls(m_comm, this);
+    m_ports = new PortControls(m_comm, *m_own, this);
     m_ports->setCloseEnabledWhileClosed(false);
 
     m_erase = new QCheckBox(QStringLiteral("擦除FLASH中原有图片"), this);
@@ -109,7 +111,7 @@ ProjectWindow::ProjectWindow(const QString &projectName, const QString &projectF
     main->addLayout(nameRow);
     main->addLayout(body, 1);
 
-    m_host = std::make_unique<WindowLinkHost>(*this, m_comm, *m_ports, *m_statusBox, *m_progress);
+    m_host = std::make_unique<WindowLinkHost>(*this, m_prompts, m_comm, *m_ports, *m_statusBox, *m_progress);
     m_session = std::make_unique<SendProjectSession>(*m_host);
     m_host->attach(*m_session);
     m_host->setAfterEvent([this] { showFirstBlocks(); });
@@ -117,7 +119,7 @@ ProjectWindow::ProjectWindow(const QString &projectName, const QString &projectF
     connect(m_sendButton, &QPushButton::clicked, this, &ProjectWindow::sendProject);
 
     m_ports->detect();
-    // Messages of the load reach whatever hook the caller sets next.
+    // Messages of the load are shown once the window is up.
     m_host->setDeferMessages(true);
     m_session->load(projectFile, projectFolder);
     m_host->setDeferMessages(false);
@@ -133,11 +135,6 @@ ProjectWindow::~ProjectWindow()
     m_host->detach();
     m_comm.close();
     m_session->removeStagingFiles();
-}
-
-void ProjectWindow::setMessageHook(WindowLinkHost::MessageHook hook)
-{
-    m_host->setMessageHook(std::move(hook));
 }
 
 void ProjectWindow::fillPageList()

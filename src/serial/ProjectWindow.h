@@ -7,6 +7,7 @@
 // "RegistFile.wcf" and "bmpPath.wcf" live in the project folder; they go
 // when the port is closed and when the window goes away.
 
+#include "common/Prompts.h"
 #include "link/SendProjectSession.h"
 #include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
@@ -28,16 +29,13 @@ class ProjectWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // The open project: its name, its .wgc file and its folder (which holds
-    // "图象位置信息.cbm"). The pages and pictures are read here, once; a
-    // missing file is reported when the event loop next runs (through the
-    // message hook set by then).
-    ProjectWindow(const QString &projectName, const QString &projectFile,
+    // `prompts`: the opener's; the messages go there. The open project:
+    // its name, its .wgc file and its folder (which holds "图象位置信息.cbm").
+    // The pages and pictures are read here, once; a missing file is
+    // reported when the event loop next runs.
+    ProjectWindow(Prompts &prompts, const QString &projectName, const QString &projectFile,
                   const QString &projectFolder, QWidget *parent = nullptr);
     ~ProjectWindow() override;
-
-    // Replaces the message boxes (empty hook: QMessageBox again).
-    void setMessageHook(WindowLinkHost::MessageHook hook);
 
     PortControls *portControls() const { return m_ports; }
     const SendProjectSession &session() const { return *m_session; }
@@ -51,6 +49,8 @@ private:
     // Shows the first blocks the placement gave the pictures.
     void showFirstBlocks();
 
+    Prompts &m_prompts;
+    std::unique_ptr<Prompts> m_own; // over this window
     PortLine m_comm;
     PortControls *m_ports = nullptr;
     QLineEdit *m_name = nullptr;

@@ -11,7 +11,7 @@
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
 #include "shell/ProjectNavigatorDock.h"
-#include "shell/ShellNotifier.h"
+#include "common/Prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -246,16 +246,11 @@ void CMainFrame::onBuild()
     m_app.build();
 }
 
-int CMainFrame::runDialog(QDialog &dialog)
-{
-    return m_runDialog ? m_runDialog(dialog) : dialog.exec();
-}
-
 void CMainFrame::onDownload()
 {
-    DownloadWindow dialog(m_app.isProjectOpen() ? m_app.project().file : QString(), this);
-    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
-    runDialog(dialog);
+    // Its messages are the app's boxes; it runs modally.
+    DownloadWindow dialog(m_app.prompts(), m_app.isProjectOpen() ? m_app.project().file : QString(), this);
+    m_app.prompts().runForm(dialog);
 }
 
 // A new debug window each time, modeless; it deletes itself when closed.
@@ -283,7 +278,7 @@ void CMainFrame::onOnlineDebug()
     // A window of its own beside the frame, not one kept above it (a
     // parent would make it the frame's transient window); it goes when the
     // frame goes.
-    auto *window = new DebugWindow(nullptr);
+    auto *window = new DebugWindow(m_app.prompts(), nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &QObject::destroyed, window, [window] { delete window; });
     window->show();
@@ -293,8 +288,8 @@ void CMainFrame::onOnlineDebug()
 
 void CMainFrame::onPointerMaker()
 {
-    PointerMakerWindow dialog(&m_app.notifier(), this);
-    runDialog(dialog);
+    PointerMakerWindow dialog(m_app.prompts(), this);
+    m_app.prompts().runForm(dialog);
 }
 
 void CMainFrame::onProjectManagement()
@@ -302,14 +297,13 @@ void CMainFrame::onProjectManagement()
     if (!m_app.isProjectOpen())
         return;
     const Project &p = m_app.project();
-    ProjectWindow dialog(p.name, p.file, p.dir, this);
-    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
-    runDialog(dialog);
+    ProjectWindow dialog(m_app.prompts(), p.name, p.file, p.dir, this);
+    m_app.prompts().runForm(dialog);
 }
 
 void CMainFrame::onAbout()
 {
-    m_app.notifier().message(productTitle());
+    m_app.prompts().message(productTitle());
 }
 
 void CMainFrame::updateTitle()

@@ -1,16 +1,15 @@
 #include "shell/NewProjectForm.h"
 
 #include "common/Notifier.h"
+#include "common/Prompts.h"
 #include "project/Project.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,7 +24,8 @@ QStringList NewProjectForm::sizeNames()
             QStringLiteral("768*1024")};
 }
 
-NewProjectForm::NewProjectForm(QWidget *parent) : QDialog(parent)
+NewProjectForm::NewProjectForm(Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_prompts(prompts.forWindow(this))
 {
     setObjectName(QStringLiteral("NewProjectForm"));
     setWindowTitle(QStringLiteral("新建工程"));
@@ -64,6 +64,8 @@ NewProjectForm::NewProjectForm(QWidget *parent) : QDialog(parent)
     layout->addWidget(buttons);
 }
 
+NewProjectForm::~NewProjectForm() = default;
+
 NewProjectValues NewProjectForm::values() const
 {
     NewProjectValues v;
@@ -83,9 +85,10 @@ void NewProjectForm::setValues(const NewProjectValues &values)
 
 void NewProjectForm::browse()
 {
-    const QString folder = m_chooseFolder
-        ? m_chooseFolder(this)
-        : QFileDialog::getExistingDirectory(this, QStringLiteral("Select folder"));
+    FileRequest request;
+    request.kind = FileRequest::Kind::Folder;
+    request.caption = QStringLiteral("Select folder");
+    const QString folder = m_prompts->chooseFile(request);
     if (folder.isEmpty())
         return;
     QString text = QDir::toNativeSeparators(folder);
@@ -104,10 +107,7 @@ void NewProjectForm::accept()
         return;
     }
     const QString text = said.messages.isEmpty() ? error : said.messages.first();
-    if (m_messageHook)
-        m_messageHook(text);
-    else
-        QMessageBox::warning(this, windowTitle(), text);
+    m_prompts->message(MessageKind::Warning, text);
     if (v.name.isEmpty() || !v.location.isEmpty()) {
         m_name->setFocus(Qt::OtherFocusReason);
         m_name->selectAll();

@@ -7,13 +7,15 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
-#include <functional>
+#include <memory>
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
 namespace h5 {
+
+class Prompts;
 
 struct NewProjectValues
 {
@@ -26,7 +28,10 @@ class NewProjectForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit NewProjectForm(QWidget *parent = nullptr);
+    // The folder browser and the messages go through `prompts` (the
+    // form's own boxes, under its title).
+    explicit NewProjectForm(Prompts &prompts, QWidget *parent = nullptr);
+    ~NewProjectForm() override;
 
     // The sizes in resolution index order: "320*234" ... "768*1024".
     static QStringList sizeNames();
@@ -34,29 +39,21 @@ public:
     NewProjectValues values() const;
     void setValues(const NewProjectValues &values);
 
-    // "浏览" asks for a folder through this; the default opens the folder
-    // browser titled "Select folder". An empty answer changes nothing.
-    using FolderChooser = std::function<QString(QWidget *parent)>;
-    void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
-
-    // What "浏览" does: the chosen folder followed by a separator.
+    // What "浏览" does: the folder browser titled "Select folder"; the
+    // chosen folder followed by a separator. Cancel changes nothing.
     void browse();
 
     // OK: without a name ("工程名称不得为空!"), without a location
     // ("工程位置不得为空!") or over an existing project the form stays open
     // with what was typed and the field to mend focused.
     void accept() override;
-    // Where those messages go; without a hook, a message box. Tests record.
-    using MessageHook = std::function<void(const QString &)>;
-    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
 
 private:
     QLineEdit *m_name = nullptr;
     QLineEdit *m_location = nullptr;
     QPushButton *m_browse = nullptr;
     QComboBox *m_size = nullptr;
-    FolderChooser m_chooseFolder;
-    MessageHook m_messageHook;
+    std::unique_ptr<Prompts> m_prompts;
 };
 
 } // namespace h5

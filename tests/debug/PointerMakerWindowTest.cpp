@@ -3,7 +3,7 @@
 
 #include "support/TestUtil.h"
 
-#include "common/Notifier.h"
+#include "support/ScriptedPrompts.h"
 #include "debug/PointerMakerWindow.h"
 
 #include <QCheckBox>
@@ -38,8 +38,8 @@ QByteArray fileBytes(const char *name, const char *numbers)
 
 TEST(PointerMakerWindow, NameFollowsTheBoxesOnEveryTick)
 {
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     EXPECT_EQ(d.name(), QStringLiteral("Len(20,0);0?-180"));
     ASSERT_NE(d.previewTimer(), nullptr);
     EXPECT_EQ(d.previewTimer()->interval(), 100);
@@ -56,8 +56,8 @@ TEST(PointerMakerWindow, NameFollowsTheBoxesOnEveryTick)
 
 TEST(PointerMakerWindow, ArrowsStayInTheirRange)
 {
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     struct Case { const char *fault; const char *box; const char *start; const char *arrow; const char *expected; };
     const Case cases[] = {
         {"length arrow went under 2", "length", "2", "lengthDown", "2"},
@@ -75,8 +75,8 @@ TEST(PointerMakerWindow, ArrowsStayInTheirRange)
 
 TEST(PointerMakerWindow, PreviewNeedleAtZeroDegreesOnTheMiddleRow)
 {
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     box(d, "tipCut")->setText(QStringLiteral("5"));
     d.repaintPreview();
     const QImage &img = d.previewImage();
@@ -92,8 +92,8 @@ TEST(PointerMakerWindow, PreviewNeedleAtZeroDegreesOnTheMiddleRow)
 TEST(PointerMakerWindow, GenerateWritesTheBoxesWithTheMglSuffix)
 {
     QTemporaryDir dir;
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     box(d, "tipCut")->setText(QStringLiteral("5"));
     struct Case { const char *fault; const char *chosen; const char *written; };
     const Case cases[] = {
@@ -126,8 +126,8 @@ TEST(PointerMakerWindow, NumbersOutOfTheirRangeAreRefusedWithTheFormsMessage)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.box) + " = " + c.typed);
-        RecordingNotifier n;
-        PointerMakerWindow d(&n);
+        h5test::ScriptedPrompts n;
+        PointerMakerWindow d(n);
         d.show();
         box(d, c.box)->setText(QString::fromUtf8(c.typed));
         const QString target = dir.filePath(QStringLiteral("r.MGL"));
@@ -137,8 +137,8 @@ TEST(PointerMakerWindow, NumbersOutOfTheirRangeAreRefusedWithTheFormsMessage)
         EXPECT_EQ(d.focusWidget(), box(d, c.box));
     }
     // The ends of the ranges are taken.
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     box(d, "length")->setText(QStringLiteral("400"));
     box(d, "startAngle")->setText(QStringLiteral("-360"));
     box(d, "endAngle")->setText(QStringLiteral("360"));
@@ -148,8 +148,8 @@ TEST(PointerMakerWindow, NumbersOutOfTheirRangeAreRefusedWithTheFormsMessage)
 TEST(PointerMakerWindow, NumberTooLargeForTheFileIsReportedNotWrapped)
 {
     QTemporaryDir dir;
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     box(d, "length")->setText(QStringLiteral("70000"));
     EXPECT_TRUE(d.generateTo(dir.filePath(QStringLiteral("x.MGL"))).isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x.MGL"))));
@@ -159,8 +159,8 @@ TEST(PointerMakerWindow, NumberTooLargeForTheFileIsReportedNotWrapped)
 TEST(PointerMakerWindow, LoadFillsTheBoxesAndRefusesShortFiles)
 {
     QTemporaryDir dir;
-    RecordingNotifier n;
-    PointerMakerWindow d(&n);
+    h5test::ScriptedPrompts n;
+    PointerMakerWindow d(n);
     const QString good = dir.filePath(QStringLiteral("g.MGL"));
     {
         QFile f(good);

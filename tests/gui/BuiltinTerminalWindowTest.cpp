@@ -62,8 +62,9 @@ bool transferDone(const TransferSession &s)
 TEST(BuiltinTerminalWindowTest, EveryPortBoxOffersTheBuiltinTerminalAfterTheRealPorts)
 {
     BuiltinRig rig;
-    DownloadWindow download;
-    ProjectWindow project(QStringLiteral("demo"), demo().wgc, demo().folder);
+    Messages messages;
+    DownloadWindow download(messages);
+    ProjectWindow project(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     Window debug;
     for (QWidget *w : {static_cast<QWidget *>(&download), static_cast<QWidget *>(&project),
                        static_cast<QWidget *>(&debug.window)}) {
@@ -91,8 +92,7 @@ TEST(BuiltinTerminalWindowTest, ProjectDownloadedByTheDownloadWindowIsShownByThe
     BuiltinRig rig;
     {
         Messages messages;
-        DownloadWindow window(demo().wgc);
-        window.setMessageHook(messages.hook());
+        DownloadWindow window(messages, demo().wgc);
         window.setPictureFile(demo().cbm);
         openOn(window, rig.port());
         ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
@@ -128,8 +128,7 @@ TEST(BuiltinTerminalWindowTest, ProjectWindowSendsTheProjectAndItsPictures)
 {
     BuiltinRig rig;
     Messages messages;
-    ProjectWindow window(QStringLiteral("demo"), demo().wgc, demo().folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     openOn(window, rig.port());
     ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
     child<QPushButton>(window, "sendButton")->click();
@@ -180,13 +179,11 @@ TEST(BuiltinTerminalWindowTest, EmptyingTheFlashAsksFirstAndNoKeepsEverything)
     BuiltinRig rig;
     rig.vt().feed(QByteArray::fromHex("7F1B75FFFFEEFF") + QByteArray(2048, '\x01'));
     ASSERT_FALSE(rig.vt().projectData().isEmpty());
-    BuiltinTerminalWindow window(rig.terminal());
-    QStringList asked;
-    bool answer = false;
-    window.setAskHook([&](const QString &q) {
-        asked << q;
-        return answer;
-    });
+    ScriptedPrompts prompts;
+    BuiltinTerminalWindow window(rig.terminal(), prompts);
+    QStringList &asked = prompts.questions;
+    bool &answer = prompts.answer;
+    answer = false;
     child<QPushButton>(window, "builtinEraseButton")->click();
     EXPECT_EQ(asked.size(), 1);
     EXPECT_FALSE(rig.vt().projectData().isEmpty()) << "No keeps the flash";

@@ -4,6 +4,9 @@
 
 #include "gui/DebugWindowSupport.h"
 
+#include "debug/LiveFontForm.h"
+#include "debug/TouchModeForm.h"
+
 #include "link/LiveCommands.h"
 #include "terminal/LiveMirror.h"
 
@@ -40,6 +43,13 @@ QStringList sentEntries(const DebugSession &session)
 QString hexOf(const QByteArray &b) { return QString::fromLatin1(b.toHex(' ')); }
 
 void set(Window &w, const char *box, int value) { w.get<QLineEdit>(box)->setText(QString::number(value)); }
+
+// Picks a size and a face in the font chooser as a user clicks them.
+void chooseFont(LiveFontForm &form, int size, int face)
+{
+    form.findChild<QRadioButton *>(QStringLiteral("size%1").arg(size))->click();
+    form.findChild<QRadioButton *>(QStringLiteral("face%1").arg(face))->click();
+}
 
 void chooseShape(Window &w, LiveShape shape)
 {
@@ -79,10 +89,13 @@ void clickAt(Window &w, QPoint terminal)
 TEST(DebugLiveTest, EveryCommandIsRecordedWithThePortClosed)
 {
     Window w;
-    w.window.setTouchModeHook([](int &mode, int &interval) {
-        mode = 3;
-        interval = 5;
-        return true;
+    // Continuous with break code (mode 3), every 5 * 20 ms.
+    w.messages.onForm<TouchModeForm>([](TouchModeForm &form) {
+        form.findChild<QRadioButton *>(QStringLiteral("continuousTrigger"))->click();
+        form.findChild<QRadioButton *>(QStringLiteral("withBreakCode"))->click();
+        form.findChild<QLineEdit *>(QStringLiteral("intervalBox"))->setText(QStringLiteral("5"));
+        form.accept();
+        return form.result() == QDialog::Accepted;
     });
     set(w, "pictureSwitchBox", 7);
     w.click("pictureSwitchButton");
@@ -182,7 +195,7 @@ TEST(DebugLiveTest, TypedShapeIsRecordedAndMirroredAtItsTerminalPoints)
     EXPECT_EQ(QColor(w.window.screen().pixel(12, 22)), QColor(255, 255, 255));
 
     // A new background colour clears the terminal and the mirror.
-    w.window.setColourDialogHook([](const QColor &) { return QColor(255, 0, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(255, 0, 0); };
     w.click("backgroundButton");
     EXPECT_EQ(sentEntries(w.window.session()).last(), QStringLiteral("1b 42 00 f8 ff ff ee ff"));
     EXPECT_EQ(m.colourAt(QPoint(10, 20)), 0xF800);
@@ -192,14 +205,13 @@ TEST(DebugLiveTest, TypedShapeIsRecordedAndMirroredAtItsTerminalPoints)
 TEST(DebugLiveTest, TextTakesTheChosenFontColoursAndSpacing)
 {
     Window w;
-    w.window.setFontDialogHook([](int &size, int &face) {
-        size = 2; // 24 dots
-        face = 2; // 黑体
+    w.messages.onForm<LiveFontForm>([](LiveFontForm &form) {
+        chooseFont(form, 2, 2); // 24 dots, 黑体
         return true;
     });
     w.click("fontButton");
     EXPECT_EQ(w.get<QLabel>("fontName")->text(), QStringLiteral("24点阵 黑体"));
-    w.window.setColourDialogHook([](const QColor &) { return QColor(0, 0, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(0, 0, 0); };
     w.click("textColourButton");
     w.get<QComboBox>("fontModeCombo")->setCurrentIndex(1);
     set(w, "columnSpacingBox", 2);
@@ -548,13 +560,12 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
     // fonts, so its pixels agree too (a real terminal's dot fonts differ).
     w.get<QLineEdit>("textBox")->setText(QStringLiteral("测试Ab"));
     w.get<QComboBox>("fontModeCombo")->setCurrentIndex(1);
-    w.window.setFontDialogHook([](int &size, int &face) {
-        size = 2;
-        face = 1;
+    w.messages.onForm<LiveFontForm>([](LiveFontForm &form) {
+        chooseFont(form, 2, 1);
         return true;
     });
     w.click("fontButton");
-    w.window.setColourDialogHook([](const QColor &) { return QColor(255, 255, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(255, 255, 0); };
     for (const Stroke &s : strokes) {
         chooseShape(w, s.shape);
         for (QPoint p : s.clicks)

@@ -13,6 +13,7 @@
 #include "pictures/PictureConvert.h"
 #include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
+#include "shell/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +47,7 @@ TEST(DebugWindowTest, AddedPicturesAreListedWithNumbersFromTheBoxAndTheirSizes)
     w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("7"));
     w.addPictures({pics.make("a.bmp", 30, 20, 1), pics.make("b.bmp", 12, 34, 2)});
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, DebugWindow::FileRequest::OpenMany);
+    EXPECT_EQ(w.fileRequests[0].kind, FileRequest::Kind::OpenMany);
     EXPECT_EQ(w.fileRequests[0].filter, QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
     EXPECT_EQ(w.column(0), (QStringList{"7", "8"}));
     EXPECT_EQ(w.column(1), (QStringList{pics.dir.filePath("a.bmp"), pics.dir.filePath("b.bmp")}));
@@ -591,7 +592,7 @@ TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItI
     w.messages.texts.clear();
     w.click("saveRecordButton"); // cancelled: nothing written, nothing said
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, DebugWindow::FileRequest::Save);
+    EXPECT_EQ(w.fileRequests[0].kind, FileRequest::Kind::Save);
     EXPECT_EQ(w.fileRequests[0].fileName, QStringLiteral("serialNote.txt"));
     EXPECT_TRUE(w.messages.texts.isEmpty());
     const QString chosen = tmp.filePath("note.txt");
@@ -610,9 +611,9 @@ TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItI
 TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
 {
     QTemporaryDir tmp;
-    Window w;
+    WidgetPrompts boxes; // the real boxes
+    Window w(boxes);
     w.window.setRecordFolder(tmp.path());
-    w.window.setMessageHook({}); // the real boxes
     QMessageBox::Icon shown = QMessageBox::NoIcon;
     QString shownText;
     auto *poll = new QTimer;
@@ -702,7 +703,7 @@ TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
     };
     Window w;
     EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
-    DownloadWindow download;
+    DownloadWindow download(w.messages);
     EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
 }
 
@@ -725,8 +726,8 @@ TEST(DebugWindowTest, WindowFitsASmallScreenInBothForms)
 
 TEST(DebugWindowTest, CloseQuestionKeepsEverythingOnEnterOrEscape)
 {
-    Window w;
-    w.window.setAskHook({}); // the real box
+    WidgetPrompts boxes; // the real box
+    Window w(boxes);
     w.window.show();
     recordSomething(w);
     for (bool enter : {true, false}) {

@@ -2,10 +2,10 @@
 // found by object name, OK pressed, and the element words checked; bad
 // values keep the form open with the box focused and the exact message.
 
+#include "support/ScriptedPrompts.h"
 #include "support/TestUtil.h"
 
 #include "common/Gbk.h"
-#include "common/Notifier.h"
 #include "edit/ToolInteraction.h"
 #include "editor/ImageControlForm.h"
 #include "editor/ScreenshotForm.h"
@@ -53,26 +53,31 @@ CGraph elementOf(int kind, QPoint a, QPoint b)
     return CGraph(kind, 0, a, b, 0, 0, RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", "");
 }
 
+// The forms' check messages (their own boxes) apart from the refusals told
+// through the prompts the forms were run with.
+class FormPrompts : public h5test::ScriptedPrompts
+{
+public:
+    using ScriptedPrompts::message;
+    void message(MessageKind kind, const QString &text) override
+    {
+        ScriptedPrompts::message(kind, text);
+        (messageSources.last().isEmpty() ? refusals : checks) << text;
+    }
+    QStringList checks;
+    QStringList refusals;
+};
+
 // Records the check messages and drives every form through a script.
 class FormTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        PropertyForm::setDefaultMessageHook([this](const QString &text) { messages << text; });
-        ctx.notifier = &notifier;
-        ctx.textState = &textState;
-    }
-    void TearDown() override
-    {
-        PropertyForm::setDefaultMessageHook({});
-        setFormRunner({});
-    }
+    void SetUp() override { ctx.textState = &textState; }
     // The next forms are filled by `fill` and then OK is pressed; a failed
     // check counts as Cancel (the user gives up).
     void answerWith(std::function<void(PropertyForm &)> fill)
     {
-        setFormRunner([this, fill](PropertyForm &form) {
+        prompts.onForm<PropertyForm>([this, fill](PropertyForm &form) {
             ++formsShown;
             lastTitle = form.windowTitle();
             fill(form);
@@ -81,14 +86,14 @@ protected:
     }
     void cancelAll()
     {
-        setFormRunner([this](PropertyForm &) {
+        prompts.onForm<PropertyForm>([this](PropertyForm &) {
             ++formsShown;
             return false;
         });
     }
 
-    QStringList messages;
-    RecordingNotifier notifier;
+    FormPrompts prompts;
+    QStringList &messages = prompts.checks;
     TextToolState textState;
     FormContext ctx;
     int formsShown = 0;
@@ -113,25 +118,25 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
     };
     const QString range = QStringLiteral("“请填入一个在%1和%2之间的整数。”");
     const Case cases[] = {
-        {[] { return new NumericControlForm(NumericValues()); }, "x", "1281", range.arg(0).arg(1280)},
-        {[] { return new NumericControlForm(NumericValues()); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
-        {[] { return new NumericControlForm(NumericValues()); }, "intDigits", "11", range.arg(0).arg(10)},
-        {[] { return new StringControlForm(StringCtrlValues()); }, "count", "0", range.arg(1).arg(255)},
-        {[] {
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "x", "1281", range.arg(0).arg(1280)},
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "intDigits", "11", range.arg(0).arg(10)},
+        {[this] { return new StringControlForm(StringCtrlValues(), prompts); }, "count", "0", range.arg(1).arg(255)},
+        {[this] {
              ButtonValues v;
              v.switchPage = true; // enables the next page box
-             return new ButtonControlForm(v);
+             return new ButtonControlForm(v, prompts);
          },
          "nextPage", "1024", range.arg(0).arg(1023)},
-        {[] { return new PanelForm(PanelValues()); }, "borderWidth", "17", range.arg(1).arg(16)},
-        {[] { return new LineForm(LineValues()); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
-        {[] { return new PointerControlForm(PointerCtrlValues()); }, "lineWidth", "11", range.arg(1).arg(10)},
-        {[] { return new PointerControlForm(PointerCtrlValues()); }, "centreY", "601", range.arg(0).arg(600)},
-        {[] { return new BarGraphControlForm(BarCtrlValues()); }, "belowShown", "65281", range.arg(0).arg(65280)},
-        {[] { return new ImageControlForm(ImageCtrlValues()); }, "width", "0", range.arg(1).arg(800)},
-        {[] { return new TextControlForm(TextCtrlValues()); }, "ctrlId", "2049", range.arg(0).arg(2048)},
-        {[] { return new CharactersForm(FontValues()); }, "columnSpacing", "251", range.arg(0).arg(250)},
-        {[] { return new ScreenshotForm(ScreenshotValues()); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
+        {[this] { return new PanelForm(PanelValues(), prompts); }, "borderWidth", "17", range.arg(1).arg(16)},
+        {[this] { return new LineForm(LineValues(), prompts); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
+        {[this] { return new PointerControlForm(PointerCtrlValues(), QString(), prompts); }, "lineWidth", "11", range.arg(1).arg(10)},
+        {[this] { return new PointerControlForm(PointerCtrlValues(), QString(), prompts); }, "centreY", "601", range.arg(0).arg(600)},
+        {[this] { return new BarGraphControlForm(BarCtrlValues(), prompts); }, "belowShown", "65281", range.arg(0).arg(65280)},
+        {[this] { return new ImageControlForm(ImageCtrlValues(), prompts); }, "width", "0", range.arg(1).arg(800)},
+        {[this] { return new TextControlForm(TextCtrlValues(), prompts); }, "ctrlId", "2049", range.arg(0).arg(2048)},
+        {[this] { return new CharactersForm(FontValues(), prompts); }, "columnSpacing", "251", range.arg(0).arg(250)},
+        {[this] { return new ScreenshotForm(ScreenshotValues(), prompts); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
@@ -151,7 +156,7 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
 
 TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 {
-    ScreenshotForm form{ScreenshotValues()};
+    ScreenshotForm form{ScreenshotValues(), prompts};
     EXPECT_EQ(form.windowTitle(), QStringLiteral("截图"));
     auto *save = child<QAbstractButton>(form, "ok");
     ASSERT_NE(save, nullptr);
@@ -173,7 +178,7 @@ TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 
 TEST_F(FormDialog, OverlongCharactersTextFocusesTheTextBox)
 {
-    CharactersForm form{FontValues()};
+    CharactersForm form{FontValues(), prompts};
     form.show();
     child<QPlainTextEdit>(form, "text")->setPlainText(QString(200, QLatin1Char('a')) + QStringLiteral("\n")
                                                        + QString(54, QLatin1Char('b')));
@@ -198,7 +203,7 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
         setBox(form, "ctrlId", QStringLiteral("9"));
         setBox(form, "aboveShown", QStringLiteral("70000"));
     });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(g, before);
     EXPECT_EQ(messages, QStringList{QStringLiteral("“请填入一个在0和65280之间的整数。”")});
 }
@@ -207,7 +212,7 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
 
 TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
 {
-    NumericControlForm numeric{NumericValues()};
+    NumericControlForm numeric{NumericValues(), prompts};
     ColourField *fg = numeric.colourField(QStringLiteral("colour1"));
     ASSERT_NE(fg, nullptr);
     EXPECT_EQ(child<QLineEdit>(numeric, "colour1Value")->text(), QStringLiteral("0xffff"));
@@ -217,7 +222,7 @@ TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
     EXPECT_EQ(child<QWidget>(numeric, "colour1Swatch")->palette().color(QPalette::Window), QColor(0xF8, 0, 0));
 
     // The characters form writes the value without the prefix.
-    CharactersForm font{FontValues()};
+    CharactersForm font{FontValues(), prompts};
     EXPECT_EQ(child<QLineEdit>(font, "colour1Value")->text(), QStringLiteral("ffff"));
     EXPECT_EQ(child<QLineEdit>(font, "colour2Value")->text(), QStringLiteral("0000"));
 }
@@ -229,7 +234,7 @@ TEST_F(FormEntry, ChosenColoursReachTheirColourWords)
         for (int i = 1; i <= 5; ++i)
             form.colourField(QStringLiteral("colour%1").arg(i))->setColour(RGB(i, 0, 0));
     });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Written);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Written);
     EXPECT_EQ(g.m_crColor1, RGB(1, 0, 0));
     EXPECT_EQ(g.m_crColor2, RGB(2, 0, 0));
     EXPECT_EQ(g.m_crColor3, RGB(3, 0, 0));
@@ -346,7 +351,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
         SCOPED_TRACE(c.what);
         CGraph g = c.element;
         answerWith(c.fill);
-        EXPECT_EQ(editElementProperties(nullptr, g, ctx), c.expected);
+        EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), c.expected);
         EXPECT_EQ(lastTitle, c.title);
         if (c.check)
             c.check(c.element, g);
@@ -358,13 +363,13 @@ TEST_F(FormEntry, CancelAndKindsWithoutFormLeaveTheElement)
     cancelAll();
     CGraph rect = elementOf(Kind::SolidRect, {1, 1}, {5, 5});
     const CGraph before = rect;
-    EXPECT_EQ(editElementProperties(nullptr, rect, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, rect, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(rect, before);
     EXPECT_EQ(formsShown, 1);
 
     for (int kind : {int(Kind::Fill), int(Kind::ReservedCtrl), int(Kind::DeleteMarker)}) {
         CGraph g = elementOf(kind, {1, 1}, {5, 5});
-        EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::NoForm) << kind;
+        EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::NoForm) << kind;
     }
     EXPECT_EQ(formsShown, 1) << "kinds without a form open none";
 }
@@ -379,7 +384,7 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
     {
         FontValues v;
         v.fromElement(g);
-        CharactersForm form(v);
+        CharactersForm form(v, prompts);
         form.show();
         child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("温度"));
         form.accept();
@@ -397,15 +402,15 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
     }
     messages.clear();
     answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(g.m_strText2, "abc");
     EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
 
-    notifier.messages.clear();
+    prompts.refusals.clear();
     g.m_strText2 = "abc";
     answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QString()); });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Removed);
-    EXPECT_TRUE(notifier.messages.isEmpty()) << "an emptied text goes without a message";
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Removed);
+    EXPECT_TRUE(prompts.refusals.isEmpty()) << "an emptied text goes without a message";
 }
 
 // ---- the live rules of the forms ---------------------------------------------
@@ -414,7 +419,7 @@ TEST_F(FormDialog, HexadecimalClickDisablesAndEnablesTheSignRadios)
 {
     NumericValues v;
     v.hex = true;
-    NumericControlForm form(v);
+    NumericControlForm form(v, prompts);
     const char *signs[] = {"signNone", "signMinus", "signBoth"};
     for (const char *s : signs)
         EXPECT_TRUE(child<QRadioButton>(form, s)->isEnabled()) << "the form opens with them enabled";
@@ -432,7 +437,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
     FontValues v;
     v.sizeIndex = 2;
     v.face = 3; // 楷体
-    CharactersForm form(v);
+    CharactersForm form(v, prompts);
     child<QRadioButton>(form, "size4")->click(); // 48点阵
     EXPECT_TRUE(child<QRadioButton>(form, "face0")->isChecked()) << "楷体 moves to 宋体";
     EXPECT_FALSE(child<QRadioButton>(form, "face1")->isEnabled());
@@ -454,7 +459,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
 
 TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 {
-    ButtonControlForm form{ButtonValues()};
+    ButtonControlForm form{ButtonValues(), prompts};
     auto *show = child<QCheckBox>(form, "showText");
     auto *size = child<QComboBox>(form, "dotIndex");
     auto *face = child<QComboBox>(form, "face");
@@ -496,7 +501,7 @@ TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 
 TEST_F(FormDialog, UpDownArrowsStepWithinTheRange)
 {
-    PanelForm form{PanelValues()};
+    PanelForm form{PanelValues(), prompts};
     auto *box = child<QLineEdit>(form, "borderWidth");
     box->setText(QStringLiteral("16"));
     child<QAbstractButton>(form, "borderWidthUp")->click();
@@ -555,7 +560,7 @@ TEST_F(FormEntry, NewControlsStartFromDefaultsIdAndGesture)
             EXPECT_EQ(child<QLineEdit>(f, "ctrlId")->text(), QStringLiteral("14"));
             c.fill(f);
         });
-        ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+        ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
         EXPECT_EQ(g.m_nKind, c.kind);
         EXPECT_EQ(g.m_nCtrlID, 14);
         EXPECT_EQ(g.m_nSource, 6);
@@ -569,17 +574,17 @@ TEST_F(FormEntry, ZeroSizeButtonAddsNothingSilentlyAndZeroSizeBarFailsItsCheck)
     CGraph button = elementOf(Kind::ButtonCtrl, {10, 10}, {10, 30});
     const CGraph before = button;
     answerWith([](PropertyForm &f) { EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("0")); });
-    EXPECT_FALSE(createElementWithForm(nullptr, button, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, button, ctx));
     EXPECT_EQ(button, before);
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_TRUE(messages.isEmpty());
 
     // The bar graph's width box takes 1..800, so a flat drag cannot pass OK.
     CGraph bar = elementOf(Kind::BarCtrl, {10, 10}, {10, 30});
     answerWith([](PropertyForm &) {});
-    EXPECT_FALSE(createElementWithForm(nullptr, bar, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, bar, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("“请填入一个在1和800之间的整数。”")});
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
 }
 
 TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
@@ -590,7 +595,7 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
     const QByteArray head = h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00");
     ASSERT_TRUE(h5test::writeRaw(good, head));
     ASSERT_TRUE(h5test::writeRaw(cut, head.left(54)));
-    PointerControlForm form{PointerCtrlValues()};
+    PointerControlForm form{PointerCtrlValues(), QString(), prompts};
     ASSERT_TRUE(form.loadPointer(good));
     EXPECT_FALSE(form.loadPointer(cut));
     ASSERT_EQ(messages.size(), 1);
@@ -609,14 +614,14 @@ TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
         EXPECT_EQ(child<QLineEdit>(f, "centreX")->text(), QStringLiteral("200"));
         setBox(f, "lineWidth", "4");
     });
-    EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("请加载指针!请选择位图!")});
 
     QTemporaryDir dir;
     const QString mgl = dir.filePath(QStringLiteral("n.MGL"));
     ASSERT_TRUE(h5test::writeRaw(mgl, h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00")));
     const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
-    notifier.messages.clear();
+    prompts.refusals.clear();
     answerWith([&](PropertyForm &f) {
         auto &form = static_cast<PointerControlForm &>(f);
         ASSERT_TRUE(form.loadPointer(mgl));
@@ -624,8 +629,8 @@ TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
         form.chooseDial(dial);
         EXPECT_EQ(child<QLineEdit>(f, "dialPath")->text(), dial);
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_EQ(g.m_nKind, Kind::PointerCtrl);
     EXPECT_EQ(g.m_ptStart, QPoint(200 - 30, 150 - 30));
     EXPECT_EQ(g.m_ptEnd, QPoint(200 + 30, 150 + 30));
@@ -644,7 +649,7 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
 
     CGraph g = elementOf(Kind::Text, {30, 40}, {30, 56});
     answerWith([](PropertyForm &) {}); // OK with an empty text
-    EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(textState.columnSpacing, 3) << "an empty text keeps the last values";
 
     answerWith([](PropertyForm &f) {
@@ -653,7 +658,7 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度"));
         setBox(f, "columnSpacing", "9");
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(g.m_nKind, Kind::Text);
     EXPECT_EQ(g.m_strText2, toGbk(QStringLiteral("温度")));
     EXPECT_EQ(g.m_strText1, "9");
@@ -667,9 +672,9 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
         child<QRadioButton>(f, "size0")->click();
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
     });
-    EXPECT_FALSE(createElementWithForm(nullptr, h, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, h, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_EQ((textState.attr >> 8) & 0xFF, 12);
 }
 
@@ -684,7 +689,7 @@ TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
         setBox(f, "x", "20");
         setBox(f, "width", "10");
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(g.m_ptStart, QPoint(20, 10));
     EXPECT_EQ(g.m_ptEnd, QPoint(30, 490));
     EXPECT_EQ(g.m_nAttr, 6);
@@ -701,12 +706,12 @@ TEST_F(FormEntry, PaletteFormReturnsBothColours)
         f.colourField(QStringLiteral("colour1"))->setColour(RGB(0, 0, 255));
         f.colourField(QStringLiteral("colour2"))->setColour(RGB(0, 255, 0));
     });
-    ASSERT_TRUE(editPalette(nullptr, v));
+    ASSERT_TRUE(editPalette(nullptr, prompts, v));
     EXPECT_EQ(v.pen, RGB(0, 0, 255));
     EXPECT_EQ(v.background, RGB(0, 255, 0));
     cancelAll();
     PaletteValues untouched;
-    EXPECT_FALSE(editPalette(nullptr, untouched));
+    EXPECT_FALSE(editPalette(nullptr, prompts, untouched));
     EXPECT_EQ(untouched.pen, RGB(255, 255, 255));
 }
 
@@ -753,7 +758,7 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         SCOPED_TRACE(c.tool);
         request.tool = c.tool;
         answerWith(c.fill);
-        const std::optional<CGraph> g = runCreationForm(nullptr, request);
+        const std::optional<CGraph> g = runCreationForm(nullptr, prompts, request);
         ASSERT_TRUE(g);
         EXPECT_EQ(g->m_nKind, c.tool);
         EXPECT_EQ(g->m_nSource, 2);
@@ -762,7 +767,7 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         }
         c.check(*g);
     }
-    EXPECT_TRUE(notifier.messages.isEmpty()) << "no refusal message from the forms";
+    EXPECT_TRUE(prompts.refusals.isEmpty()) << "no refusal message from the forms";
 
     // The pointer form without its files and the 8-dot form with Chinese
     // refuse OK themselves: the user mends or cancels, nothing comes back.
@@ -775,13 +780,13 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         messages.clear();
         request.tool = c.tool;
         answerWith(c.fill);
-        EXPECT_FALSE(runCreationForm(nullptr, request));
+        EXPECT_FALSE(runCreationForm(nullptr, prompts, request));
         EXPECT_EQ(messages.size(), 1);
     }
 
     cancelAll();
     request.tool = Kind::StringCtrl;
-    EXPECT_FALSE(runCreationForm(nullptr, request));
+    EXPECT_FALSE(runCreationForm(nullptr, prompts, request));
 }
 
 TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
@@ -800,7 +805,7 @@ TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
         child<QComboBox>(f, "pictureNumber")->setCurrentIndex(9);
         setBox(f, "y", "16");
     });
-    ASSERT_TRUE(runBitmapForm(nullptr, picture));
+    ASSERT_TRUE(runBitmapForm(nullptr, prompts, picture));
     EXPECT_EQ(picture.number, 9);
     EXPECT_EQ(picture.position, QPoint(5, 16));
     EXPECT_EQ(picture.size, QSize(320, 240));

@@ -51,12 +51,6 @@ protected:
         QCoreApplication::sendEvent(view, &e);
     }
 
-    void TearDown() override
-    {
-        h5::setFormRunner({});
-        ShellFixture::TearDown();
-    }
-
     h5::CMyView *view = nullptr;
     int m_nextPage = 1;
 };

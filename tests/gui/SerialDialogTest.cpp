@@ -110,17 +110,13 @@ std::vector<AnyWindow> bothWindows()
     return {
         {"download window",
          [](Messages &m) {
-             auto w = std::make_unique<DownloadWindow>();
-             w->setMessageHook(m.hook());
-             return std::unique_ptr<QWidget>(std::move(w));
+             return std::unique_ptr<QWidget>(std::make_unique<DownloadWindow>(m));
          },
          true},
         {"project window",
          [](Messages &m) {
-             auto w = std::make_unique<ProjectWindow>(QStringLiteral("demo"), demo().wgc,
-                                                      demo().folder);
-             w->setMessageHook(m.hook());
-             return std::unique_ptr<QWidget>(std::move(w));
+             return std::unique_ptr<QWidget>(
+                 std::make_unique<ProjectWindow>(m, QStringLiteral("demo"), demo().wgc, demo().folder));
          },
          false},
     };
@@ -174,7 +170,8 @@ TEST(SerialDialogTest, MissingDeviceIsReportedAndTheWindowStaysClosed)
 
 TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 {
-    DownloadWindow window;
+    Messages messages;
+    DownloadWindow window(messages);
     PortControls *ports = window.portControls();
     ports->setPortSource([] { return QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1"}; });
     QComboBox *combo = child<QComboBox>(window, "portCombo");
@@ -209,7 +206,8 @@ TEST(SerialDialogTest, ChosenBaudRateIsTheOneOpened)
 {
     struct Case { int index; int rate; };
     const Case cases[] = {{0, 1228800}, {3, 230400}, {10, 2400}};
-    DownloadWindow window;
+    Messages messages;
+    DownloadWindow window(messages);
     auto *baud = child<QComboBox>(window, "baudCombo");
     ASSERT_EQ(baud->count(), 11);
     for (const Case &c : cases) {
@@ -229,13 +227,14 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
         {"picture", "*.tbm *.cbm"},
         {"font", "*.wzk"},
     };
-    DownloadWindow window;
+    Messages prompts;
+    DownloadWindow window(prompts);
     QString answer;
     QString filterAsked;
-    window.setFileDialogHook([&](const DownloadWindow::FileRequest &r) {
+    prompts.files = [&](const FileRequest &r) {
         filterAsked = r.filter;
-        return answer;
-    });
+        return answer.isEmpty() ? QStringList() : QStringList{answer};
+    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
         auto *path = child<QLineEdit>(window, (std::string(c.field) + "Path").c_str());
@@ -256,10 +255,11 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
 
 TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
 {
-    DownloadWindow withProject(demo().wgc);
+    Messages messages;
+    DownloadWindow withProject(messages, demo().wgc);
     EXPECT_EQ(child<QLineEdit>(withProject, "projectPath")->text(), demo().wgc);
     EXPECT_EQ(withProject.files().project, demo().wgc);
-    DownloadWindow without;
+    DownloadWindow without(messages);
     EXPECT_FALSE(without.files().any());
 }
 
@@ -283,8 +283,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
         Sim sim(tmp);
         ASSERT_TRUE(sim.ok());
         Messages messages;
-        DownloadWindow window(demo().wgc);
-        window.setMessageHook(messages.hook());
+        DownloadWindow window(messages, demo().wgc);
         if (c.pictures)
             window.setPictureFile(demo().cbm);
         child<QCheckBox>(window, "eraseCheck")->setChecked(c.erase);
@@ -317,8 +316,7 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    DownloadWindow window;
-    window.setMessageHook(messages.hook());
+    DownloadWindow window(messages);
     window.setProjectFile(tmp.filePath(QStringLiteral("missing.wgc")));
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
@@ -341,8 +339,7 @@ TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
     BuiltinRig sim(faults);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    DownloadWindow window(demo().wgc);
-    window.setMessageHook(messages.hook());
+    DownloadWindow window(messages, demo().wgc);
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
     child<QPushButton>(window, "downloadButton")->click();
@@ -364,15 +361,16 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'x'));
     }
-    DownloadWindow window(demo().wgc);
+    Messages prompts;
+    DownloadWindow window(prompts, demo().wgc);
     window.setPictureFile(demo().cbm);
-    DownloadWindow::FileRequest asked;
-    window.setFileDialogHook([&](const DownloadWindow::FileRequest &r) {
+    FileRequest asked;
+    prompts.files = [&](const FileRequest &r) {
         asked = r;
-        return target;
-    });
+        return QStringList{target};
+    };
     child<QPushButton>(window, "bundleButton")->click();
-    EXPECT_TRUE(asked.save);
+    EXPECT_TRUE(asked.kind == FileRequest::Kind::Save);
     EXPECT_EQ(asked.defaultSuffix, "uwl");
 
     QByteArray expected;
@@ -383,12 +381,13 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
 
 TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 {
-    DownloadWindow window;
+    Messages prompts;
+    DownloadWindow window(prompts);
     bool asked = false;
-    window.setFileDialogHook([&](const DownloadWindow::FileRequest &) {
+    prompts.files = [&](const FileRequest &) {
         asked = true;
-        return QString();
-    });
+        return QStringList();
+    };
     child<QPushButton>(window, "bundleButton")->click();
     EXPECT_FALSE(asked);
 }
@@ -398,8 +397,7 @@ TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 TEST(SerialDialogTest, ProjectWindowListsThePagesAndPicturesOfTheProjectFiles)
 {
     Messages messages;
-    ProjectWindow window(QStringLiteral("demo"), demo().wgc, demo().folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     settle();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_EQ(child<QLineEdit>(window, "projectName")->text(), "demo");
@@ -454,9 +452,8 @@ TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
         if (c.withProject)
             QFile::copy(demo().wgc, tmp.filePath(QStringLiteral("demo.wgc")));
         Messages messages;
-        ProjectWindow window(QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
+        ProjectWindow window(messages, QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
                              tmp.path());
-        window.setMessageHook(messages.hook());
         EXPECT_TRUE(waitFor([&] { return !messages.texts.isEmpty(); }, 2000));
         EXPECT_EQ(messages.texts, QStringList{QString::fromUtf8(c.message)});
         const int rows = child<QTableWidget>(window, "pageList")->rowCount();
@@ -475,8 +472,7 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
     Sim sim(tmp);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    ProjectWindow window(QStringLiteral("demo"), folder + "/demo.wgc", folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), folder + "/demo.wgc", folder);
 
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
@@ -517,9 +513,8 @@ TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
         ASSERT_TRUE(sim.ok());
         const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
         Messages messages;
-        auto window = std::make_unique<ProjectWindow>(QStringLiteral("demo"),
+        auto window = std::make_unique<ProjectWindow>(messages, QStringLiteral("demo"),
                                                       folder + "/demo.wgc", folder);
-        window->setMessageHook(messages.hook());
         openOn(*window, sim.port());
         ASSERT_TRUE(window->portControls()->isOpen());
         for (const QString &path : staged) {

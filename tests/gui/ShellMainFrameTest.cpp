@@ -304,12 +304,12 @@ TEST_F(ShellMainFrameTest, BuildOfTheDemoProjectReportsSuccess)
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     ASSERT_TRUE(app->openProject(dir.filePath(QStringLiteral("demo/demo.wgc"))));
     EXPECT_EQ(app->openAllPages(), 2);
-    notifier.messages.clear();
+    prompts.messages.clear();
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("编译完成!")});
-    EXPECT_TRUE(notifier.statuses.contains(QStringLiteral("正在编译，请稍后............")));
-    EXPECT_EQ(notifier.statuses.last(), QStringLiteral("编译完成"));
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("编译完成!")});
+    EXPECT_TRUE(prompts.statuses.contains(QStringLiteral("正在编译，请稍后............")));
+    EXPECT_EQ(prompts.statuses.last(), QStringLiteral("编译完成"));
     for (h5::CMyView *view : frame->pageViews())
         EXPECT_FALSE(view->isModified());
 }
@@ -318,7 +318,7 @@ TEST_F(ShellMainFrameTest, BuildWithoutOpenPagesSaysSo)
 {
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("无画面，编译完成!")});
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("无画面，编译完成!")});
 }
 
 TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
@@ -326,12 +326,12 @@ TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
     ASSERT_TRUE(newProject());
     QStringList opened;
     QString presetProject;
-    frame->setDialogRunner([&](QDialog &dialog) {
+    prompts.form = [&](QDialog &dialog) {
         opened << QString::fromLatin1(dialog.metaObject()->className());
         if (auto *download = qobject_cast<h5::DownloadWindow *>(&dialog))
             presetProject = download->files().project;
-        return 0;
-    });
+        return false;
+    };
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Download));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ProjectManagement));
     EXPECT_EQ(opened, (QStringList{"h5::DownloadWindow", "h5::ProjectWindow"}));
@@ -411,8 +411,8 @@ TEST_F(ShellViewTest, MousePositionGoesToTheStatusBarClampedToThePage)
     };
     for (const auto &c : cases) {
         moveMouse(view->viewport(), c.at);
-        ASSERT_FALSE(notifier.statuses.isEmpty());
-        EXPECT_EQ(notifier.statuses.last(), QString::fromUtf8(c.status));
+        ASSERT_FALSE(prompts.statuses.isEmpty());
+        EXPECT_EQ(prompts.statuses.last(), QString::fromUtf8(c.status));
     }
 }
 
@@ -458,7 +458,7 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
     view->refresh();
     view->refresh();
     QCoreApplication::processEvents();
-    EXPECT_EQ(notifier.messages.size(), 1) << notifier.messages.join('|').toStdString();
+    EXPECT_EQ(prompts.messages.size(), 1) << prompts.messages.join('|').toStdString();
     EXPECT_EQ(view->canvas().pixelColor(55, 55), QColor(255, 255, 255));
 }
 
@@ -513,12 +513,10 @@ TEST_F(ShellMainFrameTest, ClosingTheMainFrameClosesItsDebugWindowsWhichAskFirst
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_EQ(debugWindows().size(), 1);
     QPointer<h5::DebugWindow> window = debugWindows().first();
-    QStringList questions;
-    bool answer = false;
-    window->setAskHook([&](const QString &q) {
-        questions << q;
-        return answer;
-    });
+    // The window asks through the app's prompts, as its own boxes.
+    const QStringList &questions = prompts.questions;
+    bool &answer = prompts.answer;
+    answer = false;
     window->calibrate(); // the record holds a command now
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(questions, QStringList{QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")});

@@ -30,13 +30,20 @@ public:
     // edit/PageCommands.h); `pageLength` is shown in the
     // page length box (the page's instruction pages).
     PageSettingsForm(int resolution, const NewPageValues &initial, int pageLength,
-                  QWidget *parent = nullptr);
+                     QWidget *parent = nullptr);
 
     NewPageValues values() const;
+    // Selects the items of `values`; a value without an item selects the
+    // first one.
+    void setValues(const NewPageValues &values);
+    // The resolution the layers are offered for, and the page length shown.
+    int resolution() const { return m_resolution; }
+    int pageLength() const;
 
 private:
     QComboBox *makeCombo(const QString &name, int first, int last);
 
+    int m_resolution = 0;
     QComboBox *m_pageNo = nullptr;
     QComboBox *m_layer = nullptr;
     QRadioButton *m_main = nullptr;

@@ -1,4 +1,4 @@
-#include "shell/PageSettingsForm.h"
+#include "editor/PageSettingsForm.h"
 
 #include "edit/PageCommands.h"
 
@@ -49,19 +49,17 @@ QComboBox *PageSettingsForm::makeCombo(const QString &name, int first, int last)
 }
 
 PageSettingsForm::PageSettingsForm(int resolution, const NewPageValues &initial, int pageLength,
-                             QWidget *parent)
-    : QDialog(parent)
+                                   QWidget *parent)
+    : QDialog(parent), m_resolution(resolution)
 {
     setObjectName(QStringLiteral("PageSettingsForm"));
     setWindowTitle(QStringLiteral("画面设置"));
 
     m_pageNo = makeCombo(QStringLiteral("pageNumber"), 0, 1023);
-    selectOrFirst(m_pageNo, initial.pageNo);
     selectOnTyping(m_pageNo);
 
     const int layers = layerChoiceCount(resolution);
     m_layer = makeCombo(QStringLiteral("layer"), 0, layers - 1);
-    selectOrFirst(m_layer, initial.layer);
     if (layers > 1)
         selectOnTyping(m_layer);
     else
@@ -71,7 +69,6 @@ PageSettingsForm::PageSettingsForm(int resolution, const NewPageValues &initial,
     m_main->setObjectName(QStringLiteral("mainPage"));
     m_auxiliary = new QRadioButton(QStringLiteral("辅助页面"), this);
     m_auxiliary->setObjectName(QStringLiteral("auxiliaryPage"));
-    (initial.auxiliary ? m_auxiliary : m_main)->setChecked(true);
 
     m_pageLength = new QLineEdit(QString::number(pageLength), this);
     m_pageLength->setObjectName(QStringLiteral("pageLength"));
@@ -79,12 +76,11 @@ PageSettingsForm::PageSettingsForm(int resolution, const NewPageValues &initial,
 
     m_nextPage = makeCombo(QStringLiteral("nextPage"), 0, 1023);
     m_nextPage->addItem(QStringLiteral("无"));
-    selectOrFirst(m_nextPage, initial.nextPage);
     selectOnTyping(m_nextPage);
 
     m_delay = makeCombo(QStringLiteral("delay"), 0, 255);
-    selectOrFirst(m_delay, initial.delay);
     selectOnTyping(m_delay);
+    setValues(initial);
 
     auto *kindRow = new QHBoxLayout;
     kindRow->addWidget(m_main);
@@ -112,6 +108,20 @@ PageSettingsForm::PageSettingsForm(int resolution, const NewPageValues &initial,
     layout->addLayout(form);
     layout->addWidget(cycle);
     layout->addWidget(buttons);
+}
+
+void PageSettingsForm::setValues(const NewPageValues &values)
+{
+    selectOrFirst(m_pageNo, values.pageNo);
+    selectOrFirst(m_layer, values.layer);
+    (values.auxiliary ? m_auxiliary : m_main)->setChecked(true);
+    selectOrFirst(m_nextPage, values.nextPage);
+    selectOrFirst(m_delay, values.delay);
+}
+
+int PageSettingsForm::pageLength() const
+{
+    return m_pageLength->text().toInt();
 }
 
 NewPageValues PageSettingsForm::values() const
