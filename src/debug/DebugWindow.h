@@ -16,44 +16,44 @@
 // screen is too small for it. Escape does not close it, and closing it
 // while it holds an open port, an unsaved picture or font list or a
 // communication record asks first.
+//
+// The window holds the port, the link and the session, and lays out its
+// panels, each given the session and the window's prompts:
+//   upper half  PicturePanel ("图片设置"), the port controls with
+//               DeviceCommandsPanel beside them, the group "扩展" with its
+//               pages HexPanel, FontPanel, RealtimePicturePanel and
+//               LayerCopyPanel above "发送", and RecordPanel ("通讯记录");
+//   lower half  LiveDrawingPanel (the full form only).
 
 #include "common/Prompts.h"
 #include "link/DebugSession.h"
-#include "link/LiveClicks.h"
-#include "link/LiveCommands.h"
-#include "terminal/LiveMirror.h"
-#include "link/UserFontList.h"
-#include "pictures/PictureList.h"
 #include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
 
-#include <QColor>
-#include <QImage>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QSlider;
-class QTimer;
+class QCloseEvent;
 class QFrame;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
-class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QTableWidget;
-class QTableWidgetItem;
-class QCloseEvent;
 
 namespace h5 {
 
+class DeviceCommandsPanel;
+class ExtensionPage;
+class FontPanel;
+class HexPanel;
+class LayerCopyPanel;
+class LiveDrawingPanel;
+class PictureList;
+class PicturePanel;
 class PortControls;
+class RealtimePicturePanel;
+class RecordPanel;
 class StatusText;
+class UserFontList;
 
 class DebugWindow : public QWidget
 {
@@ -64,218 +64,63 @@ public:
     explicit DebugWindow(Prompts &prompts, QWidget *parent = nullptr);
     ~DebugWindow() override;
 
-    // Where "记录保存" appends the record: the user's data folder
-    // (QStandardPaths::AppDataLocation) unless set. When the folder cannot
-    // be written, a save dialog asks for the file.
-    void setRecordFolder(const QString &folder) { m_recordFolder = folder; }
+    // Where "记录保存" appends the record (see RecordPanel).
+    void setRecordFolder(const QString &folder);
 
     // What closing the window now would lose, as the question asked before
     // it closes; empty when nothing would be lost.
     QString closeQuestion() const;
 
-    const PictureList &pictureList() const { return m_pictures; }
-    const UserFontList &fontList() const { return m_fonts; }
     const DebugSession &session() const { return *m_session; }
     PortControls *portControls() const { return m_ports; }
+    const PictureList &pictureList() const;
+    const UserFontList &fontList() const;
     bool isFullForm() const { return m_full; }
-    // The simulated screen as it is drawn (resolution plus a border).
-    const QImage &screen() const { return m_mirror.image(); }
-    const LiveMirror &mirror() const { return m_mirror; }
 
-    // The buttons, for the shell and for tests driving the window.
-    void addPictures();
-    void openList();
-    void saveList();
-    void moveUp();
-    void moveDown();
-    void deleteSelected();
-    void clearList();
-    void downloadPictures();
-    void addFonts();
-    void deleteSelectedFonts();
-    void clearFonts();
+    // The panels.
+    PicturePanel &pictures() const { return *m_pictures; }
+    FontPanel &fonts() const { return *m_fonts; }
+    RecordPanel &record() const { return *m_record; }
+    LiveDrawingPanel &liveDrawing() const { return *m_live; }
+
+    // "发送": what the extension page shown does.
     void send();
-    void clearRecord();
-    void saveRecord();
+    // "实时动态调试": the full form and back.
     void toggleFullForm();
-
-    // Device commands and drawing (the lower half and beside the serial
-    // group).
-    void switchPicture();
-    void switchPage();
-    void clearScreen();
-    void calibrate();
-    void switchLayer();
-    void sendBacklight();
-    void chooseForeground();
-    void chooseBackground();
-    void chooseTextColour();
-    void chooseTextBackground();
-    void chooseFont();
-    void setResolution(int index);
-    void drawTyped();
-    void setTouchMode();
-    // One tick of realtime dynamic debugging (timer 3, every 100 ms).
-    void liveTick();
-    LiveClicks &clicks() { return m_clicks; }
-
-    // The extension pages.
-    void toggleLoadFile();
-    void clearHex();
-    void saveFonts();
-    void chooseRealtimePicture();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    class Notes;
-
-    QWidget *makePictureGroup();
     QWidget *makeExtensionGroup();
-    QWidget *makeRecordGroup();
-    QWidget *makeFontPage();
-    QWidget *makeLowerHalf();
-    QWidget *makeLiveControls();
-    QWidget *makeBesideSerial();
-    QWidget *makeHexPage();
-    QWidget *makeRealtimePage();
-    QWidget *makeCopyPage();
-
-    // Sends a drawing shape between two points exactly as "确定" does.
-    void sendShape(LiveShape shape, QPoint start, QPoint end);
-    // Records, mirrors and (with the port open) sends a frame.
-    void sendLive(const QByteArray &frame, bool mirror);
-    void showScreen();
-    void resetScreenView();
-    void showColour(int which);
-    QColor askColour(const QColor &current);
-    void sendHex();
-    void sendRealtimePicture();
-    void sendCopy();
-    void copyResolutionChosen(int index);
-    void screenMouse(QPoint imagePoint, bool click);
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-    void showPictureRows();
-    void showFontRows();
-    void showNextNumber();
-    int readNextNumber() const;
-    void pictureNumberEdited(QTableWidgetItem *item);
-    void fontNumberEdited(QTableWidgetItem *item);
-    void rowClicked();
-    void showPreview(const QString &path);
-    void recordGrew();
-    void afterEvent();
-    // Appends the record to `path` (the file replaced atomically); false
-    // with the reason in `error` when it could not.
-    bool appendRecord(const QString &path, QString *error);
-    void tellDone(const QString &text);
-    void setHexFileMode(bool on);
     // The window's size for the form now shown: what its content asks for,
     // but no larger than the screen's free area.
     QSize fittingSize() const;
 
     std::unique_ptr<Prompts> m_prompts;
     PortLine m_comm;
-    PictureList m_pictures;
-    UserFontList m_fonts;
-    std::unique_ptr<Notes> m_notes;
     std::unique_ptr<WindowLinkHost> m_host;
     std::unique_ptr<DebugSession> m_session;
-    QString m_recordFolder;
-    // Changed since the list was last opened (into an empty list) or saved.
-    bool m_picturesChanged = false;
-    bool m_fontsChanged = false;
-    // A path being recorded: the record box shows it as it is, while the
-    // rest of the record shows in upper case.
-    QString m_recordAsIs;
     bool m_full = false;
     QSize m_compactSize;
-    bool m_filling = false; // rows are being rewritten, not edited
-    qsizetype m_recordShown = 0;
-    // The picture download running: the entries it was started with, so the
-    // block addresses it gives land on the same entries.
-    bool m_pictureDownload = false;
-    std::vector<PictureEntry> m_downloadEntries;
 
     // Everything inside the window scrolls when the screen is too small.
     QScrollArea *m_scroll = nullptr;
     QWidget *m_content = nullptr;
-
-    // Upper half.
     QWidget *m_upper = nullptr;
-    QTableWidget *m_pictureView = nullptr;
-    QLineEdit *m_nextNumber = nullptr;
-    QLabel *m_preview = nullptr;
-    QCheckBox *m_erase = nullptr;
-    QPushButton *m_download = nullptr;
-    QLineEdit *m_pictureStatus = nullptr;
-    QProgressBar *m_pictureProgress = nullptr;
     PortControls *m_ports = nullptr;
-    QPushButton *m_fullButton = nullptr;
+    PicturePanel *m_pictures = nullptr;
+    DeviceCommandsPanel *m_commands = nullptr;
     QTabWidget *m_tabs = nullptr;
-    QTableWidget *m_fontView = nullptr;
-    QLineEdit *m_fontNextNumber = nullptr;
-    QPushButton *m_sendButton = nullptr;
+    HexPanel *m_hex = nullptr;
+    FontPanel *m_fonts = nullptr;
+    RealtimePicturePanel *m_realtime = nullptr;
+    LayerCopyPanel *m_copy = nullptr;
     StatusText *m_sendStatus = nullptr;
     QProgressBar *m_sendProgress = nullptr;
-    QPlainTextEdit *m_recordBox = nullptr;
+    RecordPanel *m_record = nullptr;
     QFrame *m_rule = nullptr;
-
-    // Lower half.
-    QWidget *m_lower = nullptr;
-    QScrollArea *m_screenPane = nullptr;
-    QLabel *m_screenLabel = nullptr;
-    QString m_previewPath;
-    LiveMirror m_mirror;
-    LiveClicks m_clicks;
-    QTimer *m_liveTimer = nullptr;
-    // Foreground, background, text and text background colours.
-    QColor m_colours[4];
-    QLabel *m_swatches[4] = {};
-    QLineEdit *m_colourValues[4] = {};
-    int m_fontSize = 1;
-    int m_fontFace = 0;
-    int m_resolution = 0;
-    QLineEdit *m_pictureSwitch = nullptr;
-    QLineEdit *m_pageSwitch = nullptr;
-    QLineEdit *m_layerBox = nullptr;
-    QComboBox *m_resolutionBox = nullptr;
-    QSlider *m_backlight = nullptr;
-    QLineEdit *m_backlightValue = nullptr;
-    QLabel *m_fontName = nullptr;
-    QComboBox *m_fontMode = nullptr;
-    QLineEdit *m_columnSpacing = nullptr;
-    QLineEdit *m_rowSpacing = nullptr;
-    QButtonGroup *m_shapes = nullptr;
-    QLineEdit *m_startX = nullptr;
-    QLineEdit *m_startY = nullptr;
-    QLineEdit *m_endX = nullptr;
-    QLineEdit *m_endY = nullptr;
-    QLineEdit *m_textBox = nullptr;
-    QLineEdit *m_currentX = nullptr;
-    QLineEdit *m_currentY = nullptr;
-    QLineEdit *m_colourValue = nullptr;
-
-    // Extension pages.
-    QPlainTextEdit *m_hexText = nullptr;
-    QCheckBox *m_loadFile = nullptr;
-    QString m_hexFile;
-    bool m_loadFileFlag = false;
-    QString m_realtimePath;
-    int m_realtimeWidth = 0;
-    int m_realtimeHeight = 0;
-    QLabel *m_realtimePreview = nullptr;
-    StatusText *m_realtimePathBox = nullptr;
-    QLineEdit *m_realtimeX = nullptr;
-    QLineEdit *m_realtimeY = nullptr;
-    QComboBox *m_copyResolution = nullptr;
-    QComboBox *m_copyFrom = nullptr;
-    QComboBox *m_copyTo = nullptr;
-    int m_copyFromLayer = 0;
-    int m_copyToLayer = 0;
-    QLineEdit *m_copyBoxes[6] = {}; // source x, y, width, height, destination x, y
+    LiveDrawingPanel *m_live = nullptr;
 };
 
 } // namespace h5

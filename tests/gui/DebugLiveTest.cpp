@@ -186,13 +186,13 @@ TEST(DebugLiveTest, TypedShapeIsRecordedAndMirroredAtItsTerminalPoints)
     set(w, "startXBox", 10), set(w, "startYBox", 20), set(w, "endXBox", 110), set(w, "endYBox", 70);
     w.click("drawButton");
     EXPECT_EQ(sentEntries(w.window.session()), QStringList{"1b 41 ff ff 0a 00 14 00 6e 00 46 00 ff ff ee ff"});
-    const LiveMirror &m = w.window.mirror();
+    const LiveMirror &m = w.window.liveDrawing().mirror();
     EXPECT_EQ(m.colourAt(QPoint(10, 20)), 0xFFFF);
     EXPECT_EQ(m.colourAt(QPoint(109, 69)), 0xFFFF);
     EXPECT_EQ(m.colourAt(QPoint(9, 20)), 0x001F);
     EXPECT_EQ(m.colourAt(QPoint(10, 19)), 0x001F);
     // Terminal point (10, 20) is pixel (12, 22) of the image.
-    EXPECT_EQ(QColor(w.window.screen().pixel(12, 22)), QColor(255, 255, 255));
+    EXPECT_EQ(QColor(w.window.liveDrawing().screen().pixel(12, 22)), QColor(255, 255, 255));
 
     // A new background colour clears the terminal and the mirror.
     w.messages.colour = [](const QColor &) { return QColor(255, 0, 0); };
@@ -236,20 +236,20 @@ TEST(DebugLiveTest, ClicksOnTheScreenSendTheirShapesOnTheNextTick)
     clickAt(w, QPoint(50, 10));
     clickAt(w, QPoint(50, 60));
     EXPECT_TRUE(sentEntries(w.window.session()).isEmpty()); // nothing before the tick
-    w.window.liveTick();
+    w.window.liveDrawing().liveTick();
     EXPECT_EQ(sentEntries(w.window.session()),
               (QStringList{"1b 46 ff ff 0a 00 0a 00 32 00 0a 00 ff ff ee ff",
                            "1b 46 ff ff 32 00 0a 00 32 00 3c 00 ff ff ee ff"}));
     EXPECT_EQ(w.get<QLineEdit>("currentXBox")->text(), QStringLiteral("50"));
     EXPECT_EQ(w.get<QLineEdit>("currentYBox")->text(), QStringLiteral("60"));
     EXPECT_EQ(w.get<QLineEdit>("colourValueBox")->text(), QStringLiteral("001f"));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(30, 10)), 0xFFFF); // the segment is mirrored
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(30, 10)), 0xFFFF); // the segment is mirrored
 
     // Rectangles take their corners in order, whatever the clicks' order.
     chooseShape(w, LiveShape::HollowRect);
     clickAt(w, QPoint(80, 90));
     clickAt(w, QPoint(20, 30));
-    w.window.liveTick();
+    w.window.liveDrawing().liveTick();
     EXPECT_EQ(sentEntries(w.window.session()).last(), QStringLiteral("1b 5a ff ff 14 00 1e 00 50 00 5a 00 ff ff ee ff"));
 }
 
@@ -269,13 +269,13 @@ TEST(DebugLiveTest, ClickBesideASmallScreenStartsTheShapeAgain)
         const QPoint grey(viewport->width() - 4, 4);
         ASSERT_GT(grey.x(), w.get<QLabel>("simulatedScreen")->geometry().right());
         mouseInPane(w, QEvent::MouseMove, grey);
-        EXPECT_TRUE(w.window.clicks().outside());
+        EXPECT_TRUE(w.window.liveDrawing().clicks().outside());
         mouseInPane(w, QEvent::MouseButtonPress, grey);
         clickAt(w, QPoint(50, 50)); // the first corner of a new line
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         EXPECT_TRUE(sentEntries(w.window.session()).isEmpty()) << sentEntries(w.window.session()).join('|').toStdString();
         clickAt(w, QPoint(60, 70));
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         EXPECT_EQ(sentEntries(w.window.session()), QStringList{"1b 46 ff ff 32 00 32 00 3c 00 46 00 ff ff ee ff"});
     }
 }
@@ -399,7 +399,7 @@ TEST(DebugLiveTest, ResolutionSizesTheScreenAndTheLayerBox)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.index);
         resolution->setCurrentIndex(c.index);
-        EXPECT_EQ(w.window.screen().size(), c.image);
+        EXPECT_EQ(w.window.liveDrawing().screen().size(), c.image);
         EXPECT_EQ(w.get<QLineEdit>("layerBox")->isEnabled(), c.layerBox);
     }
 }
@@ -570,13 +570,13 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
         chooseShape(w, s.shape);
         for (QPoint p : s.clicks)
             clickAt(w, p);
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         if (s.shape == LiveShape::HollowRect)
             w.click("foregroundButton"); // later shapes in another colour
     }
     ASSERT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
 
-    const std::vector<uint16_t> expected = mirror565(w.window.mirror());
+    const std::vector<uint16_t> expected = mirror565(w.window.liveDrawing().mirror());
     std::vector<uint16_t> got;
     const bool same = waitFor([&] {
         got = screenshot565(shot, QSize(320, 240));
@@ -588,7 +588,7 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
             differ += got[i] != expected[i];
         ADD_FAILURE() << differ << " pixels differ";
         if (qEnvironmentVariableIsSet("H5_KEEP_SCREENS")) {
-            w.window.screen().save(QStringLiteral("/tmp/mirror.png"));
+            w.window.liveDrawing().screen().save(QStringLiteral("/tmp/mirror.png"));
             QFile::copy(shot, QStringLiteral("/tmp/sim.png"));
         }
     }

@@ -9,6 +9,9 @@
 #include "support/TestUtil.h"
 
 #include "debug/DebugWindow.h"
+#include "debug/LiveDrawingPanel.h"
+#include "link/UserFontList.h"
+#include "pictures/PictureList.h"
 #include "debug/StatusText.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"

@@ -168,14 +168,14 @@ TEST(DebugWindowTest, ClickedRowIsPreviewedAndAnUndrawablePictureSaysSo)
     // background around it.
     const QImage picture(a);
     const QRgb px = picture.pixel(5, 7);
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), rgb565(qRed(px), qGreen(px), qBlue(px)));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(100, 100)), 0x001F);
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(5, 7)), rgb565(qRed(px), qGreen(px), qBlue(px)));
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(100, 100)), 0x001F);
     EXPECT_FALSE(w.get<QLabel>("previewBox")->pixmap().isNull());
 
     QFile::remove(a);
     emit w.list()->cellClicked(0, 1);
     EXPECT_EQ(w.get<QLabel>("previewBox")->text(), QStringLiteral("渲染图象失败！"));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), 0x001F);
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(5, 7)), 0x001F);
 }
 
 // ---- forms and record ------------------------------------------------------------
@@ -690,6 +690,29 @@ TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
     const QString shown = box->property("shownText").toString();
     EXPECT_LE(box->fontMetrics().horizontalAdvance(shown), box->contentsRect().width());
     EXPECT_TRUE(shown.contains(QStringLiteral("broken-font.txt"))) << shown.toStdString() << " | " << full.toStdString();
+}
+
+// The window is put together from panels that need its link first: Tab
+// still goes through it as it is laid out, group by group, not in the
+// order the parts were made.
+TEST(DebugWindowTest, TabGoesThroughTheGroupsInTheOrderTheyAreLaidOut)
+{
+    Window w;
+    const QStringList expected = {"pictureList", "downloadButton", "statusBox", "detectButton", "closeButton",
+                                  "pictureSwitchBox", "touchModeButton", "extensionTabs", "hexText",
+                                  "fontList", "choosePictureButton", "copyResolutionCombo", "sendButton",
+                                  "recordBox", "saveRecordButton", "screenPane", "layerBox", "shape0",
+                                  "drawButton"};
+    QStringList reached;
+    QWidget *f = &w.window;
+    for (int i = 0; i < 500; ++i) {
+        f = f->nextInFocusChain();
+        if (f == &w.window)
+            break;
+        if (expected.contains(f->objectName()) && !reached.contains(f->objectName()))
+            reached << f->objectName();
+    }
+    EXPECT_EQ(reached, expected);
 }
 
 TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)

@@ -4,6 +4,7 @@
 #include "gui/ShellTestSupport.h"
 
 #include "debug/DebugWindow.h"
+#include "debug/LiveDrawingPanel.h"
 #include "editor/TerminalPreviewWindow.h"
 #include "terminal/BuiltProject.h"
 #include "serial/ProjectWindow.h"
@@ -517,7 +518,7 @@ TEST_F(ShellMainFrameTest, ClosingTheMainFrameClosesItsDebugWindowsWhichAskFirst
     const QStringList &questions = prompts.questions;
     bool &answer = prompts.answer;
     answer = false;
-    window->calibrate(); // the record holds a command now
+    window->liveDrawing().calibrate(); // the record holds a command now
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(questions, QStringList{QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")});
     EXPECT_TRUE(frame->isVisible());

@@ -1,15 +1,9 @@
-// The debug window's device commands and live drawing: the controls beside
-// the serial group, the lower half of the full form and the mouse on the
-// simulated screen. Every command is recorded first, mirrored on the
-// simulated screen when it draws, and written only when the port is open.
+#include "debug/LiveDrawingPanel.h"
 
-#include "debug/DebugWindow.h"
-
+#include "common/Prompts.h"
 #include "debug/DebugWidgets.h"
 #include "debug/LiveFontForm.h"
-#include "debug/TouchModeForm.h"
-#include "link/UserFontList.h"
-#include "serial/PortControls.h"
+#include "link/DebugSession.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -27,16 +21,11 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace h5 {
 
 namespace {
-
-// A typed number as the boxes read it (text that is no number reads as 0).
-int typed(const QLineEdit *box)
-{
-    return int(std::clamp<long long>(readTypedNumber(box->text()), -1000000000LL, 1000000000LL));
-}
 
 QLineEdit *readOut(const QString &name, QWidget *parent, int width = 60)
 {
@@ -57,45 +46,26 @@ QLineEdit *numberBox(const QString &name, QWidget *parent)
 
 } // namespace
 
-QWidget *DebugWindow::makeBesideSerial()
+LiveDrawingPanel::LiveDrawingPanel(DebugSession &session, Prompts &prompts, QWidget *parent)
+    : QWidget(parent), m_session(session), m_prompts(prompts)
 {
-    auto *box = new QWidget(m_upper);
-    box->setObjectName(QStringLiteral("besideSerial"));
-    m_pictureSwitch = digitsBox(QStringLiteral("pictureSwitchBox"), box);
-    m_pageSwitch = digitsBox(QStringLiteral("pageSwitchBox"), box);
-    auto *pictureOk = button(QStringLiteral("确定"), QStringLiteral("pictureSwitchButton"), box);
-    auto *pageOk = button(QStringLiteral("确定"), QStringLiteral("pageSwitchButton"), box);
-    m_fullButton = button(QStringLiteral("实时动态调试"), QStringLiteral("fullFormButton"), box);
-    auto *touch = button(QStringLiteral("触摸模式设置"), QStringLiteral("touchModeButton"), box);
+    setObjectName(QStringLiteral("lowerHalf"));
+    // Foreground and text white, background and text background blue.
+    m_colours[0] = m_colours[2] = QColor(255, 255, 255);
+    m_colours[1] = m_colours[3] = QColor(0, 0, 255);
+    m_mirror.setResolution(terminalResolutions()[0].width, terminalResolutions()[0].height,
+                           colour565(m_colours[1]));
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("liveTimer"));
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, &LiveDrawingPanel::liveTick);
 
-    auto *grid = new QGridLayout(box);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("图片切换"), box), 0, 0);
-    grid->addWidget(m_pictureSwitch, 0, 1);
-    grid->addWidget(pictureOk, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("画面切换"), box), 1, 0);
-    grid->addWidget(m_pageSwitch, 1, 1);
-    grid->addWidget(pageOk, 1, 2);
-    grid->addWidget(m_fullButton, 2, 0, 1, 3);
-    grid->addWidget(touch, 3, 0, 1, 3);
-    grid->setRowStretch(4, 1);
-
-    connect(pictureOk, &QPushButton::clicked, this, &DebugWindow::switchPicture);
-    connect(pageOk, &QPushButton::clicked, this, &DebugWindow::switchPage);
-    connect(touch, &QPushButton::clicked, this, &DebugWindow::setTouchMode);
-    return box;
-}
-
-QWidget *DebugWindow::makeLowerHalf()
-{
-    auto *lower = new QWidget(this);
-    lower->setObjectName(QStringLiteral("lowerHalf"));
     // The whole pane takes the mouse, the grey beside a small screen image
     // too: a click there is outside the screen.
     m_screenLabel = new QLabel;
     m_screenLabel->setObjectName(QStringLiteral("simulatedScreen"));
     m_screenLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_screenPane = new QScrollArea(lower);
+    m_screenPane = new QScrollArea(this);
     m_screenPane->setObjectName(QStringLiteral("screenPane"));
     m_screenPane->setWidget(m_screenLabel);
     m_screenPane->viewport()->setMouseTracking(true);
@@ -110,16 +80,15 @@ QWidget *DebugWindow::makeLowerHalf()
     m_screenPane->verticalScrollBar()->setSingleStep(1);
     showScreen();
 
-    auto *layout = new QHBoxLayout(lower);
+    auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(makeLiveControls(), 1);
+    layout->addWidget(makeControls(), 1);
     layout->addWidget(m_screenPane, 0);
     // Asks for the pane's full 320 pixels where there is room.
     layout->addItem(new QSpacerItem(0, 320, QSizePolicy::Minimum, QSizePolicy::Preferred));
-    return lower;
 }
 
-QWidget *DebugWindow::makeLiveControls()
+QWidget *LiveDrawingPanel::makeControls()
 {
     // Two columns: the device commands and colours, then the font and
     // drawing groups.
@@ -158,9 +127,9 @@ QWidget *DebugWindow::makeLiveControls()
     device->addWidget(m_backlight, 2, 1, 1, 2);
     device->addWidget(m_backlightValue, 2, 3);
 
-    auto *calibrate = button(QStringLiteral("触摸板校准"), QStringLiteral("calibrateButton"), panel);
+    auto *calibrateButton = button(QStringLiteral("触摸板校准"), QStringLiteral("calibrateButton"), panel);
     auto *clear = button(QStringLiteral("清屏"), QStringLiteral("clearScreenButton"), panel);
-    device->addWidget(calibrate, 3, 0, 1, 2);
+    device->addWidget(calibrateButton, 3, 0, 1, 2);
     device->addWidget(clear, 3, 2, 1, 2);
     column->addLayout(device);
 
@@ -267,8 +236,8 @@ QWidget *DebugWindow::makeLiveControls()
     column->addLayout(readOuts);
     column->addStretch();
 
-    connect(layerOk, &QPushButton::clicked, this, &DebugWindow::switchLayer);
-    connect(m_resolutionBox, &QComboBox::currentIndexChanged, this, &DebugWindow::setResolution);
+    connect(layerOk, &QPushButton::clicked, this, &LiveDrawingPanel::switchLayer);
+    connect(m_resolutionBox, &QComboBox::currentIndexChanged, this, &LiveDrawingPanel::setResolution);
     connect(m_backlight, &QSlider::valueChanged, this,
             [this](int v) { m_backlightValue->setText(QString::number(v)); });
     // Every change is sent (a click on the groove, the wheel, the keys);
@@ -277,39 +246,56 @@ QWidget *DebugWindow::makeLiveControls()
         if (!m_backlight->isSliderDown())
             sendBacklight();
     });
-    connect(m_backlight, &QSlider::sliderReleased, this, &DebugWindow::sendBacklight);
-    connect(calibrate, &QPushButton::clicked, this, &DebugWindow::calibrate);
-    connect(clear, &QPushButton::clicked, this, &DebugWindow::clearScreen);
-    connect(fg.second, &QPushButton::clicked, this, &DebugWindow::chooseForeground);
-    connect(bg.second, &QPushButton::clicked, this, &DebugWindow::chooseBackground);
-    connect(tc.second, &QPushButton::clicked, this, &DebugWindow::chooseTextColour);
-    connect(tbg.second, &QPushButton::clicked, this, &DebugWindow::chooseTextBackground);
-    connect(fontButton, &QPushButton::clicked, this, &DebugWindow::chooseFont);
+    connect(m_backlight, &QSlider::sliderReleased, this, &LiveDrawingPanel::sendBacklight);
+    connect(calibrateButton, &QPushButton::clicked, this, &LiveDrawingPanel::calibrate);
+    connect(clear, &QPushButton::clicked, this, &LiveDrawingPanel::clearScreen);
+    connect(fg.second, &QPushButton::clicked, this, &LiveDrawingPanel::chooseForeground);
+    connect(bg.second, &QPushButton::clicked, this, &LiveDrawingPanel::chooseBackground);
+    connect(tc.second, &QPushButton::clicked, this, &LiveDrawingPanel::chooseTextColour);
+    connect(tbg.second, &QPushButton::clicked, this, &LiveDrawingPanel::chooseTextBackground);
+    connect(fontButton, &QPushButton::clicked, this, &LiveDrawingPanel::chooseFont);
     connect(m_shapes, &QButtonGroup::idClicked, this, [this](int id) {
         m_textBox->setEnabled(id == int(LiveShape::Text));
         m_clicks.setShape(LiveShape(id));
     });
-    connect(draw, &QPushButton::clicked, this, &DebugWindow::drawTyped);
+    connect(draw, &QPushButton::clicked, this, &LiveDrawingPanel::drawTyped);
     setResolution(0);
     return panel;
 }
 
+void LiveDrawingPanel::setLive(bool on)
+{
+    if (on)
+        m_timer->start();
+    else
+        m_timer->stop();
+}
+
 // ---- the simulated screen ---------------------------------------------------------
 
-void DebugWindow::showScreen()
+void LiveDrawingPanel::showScreen()
 {
     m_screenLabel->setPixmap(QPixmap::fromImage(m_mirror.image()));
     m_screenLabel->resize(m_mirror.image().size());
 }
 
-void DebugWindow::resetScreenView()
+void LiveDrawingPanel::resetScreenView()
 {
     showScreen();
     m_screenPane->horizontalScrollBar()->setValue(0);
     m_screenPane->verticalScrollBar()->setValue(0);
 }
 
-void DebugWindow::setResolution(int index)
+void LiveDrawingPanel::showPicture(const QString &path, const QImage &picture)
+{
+    // The background colour, the picture at its own size at the terminal's
+    // origin, scrolled back to the origin.
+    m_picturePath = path;
+    m_mirror.showPicture(picture, colour565(m_colours[1]));
+    resetScreenView();
+}
+
+void LiveDrawingPanel::setResolution(int index)
 {
     const auto &list = terminalResolutions();
     if (index < 0 || size_t(index) >= list.size())
@@ -318,15 +304,15 @@ void DebugWindow::setResolution(int index)
     const TerminalResolution &r = list[size_t(index)];
     m_mirror.setResolution(r.width, r.height, colour565(m_colours[1]));
     m_layerBox->setEnabled(r.layerBoxEnabled);
-    if (!m_previewPath.isEmpty()) {
+    if (!m_picturePath.isEmpty()) {
         QImage picture;
-        if (picture.load(m_previewPath))
+        if (picture.load(m_picturePath))
             m_mirror.showPicture(picture, colour565(m_colours[1]));
     }
     resetScreenView();
 }
 
-bool DebugWindow::eventFilter(QObject *watched, QEvent *event)
+bool LiveDrawingPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (m_screenPane && watched == m_screenPane->viewport()) {
         // Pane point to image pixel: the image sits at the pane's origin,
@@ -346,7 +332,7 @@ bool DebugWindow::eventFilter(QObject *watched, QEvent *event)
 
 // `imagePoint` is a pixel of the screen image: terminal point (x, y) lies at
 // (x + 2, y + 2).
-void DebugWindow::screenMouse(QPoint imagePoint, bool click)
+void LiveDrawingPanel::screenMouse(QPoint imagePoint, bool click)
 {
     const QPoint terminal = imagePoint - QPoint(LiveMirror::kOffset, LiveMirror::kOffset);
     m_clicks.move(terminal, m_mirror.width(), m_mirror.height());
@@ -354,7 +340,7 @@ void DebugWindow::screenMouse(QPoint imagePoint, bool click)
         m_clicks.click();
 }
 
-void DebugWindow::liveTick()
+void LiveDrawingPanel::liveTick()
 {
     const QPoint p = m_clicks.position();
     m_currentX->setText(QString::number(p.x()));
@@ -366,26 +352,26 @@ void DebugWindow::liveTick()
 
 // ---- sending -------------------------------------------------------------------------
 
-void DebugWindow::sendLive(const QByteArray &frame, bool mirror)
+void LiveDrawingPanel::sendLive(const QByteArray &frame, bool mirror)
 {
     if (frame.isEmpty())
         return;
-    m_session->sendCommand(frame);
+    m_session.sendCommand(frame);
     if (mirror) {
         m_mirror.draw(frame);
         showScreen();
     }
 }
 
-void DebugWindow::sendShape(LiveShape shape, QPoint start, QPoint end)
+void LiveDrawingPanel::sendShape(LiveShape shape, QPoint start, QPoint end)
 {
     LiveFrame frame;
     if (shape == LiveShape::Text) {
         LiveTextStyle style;
         style.colour565 = colour565(m_colours[2]);
         style.background565 = colour565(m_colours[3]);
-        style.columnSpacing = typed(m_columnSpacing);
-        style.rowSpacing = typed(m_rowSpacing);
+        style.columnSpacing = typedNumber(m_columnSpacing);
+        style.rowSpacing = typedNumber(m_rowSpacing);
         style.mode = m_fontMode->currentIndex();
         style.sizeIndex = m_fontSize;
         style.faceIndex = m_fontFace;
@@ -394,74 +380,49 @@ void DebugWindow::sendShape(LiveShape shape, QPoint start, QPoint end)
         frame = shapeFrame(shape, colour565(m_colours[0]), start, end);
     }
     if (!frame.refusal.isEmpty()) {
-        m_host->message(frame.refusal);
+        m_prompts.message(frame.refusal);
         return;
     }
     sendLive(frame.bytes, true);
 }
 
-void DebugWindow::drawTyped()
+void LiveDrawingPanel::drawTyped()
 {
     const LiveShape shape = LiveShape(std::max(m_shapes->checkedId(), 0));
-    sendShape(shape, QPoint(typed(m_startX), typed(m_startY)), QPoint(typed(m_endX), typed(m_endY)));
+    sendShape(shape, QPoint(typedNumber(m_startX), typedNumber(m_startY)),
+              QPoint(typedNumber(m_endX), typedNumber(m_endY)));
 }
 
-void DebugWindow::switchPicture() { sendLive(pictureSwitchFrame(typed(m_pictureSwitch)), false); }
+void LiveDrawingPanel::calibrate() { sendLive(calibrationFrame(), false); }
 
-void DebugWindow::switchPage() { sendLive(pageSwitchFrame(typed(m_pageSwitch)), false); }
+void LiveDrawingPanel::sendBacklight() { sendLive(backlightFrame(m_backlight->value()), false); }
 
-void DebugWindow::calibrate() { sendLive(calibrationFrame(), false); }
-
-void DebugWindow::sendBacklight() { sendLive(backlightFrame(m_backlight->value()), false); }
-
-void DebugWindow::switchLayer()
+void LiveDrawingPanel::switchLayer()
 {
-    const int layer = typed(m_layerBox);
+    const int layer = typedNumber(m_layerBox);
     const QString refusal = layerSwitchRefusal(m_resolution, layer);
     if (!refusal.isEmpty()) {
-        m_host->message(refusal);
+        m_prompts.message(refusal);
         return;
     }
     sendLive(layerSwitchFrame(layer), false);
 }
 
 // Clear screen and a new background colour also reset the simulated
-// screen: the preview picture is forgotten, the image filled with the
+// screen: the list's picture is forgotten, the image filled with the
 // background colour and scrolled back to the origin.
-void DebugWindow::clearScreen()
+void LiveDrawingPanel::clearScreen()
 {
     const uint16_t bg = colour565(m_colours[1]);
     sendLive(clearScreenFrame(bg), false);
-    m_previewPath.clear();
+    m_picturePath.clear();
     m_mirror.fill(bg);
     resetScreenView();
 }
 
-void DebugWindow::setTouchMode()
-{
-    int mode = 0;
-    int interval = 1;
-    {
-        TouchModeForm form(this);
-        if (!m_prompts->runForm(form))
-            return;
-        mode = form.mode();
-        interval = form.interval();
-    }
-    if (mode >= 2)
-        m_session->sendCommands({touchModeFrame(mode), touchIntervalFrame(interval)});
-    else
-        m_session->sendCommand(touchModeFrame(mode));
-}
-
 // ---- colours and font ------------------------------------------------------------------
 
-QColor DebugWindow::askColour(const QColor &current)
-{
-    return m_prompts->chooseColour(current, QString());
-}
-
-void DebugWindow::showColour(int which)
+void LiveDrawingPanel::showColour(int which)
 {
     QPalette palette = m_swatches[which]->palette();
     palette.setColor(QPalette::Window, m_colours[which]);
@@ -469,54 +430,35 @@ void DebugWindow::showColour(int which)
     m_colourValues[which]->setText(QStringLiteral("0x%1").arg(colour565(m_colours[which]), 4, 16, QLatin1Char('0')));
 }
 
-void DebugWindow::chooseForeground()
+bool LiveDrawingPanel::chooseColour(int which)
 {
-    const QColor c = askColour(m_colours[0]);
+    const QColor c = m_prompts.chooseColour(m_colours[which], QString());
     if (!c.isValid())
-        return;
-    m_colours[0] = c;
-    showColour(0);
+        return false;
+    m_colours[which] = c;
+    showColour(which);
+    return true;
 }
 
-void DebugWindow::chooseBackground()
+void LiveDrawingPanel::chooseForeground() { chooseColour(0); }
+
+void LiveDrawingPanel::chooseBackground()
 {
-    const QColor c = askColour(m_colours[1]);
-    if (!c.isValid())
-        return;
-    m_colours[1] = c;
-    showColour(1);
-    clearScreen(); // the new background colour goes to the terminal at once
+    if (chooseColour(1))
+        clearScreen(); // the new background colour goes to the terminal at once
 }
 
-void DebugWindow::chooseTextColour()
-{
-    const QColor c = askColour(m_colours[2]);
-    if (!c.isValid())
-        return;
-    m_colours[2] = c;
-    showColour(2);
-}
+void LiveDrawingPanel::chooseTextColour() { chooseColour(2); }
 
-void DebugWindow::chooseTextBackground()
-{
-    const QColor c = askColour(m_colours[3]);
-    if (!c.isValid())
-        return;
-    m_colours[3] = c;
-    showColour(3);
-}
+void LiveDrawingPanel::chooseTextBackground() { chooseColour(3); }
 
-void DebugWindow::chooseFont()
+void LiveDrawingPanel::chooseFont()
 {
-    int size = m_fontSize;
-    int face = m_fontFace;
-    {
-        LiveFontForm form(m_fontSize, m_fontFace, this);
-        if (!m_prompts->runForm(form))
-            return;
-        size = form.sizeIndex();
-        face = form.faceIndex();
-    }
+    LiveFontForm form(m_fontSize, m_fontFace, this);
+    if (!m_prompts.runForm(form))
+        return;
+    const int size = form.sizeIndex();
+    const int face = form.faceIndex();
     if (liveFontCode(size, face) < 0)
         return; // the chooser offers no such font
     m_fontSize = size;
