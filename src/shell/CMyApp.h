@@ -15,6 +15,7 @@
 // one that deletes the page closes its own.
 
 #include "edit/PageDocument.h"
+#include "shell/PageWindows.h"
 #include "editor/ViewHost.h"
 #include "model/CGraph.h"
 #include "model/PictureCache.h"
@@ -36,23 +37,6 @@ class QWidget;
 namespace h5 {
 
 class WidgetPrompts;
-
-// Where the page windows live (the main frame's MDI area).
-class PageWindows
-{
-public:
-    virtual ~PageWindows() = default;
-    // The documents of the open page windows, oldest first.
-    virtual QList<PageDocument *> pageDocuments() const = 0;
-    // The document of the active page window, or null.
-    virtual PageDocument *activeDocument() const = 0;
-    // A new page window showing `document`, which the window owns from now
-    // on (it goes with the window).
-    virtual void openPageWindow(PageDocument *document) = 0;
-    virtual void activatePageWindow(PageDocument *document) = 0;
-    // Closes the document's window without asking anything.
-    virtual void closePageWindow(PageDocument *document) = 0;
-};
 
 class CMyApp : public QObject
 {
