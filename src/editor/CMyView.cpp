@@ -355,7 +355,8 @@ void CMyView::saveScreenshot()
 {
     ScreenshotValues area;
     {
-        ScreenshotForm form(area, m_host.prompts(), this);
+        // Over the main frame, as the app's own forms.
+        ScreenshotForm form(area, m_host.prompts(), window());
         if (!m_host.prompts().runForm(form))
             return;
         area = form.values();
@@ -646,8 +647,9 @@ void CMyView::runPageCommand(PageCommand command)
         return;
     switch (command) {
     case PageCommand::PageSettings: {
+        // Over the main frame, as the new-page command's.
         PageSettingsForm form(m_host.resolution(), pageSettingsValues(m_doc.settings()),
-                              estimateInstructionPages(m_doc.page()), this);
+                              estimateInstructionPages(m_doc.page()), window());
         if (!m_host.prompts().runForm(form))
             return;
         m_doc.applySettings(form.values());
