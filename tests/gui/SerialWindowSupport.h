@@ -5,7 +5,7 @@
 
 #include "port/PortTestSupport.h"
 
-#include "serial/WindowLinkHost.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestUtil.h"
 
 #include <QComboBox>
@@ -54,21 +54,12 @@ private:
     SimDevice m_process;
 };
 
-// The message boxes of a window, collected instead of shown.
-struct Messages
+// The prompts of a window: message boxes collected instead of shown,
+// choosers and questions answered from the script.
+struct Messages : ScriptedPrompts
 {
-    QStringList texts;
-    h5::WindowLinkHost::MessageHook hook()
-    {
-        return [this](const QString &text) { texts << text; };
-    }
-    bool has(const QString &part) const
-    {
-        for (const QString &t : texts)
-            if (t.contains(part))
-                return true;
-        return false;
-    }
+    QStringList &texts = messages;
+    bool has(const QString &part) const { return said(part); }
 };
 
 template <class T>
