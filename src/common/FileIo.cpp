@@ -11,6 +11,8 @@
 #include <map>
 #include <set>
 
+#include <ctime>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,7 +119,7 @@ bool syncFolderOf(const QByteArray &path, int &code)
 // Writes `data` into a new temporary file beside `target`, synced and
 // closed, with the permissions the target has (or a new file would get).
 // Returns the temporary's name, or an empty string with `error` set.
-QString writeTemporary(const QString &target, const QByteArray &data, QString *error)
+QString writeTemporary(const QString &target, const FileParts &parts, QString *error)
 {
     const QByteArray native = QFile::encodeName(target);
     struct stat old {};
@@ -147,7 +149,11 @@ QString writeTemporary(const QString &target, const QByteArray &data, QString *e
         return {};
     }
     int code = 0;
-    bool ok = writeAll(fd, data.constData(), data.size(), code);
+    bool ok = true;
+    for (const QByteArrayView part : parts) {
+        if (!(ok = writeAll(fd, part.data(), part.size(), code)))
+            break;
+    }
     if (ok && ::fchmod(fd, mode) != 0) {
         code = errno;
         ok = false;
@@ -213,16 +219,33 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, QString *e
 
 bool fileHolds(const QString &path, const QByteArray &data)
 {
+    return fileHoldsParts(path, FileParts{QByteArrayView(data)});
+}
+
+qint64 partsSize(const FileParts &parts)
+{
+    qint64 size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    return size;
+}
+
+bool fileHoldsParts(const QString &path, const FileParts &parts)
+{
     QFile file(path);
-    if (file.size() != data.size() || !file.open(QIODevice::ReadOnly))
+    if (file.size() != partsSize(parts) || !file.open(QIODevice::ReadOnly))
         return false;
-    // Compare in slices so a large file is never held twice in memory.
+    // Compare in slices read into one buffer, so a large file is never held
+    // twice in memory.
     constexpr qint64 kSlice = 1 << 20;
-    for (qint64 at = 0; at < data.size(); at += kSlice) {
-        const QByteArray part = file.read(kSlice);
-        if (part.size() != std::min<qint64>(kSlice, data.size() - at)
-            || std::memcmp(part.constData(), data.constData() + at, size_t(part.size())) != 0)
-            return false;
+    QByteArray buffer(kSlice, Qt::Uninitialized);
+    for (const QByteArrayView part : parts) {
+        for (qint64 at = 0; at < part.size(); at += kSlice) {
+            const qint64 n = std::min<qint64>(kSlice, part.size() - at);
+            if (file.read(buffer.data(), n) != n
+                || std::memcmp(buffer.constData(), part.data() + at, size_t(n)) != 0)
+                return false;
+        }
     }
     return true;
 }
@@ -278,6 +301,29 @@ bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString
     return true;
 }
 
+FileStamp FileStamp::of(const QString &path)
+{
+    FileStamp stamp;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return stamp;
+    stamp.exists = true;
+    stamp.size = qint64(st.st_size);
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    // File times advance in clock ticks, and some file systems keep them
+    // in whole seconds: a write within two seconds of this look might
+    // leave the same times behind.
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    constexpr qint64 kMargin = qint64(2) * 1000000000;
+    stamp.settled = std::max(stamp.modified, stamp.changed) + kMargin < nowNs;
+    return stamp;
+}
+
 // ---------------------------------------------------------------------------
 
 StagedFiles::~StagedFiles()
@@ -285,9 +331,8 @@ StagedFiles::~StagedFiles()
     discard();
 }
 
-bool StagedFiles::stage(const QString &path, const QByteArray &data, QString *error)
+void StagedFiles::dropStaged(const QString &path)
 {
-    // A second stage of the same target replaces the first.
     for (auto it = m_files.begin(); it != m_files.end(); ++it) {
         if (it->target == path) {
             ::unlink(QFile::encodeName(it->temporary).constData());
@@ -295,7 +340,18 @@ bool StagedFiles::stage(const QString &path, const QByteArray &data, QString *er
             break;
         }
     }
-    const QString temporary = writeTemporary(path, data, error);
+}
+
+bool StagedFiles::stage(const QString &path, const QByteArray &data, QString *error)
+{
+    return stageParts(path, FileParts{QByteArrayView(data)}, error);
+}
+
+bool StagedFiles::stageParts(const QString &path, const FileParts &parts, QString *error)
+{
+    // A second stage of the same target replaces the first.
+    dropStaged(path);
+    const QString temporary = writeTemporary(path, parts, error);
     if (temporary.isEmpty())
         return false;
     m_files.push_back({path, temporary});
@@ -304,18 +360,17 @@ bool StagedFiles::stage(const QString &path, const QByteArray &data, QString *er
 
 bool StagedFiles::stageIfChanged(const QString &path, const QByteArray &data, QString *error)
 {
-    if (fileHolds(path, data)) {
+    return stagePartsIfChanged(path, FileParts{QByteArrayView(data)}, error);
+}
+
+bool StagedFiles::stagePartsIfChanged(const QString &path, const FileParts &parts, QString *error)
+{
+    if (fileHoldsParts(path, parts)) {
         // Drop an earlier staging of other content for the same target.
-        for (auto it = m_files.begin(); it != m_files.end(); ++it) {
-            if (it->target == path) {
-                ::unlink(QFile::encodeName(it->temporary).constData());
-                m_files.erase(it);
-                break;
-            }
-        }
+        dropStaged(path);
         return true;
     }
-    return stage(path, data, error);
+    return stageParts(path, parts, error);
 }
 
 bool StagedFiles::commit(QString *error)

@@ -7,6 +7,7 @@
 // reason; a crash leaves either the old file or the new one, never a torn one.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <vector>
@@ -28,6 +29,14 @@ bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *
 // True when `path` is a file holding exactly `data`.
 bool fileHolds(const QString &path, const QByteArray &data);
 
+// A file's content given as pieces one after another, so a large file
+// (the picture position file with its pixel data) is written and compared
+// from the buffers that hold its parts, never assembled in memory first.
+using FileParts = std::vector<QByteArrayView>;
+qint64 partsSize(const FileParts &parts);
+// True when `path` is a file holding exactly the pieces, in order.
+bool fileHoldsParts(const QString &path, const FileParts &parts);
+
 // Writes `data` over the start of an existing scratch file and cuts the
 // file to its length, in place. Only for work files whose old content
 // does not matter: a crash may leave them torn. A file first made at the
@@ -39,6 +48,30 @@ bool rewriteScratchFile(const QString &path, const QByteArray &data, QString *er
 
 // Reads at most `maxBytes` from the start of a file.
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error);
+
+// What the file system tells of a file without reading it: size, change
+// times (nanoseconds) and identity. Equal stamps taken at two moments mean
+// the file was not written or replaced in between, unless the first stamp
+// was taken so soon after a write that a second write could still carry
+// the same times: such a stamp is not settled, and the file's content must
+// be looked at to be sure.
+struct FileStamp
+{
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modified = 0; // ns
+    qint64 changed = 0;  // ns, status change (any write, rename or chmod)
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool settled = false;
+
+    static FileStamp of(const QString &path);
+    bool sameFile(const FileStamp &o) const
+    {
+        return exists && o.exists && size == o.size && modified == o.modified
+            && changed == o.changed && device == o.device && inode == o.inode;
+    }
+};
 
 // Several files replaced together. Each new content is first written in
 // full and synced under a temporary name beside its target (stage); the
@@ -62,6 +95,9 @@ public:
     bool stage(const QString &path, const QByteArray &data, QString *error);
     // As stage, but nothing is staged when the file already holds `data`.
     bool stageIfChanged(const QString &path, const QByteArray &data, QString *error);
+    // The same with the content in pieces.
+    bool stageParts(const QString &path, const FileParts &parts, QString *error);
+    bool stagePartsIfChanged(const QString &path, const FileParts &parts, QString *error);
     // Replaces every target with its staged file.
     bool commit(QString *error);
     // Removes the temporaries; the targets stay as they are.
@@ -72,6 +108,7 @@ public:
 
 private:
     void removeStaleTemporaries() const;
+    void dropStaged(const QString &path);
 
     struct Staged
     {

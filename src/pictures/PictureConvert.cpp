@@ -114,6 +114,13 @@ ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteAr
         setError(error, QStringLiteral("%1: %2").arg(imagePath, file.errorString()));
         return ConvertResult::CannotOpen;
     }
+    return convertPictureData(bytes, imagePath, w, h, out, error);
+}
+
+ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
+                                 QByteArray &out, QString *error)
+{
+    out.resize(0);
     const QString damage = pictureFileDamage(bytes);
     if (!damage.isEmpty()) {
         setError(error, QStringLiteral("%1: %2").arg(imagePath, damage));

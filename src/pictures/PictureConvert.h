@@ -32,6 +32,11 @@ enum class ConvertResult { Ok, CannotOpen, CannotRender };
 ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,
                                  QString *error = nullptr);
 
+// The same from the file's bytes, already read; `imagePath` names the file
+// in the error text.
+ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
+                                 QByteArray &out, QString *error = nullptr);
+
 // Converts a picture already decoded, the same way; a null image converts
 // to zeros.
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out,

@@ -1,6 +1,7 @@
 #include "project/Build.h"
 
 #include "common/Bytes.h"
+#include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "pictures/PictureConvert.h"
 #include "pictures/SlotRecord.h"
@@ -14,11 +15,149 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <thread>
+#include <tuple>
 
 namespace h5 {
 
 namespace {
+
+// What converting one picture file gave. Never changed once made, so
+// builds share it.
+struct ConvertedPicture
+{
+    QByteArray source; // the file's bytes (kept to recognise the content)
+    int width = 0;
+    int height = 0;
+    ConvertResult result = ConvertResult::CannotOpen;
+    QString error;
+    QByteArray pixels;
+};
+using PictureRef = std::shared_ptr<const ConvertedPicture>;
+
+using FileKey = std::tuple<QString, int, int>; // path, width, height
+FileKey cacheKey(const QString &path, int w, int h) { return {path, w, h}; }
+
+// One event a page's compilation told the user, to be told again when the
+// cached page stands in for it.
+struct Note
+{
+    bool isMessage = true;
+    QString text;
+};
+
+class NoteRecorder : public Notifier
+{
+public:
+    explicit NoteRecorder(Notifier &to) : m_to(to) {}
+    void message(const QString &text) override
+    {
+        notes.push_back({true, text});
+        m_to.message(text);
+    }
+    bool question(const QString &text) override
+    {
+        asked = true;
+        return m_to.question(text);
+    }
+    void status(const QString &text) override
+    {
+        notes.push_back({false, text});
+        m_to.status(text);
+    }
+    std::vector<Note> notes;
+    bool asked = false; // a question's answer may differ next time: not cached
+private:
+    Notifier &m_to;
+};
+
+} // namespace
+
+struct BuildCache::Data
+{
+    // Pictures: the file each conversion came from as it was read, and the
+    // conversions of the last build (looked through by content).
+    struct KnownFile
+    {
+        FileStamp stamp;
+        PictureRef picture;
+    };
+    std::map<FileKey, KnownFile> files;
+    std::vector<PictureRef> pictures;
+
+    // Page files read by buildProjectFiles, and what saving them gave.
+    struct KnownPage
+    {
+        QByteArray bytes; // the file as read
+        int resolution = -1;
+        bool slotUsed = false;
+        PreparedPage prepared;
+        std::vector<Note> notes;
+    };
+    std::map<QString, KnownPage> pages;
+
+    // The picture position file as the last build left it.
+    bool positionKnown = false;
+    FileStamp positionStamp;
+    QByteArray positionHead;
+    FileParts positionData;
+    std::vector<PictureRef> positionKeep; // what positionData points into
+
+    // The last build's outputs, to tell what the next one changes.
+    bool built = false;
+    QByteArray projectData;
+    std::map<int, QByteArray> instructionFiles;
+    struct BuiltPicture
+    {
+        int width = 0;
+        int height = 0;
+        QByteArray pixels; // empty: black (missing or not converted)
+    };
+    std::map<int, BuiltPicture> builtPictures;
+
+    BuildChanges changes;
+    int converted = 0;
+    int compiled = 0;
+    bool positionTrusted = false;
+};
+
+BuildCache::BuildCache() : d(std::make_unique<Data>()) {}
+BuildCache::~BuildCache() = default;
+void BuildCache::clear() { d = std::make_unique<Data>(); }
+const BuildChanges &BuildCache::changes() const { return d->changes; }
+int BuildCache::picturesConverted() const { return d->converted; }
+int BuildCache::pagesCompiled() const { return d->compiled; }
+bool BuildCache::positionFileTrusted() const { return d->positionTrusted; }
+const QByteArray &BuildCache::projectData() const { return d->projectData; }
+const QByteArray &BuildCache::pictureRecords() const { return d->positionHead; }
+
+bool BuildCache::picturePixels(int number, QByteArray &pixels, int &width, int &height) const
+{
+    const auto it = d->builtPictures.find(number);
+    if (it == d->builtPictures.end())
+        return false;
+    width = it->second.width;
+    height = it->second.height;
+    pixels = it->second.pixels.isEmpty()
+        ? QByteArray(qsizetype(pictureBytes(width, height)), '\0')
+        : it->second.pixels;
+    return true;
+}
+
+namespace {
+
+// Pieces pointing at the same bytes (buffers that never change while a
+// reference to them is kept).
+bool samePieces(const FileParts &a, const FileParts &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].data() != b[i].data() || a[i].size() != b[i].size())
+            return false;
+    return true;
+}
 
 constexpr int kPageIndexOffset = kProjectDataOffset + kPageIndexAt;     // 102,413
 constexpr int kSegmentsOffset = kProjectDataOffset + kFirstSegmentAt; // 104,461
@@ -63,28 +202,72 @@ struct PictureJob
     int width;
     int height;
     bool present = false; // the file exists in the project's picture folder
-    QByteArray pixels;
-    ConvertResult result = ConvertResult::CannotOpen;
-    QString error;
+    PictureRef picture;   // the conversion, from the cache or made now
+    bool fromCache = false;
+    FileStamp stamp;      // the file as it was read
 };
+
+// Zero bytes for the pieces of the data area that hold no picture.
+QByteArrayView zeros(qint64 length)
+{
+    static const QByteArray buffer(1 << 20, '\0');
+    return QByteArrayView(buffer.constData(), qsizetype(std::min<qint64>(length, buffer.size())));
+}
+
+void appendZeros(FileParts &parts, qint64 length)
+{
+    while (length > 0) {
+        const QByteArrayView z = zeros(length);
+        parts.push_back(z);
+        length -= z.size();
+    }
+}
+
+// Reads and converts one picture, or finds its content among the
+// conversions the cache remembers.
+void convertJob(PictureJob &job, const std::vector<PictureRef> *known)
+{
+    auto made = std::make_shared<ConvertedPicture>();
+    made->width = job.width;
+    made->height = job.height;
+    QByteArray bytes;
+    QString why;
+    if (!readWholeFile(job.path, bytes, &why)) {
+        made->result = ConvertResult::CannotOpen;
+        made->error = why;
+        job.picture = made;
+        return;
+    }
+    if (known) {
+        for (const PictureRef &p : *known) {
+            if (p->width == job.width && p->height == job.height && p->source.size() == bytes.size()
+                && p->result != ConvertResult::CannotOpen && p->source == bytes) {
+                job.picture = p;
+                job.fromCache = true;
+                return;
+            }
+        }
+        made->source = bytes;
+    }
+    made->result =
+        convertPictureData(bytes, job.path, job.width, job.height, made->pixels, &made->error);
+    job.picture = made;
+}
 
 // Converts the pictures on all cores; each job owns its own decoder and
 // buffers, so the conversions share nothing.
-void convertAll(std::vector<PictureJob> &jobs)
+void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *known)
 {
     std::vector<PictureJob *> todo;
     for (PictureJob &job : jobs)
-        if (job.present)
+        if (job.present && !job.picture)
             todo.push_back(&job);
     if (todo.empty())
         return;
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
-        for (std::size_t i = next++; i < todo.size(); i = next++) {
-            PictureJob &job = *todo[i];
-            job.result =
-                convertPictureFile(job.path, job.width, job.height, job.pixels, &job.error);
-        }
+        for (std::size_t i = next++; i < todo.size(); i = next++)
+            convertJob(*todo[i], known);
     };
     const unsigned threads =
         std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(todo.size()));
@@ -100,14 +283,15 @@ void convertAll(std::vector<PictureJob> &jobs)
 // every picture some page shows, in number order; frees the records of the
 // others. Every used picture keeps its pages in the data area: one whose
 // file is missing or does not decode is reported and stays black there, so
-// every later picture still starts where the records say.
+// every later picture still starts where the records say. The data area is
+// left as pieces in `work.positionData`, pointing into `keep`.
 bool appendPictureData(const Project &project, ProjectWork &work, Notifier &notifier,
-                       QString &report, QString *error)
+                       QString &report, QString *error, BuildCache::Data *cache,
+                       std::vector<PictureJob> &jobs)
 {
     QByteArray &file = work.positionFile;
     file.truncate(kSlotAreaSize);
-    std::vector<PictureJob> jobs;
-    int64_t totalBytes = 0;
+    jobs.clear();
     for (int i = 0; i < kSlotCount; ++i) {
         char *rec = file.data() + i * kSlotSize;
         const SlotRecord record = SlotRecord::fromBytes(rec);
@@ -137,30 +321,50 @@ bool appendPictureData(const Project &project, ProjectWork &work, Notifier &noti
                              .arg(job.height);
             return false;
         }
-        totalBytes += picturePages(job.width, job.height) * kFlashPage;
+        if (job.present && cache) {
+            // A file that is still the one read at the last build, and was
+            // not then freshly written, holds what it held.
+            job.stamp = FileStamp::of(job.path);
+            const auto it = cache->files.find(cacheKey(job.path, job.width, job.height));
+            if (it != cache->files.end() && it->second.stamp.settled
+                && it->second.stamp.sameFile(job.stamp)) {
+                job.picture = it->second.picture;
+                job.fromCache = true;
+            }
+        }
         jobs.push_back(std::move(job));
     }
 
-    convertAll(jobs);
+    convertAll(jobs, cache ? &cache->pictures : nullptr);
+    if (cache)
+        for (const PictureJob &job : jobs)
+            cache->converted += job.present && !job.fromCache;
 
-    file.reserve(file.size() + qsizetype(totalBytes));
+    FileParts &parts = work.positionData;
+    parts.clear();
     for (const PictureJob &job : jobs) {
-        const qsizetype bytes = qsizetype(pictureBytes(job.width, job.height));
+        const qint64 bytes = pictureBytes(job.width, job.height);
         if (!job.present) {
             report += QStringLiteral("图片") + job.name + QStringLiteral("丢失!\r\n");
-            file.append(bytes, '\0');
-        } else if (job.result == ConvertResult::Ok && job.pixels.size() == bytes) {
-            file.append(job.pixels);
+            appendZeros(parts, bytes);
+        } else if (job.picture->result == ConvertResult::Ok && job.picture->pixels.size() == bytes) {
+            parts.push_back(QByteArrayView(job.picture->pixels));
         } else {
             notifier.message(QStringLiteral("渲染图象失败！") + job.path);
             report += QStringLiteral("图片") + job.name + QStringLiteral("渲染失败!\r\n");
-            file.append(bytes, '\0');
+            appendZeros(parts, bytes);
         }
-        const qsizetype rest = bytes % kFlashPage;
+        const qint64 rest = bytes % kFlashPage;
         if (rest)
-            file.append(kFlashPage - rest, '\0');
+            appendZeros(parts, kFlashPage - rest);
     }
     work.positionFileChanged = true;
+    // The file the last build left, unchanged since and to be unchanged now:
+    // nothing to compare or write.
+    if (cache && cache->positionKnown && cache->positionStamp.settled
+        && cache->positionStamp.sameFile(FileStamp::of(project.positionFilePath()))
+        && cache->positionHead == file && samePieces(cache->positionData, parts))
+        work.positionFileCurrent = true;
     return true;
 }
 
@@ -275,10 +479,132 @@ int pageChangedSinceBuild(const Project &project, const ProjectFile &projectFile
     return -1;
 }
 
+namespace {
+
+// The report's end: the final message and the status bar text.
+void finishReport(BuildResult &result, Notifier &notifier, const QString &report)
+{
+    result.completed = true;
+    result.report = report;
+    if (result.report.isEmpty()) {
+        notifier.status(QStringLiteral("编译完成"));
+        result.finalMessage = QStringLiteral("编译完成!");
+    } else {
+        result.finalMessage = result.report;
+    }
+}
+
+// What the cache keeps of a completed build, and what changed against the
+// build before it.
+void remember(BuildCache::Data &c, const Project &project, const QByteArray &projectData,
+              const std::map<int, QByteArray> &instructionFiles, const QByteArray &positionHead,
+              const FileParts &positionData, const std::vector<PictureJob> &jobs)
+{
+    // Pictures.
+    std::map<FileKey, BuildCache::Data::KnownFile> files;
+    std::vector<PictureRef> pictures;
+    std::map<int, BuildCache::Data::BuiltPicture> built;
+    for (const PictureJob &job : jobs) {
+        BuildCache::Data::BuiltPicture b;
+        b.width = job.width;
+        b.height = job.height;
+        if (job.present && job.picture) {
+            if (job.stamp.exists)
+                files[cacheKey(job.path, job.width, job.height)] = {job.stamp, job.picture};
+            if (job.picture->result != ConvertResult::CannotOpen)
+                pictures.push_back(job.picture);
+            if (job.picture->result == ConvertResult::Ok
+                && job.picture->pixels.size() == pictureBytes(job.width, job.height))
+                b.pixels = job.picture->pixels;
+        }
+        built[job.number] = b;
+    }
+
+    // Changes.
+    BuildChanges changes;
+    changes.known = c.built;
+    changes.projectData = !c.built || c.projectData != projectData;
+    for (const auto &[page, wlc] : instructionFiles) {
+        const auto it = c.instructionFiles.find(page);
+        if (!c.built || it == c.instructionFiles.end() || it->second != wlc)
+            changes.pages.push_back(page);
+    }
+    for (const auto &[number, b] : built) {
+        const auto it = c.builtPictures.find(number);
+        if (!c.built || it == c.builtPictures.end() || it->second.width != b.width
+            || it->second.height != b.height || it->second.pixels != b.pixels)
+            changes.pictures.push_back(number);
+    }
+
+    c.files = std::move(files);
+    c.pictures = std::move(pictures);
+    c.builtPictures = std::move(built);
+    c.instructionFiles = instructionFiles;
+    c.projectData = projectData;
+    c.changes = std::move(changes);
+    c.built = true;
+
+    // The picture position file as it now is: the stamp is taken after the
+    // file was written or found equal, so a later change shows in it.
+    c.positionKnown = true;
+    c.positionStamp = FileStamp::of(project.positionFilePath());
+    c.positionHead = positionHead;
+    c.positionData = positionData;
+    c.positionKeep.clear();
+    for (const PictureJob &job : jobs)
+        if (job.picture)
+            c.positionKeep.push_back(job.picture);
+}
+
+// A build once its pages are in `work`: project data, picture data, the
+// control ID check, the files written; the cache told what came of it.
+void finishBuild(const Project &project, ProjectWork &work, Notifier &notifier,
+                 BuildResult &result, const BuildProgress &progress, int done, int total,
+                 BuildCache::Data *cache, const std::map<int, QByteArray> &instructionFiles)
+{
+    QString missingPages, missingPictures, ids;
+    appendProjectData(work, missingPages);
+    std::vector<PictureJob> jobs;
+    if (cache)
+        cache->positionKnown = cache->positionKnown && !cache->positionData.empty();
+    if (!appendPictureData(project, work, notifier, missingPictures, &result.error, cache, jobs))
+        return;
+    if (progress)
+        progress(++done, total);
+    checkControlIds(work, ids);
+    // Kept before the commit lets go of them.
+    const QByteArray projectData = work.projectFile.bytes().mid(kProjectDataOffset);
+    const QByteArray positionHead = work.positionFile;
+    const FileParts positionData = work.positionData;
+    const bool trusted = work.positionFileCurrent;
+    if (!work.commit(&result.error))
+        return;
+    if (progress)
+        progress(++done, total);
+    if (cache) {
+        remember(*cache, project, projectData, instructionFiles, positionHead, positionData, jobs);
+        cache->positionTrusted = trusted;
+    }
+    finishReport(result, notifier, missingPages + missingPictures + ids);
+}
+
+void startCounts(BuildCache::Data *cache)
+{
+    if (!cache)
+        return;
+    cache->converted = 0;
+    cache->compiled = 0;
+    cache->positionTrusted = false;
+}
+
+} // namespace
+
 BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, Notifier &notifier,
-                         const BuildProgress &progress)
+                         const BuildProgress &progress, BuildCache *cache)
 {
     BuildResult result;
+    BuildCache::Data *c = cache ? &cache->data() : nullptr;
+    startCounts(c);
     notifier.status(QStringLiteral("正在编译，请稍后............"));
     if (pages.empty()) {
         notifier.status(QStringLiteral("编译完成"));
@@ -294,33 +620,146 @@ BuildResult buildProject(const Project &project, std::vector<OpenPage> &pages, N
     // Progress: one step per page saved, then pictures, then writing.
     const int total = int(pages.size()) + 2;
     int done = 0;
+    std::map<int, QByteArray> instructionFiles;
     for (OpenPage &page : pages) {
-        if (!work.savePage(page, notifier, &result.error))
+        PreparedPage prepared;
+        if (!work.preparePage(page, notifier, prepared, &result.error)
+            || !work.addPreparedPage(prepared, &result.error))
             return result;
+        if (c)
+            ++c->compiled;
+        if (prepared.compiled)
+            instructionFiles[prepared.pageNo] = prepared.instructionFile;
         if (progress)
             progress(++done, total);
     }
+    finishBuild(project, work, notifier, result, progress, done, total, c, instructionFiles);
+    return result;
+}
 
-    QString missingPages, missingPictures, ids;
-    appendProjectData(work, missingPages);
-    if (!appendPictureData(project, work, notifier, missingPictures, &result.error))
-        return result;
-    if (progress)
-        progress(++done, total);
-    checkControlIds(work, ids);
-    if (!work.commit(&result.error))
-        return result;
-    if (progress)
-        progress(++done, total);
+BuildResult buildProjectFiles(const Project &project, BuildCache &cache, Notifier &notifier,
+                              int *pageFailures, const BuildProgress &progress)
+{
+    BuildResult result;
+    BuildCache::Data &c = cache.data();
+    startCounts(&c);
+    if (pageFailures)
+        *pageFailures = 0;
 
-    result.completed = true;
-    result.report = missingPages + missingPictures + ids;
-    if (result.report.isEmpty()) {
-        notifier.status(QStringLiteral("编译完成"));
-        result.finalMessage = QStringLiteral("编译完成!");
-    } else {
-        result.finalMessage = result.report;
+    // The pages, as the open-all-pages command finds them.
+    ProjectFile slotFile;
+    if (!slotFile.load(project.file, &result.error))
+        return result;
+    struct Source
+    {
+        QString path;
+        QByteArray bytes; // as read; empty when the page cannot be cached
+        const BuildCache::Data::KnownPage *known = nullptr;
+        bool opened = false;
+        OpenPage page;
+    };
+    std::vector<Source> sources;
+    for (int n = 0; n < kPageSlots; ++n) {
+        const PageSlot slot = slotFile.slot(n);
+        if (!slot.used())
+            continue;
+        Source src;
+        src.path = project.pagePath(slot.pageNo());
+        if (!QFileInfo::exists(src.path)) {
+            notifier.message(QStringLiteral("画面%1丢失！").arg(slot.pageNo()));
+            if (pageFailures)
+                ++*pageFailures;
+            continue;
+        }
+        QString why;
+        if (readWholeFile(src.path, src.bytes, &why, kMaxPageFileBytes)) {
+            const auto it = c.pages.find(src.path);
+            if (it != c.pages.end() && it->second.resolution == project.resolution
+                && it->second.bytes == src.bytes) {
+                src.known = &it->second;
+                sources.push_back(std::move(src));
+                continue;
+            }
+            if (project.openPageData(src.path, src.bytes, src.page, &why)) {
+                src.opened = true;
+                sources.push_back(std::move(src));
+                continue;
+            }
+        }
+        // The open-page command's own reading, for its message (or for a
+        // file that changed while it was read).
+        src.bytes.clear();
+        if (!project.openPage(src.path, src.page, &why)) {
+            notifier.message(why);
+            if (pageFailures)
+                ++*pageFailures;
+            continue;
+        }
+        src.opened = true;
+        sources.push_back(std::move(src));
     }
+
+    notifier.status(QStringLiteral("正在编译，请稍后............"));
+    if (sources.empty()) {
+        notifier.status(QStringLiteral("编译完成"));
+        result.completed = true;
+        result.finalMessage = QStringLiteral("无画面，编译完成!");
+        return result;
+    }
+
+    ProjectWork work(project);
+    if (!work.begin(&result.error, /*slotAreaOnly=*/true))
+        return result;
+    const int total = int(sources.size()) + 2;
+    int done = 0;
+    std::map<int, QByteArray> instructionFiles;
+    std::map<QString, BuildCache::Data::KnownPage> pages;
+    for (Source &src : sources) {
+        const BuildCache::Data::KnownPage *known = src.known;
+        if (known) {
+            // Compiled only when its slot is in use: that must not have
+            // changed either.
+            const int p = known->prepared.pageNo;
+            const bool slotUsed = p >= 0 && p < kPageSlots && work.projectFile.slot(p).used();
+            if (slotUsed != known->slotUsed)
+                known = nullptr;
+        }
+        if (known) {
+            for (const Note &note : known->notes) {
+                if (note.isMessage)
+                    notifier.message(note.text);
+                else
+                    notifier.status(note.text);
+            }
+            if (!work.addPreparedPage(known->prepared, &result.error,
+                                      known->prepared.pageFile == src.bytes))
+                return result;
+            if (known->prepared.compiled)
+                instructionFiles[known->prepared.pageNo] = known->prepared.instructionFile;
+            pages[src.path] = *known;
+        } else {
+            if (!src.opened && !project.openPageData(src.path, src.bytes, src.page, &result.error))
+                return result;
+            NoteRecorder recorder(notifier);
+            PreparedPage prepared;
+            if (!work.preparePage(src.page, recorder, prepared, &result.error))
+                return result;
+            ++c.compiled;
+            const bool current = !src.bytes.isEmpty() && prepared.pageFile == src.bytes;
+            if (!work.addPreparedPage(prepared, &result.error, current))
+                return result;
+            if (prepared.compiled)
+                instructionFiles[prepared.pageNo] = prepared.instructionFile;
+            if (!src.bytes.isEmpty() && !recorder.asked)
+                pages[src.path] = {src.bytes, project.resolution, prepared.compiled, prepared,
+                                   std::move(recorder.notes)};
+        }
+        if (progress)
+            progress(++done, total);
+    }
+    finishBuild(project, work, notifier, result, progress, done, total, &c, instructionFiles);
+    if (result.completed)
+        c.pages = std::move(pages);
     return result;
 }
 

@@ -215,6 +215,31 @@ bool Project::openPage(const QString &path, OpenPage &out, QString *error) const
     QFile f(path);
     if (f.open(QIODevice::ReadOnly))
         prefix = f.read(40);
+    if (!settingsFromPrefix(prefix, path, page, error))
+        return false;
+    out = std::move(page);
+    return true;
+}
+
+bool Project::openPageData(const QString &path, const QByteArray &bytes, OpenPage &out,
+                           QString *error) const
+{
+    OpenPage page;
+    QString why;
+    if (!page.page.fromPageFile(bytes, &why)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    if (!settingsFromPrefix(bytes.left(40), path, page, error))
+        return false;
+    out = std::move(page);
+    return true;
+}
+
+bool Project::settingsFromPrefix(const QByteArray &prefix, const QString &path, OpenPage &page,
+                                 QString *error) const
+{
     if (prefix.size() < 40) {
         if (error)
             *error = QStringLiteral("%1：无法读取页面设置").arg(path);
@@ -229,7 +254,6 @@ bool Project::openPage(const QString &path, OpenPage &out, QString *error) const
     const COLORREF back = RGB(getU8(p + 36), getU8(p + 37), getU8(p + 38));
     page.page.settings = CTypeGraph(resolution, flags, pageNo, nextPage, delay + tag * 65536, back);
     page.path = path;
-    out = std::move(page);
     return true;
 }
 
@@ -390,11 +414,21 @@ bool ProjectWork::begin(QString *error, bool slotAreaOnly)
 
 bool ProjectWork::savePage(OpenPage &open, Notifier &notifier, QString *error)
 {
+    PreparedPage prepared;
+    return preparePage(open, notifier, prepared, error) && addPreparedPage(prepared, error);
+}
+
+bool ProjectWork::preparePage(OpenPage &open, Notifier &notifier, PreparedPage &out,
+                              QString *error) const
+{
     Page &page = open.page;
     page.normalise(m_project.resolution);
-    const int pageNo = page.settings.m_nPageNo;
+    PreparedPage prepared;
+    prepared.path = open.path;
+    prepared.pageNo = page.settings.m_nPageNo;
+    const int pageNo = prepared.pageNo;
     if (pageNo >= 0 && pageNo < kPageSlots && projectFile.slot(pageNo).used()) {
-        const CompiledPage compiled = compilePage(page, pageNo, notifier);
+        CompiledPage compiled = compilePage(page, pageNo, notifier);
         if (!compiled.ok) {
             if (error)
                 *error = compiled.error;
@@ -409,18 +443,31 @@ bool ProjectWork::savePage(OpenPage &open, Notifier &notifier, QString *error)
                              .arg(compiled.pageLength);
             return false;
         }
+        prepared.compiled = true;
+        prepared.instructionFile = std::move(compiled.instructionFile);
+        prepared.pageLength = compiled.pageLength;
+        prepared.pictures = std::move(compiled.pictures);
+    }
+    prepared.pageFile = page.toPageFile();
+    out = std::move(prepared);
+    return true;
+}
+
+bool ProjectWork::addPreparedPage(const PreparedPage &page, QString *error, bool pageFileCurrent)
+{
+    if (page.compiled) {
         QString why;
-        if (!updatePicturePositions(positionFile, pageNo, compiled.pictures, &why)) {
+        if (!updatePicturePositions(positionFile, page.pageNo, page.pictures, &why)) {
             if (error)
                 *error = why;
             return false;
         }
         positionFileChanged = true;
-        m_instructionFiles[pageNo] = compiled.instructionFile;
-        projectFile.setSlotLength(pageNo, compiled.pageLength);
+        m_instructionFiles[page.pageNo] = page.instructionFile;
+        projectFile.setSlotLength(page.pageNo, page.pageLength);
         projectFileChanged = true;
     }
-    m_pageFiles.emplace_back(open.path, page.toPageFile());
+    m_pageFiles.push_back({page.path, page.pageFile, pageFileCurrent});
     return true;
 }
 
@@ -457,14 +504,17 @@ bool ProjectWork::commit(QString *error)
     // unchanged: the project file is then the newest, so a page file newer
     // than it was changed after the build (the terminal preview tells).
     const std::size_t beforePages = staged.count();
-    for (const auto &[path, data] : m_pageFiles) {
-        if (!staged.stageIfChanged(path, data, error))
+    for (const PendingPage &page : m_pageFiles) {
+        if (!page.current && !staged.stageIfChanged(page.path, page.data, error))
             return false;
     }
     const bool pageWritten = staged.count() > beforePages;
-    if (positionFileChanged
-        && !staged.stageIfChanged(m_project.positionFilePath(), positionFile, error))
-        return false;
+    if (positionFileChanged && !positionFileCurrent) {
+        FileParts parts{QByteArrayView(positionFile)};
+        parts.insert(parts.end(), positionData.begin(), positionData.end());
+        if (!staged.stagePartsIfChanged(m_project.positionFilePath(), parts, error))
+            return false;
+    }
     if (projectFileChanged
         && !(pageWritten ? staged.stage(m_project.file, projectFile.bytes(), error)
                          : staged.stageIfChanged(m_project.file, projectFile.bytes(), error)))
@@ -473,7 +523,8 @@ bool ProjectWork::commit(QString *error)
         return false;
     m_instructionFiles.clear();
     m_pageFiles.clear();
-    positionFileChanged = projectFileChanged = false;
+    positionData.clear();
+    positionFileChanged = projectFileChanged = positionFileCurrent = false;
     return true;
 }
 

@@ -5,7 +5,10 @@
 
 #include "common/Notifier.h"
 #include "model/Page.h"
+#include "project/Compiler.h"
 #include "project/ProjectFile.h"
+
+#include "common/FileIo.h"
 
 #include <QSize>
 #include <QString>
@@ -81,6 +84,10 @@ public:
     // Open page: settings come from the fixed prefix of the page file (with
     // the project's resolution), the elements from the whole file.
     bool openPage(const QString &path, OpenPage &out, QString *error) const;
+    // The same from the file's bytes, already read: the page, and the
+    // settings from its fixed prefix.
+    bool openPageData(const QString &path, const QByteArray &bytes, OpenPage &out,
+                      QString *error) const;
     // Open all pages: every used slot's page file; "画面N丢失！" for each
     // missing one. Pages that exist but do not load are reported with their
     // reason and skipped.
@@ -123,6 +130,23 @@ public:
     // Save a page as the editor does: normalise, compile when its slot is in
     // use, record the page length, write the page file.
     bool savePage(OpenPage &page, Notifier &notifier, QString *error) const;
+
+private:
+    bool settingsFromPrefix(const QByteArray &prefix, const QString &path, OpenPage &page,
+                            QString *error) const;
+};
+
+// A page made ready to be saved: normalised and, when its slot is in use,
+// compiled. Adding it to a ProjectWork records what the save writes.
+struct PreparedPage
+{
+    QString path;
+    int pageNo = -1;
+    bool compiled = false; // the slot is in use: the fields below are set
+    QByteArray pageFile;
+    QByteArray instructionFile;
+    int pageLength = 0;
+    std::vector<PictureUse> pictures;
 };
 
 // Pending changes to a project's files, written together at the end. A page
@@ -138,6 +162,11 @@ public:
     // records are read: the build replaces the pixel data area anyway.
     bool begin(QString *error, bool slotAreaOnly = false);
     bool savePage(OpenPage &page, Notifier &notifier, QString *error);
+    // savePage in two steps: the page is normalised and compiled (nothing
+    // of the work changes), then its outcome is recorded. `pageFileCurrent`
+    // says the page file on disk is known to hold `pageFile` already.
+    bool preparePage(OpenPage &page, Notifier &notifier, PreparedPage &out, QString *error) const;
+    bool addPreparedPage(const PreparedPage &page, QString *error, bool pageFileCurrent = false);
     // The instruction file of a page: pending or from disk. False when
     // neither exists.
     bool instructionFile(int pageNo, QByteArray &out) const;
@@ -147,11 +176,24 @@ public:
     QByteArray positionFile;
     bool projectFileChanged = false;
     bool positionFileChanged = false;
+    // The build's picture data: when not empty, the picture position file
+    // is `positionFile` (its 600 records) followed by these pieces, written
+    // and compared from where they are instead of being joined first.
+    FileParts positionData;
+    // The build knows the picture position file holds its new content
+    // already; commit leaves it alone.
+    bool positionFileCurrent = false;
 
 private:
+    struct PendingPage
+    {
+        QString path;
+        QByteArray data;
+        bool current = false; // the file holds `data` already
+    };
     const Project &m_project;
     std::map<int, QByteArray> m_instructionFiles;
-    std::vector<std::pair<QString, QByteArray>> m_pageFiles;
+    std::vector<PendingPage> m_pageFiles;
 };
 
 } // namespace h5
