@@ -231,6 +231,17 @@ void TransferSession::onTimer(int id)
     }
 }
 
+void TransferSession::probeNow()
+{
+    if (m_outcome != Outcome::Running || m_ticks != 0)
+        return;
+    // The first tick's work, done early; the timer goes on from here.
+    m_host.stopTimer(kProbeTimer);
+    probeTick();
+    ++m_ticks;
+    m_host.startTimer(kProbeTimer, kProbeInterval);
+}
+
 // ---- timers ---------------------------------------------------------------
 
 void TransferSession::probeTick()

@@ -107,6 +107,11 @@ public:
     // host before a discard still go out (LinkHost::discard), which is
     // what the last erase packet relies on.
     void onOutputDrained() override {}
+    // Sends the connection probe of a started transfer now rather than a
+    // second later, as its first probe tick would: for a caller that knows
+    // the terminal is there (the watch command's rounds on an open line).
+    // The bytes on the line are the same.
+    void probeNow();
 
     State state() const { return m_state; }
     bool portOpen() const { return m_portOpen; }

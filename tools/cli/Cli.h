@@ -97,6 +97,10 @@ QString takeOutput(QStringList &args);
 bool fontList(const QString &firstText, const QStringList &paths, std::vector<h5::DebugFont> &fonts);
 // Throws UsageError unless args has exactly n entries and no leftover options.
 void expectPositional(const QStringList &args, int n, const QString &commandName);
+
+// Judges a project file by its size and first bytes before it is read;
+// false, told on stderr naming the file, when no project file looks so.
+bool projectFileFits(const QString &path);
 // Encodes `image` as PNG and replaces `path` with it atomically; on failure
 // prints the reason as badInput does and returns false.
 bool writePng(const QString &path, const QImage &image);

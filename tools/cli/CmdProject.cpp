@@ -18,7 +18,7 @@
 
 using namespace h5cli;
 
-namespace {
+namespace h5cli {
 
 // The largest project file there can be: the header and the 1024 page
 // slots, then what a build appends: the project header, the page index
@@ -62,6 +62,10 @@ bool projectFileFits(const QString &path)
                           .arg(QString::fromLatin1(head.toHex(' ').toUpper())));
     return true;
 }
+
+} // namespace h5cli
+
+namespace {
 
 int projectNew(const QStringList &argsIn)
 {
