@@ -10,6 +10,7 @@
 #include "model/PageRender.h"
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
+#include "shell/HotReloadAction.h"
 #include "shell/ProjectNavigatorDock.h"
 #include "common/Prompts.h"
 
@@ -66,6 +67,7 @@ CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_ap
         connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommands);
     createNavigator();
     registerHandlers();
+    new HotReloadAction(m_app, this, statusBar()); // "保存后同步到终端", owned by the frame
 
     m_app.setPageWindows(this);
     m_app.setMainWindow(this, [this](const QString &text) { statusBar()->showMessage(text); });
