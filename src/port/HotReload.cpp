@@ -192,9 +192,9 @@ void HotReload::filesChanged(const QStringList &paths)
 
 void HotReload::requestRound()
 {
-    m_settleTimer->stop();
     if (!m_running)
         return;
+    m_settleTimer->stop();
     watchFiles();
     if (m_busy) {
         m_queued = true;

@@ -42,7 +42,7 @@ QImage filled(int w, int h, QRgb colour)
 
 class HotReloadTest : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(rig.ok());

@@ -41,7 +41,7 @@ QImage filled(int w, int h, QRgb colour)
 
 class IncrementalBuildTest : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(Project::create(tmp.path(), "p", 3, project, notifier, nullptr));
