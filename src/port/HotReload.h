@@ -122,7 +122,7 @@ private:
     std::unique_ptr<LineTimer> m_settleTimer;
     std::unique_ptr<Host> m_host;
     std::unique_ptr<DownloadSession> m_session;
-    int m_settleMs = 100;
+    int m_settleMs = 50;
     bool m_running = false;
     bool m_busy = false;
     bool m_queued = false;

@@ -41,7 +41,7 @@ int watch(const QStringList &argsIn)
     if (port.device.isEmpty())
         throw UsageError{QStringLiteral("--port DEVICE is required")};
     bool ok = true;
-    const int settleMs = settle.isNull() ? 100 : settle.toInt(&ok);
+    const int settleMs = settle.isNull() ? 50 : settle.toInt(&ok);
     if (!ok || settleMs < 0 || settleMs > 60000)
         throw UsageError{QStringLiteral("--settle takes 0..60000 milliseconds")};
     const int rounds = roundsText.isNull() ? 0 : roundsText.toInt(&ok);
@@ -99,7 +99,7 @@ Registrar regWatch{{
     "usage: h5800 watch PROJECT.wgc --port DEVICE [--baud RATE] [--no-initial]\n"
     "                   [--settle MS] [--rounds N]\n\n"
     "Watches the project's page files (*.wlp) and its picture folder. After\n"
-    "every save (once the files have been quiet for --settle ms, default 100)\n"
+    "every save (once the files have been quiet for --settle ms, default 50)\n"
     "it builds the project, reusing what earlier builds converted and compiled,\n"
     "and sends what changed in one download: the project data alone when no\n"
     "picture changed, with the changed pictures when some did. Then it tells\n"
