@@ -8,12 +8,18 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 namespace h5cli {
 
@@ -44,13 +50,15 @@ protected:
         }
         qint64 done = 0;
         while (done < size) {
-            const ssize_t n = ::write(1, data + done, size_t(size - done));
+            const qint64 chunk = std::min<qint64>(size - done, qint64(1) << 30);
+            const auto n = ::write(1, data + done, unsigned(chunk));
             if (n > 0) {
                 done += n;
                 continue;
             }
             if (n < 0 && errno == EINTR)
                 continue;
+#ifndef Q_OS_WIN
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
                 // A non-blocking descriptor handed over by the caller: wait
                 // until it takes more.
@@ -58,6 +66,7 @@ protected:
                 ::poll(&p, 1, -1);
                 continue;
             }
+#endif
             m_failure = n < 0 ? errno : ENOSPC; // no progress and no reason: a full device
             return -1;
         }
@@ -83,6 +92,26 @@ void guardStandardDescriptors()
     // next file or event descriptor the program opens, and output meant for
     // the terminal would go into it. Each gets /dev/null instead; output
     // written to a closed stdout still counts as failed.
+#ifdef Q_OS_WIN
+    // The same bytes as on Unix: no "\r" added before each "\n". A console
+    // is told that the text comes in UTF-8.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::_get_osfhandle(fd) < 0) {
+            const int null = ::_open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+            if (null >= 0 && null != fd) {
+                ::_dup2(null, fd);
+                ::_close(null);
+            }
+            if (fd == 1)
+                stdoutDevice().setClosed();
+        }
+        ::_setmode(fd, _O_BINARY);
+    }
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)
+        || GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode))
+        SetConsoleOutputCP(CP_UTF8);
+#else
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
             continue;
@@ -94,6 +123,7 @@ void guardStandardDescriptors()
         if (fd == 1)
             stdoutDevice().setClosed();
     }
+#endif
 }
 
 QTextStream &out()

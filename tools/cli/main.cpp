@@ -8,6 +8,10 @@
 #include <QGuiApplication>
 #include <memory>
 #include <algorithm>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 using namespace h5cli;
 
@@ -82,11 +86,29 @@ int main(int argc, char **argv)
 
 namespace {
 
-int run(int argc, char **argv)
+// The arguments as typed. On Windows argv holds them in the ANSI code page,
+// which cannot spell every file name: they are taken from the wide command
+// line instead.
+QStringList arguments(int argc, char **argv)
 {
     QStringList args;
+#ifdef Q_OS_WIN
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            args << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+        return args;
+    }
+#endif
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+int run(int argc, char **argv)
+{
+    QStringList args = arguments(argc, argv);
 
     // No window system is needed: pictures are decoded and drawn into
     // QImages. Only commands that draw text start the GUI application, on

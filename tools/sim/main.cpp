@@ -80,6 +80,8 @@ int main(int argc, char **argv)
         "step (project header, page index, segment, registry, picture, font) before its\n"
         "acknowledge goes out, and at exit. When the PC closes the device the terminal\n"
         "drops any half-received transfer and waits for the next open.\n"
+        "A Unix program (pseudo-terminals and FIFOs); on Windows the serial windows\n"
+        "offer the built-in virtual terminal instead.\n"
         "\n"
         "--control <fifo> takes one command a line, at any time, from any writer:\n"
         "  report HEX...   send these bytes to the PC now, as a terminal report\n"
