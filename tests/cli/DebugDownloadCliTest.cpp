@@ -7,6 +7,7 @@
 
 #include "support/SimProcess.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Flash.h"
 #include "common/Gbk.h"
@@ -24,7 +25,9 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#ifndef Q_OS_WIN
 #include <csignal>
+#endif
 #include <algorithm>
 #include <map>
 
@@ -98,6 +101,7 @@ std::map<int, std::pair<int, QString>> registry(const QJsonObject &flash)
 // replaced; with --erase the registry holds only the list, from block 0.
 TEST(DebugDownloadCliTest, PictureListArrivesWholeWithAndWithoutErase)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     for (const bool erase : {false, true}) {
         SCOPED_TRACE(erase ? "--erase" : "no --erase");
         QTemporaryDir tmp;
@@ -142,6 +146,7 @@ TEST(DebugDownloadCliTest, PictureListArrivesWholeWithAndWithoutErase)
 // either way, the one after it only when skipped to.
 TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnlessSkipped)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         bool skip;
@@ -198,6 +203,7 @@ TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnless
 
 TEST(DebugDownloadCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     // 3 bytes: one page; 2113 bytes: two pages. Anything but hex digits
     // between the bytes is skipped.
@@ -237,6 +243,7 @@ TEST(DebugDownloadCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
 // gets nothing.
 TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString good = tmp.filePath("good.txt");
     ASSERT_TRUE(h5test::writeRaw(good, "01 02"));
@@ -295,6 +302,7 @@ TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
 // monitor as one receive entry; SIGTERM ends the monitor with exit 0.
 TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path(), {}, true);
     ASSERT_TRUE(sim.ok());
@@ -322,7 +330,9 @@ TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
     ASSERT_TRUE(sim.control("report fd fd 05\n"));
     ASSERT_TRUE(waitFor("fd fd 05 \r\n")) << printed.toStdString();
 
+#ifndef Q_OS_WIN
     ::kill(pid_t(monitor.processId()), SIGTERM);
+#endif
     ASSERT_TRUE(monitor.waitForFinished(10000));
     printed += monitor.readAllStandardOutput();
     EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit);
@@ -343,6 +353,7 @@ TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
 
 TEST(DebugDownloadCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path());
     ASSERT_TRUE(sim.ok());
@@ -362,6 +373,7 @@ TEST(DebugDownloadCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
 // pages of the first picture.
 TEST(DebugDownloadCliTest, WrongReplyOrLostLineFailsWithTheSessionsText)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         QStringList faults;

@@ -5,6 +5,7 @@
 
 #include "support/SimProcess.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Flash.h"
 
@@ -84,6 +85,7 @@ QByteArray fontFile()
 
 TEST(DownloadCliTest, ProjectPicturesAndFontArriveWhole)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString wzk = tmp.filePath("fonts.wzk");
     QFile f(wzk);
@@ -120,6 +122,7 @@ TEST(DownloadCliTest, ProjectPicturesAndFontArriveWhole)
 
 TEST(DownloadCliTest, SendProjectTakesTheProjectAndItsPictures)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path());
     ASSERT_TRUE(sim.ok());
@@ -134,6 +137,7 @@ TEST(DownloadCliTest, SendProjectTakesTheProjectAndItsPictures)
 
 TEST(DownloadCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     {
         Sim sim(tmp.path());
@@ -154,6 +158,7 @@ TEST(DownloadCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
 // virtual terminal under a virtual clock (tests/link/InProcessLinkTest).
 TEST(DownloadCliTest, HungUpTerminalEndsWithAMessageNotAHang)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path(), {"--hangup-after", "4"});
     ASSERT_TRUE(sim.ok());
@@ -167,6 +172,7 @@ TEST(DownloadCliTest, HungUpTerminalEndsWithAMessageNotAHang)
 
 TEST(DownloadCliTest, BadInputIsReportedBeforeAnythingIsSent)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     QFile f(tmp.filePath("short.wgc"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -267,6 +273,7 @@ TEST(DownloadCliTest, DamagedInputsAreRefusedByNameBeforeThePortOrTheBundle)
 
 TEST(DownloadCliTest, SendProjectWithoutItsPicturesSaysSoAndExitsThree)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     // The project file alone in its folder: no "图象位置信息.cbm".
     const QString wgc = tmp.filePath("alone/demo.wgc");

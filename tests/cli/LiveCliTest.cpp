@@ -18,7 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 using h5test::hex;
 using h5test::toHex;
@@ -78,6 +80,7 @@ struct SentCase
 
 TEST(LiveCli, EveryCommandWritesItsFrameAndNothingElse)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     const QString x300(300, QLatin1Char('x'));
@@ -144,6 +147,7 @@ struct RefusedCase
 
 TEST(LiveCli, RefusedCommandsSayWhyAndNeverOpenThePort)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString lone = dir.filePath(QStringLiteral("lone.txt"));
     ASSERT_TRUE(h5test::writeRaw(lone, "1b 64 3f f"));
@@ -193,6 +197,7 @@ TEST(LiveCli, RefusedCommandsSayWhyAndNeverOpenThePort)
 
 TEST(LiveCli, ShapesWithNothingToDrawSendNothingWithoutAFault)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     const QStringList commands[] = {{"rect", "50", "10", "50", "90"}, {"fill-ellipse", "1", "5", "9", "5"},
@@ -228,6 +233,7 @@ TEST(LiveCli, WrongArgumentsAreUsageErrors)
 
 TEST(LiveCli, HexFileOfMoreThanOneChunkArrivesWhole)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     QTemporaryDir dir;
@@ -254,6 +260,7 @@ QString makeImage(const QString &path, int w, int h)
 
 TEST(LiveCli, ShowImageSendsTheHeaderThenThePixelsAfterTheTerminalsU)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     QTemporaryDir dir;
@@ -273,6 +280,7 @@ TEST(LiveCli, ShowImageSendsTheHeaderThenThePixelsAfterTheTerminalsU)
 
 TEST(LiveCli, ShowImageAnsweredWrongSendsNoPixels)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     QTemporaryDir dir;
@@ -294,6 +302,7 @@ uint16_t pixel565(const QImage &img, int x, int y)
 
 TEST(LiveCli, PictureAndShapesReachTheSimulatorsScreen)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString shot = dir.filePath(QStringLiteral("screen.png"));
     h5test::SimProcess sim(dir.path(), {"--size", "320x240", "--screenshot", shot});
@@ -386,6 +395,7 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
 // port is opened.
 TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString font = dir.filePath(QStringLiteral("font.txt"));
     ASSERT_TRUE(h5test::writeRaw(font, "01 02 03"));
@@ -443,6 +453,7 @@ TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
 // failed read or write.
 TEST(LiveCli, HungUpLineIsToldOnce)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     auto pty = std::make_unique<h5test::PtyPair>();
     ASSERT_TRUE(pty->ok());
     QTemporaryDir dir;
@@ -452,11 +463,13 @@ TEST(LiveCli, HungUpLineIsToldOnce)
     p.setArguments({"live", "--port", pty->device(), "show-image", image});
     // The tool must not inherit the terminal's end of the line, or closing
     // it here would not hang the line up.
+#ifndef Q_OS_WIN
     p.setChildProcessModifier([] {
         for (int fd = 3; fd < 1024; ++fd)
             if (::isatty(fd))
                 ::close(fd);
     });
+#endif
     p.start();
     // The header arrives, then the terminal goes away instead of answering.
     const QByteArray header = pty->read(14, 30000);
@@ -474,6 +487,7 @@ TEST(LiveCli, HungUpLineIsToldOnce)
 // debug window's mirror draws the same frames.
 TEST(LiveCli, EveryShapeOnTheSimulatorMatchesTheWindowsMirror)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString shot = dir.filePath(QStringLiteral("screen.png"));
     h5test::SimProcess sim(dir.path(), {"--size", "320x240", "--screenshot", shot});

@@ -14,8 +14,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 namespace {
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -131,6 +131,7 @@ std::vector<AnyWindow> bothWindows()
 
 TEST(SerialDialogTest, PortControlsFollowTheLineOpenedAndClosed)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     for (const AnyWindow &kind : bothWindows()) {
         SCOPED_TRACE(kind.name);
         QTemporaryDir tmp;
@@ -265,6 +266,7 @@ TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
 
 TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         const char *name;
@@ -313,6 +315,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
 
 TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp);
     ASSERT_TRUE(sim.ok());
@@ -335,6 +338,7 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
 // under a virtual clock (tests/link/InProcessLinkTest).
 TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp, {"--hangup-after", "4"});
     ASSERT_TRUE(sim.ok());
@@ -468,6 +472,7 @@ TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
 
 TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString folder = copyDemo(tmp);
     Sim sim(tmp);
@@ -506,6 +511,7 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
 
 TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     enum class End { ClosePort, DestroyWindow };
     for (End end : {End::ClosePort, End::DestroyWindow}) {
         SCOPED_TRACE(end == End::ClosePort ? "port closed" : "window destroyed");
