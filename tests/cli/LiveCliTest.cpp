@@ -11,6 +11,7 @@
 #include "terminal/LiveMirror.h"
 #include "pictures/PictureConvert.h"
 
+#include <QDir>
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QProcess>
@@ -378,7 +379,7 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
     const Case cases[] = {
         {"lone digit", {good, lone}, lone + QStringLiteral(": 第7个字符")},
         // Refused by the font page's own check, in its words.
-        {"missing", {good, dir.filePath("gone.txt")}, dir.filePath("gone.txt") + QStringLiteral("文件不存在!")},
+        {"missing", {good, dir.filePath("gone.txt")}, QDir::toNativeSeparators(dir.filePath("gone.txt")) + QStringLiteral("文件不存在!")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -417,6 +417,7 @@ TEST(DebugLiveTest, CopyPageSendsTheLayerSelectOnlyWhereTheResolutionHasLayers)
 
 TEST(DebugLiveTest, HexPageSendsTypedTextAndLongFilesInChunks)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     QTemporaryDir simDir;
     Sim sim(simDir);
@@ -520,6 +521,7 @@ std::vector<uint16_t> mirror565(const LiveMirror &m)
 
 TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir simDir;
     const QString shot = simDir.filePath("screen.png");
     Sim sim(simDir, {QStringLiteral("--size"), QStringLiteral("320x240"), QStringLiteral("--screenshot"), shot});
@@ -587,6 +589,7 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
 
 TEST(DebugLiveTest, RealtimePictureArrivesOnTheTerminalsScreen)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir simDir;
     Pictures pics;
     const QString shot = simDir.filePath("screen.png");

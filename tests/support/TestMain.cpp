@@ -2,6 +2,8 @@
 // tests that draw text or open windows can run in any order beside the
 // core tests.
 
+#include "model/FontFaces.h"
+
 #include <QApplication>
 #include <QDir>
 #include <gtest/gtest.h>
@@ -62,5 +64,6 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new SkippedCount);
     QApplication app(argc, argv);
+    h5::loadPackagedFonts();
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,8 @@
 
 #include "Cli.h"
 
+#include "model/FontFaces.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -112,13 +114,16 @@ int run(int argc, char **argv)
 
     // No window system is needed: pictures are decoded and drawn into
     // QImages. Only commands that draw text start the GUI application, on
-    // the offscreen platform unless told otherwise.
+    // the offscreen platform unless told otherwise. Windows' own platform
+    // needs no display and offers the system's fonts, so it stays there.
     int used = 0;
     const Command *c = find(args, used);
     std::unique_ptr<QCoreApplication> app;
     if (c && c->needsGui) {
+#ifndef Q_OS_WIN
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             const QString runtime = QDir::tempPath() + QStringLiteral("/h5800-runtime");
             QDir().mkpath(runtime);
@@ -127,6 +132,7 @@ int run(int argc, char **argv)
             qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
         }
         app = std::make_unique<QGuiApplication>(argc, argv);
+        h5::loadPackagedFonts();
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
