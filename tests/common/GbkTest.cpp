@@ -3,8 +3,10 @@
 // from the system's code page 936. The whole table is checked by a
 // fingerprint taken with ICU, the edges case by case.
 
+#include "support/FuzzReplay.h"
 #include "support/TestUtil.h"
 
+#include "../../fuzz/GbkTableCheck.h"
 #include "common/Gbk.h"
 
 #include <QCryptographicHash>
@@ -88,6 +90,8 @@ TEST(GbkTest, BrokenSequencesAndUnwritableCharactersAreHandledAlike)
         {u"a\u30FBb", "61 3F 62", false},
         {u"\U0001F600", "3F", false},              // one "?" for a character beyond the BMP
         {u"\xD800" u"a" u"\xDC00", "3F 61 3F", false}, // halves of a pair alone
+        {u"a\xD800", "61", true},                      // a first half at the end is dropped
+        {u"a\u200Bb\uFE0F", "61 62", false},          // default-ignorable ones are left out
     };
     for (const auto &e : encodes) {
         SCOPED_TRACE(e.bytes);
@@ -95,6 +99,35 @@ TEST(GbkTest, BrokenSequencesAndUnwritableCharactersAreHandledAlike)
         EXPECT_EQ(QByteArray::fromStdString(toGbk(text)), h5test::hex(e.bytes));
         EXPECT_EQ(isGbkEncodable(text), e.writable);
     }
+}
+
+// The table codec Windows uses, against Qt's converter where Qt has one:
+// every byte pair alone and behind each kind of byte, and the kept fuzz
+// inputs, decoded and encoded the same way.
+TEST(GbkTest, TheWindowsTableCodecAgreesWithQtsConverter)
+{
+    if (!h5fuzz::qtHasGbk())
+        GTEST_SKIP() << "Qt has no GBK converter to compare with (no ICU)";
+    struct ThrowOnViolation
+    {
+        ThrowOnViolation() { h5fuzz::failHandler() = h5fuzz::throwOnViolation; }
+        ~ThrowOnViolation() { h5fuzz::failHandler() = h5fuzz::abortOnViolation; }
+    } handler;
+    const char prefixes[][2] = {{'\0', 0}, {'A', 1}, {char(0x81), 1}, {char(0xD6), 1}, {char(0xFF), 1}};
+    for (const auto &prefix : prefixes) {
+        for (int first = 0; first < 256; ++first) {
+            for (int second = 0; second < 256; ++second) {
+                uint8_t input[3] = {uint8_t(prefix[0]), uint8_t(first), uint8_t(second)};
+                const int skip = prefix[1] ? 0 : 1;
+                try {
+                    h5fuzz::checkGbkTableInput(input + skip, size_t(3 - skip));
+                } catch (const h5fuzz::Violation &v) {
+                    FAIL() << v.what() << ": " << h5test::toHex(QByteArray(reinterpret_cast<char *>(input + skip), 3 - skip));
+                }
+            }
+        }
+    }
+    EXPECT_GT(h5test::replayFuzzInputs(QStringLiteral("fuzz_gbk_table"), h5fuzz::checkGbkTableInput), 0);
 }
 
 } // namespace
