@@ -12,6 +12,8 @@
 // - A .wbm lists its records under the rule that skips a path and number
 //   already listed.
 // - Every slot record reads back the same after it is written.
+// - The data area walk places each slot's data after the data of the slots
+//   before it, by either rule (every slot with a size, the slots in use).
 //
 // Input: byte 0 chooses the file: bits 0..1 the name's ending (.wbm, .tbm,
 // .cbm, .WBM, the last read as a 600-slot file), bit 2 set takes the rest
@@ -26,6 +28,7 @@
 #include "common/Bytes.h"
 #include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "pictures/DataAreaWalk.h"
 #include "pictures/PictureList.h"
 #include "pictures/SlotArea.h"
 #include "pictures/SlotRecord.h"
@@ -233,6 +236,22 @@ inline void checkPictureListInput(const uint8_t *data, size_t size)
                 firstFree = j;
         }
         check(area.firstFreeSlot() == firstFree, "first free slot is the first unoccupied one");
+
+        // The walk by the build's rule counts the slots in use only; by
+        // either rule a slot's data starts where the data before it ends.
+        const std::vector<SlotData> sized = walkDataArea(file, DataSlots::Sized);
+        const std::vector<SlotData> inUse = walkDataArea(file, DataSlots::InUse);
+        check(sized.size() == size_t(kSlotCount) && inUse.size() == size_t(kSlotCount), "the walk has 600 slots");
+        int64_t inUseRunning = 0;
+        for (int j = 0; j < kSlotCount && inUse.size() == size_t(kSlotCount); ++j) {
+            const SlotRecord r = area.slot(j);
+            const bool hasSize = r.width != 0 && r.height != 0;
+            check(sized[size_t(j)].hasData == hasSize, "every slot with a size has data");
+            check(inUse[size_t(j)].hasData == (hasSize && r.inUse != 0), "in use, only the slots in use have data");
+            check(inUse[size_t(j)].startPage == inUseRunning, "in use, a start page sums the slots in use before");
+            if (hasSize && r.inUse != 0)
+                inUseRunning += pagesOf(r.width, r.height);
+        }
     }
 
     const QString path = h5fuzz::scratchPath(QStringLiteral("list") + QLatin1String(kEndings[mode & 3]));

@@ -21,7 +21,7 @@
 #include "terminal/LiveMirror.h"
 #include "link/UserFontList.h"
 #include "pictures/PictureList.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
 
 #include <QColor>
@@ -198,7 +198,7 @@ private:
     // but no larger than the screen's free area.
     QSize fittingSize() const;
 
-    CMSComm m_comm;
+    PortLine m_comm;
     PictureList m_pictures;
     UserFontList m_fonts;
     std::unique_ptr<Notes> m_notes;

@@ -8,6 +8,7 @@ PageDocument::PageDocument(PageContext &context, OpenPage page, QObject *parent)
     : QObject(parent), m_context(context), m_page(std::move(page))
 {
     m_pageName = QString::number(m_page.page.settings.m_nPageNo);
+    remember();
 }
 
 void PageDocument::setPageName(const QString &name)
@@ -20,10 +21,27 @@ void PageDocument::setPageName(const QString &name)
 
 void PageDocument::setModified(bool modified)
 {
+    m_forced = modified;
     if (m_modified == modified)
         return;
     m_modified = modified;
     emit modifiedChanged(modified);
+}
+
+void PageDocument::contentChanged()
+{
+    const bool differs = m_forced || !(m_page.page.settings == m_savedSettings)
+                         || m_page.page.elements != m_savedElements;
+    if (m_modified == differs)
+        return;
+    m_modified = differs;
+    emit modifiedChanged(differs);
+}
+
+void PageDocument::remember()
+{
+    m_savedElements = m_page.page.elements;
+    m_savedSettings = m_page.page.settings;
 }
 
 bool PageDocument::save()
@@ -61,6 +79,7 @@ void PageDocument::takeSaved(OpenPage saved)
 void PageDocument::afterSave()
 {
     m_edit.afterSave();
+    remember();
     setModified(false);
     emit saved();
 }

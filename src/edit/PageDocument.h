@@ -60,7 +60,14 @@ public:
     const EditState &editState() const { return m_edit; }
 
     bool isModified() const { return m_modified; }
+    // Marks the page modified whatever its content (a page not yet on
+    // disk, settings a page command changed); false after a save.
     void setModified(bool modified = true);
+    // Every change the user makes to the page's content (elements or
+    // settings) is told here, and the document decides whether the page
+    // now differs from what was last saved: undoing back to the saved page
+    // clears the modified mark.
+    void contentChanged();
 
     // ---- saving --------------------------------------------------------------
     // Saves the page to its file (compiling it when it belongs to the
@@ -101,6 +108,7 @@ signals:
 
 private:
     void afterSave();
+    void remember();
     void finishPageCommand(const PageCommandResult &result, const QString &error);
 
     PageContext &m_context;
@@ -108,6 +116,10 @@ private:
     EditState m_edit{m_page.page};
     QString m_pageName;
     bool m_modified = false;
+    bool m_forced = false; // set by setModified(true): only a save clears it
+    // The page as last saved (or as opened).
+    std::vector<CGraph> m_savedElements;
+    CTypeGraph m_savedSettings;
 };
 
 } // namespace h5

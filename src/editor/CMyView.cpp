@@ -260,7 +260,7 @@ bool CMyView::onCommand(int id)
     if (const std::optional<EditCommand> edit = editCommandFor(id)) {
         const EditOutcome outcome = runEditCommand(*edit, editState(), applicationClipboard());
         if (outcome.modified)
-            m_doc.setModified(true);
+            m_doc.contentChanged();
         if (outcome.redraw)
             refresh();
         else
@@ -439,7 +439,7 @@ void CMyView::apply(const InteractionResult &r)
     if (r.status)
         m_host.notifier().status(*r.status);
     if (r.modified)
-        m_doc.setModified(true);
+        m_doc.contentChanged();
     if (r.redraw)
         refresh();
     else
@@ -508,7 +508,7 @@ void CMyView::offerDialPicture(int index)
     defaults.fill = m_tools->fillColour();
     defaults.sourceIndex = editState().sourceIndex;
     insertUnder(editState(), index, dialElement(pointer, choice, defaults));
-    m_doc.setModified(true);
+    m_doc.contentChanged();
     refresh();
     emit commandsChanged();
 }
@@ -583,12 +583,12 @@ void CMyView::editProperties()
     case PropertyEdit::NoForm:
         return;
     case PropertyEdit::Written:
-        m_doc.setModified(true);
+        m_doc.contentChanged();
         offerDial = e->m_nKind == Kind::PointerCtrl;
         break;
     case PropertyEdit::Removed:
         editState().elements().erase(editState().elements().begin() + editState().selectedIndex);
-        m_doc.setModified(true);
+        m_doc.contentChanged();
         break;
     case PropertyEdit::Cancelled:
     case PropertyEdit::Refused:

@@ -4,6 +4,7 @@
 #include "link/LiveCommands.h"
 #include "link/Registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <utility>
@@ -92,7 +93,6 @@ void CommRecord::addReceivedLines(const QByteArray &text)
 
 // ---- session ----
 
-DebugSession::DebugSession(LinkHost &host, CommRecord::Clock clock) : m_host(host), m_record(std::move(clock)) {}
 
 void DebugSession::portOpened()
 {
@@ -109,7 +109,7 @@ void DebugSession::portClosed()
 {
     m_host.stopTimer(kProbeTimer);
     m_host.stopTimer(kRegistryTimer);
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
     m_connected = false;
     m_text.clear();
     m_chunks.clear();
@@ -134,7 +134,7 @@ void DebugSession::onTimer(int id)
         return;
     }
     if (id == kReplyTimer && m_state == LinkState::RealtimeHeaderSent) {
-        m_host.stopTimer(id);
+        m_reply.fired();
         m_host.discard();
         m_realtime.clear();
         setState(LinkState::Ready);
@@ -142,7 +142,10 @@ void DebugSession::onTimer(int id)
         return;
     }
     if (id == kRegistryTimer || id == kReplyTimer) {
-        m_host.stopTimer(id);
+        if (id == kReplyTimer)
+            m_reply.fired();
+        else
+            m_host.stopTimer(id);
         if (!inDownload())
             return;
         if (id == kRegistryTimer && m_state != LinkState::RegistryRead)
@@ -171,7 +174,7 @@ void DebugSession::probeTick()
         setState(LinkState::Offline);
         m_host.stopTimer(kProbeTimer);
         ++m_ticks;
-        m_host.message(kNoConnection);
+        m_reply.message(kNoConnection);
         return;
     }
     ++m_ticks;
@@ -222,7 +225,7 @@ void DebugSession::connectReply(uint8_t reply)
     m_host.status(QStringLiteral("串口连接错误!"));
     m_record.addReceivedByte(reply);
     recordChanged();
-    m_host.message(kWrongConnection);
+    m_reply.message(kWrongConnection);
 }
 
 // The window decodes no report; it frames them by their first bytes and
@@ -339,6 +342,81 @@ void DebugSession::transferStep(uint8_t reply)
     }
 }
 
+// ---- the picture download's hooks: what the debug window does its own way ----
+
+class DebugSession::PictureOwner final : public PictureDownload::Owner
+{
+public:
+    explicit PictureOwner(DebugSession &session) : s(session) {}
+
+    void pictureStep(PictureDownload::Step step) override
+    {
+        using Step = PictureDownload::Step;
+        switch (step) {
+        case Step::RegistryRead: s.setState(LinkState::RegistryRead); break;
+        case Step::RegistryWrite: s.setState(LinkState::RegistryWriteStart); break;
+        case Step::RegistryPages: s.setState(LinkState::RegistryPageSent); break;
+        case Step::RegistryDone: s.setState(LinkState::RegistryDone); break;
+        case Step::HeaderSent: s.setState(LinkState::PictureHeaderSent); break;
+        case Step::PacketSent: s.setState(LinkState::PicturePageSent); break;
+        case Step::Idle: break;
+        }
+    }
+    void pictureFrameSent(const QByteArray &frame) override
+    {
+        s.m_record.addSent(frame);
+        s.recordChanged();
+    }
+    void registryReceived(const QByteArray &text) override
+    {
+        s.m_host.stopTimer(kRegistryTimer);
+        s.m_record.addReceivedLines(text);
+        s.recordChanged();
+    }
+    void picturesPlaced(const std::vector<DownloadPicture> &pictures) override
+    {
+        for (size_t k = 0; k < pictures.size() && k < s.m_sendIndex.size(); ++k)
+            s.m_pictures[s.m_sendIndex[k]].firstBlock = pictures[k].firstBlock;
+    }
+    bool picturePixels(size_t index, const DownloadPicture &, QByteArray &pixels) override
+    {
+        // Each picture's pixels were made before the download began; they
+        // go with the picture.
+        pixels = std::exchange(s.m_pixels[s.m_sendIndex[index]], QByteArray());
+        return true;
+    }
+    void pictureHeaderSent(const DownloadPicture &p, bool) override
+    {
+        s.m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
+        s.m_host.progress(0, p.pages());
+    }
+    void picturePacketSent(const DownloadPicture &p, int64_t packet) override
+    {
+        s.m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(p.number).arg(percent(packet + 1, p.pages())));
+        s.m_host.progress(packet + 1, p.pages());
+    }
+    void pictureFailed(PictureDownload::Step, const QString &text) override
+    {
+        s.m_text.clear();
+        s.endDownload(text, false);
+    }
+    void picturesDone() override { s.endDownload(QString(), false); }
+
+private:
+    DebugSession &s;
+};
+
+DebugSession::DebugSession(LinkHost &host, CommRecord::Clock clock)
+    : m_host(host), m_record(std::move(clock)), m_pictureOwner(std::make_unique<PictureOwner>(*this)),
+      m_pictureDownload(host, m_reply, *m_pictureOwner,
+                        PictureDownload::Options{RegistryCheck::FirstBlock,
+                                                 QStringLiteral("图片注册表出错，全部清空。"),
+                                                 QStringLiteral("存储空间已满，从头覆盖。"), true})
+{
+}
+
+DebugSession::~DebugSession() = default;
+
 // ---- downloads ----
 
 bool DebugSession::inDownload() const
@@ -366,29 +444,28 @@ void DebugSession::sendRecorded(const QByteArray &bytes)
     recordChanged();
 }
 
-void DebugSession::armReply()
+void DebugSession::armReply(int64_t bytes)
 {
-    m_host.stopTimer(kReplyTimer);
-    m_host.startTimer(kReplyTimer, kReplyTimeout);
+    m_reply.arm(bytes);
 }
 
 void DebugSession::disarmReply()
 {
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
 }
 
 void DebugSession::stopDownloadTimers()
 {
     m_host.stopTimer(kProbeTimer);
     m_host.stopTimer(kRegistryTimer);
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
 }
 
 void DebugSession::dropStaging()
 {
     m_staged.clear();
     m_staged.squeeze();
-    m_image.clear();
+    m_pictureDownload.dropData();
     m_pixels.clear();
 }
 
@@ -413,6 +490,13 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         return false;
     stopDownloadTimers();
     m_host.discard();
+    // A download still under way is given up now: its answers must not
+    // drive it on (nor start its time-out) while a question below is open.
+    if (inDownload()) {
+        m_lastEnd = DownloadEnd::Failed;
+        dropStaging();
+        setState(LinkState::Ready);
+    }
     if (list.empty()) {
         m_host.status(QStringLiteral("无图片下发!"));
         return false;
@@ -447,7 +531,7 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
         }
         pixels[i].clear();
         m_host.status(QStringLiteral("编号%1图片丢失：%2").arg(p.number).arg(problem));
-        if (!m_host.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
+        if (!m_reply.ask(QStringLiteral("编号%1图片丢失，是否跳过继续下载?").arg(p.number))) {
             m_declined = true;
             m_lastEnd = DownloadEnd::Declined;
             return false;
@@ -472,10 +556,23 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
     m_lastEnd = DownloadEnd::Running;
     m_pictures = std::move(pictures);
     m_pixels = std::move(pixels);
-    m_erase = erase;
+    // Only the pictures that will be sent are placed: a skipped one keeps
+    // whatever the terminal holds under its number.
+    std::vector<DownloadPicture> sent;
+    m_sendIndex.clear();
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        if (m_pixels[i].isEmpty())
+            continue;
+        DownloadPicture d;
+        d.number = m_pictures[i].number;
+        d.width = m_pictures[i].width;
+        d.height = m_pictures[i].height;
+        sent.push_back(d);
+        m_sendIndex.push_back(i);
+    }
+    m_pictureDownload.prepare(std::move(sent), erase);
     m_pageCount = m_pageIndex = 0;
     m_ticks = 0;
-    m_pictureIndex = 0;
     m_text.clear();
     setState(LinkState::PictureHandshake);
     m_host.startTimer(kProbeTimer, kProbeInterval);
@@ -484,154 +581,21 @@ bool DebugSession::downloadPictures(const std::vector<DebugPicture> &list, bool 
 
 void DebugSession::pictureStep(uint8_t reply)
 {
-    if (m_state == LinkState::RegistryRead) {
-        // The reply may come in several reads; it is whole once it ends
-        // with the terminator. The text stays: placement reads it.
-        if (!m_text.endsWith("ff ff ee ff "))
-            return;
-        m_host.stopTimer(kRegistryTimer);
-        m_host.discard();
-        m_record.addReceivedLines(m_text);
-        recordChanged();
-        sendRecorded(registryWriteCommand());
-        setState(LinkState::RegistryWriteStart);
-        armReply();
+    if (m_state != LinkState::PictureHandshake) {
+        m_pictureDownload.onAnswer(reply, m_text);
         return;
     }
-
-    // Every other step is answered by one byte: the connection reply to the
-    // probe, an acknowledge to anything else. A wrong byte ends the
-    // download with the step's own text.
+    // The handshake: the connection reply to the probe.
     m_host.discard();
-    const bool probe = m_state == LinkState::PictureHandshake;
-    if (reply != (probe ? kConnectionReply : kAcknowledge)) {
-        m_text.clear();
-        QString why;
-        switch (m_state) {
-        case LinkState::PictureHandshake: why = QStringLiteral("串口连接错误!"); break;
-        case LinkState::PictureHeaderSent: why = QStringLiteral("串口连接错误3!"); break;
-        case LinkState::PicturePageSent: why = QStringLiteral("连接出错，请检查数据线!"); break;
-        default: why = QStringLiteral("串口连接错误2!"); break; // the registry write
-        }
-        endDownload(why, false);
-        return;
-    }
-    // After the registry write command the registry reply stays in the
-    // text: the placement reads it (and then clears it).
-    if (m_state != LinkState::RegistryWriteStart)
-        m_text.clear();
-
-    switch (m_state) {
-    case LinkState::PictureHandshake:
-        m_host.stopTimer(kProbeTimer);
-        sendRecorded(registryReadRequest());
-        setState(LinkState::RegistryRead);
-        m_host.stopTimer(kRegistryTimer);
-        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
-        return;
-    case LinkState::RegistryWriteStart:
-        placeAndWriteRegistry();
-        return;
-    case LinkState::RegistryPageSent:
-        if (m_pageIndex == 0) {
-            m_host.send(m_image.mid(kFlashPage, kFlashPage));
-        } else {
-            m_host.send(m_image.mid(2 * kFlashPage));
-            setState(LinkState::RegistryDone);
-        }
-        ++m_pageIndex;
-        armReply();
-        return;
-    case LinkState::RegistryDone:
-        m_image.clear();
-        setState(LinkState::PictureHeaderSent);
-        nextPicture();
-        return;
-    case LinkState::PictureHeaderSent:
-        m_pageIndex = 0;
-        setState(LinkState::PicturePageSent);
-        m_host.send(segmentPage(m_staged, kPictureHeaderBytes, 0));
-        m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(1, m_pageCount)));
-        m_host.progress(1, m_pageCount);
-        armReply();
-        return;
-    case LinkState::PicturePageSent:
-        ++m_pageIndex;
-        if (m_pageIndex < m_pageCount) {
-            m_host.send(segmentPage(m_staged, kPictureHeaderBytes, m_pageIndex));
-            m_host.status(QStringLiteral("编号%1图片下载：%2%").arg(m_currentNumber).arg(percent(m_pageIndex + 1, m_pageCount)));
-            m_host.progress(m_pageIndex + 1, m_pageCount);
-            armReply();
-            return;
-        }
-        // The picture was taken whole; the next one follows, if any.
-        setState(LinkState::PictureHeaderSent);
-        nextPicture();
-        return;
-    default:
-        return;
-    }
-}
-
-void DebugSession::placeAndWriteRegistry()
-{
-    // Only the pictures that will be sent are placed: a skipped one keeps
-    // whatever the terminal holds under its number.
-    std::vector<DownloadPicture> placed;
-    std::vector<size_t> index;
-    placed.reserve(m_pictures.size());
-    for (size_t i = 0; i < m_pictures.size(); ++i) {
-        if (i >= m_pixels.size() || m_pixels[i].isEmpty())
-            continue;
-        DownloadPicture d;
-        d.number = m_pictures[i].number;
-        d.width = m_pictures[i].width;
-        d.height = m_pictures[i].height;
-        placed.push_back(d);
-        index.push_back(i);
-    }
-    // The registry reply is followed in the text by the acknowledge of the
-    // write command, which the parser drops.
-    const std::vector<RegistryRecord> terminal =
-        m_erase ? std::vector<RegistryRecord>() : parseRegistryReply(m_text);
-    const Placement placement = placePictures(terminal, placed, RegistryCheck::FirstBlock);
-    for (size_t k = 0; k < placed.size(); ++k)
-        m_pictures[index[k]].firstBlock = placed[k].firstBlock;
-    m_image = placement.image;
-
-    m_host.send(m_image.left(kFlashPage));
-    m_pageIndex = 0;
     m_text.clear();
-    setState(LinkState::RegistryPageSent);
-    armReply();
-    // Message boxes last: the packet is out and the state consistent.
-    if (placement.registryFaulty)
-        m_host.message(QStringLiteral("图片注册表出错，全部清空。"));
-    if (placement.storageFull)
-        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
-}
-
-void DebugSession::nextPicture()
-{
-    while (m_pictureIndex < m_pictures.size()) {
-        const size_t index = m_pictureIndex++;
-        const DebugPicture &p = m_pictures[index];
-        // Skipped pictures have no pixels; pictures that found no room have
-        // no block (the registry does not name them either).
-        if (index >= m_pixels.size() || m_pixels[index].isEmpty() || p.firstBlock < 0)
-            continue;
-        m_staged = pictureRecord(p.number, p.firstBlock, p.width, p.height, m_pixels[index]);
-        m_pixels[index].clear();
-        m_pixels[index].squeeze();
-        m_pageCount = picturePages(p.width, p.height);
-        m_currentNumber = p.number;
-        sendRecorded(m_staged.left(kPictureHeaderBytes));
-        m_host.status(QStringLiteral("编号%1图片下载：0%").arg(p.number));
-        m_host.progress(0, m_pageCount);
-        armReply();
+    if (reply != kConnectionReply) {
+        endDownload(QStringLiteral("串口连接错误!"), false);
         return;
     }
-    endDownload(QString(), false);
+    m_host.stopTimer(kProbeTimer);
+    m_pictureDownload.begin();
+    m_host.stopTimer(kRegistryTimer);
+    m_host.startTimer(kRegistryTimer, registryTimeoutMs(kRegistryTimeout, m_host.lineBaud()));
 }
 
 bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
@@ -659,14 +623,14 @@ bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
         if (file.open(QIODevice::ReadOnly))
             text = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-            sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(path));
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(QDir::toNativeSeparators(path)));
             return false;
         }
         QString fault;
         const QByteArray data = decodeFontText(text, &fault);
         if (!fault.isEmpty()) {
             // A lone hex digit would shift every later byte of the font.
-            sendStatus(QStringLiteral("第%1个字库无法读取：%2：%3").arg(shown).arg(path, fault));
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2：%3").arg(shown).arg(QDir::toNativeSeparators(path), fault));
             return false;
         }
         if (data.isEmpty()) {
@@ -705,7 +669,7 @@ void DebugSession::startFont()
     sendRecorded(m_staged.left(kFontSegmentHeader));
     sendStatus(QStringLiteral("下载第%1个字库：0%").arg(m_fontIndex));
     sendProgress(0, m_pageCount);
-    armReply();
+    armReply(kFontSegmentHeader);
 }
 
 void DebugSession::fontStep(uint8_t reply)
@@ -729,10 +693,11 @@ void DebugSession::fontStep(uint8_t reply)
     }
     ++m_pageIndex;
     if (m_pageIndex <= m_pageCount) {
-        m_host.send(segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1));
+        const QByteArray page = segmentPage(m_staged, kFontSegmentHeader, m_pageIndex - 1);
+        m_host.send(page);
         sendStatus(QStringLiteral("下载第%1个字库：%2%").arg(m_fontIndex).arg(percent(m_pageIndex, m_pageCount)));
         sendProgress(m_pageIndex, m_pageCount);
-        armReply();
+        armReply(page.size());
         return;
     }
     // The font was taken whole.
@@ -755,7 +720,7 @@ void DebugSession::abandonWaits()
         stopDownloadTimers();
         dropStaging();
     }
-    m_host.stopTimer(kReplyTimer);
+    m_reply.stop();
     m_realtime.clear();
     // A handshake still waiting is over too: the command sets Ready.
     if (m_state == LinkState::Connecting)
@@ -866,7 +831,7 @@ bool DebugSession::sendRealtimePicture(const QByteArray &header, const QByteArra
     setState(LinkState::RealtimeHeaderSent);
     sendRecorded(header);
     sendStatus(QStringLiteral("开始下载..."));
-    armReply();
+    armReply(header.size());
     return true;
 }
 

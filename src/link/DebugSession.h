@@ -12,21 +12,27 @@
 // the record's growth are told through the two optional callbacks below.
 //
 // Picture and font downloads run on this session with the stop-and-wait
-// frames of the file download: the registry is read, the pictures placed
-// and the registry written with the same code (link/Registry.h), and
-// pictures and fonts are streamed from the same records (link/Frames.h).
+// frames of the file download: after the handshake the pictures go with
+// the file download's own picture download (link/PictureDownload.h:
+// registry read, placement, registry write, headers and pixels), and fonts
+// are streamed from the same records (link/Frames.h).
 // The record of the picture or font being sent is the staging data; it is
 // dropped whenever a download ends or fails. While an answer is awaited a
-// reply time-out (timer 3, 5 s) ends the download with "连接超时!".
+// reply time-out (timer 3, 5 s after the packet has left the line,
+// link/ReplyTimer.h) ends the download with "连接超时!"; the registry
+// reply is awaited 10 s and the line time of the longest one.
 
 #include "link/LinkHost.h"
 #include "link/LinkSession.h"
+#include "link/PictureDownload.h"
+#include "link/ReplyTimer.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace h5 {
@@ -134,6 +140,7 @@ public:
     static constexpr unsigned kGiveUpTick = 10;
 
     explicit DebugSession(LinkHost &host, CommRecord::Clock clock = {});
+    ~DebugSession() override;
     DebugSession(const DebugSession &) = delete;
     DebugSession &operator=(const DebugSession &) = delete;
 
@@ -246,13 +253,10 @@ private:
     // Starts chunked sending of `bytes` (more than one chunk) in `state`.
     void startChunks(const QByteArray &bytes, LinkState state);
     void abandonWaits();
-    void placeAndWriteRegistry();
-    // Announces the next picture to send, or ends the download when none
-    // is left.
-    void nextPicture();
     void startFont();
     void sendRecorded(const QByteArray &bytes);
-    void armReply();
+    // The answer to the `bytes` just sent is awaited.
+    void armReply(int64_t bytes);
     void disarmReply();
     void stopDownloadTimers();
     // A download ends: Ready, `text` in its box unless empty, staging
@@ -268,6 +272,7 @@ private:
     void dropStaging();
 
     LinkHost &m_host;
+    ReplyTimer m_reply{m_host, kReplyTimer, kReplyTimeout};
     CommRecord m_record;
     std::function<void(const QString &)> m_sendStatus;
     std::function<void()> m_recordChanged;
@@ -283,15 +288,13 @@ private:
     // The pixels of each entry of m_pictures, made before the download
     // began; empty for a skipped entry and once an entry was sent.
     std::vector<QByteArray> m_pixels;
-    bool m_erase = false;
-    size_t m_pictureIndex = 0; // next list entry to prepare
+    // The list entry of each picture the picture download sends.
+    std::vector<size_t> m_sendIndex;
     std::vector<QByteArray> m_fonts; // font segments of the queue
     size_t m_fontIndex = 0;    // next font to prepare
-    int64_t m_pageCount = 0;
+    int64_t m_pageCount = 0;   // of the font being sent
     int64_t m_pageIndex = 0;
-    int m_currentNumber = 0;   // picture number in the texts
-    QByteArray m_staged;       // staging: header and data being sent
-    QByteArray m_image;        // the registry image being written
+    QByteArray m_staged;       // staging: header and data of the font being sent
 
     DownloadEnd m_lastEnd = DownloadEnd::None;
     bool m_declined = false;
@@ -305,6 +308,10 @@ private:
     int64_t m_chunkCount = 0;
     int64_t m_chunkIndex = 0;
     int64_t m_chunkTotal = 0;
+
+    class PictureOwner;
+    std::unique_ptr<PictureOwner> m_pictureOwner;
+    PictureDownload m_pictureDownload;
 };
 
 } // namespace h5

@@ -1,26 +1,20 @@
 #include "link/DownloadPicture.h"
 
-#include "common/Bytes.h"
-#include "pictures/SlotRecord.h"
+#include "pictures/DataAreaWalk.h"
 
 namespace h5 {
 
 std::vector<DownloadPicture> readDownloadPictures(const QByteArray &listFile)
 {
     std::vector<DownloadPicture> out;
-    if (listFile.size() < kSlotAreaSize)
-        return out;
-    int64_t page = 0;
-    for (int j = 0; j < kSlotCount; ++j) {
-        const char *slot = listFile.constData() + qsizetype(j) * kSlotSize;
-        DownloadPicture p;
-        p.number = j;
-        p.width = getBe16(slot + kSlotWidthOffset);
-        p.height = getBe16(slot + kSlotHeightOffset);
-        if (p.width == 0 || p.height == 0)
+    for (const SlotData &s : walkDataArea(listFile, DataSlots::Sized)) {
+        if (!s.hasData)
             continue;
-        p.startPage = page;
-        page += p.pages();
+        DownloadPicture p;
+        p.number = s.number;
+        p.width = s.width;
+        p.height = s.height;
+        p.startPage = s.startPage;
         out.push_back(p);
     }
     return out;

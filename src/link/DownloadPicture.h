@@ -36,8 +36,8 @@ struct DownloadPicture
 
 // The pictures of a picture list file image, in number order: every slot
 // whose width and height are both nonzero (the in-use flag is not looked
-// at; a zero-sized slot holds no picture). Each picture's data starts on a
-// page boundary after the previous one's.
+// at; a zero-sized slot holds no picture), placed in the data area by
+// walkDataArea's Sized rule (pictures/DataAreaWalk.h).
 std::vector<DownloadPicture> readDownloadPictures(const QByteArray &listFile);
 
 // Data-area pages counted from the file length: (length - 1,236,000) / 2112,

@@ -44,19 +44,22 @@ QString DownloadSession::projectProgressText(int percent) const
     return QStringLiteral("工程下载：%1%").arg(percent);
 }
 
-void DownloadSession::showPictureProgress()
+void DownloadSession::showPictureProgress(const DownloadPicture &picture, int64_t packet)
 {
-    const int64_t done = currentPicture().startPage + pageCounter() + 1;
+    const int64_t done = picture.startPage + packet + 1;
     showProgress(QStringLiteral("图片下载：%1%").arg(percent(done, totalPicturePages())), done,
                  totalPicturePages());
 }
 
-void DownloadSession::pictureHeaderSent(bool first)
+void DownloadSession::pictureHeaderSent(const DownloadPicture &picture, bool first)
 {
     if (first)
-        showPictureProgress();
+        showPictureProgress(picture, 0);
 }
 
-void DownloadSession::picturePacketSent(bool) { showPictureProgress(); }
+void DownloadSession::picturePacketSent(const DownloadPicture &picture, int64_t packet)
+{
+    showPictureProgress(picture, packet);
+}
 
 } // namespace h5

@@ -25,11 +25,12 @@ public:
 
 protected:
     QString projectProgressText(int percent) const override;
-    void pictureHeaderSent(bool first) override;
-    void picturePacketSent(bool first) override;
+    void pictureHeaderSent(const DownloadPicture &picture, bool first) override;
+    void picturePacketSent(const DownloadPicture &picture, int64_t packet) override;
 
 private:
-    void showPictureProgress();
+    // "图片下载：%d%%": the pages sent of the whole list's data area.
+    void showPictureProgress(const DownloadPicture &picture, int64_t packet);
 };
 
 } // namespace h5

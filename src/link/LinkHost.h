@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace h5 {
 
@@ -34,6 +35,20 @@ public:
     virtual void closePort() = 0;
     // Progress of a long transfer, for a progress bar; optional.
     virtual void progress(qint64 done, qint64 total) { (void)done; (void)total; }
+    // The line's rate in bits per second, so that time-outs can allow for
+    // the bytes' time on the line; 0 when the bytes take no time (an
+    // in-process line without a rate, a test).
+    virtual qint32 lineBaud() const { return 0; }
 };
+
+// Milliseconds `bytes` take on a line of `baud` bits per second at ten bits
+// a byte (start bit, eight data bits, stop bit), rounded up; 0 without a
+// rate.
+inline int64_t lineTimeMs(int64_t bytes, qint32 baud)
+{
+    if (baud <= 0 || bytes <= 0)
+        return 0;
+    return (bytes * 10 * 1000 + baud - 1) / baud;
+}
 
 } // namespace h5

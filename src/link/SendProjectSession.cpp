@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "link/DownloadInputs.h"
 #include "link/Frames.h"
+#include "pictures/DataAreaWalk.h"
 #include "pictures/SlotArea.h"
 #include "project/ProjectFile.h"
 
@@ -92,18 +93,19 @@ void SendProjectSession::load(const QString &projectFile, const QString &project
         host().message(error);
         return;
     }
+    const std::vector<SlotData> walk = walkDataArea(area.bytes(), DataSlots::InUse);
     for (int j = 0; j < kSlotCount; ++j) {
         const SlotRecord r = area.slot(j);
         if (r.inUse == 0)
             continue;
-        m_pictureEntries.push_back(ProjectPictureEntry{j, r.path, r.width, r.height, QString()});
+        m_pictureEntries.push_back(
+            ProjectPictureEntry{j, r.path, r.width, r.height, QString(), walk[size_t(j)].startPage});
     }
 }
 
 std::vector<DownloadPicture> SendProjectSession::sendablePictures() const
 {
     std::vector<DownloadPicture> out;
-    int64_t page = 0;
     for (const ProjectPictureEntry &e : m_pictureEntries) {
         if (e.width == 0 || e.height == 0)
             continue; // nothing to send for a picture without pixels
@@ -111,8 +113,7 @@ std::vector<DownloadPicture> SendProjectSession::sendablePictures() const
         p.number = e.number;
         p.width = e.width;
         p.height = e.height;
-        p.startPage = page;
-        page += p.pages();
+        p.startPage = e.startPage;
         out.push_back(p);
     }
     return out;
@@ -195,16 +196,17 @@ QString SendProjectSession::projectProgressText(int percent) const
     return QStringLiteral("已下载：%1%").arg(percent);
 }
 
-void SendProjectSession::pictureHeaderSent(bool)
+void SendProjectSession::pictureHeaderSent(const DownloadPicture &picture, bool)
 {
-    showProgress(QStringLiteral("下载编号%1图片：0%").arg(currentPicture().number), 0, segmentPages());
+    showProgress(QStringLiteral("下载编号%1图片：0%").arg(picture.number), 0, picture.pages());
 }
 
-void SendProjectSession::picturePacketSent(bool first)
+void SendProjectSession::picturePacketSent(const DownloadPicture &picture, int64_t packet)
 {
-    const QString text = first ? QStringLiteral("下载编号%1图片：%2%") : QStringLiteral("下载编号%1幅图片：%2%");
-    const int64_t done = pageCounter() + 1;
-    showProgress(text.arg(currentPicture().number).arg(percent(done, segmentPages())), done, segmentPages());
+    // The picture's first packet and the later ones are worded apart.
+    const QString text = packet == 0 ? QStringLiteral("下载编号%1图片：%2%") : QStringLiteral("下载编号%1幅图片：%2%");
+    const int64_t done = packet + 1;
+    showProgress(text.arg(picture.number).arg(percent(done, picture.pages())), done, picture.pages());
 }
 
 bool SendProjectSession::stagePicture(const QByteArray &record, QString *error)

@@ -31,6 +31,9 @@ struct ProjectPictureEntry
     int width = 0;
     int height = 0;
     QString firstBlock; // decimal text once placed, else empty
+    // First data-area page of its pixels: the build wrote the pixels of the
+    // slots in use, so only those count (walkDataArea's InUse rule).
+    int64_t startPage = 0;
 };
 
 class SendProjectSession : public TransferSession
@@ -77,8 +80,8 @@ public:
 
 protected:
     QString projectProgressText(int percent) const override;
-    void pictureHeaderSent(bool first) override;
-    void picturePacketSent(bool first) override;
+    void pictureHeaderSent(const DownloadPicture &picture, bool first) override;
+    void picturePacketSent(const DownloadPicture &picture, int64_t packet) override;
     bool stagePicture(const QByteArray &record, QString *error) override;
     bool stageRegistry(const QByteArray &image, QString *error) override;
     void dropStagedPicture() override;
@@ -88,7 +91,7 @@ protected:
 private:
     static Variant variant();
     // The pictures that are sent: in-use slots with a size, their data one
-    // after another in the data area.
+    // after another in the data area (walkDataArea's InUse rule).
     std::vector<DownloadPicture> sendablePictures() const;
     // Makes both staging files at the largest size the send will write
     // into them; false (both gone, the reason in `error`) when the disk

@@ -14,10 +14,97 @@ const QString kConnectionFailed =
 
 } // namespace
 
+// The picture download's hooks: what the file windows do their own way.
+class TransferSession::PictureOwner final : public PictureDownload::Owner
+{
+public:
+    explicit PictureOwner(TransferSession &session) : s(session) {}
+
+    void pictureStep(PictureDownload::Step step) override
+    {
+        using Step = PictureDownload::Step;
+        switch (step) {
+        case Step::RegistryRead: s.setState(State::RegistryRead); break;
+        case Step::RegistryWrite: s.setState(State::RegistryWrite); break;
+        case Step::RegistryPages: s.setState(State::RegistryRest); break;
+        case Step::RegistryDone: s.setState(State::PictureHeader); break;
+        case Step::HeaderSent: s.setState(State::PictureFirstPacket); break;
+        case Step::PacketSent: s.setState(State::PicturePackets); break;
+        case Step::Idle: break;
+        }
+    }
+    void registryReceived(const QByteArray &) override { s.stopRegistryTimer(); }
+    void picturesPlaced(const std::vector<DownloadPicture> &) override { s.picturesPlaced(); }
+    bool stageRegistry(const QByteArray &image) override
+    {
+        QString error;
+        if (s.stageRegistry(image, &error))
+            return true;
+        s.stagingFailed(error);
+        return false;
+    }
+    bool stagePicture(const QByteArray &record) override
+    {
+        QString error;
+        if (s.stagePicture(record, &error))
+            return true;
+        s.stagingFailed(error);
+        return false;
+    }
+    bool picturePixels(size_t, const DownloadPicture &p, QByteArray &pixels) override
+    {
+        // The inputs were checked before the transfer began; this reader
+        // checks its own bounds all the same.
+        const QByteArray &list = s.m_in.pictureList;
+        if (p.startPage < 0 || p.dataOffset() + p.bytes() > list.size()) {
+            s.dropStagedPicture();
+            s.dataFault(QStringLiteral("图片数据"), p.dataOffset());
+            return false;
+        }
+        pixels = list.mid(qsizetype(p.dataOffset()), qsizetype(p.bytes()));
+        return true;
+    }
+    void pictureHeaderSent(const DownloadPicture &p, bool first) override { s.pictureHeaderSent(p, first); }
+    void picturePacketSent(const DownloadPicture &p, int64_t packet) override { s.picturePacketSent(p, packet); }
+    void pictureFailed(PictureDownload::Step step, const QString &text) override
+    {
+        using Step = PictureDownload::Step;
+        switch (step) {
+        case Step::RegistryWrite:
+        case Step::RegistryPages:
+            s.dropStagedPicture();
+            s.fail(State::Idle, text);
+            return;
+        case Step::RegistryDone:
+        case Step::HeaderSent:
+            s.dropStagedPicture();
+            s.fail(State::LinkCheck, text);
+            return;
+        case Step::PacketSent:
+            s.fail(s.m_variant.stateAfterBrokenPicture, text);
+            return;
+        case Step::Idle:
+        case Step::RegistryRead:
+            return;
+        }
+    }
+    void picturesDone() override { s.picturesFinished(); }
+
+private:
+    TransferSession &s;
+};
+
 TransferSession::TransferSession(LinkHost &host, const Variant &variant)
-    : m_host(host), m_variant(variant)
+    : m_host(host), m_variant(variant), m_replyTimer(host, kReplyTimer, kReplyTimeout),
+      m_pictureOwner(std::make_unique<PictureOwner>(*this)),
+      m_pictureDownload(host, m_replyTimer, *m_pictureOwner,
+                        PictureDownload::Options{variant.registryCheck,
+                                                 QStringLiteral("图片注册表出错，全部清除。"),
+                                                 QStringLiteral("存储空间已满，从头覆盖。"), false})
 {
 }
+
+TransferSession::~TransferSession() = default;
 
 bool TransferSession::stagePicture(const QByteArray &, QString *) { return true; }
 
@@ -61,12 +148,11 @@ void TransferSession::begin(Inputs inputs)
     m_host.discard();
 
     m_in = std::move(inputs);
-    m_pictures = m_in.pictures;
+    m_pictureDownload.prepare(m_in.pictures, m_in.erase);
     m_text.clear();
     m_bytesSent = 0;
     m_totalBytes = m_in.project.size();
     m_ticks = 0;
-    m_pictureIndex = 0;
     m_pageCounter = 0;
     m_segmentPages = 0;
     m_totalPicturePages = dataAreaPages(m_in.pictureList.size());
@@ -104,15 +190,15 @@ void TransferSession::step()
         eraseStep(hello, ack);
         break;
     case State::PictureStart:
+        pictureStart(hello, ack);
+        break;
     case State::RegistryRead:
     case State::RegistryWrite:
     case State::RegistryRest:
-        registryStep(hello, ack);
-        break;
     case State::PictureHeader:
     case State::PictureFirstPacket:
     case State::PicturePackets:
-        pictureStep(ack);
+        m_pictureDownload.onAnswer(m_reply, m_text);
         break;
     case State::FontStart:
     case State::FontHeader:
@@ -168,7 +254,7 @@ void TransferSession::noConnection()
         setState(State::LinkCheck);
         m_host.stopTimer(kProbeTimer);
     }
-    m_host.message(kConnectionFailed);
+    m_replyTimer.message(kConnectionFailed);
 }
 
 void TransferSession::registryTimeout()
@@ -186,7 +272,7 @@ void TransferSession::registryTimeout()
 
 void TransferSession::replyTimeout()
 {
-    if (!m_replyTimerOn)
+    if (!m_replyTimer.armed())
         return;
     disarmReplyTimer();
     dropStaging();
@@ -210,24 +296,10 @@ void TransferSession::sendFrame(const QByteArray &bytes)
     m_host.send(bytes);
     if ((m_state != State::Idle || m_lastPacketOut) && m_state != State::LinkCheck
         && m_state != State::RegistryRead)
-        armReplyTimer();
+        m_replyTimer.arm(bytes.size());
 }
 
-void TransferSession::armReplyTimer()
-{
-    if (m_replyTimerOn)
-        m_host.stopTimer(kReplyTimer);
-    m_host.startTimer(kReplyTimer, kReplyTimeout);
-    m_replyTimerOn = true;
-}
-
-void TransferSession::disarmReplyTimer()
-{
-    if (!m_replyTimerOn)
-        return;
-    m_replyTimerOn = false;
-    m_host.stopTimer(kReplyTimer);
-}
+void TransferSession::disarmReplyTimer() { m_replyTimer.disarm(); }
 
 void TransferSession::stopRegistryTimer()
 {
@@ -300,7 +372,7 @@ void TransferSession::linkCheck(bool hello)
         m_host.status(QStringLiteral("串口已连接!"));
     } else {
         m_host.status(QStringLiteral("串口连接错误!"));
-        m_host.message(kConnectionFailed);
+        m_replyTimer.message(kConnectionFailed);
     }
 }
 
@@ -405,7 +477,6 @@ void TransferSession::eraseStep(bool hello, bool ack)
             m_host.stopTimer(kProbeTimer);
         setState(State::EraseFill);
         m_pageCounter = 0;
-        m_pictureIndex = 0;
         m_host.discard();
         sendFrame(registryWriteCommand());
         return;
@@ -428,181 +499,36 @@ void TransferSession::eraseStep(bool hello, bool ack)
     m_host.status(QStringLiteral("擦除FLASH完成!"));
 }
 
-// ---- registry -------------------------------------------------------------
+// ---- pictures: registry read, placement, registry write, pictures --------
 
-void TransferSession::registryStep(bool hello, bool ack)
-{
-    switch (m_state) {
-    case State::PictureStart: {
-        m_text.clear();
-        const bool lenient = m_variant.startStatesTakeConnectionReply;
-        if (lenient)
-            m_host.stopTimer(kProbeTimer);
-        if (!(ack || (hello && lenient))) {
-            // With the probe stopped and nothing sent, a wrong answer would
-            // leave the download waiting for ever: it ends as a wrong
-            // answer to the project's start does. The project window keeps
-            // waiting instead, under the reply time-out of its last packet.
-            if (lenient) {
-                dropStaging();
-                fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
-            }
-            return;
-        }
-        setState(State::RegistryRead);
-        m_pageCounter = 0;
-        m_pictureIndex = 0;
-        m_host.send(registryReadRequest());
-        m_host.startTimer(kRegistryTimer, kRegistryTimeout);
-        m_registryTimerOn = true;
-        return;
-    }
-    case State::RegistryRead:
-        if (!m_text.endsWith("ff ff ee ff "))
-            return; // the reply is not complete yet
-        stopRegistryTimer();
-        setState(State::RegistryWrite);
-        m_host.discard();
-        sendFrame(registryWriteCommand());
-        return;
-    case State::RegistryWrite:
-        if (!ack) {
-            dropStagedPicture();
-            fail(State::Idle, QStringLiteral("串口连接错误2!"));
-            return;
-        }
-        placeAndWriteRegistry();
-        return;
-    case State::RegistryRest:
-        m_text.clear();
-        if (!ack) {
-            dropStagedPicture();
-            fail(State::Idle, QStringLiteral("串口连接错误2!"));
-            return;
-        }
-        if (m_pageCounter == 0) {
-            sendFrame(m_image.mid(kFlashPage, kFlashPage));
-        } else if (m_pageCounter == 1) {
-            setState(State::PictureHeader);
-            sendFrame(m_image.mid(2 * kFlashPage));
-        }
-        ++m_pageCounter;
-        return;
-    default:
-        return;
-    }
-}
-
-void TransferSession::placeAndWriteRegistry()
-{
-    const std::vector<RegistryRecord> terminal =
-        m_in.erase ? std::vector<RegistryRecord>() : parseRegistryReply(m_text);
-    const Placement placement = placePictures(terminal, m_pictures, m_variant.registryCheck);
-    m_image = placement.image;
-    picturesPlaced();
-
-    QString error;
-    if (!stageRegistry(m_image, &error)) {
-        m_host.status(error);
-        setState(State::Idle);
-        m_outcome = Outcome::Failed;
-        return;
-    }
-    setState(State::RegistryRest);
-    sendFrame(m_image.left(kFlashPage));
-    m_pageCounter = 0;
-    m_text.clear();
-    // Message boxes last: the packet is out and the state consistent if
-    // events arrive while a box is open.
-    if (placement.registryFaulty)
-        m_host.message(QStringLiteral("图片注册表出错，全部清除。"));
-    if (placement.storageFull)
-        m_host.message(QStringLiteral("存储空间已满，从头覆盖。"));
-}
-
-// ---- pictures -------------------------------------------------------------
-
-void TransferSession::pictureStep(bool ack)
+void TransferSession::pictureStart(bool hello, bool ack)
 {
     m_text.clear();
-    switch (m_state) {
-    case State::PictureHeader:
-        if (!ack) {
-            dropStagedPicture();
+    const bool lenient = m_variant.startStatesTakeConnectionReply;
+    if (lenient)
+        m_host.stopTimer(kProbeTimer);
+    if (!(ack || (hello && lenient))) {
+        // With the probe stopped and nothing sent, a wrong answer would
+        // leave the download waiting for ever: it ends as a wrong answer to
+        // the project's start does. The project window keeps waiting
+        // instead, under the reply time-out of its last packet.
+        if (lenient) {
+            dropStaging();
             fail(State::LinkCheck, QStringLiteral("串口连接错误2!"));
-            return;
         }
-        m_pageCounter = 0;
-        m_pictureIndex = 0;
-        beginPicture(true);
-        return;
-    case State::PictureFirstPacket:
-        if (!ack) {
-            dropStagedPicture();
-            fail(State::LinkCheck, QStringLiteral("串口连接错误3!"));
-            return;
-        }
-        m_pageCounter = 0;
-        setState(State::PicturePackets);
-        m_host.discard();
-        sendFrame(picturePacket(0));
-        picturePacketSent(true);
-        return;
-    case State::PicturePackets:
-        if (!ack) {
-            fail(m_variant.stateAfterBrokenPicture, QStringLiteral("连接出错，请检查数据线!"));
-            return;
-        }
-        ++m_pageCounter;
-        m_host.discard();
-        if (m_pageCounter < m_segmentPages) {
-            sendFrame(picturePacket(m_pageCounter));
-            picturePacketSent(false);
-            return;
-        }
-        ++m_pictureIndex;
-        beginPicture(false);
-        return;
-    default:
         return;
     }
+    m_pageCounter = 0;
+    m_pictureDownload.begin();
+    m_host.startTimer(kRegistryTimer, registryTimeoutMs(kRegistryTimeout, m_host.lineBaud()));
+    m_registryTimerOn = true;
 }
 
-void TransferSession::beginPicture(bool first)
+void TransferSession::stagingFailed(const QString &error)
 {
-    // Pictures that found no room in the flash are left out.
-    while (m_pictureIndex < m_pictures.size() && !m_pictures[m_pictureIndex].placed())
-        ++m_pictureIndex;
-    if (m_pictureIndex >= m_pictures.size()) {
-        picturesFinished();
-        return;
-    }
-    const DownloadPicture &p = m_pictures[m_pictureIndex];
-    // The inputs were checked before the transfer began; this reader checks
-    // its own bounds all the same.
-    if (p.startPage < 0 || p.dataOffset() + p.bytes() > m_in.pictureList.size()) {
-        dropStagedPicture();
-        dataFault(QStringLiteral("图片数据"), p.dataOffset());
-        return;
-    }
-    m_segmentPages = p.pages();
-    m_record = pictureRecord(p.number, p.firstBlock, p.width, p.height,
-                             m_in.pictureList.mid(qsizetype(p.dataOffset()), qsizetype(p.bytes())));
-    QString error;
-    if (!stagePicture(m_record, &error)) {
-        m_host.status(error);
-        setState(State::Idle);
-        m_outcome = Outcome::Failed;
-        return;
-    }
-    setState(State::PictureFirstPacket);
-    sendFrame(m_record.left(kPictureHeaderBytes));
-    pictureHeaderSent(first);
-}
-
-QByteArray TransferSession::picturePacket(int64_t index) const
-{
-    return segmentPage(m_record, kPictureHeaderBytes, index);
+    m_host.status(error);
+    setState(State::Idle);
+    m_outcome = Outcome::Failed;
 }
 
 void TransferSession::picturesFinished()

@@ -8,10 +8,15 @@
 //
 // States: TransferState, numbered as the download protocol numbers them.
 //
+// States 11 to 16 (registry read and write, pictures) are the picture
+// download the debug window runs as well (link/PictureDownload.h).
+//
 // Beyond the plain stop-and-wait exchange the machine guards against
 // stalls: while a packet's answer is awaited a reply time-out (timer 3,
-// 5 s) ends the transfer with "连接超时!"; the registry time-out acts
-// whenever it fires while the registry is awaited; project or font data
+// 5 s after the packet has left the line, link/ReplyTimer.h) ends the
+// transfer with "连接超时!"; the registry time-out (10 s and the line time
+// of the longest registry reply) acts whenever it fires while the registry
+// is awaited; project or font data
 // that is not made of whole segments, or a segment announcing no page,
 // ends the transfer with a status text before the bad header is sent
 // (the sessions check their inputs before they begin, so this is a last
@@ -28,11 +33,14 @@
 #include "link/DownloadPicture.h"
 #include "link/LinkHost.h"
 #include "link/LinkSession.h"
+#include "link/PictureDownload.h"
 #include "link/Registry.h"
+#include "link/ReplyTimer.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace h5 {
@@ -81,7 +89,7 @@ public:
         Failed,    // wrong reply, no reply, damaged data or port closed
     };
 
-    ~TransferSession() override = default;
+    ~TransferSession() override;
     TransferSession(const TransferSession &) = delete;
     TransferSession &operator=(const TransferSession &) = delete;
 
@@ -106,10 +114,10 @@ public:
     unsigned tickCount() const { return m_ticks; }
     const QByteArray &receiveText() const { return m_text; }
     // The registry image last built (empty before the first placement).
-    const QByteArray &registryImage() const { return m_image; }
+    const QByteArray &registryImage() const { return m_pictureDownload.registryImage(); }
     // The pictures of the current transfer, with their first blocks once
     // placed.
-    const std::vector<DownloadPicture> &transferPictures() const { return m_pictures; }
+    const std::vector<DownloadPicture> &transferPictures() const { return m_pictureDownload.pictures(); }
 
 protected:
     // What the windows do differently.
@@ -149,18 +157,15 @@ protected:
     LinkHost &host() { return m_host; }
     // Shows a progress text and tells the host's progress bar.
     void showProgress(const QString &text, int64_t done, int64_t total);
-    const DownloadPicture &currentPicture() const { return m_pictures[m_pictureIndex]; }
-    int64_t pageCounter() const { return m_pageCounter; }
-    int64_t segmentPages() const { return m_segmentPages; }
     int64_t totalPicturePages() const { return m_totalPicturePages; }
 
     // The project progress text for a percentage.
     virtual QString projectProgressText(int percent) const = 0;
-    // A picture header went out; `first` for the first picture of the
-    // transfer.
-    virtual void pictureHeaderSent(bool first) = 0;
-    // A picture data packet went out; `first` for the picture's first.
-    virtual void picturePacketSent(bool first) = 0;
+    // The header of `picture` went out; `first` for the first picture of
+    // the transfer.
+    virtual void pictureHeaderSent(const DownloadPicture &picture, bool first) = 0;
+    // Data packet `packet` (from 0) of `picture` went out.
+    virtual void picturePacketSent(const DownloadPicture &picture, int64_t packet) = 0;
     // The record (header and pixels) of the picture about to be sent, and
     // the registry image about to be written; false with a message ends
     // the transfer.
@@ -177,8 +182,7 @@ private:
     void linkCheck(bool hello);
     void projectStep(bool hello, bool ack);
     void eraseStep(bool hello, bool ack);
-    void registryStep(bool hello, bool ack);
-    void pictureStep(bool ack);
+    void pictureStart(bool hello, bool ack);
     void fontStep(bool hello, bool ack);
 
     void probeTick();
@@ -189,7 +193,6 @@ private:
 
     void setState(State state);
     void sendFrame(const QByteArray &bytes);
-    void armReplyTimer();
     void disarmReplyTimer();
     void stopRegistryTimer();
     void fail(State state, const QString &text);
@@ -204,9 +207,9 @@ private:
 
     void sendSegmentHeader();
     void projectFinished();
-    void placeAndWriteRegistry();
-    void beginPicture(bool first);
-    QByteArray picturePacket(int64_t index) const;
+    // A staging file could not be written: `error` in the status box, the
+    // transfer ends.
+    void stagingFailed(const QString &error);
     void picturesFinished();
     void startFont();
     void sendFontHeader();
@@ -223,7 +226,7 @@ private:
     QByteArray m_text;
     uint8_t m_reply = 0;
     bool m_registryTimerOn = false;
-    bool m_replyTimerOn = false;
+    ReplyTimer m_replyTimer;
     bool m_lastPacketOut = false; // state 0, the last packet's answer awaited
     QString m_lastPacketWrongReply;
 
@@ -231,11 +234,12 @@ private:
     int64_t m_totalBytes = 0;
     int64_t m_pageCounter = 0;
     int64_t m_segmentPages = 0;
-    size_t m_pictureIndex = 0;
     int64_t m_totalPicturePages = 0;
-    QByteArray m_image;
-    std::vector<DownloadPicture> m_pictures;
-    QByteArray m_record; // header and pixels of the picture being sent
+
+    class PictureOwner;
+    friend class PictureOwner;
+    std::unique_ptr<PictureOwner> m_pictureOwner;
+    PictureDownload m_pictureDownload;
 };
 
 } // namespace h5

@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/Gbk.h"
 #include "common/Notifier.h"
+#include "pictures/DataAreaWalk.h"
 #include "pictures/PictureConvert.h"
 #include "pictures/SlotArea.h"
 #include "pictures/SlotRecord.h"
@@ -214,7 +215,7 @@ bool PictureList::openSlotFile(const QString &path, Notifier &notifier)
         return false;
     }
     const std::string source = toGbk(absolutePath(path));
-    int64_t running = 0;
+    const std::vector<SlotData> walk = walkDataArea(area.bytes(), DataSlots::Sized);
     for (int j = 0; j < kSlotCount; ++j) {
         const SlotRecord r = area.slot(j);
         if (!r.occupied())
@@ -227,8 +228,7 @@ bool PictureList::openSlotFile(const QString &path, Notifier &notifier)
         e.width = r.width;
         e.height = r.height;
         e.sourceList = source;
-        e.start = int(running);
-        running += picturePages(r.width, r.height);
+        e.start = int(walk[size_t(j)].startPage);
         m_entries.push_back(std::move(e));
         m_nextNumber = std::max(m_nextNumber, j + 1);
     }

@@ -1,6 +1,7 @@
 #include "pictures/SlotArea.h"
 
 #include "common/Bytes.h"
+#include "pictures/DataAreaWalk.h"
 
 #include <QFile>
 #include <algorithm>
@@ -72,12 +73,12 @@ int SlotArea::firstFreeSlot() const
 
 int64_t SlotArea::startPage(int i) const
 {
-    int64_t pages = 0;
-    for (int j = 0; j < i && j < kSlotCount; ++j) {
-        const char *p = m_bytes.constData() + qsizetype(j) * kSlotSize;
-        pages += picturePages(getBe16(p + kSlotWidthOffset), getBe16(p + kSlotHeightOffset));
-    }
-    return pages;
+    const std::vector<SlotData> walk = walkDataArea(m_bytes, DataSlots::Sized);
+    if (i <= 0)
+        return 0;
+    if (i >= kSlotCount)
+        return walk.back().startPage + walk.back().pages();
+    return walk[size_t(i)].startPage;
 }
 
 void appendPicturePages(QByteArray &dataArea, const QByteArray &pixels)

@@ -35,8 +35,8 @@ public:
 
     // First slot whose width, height and number are all zero, or -1.
     int firstFreeSlot() const;
-    // First data-area page of picture i: the page counts of the occupied
-    // slots with smaller numbers, added up.
+    // First data-area page of picture i: the page counts of the slots with
+    // smaller numbers, added up (walkDataArea's Sized rule).
     int64_t startPage(int i) const;
 
     // The raw 1,236,000 bytes, for in-place edits of single fields.

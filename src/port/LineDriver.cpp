@@ -1,21 +1,21 @@
 #include "port/LineDriver.h"
 
 #include "link/LinkSession.h"
-#include "port/CMSComm.h"
+#include "port/LineClock.h"
+#include "port/SerialLine.h"
 
 #include <QObject>
-#include <QTimer>
 
 namespace h5 {
 
-LineDriver::LineDriver(CMSComm &comm) : m_comm(comm), m_context(std::make_unique<QObject>())
+LineDriver::LineDriver(SerialLine &comm) : m_comm(comm), m_context(std::make_unique<QObject>())
 {
-    QObject::connect(&m_comm, &CMSComm::received, m_context.get(), [this] { received(); });
-    QObject::connect(&m_comm, &CMSComm::outputDrained, m_context.get(), [this] {
+    QObject::connect(&m_comm, &SerialLine::received, m_context.get(), [this] { received(); });
+    QObject::connect(&m_comm, &SerialLine::outputDrained, m_context.get(), [this] {
         if (m_session)
             m_session->onOutputDrained();
     });
-    QObject::connect(&m_comm, &CMSComm::lineError, m_context.get(),
+    QObject::connect(&m_comm, &SerialLine::lineError, m_context.get(),
                      [this](const QString &text) { lineLost(text); });
 }
 
@@ -53,14 +53,14 @@ void LineDriver::afterEvent()
 void LineDriver::stopAllTimers()
 {
     for (auto &t : m_timers)
-        if (t.second)
-            t.second->stop();
+        if (t.second.timer)
+            t.second.timer->stop();
 }
 
 bool LineDriver::timerActive(int id) const
 {
     const auto it = m_timers.find(id);
-    return it != m_timers.end() && it->second && it->second->isActive();
+    return it != m_timers.end() && it->second.timer && it->second.timer->isActive();
 }
 
 void LineDriver::send(const QByteArray &bytes) { m_comm.output(bytes); }
@@ -73,26 +73,32 @@ void LineDriver::discard()
 
 void LineDriver::discardInput() { m_comm.discardInput(); }
 
+qint32 LineDriver::lineBaud() const { return m_comm.baudRate(); }
+
 void LineDriver::startTimer(int id, int ms)
 {
-    std::unique_ptr<QTimer> &timer = m_timers[id];
-    if (!timer) {
-        timer = std::make_unique<QTimer>();
-        QObject::connect(timer.get(), &QTimer::timeout, m_context.get(), [this, id] {
+    Timer &t = m_timers[id];
+    // The line's clock: the event loop's for a real port, the terminal's
+    // own for the built-in one. A line opened anew may run on another.
+    LineClock &clock = m_comm.clock();
+    if (!t.timer || t.clock != &clock) {
+        t.timer.reset();
+        t.clock = &clock;
+        t.timer = clock.makeTimer([this, id] {
             if (!m_session)
                 return;
             m_session->onTimer(id);
             afterEvent();
         });
     }
-    timer->start(ms);
+    t.timer->start(ms);
 }
 
 void LineDriver::stopTimer(int id)
 {
     const auto it = m_timers.find(id);
-    if (it != m_timers.end() && it->second)
-        it->second->stop();
+    if (it != m_timers.end() && it->second.timer)
+        it->second.timer->stop();
 }
 
 } // namespace h5

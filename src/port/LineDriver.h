@@ -1,8 +1,8 @@
 #pragma once
-// The Qt line driver that runs any protocol session on a CMSComm, for the
+// The line driver that runs any protocol session on a serial line, for the
 // serial windows and the command-line tool alike. The bytes of each receive
-// event, the output-drained event and the session's timers (QTimers kept
-// by id) are handed to the attached session; the session's send and
+// event, the output-drained event and the session's timers (kept by id, on
+// the line's clock) are handed to the attached session; the session's send and
 // discard go to the line. A front end derives from it and adds the rest of
 // LinkHost: status texts, messages, questions and closing the port.
 
@@ -14,17 +14,18 @@
 #include <memory>
 
 class QObject;
-class QTimer;
 
 namespace h5 {
 
-class CMSComm;
+class LineClock;
+class LineTimer;
 class LinkSession;
+class SerialLine;
 
 class LineDriver : public LinkHost
 {
 public:
-    explicit LineDriver(CMSComm &comm);
+    explicit LineDriver(SerialLine &comm);
     ~LineDriver() override;
     LineDriver(const LineDriver &) = delete;
     LineDriver &operator=(const LineDriver &) = delete;
@@ -35,7 +36,7 @@ public:
     // more. Call it before the session goes away.
     void detach();
     LinkSession *session() const { return m_session; }
-    CMSComm &comm() const { return m_comm; }
+    SerialLine &comm() const { return m_comm; }
 
     // Runs after every receive or timer event handed to the session.
     void setAfterEvent(std::function<void()> afterEvent) { m_afterEvent = std::move(afterEvent); }
@@ -50,9 +51,11 @@ public:
     void discardInput() override;
     void startTimer(int id, int ms) override;
     void stopTimer(int id) override;
+    // The rate the port is set to.
+    qint32 lineBaud() const override;
 
 protected:
-    // The line failed while the port was open (CMSComm::lineError); `text`
+    // The line failed while the port was open (SerialLine::lineError); `text`
     // is what the user is told. Nothing happens unless a front end says so.
     virtual void lineLost(const QString &text) { (void)text; }
 
@@ -60,11 +63,17 @@ private:
     void received();
     void afterEvent();
 
-    CMSComm &m_comm;
+    struct Timer
+    {
+        LineClock *clock = nullptr;
+        std::unique_ptr<LineTimer> timer;
+    };
+
+    SerialLine &m_comm;
     LinkSession *m_session = nullptr;
     // Context of every connection: they end with the driver.
     std::unique_ptr<QObject> m_context;
-    std::map<int, std::unique_ptr<QTimer>> m_timers;
+    std::map<int, Timer> m_timers;
     std::function<void()> m_afterEvent;
 };
 

@@ -169,23 +169,36 @@ inline constexpr FrameSpec kFrames[] = {
     {FrameStart::Stored, Segment::Font, "font segment", 11, LengthRule::Fixed, FrameRole::Header, Follows::CountedPages},
 };
 
-// The row of a frame; null for a code the table lacks.
-constexpr const FrameSpec *findFrame(FrameStart start, uint8_t code)
+// The index of a frame's row in kFrames; -1 for a code the table lacks.
+// Searched by index, not by pointer: compared addresses are no constant
+// expressions under the undefined-behaviour sanitizer.
+constexpr int frameIndex(FrameStart start, uint8_t code)
 {
-    for (const FrameSpec &f : kFrames) {
-        if (f.start == start && f.code == code)
-            return &f;
+    for (int i = 0; i < int(sizeof kFrames / sizeof kFrames[0]); ++i) {
+        if (kFrames[i].start == start && kFrames[i].code == code)
+            return i;
     }
-    return nullptr;
+    return -1;
 }
-constexpr const FrameSpec *commandFrame(uint8_t command) { return findFrame(FrameStart::Command, command); }
-constexpr const FrameSpec *storedFrame(uint8_t kind) { return findFrame(FrameStart::Stored, kind); }
+// The row of a frame; null for a code the table lacks.
+inline const FrameSpec *findFrame(FrameStart start, uint8_t code)
+{
+    const int i = frameIndex(start, code);
+    return i < 0 ? nullptr : &kFrames[i];
+}
+inline const FrameSpec *commandFrame(uint8_t command) { return findFrame(FrameStart::Command, command); }
+inline const FrameSpec *storedFrame(uint8_t kind) { return findFrame(FrameStart::Stored, kind); }
 // The table's length of a frame; 0 for a code the table lacks.
 constexpr int commandLength(uint8_t command)
 {
-    return commandFrame(command) ? commandFrame(command)->length : 0;
+    const int i = frameIndex(FrameStart::Command, command);
+    return i < 0 ? 0 : kFrames[i].length;
 }
-constexpr int storedLength(uint8_t kind) { return storedFrame(kind) ? storedFrame(kind)->length : 0; }
+constexpr int storedLength(uint8_t kind)
+{
+    const int i = frameIndex(FrameStart::Stored, kind);
+    return i < 0 ? 0 : kFrames[i].length;
+}
 
 // Frame lengths by name, terminator included, from the table.
 namespace FrameLength {
@@ -222,7 +235,8 @@ inline constexpr int kPageIndexBytes = 2048;
 // Whether a 7F 1B kind announces a short segment header (one page follows).
 constexpr bool isShortSegmentKind(uint8_t kind)
 {
-    return storedFrame(kind) && storedFrame(kind)->follows == Follows::OnePage;
+    const int i = frameIndex(FrameStart::Stored, kind);
+    return i >= 0 && kFrames[i].follows == Follows::OnePage;
 }
 
 // ---- font codes ------------------------------------------------------------------

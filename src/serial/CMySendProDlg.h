@@ -6,7 +6,7 @@
 // when the port is closed and when the window goes away.
 
 #include "link/SendProjectSession.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
 
 #include <QDialog>
@@ -49,7 +49,7 @@ private:
     // Shows the first blocks the placement gave the pictures.
     void showFirstBlocks();
 
-    CMSComm m_comm;
+    PortLine m_comm;
     PortControls *m_ports = nullptr;
     QLineEdit *m_name = nullptr;
     QTableWidget *m_pageList = nullptr;

@@ -5,7 +5,7 @@
 
 #include "link/DownloadInputs.h"
 #include "link/DownloadSession.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "serial/WindowLinkHost.h"
 
 #include <QDialog>
@@ -74,7 +74,7 @@ private:
     void choose(FileField &field, const FileRequest &request);
     QString askFile(const FileRequest &request);
 
-    CMSComm m_comm;
+    PortLine m_comm;
     PortControls *m_ports = nullptr;
     FileField m_project, m_pictures, m_font;
     QCheckBox *m_erase = nullptr;

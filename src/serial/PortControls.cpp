@@ -1,6 +1,8 @@
 #include "serial/PortControls.h"
 
+#include "port/BuiltinTerminal.h"
 #include "port/CMSComm.h"
+#include "serial/BuiltinTerminalWindow.h"
 #include "serial/PortCombo.h"
 #include "serial/StatusLamp.h"
 
@@ -20,7 +22,7 @@ const QString kPortMissing = QStringLiteral("串口不存在或被占用!");
 
 } // namespace
 
-PortControls::PortControls(CMSComm &comm, QWidget *parent)
+PortControls::PortControls(SerialLine &comm, QWidget *parent)
     : QGroupBox(QStringLiteral("串口选项"), parent), m_comm(comm)
 {
     setObjectName(QStringLiteral("portControls"));
@@ -83,7 +85,11 @@ void PortControls::detect() { fillPorts(false); }
 void PortControls::fillPorts(bool keepTypedDevice)
 {
     const QString typed = m_port->currentText().trimmed();
-    const QStringList ports = m_source ? m_source() : detectPorts(10);
+    // Nine real ports at most, then the terminal built into the program,
+    // so a user without hardware always has a line to open.
+    QStringList ports = m_source ? m_source() : detectPorts(9);
+    if (!ports.contains(BuiltinTerminal::deviceName()))
+        ports << BuiltinTerminal::deviceName();
     m_port->clear();
     m_port->addItems(ports);
     if (keepTypedDevice && !typed.isEmpty() && !ports.contains(typed))
@@ -135,6 +141,9 @@ bool PortControls::openPort()
     }
     m_open = true;
     m_comm.input(); // whatever arrived before the port was ours
+    // The built-in terminal's screen comes up with its first line.
+    if (BuiltinTerminal::isBuiltinDevice(dev))
+        BuiltinTerminalWindow::showFor(BuiltinTerminal::shared());
     showState();
     emit opened();
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // The group "串口选项" of the download and project windows: port list, baud
 // rate, "端口检测", "打开", "关闭" and the status lamp, with the open and
-// close steps on the window's CMSComm.
+// close steps on the window's serial line.
 //
 // The controls only open and close the line and keep the buttons and the
 // lamp in step with it; the window hands the events on to its transfer
@@ -18,7 +18,7 @@ class QPushButton;
 
 namespace h5 {
 
-class CMSComm;
+class SerialLine;
 class PortCombo;
 class StatusLamp;
 
@@ -30,7 +30,7 @@ public:
     static constexpr int kRateCount = 11;
     static const int kBaudRates[kRateCount];
 
-    explicit PortControls(CMSComm &comm, QWidget *parent = nullptr);
+    explicit PortControls(SerialLine &comm, QWidget *parent = nullptr);
 
     // The download window keeps "关闭" enabled while the port is closed
     // (pressing it only repeats the close steps); the project window does
@@ -44,7 +44,8 @@ public:
     // unless a window words them otherwise.
     void setCaptions(const QString &port, const QString &baud);
 
-    // Where the port list comes from; detectPorts() unless replaced.
+    // Where the list of real ports comes from; detectPorts() unless
+    // replaced. The built-in terminal is listed after them.
     void setPortSource(std::function<QStringList()> source);
 
     // Fills the port list anew and selects its first entry.
@@ -75,7 +76,7 @@ private:
     void fillPorts(bool keepTypedDevice);
     void showState();
 
-    CMSComm &m_comm;
+    SerialLine &m_comm;
     std::function<QStringList()> m_source;
     bool m_open = false;
     bool m_closeWhileClosed = true;

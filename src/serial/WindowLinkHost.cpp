@@ -2,7 +2,7 @@
 
 #include "common/MessageKind.h"
 #include "link/TransferSession.h"
-#include "port/CMSComm.h"
+#include "port/SerialLine.h"
 #include "serial/PortControls.h"
 
 #include <QLineEdit>
@@ -20,7 +20,7 @@ constexpr int kBarSteps = 1000;
 
 } // namespace
 
-WindowLinkHost::WindowLinkHost(QWidget &window, CMSComm &comm, PortControls &ports,
+WindowLinkHost::WindowLinkHost(QWidget &window, SerialLine &comm, PortControls &ports,
                                QLineEdit &statusBox, QProgressBar &progressBar)
     : LineDriver(comm), m_window(window), m_ports(ports), m_statusBox(statusBox), m_bar(progressBar)
 {

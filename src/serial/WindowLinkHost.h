@@ -1,6 +1,6 @@
 #pragma once
 // LinkHost for a serial window: the line driver runs the session on the
-// window's CMSComm (frames out, receive events and timers in); status texts
+// window's serial line (frames out, receive events and timers in); status texts
 // go into the status box, progress into the bar beside it, messages into
 // message boxes, and closePort() runs the window's close steps. It also
 // hands the port controls' open and close to the window's transfer session.
@@ -19,7 +19,7 @@ class QWidget;
 
 namespace h5 {
 
-class CMSComm;
+class SerialLine;
 class PortControls;
 class LinkSession;
 class TransferSession;
@@ -30,7 +30,7 @@ public:
     using MessageHook = std::function<void(const QString &text)>;
     using AskHook = std::function<bool(const QString &text)>;
 
-    WindowLinkHost(QWidget &window, CMSComm &comm, PortControls &ports, QLineEdit &statusBox,
+    WindowLinkHost(QWidget &window, SerialLine &comm, PortControls &ports, QLineEdit &statusBox,
                    QProgressBar &progressBar);
     ~WindowLinkHost() override;
     WindowLinkHost(const WindowLinkHost &) = delete;

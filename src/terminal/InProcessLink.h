@@ -3,10 +3,26 @@
 // VirtualTerminal on the other, and a virtual clock that only moves when
 // told to. Bytes the session sends reach the terminal, the terminal's
 // answers come back as receive events, and an output-drained event follows
-// every batch of sent bytes, all without waiting. The session's timers run
-// on the virtual clock: advance(ms) fires every timer that falls due in
-// that span, in time order, with the line's events of each firing
-// delivered before the next. The terminal's faults (silence, a wrong reply,
+// every batch of sent bytes. The session's timers run on the virtual
+// clock: advance(ms) fires every timer that falls due in that span, in
+// time order, with the line's events of each firing delivered before the
+// next.
+//
+// The line is infinitely fast unless it is given a rate (setLineBaud):
+// then bytes take their time on it, ten bits a byte (lineTimeMs), one send
+// after the other. A send reaches the terminal when its last byte has
+// arrived, the drained event comes when the last byte sent has left, and
+// the terminal's answer takes its own time on the way back. The line's
+// events then fall due on the clock like timers (at the same moment, the
+// line's first).
+//
+// Messages and questions can take the user time (setDialogTime): the clock
+// moves on while the box is open, and nothing reaches the session
+// meanwhile, as with a box that blocks the host's loop. What fell due
+// while it was open is handed over once it has closed, expired timers
+// first: a host's loop may well take an expired timer before the bytes
+// waiting on the port, and a session must not count the user's time as
+// the terminal's silence. The terminal's faults (silence, a wrong reply,
 // a stop or hang-up after some packets, garbage, a bad registry) act as
 // they would over a real line, so time-outs and misbehaviours are tested
 // in microseconds.
@@ -24,6 +40,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -65,6 +82,15 @@ public:
     bool advanceUntil(const std::function<bool()> &done, int64_t limitMs);
     bool timerActive(int id) const { return m_timers.count(id) != 0; }
 
+    // ---- the line's rate and the user's time ----
+    // Bits per second; 0 (the default) for a line that takes no time.
+    void setLineBaud(qint32 baud) { m_baud = baud; }
+    // When the last byte sent so far has left the line (reached the
+    // terminal), or will have; on a line without a rate, when it was sent.
+    int64_t lastByteLeftAt() const { return m_txFree; }
+    // How long every message and question stays open; 0 by default.
+    void setDialogTime(int64_t ms) { m_dialogMs = ms; }
+
     // ---- the line ----
     // False once the port was closed or the line was lost.
     bool lineOpen() const { return m_open; }
@@ -97,6 +123,7 @@ public:
     void stopTimer(int id) override;
     void closePort() override;
     void progress(qint64 done, qint64 total) override { progressCalls.push_back({done, total}); }
+    qint32 lineBaud() const override { return m_baud; }
 
     // What the session told, in order.
     QStringList statuses;
@@ -110,6 +137,13 @@ private:
     {
         enum Kind { Receive, Drained, Lost } kind;
         QByteArray bytes;
+        int64_t due = 0; // when it reaches the session
+    };
+    // Bytes on their way to the terminal (a line with a rate).
+    struct Flight
+    {
+        int64_t due; // when the last byte has arrived
+        QByteArray bytes;
     };
     struct Timer
     {
@@ -122,6 +156,20 @@ private:
     void deliver(const Event &event);
     // The timer falling due first, or the end of m_timers.
     std::map<int, Timer>::iterator nextTimer();
+    // Fires `it` now (or at its moment, when that is later) and runs it again
+    // an interval later.
+    void fire(std::map<int, Timer>::iterator it);
+    // Fires the first timer that fell due before the present time (only a
+    // box that was open can leave one); false when there is none.
+    bool fireExpiredTimer();
+    // One step of a line with a rate: the first send or event due by now.
+    bool runTimedStep();
+    // The moment the line's next send or event falls due, or -1.
+    int64_t nextLineDue() const;
+    void queueEvent(Event event);
+    void land(const Flight &flight);
+    void dialog();
+    void dropLine();
 
     VirtualTerminal &m_terminal;
     LinkSession *m_session = nullptr;
@@ -130,7 +178,12 @@ private:
     std::map<int, Timer> m_timers;
     QByteArray m_out;      // sent, not yet at the terminal
     QByteArray m_sentAll;
-    std::deque<Event> m_events;
+    std::deque<Event> m_events; // in order of their due time
+    std::deque<Flight> m_flights;
+    qint32 m_baud = 0;
+    int64_t m_txFree = 0; // the line to the terminal is busy until then
+    int64_t m_rxFree = 0; // the line back is busy until then
+    int64_t m_dialogMs = 0;
     bool m_open = true;
     bool m_lost = false;
     bool m_running = false;

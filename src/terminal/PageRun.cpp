@@ -1,8 +1,7 @@
 #include "terminal/PageRun.h"
 
-#include "common/Bytes.h"
 #include "common/Flash.h"
-#include "pictures/SlotRecord.h"
+#include "pictures/DataAreaWalk.h"
 
 #include <memory>
 
@@ -139,16 +138,11 @@ TerminalScreen::PictureLookup positionFilePictures(const QByteArray &positionFil
         int64_t offset = 0;
     };
     auto entries = std::make_shared<std::vector<Entry>>(kSlotCount);
-    if (positionFile.size() >= kSlotAreaSize) {
-        int64_t page = 0;
-        for (int j = 0; j < kSlotCount; ++j) {
-            const char *p = positionFile.constData() + qsizetype(j) * kSlotSize;
-            Entry &e = (*entries)[size_t(j)];
-            e.width = getBe16(p + kSlotWidthOffset);
-            e.height = getBe16(p + kSlotHeightOffset);
-            e.offset = kSlotAreaSize + page * kFlashPage;
-            page += picturePages(e.width, e.height);
-        }
+    for (const SlotData &s : walkDataArea(positionFile, DataSlots::Sized)) {
+        Entry &e = (*entries)[size_t(s.number)];
+        e.width = s.width;
+        e.height = s.height;
+        e.offset = s.dataOffset();
     }
     const QByteArray file = positionFile;
     return [entries, file](int number, TerminalScreen::Picture &out) {

@@ -127,8 +127,8 @@ QImage previewPage(const ProjectPages &pages, QSize screenSize,
 
 // Stored pictures of a picture position file or picture list file image
 // (the project's "图象位置信息.cbm" after a build): picture j is record j's
-// width x height, its pixels in the data area from offset 1,236,000 at the
-// page where the occupied records before it end.
+// width x height, its pixels in the data area from offset 1,236,000 where
+// walkDataArea's Sized rule places them (pictures/DataAreaWalk.h).
 TerminalScreen::PictureLookup positionFilePictures(const QByteArray &positionFile);
 
 } // namespace h5

@@ -396,7 +396,6 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
 // port is opened.
 TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString font = dir.filePath(QStringLiteral("font.txt"));
     ASSERT_TRUE(h5test::writeRaw(font, "01 02 03"));

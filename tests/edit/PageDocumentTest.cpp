@@ -7,6 +7,8 @@
 #include "support/ProjectFixture.h"
 #include "support/TestUtil.h"
 
+#include "edit/EditOperations.h"
+#include "edit/ElementClipboard.h"
 #include "edit/PageDocument.h"
 
 #include <QFile>
@@ -137,4 +139,35 @@ TEST_F(PageDocumentTest, WithoutAProjectNothingIsSavedAndPageCommandsAreOff)
     for (const PageCommand c : {PageCommand::PageSettings, PageCommand::AddPage,
                                 PageCommand::DeletePage})
         EXPECT_FALSE(page.isPageCommandEnabled(c));
+}
+
+// The view used to mark the page modified after every edit, so undoing
+// back to the saved page still showed "*" and closing asked to save an
+// unchanged page. The document now compares with what was saved.
+TEST_F(PageDocumentTest, UndoingBackToTheSavedPageClearsTheModifiedMark)
+{
+    PageDocument page(context, addPage(2));
+    page.elements().push_back(element(Kind::GroupBox, 0, {0, 0}, {40, 40}));
+    ASSERT_TRUE(page.save());
+    ASSERT_FALSE(page.isModified());
+    QList<bool> marks;
+    QObject::connect(&page, &PageDocument::modifiedChanged, [&](bool m) { marks << m; });
+
+    ElementClipboard clipboard;
+    page.editState().select(0);
+    const EditOutcome deleted = runEditCommand(EditCommand::Delete, page.editState(), clipboard);
+    ASSERT_TRUE(deleted.modified);
+    page.contentChanged();
+    EXPECT_TRUE(page.isModified());
+    const EditOutcome undone = runEditCommand(EditCommand::Undo, page.editState(), clipboard);
+    ASSERT_TRUE(undone.modified);
+    page.contentChanged();
+    EXPECT_FALSE(page.isModified()) << "the page is as it was saved";
+    EXPECT_EQ(marks, (QList<bool>{true, false}));
+
+    // A page marked modified on purpose (its settings changed by a page
+    // command, say) keeps the mark until it is saved.
+    page.setModified(true);
+    page.contentChanged();
+    EXPECT_TRUE(page.isModified());
 }

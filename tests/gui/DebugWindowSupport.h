@@ -4,6 +4,7 @@
 // fly, and the connection to h5800-sim.
 
 #include "gui/SerialWindowSupport.h"
+#include "port/BuiltinTestSupport.h"
 #include "pictures/PictureTestImages.h"
 #include "support/TestUtil.h"
 
@@ -92,6 +93,23 @@ inline bool connectTo(Window &w, const Sim &sim)
 {
     openOn(w.window, sim.port());
     return waitFor([&] { return w.window.session().state() == LinkState::Ready; }, 5000);
+}
+
+// The same on the built-in terminal, on its virtual clock.
+inline bool connectTo(Window &w, BuiltinRig &rig)
+{
+    openOn(w.window, rig.port());
+    return rig.waitFor([&] { return w.window.session().state() == LinkState::Ready; }, 5000);
+}
+
+inline bool transferEnds(Window &w, BuiltinRig &rig)
+{
+    return rig.waitFor(
+        [&] {
+            const LinkState s = w.window.session().state();
+            return s == LinkState::Ready || s == LinkState::Offline;
+        },
+        kTransferDeadline);
 }
 
 inline bool transferEnds(Window &w)

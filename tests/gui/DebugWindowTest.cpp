@@ -227,10 +227,8 @@ TEST(DebugWindowTest, WindowStartsWithTheTenRatesAndCloseDisabled)
 
 TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     w.window.setRecordFolder(tmp.path());
@@ -246,7 +244,7 @@ TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
     const QString note = tmp.filePath("serialNote.txt");
     const std::string once = toGbk(text);
     EXPECT_EQ(readAll(note), QByteArray::fromStdString(once + once));
-    EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + note);
+    EXPECT_EQ(w.messages.texts.last(), QStringLiteral("记录保存完毕，路径为") + QDir::toNativeSeparators(note));
 
     // A folder that cannot hold the file (it is a file itself, so even root
     // cannot write there): the window asks for a place, and a place that
@@ -266,12 +264,10 @@ TEST(DebugWindowTest, RecordSaveAppendsToSerialNoteAndAFailureIsReported)
 
 TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     for (bool erase : {false, true}) {
         SCOPED_TRACE(erase);
         Pictures pics;
-        QTemporaryDir simDir;
-        Sim sim(simDir);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         Window w;
         const QString a = pics.make("a.bmp", 320, 240, 1), b = pics.make("b.bmp", 30, 30, 2);
@@ -285,7 +281,7 @@ TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
         EXPECT_EQ(statusText(w.window), QStringLiteral("串口已连接!"));
 
         w.click("downloadButton");
-        ASSERT_TRUE(transferEnds(w));
+        ASSERT_TRUE(transferEnds(w, sim));
         EXPECT_EQ(statusText(w.window), QStringLiteral("编号4图片下载：100%"));
         auto *bar = w.get<QProgressBar>("progressBar");
         EXPECT_EQ(bar->value(), bar->maximum());
@@ -308,10 +304,8 @@ TEST(DebugWindowTest, ConnectedWindowDownloadsItsPicturesIntoTheTerminal)
 // with a registry entry whose picture never came.
 TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     Pictures pics;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     const QString gone = pics.make("gone.bmp", 8, 8, 3);
@@ -321,7 +315,7 @@ TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
     ASSERT_TRUE(connectTo(w, sim));
     w.answer = false;
     w.click("downloadButton");
-    ASSERT_TRUE(transferEnds(w));
+    ASSERT_TRUE(transferEnds(w, sim));
     EXPECT_EQ(w.questions, QStringList{QStringLiteral("编号2图片丢失，是否跳过继续下载?")});
     // The status box names the missing file.
     EXPECT_TRUE(w.get<QWidget>("statusBox")->property("text").toString().contains(QDir::toNativeSeparators(gone)))
@@ -331,10 +325,8 @@ TEST(DebugWindowTest, MissingPictureIsAskedBeforeTheRegistryAndNoSendsNothing)
 
 TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     const QString f1 = tmp.filePath("one.txt"), f2 = tmp.filePath("two.txt");
     ASSERT_TRUE(writeBytes(f1, "01 02 03"));
@@ -354,7 +346,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
 
     ASSERT_TRUE(connectTo(w, sim));
     w.click("sendButton");
-    ASSERT_TRUE(transferEnds(w));
+    ASSERT_TRUE(transferEnds(w, sim));
     EXPECT_EQ(w.get<StatusText>("sendStatusBox")->text(), QStringLiteral("下载第2个字库：100%"));
     auto *bar = w.get<QProgressBar>("sendProgressBar");
     EXPECT_EQ(bar->value(), bar->maximum());
@@ -561,9 +553,7 @@ TEST(DebugWindowTest, EscapeAndCloseDoNotThrowAwayTheListsAndRecordWithoutAsking
 
 TEST(DebugWindowTest, ClosingWithThePortOpenAsksAndNoKeepsTheConnection)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Window w;
     w.window.show();
@@ -651,9 +641,7 @@ TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
 
 TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Pictures pics;
     const QString font = pics.dir.filePath("f.txt");
@@ -677,10 +665,8 @@ TEST(DebugWindowTest, StatusBoxesSayWhenThePortIsClosed)
 
 TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
-    QTemporaryDir simDir;
-    Sim sim(simDir);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     // A font deep in folders with long names, whose text ends in a lone
     // hex digit.

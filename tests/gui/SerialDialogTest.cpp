@@ -4,6 +4,7 @@
 // files, failures that must reach the user.
 
 #include "gui/SerialWindowSupport.h"
+#include "port/BuiltinTestSupport.h"
 #include "port/PortTestSupport.h"
 #include "support/TestUtil.h"
 
@@ -131,11 +132,9 @@ std::vector<AnyWindow> bothWindows()
 
 TEST(SerialDialogTest, PortControlsFollowTheLineOpenedAndClosed)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     for (const AnyWindow &kind : bothWindows()) {
         SCOPED_TRACE(kind.name);
-        QTemporaryDir tmp;
-        Sim sim(tmp);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         Messages messages;
         std::unique_ptr<QWidget> window = kind.make(messages);
@@ -183,7 +182,7 @@ TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 
     combo->showPopup();
     combo->hidePopup();
-    EXPECT_EQ(combo->count(), 2) << "the drop-down did not scan the ports";
+    EXPECT_EQ(combo->count(), 3) << "the drop-down did not scan the ports (two, then the built-in terminal)";
     EXPECT_EQ(combo->currentText(), "/tmp/sim/tty");
 
     child<QPushButton>(window, "detectButton")->click();
@@ -315,9 +314,8 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
 
 TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
-    Sim sim(tmp);
+    BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Messages messages;
     CMyXiazaiDlg window;
@@ -332,15 +330,16 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     EXPECT_EQ(window.session().outcome(), TransferSession::Outcome::Idle);
 }
 
-// Over a real pseudo-terminal the line going away mid-download fails the
+// The line going away mid-download fails the
 // transfer with a word and shows the port closed. Time-outs and wrong
 // replies are driven by the same session against the virtual terminal
 // under a virtual clock (tests/link/InProcessLinkTest).
 TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
-    Sim sim(tmp, {"--hangup-after", "4"});
+    h5::VirtualTerminal::Faults faults;
+    faults.hangupAfter = 4;
+    BuiltinRig sim(faults);
     ASSERT_TRUE(sim.ok());
     Messages messages;
     CMyXiazaiDlg window(demo().wgc);
@@ -348,7 +347,7 @@ TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
     child<QPushButton>(window, "downloadButton")->click();
-    const bool ended = waitFor([&] {
+    const bool ended = sim.waitFor([&] {
         return window.session().outcome() == TransferSession::Outcome::Failed;
     }, kTransferDeadline);
     ASSERT_TRUE(ended) << "still " << statusText(window).toStdString();
@@ -511,13 +510,12 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
 
 TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
 {
-    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     enum class End { ClosePort, DestroyWindow };
     for (End end : {End::ClosePort, End::DestroyWindow}) {
         SCOPED_TRACE(end == End::ClosePort ? "port closed" : "window destroyed");
         QTemporaryDir tmp;
         const QString folder = copyDemo(tmp);
-        Sim sim(tmp);
+        BuiltinRig sim;
         ASSERT_TRUE(sim.ok());
         const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
         Messages messages;

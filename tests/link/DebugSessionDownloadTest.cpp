@@ -229,6 +229,46 @@ TEST(DebugSessionDownload, MissingPictureIsAskedBeforeAnythingIsSentAndNoSendsNo
     EXPECT_EQ(s.session.state(), LinkState::Ready);
 }
 
+// A window's question box runs the event loop, so the terminal's answers
+// to a download still under way arrive while it is open. They drove that
+// download on: its next packets went out and its reply time-out ran while
+// the user read the question. Pressing "下载图片" gives it up first.
+TEST(DebugSessionDownload, DownloadUnderWayIsGivenUpBeforeTheMissingPictureQuestion)
+{
+    struct NestedLoopHost : AnsweringHost
+    {
+        std::function<void()> whileAsking;
+        bool ask(const QString &text) override
+        {
+            if (whileAsking)
+                whileAsking();
+            return AnsweringHost::ask(text);
+        }
+    };
+    NestedLoopHost host;
+    DebugSession session(host, [] { return kWhen; });
+    session.portOpened();
+    session.onReceive(bytes1(0x33));
+    const std::vector<DebugPicture> first{{1, 320, 240}};
+    ASSERT_TRUE(session.downloadPictures(first, false, sourceFor(first)));
+    session.onReceive(bytes1(0x33));
+    session.onReceive(hex("FF FF EE FF"));
+    for (int i = 0; i < 6; ++i)
+        session.onReceive(kAck);
+    ASSERT_EQ(session.state(), LinkState::PicturePageSent);
+
+    const std::vector<DebugPicture> second{{2, 30, 30}, {3, 30, 30}};
+    host.clear();
+    host.whileAsking = [&] {
+        session.onReceive(kAck);
+        session.onReceive(kAck);
+    };
+    ASSERT_TRUE(session.downloadPictures(second, false, sourceFor(second, {0})));
+    EXPECT_TRUE(host.sent.empty()) << "the old download went on while the question was open";
+    EXPECT_FALSE(host.log.contains(QStringLiteral("start 3 5000"))) << "a reply time-out ran during the question";
+    EXPECT_EQ(session.state(), LinkState::PictureHandshake);
+}
+
 // A picture skipped with Yes stays out of the registry, so the terminal
 // keeps what it held under that number; the others go.
 TEST(DebugSessionDownload, MissingPictureAnsweredYesIsLeftOutOfTheRegistryAndTheDownload)

@@ -137,6 +137,64 @@ TEST(InProcessLink, HangUpClosesTheLineAndStopsEveryTimer)
     EXPECT_TRUE(b.session.log.isEmpty()) << "the session heard from a lost line";
 }
 
+// ---- a line with a rate, and boxes that take the user time ---------------
+
+TEST(InProcessLink, BytesTakeTheirLineTimeAndTheAnswerTakesItsOwnBack)
+{
+    Bench b;
+    b.link.setLineBaud(2400);
+    b.session.onEvent = [&](const QString &) { b.session.log.last() += QStringLiteral(" @%1").arg(b.link.now()); };
+    // Two sends one after the other: 2112 bytes (8800 ms), then the probe
+    // (5 ms, ten bits at 2400 rounded up) behind them.
+    b.link.send(QByteArray(2112, '\0'));
+    b.link.send(hex("AA"));
+    EXPECT_EQ(b.link.lastByteLeftAt(), 8805);
+    b.link.run();
+    EXPECT_TRUE(b.session.log.isEmpty()) << "bytes arrived before their time";
+    b.link.advance(8804);
+    EXPECT_TRUE(b.session.log.isEmpty()) << "the second send overtook the first";
+    b.link.advance(100);
+    // The drained event when the last byte has left; the terminal's '3'
+    // five milliseconds later.
+    EXPECT_EQ(b.session.log, (QStringList{"drained @8805", "recv 33 @8810"}));
+    EXPECT_EQ(b.link.now(), 8904);
+}
+
+TEST(InProcessLink, DiscardOnALineWithARateKeepsAnAnswerStillOnItsWay)
+{
+    Bench b;
+    b.link.setLineBaud(2400);
+    b.link.send(hex("AA"));
+    b.link.advance(5); // the probe has arrived, the answer is on its way
+    b.link.discard();
+    b.link.advance(5);
+    EXPECT_EQ(b.session.log, (QStringList{"drained", "recv 33"})) << "an answer not yet received was dropped";
+}
+
+TEST(InProcessLink, BoxKeepsEverythingBackWhileOpenAndHandsOverExpiredTimersFirst)
+{
+    Bench b;
+    b.link.setDialogTime(60000);
+    b.session.onEvent = [&](const QString &event) {
+        const QString e = event;
+        b.session.log.last() += QStringLiteral(" @%1").arg(b.link.now());
+        if (e == QLatin1String("drained"))
+            b.link.message(QStringLiteral("box"));
+    };
+    b.link.startTimer(3, 5000);
+    b.link.send(hex("AA"));
+    b.link.run();
+    // The box opened at the drained event and closed a minute later; the
+    // answer that waited all along comes after the expired timer.
+    EXPECT_EQ(b.session.log, (QStringList{"drained @0", "timer 3 @60000", "recv 33 @60000"}));
+    EXPECT_EQ(b.link.messages, QStringList{"box"});
+    b.session.log.clear();
+    b.link.advance(4999);
+    EXPECT_TRUE(b.session.log.isEmpty()) << "the timer was not started again from the moment it fired";
+    b.link.advance(1);
+    EXPECT_EQ(b.session.log, QStringList{"timer 3 @65000"});
+}
+
 // ---- the download against a misbehaving terminal --------------------------
 
 namespace {

@@ -254,6 +254,29 @@ TEST(SendProjectStart, PicturesLeftOutOfTheSendAreToldAndRemembered)
     }
 }
 
+// The build writes the pixels of the slots in use only. A page saved after
+// the build gives a new picture a slot with a size and no pixels yet (not
+// in use); the pictures of the build keep their places in the data area,
+// so the project window counts the slots in use, where the picture lists
+// of the other windows count every slot with a size.
+TEST(SendProjectRuns, PictureSavedSinceTheBuildTakesNoPlaceInTheDataArea)
+{
+    ProjectRig rig;
+    const TestPicture built{5, 30, 20, "b.bmp"};
+    QByteArray list = pictureList({built});
+    char *added = list.data() + 2 * 2060; // picture 2, 100 x 100, saved since the build
+    added[2050] = 0;
+    added[2051] = 100;
+    added[2052] = 0;
+    added[2053] = 100;
+    rig.project(projectData({1}), {1});
+    writeFile(rig.dir, SendProjectSession::kPictureListName, list);
+    ASSERT_TRUE(rig.startAndProbe());
+    rig.runToEnd();
+    EXPECT_EQ(rig.session->outcome(), TransferSession::Outcome::Completed) << rig.host.statuses.join('|').toStdString();
+    EXPECT_TRUE(rig.host.allSent().endsWith(pictureHeader(5, 0, 30, 20) + pixelsOf(built)));
+}
+
 // The staging files are made before the project goes: on a disk too full
 // for them the project data used to go out whole, and the send then
 // stopped before the pictures, leaving the terminal with the new project

@@ -2,7 +2,7 @@
 
 #include "common/FileIo.h"
 #include "link/UserFontList.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -318,7 +318,7 @@ PortOptions takePortOptions(QStringList &args)
     return o;
 }
 
-bool openPort(h5::CMSComm &comm, const PortOptions &o)
+bool openPort(h5::PortLine &comm, const PortOptions &o)
 {
     comm.setDevice(o.device);
     comm.setSettings(QStringLiteral("%1,n,8,1").arg(o.baud));

@@ -12,7 +12,7 @@
 #include <vector>
 
 namespace h5 {
-class CMSComm;
+class PortLine;
 struct DebugFont;
 }
 
@@ -129,7 +129,7 @@ struct PortOptions
 PortOptions takePortOptions(QStringList &args);
 // Opens the port at the chosen rate, 8 data bits, no parity, one stop bit;
 // prints "h5800: DEVICE: why" and returns false when it cannot.
-bool openPort(h5::CMSComm &comm, const PortOptions &o);
+bool openPort(h5::PortLine &comm, const PortOptions &o);
 
 // Prints "h5800: FILE: WHAT" on stderr and returns ExitBadInput.
 int badInput(const QString &file, const QString &what);

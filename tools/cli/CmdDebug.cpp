@@ -1,14 +1,14 @@
 // The online debug window's link from a terminal: debug-download (the
 // "下载图片" picture download and the font download of the font page) and
 // monitor (the communication record of a connected terminal). They run the
-// window's DebugSession on a CMSComm line through the shared line driver,
+// window's DebugSession on a serial line through the shared line driver,
 // with stderr as the status boxes.
 
 #include "Cli.h"
 
 #include "link/DebugSession.h"
 #include "pictures/PictureList.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
@@ -47,7 +47,7 @@ const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢�
 class DebugCliHost : public h5::LineDriver
 {
 public:
-    DebugCliHost(h5::CMSComm &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
     {
         setAfterEvent([this] { check(); });
     }
@@ -173,7 +173,7 @@ private:
 // probe goes out at once rather than after a second: the window's wait
 // only comes from its timer. False (with the reason on stderr) when the
 // port does not open or the terminal does not answer '3'.
-bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
+bool openAndConnect(h5::PortLine &comm, const PortOptions &o, DebugCliHost &host, h5::DebugSession &session)
 {
     if (!openPort(comm, o))
         return false;
@@ -183,7 +183,7 @@ bool openAndConnect(h5::CMSComm &comm, const PortOptions &o, DebugCliHost &host,
     return host.waitReady();
 }
 
-void closeLine(h5::CMSComm &comm, DebugCliHost &host, h5::DebugSession &session)
+void closeLine(h5::PortLine &comm, DebugCliHost &host, h5::DebugSession &session)
 {
     host.endLine();
     host.detach();
@@ -283,7 +283,7 @@ int debugDownload(const QStringList &argsIn)
             return ExitBadInput;
     }
 
-    h5::CMSComm comm;
+    h5::PortLine comm;
     DebugCliHost host(comm, skipMissing);
     h5::DebugSession session(host);
     if (!openAndConnect(comm, port, host, session)) {
@@ -379,7 +379,7 @@ int monitor(const QStringList &argsIn)
     ::sigaction(SIGTERM, &sa, nullptr);
 #endif
 
-    h5::CMSComm comm;
+    h5::PortLine comm;
     DebugCliHost host(comm, false);
     h5::DebugSession session(host);
 
@@ -467,9 +467,11 @@ Registrar regDebugDownload{{
     "as if the terminal held none), or its font download on the hex text files\n"
     "FONT.txt..., numbered from N (default 0) in the order given. The first probe\n"
     "of each handshake goes out at once, then one a second (three in all); no\n"
-    "answer within 10 s ends the run. A packet not answered within 5 s or a\n"
-    "registry read not answered within 10 s ends the transfer. Status texts go to\n"
-    "stderr.\n"
+    "answer within 10 s ends the run. A packet not answered within 5 s after it\n"
+    "has left the line (its time on the line at RATE, ten bits a byte, comes\n"
+    "first) or a registry read not answered within 10 s (and the time the\n"
+    "longest registry reply takes on the line) ends the transfer. Status texts\n"
+    "go to stderr.\n"
     "Fonts are taken by the font page's rules, as 'h5800 help fonts wzk' tells:\n"
     "numbers end at 19 (字库超出！), a font holds at most one flash block\n"
     "(字库超出！请将字库分为128K一个下载。).\n"

@@ -1,5 +1,5 @@
 // Serial commands: ports, download, send-project, bundle. They run the same
-// transfer sessions as the download and project windows, on a CMSComm line,
+// transfer sessions as the download and project windows, on a serial line,
 // with stderr as the status box.
 
 #include "Cli.h"
@@ -7,7 +7,9 @@
 #include "link/BundleWriter.h"
 #include "link/DownloadSession.h"
 #include "link/SendProjectSession.h"
+#include "port/BuiltinTerminal.h"
 #include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
@@ -26,7 +28,7 @@ namespace {
 class CliLinkHost : public h5::LineDriver
 {
 public:
-    explicit CliLinkHost(h5::CMSComm &comm) : LineDriver(comm)
+    explicit CliLinkHost(h5::PortLine &comm) : LineDriver(comm)
     {
         setAfterEvent([this] { checkDone(); });
     }
@@ -123,7 +125,7 @@ int download(const QStringList &argsIn)
         err() << "h5800: " << error << Qt::endl;
         return ExitBadInput;
     }
-    h5::CMSComm comm;
+    h5::PortLine comm;
     if (!openPort(comm, port))
         return ExitBadInput;
     CliLinkHost host(comm);
@@ -159,7 +161,7 @@ int sendProject(const QStringList &argsIn)
         }
     }
 
-    h5::CMSComm comm;
+    h5::PortLine comm;
     if (!openPort(comm, port))
         return ExitBadInput;
     CliLinkHost host(comm);
@@ -215,6 +217,7 @@ int ports(const QStringList &args)
     expectPositional(args, 0, "ports");
     for (const QString &p : h5::detectPorts())
         out() << p << "\n";
+    out() << "builtin\n";
     return ExitOk;
 }
 
@@ -223,8 +226,11 @@ Registrar regPorts{{
     "list the serial devices of this machine",
     "usage: h5800 ports\n\n"
     "Lists up to ten serial devices (/dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* that\n"
-    "answer), one per line. Any other path, such as a virtual terminal's, can\n"
-    "be given to --port directly.",
+    "answer), one per line, then the terminal built into this program as\n"
+    "'builtin' (--port builtin, in the app \"内置虚拟终端\"). Any other path, such\n"
+    "as h5800-sim's, can be given to --port directly. The built-in terminal\n"
+    "keeps its flash in ~/.local/share/h5800-studio/builtin-terminal.flash,\n"
+    "shared with the app, so what one command downloads the next one finds.",
     ports,
 }};
 
@@ -238,9 +244,11 @@ Registrar regDownload{{
     "picture registry; --erase places them as if the terminal held none) and\n"
     "the font file. Status texts go to stderr. Default rate 1228800.\n"
     "Every file is read and checked whole first; a damaged one is refused before\n"
-    "anything is sent. A packet not answered within 5 s, a terminal silent for\n"
-    "10 s after the first probe and a registry read not answered within 10 s\n"
-    "end the transfer. Exit status 0 when everything was sent and taken, 1 on a\n"
+    "anything is sent. A packet not answered within 5 s after it has left the\n"
+    "line (its time on the line at RATE, ten bits a byte, comes first), a\n"
+    "terminal silent for 10 s after the first probe and a registry read not\n"
+    "answered within 10 s (and the time the longest registry reply takes on the\n"
+    "line) end the transfer. Exit status 0 when everything was sent and taken, 1 on a\n"
     "connection error, a wrong reply, a time-out, a lost line or an unreadable or\n"
     "damaged file.",
     download,

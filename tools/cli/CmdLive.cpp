@@ -13,7 +13,7 @@
 #include "link/DebugSession.h"
 #include "link/LiveCommands.h"
 #include "pictures/PictureConvert.h"
-#include "port/CMSComm.h"
+#include "port/PortLine.h"
 #include "port/LineDriver.h"
 #include "project/Encoding.h"
 
@@ -124,11 +124,11 @@ QString drainTimeOut(qint64 ms)
 // drained and closes the port.
 int writeFrames(const PortOptions &port, const QByteArray &bytes)
 {
-    h5::CMSComm comm;
+    h5::PortLine comm;
     if (!openPort(comm, port))
         return ExitBadInput;
     QString lost;
-    QObject::connect(&comm, &h5::CMSComm::lineError, [&](const QString &text) { lost = text; });
+    QObject::connect(&comm, &h5::PortLine::lineError, [&](const QString &text) { lost = text; });
     comm.discardInput();
     comm.output(bytes);
     const qint64 waitMs = drainTimeMs(bytes.size(), port.baud);
@@ -151,7 +151,7 @@ int writeFrames(const PortOptions &port, const QByteArray &bytes)
 class LiveCliHost : public h5::LineDriver
 {
 public:
-    explicit LiveCliHost(h5::CMSComm &comm) : LineDriver(comm) {}
+    explicit LiveCliHost(h5::PortLine &comm) : LineDriver(comm) {}
 
     void status(const QString &text) override
     {
@@ -201,7 +201,7 @@ private:
 template <class Start>
 int runSession(const PortOptions &port, qint64 bytes, qint64 answerMs, Start start)
 {
-    h5::CMSComm comm;
+    h5::PortLine comm;
     if (!openPort(comm, port))
         return ExitBadInput;
     LiveCliHost host(comm);

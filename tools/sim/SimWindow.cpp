@@ -1,6 +1,7 @@
 #include "SimWindow.h"
 
 #include "common/FileIo.h"
+#include "terminal/ScreenPainting.h"
 
 #include <QBuffer>
 #include <QMouseEvent>
@@ -23,25 +24,14 @@ void SimWindow::showScreen(const QImage &image, int backlight)
     update();
 }
 
-// The screen scaled to fit the window with its proportions kept, centred.
 QRect SimWindow::screenRect() const
 {
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
-        return QRect();
-    const double scale = std::min(double(width()) / m_image.width(), double(height()) / m_image.height());
-    const int w = std::max(1, int(m_image.width() * scale));
-    const int h = std::max(1, int(m_image.height() * scale));
-    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+    return h5::screenRectIn(size(), m_image.size());
 }
 
 bool SimWindow::terminalPoint(QPointF pos, int &x, int &y) const
 {
-    const QRect r = screenRect();
-    if (r.isEmpty() || !r.contains(pos.toPoint()))
-        return false;
-    x = std::clamp(int((pos.x() - r.x()) * m_image.width() / r.width()), 0, m_image.width() - 1);
-    y = std::clamp(int((pos.y() - r.y()) * m_image.height() / r.height()), 0, m_image.height() - 1);
-    return true;
+    return h5::terminalPointIn(size(), m_image.size(), pos, x, y);
 }
 
 void SimWindow::paintEvent(QPaintEvent *)
@@ -52,14 +42,7 @@ void SimWindow::paintEvent(QPaintEvent *)
 
 void SimWindow::paint(QPainter &p) const
 {
-    p.fillRect(QRect(0, 0, width(), height()), Qt::darkGray);
-    const QRect r = screenRect();
-    // Whole-number scales keep the pixels crisp; others are smoothed.
-    p.setRenderHint(QPainter::SmoothPixmapTransform, r.width() % m_image.width() != 0);
-    p.drawImage(r, m_image);
-    // The backlight: level 63 is full brightness, 0 dark.
-    if (m_backlight < 63)
-        p.fillRect(r, QColor(0, 0, 0, 255 - m_backlight * 255 / 63));
+    h5::paintTerminalScreen(p, size(), m_image, m_backlight);
 }
 
 QImage SimWindow::picture() const
