@@ -69,6 +69,8 @@ inline void checkFramesAt(const QByteArray &bytes, qsizetype at)
     if (scanScreenFrame(p, n, length) == ScreenScan::Complete) {
         const FrameSpec *spec = commandFrame(uint8_t(p[1]));
         check(spec && spec->role == FrameRole::Screen, "a screen frame of a command the table has no screen row for");
+        if (!spec)
+            return;
         check(spec->rule == LengthRule::PlusText ? length >= spec->length : length == spec->length,
               "a screen frame's length is not the table's");
         check(length <= n && terminatorAt(p + length - kTerminatorSize), "a screen frame does not end with the terminator");

@@ -1,7 +1,6 @@
 #pragma once
 // What the page view tells the property forms: where the project lives,
-// the next free control ID, its drawing state for new elements, and how to
-// tell the user about a refusal.
+// the next free control ID and its drawing state for new elements.
 
 #include "edit/FontValues.h"
 #include "edit/FormValues.h"
@@ -9,8 +8,6 @@
 #include <QString>
 
 namespace h5 {
-
-class Notifier;
 
 struct FormContext
 {
@@ -22,9 +19,6 @@ struct FormContext
     // The characters tool's last values: read for a new text, updated when
     // the characters form is accepted. May be null.
     TextToolState *textState = nullptr;
-    // Refusal messages ("请加载指针!", "8点阵无中文字符。"); without one, a
-    // message box of the parent window.
-    Notifier *notifier = nullptr;
 };
 
 } // namespace h5

@@ -9,7 +9,9 @@
 #include "edit/EditOperations.h"
 #include "edit/PageCommands.h"
 #include "edit/ToolElements.h"
-#include "editor/MyElementDlg.h"
+#include "editor/ElementForms.h"
+#include "editor/PageSettingsForm.h"
+#include "editor/ScreenshotForm.h"
 #include "model/ElementDraw.h"
 #include "model/PageRender.h"
 
@@ -332,7 +334,7 @@ void CMyView::exportText(bool ids)
 // or grid on the page's background colour, whatever the scroll position.
 void CMyView::exportBitmap()
 {
-    const QString chosen = m_host.dialogs().saveBitmapFile(bitmapStartDir());
+    const QString chosen = m_host.prompts().chooseFile(bitmapFileRequest(bitmapStartDir()));
     if (chosen.isEmpty())
         return;
     RenderOptions options;
@@ -352,9 +354,14 @@ void CMyView::exportBitmap()
 void CMyView::saveScreenshot()
 {
     ScreenshotValues area;
-    if (!m_host.dialogs().screenshotArea(area))
-        return;
-    const QString chosen = m_host.dialogs().saveBitmapFile(bitmapStartDir());
+    {
+        // Over the main frame, as the app's own forms.
+        ScreenshotForm form(area, m_host.prompts(), window());
+        if (!m_host.prompts().runForm(form))
+            return;
+        area = form.values();
+    }
+    const QString chosen = m_host.prompts().chooseFile(bitmapFileRequest(bitmapStartDir()));
     if (chosen.isEmpty())
         return;
     const QImage shown = viewport()->grab().toImage();
@@ -364,6 +371,28 @@ void CMyView::saveScreenshot()
     QString error;
     if (!writeExportFile(withBmpExtension(chosen), bmp24Bytes(cut), &error))
         m_host.notifier().message(bitmapErrorText());
+}
+
+FileRequest CMyView::pictureFileRequest(const QString &startDir)
+{
+    FileRequest request;
+    request.folder = startDir;
+    request.filter = QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)");
+    return request;
+}
+
+FileRequest CMyView::bitmapFileRequest(const QString &startDir)
+{
+    FileRequest request;
+    request.kind = FileRequest::Kind::Save;
+    request.folder = startDir;
+    request.filter = QStringLiteral("bmp文件(*.bmp)");
+    // A name typed without an extension gets ".bmp" before the chooser
+    // asks about replacing a file, so the question is about the file
+    // written.
+    request.defaultSuffix = QStringLiteral("bmp");
+    request.fileName = QStringLiteral(".bmp");
+    return request;
 }
 
 QString CMyView::bitmapStartDir() const
@@ -467,7 +496,7 @@ void CMyView::runForm(const FormRequest &request)
         return;
     }
     const QString pictures = project() ? project()->picturesDir() : QString();
-    const std::optional<CGraph> built = runCreationForm(this, request, pictures);
+    const std::optional<CGraph> built = runCreationForm(this, m_host.prompts(), request, pictures);
     if (!built)
         apply(m_tools->cancelForm());
     else if (request.tool == Tool::Characters)
@@ -520,7 +549,7 @@ void CMyView::runBitmapTool(const FormRequest &request)
         return;
     }
     const Project &project = *this->project();
-    const QString path = m_host.dialogs().openPictureFile(project.picturesDir());
+    const QString path = m_host.prompts().chooseFile(pictureFileRequest(project.picturesDir()));
     if (path.isEmpty()) {
         apply(m_tools->cancelForm());
         return;
@@ -545,7 +574,7 @@ void CMyView::runBitmapTool(const FormRequest &request)
     picture.fileName = choice.fileName;
     picture.copyPath = toGbk(QDir::toNativeSeparators(choice.destination));
     picture.title = choice.title;
-    if (!runBitmapForm(this, picture)) {
+    if (!runBitmapForm(this, m_host.prompts(), picture)) {
         apply(m_tools->cancelForm());
         return;
     }
@@ -576,10 +605,9 @@ void CMyView::editProperties()
     ctx.info.pen = m_tools->penColour();
     ctx.info.fill = m_tools->fillColour();
     ctx.textState = &m_tools->textState();
-    ctx.notifier = &m_host.notifier();
     const int index = editState().selectedIndex;
     bool offerDial = false;
-    switch (editElementProperties(this, *e, ctx)) {
+    switch (editElementProperties(this, m_host.prompts(), *e, ctx)) {
     case PropertyEdit::NoForm:
         return;
     case PropertyEdit::Written:
@@ -608,7 +636,7 @@ void CMyView::runPalette()
     PaletteValues values;
     values.pen = m_tools->penColour();
     values.background = m_doc.settings().m_crBack;
-    if (!editPalette(this, values))
+    if (!editPalette(this, m_host.prompts(), values))
         return;
     apply(m_tools->applyPalette(values.pen, values.background));
 }
@@ -619,11 +647,12 @@ void CMyView::runPageCommand(PageCommand command)
         return;
     switch (command) {
     case PageCommand::PageSettings: {
-        NewPageValues values = pageSettingsValues(m_doc.settings());
-        if (!m_host.dialogs().pageSettings(m_host.resolution(), values,
-                                           estimateInstructionPages(m_doc.page())))
+        // Over the main frame, as the new-page command's.
+        PageSettingsForm form(m_host.resolution(), pageSettingsValues(m_doc.settings()),
+                              estimateInstructionPages(m_doc.page()), window());
+        if (!m_host.prompts().runForm(form))
             return;
-        m_doc.applySettings(values);
+        m_doc.applySettings(form.values());
         break;
     }
     case PageCommand::AddPage:

@@ -81,6 +81,13 @@ public:
     // The viewport position of a page pixel's top left corner.
     QPoint toViewport(QPoint pagePos) const;
 
+    // ---- choosers --------------------------------------------------------------
+    // A picture (.bmp, .jpg, .jpeg) for the bitmap tool.
+    static FileRequest pictureFileRequest(const QString &startDir);
+    // A .bmp file to write (the page bitmap and the screenshot); the user is
+    // asked before an existing file is replaced.
+    static FileRequest bitmapFileRequest(const QString &startDir);
+
     // ---- zoom ----------------------------------------------------------------
     // The zoom in percent, kMinZoom..kMaxZoom; 100 shows the page 1:1.
     static constexpr int kMinZoom = 25;

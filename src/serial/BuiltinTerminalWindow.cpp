@@ -1,5 +1,6 @@
 #include "serial/BuiltinTerminalWindow.h"
 
+#include "common/Prompts.h"
 #include "port/BuiltinTerminal.h"
 #include "terminal/ScreenPainting.h"
 #include "terminal/VirtualTerminal.h"
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -68,9 +68,10 @@ void deleteTheWindow()
 
 } // namespace
 
-BuiltinTerminalWindow::BuiltinTerminalWindow(BuiltinTerminal &terminal, QWidget *parent)
+BuiltinTerminalWindow::BuiltinTerminalWindow(BuiltinTerminal &terminal, Prompts &prompts, QWidget *parent)
     : QWidget(parent), m_terminal(terminal), m_alive(&terminal)
 {
+    m_prompts = prompts.forWindow(this);
     setObjectName(QStringLiteral("builtinTerminalWindow"));
     setWindowTitle(BuiltinTerminal::deviceName());
 
@@ -106,7 +107,9 @@ BuiltinTerminalWindow::BuiltinTerminalWindow(BuiltinTerminal &terminal, QWidget 
     showState();
 }
 
-BuiltinTerminalWindow *BuiltinTerminalWindow::showFor(BuiltinTerminal &terminal)
+BuiltinTerminalWindow::~BuiltinTerminalWindow() = default;
+
+BuiltinTerminalWindow *BuiltinTerminalWindow::showFor(BuiltinTerminal &terminal, Prompts &prompts)
 {
     QPointer<BuiltinTerminalWindow> &w = theWindow();
     if (w && w->m_alive != &terminal) {
@@ -114,7 +117,7 @@ BuiltinTerminalWindow *BuiltinTerminalWindow::showFor(BuiltinTerminal &terminal)
         w = nullptr;
     }
     if (!w) {
-        w = new BuiltinTerminalWindow(terminal);
+        w = new BuiltinTerminalWindow(terminal, prompts);
         static bool routineAdded = false;
         if (!routineAdded) {
             qAddPostRoutine(deleteTheWindow);
@@ -155,15 +158,12 @@ void BuiltinTerminalWindow::showState()
 void BuiltinTerminalWindow::eraseFlash()
 {
     const QString question = QStringLiteral("清空内置虚拟终端的闪存（工程、图片和字库）？");
-    const bool yes = m_ask ? m_ask(question)
-                           : QMessageBox::question(this, windowTitle(), question,
-                                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                                 == QMessageBox::Yes;
-    if (!yes)
+    // "否" is the default: Enter or Escape keeps the flash.
+    if (!m_prompts->question(question, QuestionButtons::YesNo, false))
         return;
     QString error;
     if (!m_terminal.eraseFlash(&error))
-        QMessageBox::warning(this, windowTitle(), error);
+        m_prompts->message(MessageKind::Warning, error);
     showState();
     m_screen->update();
 }

@@ -8,7 +8,7 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -16,21 +16,23 @@ class QPushButton;
 namespace h5 {
 
 class BuiltinTerminal;
+class Prompts;
 
 class BuiltinTerminalWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BuiltinTerminalWindow(BuiltinTerminal &terminal, QWidget *parent = nullptr);
+    // Its question and messages are its own boxes, through
+    // `prompts.forWindow()`: they do not depend on `prompts` staying.
+    BuiltinTerminalWindow(BuiltinTerminal &terminal, Prompts &prompts, QWidget *parent = nullptr);
+    ~BuiltinTerminalWindow() override;
 
-    // The process's window of `terminal`, made at first call, shown and
-    // raised. The terminal's line opening shows it again after a close.
-    static BuiltinTerminalWindow *showFor(BuiltinTerminal &terminal);
+    // The process's window of `terminal`, made at first call (asking
+    // through `prompts`), shown and raised. The terminal's line opening
+    // shows it again after a close.
+    static BuiltinTerminalWindow *showFor(BuiltinTerminal &terminal, Prompts &prompts);
     // The window made by showFor(), or null.
     static BuiltinTerminalWindow *current();
-
-    // The question before the flash is emptied; a message box unless set.
-    void setAskHook(std::function<bool(const QString &)> ask) { m_ask = std::move(ask); }
 
     // The screen as the window paints it now.
     QImage picture() const;
@@ -47,7 +49,7 @@ private:
     QLabel *m_state = nullptr;
     QLabel *m_flash = nullptr;
     QPushButton *m_erase = nullptr;
-    std::function<bool(const QString &)> m_ask;
+    std::unique_ptr<Prompts> m_prompts;
 };
 
 } // namespace h5

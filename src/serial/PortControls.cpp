@@ -22,8 +22,8 @@ const QString kPortMissing = QStringLiteral("串口不存在或被占用!");
 
 } // namespace
 
-PortControls::PortControls(SerialLine &comm, QWidget *parent)
-    : QGroupBox(QStringLiteral("串口选项"), parent), m_comm(comm)
+PortControls::PortControls(SerialLine &comm, Prompts &prompts, QWidget *parent)
+    : QGroupBox(QStringLiteral("串口选项"), parent), m_comm(comm), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("portControls"));
 
@@ -143,7 +143,7 @@ bool PortControls::openPort()
     m_comm.input(); // whatever arrived before the port was ours
     // The built-in terminal's screen comes up with its first line.
     if (BuiltinTerminal::isBuiltinDevice(dev))
-        BuiltinTerminalWindow::showFor(BuiltinTerminal::shared());
+        BuiltinTerminalWindow::showFor(BuiltinTerminal::shared(), m_prompts);
     showState();
     emit opened();
     return true;

@@ -18,6 +18,7 @@ class QPushButton;
 
 namespace h5 {
 
+class Prompts;
 class SerialLine;
 class PortCombo;
 class StatusLamp;
@@ -30,7 +31,9 @@ public:
     static constexpr int kRateCount = 11;
     static const int kBaudRates[kRateCount];
 
-    explicit PortControls(SerialLine &comm, QWidget *parent = nullptr);
+    // `prompts`: the window's; the built-in terminal's window, when this
+    // opens it, asks through them.
+    PortControls(SerialLine &comm, Prompts &prompts, QWidget *parent = nullptr);
 
     // The download window keeps "关闭" enabled while the port is closed
     // (pressing it only repeats the close steps); the project window does
@@ -77,6 +80,7 @@ private:
     void showState();
 
     SerialLine &m_comm;
+    Prompts &m_prompts;
     std::function<QStringList()> m_source;
     bool m_open = false;
     bool m_closeWhileClosed = true;

@@ -1,12 +1,11 @@
 #include "serial/WindowLinkHost.h"
 
-#include "common/MessageKind.h"
+#include "common/Prompts.h"
 #include "link/TransferSession.h"
 #include "port/SerialLine.h"
 #include "serial/PortControls.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
@@ -20,9 +19,10 @@ constexpr int kBarSteps = 1000;
 
 } // namespace
 
-WindowLinkHost::WindowLinkHost(QWidget &window, SerialLine &comm, PortControls &ports,
+WindowLinkHost::WindowLinkHost(QWidget &window, Prompts &prompts, SerialLine &comm, PortControls &ports,
                                QLineEdit &statusBox, QProgressBar &progressBar)
-    : LineDriver(comm), m_window(window), m_ports(ports), m_statusBox(statusBox), m_bar(progressBar)
+    : LineDriver(comm), m_window(window), m_prompts(prompts), m_ports(ports), m_statusBox(statusBox),
+      m_bar(progressBar)
 {
     m_bar.setRange(0, kBarSteps);
     m_bar.setValue(0);
@@ -105,35 +105,15 @@ void WindowLinkHost::status(const QString &text) { m_statusBox.setText(text); }
 void WindowLinkHost::message(const QString &text)
 {
     if (!m_defer) {
-        showMessage(text);
+        m_prompts.message(text);
         return;
     }
-    QTimer::singleShot(0, &m_window, [this, text] { showMessage(text); });
-}
-
-void WindowLinkHost::showMessage(const QString &text)
-{
-    if (m_messageHook) {
-        m_messageHook(text);
-        return;
-    }
-    if (messageKind(text) == MessageKind::Information)
-        QMessageBox::information(&m_window, m_window.windowTitle(), text);
-    else
-        QMessageBox::warning(&m_window, m_window.windowTitle(), text);
+    QTimer::singleShot(0, &m_window, [this, text] { m_prompts.message(text); });
 }
 
 bool WindowLinkHost::ask(const QString &text)
 {
-    if (m_askHook)
-        return m_askHook(text);
-    if (m_yesNo)
-        return QMessageBox::question(&m_window, m_window.windowTitle(), text,
-                                     QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
-    return QMessageBox::question(&m_window, m_window.windowTitle(), text,
-                                 QMessageBox::Ok | QMessageBox::Cancel)
-        == QMessageBox::Ok;
+    return m_prompts.question(text, m_yesNo ? QuestionButtons::YesNo : QuestionButtons::OkCancel, true);
 }
 
 void WindowLinkHost::closePort() { m_ports.closePort(); }

@@ -1,12 +1,10 @@
 #pragma once
 // LinkHost for a serial window: the line driver runs the session on the
 // window's serial line (frames out, receive events and timers in); status texts
-// go into the status box, progress into the bar beside it, messages into
-// message boxes, and closePort() runs the window's close steps. It also
-// hands the port controls' open and close to the window's transfer session.
-//
-// Message and question boxes go through hooks, so a test (or another
-// front end) can take them instead of a modal box.
+// go into the status box, progress into the bar beside it, messages and
+// questions to the window's prompts, and closePort() runs the window's close
+// steps. It also hands the port controls' open and close to the window's
+// transfer session.
 
 #include "port/LineDriver.h"
 
@@ -21,17 +19,16 @@ namespace h5 {
 
 class SerialLine;
 class PortControls;
+class Prompts;
 class LinkSession;
 class TransferSession;
 
 class WindowLinkHost : public LineDriver
 {
 public:
-    using MessageHook = std::function<void(const QString &text)>;
-    using AskHook = std::function<bool(const QString &text)>;
-
-    WindowLinkHost(QWidget &window, SerialLine &comm, PortControls &ports, QLineEdit &statusBox,
-                   QProgressBar &progressBar);
+    // `prompts` shows the session's messages and questions.
+    WindowLinkHost(QWidget &window, Prompts &prompts, SerialLine &comm, PortControls &ports,
+                   QLineEdit &statusBox, QProgressBar &progressBar);
     ~WindowLinkHost() override;
     WindowLinkHost(const WindowLinkHost &) = delete;
     WindowLinkHost &operator=(const WindowLinkHost &) = delete;
@@ -45,14 +42,11 @@ public:
     // close), for windows that show the session's state.
     void setAfterEvent(std::function<void()> afterEvent) { m_afterEvent = std::move(afterEvent); }
 
-    // Empty hooks restore the message boxes.
-    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
-    void setAskHook(AskHook hook) { m_askHook = std::move(hook); }
     // Questions answered with "是"/"否" instead of OK and Cancel.
     void setYesNoQuestions(bool yesNo) { m_yesNo = yesNo; }
-    // While set, messages are shown only once the event loop runs again
-    // (through the hook in place then), so a window can load its data in
-    // its constructor and its caller can still choose where messages go.
+    // While set, messages are shown only once the event loop runs again,
+    // so a window that loads its data in its constructor shows their
+    // messages over itself once it is up.
     void setDeferMessages(bool defer) { m_defer = defer; }
 
     // Stops every timer and forgets the session; the window calls it before
@@ -75,10 +69,10 @@ protected:
     void lineLost(const QString &text) override;
 
 private:
-    void showMessage(const QString &text);
     void afterEvent();
 
     QWidget &m_window;
+    Prompts &m_prompts;
     PortControls &m_ports;
     QLineEdit &m_statusBox;
     QProgressBar &m_bar;
@@ -86,8 +80,6 @@ private:
     std::function<void()> m_closed;
     bool m_yesNo = false;
     std::function<void()> m_afterEvent;
-    MessageHook m_messageHook;
-    AskHook m_askHook;
     bool m_defer = false;
     TransferSession *m_transfer = nullptr; // the attached transfer, if any
     int m_lastOutcome = 0;                  // its outcome after the last event

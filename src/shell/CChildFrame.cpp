@@ -3,7 +3,7 @@
 #include "edit/PageDocument.h"
 #include "editor/CMyView.h"
 #include "shell/CMyApp.h"
-#include "shell/ShellNotifier.h"
+#include "common/Prompts.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -86,16 +86,21 @@ CChildFrame::~CChildFrame()
     delete m_view;
 }
 
+QString CChildFrame::saveQuestion(const QString &documentTitle)
+{
+    return QStringLiteral("是否保存对 %1 的更改?").arg(documentTitle);
+}
+
 bool CChildFrame::queryClose()
 {
     if (!m_document->isModified())
         return true;
-    switch (m_app.notifier().askSave(saveQuestion(m_document->title()))) {
-    case ShellNotifier::SaveAnswer::Save:
+    switch (m_app.prompts().askSave(saveQuestion(m_document->title()))) {
+    case SaveAnswer::Save:
         return m_document->save();
-    case ShellNotifier::SaveAnswer::Discard:
+    case SaveAnswer::Discard:
         return true;
-    case ShellNotifier::SaveAnswer::Cancel:
+    case SaveAnswer::Cancel:
         break;
     }
     return false;

@@ -37,6 +37,9 @@ public:
     // Asks to save the page when it is modified: true when the window may
     // close (saved or discarded), false on Cancel or a failed save.
     bool queryClose();
+    // The question asked before a modified page window closes:
+    // "是否保存对 N.wlp 的更改?".
+    static QString saveQuestion(const QString &documentTitle);
     // Closes without asking.
     void closeWithoutAsking();
     // The window has accepted its close and is on its way out.

@@ -2,16 +2,16 @@
 
 #include "edit/PageDocument.h"
 #include "editor/CMyView.h"
-#include "debug/CMyMakeLineDlg.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
-#include "debug/CMySerialBmpDlg.h"
-#include "editor/TerminalPreviewDlg.h"
+#include "debug/PointerMakerWindow.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
+#include "debug/DebugWindow.h"
+#include "editor/TerminalPreviewWindow.h"
 #include "model/PageRender.h"
 #include "shell/CChildFrame.h"
 #include "shell/Commands.h"
 #include "shell/ProjectNavigatorDock.h"
-#include "shell/ShellNotifier.h"
+#include "common/Prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -246,16 +246,11 @@ void CMainFrame::onBuild()
     m_app.build();
 }
 
-int CMainFrame::runDialog(QDialog &dialog)
-{
-    return m_runDialog ? m_runDialog(dialog) : dialog.exec();
-}
-
 void CMainFrame::onDownload()
 {
-    CMyXiazaiDlg dialog(m_app.isProjectOpen() ? m_app.project().file : QString(), this);
-    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
-    runDialog(dialog);
+    // Its messages are the app's boxes; it runs modally.
+    DownloadWindow dialog(m_app.prompts(), m_app.isProjectOpen() ? m_app.project().file : QString(), this);
+    m_app.prompts().runForm(dialog);
 }
 
 // A new debug window each time, modeless; it deletes itself when closed.
@@ -272,7 +267,7 @@ void CMainFrame::onTerminalPreview()
     options.picturesDir = m_app.project().picturesDir();
     options.cache = &m_app.pictureCache();
     const QImage editor = renderPage(view->page(), options);
-    auto *window = new TerminalPreviewDlg(m_app.project().file, view->page().settings.m_nPageNo, editor,
+    auto *window = new TerminalPreviewWindow(m_app.project().file, view->page().settings.m_nPageNo, editor,
                                           view->isModified(), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
@@ -283,7 +278,7 @@ void CMainFrame::onOnlineDebug()
     // A window of its own beside the frame, not one kept above it (a
     // parent would make it the frame's transient window); it goes when the
     // frame goes.
-    auto *window = new CMySerialBmpDlg(nullptr);
+    auto *window = new DebugWindow(m_app.prompts(), nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &QObject::destroyed, window, [window] { delete window; });
     window->show();
@@ -293,8 +288,8 @@ void CMainFrame::onOnlineDebug()
 
 void CMainFrame::onPointerMaker()
 {
-    CMyMakeLineDlg dialog(&m_app.notifier(), this);
-    runDialog(dialog);
+    PointerMakerWindow dialog(m_app.prompts(), this);
+    m_app.prompts().runForm(dialog);
 }
 
 void CMainFrame::onProjectManagement()
@@ -302,14 +297,13 @@ void CMainFrame::onProjectManagement()
     if (!m_app.isProjectOpen())
         return;
     const Project &p = m_app.project();
-    CMySendProDlg dialog(p.name, p.file, p.dir, this);
-    dialog.setMessageHook([this](const QString &text) { m_app.notifier().message(text); });
-    runDialog(dialog);
+    ProjectWindow dialog(m_app.prompts(), p.name, p.file, p.dir, this);
+    m_app.prompts().runForm(dialog);
 }
 
 void CMainFrame::onAbout()
 {
-    m_app.notifier().message(productTitle());
+    m_app.prompts().message(productTitle());
 }
 
 void CMainFrame::updateTitle()
@@ -475,7 +469,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     // The online debug windows close with the frame, each asking first
     // about what it would lose.
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *debug = qobject_cast<CMySerialBmpDlg *>(window);
+        auto *debug = qobject_cast<DebugWindow *>(window);
         if (debug && debug->isVisible() && !debug->close()) {
             event->ignore();
             return;

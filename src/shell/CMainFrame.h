@@ -18,7 +18,6 @@
 #include <QMainWindow>
 #include <functional>
 
-class QDialog;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -53,11 +52,6 @@ public:
     // command is disabled).
     bool runCommand(int id);
     void updateCommands();
-
-    // Modal windows opened by commands (download, project management) are
-    // shown through this; the default runs QDialog::exec(). Tests replace it.
-    using DialogRunner = std::function<int(QDialog &dialog)>;
-    void setDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
 
     // ---- bars ----------------------------------------------------------------
     QToolBar *quickLaunchBar() const { return m_quickBar; }
@@ -126,7 +120,6 @@ private:
     void onAbout();
     void onActionTriggered(int id);
     void updateTitle();
-    int runDialog(QDialog &dialog);
 
     CMyApp &m_app;
     QMdiArea *m_mdi = nullptr;
@@ -143,7 +136,6 @@ private:
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_recentActions; // "最近文件", then one per entry
     QList<QAction *> m_windowListActions;
-    DialogRunner m_runDialog;
     bool m_updating = false;
     bool m_tearingDown = false;
 };

@@ -1,8 +1,9 @@
 #include "shell/CMyApp.h"
 
+#include "editor/PageSettingsForm.h"
 #include "shell/CChildFrame.h"
-#include "shell/MessageBoxNotifier.h"
-#include "shell/ShellDialogs.h"
+#include "shell/Commands.h"
+#include "shell/WidgetPrompts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,17 @@ namespace {
 const char *const kSettingsOrganisation = "Local AppWizard-Generated Applications";
 const char *const kSettingsApplication = "h5800-studio";
 const char *const kRecentGroup = "Recent File List";
+
+// File filters of the two document types.
+QString projectFileFilter()
+{
+    return QStringLiteral("工程文件 (*.wgc)");
+}
+
+QString pageFileFilter()
+{
+    return QStringLiteral("页面文件 (*.wlp)");
+}
 
 QString samePath(const QString &path)
 {
@@ -36,8 +48,7 @@ public:
     {
         return m_app.isProjectOpen() ? &m_app.project() : nullptr;
     }
-    Notifier &notifier() const override { return m_app.notifier(); }
-    PageDialogs &dialogs() const override { return m_app.dialogs(); }
+    Prompts &prompts() const override { return m_app.prompts(); }
     int resolution() const override { return m_app.resolution(); }
     PictureCache &pictureCache() const override { return m_app.pictureCache(); }
 
@@ -47,11 +58,9 @@ private:
 
 CMyApp::CMyApp(const QString &settingsFile, QObject *parent)
     : QObject(parent), m_settingsFile(settingsFile), m_host(std::make_unique<Host>(*this)),
-      m_ownNotifier(std::make_unique<MessageBoxNotifier>()),
-      m_ownDialogs(std::make_unique<WidgetShellDialogs>())
+      m_ownPrompts(std::make_unique<WidgetPrompts>(nullptr, productTitle()))
 {
-    m_notifier = m_ownNotifier.get();
-    m_dialogs = m_ownDialogs.get();
+    m_prompts = m_ownPrompts.get();
     readDisplayMetrics();
 }
 
@@ -66,25 +75,19 @@ void CMyApp::readDisplayMetrics()
     m_nCaptionHeight = CChildFrame::measureCaptionHeight();
 }
 
-void CMyApp::setNotifier(ShellNotifier *notifier)
+void CMyApp::setPrompts(Prompts *prompts)
 {
-    m_notifier = notifier ? notifier : m_ownNotifier.get();
-}
-
-void CMyApp::setDialogs(ShellDialogs *dialogs)
-{
-    m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
+    m_prompts = prompts ? prompts : m_ownPrompts.get();
 }
 
 void CMyApp::setMainWindow(QWidget *window, std::function<void(const QString &)> statusSink)
 {
-    m_ownNotifier->setParent(window);
-    m_ownNotifier->setStatusSink(std::move(statusSink));
-    m_ownDialogs->setParent(window);
+    m_mainWindow = window;
+    m_ownPrompts->setParent(window);
+    m_ownPrompts->setStatusSink(std::move(statusSink));
 }
 
-ShellNotifier &CMyApp::notifier() const { return *m_notifier; }
-ShellDialogs &CMyApp::dialogs() const { return *m_dialogs; }
+Prompts &CMyApp::prompts() const { return *m_prompts; }
 
 ViewHost &CMyApp::viewHost() const { return *m_host; }
 
@@ -173,18 +176,18 @@ bool CMyApp::createProject(const NewProjectValues &values)
     // new one is made, so a page that cannot be saved stops the command
     // with no new project folder left behind.
     QString error;
-    if (!Project::checkNew(values.location, values.name, values.resolution, notifier(), &error)) {
+    if (!Project::checkNew(values.location, values.name, values.resolution, prompts(), &error)) {
         if (!error.isEmpty())
-            notifier().message(error);
+            prompts().message(error);
         return false;
     }
     if (!leaveProject())
         return false;
     Project project;
-    if (!Project::create(values.location, values.name, values.resolution, project, notifier(),
+    if (!Project::create(values.location, values.name, values.resolution, project, prompts(),
                          &error)) {
         if (!error.isEmpty())
-            notifier().message(QStringLiteral("新建工程失败!\n%1").arg(error));
+            prompts().message(QStringLiteral("新建工程失败!\n%1").arg(error));
         return false;
     }
     setProject(project);
@@ -193,10 +196,10 @@ bool CMyApp::createProject(const NewProjectValues &values)
 
 void CMyApp::onNewProject()
 {
-    NewProjectValues values;
-    if (!dialogs().newProject(values))
+    NewProjectForm form(prompts(), m_mainWindow);
+    if (!prompts().runForm(form))
         return;
-    createProject(values);
+    createProject(form.values());
 }
 
 bool CMyApp::openProject(const QString &projectFile)
@@ -204,7 +207,7 @@ bool CMyApp::openProject(const QString &projectFile)
     Project project;
     QString error;
     if (!Project::open(projectFile, project, &error)) {
-        notifier().message(error);
+        prompts().message(error);
         return false;
     }
     if (!leaveProject())
@@ -215,8 +218,12 @@ bool CMyApp::openProject(const QString &projectFile)
 
 void CMyApp::onOpenProject()
 {
-    const QString file = dialogs().openProjectFile(m_bProjectOpen ? QFileInfo(m_project.dir).path()
-                                                                  : QString());
+    FileRequest request;
+    request.caption = QStringLiteral("打开工程");
+    request.folder = m_bProjectOpen ? QFileInfo(m_project.dir).path() : QString();
+    request.filter = projectFileFilter();
+    request.defaultSuffix = QStringLiteral("wgc");
+    const QString file = prompts().chooseFile(request);
     if (!file.isEmpty())
         openProject(file);
 }
@@ -240,7 +247,7 @@ bool CMyApp::createPage(const NewPageValues &values)
     OpenPage page;
     int replaced = -1;
     QString error;
-    const Project::NewPageResult result = m_project.newPage(values, notifier(), page, &replaced, &error);
+    const Project::NewPageResult result = m_project.newPage(values, prompts(), page, &replaced, &error);
     if (replaced >= 0 && m_windows) {
         // The replaced page's files are gone; so go its windows.
         const QString title = pageFileName(replaced);
@@ -251,7 +258,7 @@ bool CMyApp::createPage(const NewPageValues &values)
     if (result == Project::NewPageResult::Cancelled)
         return false;
     if (result == Project::NewPageResult::Failed) {
-        notifier().message(error);
+        prompts().message(error);
         return false;
     }
     if (m_windows) {
@@ -273,7 +280,7 @@ void CMyApp::onNewPage()
     int first = m_project.firstFreePage(&error);
     if (first < 0) {
         if (!error.isEmpty()) {
-            notifier().message(error);
+            prompts().message(error);
             return;
         }
         first = 0; // every page number is in use: offer the first one
@@ -281,9 +288,10 @@ void CMyApp::onNewPage()
     NewPageValues values;
     values.pageNo = first;
     // A new page has no elements: one instruction page.
-    if (!dialogs().pageSettings(m_project.resolution, values, 1))
+    PageSettingsForm form(m_project.resolution, values, 1, m_mainWindow);
+    if (!prompts().runForm(form))
         return;
-    createPage(values);
+    createPage(form.values());
 }
 
 int CMyApp::openPageFiles(const QStringList &paths)
@@ -304,7 +312,7 @@ int CMyApp::openPageFiles(const QStringList &paths)
         OpenPage page;
         QString error;
         if (!m_project.openPage(path, page, &error)) {
-            notifier().message(QStringLiteral("无法打开页面 %1\n%2")
+            prompts().message(QStringLiteral("无法打开页面 %1\n%2")
                                    .arg(QDir::toNativeSeparators(path), error));
             continue;
         }
@@ -324,9 +332,9 @@ bool CMyApp::takeIntoProject(const QString &pagePath, QStringList &declined)
     // leave the current one.
     Project other;
     QString error;
-    if (!Project::openForPageFile(pagePath, other, notifier(), &error)) {
+    if (!Project::openForPageFile(pagePath, other, prompts(), &error)) {
         if (!error.isEmpty())
-            notifier().message(QStringLiteral("无法打开页面 %1\n%2")
+            prompts().message(QStringLiteral("无法打开页面 %1\n%2")
                                    .arg(QDir::toNativeSeparators(pagePath), error));
         return false;
     }
@@ -335,7 +343,7 @@ bool CMyApp::takeIntoProject(const QString &pagePath, QStringList &declined)
     if (declined.contains(samePath(other.file)))
         return false; // asked once per command
     if (m_bProjectOpen
-        && !notifier().question(
+        && !prompts().question(
             QStringLiteral("页面 %1 属于工程“%2”（%3），不属于当前工程“%4”。\n"
                            "是否保存并关闭当前工程的页面，切换到工程“%2”?")
                 .arg(QFileInfo(pagePath).fileName(), other.name,
@@ -353,7 +361,13 @@ void CMyApp::onOpenPage()
 {
     if (!m_bProjectOpen)
         return;
-    const QStringList files = dialogs().openPageFiles(m_project.dir);
+    FileRequest request;
+    request.kind = FileRequest::Kind::OpenMany;
+    request.caption = QStringLiteral("打开页面");
+    request.folder = m_project.dir;
+    request.filter = pageFileFilter();
+    request.defaultSuffix = QStringLiteral("wlp");
+    const QStringList files = prompts().chooseFiles(request);
     if (!files.isEmpty())
         openPageFiles(files);
 }
@@ -363,9 +377,9 @@ int CMyApp::openAllPages()
     if (!m_bProjectOpen)
         return 0;
     QString error;
-    std::vector<OpenPage> pages = m_project.openAllPages(notifier(), &error);
+    std::vector<OpenPage> pages = m_project.openAllPages(prompts(), &error);
     if (!error.isEmpty())
-        notifier().message(error);
+        prompts().message(error);
     int opened = 0;
     for (OpenPage &page : pages) {
         if (PageDocument *document = findDocument(page.path)) {
@@ -388,15 +402,15 @@ bool CMyApp::openDocument(const QString &path)
     if (path.endsWith(QStringLiteral(".wgc"), Qt::CaseInsensitive))
         return openProject(path);
     if (!QFileInfo(path).isFile()) {
-        notifier().message(QStringLiteral("无法打开页面 %1\n文件不存在。")
+        prompts().message(QStringLiteral("无法打开页面 %1\n文件不存在。")
                                .arg(QDir::toNativeSeparators(path)));
         return false;
     }
     Project project;
     QString error;
-    if (!Project::openForPageFile(path, project, notifier(), &error)) {
+    if (!Project::openForPageFile(path, project, prompts(), &error)) {
         if (!error.isEmpty())
-            notifier().message(error);
+            prompts().message(error);
         return false;
     }
     if (!m_bProjectOpen || samePath(project.file) != samePath(m_project.file)) {
@@ -417,16 +431,16 @@ BuildResult CMyApp::build()
     pages.reserve(size_t(documents.size()));
     for (PageDocument *document : documents)
         pages.push_back(document->openPage());
-    result = buildProject(m_project, pages, notifier());
+    result = buildProject(m_project, pages, prompts());
     emit projectFilesChanged();
     if (!result.completed) {
-        notifier().message(result.error.isEmpty() ? QStringLiteral("编译失败!") : result.error);
+        prompts().message(result.error.isEmpty() ? QStringLiteral("编译失败!") : result.error);
         return result;
     }
     // The build saved every open page.
     for (int i = 0; i < documents.size(); ++i)
         documents[i]->takeSaved(std::move(pages[size_t(i)]));
-    notifier().message(result.finalMessage);
+    prompts().message(result.finalMessage);
     return result;
 }
 

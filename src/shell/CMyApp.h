@@ -4,9 +4,10 @@
 // all pages; build), the recent-file list, and the data all page views
 // share (the element clipboard, the picture cache).
 //
-// It makes no window itself: forms and file choosers go through
-// ShellDialogs, messages and questions through a ShellNotifier, and page
-// windows through PageWindows (the main frame). Tests replace all three.
+// It makes no window of its own: its forms, file choosers, messages and
+// questions go through Prompts (message boxes and dialogs over the main
+// frame), and page windows through PageWindows (the main frame). Tests
+// replace both.
 //
 // Each open page is a PageDocument, made here and shown in a page window.
 // The app follows the documents' signals and coordinates the windows: a
@@ -14,15 +15,17 @@
 // one that deletes the page closes its own.
 
 #include "edit/PageDocument.h"
+#include "shell/PageWindows.h"
 #include "editor/ViewHost.h"
 #include "model/CGraph.h"
 #include "model/PictureCache.h"
 #include "project/Build.h"
 #include "project/Project.h"
-#include "shell/MyFileNewDlg.h"
+#include "shell/NewProjectForm.h"
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -33,27 +36,7 @@ class QWidget;
 
 namespace h5 {
 
-class MessageBoxNotifier;
-class ShellDialogs;
-class ShellNotifier;
-class WidgetShellDialogs;
-
-// Where the page windows live (the main frame's MDI area).
-class PageWindows
-{
-public:
-    virtual ~PageWindows() = default;
-    // The documents of the open page windows, oldest first.
-    virtual QList<PageDocument *> pageDocuments() const = 0;
-    // The document of the active page window, or null.
-    virtual PageDocument *activeDocument() const = 0;
-    // A new page window showing `document`, which the window owns from now
-    // on (it goes with the window).
-    virtual void openPageWindow(PageDocument *document) = 0;
-    virtual void activatePageWindow(PageDocument *document) = 0;
-    // Closes the document's window without asking anything.
-    virtual void closePageWindow(PageDocument *document) = 0;
-};
+class WidgetPrompts;
 
 class CMyApp : public QObject
 {
@@ -68,18 +51,18 @@ public:
 
     // ---- wiring -----------------------------------------------------------
     // Not owned; null goes back to the app's own message boxes and dialogs.
-    void setNotifier(ShellNotifier *notifier);
-    void setDialogs(ShellDialogs *dialogs);
+    void setPrompts(Prompts *prompts);
     void setPageWindows(PageWindows *windows) { m_windows = windows; }
     // Parent of the app's own message boxes and dialogs, and where its
     // status text goes.
     void setMainWindow(QWidget *window, std::function<void(const QString &)> statusSink);
 
-    ShellNotifier &notifier() const;
-    ShellDialogs &dialogs() const;
+    // The app's boxes, forms and choosers (the program's title, over the
+    // main frame); windows the app opens ask through them too.
+    Prompts &prompts() const;
     PageWindows *pageWindows() const { return m_windows; }
     // What page documents and views are given: the open project, the
-    // notifier, the dialogs, the resolution and the picture cache.
+    // prompts, the resolution and the picture cache.
     ViewHost &viewHost() const;
 
     // ---- state ------------------------------------------------------------
@@ -171,10 +154,9 @@ private:
 
     class Host;
     std::unique_ptr<Host> m_host;
-    std::unique_ptr<MessageBoxNotifier> m_ownNotifier;
-    std::unique_ptr<WidgetShellDialogs> m_ownDialogs;
-    ShellNotifier *m_notifier = nullptr;
-    ShellDialogs *m_dialogs = nullptr;
+    std::unique_ptr<WidgetPrompts> m_ownPrompts;
+    Prompts *m_prompts = nullptr;
+    QPointer<QWidget> m_mainWindow; // parent of the app's forms
     PageWindows *m_windows = nullptr;
 };
 

@@ -11,8 +11,8 @@
 
 #include "port/BuiltinTerminal.h"
 #include "serial/BuiltinTerminalWindow.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
 #include "terminal/ScreenPainting.h"
 #include "terminal/SimControl.h"
@@ -32,26 +32,6 @@ using namespace h5test;
 
 namespace {
 
-struct Demo
-{
-    QTemporaryDir dir;
-    QString folder, wgc, cbm;
-    Demo()
-    {
-        const auto r = runCli({QStringLiteral("demo"), dir.path()});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        folder = dir.filePath(QStringLiteral("demo"));
-        wgc = folder + QStringLiteral("/demo.wgc");
-        cbm = folder + QStringLiteral("/图象位置信息.cbm");
-    }
-};
-
-Demo &demo()
-{
-    static Demo d;
-    return d;
-}
-
 bool transferDone(const TransferSession &s)
 {
     return s.outcome() != TransferSession::Outcome::Idle && s.outcome() != TransferSession::Outcome::Running;
@@ -62,8 +42,9 @@ bool transferDone(const TransferSession &s)
 TEST(BuiltinTerminalWindowTest, EveryPortBoxOffersTheBuiltinTerminalAfterTheRealPorts)
 {
     BuiltinRig rig;
-    CMyXiazaiDlg download;
-    CMySendProDlg project(QStringLiteral("demo"), demo().wgc, demo().folder);
+    Messages messages;
+    DownloadWindow download(messages);
+    ProjectWindow project(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     Window debug;
     for (QWidget *w : {static_cast<QWidget *>(&download), static_cast<QWidget *>(&project),
                        static_cast<QWidget *>(&debug.window)}) {
@@ -91,8 +72,7 @@ TEST(BuiltinTerminalWindowTest, ProjectDownloadedByTheDownloadWindowIsShownByThe
     BuiltinRig rig;
     {
         Messages messages;
-        CMyXiazaiDlg window(demo().wgc);
-        window.setMessageHook(messages.hook());
+        DownloadWindow window(messages, demo().wgc);
         window.setPictureFile(demo().cbm);
         openOn(window, rig.port());
         ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
@@ -128,8 +108,7 @@ TEST(BuiltinTerminalWindowTest, ProjectWindowSendsTheProjectAndItsPictures)
 {
     BuiltinRig rig;
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), demo().wgc, demo().folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     openOn(window, rig.port());
     ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
     child<QPushButton>(window, "sendButton")->click();
@@ -180,13 +159,11 @@ TEST(BuiltinTerminalWindowTest, EmptyingTheFlashAsksFirstAndNoKeepsEverything)
     BuiltinRig rig;
     rig.vt().feed(QByteArray::fromHex("7F1B75FFFFEEFF") + QByteArray(2048, '\x01'));
     ASSERT_FALSE(rig.vt().projectData().isEmpty());
-    BuiltinTerminalWindow window(rig.terminal());
-    QStringList asked;
-    bool answer = false;
-    window.setAskHook([&](const QString &q) {
-        asked << q;
-        return answer;
-    });
+    ScriptedPrompts prompts;
+    BuiltinTerminalWindow window(rig.terminal(), prompts);
+    QStringList &asked = prompts.questions;
+    bool &answer = prompts.answer;
+    answer = false;
     child<QPushButton>(window, "builtinEraseButton")->click();
     EXPECT_EQ(asked.size(), 1);
     EXPECT_FALSE(rig.vt().projectData().isEmpty()) << "No keeps the flash";

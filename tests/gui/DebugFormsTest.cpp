@@ -1,8 +1,8 @@
 // The debug window's two small forms: the font chooser offers only the
 // fonts the terminal has, the touch mode form keeps a wrong interval typed.
 
-#include "debug/LiveFontDlg.h"
-#include "debug/TouchModeDlg.h"
+#include "debug/LiveFontForm.h"
+#include "debug/TouchModeForm.h"
 #include "link/LiveCommands.h"
 #include "port/PortTestSupport.h"
 
@@ -26,7 +26,7 @@ TEST(DebugForms, FontChooserOffersOnlyTheTerminalsFonts)
                  {4, {true, false, true, false}}, {5, {true, false, true, false}}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.size);
-        LiveFontDlg form(1, 3, nullptr); // 16 dots 楷体 to start with
+        LiveFontForm form(1, 3, nullptr); // 16 dots 楷体 to start with
         form.sizeButton(c.size)->click();
         for (int f = 0; f < 4; ++f)
             EXPECT_EQ(form.faceButton(f)->isEnabled(), c.faces[size_t(f)]) << f;
@@ -54,7 +54,7 @@ TEST(DebugForms, TouchModeFormRefusesAWrongIntervalWithTheFormsMessageAndKeepsIt
                  {true, false, "x", false, 2, notNumber}, {true, false, "-1", false, 2, notNumber}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.interval);
-        TouchModeDlg form;
+        TouchModeForm form;
         auto *interval = form.findChild<QLineEdit *>(QStringLiteral("intervalBox"));
         ASSERT_NE(interval, nullptr);
         EXPECT_FALSE(interval->isEnabled()); // single trigger at first

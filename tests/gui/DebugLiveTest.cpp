@@ -4,6 +4,9 @@
 
 #include "gui/DebugWindowSupport.h"
 
+#include "debug/LiveFontForm.h"
+#include "debug/TouchModeForm.h"
+
 #include "link/LiveCommands.h"
 #include "terminal/LiveMirror.h"
 
@@ -40,6 +43,13 @@ QStringList sentEntries(const DebugSession &session)
 QString hexOf(const QByteArray &b) { return QString::fromLatin1(b.toHex(' ')); }
 
 void set(Window &w, const char *box, int value) { w.get<QLineEdit>(box)->setText(QString::number(value)); }
+
+// Picks a size and a face in the font chooser as a user clicks them.
+void chooseFont(LiveFontForm &form, int size, int face)
+{
+    form.findChild<QRadioButton *>(QStringLiteral("size%1").arg(size))->click();
+    form.findChild<QRadioButton *>(QStringLiteral("face%1").arg(face))->click();
+}
 
 void chooseShape(Window &w, LiveShape shape)
 {
@@ -79,10 +89,13 @@ void clickAt(Window &w, QPoint terminal)
 TEST(DebugLiveTest, EveryCommandIsRecordedWithThePortClosed)
 {
     Window w;
-    w.window.setTouchModeHook([](int &mode, int &interval) {
-        mode = 3;
-        interval = 5;
-        return true;
+    // Continuous with break code (mode 3), every 5 * 20 ms.
+    w.messages.onForm<TouchModeForm>([](TouchModeForm &form) {
+        form.findChild<QRadioButton *>(QStringLiteral("continuousTrigger"))->click();
+        form.findChild<QRadioButton *>(QStringLiteral("withBreakCode"))->click();
+        form.findChild<QLineEdit *>(QStringLiteral("intervalBox"))->setText(QStringLiteral("5"));
+        form.accept();
+        return form.result() == QDialog::Accepted;
     });
     set(w, "pictureSwitchBox", 7);
     w.click("pictureSwitchButton");
@@ -173,16 +186,16 @@ TEST(DebugLiveTest, TypedShapeIsRecordedAndMirroredAtItsTerminalPoints)
     set(w, "startXBox", 10), set(w, "startYBox", 20), set(w, "endXBox", 110), set(w, "endYBox", 70);
     w.click("drawButton");
     EXPECT_EQ(sentEntries(w.window.session()), QStringList{"1b 41 ff ff 0a 00 14 00 6e 00 46 00 ff ff ee ff"});
-    const LiveMirror &m = w.window.mirror();
+    const LiveMirror &m = w.window.liveDrawing().mirror();
     EXPECT_EQ(m.colourAt(QPoint(10, 20)), 0xFFFF);
     EXPECT_EQ(m.colourAt(QPoint(109, 69)), 0xFFFF);
     EXPECT_EQ(m.colourAt(QPoint(9, 20)), 0x001F);
     EXPECT_EQ(m.colourAt(QPoint(10, 19)), 0x001F);
     // Terminal point (10, 20) is pixel (12, 22) of the image.
-    EXPECT_EQ(QColor(w.window.screen().pixel(12, 22)), QColor(255, 255, 255));
+    EXPECT_EQ(QColor(w.window.liveDrawing().screen().pixel(12, 22)), QColor(255, 255, 255));
 
     // A new background colour clears the terminal and the mirror.
-    w.window.setColourDialogHook([](const QColor &) { return QColor(255, 0, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(255, 0, 0); };
     w.click("backgroundButton");
     EXPECT_EQ(sentEntries(w.window.session()).last(), QStringLiteral("1b 42 00 f8 ff ff ee ff"));
     EXPECT_EQ(m.colourAt(QPoint(10, 20)), 0xF800);
@@ -192,14 +205,13 @@ TEST(DebugLiveTest, TypedShapeIsRecordedAndMirroredAtItsTerminalPoints)
 TEST(DebugLiveTest, TextTakesTheChosenFontColoursAndSpacing)
 {
     Window w;
-    w.window.setFontDialogHook([](int &size, int &face) {
-        size = 2; // 24 dots
-        face = 2; // 黑体
+    w.messages.onForm<LiveFontForm>([](LiveFontForm &form) {
+        chooseFont(form, 2, 2); // 24 dots, 黑体
         return true;
     });
     w.click("fontButton");
     EXPECT_EQ(w.get<QLabel>("fontName")->text(), QStringLiteral("24点阵 黑体"));
-    w.window.setColourDialogHook([](const QColor &) { return QColor(0, 0, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(0, 0, 0); };
     w.click("textColourButton");
     w.get<QComboBox>("fontModeCombo")->setCurrentIndex(1);
     set(w, "columnSpacingBox", 2);
@@ -224,20 +236,20 @@ TEST(DebugLiveTest, ClicksOnTheScreenSendTheirShapesOnTheNextTick)
     clickAt(w, QPoint(50, 10));
     clickAt(w, QPoint(50, 60));
     EXPECT_TRUE(sentEntries(w.window.session()).isEmpty()); // nothing before the tick
-    w.window.liveTick();
+    w.window.liveDrawing().liveTick();
     EXPECT_EQ(sentEntries(w.window.session()),
               (QStringList{"1b 46 ff ff 0a 00 0a 00 32 00 0a 00 ff ff ee ff",
                            "1b 46 ff ff 32 00 0a 00 32 00 3c 00 ff ff ee ff"}));
     EXPECT_EQ(w.get<QLineEdit>("currentXBox")->text(), QStringLiteral("50"));
     EXPECT_EQ(w.get<QLineEdit>("currentYBox")->text(), QStringLiteral("60"));
     EXPECT_EQ(w.get<QLineEdit>("colourValueBox")->text(), QStringLiteral("001f"));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(30, 10)), 0xFFFF); // the segment is mirrored
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(30, 10)), 0xFFFF); // the segment is mirrored
 
     // Rectangles take their corners in order, whatever the clicks' order.
     chooseShape(w, LiveShape::HollowRect);
     clickAt(w, QPoint(80, 90));
     clickAt(w, QPoint(20, 30));
-    w.window.liveTick();
+    w.window.liveDrawing().liveTick();
     EXPECT_EQ(sentEntries(w.window.session()).last(), QStringLiteral("1b 5a ff ff 14 00 1e 00 50 00 5a 00 ff ff ee ff"));
 }
 
@@ -257,13 +269,13 @@ TEST(DebugLiveTest, ClickBesideASmallScreenStartsTheShapeAgain)
         const QPoint grey(viewport->width() - 4, 4);
         ASSERT_GT(grey.x(), w.get<QLabel>("simulatedScreen")->geometry().right());
         mouseInPane(w, QEvent::MouseMove, grey);
-        EXPECT_TRUE(w.window.clicks().outside());
+        EXPECT_TRUE(w.window.liveDrawing().clicks().outside());
         mouseInPane(w, QEvent::MouseButtonPress, grey);
         clickAt(w, QPoint(50, 50)); // the first corner of a new line
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         EXPECT_TRUE(sentEntries(w.window.session()).isEmpty()) << sentEntries(w.window.session()).join('|').toStdString();
         clickAt(w, QPoint(60, 70));
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         EXPECT_EQ(sentEntries(w.window.session()), QStringList{"1b 46 ff ff 32 00 32 00 3c 00 46 00 ff ff ee ff"});
     }
 }
@@ -387,7 +399,7 @@ TEST(DebugLiveTest, ResolutionSizesTheScreenAndTheLayerBox)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.index);
         resolution->setCurrentIndex(c.index);
-        EXPECT_EQ(w.window.screen().size(), c.image);
+        EXPECT_EQ(w.window.liveDrawing().screen().size(), c.image);
         EXPECT_EQ(w.get<QLineEdit>("layerBox")->isEnabled(), c.layerBox);
     }
 }
@@ -549,24 +561,23 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
     // fonts, so its pixels agree too (a real terminal's dot fonts differ).
     w.get<QLineEdit>("textBox")->setText(QStringLiteral("测试Ab"));
     w.get<QComboBox>("fontModeCombo")->setCurrentIndex(1);
-    w.window.setFontDialogHook([](int &size, int &face) {
-        size = 2;
-        face = 1;
+    w.messages.onForm<LiveFontForm>([](LiveFontForm &form) {
+        chooseFont(form, 2, 1);
         return true;
     });
     w.click("fontButton");
-    w.window.setColourDialogHook([](const QColor &) { return QColor(255, 255, 0); });
+    w.messages.colour = [](const QColor &) { return QColor(255, 255, 0); };
     for (const Stroke &s : strokes) {
         chooseShape(w, s.shape);
         for (QPoint p : s.clicks)
             clickAt(w, p);
-        w.window.liveTick();
+        w.window.liveDrawing().liveTick();
         if (s.shape == LiveShape::HollowRect)
             w.click("foregroundButton"); // later shapes in another colour
     }
     ASSERT_TRUE(w.messages.texts.isEmpty()) << w.messages.texts.join('|').toStdString();
 
-    const std::vector<uint16_t> expected = mirror565(w.window.mirror());
+    const std::vector<uint16_t> expected = mirror565(w.window.liveDrawing().mirror());
     std::vector<uint16_t> got;
     const bool same = waitFor([&] {
         got = screenshot565(shot, QSize(320, 240));
@@ -578,7 +589,7 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
             differ += got[i] != expected[i];
         ADD_FAILURE() << differ << " pixels differ";
         if (qEnvironmentVariableIsSet("H5_KEEP_SCREENS")) {
-            w.window.screen().save(QStringLiteral("/tmp/mirror.png"));
+            w.window.liveDrawing().screen().save(QStringLiteral("/tmp/mirror.png"));
             QFile::copy(shot, QStringLiteral("/tmp/sim.png"));
         }
     }

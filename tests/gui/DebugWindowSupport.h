@@ -8,7 +8,10 @@
 #include "pictures/PictureTestImages.h"
 #include "support/TestUtil.h"
 
-#include "debug/CMySerialBmpDlg.h"
+#include "debug/DebugWindow.h"
+#include "debug/LiveDrawingPanel.h"
+#include "link/UserFontList.h"
+#include "pictures/PictureList.h"
 #include "debug/StatusText.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
@@ -26,29 +29,21 @@ using namespace h5;
 
 inline constexpr int kTransferDeadline = 30000;
 
-// A debug window whose dialogs are answered from queues and whose message
-// boxes and questions are collected.
+// A debug window whose choosers are answered from queues and whose message
+// boxes and questions are collected; or one with the real boxes.
 struct Window
 {
-    Messages messages;
-    QStringList questions;
-    bool answer = false;
-    QList<QStringList> fileAnswers;
-    QList<CMySerialBmpDlg::FileRequest> fileRequests;
-    CMySerialBmpDlg window;
+    Messages messages; // the window's prompts
+    QStringList &questions = messages.questions;
+    bool &answer = messages.answer;
+    QList<QStringList> &fileAnswers = messages.fileAnswers;
+    QList<FileRequest> &fileRequests = messages.fileRequests;
+    DebugWindow window;
 
-    Window()
-    {
-        window.setMessageHook(messages.hook());
-        window.setAskHook([this](const QString &q) {
-            questions << q;
-            return answer;
-        });
-        window.setFileDialogHook([this](const CMySerialBmpDlg::FileRequest &r) {
-            fileRequests << r;
-            return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
-        });
-    }
+    Window() : window(messages) { answer = false; }
+    // The window on other prompts (the real boxes).
+    explicit Window(Prompts &prompts) : window(prompts) { answer = false; }
+
     template <class T> T *get(const char *name) { return child<T>(window, name); }
     void click(const char *name) { get<QPushButton>(name)->click(); }
     QTableWidget *list() { return get<QTableWidget>("pictureList"); }

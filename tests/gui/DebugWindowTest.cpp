@@ -8,11 +8,12 @@
 #include "support/TestUtil.h"
 
 #include "common/Gbk.h"
-#include "debug/CMySerialBmpDlg.h"
+#include "debug/DebugWindow.h"
 #include "link/DebugSession.h"
 #include "pictures/PictureConvert.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
+#include "shell/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +47,7 @@ TEST(DebugWindowTest, AddedPicturesAreListedWithNumbersFromTheBoxAndTheirSizes)
     w.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("7"));
     w.addPictures({pics.make("a.bmp", 30, 20, 1), pics.make("b.bmp", 12, 34, 2)});
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::OpenMany);
+    EXPECT_EQ(w.fileRequests[0].kind, FileRequest::Kind::OpenMany);
     EXPECT_EQ(w.fileRequests[0].filter, QStringLiteral("图片文件(*.bmp *.jpg *.jpeg)"));
     EXPECT_EQ(w.column(0), (QStringList{"7", "8"}));
     EXPECT_EQ(w.column(1), (QStringList{QDir::toNativeSeparators(pics.dir.filePath("a.bmp")), QDir::toNativeSeparators(pics.dir.filePath("b.bmp"))}));
@@ -170,14 +171,14 @@ TEST(DebugWindowTest, ClickedRowIsPreviewedAndAnUndrawablePictureSaysSo)
     // background around it.
     const QImage picture(a);
     const QRgb px = picture.pixel(5, 7);
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), rgb565(qRed(px), qGreen(px), qBlue(px)));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(100, 100)), 0x001F);
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(5, 7)), rgb565(qRed(px), qGreen(px), qBlue(px)));
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(100, 100)), 0x001F);
     EXPECT_FALSE(w.get<QLabel>("previewBox")->pixmap().isNull());
 
     QFile::remove(a);
     emit w.list()->cellClicked(0, 1);
     EXPECT_EQ(w.get<QLabel>("previewBox")->text(), QStringLiteral("渲染图象失败！"));
-    EXPECT_EQ(w.window.mirror().colourAt(QPoint(5, 7)), 0x001F);
+    EXPECT_EQ(w.window.liveDrawing().mirror().colourAt(QPoint(5, 7)), 0x001F);
 }
 
 // ---- forms and record ------------------------------------------------------------
@@ -597,7 +598,7 @@ TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItI
     w.messages.texts.clear();
     w.click("saveRecordButton"); // cancelled: nothing written, nothing said
     ASSERT_EQ(w.fileRequests.size(), 1);
-    EXPECT_EQ(w.fileRequests[0].kind, CMySerialBmpDlg::FileRequest::Save);
+    EXPECT_EQ(w.fileRequests[0].kind, FileRequest::Kind::Save);
     EXPECT_EQ(w.fileRequests[0].fileName, QStringLiteral("serialNote.txt"));
     EXPECT_TRUE(w.messages.texts.isEmpty());
     const QString chosen = tmp.filePath("note.txt");
@@ -616,9 +617,9 @@ TEST(DebugWindowTest, RecordIsSavedInTheUsersDataFolderOrWhereTheUserSaysWhenItI
 TEST(DebugWindowTest, SavedRecordIsToldInAnInformationBox)
 {
     QTemporaryDir tmp;
-    Window w;
+    WidgetPrompts boxes; // the real boxes
+    Window w(boxes);
     w.window.setRecordFolder(tmp.path());
-    w.window.setMessageHook({}); // the real boxes
     QMessageBox::Icon shown = QMessageBox::NoIcon;
     QString shownText;
     auto *poll = new QTimer;
@@ -697,6 +698,29 @@ TEST(DebugWindowTest, SendStatusShowsTheFailingFontFileByName)
     EXPECT_TRUE(shown.contains(QStringLiteral("broken-font.txt"))) << shown.toStdString() << " | " << full.toStdString();
 }
 
+// The window is put together from panels that need its link first: Tab
+// still goes through it as it is laid out, group by group, not in the
+// order the parts were made.
+TEST(DebugWindowTest, TabGoesThroughTheGroupsInTheOrderTheyAreLaidOut)
+{
+    Window w;
+    const QStringList expected = {"pictureList", "downloadButton", "statusBox", "detectButton", "closeButton",
+                                  "pictureSwitchBox", "touchModeButton", "extensionTabs", "hexText",
+                                  "fontList", "choosePictureButton", "copyResolutionCombo", "sendButton",
+                                  "recordBox", "saveRecordButton", "screenPane", "layerBox", "shape0",
+                                  "drawButton"};
+    QStringList reached;
+    QWidget *f = &w.window;
+    for (int i = 0; i < 500; ++i) {
+        f = f->nextInFocusChain();
+        if (f == &w.window)
+            break;
+        if (expected.contains(f->objectName()) && !reached.contains(f->objectName()))
+            reached << f->objectName();
+    }
+    EXPECT_EQ(reached, expected);
+}
+
 TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
 {
     auto captions = [](QWidget &window) {
@@ -708,7 +732,7 @@ TEST(DebugWindowTest, PortCaptionsCarryTheirColonsInThisWindowOnly)
     };
     Window w;
     EXPECT_EQ(captions(w.window), (QStringList{"端口：", "波特率："}));
-    CMyXiazaiDlg download;
+    DownloadWindow download(w.messages);
     EXPECT_EQ(captions(download), (QStringList{"端口", "波特率"}));
 }
 
@@ -731,8 +755,8 @@ TEST(DebugWindowTest, WindowFitsASmallScreenInBothForms)
 
 TEST(DebugWindowTest, CloseQuestionKeepsEverythingOnEnterOrEscape)
 {
-    Window w;
-    w.window.setAskHook({}); // the real box
+    WidgetPrompts boxes; // the real box
+    Window w(boxes);
     w.window.show();
     recordSomething(w);
     for (bool enter : {true, false}) {

@@ -2,23 +2,23 @@
 // found by object name, OK pressed, and the element words checked; bad
 // values keep the form open with the box focused and the exact message.
 
+#include "support/ScriptedPrompts.h"
 #include "support/TestUtil.h"
 
 #include "common/Gbk.h"
-#include "common/Notifier.h"
 #include "edit/ToolInteraction.h"
-#include "editor/MyControlBmpDlg.h"
-#include "editor/MyCopyBmpDlg.h"
-#include "editor/MyControlButDlg.h"
-#include "editor/MyControlLinDlg.h"
-#include "editor/MyControlNumDlg.h"
-#include "editor/MyControlRecDlg.h"
-#include "editor/MyControlStrDlg.h"
-#include "editor/MyControlYingDlg.h"
-#include "editor/MyElementDlg.h"
-#include "editor/MyFontDlg.h"
-#include "editor/MyLineDlg.h"
-#include "editor/MyPanelDlg.h"
+#include "editor/ImageControlForm.h"
+#include "editor/ScreenshotForm.h"
+#include "editor/ButtonControlForm.h"
+#include "editor/PointerControlForm.h"
+#include "editor/NumericControlForm.h"
+#include "editor/BarGraphControlForm.h"
+#include "editor/StringControlForm.h"
+#include "editor/TextControlForm.h"
+#include "editor/ElementForms.h"
+#include "editor/CharactersForm.h"
+#include "editor/LineForm.h"
+#include "editor/PanelForm.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -42,7 +42,7 @@ template <typename T> T *child(QWidget &form, const char *name)
     return w;
 }
 
-void setBox(CMyFormDlg &form, const char *name, const QString &text)
+void setBox(PropertyForm &form, const char *name, const QString &text)
 {
     if (auto *box = child<QLineEdit>(form, name))
         box->setText(text);
@@ -53,26 +53,31 @@ CGraph elementOf(int kind, QPoint a, QPoint b)
     return CGraph(kind, 0, a, b, 0, 0, RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "", "", "");
 }
 
+// The forms' check messages (their own boxes) apart from the refusals told
+// through the prompts the forms were run with.
+class FormPrompts : public h5test::ScriptedPrompts
+{
+public:
+    using ScriptedPrompts::message;
+    void message(MessageKind kind, const QString &text) override
+    {
+        ScriptedPrompts::message(kind, text);
+        (messageSources.last().isEmpty() ? refusals : checks) << text;
+    }
+    QStringList checks;
+    QStringList refusals;
+};
+
 // Records the check messages and drives every form through a script.
 class FormTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        CMyFormDlg::setDefaultMessageHook([this](const QString &text) { messages << text; });
-        ctx.notifier = &notifier;
-        ctx.textState = &textState;
-    }
-    void TearDown() override
-    {
-        CMyFormDlg::setDefaultMessageHook({});
-        setFormRunner({});
-    }
+    void SetUp() override { ctx.textState = &textState; }
     // The next forms are filled by `fill` and then OK is pressed; a failed
     // check counts as Cancel (the user gives up).
-    void answerWith(std::function<void(CMyFormDlg &)> fill)
+    void answerWith(std::function<void(PropertyForm &)> fill)
     {
-        setFormRunner([this, fill](CMyFormDlg &form) {
+        prompts.onForm<PropertyForm>([this, fill](PropertyForm &form) {
             ++formsShown;
             lastTitle = form.windowTitle();
             fill(form);
@@ -81,14 +86,14 @@ protected:
     }
     void cancelAll()
     {
-        setFormRunner([this](CMyFormDlg &) {
+        prompts.onForm<PropertyForm>([this](PropertyForm &) {
             ++formsShown;
             return false;
         });
     }
 
-    QStringList messages;
-    RecordingNotifier notifier;
+    FormPrompts prompts;
+    QStringList &messages = prompts.checks;
     TextToolState textState;
     FormContext ctx;
     int formsShown = 0;
@@ -106,37 +111,37 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
 {
     struct Case
     {
-        std::function<CMyFormDlg *()> make;
+        std::function<PropertyForm *()> make;
         const char *field;
         QString bad;
         QString message;
     };
     const QString range = QStringLiteral("“请填入一个在%1和%2之间的整数。”");
     const Case cases[] = {
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "x", "1281", range.arg(0).arg(1280)},
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
-        {[] { return new CMyControlNumDlg(NumericValues()); }, "intDigits", "11", range.arg(0).arg(10)},
-        {[] { return new CMyControlStrDlg(StringCtrlValues()); }, "count", "0", range.arg(1).arg(255)},
-        {[] {
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "x", "1281", range.arg(0).arg(1280)},
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "minimum", "abc", QStringLiteral("请键入一个整数。")},
+        {[this] { return new NumericControlForm(NumericValues(), prompts); }, "intDigits", "11", range.arg(0).arg(10)},
+        {[this] { return new StringControlForm(StringCtrlValues(), prompts); }, "count", "0", range.arg(1).arg(255)},
+        {[this] {
              ButtonValues v;
              v.switchPage = true; // enables the next page box
-             return new CMyControlButDlg(v);
+             return new ButtonControlForm(v, prompts);
          },
          "nextPage", "1024", range.arg(0).arg(1023)},
-        {[] { return new CMyPanelDlg(PanelValues()); }, "borderWidth", "17", range.arg(1).arg(16)},
-        {[] { return new CMyLineDlg(LineValues()); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
-        {[] { return new CMyControlLinDlg(PointerCtrlValues()); }, "lineWidth", "11", range.arg(1).arg(10)},
-        {[] { return new CMyControlLinDlg(PointerCtrlValues()); }, "centreY", "601", range.arg(0).arg(600)},
-        {[] { return new CMyControlRecDlg(BarCtrlValues()); }, "belowShown", "65281", range.arg(0).arg(65280)},
-        {[] { return new CMyControlBmpDlg(ImageCtrlValues()); }, "width", "0", range.arg(1).arg(800)},
-        {[] { return new CMyControlYingDlg(TextCtrlValues()); }, "ctrlId", "2049", range.arg(0).arg(2048)},
-        {[] { return new CMyFontDlg(FontValues()); }, "columnSpacing", "251", range.arg(0).arg(250)},
-        {[] { return new CMyCopyBmpDlg(ScreenshotValues()); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
+        {[this] { return new PanelForm(PanelValues(), prompts); }, "borderWidth", "17", range.arg(1).arg(16)},
+        {[this] { return new LineForm(LineValues(), prompts); }, "startX", "-1", QStringLiteral("“请填入一个正整数。”")},
+        {[this] { return new PointerControlForm(PointerCtrlValues(), QString(), prompts); }, "lineWidth", "11", range.arg(1).arg(10)},
+        {[this] { return new PointerControlForm(PointerCtrlValues(), QString(), prompts); }, "centreY", "601", range.arg(0).arg(600)},
+        {[this] { return new BarGraphControlForm(BarCtrlValues(), prompts); }, "belowShown", "65281", range.arg(0).arg(65280)},
+        {[this] { return new ImageControlForm(ImageCtrlValues(), prompts); }, "width", "0", range.arg(1).arg(800)},
+        {[this] { return new TextControlForm(TextCtrlValues(), prompts); }, "ctrlId", "2049", range.arg(0).arg(2048)},
+        {[this] { return new CharactersForm(FontValues(), prompts); }, "columnSpacing", "251", range.arg(0).arg(250)},
+        {[this] { return new ScreenshotForm(ScreenshotValues(), prompts); }, "bottom", "1.5", QStringLiteral("请键入一个整数。")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
         messages.clear();
-        std::unique_ptr<CMyFormDlg> form(c.make());
+        std::unique_ptr<PropertyForm> form(c.make());
         form->show();
         setBox(*form, c.field, c.bad);
         form->accept();
@@ -151,7 +156,7 @@ TEST_F(FormDialog, BadValueKeepsFormOpenFocusesTheBoxAndShowsTheMessage)
 
 TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 {
-    CMyCopyBmpDlg form{ScreenshotValues()};
+    ScreenshotForm form{ScreenshotValues(), prompts};
     EXPECT_EQ(form.windowTitle(), QStringLiteral("截图"));
     auto *save = child<QAbstractButton>(form, "ok");
     ASSERT_NE(save, nullptr);
@@ -173,7 +178,7 @@ TEST_F(FormDialog, ScreenshotFormRefusesCornersOutsideThePage)
 
 TEST_F(FormDialog, OverlongCharactersTextFocusesTheTextBox)
 {
-    CMyFontDlg form{FontValues()};
+    CharactersForm form{FontValues(), prompts};
     form.show();
     child<QPlainTextEdit>(form, "text")->setPlainText(QString(200, QLatin1Char('a')) + QStringLiteral("\n")
                                                        + QString(54, QLatin1Char('b')));
@@ -194,11 +199,11 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
 {
     CGraph g = elementOf(Kind::NumericCtrl, {10, 10}, {20, 26});
     const CGraph before = g;
-    answerWith([](CMyFormDlg &form) {
+    answerWith([](PropertyForm &form) {
         setBox(form, "ctrlId", QStringLiteral("9"));
         setBox(form, "aboveShown", QStringLiteral("70000"));
     });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(g, before);
     EXPECT_EQ(messages, QStringList{QStringLiteral("“请填入一个在0和65280之间的整数。”")});
 }
@@ -207,8 +212,8 @@ TEST_F(FormEntry, FailedCheckWritesNothingToTheElement)
 
 TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
 {
-    CMyControlNumDlg numeric{NumericValues()};
-    CColourField *fg = numeric.colourField(QStringLiteral("colour1"));
+    NumericControlForm numeric{NumericValues(), prompts};
+    ColourField *fg = numeric.colourField(QStringLiteral("colour1"));
     ASSERT_NE(fg, nullptr);
     EXPECT_EQ(child<QLineEdit>(numeric, "colour1Value")->text(), QStringLiteral("0xffff"));
     EXPECT_TRUE(child<QLineEdit>(numeric, "colour1Value")->isReadOnly());
@@ -217,7 +222,7 @@ TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
     EXPECT_EQ(child<QWidget>(numeric, "colour1Swatch")->palette().color(QPalette::Window), QColor(0xF8, 0, 0));
 
     // The characters form writes the value without the prefix.
-    CMyFontDlg font{FontValues()};
+    CharactersForm font{FontValues(), prompts};
     EXPECT_EQ(child<QLineEdit>(font, "colour1Value")->text(), QStringLiteral("ffff"));
     EXPECT_EQ(child<QLineEdit>(font, "colour2Value")->text(), QStringLiteral("0000"));
 }
@@ -225,11 +230,11 @@ TEST_F(FormDialog, ColourFieldShowsSwatchAndTerminalValue)
 TEST_F(FormEntry, ChosenColoursReachTheirColourWords)
 {
     CGraph g = elementOf(Kind::BarCtrl, {0, 0}, {20, 10});
-    answerWith([](CMyFormDlg &form) {
+    answerWith([](PropertyForm &form) {
         for (int i = 1; i <= 5; ++i)
             form.colourField(QStringLiteral("colour%1").arg(i))->setColour(RGB(i, 0, 0));
     });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Written);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Written);
     EXPECT_EQ(g.m_crColor1, RGB(1, 0, 0));
     EXPECT_EQ(g.m_crColor2, RGB(2, 0, 0));
     EXPECT_EQ(g.m_crColor3, RGB(3, 0, 0));
@@ -246,11 +251,11 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
         const char *what;
         CGraph element;
         QString title;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         PropertyEdit expected;
         std::function<void(const CGraph &before, const CGraph &after)> check;
     };
-    const auto none = [](CMyFormDlg &) {};
+    const auto none = [](PropertyForm &) {};
     CGraph numeric12 = elementOf(Kind::NumericCtrl, {5, 5}, {6, 6});
     numeric12.m_nAttr = 12 * 256 + 1;
     CGraph bar5 = elementOf(Kind::BarCtrl, {0, 0}, {20, 10});
@@ -265,9 +270,9 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
 
     const Case cases[] = {
         {"rectangle to width 0 is removed", elementOf(Kind::HollowRect, {10, 10}, {50, 50}), "矩形",
-         [](CMyFormDlg &f) { setBox(f, "width", "0"); }, PropertyEdit::Removed, nullptr},
+         [](PropertyForm &f) { setBox(f, "width", "0"); }, PropertyEdit::Removed, nullptr},
         {"group box to width 0 is left alone", elementOf(Kind::GroupBox, {10, 10}, {50, 50}), "分类框",
-         [](CMyFormDlg &f) { setBox(f, "width", "0"); setBox(f, "x", "3"); }, PropertyEdit::Refused,
+         [](PropertyForm &f) { setBox(f, "width", "0"); setBox(f, "x", "3"); }, PropertyEdit::Refused,
          [](const CGraph &b, const CGraph &a) { EXPECT_EQ(a, b); }},
         {"ellipse 101 wide comes back 100 wide", elementOf(Kind::SolidEllipse, {0, 0}, {101, 40}), "椭圆", none,
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
@@ -275,15 +280,15 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_ptEnd, QPoint(100, 40));
          }},
         {"circle of radius 0 stays", elementOf(Kind::HollowCircle, {30, 30}, {40, 30}), "圆",
-         [](CMyFormDlg &f) { setBox(f, "radius", "0"); }, PropertyEdit::Written,
+         [](PropertyForm &f) { setBox(f, "radius", "0"); }, PropertyEdit::Written,
          [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_ptEnd, a.m_ptStart); }},
         {"line with equal points is removed", elementOf(Kind::Line, {1, 2}, {3, 4}), "直线",
-         [](CMyFormDlg &f) { setBox(f, "endX", "1"); setBox(f, "endY", "2"); }, PropertyEdit::Removed, nullptr},
+         [](PropertyForm &f) { setBox(f, "endX", "1"); setBox(f, "endY", "2"); }, PropertyEdit::Removed, nullptr},
         {"numeric size code 12 opens as 24*12", numeric12, "数值控件",
-         [](CMyFormDlg &f) { EXPECT_EQ(child<QComboBox>(f, "sizeIndex")->currentText(), QStringLiteral("24*12")); },
+         [](PropertyForm &f) { EXPECT_EQ(child<QComboBox>(f, "sizeIndex")->currentText(), QStringLiteral("24*12")); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_nAttr, 12 * 256 + 1); }},
         {"bar code 5 opens vertical, bar, downwards", bar5, "棒图控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              EXPECT_TRUE(child<QRadioButton>(f, "vertical")->isChecked());
              EXPECT_TRUE(child<QRadioButton>(f, "bar")->isChecked());
              EXPECT_TRUE(child<QRadioButton>(f, "reversed")->isChecked());
@@ -294,14 +299,14 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nStyle, 7);
          }},
         {"checked send coordinates clears bit 2", button, "按钮控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              auto *send = child<QCheckBox>(f, "sendCoordinates");
              EXPECT_FALSE(send->isChecked());
              send->setChecked(true);
          },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) { EXPECT_EQ(a.m_nAttr, 1); }},
         {"text control font and spacings", text, "文本控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              EXPECT_EQ(child<QComboBox>(f, "face")->currentText(), QStringLiteral("楷体"));
              setBox(f, "columnSpacing", "2");
              setBox(f, "lineSpacing", "3");
@@ -311,13 +316,13 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nNumber, 2 * 256 + 3);
          }},
         {"image control range", elementOf(Kind::ImageCtrl, {0, 0}, {50, 50}), "图象控件",
-         [](CMyFormDlg &f) { setBox(f, "firstPicture", "4"); setBox(f, "lastPicture", "8"); },
+         [](PropertyForm &f) { setBox(f, "firstPicture", "4"); setBox(f, "lastPicture", "8"); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
              EXPECT_EQ(a.m_nValue3, 4);
              EXPECT_EQ(a.m_nValue4, 8);
          }},
         {"string control count", elementOf(Kind::StringCtrl, {0, 0}, {8, 8}), "字符串控件",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              setBox(f, "count", "5");
              child<QComboBox>(f, "dotIndex")->setCurrentIndex(2);
          },
@@ -326,7 +331,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_ptEnd, QPoint(60, 24));
          }},
         {"panel transparent and sunken", elementOf(Kind::Panel, {0, 0}, {50, 50}), "面板",
-         [](CMyFormDlg &f) {
+         [](PropertyForm &f) {
              setBox(f, "borderWidth", "4");
              child<QCheckBox>(f, "transparent")->setChecked(true);
              child<QRadioButton>(f, "sunken")->setChecked(true);
@@ -336,7 +341,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
              EXPECT_EQ(a.m_nAttr, 1);
          }},
         {"bitmap number typed into its list", elementOf(Kind::Bitmap, {0, 0}, {10, 10}), "位图",
-         [](CMyFormDlg &f) { child<QComboBox>(f, "pictureNumber")->setEditText(QStringLiteral("25")); },
+         [](PropertyForm &f) { child<QComboBox>(f, "pictureNumber")->setEditText(QStringLiteral("25")); },
          PropertyEdit::Written, [](const CGraph &, const CGraph &a) {
              EXPECT_EQ(a.m_nNumber, 25);
              EXPECT_EQ(a.m_nAttr, 1);
@@ -346,7 +351,7 @@ TEST_F(FormEntry, EachKindOpensItsFormAndOkWritesTheElement)
         SCOPED_TRACE(c.what);
         CGraph g = c.element;
         answerWith(c.fill);
-        EXPECT_EQ(editElementProperties(nullptr, g, ctx), c.expected);
+        EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), c.expected);
         EXPECT_EQ(lastTitle, c.title);
         if (c.check)
             c.check(c.element, g);
@@ -358,13 +363,13 @@ TEST_F(FormEntry, CancelAndKindsWithoutFormLeaveTheElement)
     cancelAll();
     CGraph rect = elementOf(Kind::SolidRect, {1, 1}, {5, 5});
     const CGraph before = rect;
-    EXPECT_EQ(editElementProperties(nullptr, rect, ctx), PropertyEdit::Cancelled);
+    EXPECT_EQ(editElementProperties(nullptr, prompts, rect, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(rect, before);
     EXPECT_EQ(formsShown, 1);
 
     for (int kind : {int(Kind::Fill), int(Kind::ReservedCtrl), int(Kind::DeleteMarker)}) {
         CGraph g = elementOf(kind, {1, 1}, {5, 5});
-        EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::NoForm) << kind;
+        EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::NoForm) << kind;
     }
     EXPECT_EQ(formsShown, 1) << "kinds without a form open none";
 }
@@ -379,7 +384,7 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
     {
         FontValues v;
         v.fromElement(g);
-        CMyFontDlg form(v);
+        CharactersForm form(v, prompts);
         form.show();
         child<QPlainTextEdit>(form, "text")->setPlainText(QStringLiteral("温度"));
         form.accept();
@@ -396,16 +401,16 @@ TEST_F(FormEntry, EightDotChineseTextClosesTheFormAndLosesTheTyping)
         EXPECT_TRUE(messages.isEmpty());
     }
     messages.clear();
-    answerWith([](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Cancelled);
+    answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度")); });
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Cancelled);
     EXPECT_EQ(g.m_strText2, "abc");
     EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
 
-    notifier.messages.clear();
+    prompts.refusals.clear();
     g.m_strText2 = "abc";
-    answerWith([](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QString()); });
-    EXPECT_EQ(editElementProperties(nullptr, g, ctx), PropertyEdit::Removed);
-    EXPECT_TRUE(notifier.messages.isEmpty()) << "an emptied text goes without a message";
+    answerWith([](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QString()); });
+    EXPECT_EQ(editElementProperties(nullptr, prompts, g, ctx), PropertyEdit::Removed);
+    EXPECT_TRUE(prompts.refusals.isEmpty()) << "an emptied text goes without a message";
 }
 
 // ---- the live rules of the forms ---------------------------------------------
@@ -414,7 +419,7 @@ TEST_F(FormDialog, HexadecimalClickDisablesAndEnablesTheSignRadios)
 {
     NumericValues v;
     v.hex = true;
-    CMyControlNumDlg form(v);
+    NumericControlForm form(v, prompts);
     const char *signs[] = {"signNone", "signMinus", "signBoth"};
     for (const char *s : signs)
         EXPECT_TRUE(child<QRadioButton>(form, s)->isEnabled()) << "the form opens with them enabled";
@@ -432,7 +437,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
     FontValues v;
     v.sizeIndex = 2;
     v.face = 3; // 楷体
-    CMyFontDlg form(v);
+    CharactersForm form(v, prompts);
     child<QRadioButton>(form, "size4")->click(); // 48点阵
     EXPECT_TRUE(child<QRadioButton>(form, "face0")->isChecked()) << "楷体 moves to 宋体";
     EXPECT_FALSE(child<QRadioButton>(form, "face1")->isEnabled());
@@ -454,7 +459,7 @@ TEST_F(FormDialog, CharactersDotSizeRadiosMoveAndDisableFaces)
 
 TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 {
-    CMyControlButDlg form{ButtonValues()};
+    ButtonControlForm form{ButtonValues(), prompts};
     auto *show = child<QCheckBox>(form, "showText");
     auto *size = child<QComboBox>(form, "dotIndex");
     auto *face = child<QComboBox>(form, "face");
@@ -496,7 +501,7 @@ TEST_F(FormDialog, ButtonCaptionControlsFollowShowTextAndFaceRules)
 
 TEST_F(FormDialog, UpDownArrowsStepWithinTheRange)
 {
-    CMyPanelDlg form{PanelValues()};
+    PanelForm form{PanelValues(), prompts};
     auto *box = child<QLineEdit>(form, "borderWidth");
     box->setText(QStringLiteral("16"));
     child<QAbstractButton>(form, "borderWidthUp")->click();
@@ -518,10 +523,10 @@ TEST_F(FormEntry, NewControlsStartFromDefaultsIdAndGesture)
     {
         int kind;
         QPoint end;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         std::function<void(const CGraph &)> check;
     };
-    const auto none = [](CMyFormDlg &) {};
+    const auto none = [](PropertyForm &) {};
     const Case cases[] = {
         {Kind::StringCtrl, {0, 0}, none, [](const CGraph &g) {
              EXPECT_EQ(g.m_ptEnd, QPoint(108, 48));
@@ -551,11 +556,11 @@ TEST_F(FormEntry, NewControlsStartFromDefaultsIdAndGesture)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
         CGraph g = elementOf(c.kind, {100, 40}, c.end);
-        answerWith([&](CMyFormDlg &f) {
+        answerWith([&](PropertyForm &f) {
             EXPECT_EQ(child<QLineEdit>(f, "ctrlId")->text(), QStringLiteral("14"));
             c.fill(f);
         });
-        ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+        ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
         EXPECT_EQ(g.m_nKind, c.kind);
         EXPECT_EQ(g.m_nCtrlID, 14);
         EXPECT_EQ(g.m_nSource, 6);
@@ -568,18 +573,18 @@ TEST_F(FormEntry, ZeroSizeButtonAddsNothingSilentlyAndZeroSizeBarFailsItsCheck)
 {
     CGraph button = elementOf(Kind::ButtonCtrl, {10, 10}, {10, 30});
     const CGraph before = button;
-    answerWith([](CMyFormDlg &f) { EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("0")); });
-    EXPECT_FALSE(createElementWithForm(nullptr, button, ctx));
+    answerWith([](PropertyForm &f) { EXPECT_EQ(child<QLineEdit>(f, "width")->text(), QStringLiteral("0")); });
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, button, ctx));
     EXPECT_EQ(button, before);
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_TRUE(messages.isEmpty());
 
     // The bar graph's width box takes 1..800, so a flat drag cannot pass OK.
     CGraph bar = elementOf(Kind::BarCtrl, {10, 10}, {10, 30});
-    answerWith([](CMyFormDlg &) {});
-    EXPECT_FALSE(createElementWithForm(nullptr, bar, ctx));
+    answerWith([](PropertyForm &) {});
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, bar, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("“请填入一个在1和800之间的整数。”")});
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
 }
 
 TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
@@ -590,7 +595,7 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
     const QByteArray head = h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00");
     ASSERT_TRUE(h5test::writeRaw(good, head));
     ASSERT_TRUE(h5test::writeRaw(cut, head.left(54)));
-    CMyControlLinDlg form{PointerCtrlValues()};
+    PointerControlForm form{PointerCtrlValues(), QString(), prompts};
     ASSERT_TRUE(form.loadPointer(good));
     EXPECT_FALSE(form.loadPointer(cut));
     ASSERT_EQ(messages.size(), 1);
@@ -605,27 +610,27 @@ TEST_F(FormDialog, ShortPointerFileLoadsAsZeroNeedle)
 TEST_F(FormEntry, PointerNeedsPointerFileAndDialPicture)
 {
     CGraph g = elementOf(Kind::PointerCtrl, {200, 150}, {200, 150});
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(child<QLineEdit>(f, "centreX")->text(), QStringLiteral("200"));
         setBox(f, "lineWidth", "4");
     });
-    EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("请加载指针!请选择位图!")});
 
     QTemporaryDir dir;
     const QString mgl = dir.filePath(QStringLiteral("n.MGL"));
     ASSERT_TRUE(h5test::writeRaw(mgl, h5test::pointerFileBytes("needle", "0014 0005 0000 00B4 FF 00")));
     const QString dial = dir.filePath(QStringLiteral("dial.bmp"));
-    notifier.messages.clear();
-    answerWith([&](CMyFormDlg &f) {
-        auto &form = static_cast<CMyControlLinDlg &>(f);
+    prompts.refusals.clear();
+    answerWith([&](PropertyForm &f) {
+        auto &form = static_cast<PointerControlForm &>(f);
         ASSERT_TRUE(form.loadPointer(mgl));
         EXPECT_EQ(child<QLineEdit>(f, "pointerName")->text(), QStringLiteral("needle"));
         form.chooseDial(dial);
         EXPECT_EQ(child<QLineEdit>(f, "dialPath")->text(), dial);
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_EQ(g.m_nKind, Kind::PointerCtrl);
     EXPECT_EQ(g.m_ptStart, QPoint(200 - 30, 150 - 30));
     EXPECT_EQ(g.m_ptEnd, QPoint(200 + 30, 150 + 30));
@@ -643,17 +648,17 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
     textState.columnSpacing = 3;
 
     CGraph g = elementOf(Kind::Text, {30, 40}, {30, 56});
-    answerWith([](CMyFormDlg &) {}); // OK with an empty text
-    EXPECT_FALSE(createElementWithForm(nullptr, g, ctx));
+    answerWith([](PropertyForm &) {}); // OK with an empty text
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(textState.columnSpacing, 3) << "an empty text keeps the last values";
 
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_TRUE(child<QRadioButton>(f, "size2")->isChecked());
         EXPECT_TRUE(child<QRadioButton>(f, "face2")->isChecked());
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("温度"));
         setBox(f, "columnSpacing", "9");
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(g.m_nKind, Kind::Text);
     EXPECT_EQ(g.m_strText2, toGbk(QStringLiteral("温度")));
     EXPECT_EQ(g.m_strText1, "9");
@@ -663,13 +668,13 @@ TEST_F(FormEntry, NewTextUsesAndUpdatesTheToolsLastValues)
     // 8 dots: the form refuses with the message; given up, nothing is added
     // and the tool keeps its last values.
     CGraph h = elementOf(Kind::Text, {0, 0}, {0, 16});
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         child<QRadioButton>(f, "size0")->click();
         child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中"));
     });
-    EXPECT_FALSE(createElementWithForm(nullptr, h, ctx));
+    EXPECT_FALSE(createElementWithForm(nullptr, prompts, h, ctx));
     EXPECT_EQ(messages, QStringList{QStringLiteral("8点阵无中文字符。")});
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.refusals.isEmpty());
     EXPECT_EQ((textState.attr >> 8) & 0xFF, 12);
 }
 
@@ -677,14 +682,14 @@ TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
 {
     CGraph g(Kind::Bitmap, 0, {10, 10}, {810, 490}, 6, 3, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, "logo.bmp", "logo",
              "/p/图片文件/logo.bmp");
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(child<QLineEdit>(f, "title")->text(), QStringLiteral("logo"));
         EXPECT_EQ(child<QLineEdit>(f, "blocks")->text(), QStringLiteral("6"));
         EXPECT_EQ(child<QComboBox>(f, "pictureNumber")->currentText(), QStringLiteral("3"));
         setBox(f, "x", "20");
         setBox(f, "width", "10");
     });
-    ASSERT_TRUE(createElementWithForm(nullptr, g, ctx));
+    ASSERT_TRUE(createElementWithForm(nullptr, prompts, g, ctx));
     EXPECT_EQ(g.m_ptStart, QPoint(20, 10));
     EXPECT_EQ(g.m_ptEnd, QPoint(30, 490));
     EXPECT_EQ(g.m_nAttr, 6);
@@ -695,18 +700,18 @@ TEST_F(FormEntry, NewBitmapKeepsTheMeasuredBlockCount)
 TEST_F(FormEntry, PaletteFormReturnsBothColours)
 {
     PaletteValues v;
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(f.windowTitle(), QStringLiteral("颜色"));
         EXPECT_EQ(child<QLineEdit>(f, "colour1Value")->text(), QStringLiteral("0xffff"));
         f.colourField(QStringLiteral("colour1"))->setColour(RGB(0, 0, 255));
         f.colourField(QStringLiteral("colour2"))->setColour(RGB(0, 255, 0));
     });
-    ASSERT_TRUE(editPalette(nullptr, v));
+    ASSERT_TRUE(editPalette(nullptr, prompts, v));
     EXPECT_EQ(v.pen, RGB(0, 0, 255));
     EXPECT_EQ(v.background, RGB(0, 255, 0));
     cancelAll();
     PaletteValues untouched;
-    EXPECT_FALSE(editPalette(nullptr, untouched));
+    EXPECT_FALSE(editPalette(nullptr, prompts, untouched));
     EXPECT_EQ(untouched.pen, RGB(255, 255, 255));
 }
 
@@ -725,12 +730,12 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
     struct Case
     {
         int tool;
-        std::function<void(CMyFormDlg &)> fill;
+        std::function<void(PropertyForm &)> fill;
         std::function<void(const CGraph &)> check;
     };
     const Case cases[] = {
         // the button's refusal is the tool's to make: the flat box comes back
-        {Kind::ButtonCtrl, [](CMyFormDlg &f) {
+        {Kind::ButtonCtrl, [](PropertyForm &f) {
              EXPECT_EQ(child<QLineEdit>(f, "borderWidth")->text(), QStringLiteral("3"));
              EXPECT_TRUE(child<QCheckBox>(f, "sendId")->isChecked());
              EXPECT_FALSE(child<QCheckBox>(f, "sendCoordinates")->isChecked());
@@ -739,8 +744,8 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
              EXPECT_EQ(g.m_ptEnd, QPoint(50, 80));
              EXPECT_EQ(g.m_nAttr, 5);
          }},
-        {Kind::NumericCtrl, [](CMyFormDlg &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
-        {Kind::Text, [](CMyFormDlg &f) {
+        {Kind::NumericCtrl, [](PropertyForm &) {}, [](const CGraph &g) { EXPECT_EQ(g.m_nNumber, 8); }},
+        {Kind::Text, [](PropertyForm &f) {
              EXPECT_TRUE(child<QRadioButton>(f, "size0")->isChecked());
              child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("abc"));
          },
@@ -753,7 +758,7 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         SCOPED_TRACE(c.tool);
         request.tool = c.tool;
         answerWith(c.fill);
-        const std::optional<CGraph> g = runCreationForm(nullptr, request);
+        const std::optional<CGraph> g = runCreationForm(nullptr, prompts, request);
         ASSERT_TRUE(g);
         EXPECT_EQ(g->m_nKind, c.tool);
         EXPECT_EQ(g->m_nSource, 2);
@@ -762,26 +767,26 @@ TEST_F(FormEntry, ToolRequestFormsReturnWhatTheFormBuiltRefusalsIncluded)
         }
         c.check(*g);
     }
-    EXPECT_TRUE(notifier.messages.isEmpty()) << "no refusal message from the forms";
+    EXPECT_TRUE(prompts.refusals.isEmpty()) << "no refusal message from the forms";
 
     // The pointer form without its files and the 8-dot form with Chinese
     // refuse OK themselves: the user mends or cancels, nothing comes back.
     const Case refused[] = {
-        {Kind::PointerCtrl, [](CMyFormDlg &) {}, {}},
-        {Kind::Text, [](CMyFormDlg &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中")); }, {}},
+        {Kind::PointerCtrl, [](PropertyForm &) {}, {}},
+        {Kind::Text, [](PropertyForm &f) { child<QPlainTextEdit>(f, "text")->setPlainText(QStringLiteral("中")); }, {}},
     };
     for (const Case &c : refused) {
         SCOPED_TRACE(c.tool);
         messages.clear();
         request.tool = c.tool;
         answerWith(c.fill);
-        EXPECT_FALSE(runCreationForm(nullptr, request));
+        EXPECT_FALSE(runCreationForm(nullptr, prompts, request));
         EXPECT_EQ(messages.size(), 1);
     }
 
     cancelAll();
     request.tool = Kind::StringCtrl;
-    EXPECT_FALSE(runCreationForm(nullptr, request));
+    EXPECT_FALSE(runCreationForm(nullptr, prompts, request));
 }
 
 TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
@@ -792,7 +797,7 @@ TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
     picture.blocks = 2;
     picture.position = QPoint(5, 6);
     picture.size = QSize(320, 240);
-    answerWith([](CMyFormDlg &f) {
+    answerWith([](PropertyForm &f) {
         EXPECT_EQ(f.windowTitle(), QStringLiteral("位图"));
         EXPECT_EQ(child<QLineEdit>(f, "title")->text(), QStringLiteral("sky"));
         EXPECT_EQ(child<QLineEdit>(f, "blocks")->text(), QStringLiteral("2"));
@@ -800,7 +805,7 @@ TEST_F(FormEntry, BitmapFormTakesBackNumberPositionAndSize)
         child<QComboBox>(f, "pictureNumber")->setCurrentIndex(9);
         setBox(f, "y", "16");
     });
-    ASSERT_TRUE(runBitmapForm(nullptr, picture));
+    ASSERT_TRUE(runBitmapForm(nullptr, prompts, picture));
     EXPECT_EQ(picture.number, 9);
     EXPECT_EQ(picture.position, QPoint(5, 16));
     EXPECT_EQ(picture.size, QSize(320, 240));

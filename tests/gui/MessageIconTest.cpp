@@ -3,7 +3,7 @@
 // download and project windows' messages).
 
 #include "common/MessageKind.h"
-#include "shell/MessageBoxNotifier.h"
+#include "shell/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -44,7 +44,7 @@ TEST(MessageIconTest, FinishedWorkAndNotesAreInformationFaultsAreWarnings)
 TEST(MessageIconTest, AppMessageBoxShowsTheIconOfItsText)
 {
     for (const Case &c : kCases) {
-        h5::MessageBoxNotifier notifier(nullptr, {});
+        h5::WidgetPrompts notifier;
         QMessageBox::Icon shown = QMessageBox::NoIcon;
         QString shownText;
         // Answers the box once it is up, as a user pressing OK.

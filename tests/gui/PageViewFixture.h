@@ -5,7 +5,7 @@
 #include "gui/ShellTestSupport.h"
 
 #include "editor/CMyView.h"
-#include "editor/MyElementDlg.h"
+#include "editor/ElementForms.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -49,12 +49,6 @@ protected:
     {
         QKeyEvent e(QEvent::KeyPress, qtKey, Qt::NoModifier);
         QCoreApplication::sendEvent(view, &e);
-    }
-
-    void TearDown() override
-    {
-        h5::setFormRunner({});
-        ShellFixture::TearDown();
     }
 
     h5::CMyView *view = nullptr;

@@ -11,8 +11,8 @@
 #include "common/Flash.h"
 #include "link/BundleWriter.h"
 #include "port/CMSComm.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "serial/PortControls.h"
 #include "serial/StatusLamp.h"
 
@@ -46,26 +46,6 @@ constexpr int kTransferDeadline = 30000;
 const QColor kBlue(0, 0, 255);
 const QColor kRed(255, 0, 0);
 
-// The demo project, built once by the command-line tool.
-struct Demo
-{
-    QTemporaryDir dir;
-    QString folder, wgc, cbm;
-    Demo()
-    {
-        const auto r = h5test::runCli({QStringLiteral("demo"), dir.path()});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        folder = dir.filePath(QStringLiteral("demo"));
-        wgc = folder + QStringLiteral("/demo.wgc");
-        cbm = folder + QStringLiteral("/图象位置信息.cbm");
-    }
-};
-
-Demo &demo()
-{
-    static Demo d;
-    return d;
-}
 
 // A copy of the demo project folder, for tests that leave files in it.
 QString copyDemo(const QTemporaryDir &into)
@@ -110,17 +90,13 @@ std::vector<AnyWindow> bothWindows()
     return {
         {"download window",
          [](Messages &m) {
-             auto w = std::make_unique<CMyXiazaiDlg>();
-             w->setMessageHook(m.hook());
-             return std::unique_ptr<QWidget>(std::move(w));
+             return std::unique_ptr<QWidget>(std::make_unique<DownloadWindow>(m));
          },
          true},
         {"project window",
          [](Messages &m) {
-             auto w = std::make_unique<CMySendProDlg>(QStringLiteral("demo"), demo().wgc,
-                                                      demo().folder);
-             w->setMessageHook(m.hook());
-             return std::unique_ptr<QWidget>(std::move(w));
+             return std::unique_ptr<QWidget>(
+                 std::make_unique<ProjectWindow>(m, QStringLiteral("demo"), demo().wgc, demo().folder));
          },
          false},
     };
@@ -174,7 +150,8 @@ TEST(SerialDialogTest, MissingDeviceIsReportedAndTheWindowStaysClosed)
 
 TEST(SerialDialogTest, TypedDeviceSurvivesTheListDroppingDown)
 {
-    CMyXiazaiDlg window;
+    Messages messages;
+    DownloadWindow window(messages);
     PortControls *ports = window.portControls();
     ports->setPortSource([] { return QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1"}; });
     QComboBox *combo = child<QComboBox>(window, "portCombo");
@@ -209,7 +186,8 @@ TEST(SerialDialogTest, ChosenBaudRateIsTheOneOpened)
 {
     struct Case { int index; int rate; };
     const Case cases[] = {{0, 1228800}, {3, 230400}, {10, 2400}};
-    CMyXiazaiDlg window;
+    Messages messages;
+    DownloadWindow window(messages);
     auto *baud = child<QComboBox>(window, "baudCombo");
     ASSERT_EQ(baud->count(), 11);
     for (const Case &c : cases) {
@@ -229,13 +207,14 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
         {"picture", "*.tbm *.cbm"},
         {"font", "*.wzk"},
     };
-    CMyXiazaiDlg window;
+    Messages prompts;
+    DownloadWindow window(prompts);
     QString answer;
     QString filterAsked;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+    prompts.files = [&](const FileRequest &r) {
         filterAsked = r.filter;
-        return answer;
-    });
+        return answer.isEmpty() ? QStringList() : QStringList{answer};
+    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
         auto *path = child<QLineEdit>(window, (std::string(c.field) + "Path").c_str());
@@ -256,10 +235,11 @@ TEST(SerialDialogTest, FileButtonsFillTheirFieldsAndClearEmptiesThem)
 
 TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
 {
-    CMyXiazaiDlg withProject(demo().wgc);
+    Messages messages;
+    DownloadWindow withProject(messages, demo().wgc);
     EXPECT_EQ(child<QLineEdit>(withProject, "projectPath")->text(), demo().wgc);
     EXPECT_EQ(withProject.files().project, demo().wgc);
-    CMyXiazaiDlg without;
+    DownloadWindow without(messages);
     EXPECT_FALSE(without.files().any());
 }
 
@@ -284,8 +264,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
         Sim sim(tmp);
         ASSERT_TRUE(sim.ok());
         Messages messages;
-        CMyXiazaiDlg window(demo().wgc);
-        window.setMessageHook(messages.hook());
+        DownloadWindow window(messages, demo().wgc);
         if (c.pictures)
             window.setPictureFile(demo().cbm);
         child<QCheckBox>(window, "eraseCheck")->setChecked(c.erase);
@@ -318,8 +297,7 @@ TEST(SerialDialogTest, UnreadableChosenFileIsReportedAndNothingIsSent)
     BuiltinRig sim;
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMyXiazaiDlg window;
-    window.setMessageHook(messages.hook());
+    DownloadWindow window(messages);
     window.setProjectFile(tmp.filePath(QStringLiteral("missing.wgc")));
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
@@ -342,8 +320,7 @@ TEST(SerialDialogTest, HungUpTerminalEndsTheDownloadWithAWordAndClosesThePort)
     BuiltinRig sim(faults);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMyXiazaiDlg window(demo().wgc);
-    window.setMessageHook(messages.hook());
+    DownloadWindow window(messages, demo().wgc);
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen());
     child<QPushButton>(window, "downloadButton")->click();
@@ -365,15 +342,16 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'x'));
     }
-    CMyXiazaiDlg window(demo().wgc);
+    Messages prompts;
+    DownloadWindow window(prompts, demo().wgc);
     window.setPictureFile(demo().cbm);
-    CMyXiazaiDlg::FileRequest asked;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &r) {
+    FileRequest asked;
+    prompts.files = [&](const FileRequest &r) {
         asked = r;
-        return target;
-    });
+        return QStringList{target};
+    };
     child<QPushButton>(window, "bundleButton")->click();
-    EXPECT_TRUE(asked.save);
+    EXPECT_TRUE(asked.kind == FileRequest::Kind::Save);
     EXPECT_EQ(asked.defaultSuffix, "uwl");
 
     QByteArray expected;
@@ -384,12 +362,13 @@ TEST(SerialDialogTest, BundleButtonWritesTheBundleOverAnExistingFile)
 
 TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 {
-    CMyXiazaiDlg window;
+    Messages prompts;
+    DownloadWindow window(prompts);
     bool asked = false;
-    window.setFileDialogHook([&](const CMyXiazaiDlg::FileRequest &) {
+    prompts.files = [&](const FileRequest &) {
         asked = true;
-        return QString();
-    });
+        return QStringList();
+    };
     child<QPushButton>(window, "bundleButton")->click();
     EXPECT_FALSE(asked);
 }
@@ -399,8 +378,7 @@ TEST(SerialDialogTest, BundleWithoutFilesAsksForNoTarget)
 TEST(SerialDialogTest, ProjectWindowListsThePagesAndPicturesOfTheProjectFiles)
 {
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), demo().wgc, demo().folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), demo().wgc, demo().folder);
     settle();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
     EXPECT_EQ(child<QLineEdit>(window, "projectName")->text(), "demo");
@@ -455,9 +433,8 @@ TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
         if (c.withProject)
             QFile::copy(demo().wgc, tmp.filePath(QStringLiteral("demo.wgc")));
         Messages messages;
-        CMySendProDlg window(QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
+        ProjectWindow window(messages, QStringLiteral("demo"), tmp.filePath(QStringLiteral("demo.wgc")),
                              tmp.path());
-        window.setMessageHook(messages.hook());
         EXPECT_TRUE(waitFor([&] { return !messages.texts.isEmpty(); }, 2000));
         EXPECT_EQ(messages.texts, QStringList{QString::fromUtf8(c.message)});
         const int rows = child<QTableWidget>(window, "pageList")->rowCount();
@@ -477,8 +454,7 @@ TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
     Sim sim(tmp);
     ASSERT_TRUE(sim.ok());
     Messages messages;
-    CMySendProDlg window(QStringLiteral("demo"), folder + "/demo.wgc", folder);
-    window.setMessageHook(messages.hook());
+    ProjectWindow window(messages, QStringLiteral("demo"), folder + "/demo.wgc", folder);
 
     openOn(window, sim.port());
     ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
@@ -519,9 +495,8 @@ TEST(SerialDialogTest, StagingFilesDoNotOutliveThePortOrTheWindow)
         ASSERT_TRUE(sim.ok());
         const QStringList staged{folder + "/RegistFile.wcf", folder + "/bmpPath.wcf"};
         Messages messages;
-        auto window = std::make_unique<CMySendProDlg>(QStringLiteral("demo"),
+        auto window = std::make_unique<ProjectWindow>(messages, QStringLiteral("demo"),
                                                       folder + "/demo.wgc", folder);
-        window->setMessageHook(messages.hook());
         openOn(*window, sim.port());
         ASSERT_TRUE(window->portControls()->isOpen());
         for (const QString &path : staged) {

@@ -5,7 +5,8 @@
 
 #include "port/PortTestSupport.h"
 
-#include "serial/WindowLinkHost.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestUtil.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -53,21 +54,12 @@ private:
     SimDevice m_process;
 };
 
-// The message boxes of a window, collected instead of shown.
-struct Messages
+// The prompts of a window: message boxes collected instead of shown,
+// choosers and questions answered from the script.
+struct Messages : ScriptedPrompts
 {
-    QStringList texts;
-    h5::WindowLinkHost::MessageHook hook()
-    {
-        return [this](const QString &text) { texts << text; };
-    }
-    bool has(const QString &part) const
-    {
-        for (const QString &t : texts)
-            if (t.contains(part))
-                return true;
-        return false;
-    }
+    QStringList &texts = messages;
+    bool has(const QString &part) const { return said(part); }
 };
 
 template <class T>
@@ -80,6 +72,27 @@ T *child(QWidget &window, const char *name)
 
 // Runs what the windows posted for later (messages of their start).
 inline void settle() { QCoreApplication::processEvents(); }
+
+// The demo project, built once by the command-line tool.
+struct Demo
+{
+    QTemporaryDir dir;
+    QString folder, wgc, cbm;
+    Demo()
+    {
+        const auto r = runCli({QStringLiteral("demo"), dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        folder = dir.filePath(QStringLiteral("demo"));
+        wgc = folder + QStringLiteral("/demo.wgc");
+        cbm = folder + QStringLiteral("/图象位置信息.cbm");
+    }
+};
+
+inline Demo &demo()
+{
+    static Demo d;
+    return d;
+}
 
 inline QString statusText(QWidget &window) { return child<QLineEdit>(window, "statusBox")->text(); }
 

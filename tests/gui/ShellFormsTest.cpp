@@ -1,9 +1,12 @@
 // The forms of the project commands, filled in as a user would, without
 // ever being shown modally.
 
-#include "shell/MyFileNewDlg.h"
-#include "shell/MyPageTypeDlg.h"
-#include "shell/ShellDialogs.h"
+#include "editor/CMyView.h"
+#include "editor/PageSettingsForm.h"
+#include "editor/ScreenshotForm.h"
+#include "shell/NewProjectForm.h"
+#include "shell/WidgetPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QAbstractButton>
@@ -100,8 +103,8 @@ TEST(ShellFormsTest, BitmapSaveDialogAsksAboutAnotherFileThanItWrites)
             name->setText(QStringLiteral("pic"));
             QMetaObject::invokeMethod(dlg, "accept"); // what the save button does
         });
-        h5::WidgetShellDialogs dialogs;
-        const QString chosen = dialogs.saveBitmapFile(dir.path());
+        h5::WidgetPrompts prompts;
+        const QString chosen = prompts.chooseFile(h5::CMyView::bitmapFileRequest(dir.path()));
         EXPECT_TRUE(asked.contains(QStringLiteral("pic.bmp"))) << asked.toStdString();
         EXPECT_EQ(chosen, replace ? dir.filePath(QStringLiteral("pic.bmp")) : QString());
     }
@@ -116,9 +119,10 @@ TEST(ShellFormsTest, ScreenshotFormAnswerIsLost)
         w->findChild<QLineEdit *>(QStringLiteral("bottom"))->setText(QStringLiteral("-3"));
         w->findChild<QPushButton *>(QStringLiteral("ok"))->click();
     });
-    h5::WidgetShellDialogs dialogs;
-    h5::ScreenshotValues area;
-    ASSERT_TRUE(dialogs.screenshotArea(area));
+    h5::WidgetPrompts prompts;
+    h5::ScreenshotForm form(h5::ScreenshotValues(), prompts);
+    ASSERT_TRUE(prompts.runForm(form));
+    const h5::ScreenshotValues area = form.values();
     EXPECT_EQ(area.left, 0);
     EXPECT_EQ(area.right, 120);
     EXPECT_EQ(area.bottom, -3);
@@ -126,7 +130,8 @@ TEST(ShellFormsTest, ScreenshotFormAnswerIsLost)
 
 TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
 {
-    h5::MyFileNewDlg form;
+    h5test::ScriptedPrompts prompts;
+    h5::NewProjectForm form(prompts);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("新建工程"));
     auto *size = child<QComboBox>(form, "projectSize");
     ASSERT_NE(size, nullptr);
@@ -145,9 +150,10 @@ TEST(ShellFormsTest, NewProjectFormOffersTheThirteenSizesStartingAt800x600)
 
 TEST(ShellFormsTest, BrowseFillsTheLocationWithATrailingSeparatorAndCancelKeepsIt)
 {
-    h5::MyFileNewDlg form;
+    h5test::ScriptedPrompts prompts;
+    h5::NewProjectForm form(prompts);
     QString answer = QStringLiteral("/tmp/projects");
-    form.setFolderChooser([&answer](QWidget *) { return answer; });
+    prompts.files = [&answer](const h5::FileRequest &) { return answer.isEmpty() ? QStringList() : QStringList{answer}; };
     form.browse();
     EXPECT_EQ(form.values().location, QDir::toNativeSeparators(QStringLiteral("/tmp/projects/")));
     answer.clear(); // the folder browser cancelled
@@ -180,10 +186,12 @@ TEST(ShellFormsTest, RefusedNewProjectFormClosesAndLosesTheTyping)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
-        h5::MyFileNewDlg form;
-        QStringList messages;
-        form.setMessageHook([&messages](const QString &text) { messages << text; });
-        form.setFolderChooser([&](QWidget *) { return c.withLocation ? dir.path() : QString(); });
+        h5test::ScriptedPrompts prompts;
+        h5::NewProjectForm form(prompts);
+        const QStringList &messages = prompts.messages;
+        prompts.files = [&](const h5::FileRequest &) {
+            return c.withLocation ? QStringList{dir.path()} : QStringList();
+        };
         form.show();
         child<QLineEdit>(form, "projectName")->setText(QString::fromUtf8(c.name));
         form.browse();
@@ -197,8 +205,9 @@ TEST(ShellFormsTest, RefusedNewProjectFormClosesAndLosesTheTyping)
         EXPECT_EQ(form.values().resolution, 7);
         EXPECT_EQ(form.focusWidget(), form.findChild<QWidget *>(QString::fromLatin1(c.focus)));
     }
-    h5::MyFileNewDlg form;
-    form.setFolderChooser([&](QWidget *) { return dir.path(); });
+    h5test::ScriptedPrompts prompts;
+    h5::NewProjectForm form(prompts);
+    prompts.files = [&](const h5::FileRequest &) { return QStringList{dir.path()}; };
     form.show();
     child<QLineEdit>(form, "projectName")->setText(QStringLiteral("新"));
     form.browse();
@@ -224,7 +233,7 @@ TEST(ShellFormsTest, PageSettingsFormOffersTheLayersOfTheScreenSize)
         {12, {"0"}, false},
     };
     for (const auto &c : cases) {
-        h5::MyPageTypeDlg form(c.resolution, h5::NewPageValues{}, 1);
+        h5::PageSettingsForm form(c.resolution, h5::NewPageValues{}, 1);
         auto *layer = child<QComboBox>(form, "layer");
         ASSERT_NE(layer, nullptr);
         EXPECT_EQ(items(layer), c.layers) << "resolution " << c.resolution;
@@ -240,7 +249,7 @@ TEST(ShellFormsTest, PageSettingsFormShowsTheValuesItWasGiven)
     initial.auxiliary = true;
     initial.nextPage = 1024;
     initial.delay = 255;
-    h5::MyPageTypeDlg form(6, initial, 3);
+    h5::PageSettingsForm form(6, initial, 3);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("画面设置"));
     EXPECT_EQ(child<QComboBox>(form, "pageNumber")->currentText(), QStringLiteral("17"));
     EXPECT_EQ(child<QComboBox>(form, "pageNumber")->count(), 1024);
@@ -263,7 +272,7 @@ TEST(ShellFormsTest, PageSettingsFormShowsTheValuesItWasGiven)
 
 TEST(ShellFormsTest, TypingIntoAPageSettingsBoxSelectsOnlyAnItemOfEqualText)
 {
-    h5::MyPageTypeDlg form(3, h5::NewPageValues{}, 1);
+    h5::PageSettingsForm form(3, h5::NewPageValues{}, 1);
     auto *pageNo = child<QComboBox>(form, "pageNumber");
     auto *next = child<QComboBox>(form, "nextPage");
     auto *delay = child<QComboBox>(form, "delay");

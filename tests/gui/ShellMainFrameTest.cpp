@@ -3,11 +3,12 @@
 
 #include "gui/ShellTestSupport.h"
 
-#include "debug/CMySerialBmpDlg.h"
-#include "editor/TerminalPreviewDlg.h"
+#include "debug/DebugWindow.h"
+#include "debug/LiveDrawingPanel.h"
+#include "editor/TerminalPreviewWindow.h"
 #include "terminal/BuiltProject.h"
-#include "serial/CMySendProDlg.h"
-#include "serial/CMyXiazaiDlg.h"
+#include "serial/ProjectWindow.h"
+#include "serial/DownloadWindow.h"
 #include "shell/Commands.h"
 
 #include <QAction>
@@ -304,12 +305,12 @@ TEST_F(ShellMainFrameTest, BuildOfTheDemoProjectReportsSuccess)
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     ASSERT_TRUE(app->openProject(dir.filePath(QStringLiteral("demo/demo.wgc"))));
     EXPECT_EQ(app->openAllPages(), 2);
-    notifier.messages.clear();
+    prompts.messages.clear();
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("编译完成!")});
-    EXPECT_TRUE(notifier.statuses.contains(QStringLiteral("正在编译，请稍后............")));
-    EXPECT_EQ(notifier.statuses.last(), QStringLiteral("编译完成"));
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("编译完成!")});
+    EXPECT_TRUE(prompts.statuses.contains(QStringLiteral("正在编译，请稍后............")));
+    EXPECT_EQ(prompts.statuses.last(), QStringLiteral("编译完成"));
     for (h5::CMyView *view : frame->pageViews())
         EXPECT_FALSE(view->isModified());
 }
@@ -318,7 +319,7 @@ TEST_F(ShellMainFrameTest, BuildWithoutOpenPagesSaysSo)
 {
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("无画面，编译完成!")});
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("无画面，编译完成!")});
 }
 
 TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
@@ -326,15 +327,15 @@ TEST_F(ShellMainFrameTest, DownloadAndProjectWindowsGetTheOpenProject)
     ASSERT_TRUE(newProject());
     QStringList opened;
     QString presetProject;
-    frame->setDialogRunner([&](QDialog &dialog) {
+    prompts.form = [&](QDialog &dialog) {
         opened << QString::fromLatin1(dialog.metaObject()->className());
-        if (auto *download = qobject_cast<h5::CMyXiazaiDlg *>(&dialog))
+        if (auto *download = qobject_cast<h5::DownloadWindow *>(&dialog))
             presetProject = download->files().project;
-        return 0;
-    });
+        return false;
+    };
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Download));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ProjectManagement));
-    EXPECT_EQ(opened, (QStringList{"h5::CMyXiazaiDlg", "h5::CMySendProDlg"}));
+    EXPECT_EQ(opened, (QStringList{"h5::DownloadWindow", "h5::ProjectWindow"}));
     EXPECT_EQ(QFileInfo(presetProject).canonicalFilePath(),
               QFileInfo(app->project().file).canonicalFilePath());
 }
@@ -411,8 +412,8 @@ TEST_F(ShellViewTest, MousePositionGoesToTheStatusBarClampedToThePage)
     };
     for (const auto &c : cases) {
         moveMouse(view->viewport(), c.at);
-        ASSERT_FALSE(notifier.statuses.isEmpty());
-        EXPECT_EQ(notifier.statuses.last(), QString::fromUtf8(c.status));
+        ASSERT_FALSE(prompts.statuses.isEmpty());
+        EXPECT_EQ(prompts.statuses.last(), QString::fromUtf8(c.status));
     }
 }
 
@@ -458,17 +459,17 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
     view->refresh();
     view->refresh();
     QCoreApplication::processEvents();
-    EXPECT_EQ(notifier.messages.size(), 1) << notifier.messages.join('|').toStdString();
+    EXPECT_EQ(prompts.messages.size(), 1) << prompts.messages.join('|').toStdString();
     EXPECT_EQ(view->canvas().pixelColor(55, 55), QColor(255, 255, 255));
 }
 
 namespace {
 
-QList<h5::CMySerialBmpDlg *> debugWindows()
+QList<h5::DebugWindow *> debugWindows()
 {
-    QList<h5::CMySerialBmpDlg *> out;
+    QList<h5::DebugWindow *> out;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<h5::CMySerialBmpDlg *>(w))
+        if (auto *window = qobject_cast<h5::DebugWindow *>(w))
             out << window;
     return out;
 }
@@ -482,9 +483,9 @@ TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherOrdinaryWindowEachTime)
     // the main frame, not one kept above it.
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolsOnlineDebug));
-    QList<h5::CMySerialBmpDlg *> windows = debugWindows();
+    QList<h5::DebugWindow *> windows = debugWindows();
     ASSERT_EQ(windows.size(), 2);
-    for (h5::CMySerialBmpDlg *w : windows) {
+    for (h5::DebugWindow *w : windows) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_FALSE(w->isModal());
         EXPECT_EQ(w->windowTitle(), QStringLiteral("在线调试"));
@@ -495,14 +496,14 @@ TEST_F(ShellMainFrameTest, OnlineDebugOpensAnotherOrdinaryWindowEachTime)
         EXPECT_EQ(w->windowHandle()->transientParent(), nullptr);
     }
     EXPECT_NE(windows[0]->portControls(), windows[1]->portControls());
-    QPointer<h5::CMySerialBmpDlg> first = windows[0];
+    QPointer<h5::DebugWindow> first = windows[0];
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     ASSERT_EQ(debugWindows().size(), 1);
 
     // The frame's debug windows do not outlive it.
-    QPointer<h5::CMySerialBmpDlg> second = debugWindows().first();
+    QPointer<h5::DebugWindow> second = debugWindows().first();
     frame.reset();
     h5test::processDeletes();
     EXPECT_TRUE(second.isNull());
@@ -512,14 +513,12 @@ TEST_F(ShellMainFrameTest, ClosingTheMainFrameClosesItsDebugWindowsWhichAskFirst
 {
     ASSERT_TRUE(frame->runCommand(h5::Cmd::OnlineDebug));
     ASSERT_EQ(debugWindows().size(), 1);
-    QPointer<h5::CMySerialBmpDlg> window = debugWindows().first();
-    QStringList questions;
-    bool answer = false;
-    window->setAskHook([&](const QString &q) {
-        questions << q;
-        return answer;
-    });
-    window->calibrate(); // the record holds a command now
+    QPointer<h5::DebugWindow> window = debugWindows().first();
+    // The window asks through the app's prompts, as its own boxes.
+    const QStringList &questions = prompts.questions;
+    bool &answer = prompts.answer;
+    answer = false;
+    window->liveDrawing().calibrate(); // the record holds a command now
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(questions, QStringList{QStringLiteral("关闭窗口将丢弃通讯记录，是否关闭?")});
     EXPECT_TRUE(frame->isVisible());
@@ -545,7 +544,7 @@ TEST_F(ShellMainFrameTest, TerminalPreviewShowsTheLastBuildOfTheActivePage)
     const QByteArray builtBytes = h5test::readAll(wgc);
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
-    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    auto *preview = frame->findChild<h5::TerminalPreviewWindow *>();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->isVisible());
     // The page the terminal runs from the built files, as h5800 preview
@@ -574,14 +573,14 @@ TEST_F(ShellMainFrameTest, TerminalPreviewSaysWhenThereIsNoBuildOrThePageChanged
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage());
     ASSERT_TRUE(frame->runCommand(h5::Cmd::TerminalPreview));
-    auto *preview = frame->findChild<h5::TerminalPreviewDlg *>();
+    auto *preview = frame->findChild<h5::TerminalPreviewWindow *>();
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->terminalImage().isNull());
     EXPECT_TRUE(preview->note().contains(QStringLiteral("工程未编译，请先编译工程"))) << preview->note().toStdString();
     EXPECT_FALSE(preview->findChild<QCheckBox *>(QStringLiteral("showDifferenceCheck"))->isEnabled());
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Build));
-    h5::TerminalPreviewDlg changed(app->project().file, frame->activePageView()->page().settings.m_nPageNo,
+    h5::TerminalPreviewWindow changed(app->project().file, frame->activePageView()->page().settings.m_nPageNo,
                                    QImage(), true);
     EXPECT_FALSE(changed.terminalImage().isNull());
     EXPECT_TRUE(changed.note().contains(QStringLiteral("已修改"))) << changed.note().toStdString();
@@ -593,16 +592,16 @@ TEST(TerminalPreviewDifference, CountsEveryPixelThatDiffersAfterTheTerminalsRoun
     terminal.fill(qRgb(0, 0, 255));
     QImage editor = terminal;
     int count = -1;
-    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 0);
     editor.setPixel(1, 1, qRgb(3, 1, 252)); // rounds to the same RGB565 colour
-    h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 0);
     editor.setPixel(2, 2, qRgb(255, 0, 0));
-    const QImage diff = h5::TerminalPreviewDlg::difference(editor, terminal, &count);
+    const QImage diff = h5::TerminalPreviewWindow::difference(editor, terminal, &count);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(diff.pixel(2, 2), qRgb(255, 0, 0));
     EXPECT_NE(diff.pixel(0, 0), qRgb(255, 0, 0));
-    h5::TerminalPreviewDlg::difference(editor.copy(0, 0, 3, 3), terminal, &count);
+    h5::TerminalPreviewWindow::difference(editor.copy(0, 0, 3, 3), terminal, &count);
     EXPECT_EQ(count, 3 + 1); // the column the editor lacks, and the red pixel
 }

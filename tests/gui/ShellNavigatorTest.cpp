@@ -85,7 +85,7 @@ TEST_F(ShellNavigatorTest, PageListFollowsNewPagesClosedWindowsAndPageCommands)
     ASSERT_TRUE(newProject());
     EXPECT_TRUE(rows(dock()->pageList()).isEmpty());
     ASSERT_TRUE(newPage(0));
-    dialogs.pageAnswer = [](h5::NewPageValues &v) {
+    prompts.pageAnswer = [](h5::NewPageValues &v) {
         v.pageNo = 3;
         v.layer = 1;
         v.auxiliary = true;
@@ -103,7 +103,7 @@ TEST_F(ShellNavigatorTest, PageListFollowsNewPagesClosedWindowsAndPageCommands)
               (QStringList{QStringLiteral("0|0|主页面|1|已打开"), QStringLiteral("3|1|辅页面|1|")}));
 
     // The page command that takes the active page (0) out of the project.
-    notifier.answer = true;
+    prompts.answer = true;
     ASSERT_TRUE(frame->runCommand(h5::Cmd::DeletePage));
     EXPECT_EQ(rows(dock()->pageList()), QStringList{QStringLiteral("3|1|辅页面|1|")});
 }

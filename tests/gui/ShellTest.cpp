@@ -47,10 +47,10 @@ TEST_F(ShellProjectTest, NewProjectMakesItsFolderFilesAndOpensIt)
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/图片文件")).isDir());
     EXPECT_EQ(QFileInfo(folder + QStringLiteral("/图象位置信息.cbm")).size(), 600 * 2060);
     EXPECT_EQ(app->resolution(), 6);
-    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join('|').toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join('|').toStdString();
     // The form was offered with the 800*600 size chosen.
-    ASSERT_TRUE(dialogs.offeredProject.has_value());
-    EXPECT_EQ(dialogs.offeredProject->resolution, 4);
+    ASSERT_TRUE(prompts.offeredProject.has_value());
+    EXPECT_EQ(prompts.offeredProject->resolution, 4);
 }
 
 TEST_F(ShellProjectTest, NewProjectWithoutNameOrLocationIsRefusedWithItsMessage)
@@ -66,11 +66,11 @@ TEST_F(ShellProjectTest, NewProjectWithoutNameOrLocationIsRefusedWithItsMessage)
         {"", false, "工程名称不得为空!"},
     };
     for (const auto &c : cases) {
-        notifier.messages.clear();
-        dialogs.projectAnswer = h5::NewProjectValues{QString::fromUtf8(c.name),
+        prompts.messages.clear();
+        prompts.projectAnswer = h5::NewProjectValues{QString::fromUtf8(c.name),
                                                      c.withLocation ? dir.path() : QString(), 4};
         app->onNewProject();
-        EXPECT_EQ(notifier.messages, QStringList{QString::fromUtf8(c.message)}) << c.name;
+        EXPECT_EQ(prompts.messages, QStringList{QString::fromUtf8(c.message)}) << c.name;
         EXPECT_FALSE(app->isProjectOpen());
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
@@ -78,10 +78,10 @@ TEST_F(ShellProjectTest, NewProjectWithoutNameOrLocationIsRefusedWithItsMessage)
 
 TEST_F(ShellProjectTest, CancelledNewProjectFormChangesNothing)
 {
-    dialogs.projectAnswer.reset();
+    prompts.projectAnswer.reset();
     app->onNewProject();
     EXPECT_FALSE(app->isProjectOpen());
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 TEST_F(ShellProjectTest, SwitchingProjectSavesAndClosesThePagesOfTheOldOne)
@@ -99,10 +99,10 @@ TEST_F(ShellProjectTest, SwitchingProjectSavesAndClosesThePagesOfTheOldOne)
     QString error;
     ASSERT_TRUE(saved.load(oldPage, &error)) << error.toStdString();
     EXPECT_EQ(saved.elements.size(), 1u);
-    EXPECT_TRUE(notifier.saveQuestions.isEmpty()); // saved, not asked about
+    EXPECT_TRUE(prompts.saveQuestions.isEmpty()); // saved, not asked about
 
     // Opening the old project again takes its resolution from its file.
-    dialogs.projectFile = dir.filePath(QStringLiteral("old/old.wgc"));
+    prompts.projectFile = dir.filePath(QStringLiteral("old/old.wgc"));
     app->onOpenProject();
     EXPECT_EQ(app->project().name, QStringLiteral("old"));
     EXPECT_EQ(app->resolution(), 3);
@@ -117,13 +117,13 @@ TEST_F(ShellProjectTest, NewProjectIsMadeBeforeTheOldPagesAreSaved)
     frame->pageViews().first()->setModified();
     // The old project file no longer reads: its page cannot be saved.
     ASSERT_TRUE(writeFile(app->project().file, QByteArray("nonsense")));
-    notifier.messages.clear();
+    prompts.messages.clear();
 
     EXPECT_FALSE(newProject(QStringLiteral("new")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("new"))));
     EXPECT_EQ(app->project().name, QStringLiteral("old"));
     EXPECT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
-    EXPECT_FALSE(notifier.messages.isEmpty());
+    EXPECT_FALSE(prompts.messages.isEmpty());
 }
 
 // A project already at the place is refused in Chinese before the open
@@ -132,13 +132,13 @@ TEST_F(ShellProjectTest, NewProjectOverAnExistingOneClosesTheOpenPages)
 {
     ASSERT_TRUE(newProject(QStringLiteral("same")));
     ASSERT_TRUE(newPage());
-    notifier.messages.clear();
-    dialogs.projectAnswer = h5::NewProjectValues{QStringLiteral("same"), dir.path(), 4};
+    prompts.messages.clear();
+    prompts.projectAnswer = h5::NewProjectValues{QStringLiteral("same"), dir.path(), 4};
     app->onNewProject();
     EXPECT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
-    ASSERT_EQ(notifier.messages.size(), 1);
-    EXPECT_TRUE(notifier.messages.first().contains(QStringLiteral("已有工程")))
-        << notifier.messages.first().toStdString();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages.first().contains(QStringLiteral("已有工程")))
+        << prompts.messages.first().toStdString();
 }
 
 TEST_F(ShellProjectTest, UnreadableProjectFileLeavesTheOpenProjectAlone)
@@ -148,7 +148,7 @@ TEST_F(ShellProjectTest, UnreadableProjectFileLeavesTheOpenProjectAlone)
     const QString broken = dir.filePath(QStringLiteral("broken.wgc"));
     ASSERT_TRUE(writeFile(broken, QByteArray("nonsense")));
     EXPECT_FALSE(app->openProject(broken));
-    EXPECT_EQ(notifier.messages.size(), 1);
+    EXPECT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(app->project().name, QStringLiteral("keep"));
     EXPECT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
 }
@@ -188,13 +188,13 @@ TEST_F(ShellPageTest, NewPageOffersTheFirstFreeNumberAndWritesItsFiles)
 {
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage());
-    ASSERT_TRUE(dialogs.offeredPage.has_value());
-    EXPECT_EQ(dialogs.offeredPage->pageNo, 0);
-    EXPECT_EQ(dialogs.offeredResolution, 3);
-    EXPECT_EQ(dialogs.offeredLength, 1);
+    ASSERT_TRUE(prompts.offeredPage.has_value());
+    EXPECT_EQ(prompts.offeredPage->pageNo, 0);
+    EXPECT_EQ(prompts.offeredResolution, 3);
+    EXPECT_EQ(prompts.offeredLength, 1);
 
     ASSERT_TRUE(newPage());
-    EXPECT_EQ(dialogs.offeredPage->pageNo, 1);
+    EXPECT_EQ(prompts.offeredPage->pageNo, 1);
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("0.wlp"), QStringLiteral("1.wlp")}));
 
     const h5::Project &p = app->project();
@@ -209,7 +209,7 @@ TEST_F(ShellPageTest, NewPageOffersTheFirstFreeNumberAndWritesItsFiles)
 TEST_F(ShellPageTest, NewPageWithTheFormsSettingsWritesThemIntoThePage)
 {
     ASSERT_TRUE(newProject(QStringLiteral("p"), 6));
-    dialogs.pageAnswer = [](h5::NewPageValues &v) {
+    prompts.pageAnswer = [](h5::NewPageValues &v) {
         v.pageNo = 9;
         v.layer = 3;
         v.auxiliary = true;
@@ -228,7 +228,7 @@ TEST_F(ShellPageTest, NewPageWithTheFormsSettingsWritesThemIntoThePage)
 TEST_F(ShellPageTest, CancelledPageSettingsFormMakesNoPage)
 {
     ASSERT_TRUE(newProject());
-    dialogs.pageAnswer = nullptr;
+    prompts.pageAnswer = nullptr;
     app->onNewPage();
     EXPECT_TRUE(frame->pageViews().isEmpty());
     EXPECT_EQ(toHex(slotBytes(app->project().file, 0)), "00 00 00 00 00 00 00 00 00");
@@ -243,10 +243,10 @@ TEST_F(ShellPageTest, NewPageOverAnExistingPageAsksAndReplacesItsWindow)
     ASSERT_TRUE(old->save());
 
     // Cancel: the old page, its window and its file stay.
-    notifier.answer = false;
-    dialogs.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 0; };
+    prompts.answer = false;
+    prompts.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 0; };
     app->onNewPage();
-    EXPECT_EQ(notifier.questions, QStringList{QStringLiteral("将会覆盖0页面，是否覆盖?")});
+    EXPECT_EQ(prompts.questions, QStringList{QStringLiteral("将会覆盖0页面，是否覆盖?")});
     ASSERT_EQ(frame->pageViews(), QList<h5::CMyView *>{old});
     h5::Page onDisk;
     QString error;
@@ -254,7 +254,7 @@ TEST_F(ShellPageTest, NewPageOverAnExistingPageAsksAndReplacesItsWindow)
     EXPECT_EQ(onDisk.elements.size(), 1u);
 
     // OK: a new empty page 0 in a new window; the old window is gone.
-    notifier.answer = true;
+    prompts.answer = true;
     app->onNewPage();
     h5test::processDeletes();
     ASSERT_EQ(titles(), QStringList{QStringLiteral("0.wlp")});
@@ -262,7 +262,7 @@ TEST_F(ShellPageTest, NewPageOverAnExistingPageAsksAndReplacesItsWindow)
     EXPECT_TRUE(frame->pageViews().first()->elements().empty());
     ASSERT_TRUE(onDisk.load(app->project().pagePath(0), &error));
     EXPECT_TRUE(onDisk.elements.empty());
-    EXPECT_TRUE(notifier.saveQuestions.isEmpty());
+    EXPECT_TRUE(prompts.saveQuestions.isEmpty());
 }
 
 // ---- open page, open all pages, pages from the shell --------------------------------
@@ -279,11 +279,11 @@ TEST_F(ShellPageTest, OpenAllPagesReportsTheMissingPageAndOpensTheRest)
     ASSERT_TRUE(QFile::remove(app->project().pagePath(1)));
 
     EXPECT_EQ(app->openAllPages(), 2);
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("画面1丢失！")});
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("画面1丢失！")});
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("0.wlp"), QStringLiteral("2.wlp")}));
 
     // A second time brings the open pages forward instead of doubling them.
-    notifier.messages.clear();
+    prompts.messages.clear();
     app->openAllPages();
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("0.wlp"), QStringLiteral("2.wlp")}));
 }
@@ -299,12 +299,12 @@ TEST_F(ShellPageTest, UnreadablePageFileIsReportedAndTheOthersStillOpen)
     const QString broken = app->project().dir + QStringLiteral("/7.wlp");
     ASSERT_TRUE(writeFile(broken, QByteArray("\xFF\xFF\x01\x00\x06\x00" "CGraph", 12)));
 
-    dialogs.pageFiles = {app->project().pagePath(0), broken, app->project().pagePath(4)};
+    prompts.pageFiles = {app->project().pagePath(0), broken, app->project().pagePath(4)};
     app->onOpenPage();
-    EXPECT_EQ(dialogs.offeredDir, app->project().dir);
-    ASSERT_EQ(notifier.messages.size(), 1);
-    EXPECT_TRUE(notifier.messages.first().contains(QStringLiteral("7.wlp")))
-        << notifier.messages.first().toStdString();
+    EXPECT_EQ(prompts.offeredDir, app->project().dir);
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages.first().contains(QStringLiteral("7.wlp")))
+        << prompts.messages.first().toStdString();
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("0.wlp"), QStringLiteral("4.wlp")}));
     EXPECT_TRUE(app->isProjectOpen());
 }
@@ -333,13 +333,13 @@ TEST_F(ShellPageTest, PageOfAnotherProjectOpensSilentlyInTheCurrentOne)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        notifier.questions.clear();
-        notifier.answer = c.answer;
-        dialogs.pageFiles = {foreign, foreign3};
+        prompts.questions.clear();
+        prompts.answer = c.answer;
+        prompts.pageFiles = {foreign, foreign3};
         app->onOpenPage();
-        ASSERT_EQ(notifier.questions.size(), 1); // once for both pages
-        EXPECT_TRUE(notifier.questions.first().contains(QStringLiteral("first")))
-            << notifier.questions.first().toStdString();
+        ASSERT_EQ(prompts.questions.size(), 1); // once for both pages
+        EXPECT_TRUE(prompts.questions.first().contains(QStringLiteral("first")))
+            << prompts.questions.first().toStdString();
         EXPECT_EQ(app->project().name, c.project);
         EXPECT_EQ(titles(), c.titles);
     }
@@ -356,11 +356,11 @@ TEST_F(ShellPageTest, PageOutsideAnyProjectOpensInTheCurrentOne)
     ASSERT_TRUE(QFile::copy(app->project().pagePath(0), loose));
     frame->closePageWindow(frame->pageViews().first());
     h5test::processDeletes();
-    notifier.messages.clear();
-    dialogs.pageFiles = {loose};
+    prompts.messages.clear();
+    prompts.pageFiles = {loose};
     app->onOpenPage();
     // The text is followed by the page's file.
-    EXPECT_EQ(notifier.messages, QStringList{QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(loose)});
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(loose)});
     EXPECT_TRUE(titles().isEmpty());
     EXPECT_EQ(app->project().name, QStringLiteral("mine"));
 }
@@ -375,7 +375,7 @@ TEST_F(ShellPageTest, PageFileFromTheShellOpensWithinItsProject)
 
     // A fresh app knows no project yet; the page brings its own.
     h5::CMyApp other(dir.filePath(QStringLiteral("other.ini")));
-    other.setNotifier(&notifier);
+    other.setPrompts(&prompts);
     h5::CMainFrame otherFrame(other);
     EXPECT_TRUE(other.openDocument(page));
     EXPECT_TRUE(other.isProjectOpen());
@@ -397,7 +397,7 @@ TEST_F(ShellPageTest, PageFileOutsideAProjectIsRefused)
     ASSERT_TRUE(page.save(loose + QStringLiteral("/3.wlp"), &error)) << error.toStdString();
 
     EXPECT_FALSE(app->openDocument(loose + QStringLiteral("/3.wlp")));
-    EXPECT_EQ(notifier.messages,
+    EXPECT_EQ(prompts.messages,
               QStringList{QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(loose + QStringLiteral("/3.wlp"))});
     EXPECT_FALSE(app->isProjectOpen());
     EXPECT_TRUE(frame->pageViews().isEmpty());
@@ -418,19 +418,19 @@ TEST_F(ShellPageTest, ClosingAModifiedPageAsksAndFollowsTheAnswer)
 
     const struct
     {
-        h5::ShellNotifier::SaveAnswer answer;
+        h5::SaveAnswer answer;
         bool closes;
         size_t elementsOnDisk;
     } cases[] = {
-        {h5::ShellNotifier::SaveAnswer::Cancel, false, 0},
-        {h5::ShellNotifier::SaveAnswer::Save, true, 1},
+        {h5::SaveAnswer::Cancel, false, 0},
+        {h5::SaveAnswer::Save, true, 1},
     };
     for (const auto &c : cases) {
-        notifier.saveQuestions.clear();
-        notifier.saveAnswer = c.answer;
+        prompts.saveQuestions.clear();
+        prompts.saveAnswer = c.answer;
         frame->frameOf(view)->close();
         h5test::processDeletes();
-        EXPECT_EQ(notifier.saveQuestions, QStringList{QStringLiteral("是否保存对 0.wlp 的更改?")});
+        EXPECT_EQ(prompts.saveQuestions, QStringList{QStringLiteral("是否保存对 0.wlp 的更改?")});
         EXPECT_EQ(frame->pageViews().isEmpty(), c.closes);
         ASSERT_TRUE(onDisk.load(path, &error));
         EXPECT_EQ(onDisk.elements.size(), c.elementsOnDisk);
@@ -445,7 +445,7 @@ TEST_F(ShellPageTest, DiscardingAModifiedPageLeavesItsFileAsItWas)
     view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {25, 25}));
     view->setModified();
     const QByteArray before = readAll(view->filePath());
-    notifier.saveAnswer = h5::ShellNotifier::SaveAnswer::Discard;
+    prompts.saveAnswer = h5::SaveAnswer::Discard;
     const QString path = view->filePath();
     frame->frameOf(view)->close();
     h5test::processDeletes();
@@ -462,30 +462,30 @@ TEST_F(ShellPageTest, ClosingTheMainWindowAsksForEveryModifiedPageAndCancelKeeps
     views[0]->setModified();
     views[2]->setModified();
 
-    notifier.saveAnswer = h5::ShellNotifier::SaveAnswer::Discard;
+    prompts.saveAnswer = h5::SaveAnswer::Discard;
     // Discard for the first, then Cancel: nothing closes.
     int asked = 0;
-    struct Sequenced : h5test::RecordingShellNotifier
+    struct Sequenced : h5test::ScriptedPrompts
     {
         int *count;
-        SaveAnswer askSave(const QString &text) override
+        h5::SaveAnswer askSave(const QString &text) override
         {
             saveQuestions << text;
-            return (*count)++ == 0 ? SaveAnswer::Discard : SaveAnswer::Cancel;
+            return (*count)++ == 0 ? h5::SaveAnswer::Discard : h5::SaveAnswer::Cancel;
         }
     } sequenced;
     sequenced.count = &asked;
-    app->setNotifier(&sequenced);
+    app->setPrompts(&sequenced);
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(sequenced.saveQuestions,
               (QStringList{QStringLiteral("是否保存对 0.wlp 的更改?"),
                            QStringLiteral("是否保存对 2.wlp 的更改?")}));
     EXPECT_EQ(frame->pageViews().size(), 3);
 
-    app->setNotifier(&notifier);
-    notifier.saveQuestions.clear();
+    app->setPrompts(&prompts);
+    prompts.saveQuestions.clear();
     EXPECT_TRUE(frame->close());
-    EXPECT_EQ(notifier.saveQuestions.size(), 2);
+    EXPECT_EQ(prompts.saveQuestions.size(), 2);
     h5test::processDeletes();
     EXPECT_TRUE(frame->pageViews().isEmpty());
 }
@@ -511,7 +511,7 @@ TEST_F(ShellPageTest, SaveProjectSavesEveryOpenPageAndCompilesIt)
         // Saved as the editor saves: corners ordered.
         EXPECT_EQ(onDisk.elements[0].m_ptStart, QPoint(10, 10));
     }
-    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join('|').toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join('|').toStdString();
 }
 
 // ---- recent files ------------------------------------------------------------------------

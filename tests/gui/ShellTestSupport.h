@@ -1,6 +1,6 @@
 #pragma once
-// A main frame and application object wired to a recording notifier and
-// scripted forms, so the shell runs offscreen without any modal window.
+// A main frame and application object wired to scripted prompts, so the
+// shell runs offscreen without any modal window.
 
 #include "support/TestUtil.h"
 
@@ -8,8 +8,10 @@
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CMyApp.h"
-#include "shell/ShellDialogs.h"
-#include "shell/ShellNotifier.h"
+#include "editor/PageSettingsForm.h"
+#include "editor/ScreenshotForm.h"
+#include "shell/NewProjectForm.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -21,73 +23,64 @@
 
 namespace h5test {
 
-class RecordingShellNotifier : public h5::ShellNotifier
+// The app's prompts: messages and questions recorded, the project
+// commands' forms and choosers answered from the fields below (what the
+// forms offered is remembered), any other form handed to `form`.
+class ShellPrompts : public ScriptedPrompts
 {
 public:
-    void message(const QString &text) override { messages << text; }
-    bool question(const QString &text) override
+    QStringList chooseFiles(const h5::FileRequest &request) override
     {
-        questions << text;
-        return answer;
-    }
-    void status(const QString &text) override { statuses << text; }
-    SaveAnswer askSave(const QString &text) override
-    {
-        saveQuestions << text;
-        return saveAnswer;
-    }
-
-    bool answer = true;
-    SaveAnswer saveAnswer = SaveAnswer::Discard;
-    QStringList messages;
-    QStringList questions;
-    QStringList statuses;
-    QStringList saveQuestions;
-};
-
-// Answers the forms and file choosers; remembers what the forms offered.
-class ScriptedDialogs : public h5::ShellDialogs
-{
-public:
-    bool newProject(h5::NewProjectValues &values) override
-    {
-        offeredProject = values;
-        if (!projectAnswer)
-            return false;
-        values = *projectAnswer;
-        return true;
-    }
-    QString openProjectFile(const QString &) override { return projectFile; }
-    bool pageSettings(int resolution, h5::NewPageValues &values, int pageLength) override
-    {
-        offeredResolution = resolution;
-        offeredPage = values;
-        offeredLength = pageLength;
-        if (!pageAnswer)
-            return false;
-        pageAnswer(values);
-        return true;
-    }
-    QStringList openPageFiles(const QString &startDir) override
-    {
-        offeredDir = startDir;
-        return pageFiles;
+        if (request.filter.contains(QLatin1String("*.wgc")))
+            return chosen(projectFile);
+        if (request.filter.contains(QLatin1String("*.wlp"))) {
+            offeredDir = request.folder;
+            return pageFiles;
+        }
+        if (request.kind == h5::FileRequest::Kind::Save && request.filter.contains(QLatin1String("*.bmp"))) {
+            ++bitmapFileAsked;
+            offeredDir = request.folder;
+            return chosen(bitmapFile);
+        }
+        if (request.filter.contains(QLatin1String("*.bmp *.jpg *.jpeg")) && request.caption.isEmpty())
+            return chosen(pictureFile);
+        return ScriptedPrompts::chooseFiles(request);
     }
 
-    QString openPictureFile(const QString &) override { return pictureFile; }
-    QString saveBitmapFile(const QString &startDir) override
+    bool runForm(QDialog &dialog) override
     {
-        ++bitmapFileAsked;
-        offeredDir = startDir;
-        return bitmapFile;
-    }
-    bool screenshotArea(h5::ScreenshotValues &values) override
-    {
-        offeredScreenshot = values;
-        if (!screenshotAnswer)
-            return false;
-        values = *screenshotAnswer;
-        return true;
+        if (auto *f = qobject_cast<h5::NewProjectForm *>(&dialog)) {
+            formsRun << QStringLiteral("h5::NewProjectForm");
+            offeredProject = f->values();
+            if (!projectAnswer)
+                return false;
+            f->setValues(*projectAnswer);
+            return true;
+        }
+        if (auto *f = qobject_cast<h5::PageSettingsForm *>(&dialog)) {
+            formsRun << QStringLiteral("h5::PageSettingsForm");
+            offeredResolution = f->resolution();
+            offeredLength = f->pageLength();
+            offeredPage = f->values();
+            if (!pageAnswer)
+                return false;
+            h5::NewPageValues values = f->values();
+            pageAnswer(values);
+            f->setValues(values);
+            return true;
+        }
+        if (auto *f = qobject_cast<h5::ScreenshotForm *>(&dialog)) {
+            formsRun << QStringLiteral("h5::ScreenshotForm");
+            offeredScreenshot = f->values();
+            if (!screenshotAnswer)
+                return false;
+            f->intBoxNamed(QStringLiteral("left"))->setText(QString::number(screenshotAnswer->left));
+            f->intBoxNamed(QStringLiteral("top"))->setText(QString::number(screenshotAnswer->top));
+            f->intBoxNamed(QStringLiteral("right"))->setText(QString::number(screenshotAnswer->right));
+            f->intBoxNamed(QStringLiteral("bottom"))->setText(QString::number(screenshotAnswer->bottom));
+            return f->tryAccept();
+        }
+        return ScriptedPrompts::runForm(dialog);
     }
 
     std::optional<h5::NewProjectValues> projectAnswer;
@@ -106,6 +99,9 @@ public:
     int offeredResolution = -1;
     int offeredLength = -1;
     QString offeredDir;
+
+private:
+    static QStringList chosen(const QString &path) { return path.isEmpty() ? QStringList() : QStringList{path}; }
 };
 
 inline void processDeletes()
@@ -121,10 +117,8 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         app = std::make_unique<h5::CMyApp>(dir.filePath(QStringLiteral("settings.ini")));
-        app->setNotifier(&notifier);
-        app->setDialogs(&dialogs);
+        app->setPrompts(&prompts);
         frame = std::make_unique<h5::CMainFrame>(*app);
-        frame->setDialogRunner([](QDialog &) { return 0; });
         frame->show();
     }
 
@@ -141,7 +135,7 @@ protected:
     // A new project LOCATION/NAME through the new-project command.
     bool newProject(const QString &name = QStringLiteral("proj"), int resolution = 3)
     {
-        dialogs.projectAnswer = h5::NewProjectValues{name, dir.path(), resolution};
+        prompts.projectAnswer = h5::NewProjectValues{name, dir.path(), resolution};
         app->onNewProject();
         return app->isProjectOpen() && app->project().name == name;
     }
@@ -150,7 +144,7 @@ protected:
     // given page number.
     bool newPage(int pageNo = -1)
     {
-        dialogs.pageAnswer = [pageNo](h5::NewPageValues &v) {
+        prompts.pageAnswer = [pageNo](h5::NewPageValues &v) {
             if (pageNo >= 0)
                 v.pageNo = pageNo;
         };
@@ -168,8 +162,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    RecordingShellNotifier notifier;
-    ScriptedDialogs dialogs;
+    ShellPrompts prompts;
     std::unique_ptr<h5::CMyApp> app;
     std::unique_ptr<h5::CMainFrame> frame;
 };

@@ -7,9 +7,9 @@
 #include "common/Flash.h"
 #include "edit/EditOperations.h"
 #include "edit/PointerFile.h"
-#include "editor/MyControlLinDlg.h"
-#include "editor/MyElementDlg.h"
-#include "editor/MyFormDlg.h"
+#include "editor/PointerControlForm.h"
+#include "editor/ElementForms.h"
+#include "editor/PropertyForm.h"
 #include "model/PageRender.h"
 #include "project/PageExport.h"
 #include "shell/Commands.h"
@@ -212,7 +212,7 @@ TEST_F(ViewTest, ControlToolFormAnswerIsNotHonoured)
         view = openView();
         ASSERT_NE(view, nullptr);
         int opened = 0;
-        h5::setFormRunner([&](h5::CMyFormDlg &) {
+        prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &) {
             ++opened;
             return c.accept;
         });
@@ -250,7 +250,7 @@ TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
     ASSERT_NE(view, nullptr);
     view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
     int opened = 0;
-    h5::setFormRunner([&](h5::CMyFormDlg &) {
+    prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &) {
         ++opened;
         return false;
     });
@@ -269,10 +269,8 @@ TEST_F(ViewCommandTest, FirstChineseTextOfAFreshViewIsRefused)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    QStringList formMessages;
-    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
     bool sixteen = false;
-    h5::setFormRunner([&](h5::CMyFormDlg &f) {
+    prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &f) {
         if (auto *size = f.findChild<QAbstractButton *>(QStringLiteral("size1")))
             sixteen = size->isChecked();
         f.findChild<QPlainTextEdit *>(QStringLiteral("text"))->setPlainText(QStringLiteral("温度"));
@@ -280,10 +278,10 @@ TEST_F(ViewCommandTest, FirstChineseTextOfAFreshViewIsRefused)
     });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolText));
     drag({10, 10}, {80, 10});
-    h5::CMyFormDlg::setDefaultMessageHook({});
     EXPECT_TRUE(sixteen);
-    EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(notifier.messages.isEmpty());
+    EXPECT_TRUE(prompts.messagesFrom("h5::PropertyForm").isEmpty())
+        << prompts.messagesFrom("h5::PropertyForm").join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty());
     ASSERT_EQ(view->elements().size(), 1u);
     EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::Text);
     EXPECT_EQ((view->elements().front().m_nAttr >> 8) & 0xFF, 9);
@@ -304,7 +302,7 @@ TEST_F(ViewCommandTest, PropertyFormLeavesTheElementSelected)
         ASSERT_NE(view, nullptr);
         view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
         view->refresh();
-        h5::setFormRunner([&](h5::CMyFormDlg &dlg) {
+        prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &dlg) {
             return c.accept && dlg.tryAccept();
         });
         press({20, 20});
@@ -335,11 +333,11 @@ TEST_F(ViewCommandTest, ExportCommandsWriteSomethingElseOrElsewhere)
         {h5::Cmd::ExportIds, h5::exportIdsFileName(1), h5::exportIdsBytes(view->page())},
     };
     for (const Case &c : cases) {
-        notifier.messages.clear();
+        prompts.messages.clear();
         const QString path = app->project().dir + QLatin1Char('/') + c.file;
         ASSERT_TRUE(frame->runCommand(c.command)) << c.command;
-        ASSERT_FALSE(notifier.messages.isEmpty());
-        EXPECT_EQ(notifier.messages.first(), h5::exportSavedToText() + path);
+        ASSERT_FALSE(prompts.messages.isEmpty());
+        EXPECT_EQ(prompts.messages.first(), h5::exportSavedToText() + path);
         EXPECT_EQ(h5test::readAll(path), c.bytes) << c.file.toStdString();
     }
 }
@@ -377,9 +375,9 @@ protected:
 
 TEST_F(BitmapExportTest, PageBitmapTakesTheWindowInsteadOfThePage)
 {
-    dialogs.bitmapFile = path(QStringLiteral("whole"));
+    prompts.bitmapFile = path(QStringLiteral("whole"));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ExportBitmap));
-    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join(QLatin1Char('|')).toStdString();
 
     // Written under the name with ".bmp" added, as the page alone.
     QImage written(path(QStringLiteral("whole.bmp")), "BMP");
@@ -395,12 +393,12 @@ TEST_F(BitmapExportTest, PageBitmapTakesTheWindowInsteadOfThePage)
 
 TEST_F(BitmapExportTest, ScreenshotCopiesThePageInsteadOfTheWindow)
 {
-    dialogs.screenshotAnswer = h5::ScreenshotValues{10, 20, 60, 50};
-    dialogs.bitmapFile = path(QStringLiteral("cut.bmp"));
+    prompts.screenshotAnswer = h5::ScreenshotValues{10, 20, 60, 50};
+    prompts.bitmapFile = path(QStringLiteral("cut.bmp"));
     const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Screenshot));
-    EXPECT_TRUE(notifier.messages.isEmpty());
-    EXPECT_EQ(dialogs.offeredScreenshot->right, 0); // the form starts at zeros
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_EQ(prompts.offeredScreenshot->right, 0); // the form starts at zeros
 
     QImage written(path(QStringLiteral("cut.bmp")), "BMP");
     ASSERT_FALSE(written.isNull());
@@ -431,13 +429,13 @@ TEST_F(BitmapExportTest, BitmapCommandsWriteWhenTheyShouldNot)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        dialogs.bitmapFileAsked = 0;
-        dialogs.screenshotAnswer = c.area;
-        dialogs.bitmapFile = c.chosen;
+        prompts.bitmapFileAsked = 0;
+        prompts.screenshotAnswer = c.area;
+        prompts.bitmapFile = c.chosen;
         ASSERT_TRUE(frame->runCommand(c.command));
-        EXPECT_EQ(dialogs.bitmapFileAsked, c.asked);
+        EXPECT_EQ(prompts.bitmapFileAsked, c.asked);
         EXPECT_FALSE(QFileInfo::exists(file));
-        EXPECT_TRUE(notifier.messages.isEmpty());
+        EXPECT_TRUE(prompts.messages.isEmpty());
     }
 }
 
@@ -446,11 +444,11 @@ TEST_F(BitmapExportTest, UnwritableBitmapPathReportsTheBitmapErrorOnce)
     const QString missingDir = path(QStringLiteral("no such folder/p.bmp"));
     for (int command : {int(h5::Cmd::ExportBitmap), int(h5::Cmd::Screenshot)}) {
         SCOPED_TRACE(command);
-        notifier.messages.clear();
-        dialogs.screenshotAnswer = h5::ScreenshotValues{0, 0, 20, 20};
-        dialogs.bitmapFile = missingDir;
+        prompts.messages.clear();
+        prompts.screenshotAnswer = h5::ScreenshotValues{0, 0, 20, 20};
+        prompts.bitmapFile = missingDir;
         ASSERT_TRUE(frame->runCommand(command));
-        EXPECT_EQ(notifier.messages, QStringList{h5::bitmapErrorText()});
+        EXPECT_EQ(prompts.messages, QStringList{h5::bitmapErrorText()});
         // Nothing is made on the way: no folder, no file.
         EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("no such folder"))));
     }
@@ -461,9 +459,9 @@ TEST_F(ViewCommandTest, PageSettingsCommandLeavesTheOldNumberBehind)
     view = openView();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->pageName(), QStringLiteral("1"));
-    dialogs.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 7; };
+    prompts.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 7; };
     ASSERT_TRUE(frame->runCommand(h5::Cmd::PageSettings));
-    EXPECT_EQ(dialogs.offeredPage->pageNo, 1);
+    EXPECT_EQ(prompts.offeredPage->pageNo, 1);
     EXPECT_EQ(view->settings().m_nPageNo, 7);
     EXPECT_EQ(view->title(), QStringLiteral("7.wlp"));
     EXPECT_EQ(view->filePath(), app->project().pagePath(7));
@@ -493,11 +491,11 @@ TEST_F(ViewCommandTest, RenumberOrDeleteWithOtherPagesOpenDisturbsThem)
     // Page 1 becomes page 2, replacing it: page 2's window goes, page 1's
     // view is page 2 now, page 3 is untouched.
     frame->activatePageView(one);
-    notifier.answer = true;
-    dialogs.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 2; };
+    prompts.answer = true;
+    prompts.pageAnswer = [](h5::NewPageValues &v) { v.pageNo = 2; };
     ASSERT_TRUE(frame->runCommand(h5::Cmd::PageSettings));
     h5test::processDeletes();
-    EXPECT_EQ(notifier.questions, QStringList{QStringLiteral("第2幅画面已存在，是否覆盖?")});
+    EXPECT_EQ(prompts.questions, QStringList{QStringLiteral("第2幅画面已存在，是否覆盖?")});
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("2.wlp"), QStringLiteral("3.wlp")}));
     EXPECT_EQ(frame->pageViews(), (QList<h5::CMyView *>{one, three}));
     EXPECT_EQ(one->filePath(), app->project().pagePath(2));
@@ -510,11 +508,11 @@ TEST_F(ViewCommandTest, RenumberOrDeleteWithOtherPagesOpenDisturbsThem)
     EXPECT_EQ(h5test::readAll(app->project().pagePath(3)), threeFile);
 
     // Deleting page 2 from the project closes its window only.
-    notifier.questions.clear();
+    prompts.questions.clear();
     frame->activatePageView(one);
     ASSERT_TRUE(frame->runCommand(h5::Cmd::DeletePage));
     h5test::processDeletes();
-    EXPECT_EQ(notifier.questions, QStringList{QStringLiteral("确定删除此页面?")});
+    EXPECT_EQ(prompts.questions, QStringList{QStringLiteral("确定删除此页面?")});
     EXPECT_EQ(titles(), QStringList{QStringLiteral("3.wlp")});
     EXPECT_FALSE(QFileInfo::exists(app->project().pagePath(2)));
     EXPECT_FALSE(QFileInfo::exists(app->project().instructionPath(2)));
@@ -522,7 +520,7 @@ TEST_F(ViewCommandTest, RenumberOrDeleteWithOtherPagesOpenDisturbsThem)
     EXPECT_EQ(slot(3), "04 00");
     EXPECT_TRUE(three->isModified());
     EXPECT_EQ(h5test::readAll(app->project().pagePath(3)), threeFile);
-    EXPECT_TRUE(notifier.saveQuestions.isEmpty());
+    EXPECT_TRUE(prompts.saveQuestions.isEmpty());
 }
 
 } // namespace
@@ -548,9 +546,9 @@ TEST_F(ViewCommandTest, BitmapToolPlacesThePictureWrongOrWithoutItsCopy)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE((c.file + QString::number(c.accept)).toStdString());
-        dialogs.pictureFile = c.file;
+        prompts.pictureFile = c.file;
         int forms = 0;
-        h5::setFormRunner([&](h5::CMyFormDlg &) {
+        prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &) {
             ++forms;
             return c.accept;
         });
@@ -581,8 +579,8 @@ TEST_F(ViewCommandTest, BitmapToolWithoutPositionFileBreaksEverySave)
     const QString positions = app->project().positionFilePath();
     ASSERT_TRUE(QFile::remove(positions));
 
-    dialogs.pictureFile = source;
-    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    prompts.pictureFile = source;
+    prompts.onForm<h5::PropertyForm>([](h5::PropertyForm &) { return true; });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
     press({50, 60});
     release({50, 60});
@@ -590,7 +588,7 @@ TEST_F(ViewCommandTest, BitmapToolWithoutPositionFileBreaksEverySave)
     EXPECT_EQ(view->elements().front().m_nNumber, 0);
     EXPECT_FALSE(QFileInfo::exists(positions) && QFileInfo(positions).size() < h5::kSlotAreaSize);
     EXPECT_TRUE(view->save());
-    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join(QLatin1Char('|')).toStdString();
     EXPECT_GE(QFileInfo(positions).size(), qint64(h5::kSlotAreaSize));
 }
 
@@ -606,15 +604,15 @@ TEST_F(ViewCommandTest, BitmapToolIgnoresAFailedCopy)
     ASSERT_TRUE(QDir(pictures).removeRecursively());
     ASSERT_TRUE(h5test::writeRaw(pictures, "x"));
 
-    dialogs.pictureFile = source;
-    h5::setFormRunner([](h5::CMyFormDlg &) { return true; });
+    prompts.pictureFile = source;
+    prompts.onForm<h5::PropertyForm>([](h5::PropertyForm &) { return true; });
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolBitmap));
     press({50, 60});
     release({50, 60});
     EXPECT_TRUE(view->elements().empty());
-    ASSERT_EQ(notifier.messages.size(), 1);
-    EXPECT_TRUE(notifier.messages.first().startsWith(QStringLiteral("无法放置位图!")))
-        << notifier.messages.first().toStdString();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages.first().startsWith(QStringLiteral("无法放置位图!")))
+        << prompts.messages.first().toStdString();
 }
 
 } // namespace
@@ -655,16 +653,14 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
     ASSERT_TRUE(h5::savePointerFile(needle, h5::makePointerHeader(30, 5, 0, 180), &error))
         << error.toStdString();
 
-    QStringList formMessages;
-    h5::CMyFormDlg::setDefaultMessageHook([&](const QString &text) { formMessages << text; });
     for (const bool agreed : {false, true}) {
         SCOPED_TRACE(agreed ? "agreed" : "declined");
         view = openView();
         ASSERT_NE(view, nullptr);
-        notifier.questions.clear();
-        notifier.answer = agreed;
-        h5::setFormRunner([&](h5::CMyFormDlg &f) {
-            auto *form = qobject_cast<h5::CMyControlLinDlg *>(&f);
+        prompts.questions.clear();
+        prompts.answer = agreed;
+        prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &f) {
+            auto *form = qobject_cast<h5::PointerControlForm *>(&f);
             if (!form)
                 return false;
             form->loadPointer(needle);
@@ -674,20 +670,21 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointerCtrl));
         press({100, 100});
         release({100, 100});
-        ASSERT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
-        ASSERT_EQ(notifier.questions.size(), 1);
-        EXPECT_TRUE(notifier.questions.first().contains(QStringLiteral("dial.bmp")))
-            << notifier.questions.first().toStdString();
+        ASSERT_TRUE(prompts.messagesFrom("h5::PropertyForm").isEmpty())
+            << prompts.messagesFrom("h5::PropertyForm").join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(prompts.questions.size(), 1);
+        EXPECT_TRUE(prompts.questions.first().contains(QStringLiteral("dial.bmp")))
+            << prompts.questions.first().toStdString();
         if (!agreed) {
             ASSERT_EQ(view->elements().size(), 1u);
             EXPECT_EQ(view->elements().front().m_nKind, h5::Kind::PointerCtrl);
             // Still without its dial, the control's property form asks again.
-            h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+            prompts.onForm<h5::PropertyForm>([](h5::PropertyForm &f) { return f.tryAccept(); });
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
             press({100, 100});
             release({100, 100});
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ElementEdit));
-            EXPECT_EQ(notifier.questions.size(), 2);
+            EXPECT_EQ(prompts.questions.size(), 2);
             continue;
         }
         // The dial first (drawn under the control), centred on the gauge.
@@ -704,12 +701,12 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
 
         // The page compiles the control now, and editing it again asks
         // nothing more.
-        notifier.messages.clear();
+        prompts.messages.clear();
         EXPECT_TRUE(view->save());
-        EXPECT_TRUE(notifier.messages.isEmpty())
-            << notifier.messages.join(QLatin1Char('|')).toStdString();
-        notifier.questions.clear();
-        h5::setFormRunner([](h5::CMyFormDlg &f) { return f.tryAccept(); });
+        EXPECT_TRUE(prompts.messages.isEmpty())
+            << prompts.messages.join(QLatin1Char('|')).toStdString();
+        prompts.questions.clear();
+        prompts.onForm<h5::PropertyForm>([](h5::PropertyForm &f) { return f.tryAccept(); });
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPointer));
         // (The dial is picked at the gauge's centre, the control above it.)
         press({100, 65});
@@ -717,11 +714,11 @@ TEST_F(ViewCommandTest, PointerControlWithoutItsDialOnThePageIsOfferedTheDial)
         ASSERT_NE(view->editState().selectedElement(), nullptr);
         EXPECT_EQ(view->editState().selectedElement()->m_nKind, h5::Kind::PointerCtrl);
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ElementEdit));
-        EXPECT_TRUE(notifier.questions.isEmpty());
+        EXPECT_TRUE(prompts.questions.isEmpty());
         EXPECT_EQ(view->elements().size(), 2u);
     }
-    h5::CMyFormDlg::setDefaultMessageHook({});
-    EXPECT_TRUE(formMessages.isEmpty()) << formMessages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompts.messagesFrom("h5::PropertyForm").isEmpty())
+        << prompts.messagesFrom("h5::PropertyForm").join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

@@ -206,10 +206,10 @@ TEST_F(ZoomTest, StatusBarShowsWindowPixelsWhenZoomed)
         view->verticalScrollBar()->setValue(c.scroll.y());
         ASSERT_EQ(view->horizontalScrollBar()->value(), c.scroll.x());
         ASSERT_EQ(view->verticalScrollBar()->value(), c.scroll.y());
-        notifier.statuses.clear();
+        prompts.statuses.clear();
         moveTo(c.window);
-        ASSERT_FALSE(notifier.statuses.isEmpty());
-        EXPECT_EQ(notifier.statuses.last(), statusAt(c.page));
+        ASSERT_FALSE(prompts.statuses.isEmpty());
+        EXPECT_EQ(prompts.statuses.last(), statusAt(c.page));
     }
 }
 
@@ -265,10 +265,10 @@ TEST_F(ZoomTest, CtrlWheelMovesThePagePixelUnderThePointer)
         wheel(at, 120);
         ASSERT_EQ(view->zoom(), zoom);
         EXPECT_EQ(view->toPage(at), page);
-        notifier.statuses.clear();
+        prompts.statuses.clear();
         moveTo(at);
-        ASSERT_FALSE(notifier.statuses.isEmpty());
-        EXPECT_EQ(notifier.statuses.last(), statusAt(page));
+        ASSERT_FALSE(prompts.statuses.isEmpty());
+        EXPECT_EQ(prompts.statuses.last(), statusAt(page));
     }
     for (int zoom : {600, 400, 300, 200}) {
         SCOPED_TRACE(zoom);
@@ -570,9 +570,9 @@ TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
     view->verticalScrollBar()->setValue(0);
 
     // The page bitmap stays the page at 1:1.
-    dialogs.bitmapFile = dir.filePath(QStringLiteral("whole.bmp"));
+    prompts.bitmapFile = dir.filePath(QStringLiteral("whole.bmp"));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ExportBitmap));
-    QImage written(dialogs.bitmapFile, "BMP");
+    QImage written(prompts.bitmapFile, "BMP");
     ASSERT_FALSE(written.isNull());
     h5::RenderOptions options;
     options.resolution = app->resolution();
@@ -580,15 +580,15 @@ TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
 
     // The screenshot takes window pixels, zoom and marks included.
     const QImage shown = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    dialogs.screenshotAnswer = h5::ScreenshotValues{50, 40, 130, 90};
-    dialogs.bitmapFile = dir.filePath(QStringLiteral("cut.bmp"));
+    prompts.screenshotAnswer = h5::ScreenshotValues{50, 40, 130, 90};
+    prompts.bitmapFile = dir.filePath(QStringLiteral("cut.bmp"));
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Screenshot));
-    QImage cut(dialogs.bitmapFile, "BMP");
+    QImage cut(prompts.bitmapFile, "BMP");
     ASSERT_FALSE(cut.isNull());
     EXPECT_EQ(cut.convertToFormat(QImage::Format_RGB32), shown.copy(50, 40, 80, 50));
     // Window pixel (51, 41) is page pixel (25, 20): inside the red box.
     EXPECT_EQ(cut.pixelColor(1, 1), QColor(255, 0, 0));
-    EXPECT_TRUE(notifier.messages.isEmpty()) << notifier.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join(QLatin1Char('|')).toStdString();
 
     const QString out = qEnvironmentVariable("H5_SCREENSHOT_DIR");
     if (!out.isEmpty())

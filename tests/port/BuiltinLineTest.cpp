@@ -58,6 +58,26 @@ QByteArray builtProject()
     return h5linktest::projectFile(h5linktest::projectData({3, 1}));
 }
 
+// Runs the file download window's session over `line` until it ends; a
+// success is a completed download that told the user nothing.
+::testing::AssertionResult downloadOver(BuiltinRig &rig, PortLine &line, const DownloadFiles &files)
+{
+    TestDriver driver(line);
+    DownloadSession session(driver);
+    driver.attach(session);
+    session.portOpened();
+    QString error;
+    if (!session.start(files, &error))
+        return ::testing::AssertionFailure() << "refused: " << error.toStdString();
+    const bool ended = rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; });
+    driver.detach();
+    if (!ended || session.outcome() != TransferSession::Outcome::Completed)
+        return ::testing::AssertionFailure() << "not completed: " << driver.statuses.join('|').toStdString();
+    if (!driver.messages.isEmpty())
+        return ::testing::AssertionFailure() << "told: " << driver.messages.join('|').toStdString();
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(BuiltinLineTest, AnswerArrivesAfterTheDrainedEventAndNeverInsideTheWrite)
@@ -120,17 +140,7 @@ TEST(BuiltinLineTest, DownloadRunsOnTheVirtualClockAndTheFlashOutlivesTheProgram
         line.setDevice(QStringLiteral("builtin"));
         line.setSettings(QStringLiteral("2400,n,8,1"));
         ASSERT_TRUE(line.open());
-        TestDriver driver(line);
-        DownloadSession session(driver);
-        driver.attach(session);
-        session.portOpened();
-        QString error;
-        ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
-        ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }))
-            << driver.statuses.join('|').toStdString();
-        EXPECT_EQ(session.outcome(), TransferSession::Outcome::Completed) << driver.statuses.join('|').toStdString();
-        EXPECT_TRUE(driver.messages.isEmpty()) << driver.messages.join('|').toStdString();
-        driver.detach();
+        ASSERT_TRUE(downloadOver(rig, line, files));
         line.close();
     }
     EXPECT_EQ(rig.vt().projectData(), project.mid(h5linktest::kProjectDataAt));
@@ -186,15 +196,7 @@ TEST(BuiltinLineTest, FirstPageRunsAfterADownloadOnceTheLineClosesAndAgainAtPowe
     PortLine line;
     line.setDevice(QStringLiteral("builtin"));
     ASSERT_TRUE(line.open());
-    TestDriver driver(line);
-    DownloadSession session(driver);
-    driver.attach(session);
-    session.portOpened();
-    QString error;
-    ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
-    ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }));
-    ASSERT_EQ(session.outcome(), TransferSession::Outcome::Completed) << driver.statuses.join('|').toStdString();
-    driver.detach();
+    ASSERT_TRUE(downloadOver(rig, line, files));
     EXPECT_EQ(rig.vt().currentPage(), -1) << "nothing runs while the PC holds the line";
     const QImage before = rig.terminal().screenImage();
     line.close();
@@ -229,18 +231,10 @@ TEST(BuiltinLineTest, PageDelayBringsTheNextPageBackOnTheVirtualClock)
     PortLine line;
     line.setDevice(QStringLiteral("builtin"));
     ASSERT_TRUE(line.open());
-    TestDriver driver(line);
-    DownloadSession session(driver);
-    driver.attach(session);
-    session.portOpened();
     DownloadFiles files;
     files.project = wgc;
     files.pictures = tmp.filePath(QStringLiteral("demo/图象位置信息.cbm"));
-    QString error;
-    ASSERT_TRUE(session.start(files, &error)) << error.toStdString();
-    ASSERT_TRUE(rig.waitFor([&] { return session.outcome() != TransferSession::Outcome::Running; }));
-    ASSERT_EQ(session.outcome(), TransferSession::Outcome::Completed);
-    driver.detach();
+    ASSERT_TRUE(downloadOver(rig, line, files));
 
     line.output(QByteArray::fromHex("1B500100FFFFEEFF")); // page switch to 1
     rig.settle();
