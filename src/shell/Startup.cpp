@@ -88,7 +88,6 @@ int runStudio(QApplication &application)
     }
     if (parser.isSet(openAll) && app.isProjectOpen())
         app.openAllPages();
-    frame.updateCommands();
 
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
