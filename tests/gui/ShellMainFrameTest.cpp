@@ -387,7 +387,7 @@ TEST_F(ShellMainFrameTest, HidingABarAnyWayUnchecksItsItem)
 }
 
 // The frame going with page windows open, a selection, a hidden bar and a
-// floating one: the windows it destroys send signals (hidden, closed,
+// moved one: the windows it destroys send signals (hidden, closed,
 // destroyed) while the frame is half gone, which must reach nothing of
 // it. The sanitizer build catches a use after free here.
 TEST_F(ShellMainFrameTest, FrameGoesWithPageWindowsOpenWithoutTouchingWhatIsGone)
