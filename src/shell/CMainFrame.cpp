@@ -260,6 +260,8 @@ bool CMainFrame::runCommand(int id)
             done = true;
         }
     }
+    // A checkable item toggled itself; its command decides what it shows.
+    m_states->update(a);
     // Saves, builds and page commands change what the navigator lists.
     if (done && m_navigator)
         m_navigator->scheduleRefresh();
@@ -456,6 +458,9 @@ void CMainFrame::activateFrame(CChildFrame *frame)
     if (frame->isMinimized())
         frame->showNormal();
     m_mdi->setActiveSubWindow(frame);
+    // The area tells of the change itself; this covers an area that waits
+    // until it is shown.
+    followActiveView();
 }
 
 void CMainFrame::activatePageWindow(PageDocument *document)

@@ -19,6 +19,13 @@ void CommandStates::update(unsigned sources)
             apply(b);
 }
 
+void CommandStates::update(QAction *action)
+{
+    for (const Binding &b : m_bindings)
+        if (b.action == action)
+            apply(b);
+}
+
 void CommandStates::followShown(QWidget *widget, unsigned sources)
 {
     m_shown.insert(widget, sources);

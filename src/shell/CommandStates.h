@@ -41,6 +41,9 @@ public:
     void bind(QAction *action, unsigned sources, StateFunction state);
     // Brings up to date the actions following any of `sources`.
     void update(unsigned sources);
+    // Brings `action` up to date alone: a checkable action toggles itself
+    // when triggered, whatever its command then does.
+    void update(QAction *action);
     // The actions following any of `sources` are brought up to date on
     // each `signal` of `sender`, for as long as both live.
     template <typename Sender, typename Signal>
