@@ -91,7 +91,6 @@ int runStudio(QApplication &application)
     }
     if (parser.isSet(openAll) && app.isProjectOpen())
         app.openAllPages();
-    frame.updateCommands();
 
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);
