@@ -28,9 +28,9 @@
 //   [tolerance N]   checked against what the terminal sent the PC since the
 //                   last expect-sent, the page shown, the screen (after every
 //                   byte the PC wrote before the line); the result is told
-//                   on stderr, a failing screen writes NAME.actual.png and
-//                   NAME.diff.png beside the reference's folder as h5800
-//                   test does. Paths are relative to the simulator's folder.
+//                   on stderr; a failing screen writes NAME.actual.png and
+//                   NAME.diff.png beside the reference. Paths are relative
+//                   to the simulator's working folder.
 //
 // Blank lines and lines starting with '#' are ignored. Anything else is a
 // bad line: it gets a reason and changes nothing.

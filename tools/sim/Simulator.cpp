@@ -583,8 +583,11 @@ private:
                     say(QStringLiteral("control: expect-screen %1 失败：区域超出屏幕").arg(step.path));
                     break;
                 }
+                // Relative to the working folder; what a failure writes goes
+                // beside the reference.
                 const QString here = QDir::currentPath();
-                const h5::ScreenCheck c = h5::checkScreen(screen, step, here, here, false);
+                const QString beside = QFileInfo(QDir(here).filePath(step.path)).absolutePath();
+                const h5::ScreenCheck c = h5::checkScreen(screen, step, here, beside, false);
                 if (c.outcome == h5::ScreenCheck::Outcome::Passed)
                     say(QStringLiteral("control: expect-screen %1 通过").arg(step.path));
                 else
