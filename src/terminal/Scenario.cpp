@@ -314,7 +314,9 @@ bool parseScenario(const QByteArray &text, Scenario &out, int *errorLine, QStrin
     }
     Scenario s;
     bool held = false;
-    const QList<QByteArray> lines = text.split('\n');
+    // A byte order mark, as some editors write one, is not part of the text.
+    const QByteArray body = text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text;
+    const QList<QByteArray> lines = body.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNo = int(i) + 1;
         const ScenarioLine l = parseScenarioLine(lines[i]);

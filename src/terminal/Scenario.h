@@ -4,7 +4,7 @@
 // and sends. `h5800 test` runs these files (terminal/ScenarioRunner.h); the
 // simulator's control channel takes the same steps (terminal/SimControl.h).
 //
-// UTF-8 text, one step a line. Blank lines and everything from a '#' that
+// UTF-8 text (a byte order mark at the start is allowed), one step a line. Blank lines and everything from a '#' that
 // starts a word to the line's end are ignored. Words are separated by
 // blanks; a path holding blanks or '#' is written in double quotes (no
 // escapes; a path cannot hold '"').

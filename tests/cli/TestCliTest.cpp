@@ -222,10 +222,11 @@ TEST(TestCli, UnbuiltOrOutdatedProjectsAreRefusedWithThePreviewsMessage)
     {
         QString scenario;
         QString preview; // the project as h5800 preview takes it
+        int line;        // the project line
     };
     const Case cases[] = {
-        {run.path("fresh.scenario"), run.path("fresh/fresh.wgc")},
-        {run.path("power-on.scenario"), run.path("demo/demo.wgc")},
+        {run.path("fresh.scenario"), run.path("fresh/fresh.wgc"), 1},
+        {run.path("power-on.scenario"), run.path("demo/demo.wgc"), 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.scenario.toStdString());
@@ -236,7 +237,7 @@ TEST(TestCli, UnbuiltOrOutdatedProjectsAreRefusedWithThePreviewsMessage)
         ASSERT_TRUE(said.contains(QStringLiteral("请先编译工程"))) << said.toStdString();
         const auto test = runCli({"test", c.scenario});
         EXPECT_EQ(test.exitCode, 1) << test.out.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(test.out).contains(QStringLiteral("无法运行 %1:1: %2").arg(c.scenario, said)))
+        EXPECT_TRUE(QString::fromUtf8(test.out).contains(QStringLiteral("无法运行 %1:%2: %3").arg(c.scenario).arg(c.line).arg(said)))
             << test.out.toStdString() << "\n" << said.toStdString();
     }
 }
@@ -253,7 +254,7 @@ TEST(TestCli, WrongArgumentsAreNamedByFileAndLine)
     const Case cases[] = {
         {"start\nwait -5\n", 3, "“-5”不是 0 到 3600000 之间的整数"},
         {"start\ntouch 10 480\n", 3, "触摸点 (10, 480) 不在 800x480 的屏幕上"},
-        {"start\nexpect-screen references/page0.png 0 0 801 1\n", 3, "超出 800x480 的屏幕"},
+        {"start\nexpect-screen references/page0.png 0 0 801 1\n", 3, "区域 0 0 801 1 超出 800x480 的屏幕"},
         {"start\n\n# comment\nhost-file nowhere.bin\n", 5, "host-file 无法读取"},
     };
     for (const Case &c : cases) {

@@ -152,6 +152,7 @@ TEST(ScenarioReader, WrongArgumentsAndLinesOutOfOrderAreRefusedWithTheirLine)
 TEST(ScenarioReader, AScenarioWrittenBackReadsAsTheSame)
 {
     const QByteArray texts[] = {
+        "\xEF\xBB\xBF" + withHeader("start\n"),
         withHeader("start\ntouch 0 65535\nwait 0\nrelease\nexpect-sent\n"),
         "project \"a # b/demo.wgc\"\nsize 272x480\nstart\nhost 00 ff\nhost-file \"x y.bin\"\n"
         "expect-screen \"#1.png\" 0 0 1 1 tolerance 63\nexpect-screen tolerance\nexpect-page 7\n",

@@ -432,8 +432,22 @@ private:
     // line is told and changes nothing.
     bool obey(Control &control, h5::VirtualTerminal &terminal)
     {
+        for (h5::SimControlCommand &c : control.take())
+            m_queue.push_back(std::move(c));
+        return runQueue(terminal);
+    }
+
+    // Carries out the control lines in order until a wait holds the rest;
+    // false on "quit".
+    bool runQueue(h5::VirtualTerminal &terminal)
+    {
         using Kind = h5::SimControlCommand::Kind;
-        for (const h5::SimControlCommand &c : control.take()) {
+        while (!m_queue.empty()) {
+            if (m_resumeAt >= 0 && now() < m_resumeAt)
+                return true;
+            m_resumeAt = -1;
+            const h5::SimControlCommand c = std::move(m_queue.front());
+            m_queue.pop_front();
             switch (c.kind) {
             case Kind::Nothing:
                 break;
@@ -467,12 +481,12 @@ private:
                 break;
             }
             case Kind::Touch: {
-                // In turn with the steps before it, as the touch mode says.
                 h5::ScenarioStep touch;
                 touch.kind = h5::ScenarioStep::Kind::Touch;
                 touch.x = c.x;
                 touch.y = c.y;
-                m_queue.push_back(touch);
+                if (!runStep(terminal, touch))
+                    return true;
                 break;
             }
             case Kind::Report:
@@ -489,112 +503,107 @@ private:
                 flush();
                 break;
             case Kind::Step:
-                m_queue.push_back(c.step);
+                if (!runStep(terminal, c.step))
+                    return true;
                 break;
             }
         }
-        return runQueue(terminal);
+        return true;
     }
 
-    // Carries out the screen test steps in order until one waits.
-    bool runQueue(h5::VirtualTerminal &terminal)
+    // One screen test step; false when the terminal hung up (the caller
+    // sees it).
+    bool runStep(h5::VirtualTerminal &terminal, const h5::ScenarioStep &step)
     {
         using K = h5::ScenarioStep::Kind;
-        while (!m_queue.empty()) {
-            if (m_resumeAt >= 0 && now() < m_resumeAt)
-                return true;
-            m_resumeAt = -1;
-            const h5::ScenarioStep step = m_queue.front();
-            m_queue.pop_front();
-            const auto &record = terminal.screen().record();
-            switch (step.kind) {
-            case K::Start:
-                m_touch.reset();
-                terminal.startPages(now());
-                shoot(terminal);
-                break;
-            case K::Touch:
-                sendTouch(m_touch.press(step.x, step.y, record.touchMode, record.touchInterval, now()));
-                break;
-            case K::Release: {
-                const QByteArray code = m_touch.release(record.touchMode);
-                if (!code.isEmpty())
-                    sendTouch(code);
-                break;
-            }
-            case K::Host:
-            case K::HostFile: {
-                QByteArray bytes = step.bytes;
-                if (step.kind == K::HostFile) {
-                    QString why;
-                    if (!h5::readWholeFile(step.path, bytes, &why, qint64(64) << 20)) {
-                        say(QStringLiteral("control: host-file %1").arg(why));
-                        break;
-                    }
-                }
-                if (!drainLine(terminal))
-                    return true; // hung up: the caller sees it
-                terminal.tick(now());
-                const QByteArray reply = terminal.feed(bytes);
-                if (terminal.flashRevision() != m_saved)
-                    save(terminal);
-                if (!reply.isEmpty() && m_hostThere) {
-                    m_out.append(reply);
-                    noteSent(reply);
-                    flush();
-                }
-                shoot(terminal);
-                break;
-            }
-            case K::Wait:
-                m_resumeAt = now() + step.ms;
-                break;
-            case K::ExpectSent: {
-                if (!drainLine(terminal))
-                    return true;
-                const QByteArray sent = m_sent;
-                m_sent.clear();
-                if (sent == step.bytes)
-                    say(QStringLiteral("control: expect-sent 通过"));
-                else
-                    say(QStringLiteral("control: expect-sent 失败：终端发出的字节应为 %1，实为 %2")
-                            .arg(hexOrNothing(step.bytes), hexOrNothing(sent)));
-                break;
-            }
-            case K::ExpectPage: {
-                if (!drainLine(terminal))
-                    return true;
-                const int page = terminal.currentPage();
-                if (page == step.page)
-                    say(QStringLiteral("control: expect-page %1 通过").arg(step.page));
-                else
-                    say(QStringLiteral("control: expect-page %1 失败：显示的页面是 %2")
-                            .arg(step.page)
-                            .arg(page < 0 ? QStringLiteral("（无）") : QString::number(page)));
-                break;
-            }
-            case K::ExpectScreen: {
-                if (!drainLine(terminal))
-                    return true;
-                shoot(terminal);
-                const h5::TerminalScreen &screen = terminal.screen();
-                if (!step.region.isNull()
-                    && !QRect(0, 0, screen.width(), screen.height()).contains(step.region)) {
-                    say(QStringLiteral("control: expect-screen %1 失败：区域超出屏幕").arg(step.path));
+        const auto &record = terminal.screen().record();
+        switch (step.kind) {
+        case K::Start:
+            m_touch.reset();
+            terminal.startPages(now());
+            shoot(terminal);
+            break;
+        case K::Touch:
+            sendTouch(m_touch.press(step.x, step.y, record.touchMode, record.touchInterval, now()));
+            break;
+        case K::Release: {
+            const QByteArray code = m_touch.release(record.touchMode);
+            if (!code.isEmpty())
+                sendTouch(code);
+            break;
+        }
+        case K::Host:
+        case K::HostFile: {
+            QByteArray bytes = step.bytes;
+            if (step.kind == K::HostFile) {
+                QString why;
+                if (!h5::readWholeFile(step.path, bytes, &why, qint64(64) << 20)) {
+                    say(QStringLiteral("control: host-file %1").arg(why));
                     break;
                 }
-                // Relative to the working folder; what a failure writes goes
-                // beside the reference.
-                const QString here = QDir::currentPath();
-                const QString beside = QFileInfo(QDir(here).filePath(step.path)).absolutePath();
-                const h5::ScreenCheck c = h5::checkScreen(screen, step, here, beside, false);
-                if (c.outcome == h5::ScreenCheck::Outcome::Passed)
-                    say(QStringLiteral("control: expect-screen %1 通过").arg(step.path));
-                else
-                    say(QStringLiteral("control: expect-screen %1 失败：%2").arg(step.path, c.message));
+            }
+            if (!drainLine(terminal))
+                return false; // hung up: the caller sees it
+            terminal.tick(now());
+            const QByteArray reply = terminal.feed(bytes);
+            if (terminal.flashRevision() != m_saved)
+                save(terminal);
+            if (!reply.isEmpty() && m_hostThere) {
+                m_out.append(reply);
+                noteSent(reply);
+                flush();
+            }
+            shoot(terminal);
+            break;
+        }
+        case K::Wait:
+            m_resumeAt = now() + step.ms;
+            break;
+        case K::ExpectSent: {
+            if (!drainLine(terminal))
+                return false;
+            const QByteArray sent = m_sent;
+            m_sent.clear();
+            if (sent == step.bytes)
+                say(QStringLiteral("control: expect-sent 通过"));
+            else
+                say(QStringLiteral("control: expect-sent 失败：终端发出的字节应为 %1，实为 %2")
+                        .arg(hexOrNothing(step.bytes), hexOrNothing(sent)));
+            break;
+        }
+        case K::ExpectPage: {
+            if (!drainLine(terminal))
+                return false;
+            const int page = terminal.currentPage();
+            if (page == step.page)
+                say(QStringLiteral("control: expect-page %1 通过").arg(step.page));
+            else
+                say(QStringLiteral("control: expect-page %1 失败：显示的页面是 %2")
+                        .arg(step.page)
+                        .arg(page < 0 ? QStringLiteral("（无）") : QString::number(page)));
+            break;
+        }
+        case K::ExpectScreen: {
+            if (!drainLine(terminal))
+                return false;
+            shoot(terminal);
+            const h5::TerminalScreen &screen = terminal.screen();
+            if (!step.region.isNull()
+                && !QRect(0, 0, screen.width(), screen.height()).contains(step.region)) {
+                say(QStringLiteral("control: expect-screen %1 失败：区域超出屏幕").arg(step.path));
                 break;
             }
-            }
+            // Relative to the working folder; what a failure writes goes
+            // beside the reference.
+            const QString here = QDir::currentPath();
+            const QString beside = QFileInfo(QDir(here).filePath(step.path)).absolutePath();
+            const h5::ScreenCheck c = h5::checkScreen(screen, step, here, beside, false);
+            if (c.outcome == h5::ScreenCheck::Outcome::Passed)
+                say(QStringLiteral("control: expect-screen %1 通过").arg(step.path));
+            else
+                say(QStringLiteral("control: expect-screen %1 失败：%2").arg(step.path, c.message));
+            break;
+        }
         }
         return true;
     }
@@ -724,7 +733,7 @@ private:
     QElapsedTimer m_clock;
     // Screen test steps from the control lines
     h5::TouchPanel m_touch;
-    std::deque<h5::ScenarioStep> m_queue; // steps not carried out yet
+    std::deque<h5::SimControlCommand> m_queue; // control lines not carried out yet
     int64_t m_resumeAt = -1;              // a wait holds them until then
     QByteArray m_sent;                    // sent to the PC since the last expect-sent
 };
