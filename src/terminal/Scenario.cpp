@@ -11,21 +11,22 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Shown in a reason: printable ASCII as it is, anything else as \xNN, cut
-// after 40 characters.
+// Shown in a reason: UTF-8 text as it is, control characters and bytes
+// that are not UTF-8 as \xNN, cut after 40 characters.
 QString shown(const QByteArray &word)
 {
+    const QString text = QString::fromUtf8(word);
+    const bool utf8 = text.toUtf8() == word;
+    const qsizetype length = utf8 ? text.size() : word.size();
     QString out;
-    for (qsizetype i = 0; i < word.size() && i < 40; ++i) {
-        const auto c = uchar(word[i]);
-        if (c >= 0x20 && c < 0x7F)
-            out += QLatin1Char(char(c));
-        else if (c >= 0x80)
+    for (qsizetype i = 0; i < length && i < 40; ++i) {
+        const uint c = utf8 ? text[i].unicode() : uchar(word[i]);
+        if (c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80))
             out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
         else
-            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+            out += utf8 ? text[i] : QChar(c);
     }
-    if (word.size() > 40)
+    if (length > 40)
         out += QStringLiteral("...");
     return out;
 }

@@ -126,6 +126,7 @@ TEST(ScenarioReader, WrongArgumentsAndLinesOutOfOrderAreRefusedWithTheirLine)
         {"project a.wgc\nstart\nexpect-screen a\"b.png\n", 3, "引号"},
         {"project a.wgc\nstart\nexpect-screen \"a\"b\n", 3, "引号后面缺少空格"},
         {"project a.wgc\nstart\nclick 1 2\n", 3, "未知的步骤“click”"},
+        {"project a.wgc\nstart\n点击 1 2\n", 3, "未知的步骤“点击”"},
         {"project a.wgc\nstart\n\"start\"\n", 3, "步骤名"},
         {"project a.wgc\nstart\nexpect-screen \xff.png\n", 0, "UTF-8"},
     };
