@@ -529,7 +529,7 @@ std::vector<uint16_t> mirror565(const LiveMirror &m)
 
 } // namespace
 
-TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
+TEST(DebugLiveSimTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
 {
     QTemporaryDir simDir;
     const QString shot = simDir.filePath("screen.png");
@@ -595,7 +595,7 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
     EXPECT_TRUE(same);
 }
 
-TEST(DebugLiveTest, RealtimePictureArrivesOnTheTerminalsScreen)
+TEST(DebugLiveSimTest, RealtimePictureArrivesOnTheTerminalsScreen)
 {
     QTemporaryDir simDir;
     Pictures pics;

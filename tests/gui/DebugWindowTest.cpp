@@ -362,7 +362,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
     EXPECT_EQ(fonts[1].toObject()["sha1"].toString(), sha1(two));
 }
 
-TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
+TEST(DebugWindowSimTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
 {
     Pictures pics;
     QTemporaryDir dirA, dirB;
@@ -373,8 +373,11 @@ TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
     a.addPictures({pa});
     b.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("9"));
     b.addPictures({pb});
-    ASSERT_TRUE(connectTo(a, simA));
-    ASSERT_TRUE(connectTo(b, simB));
+    // Both windows shake hands at once, each with its own terminal.
+    openOn(a.window, simA.port());
+    openOn(b.window, simB.port());
+    const auto ready = [](Window &w) { return w.window.session().state() == LinkState::Ready; };
+    ASSERT_TRUE(waitFor([&] { return ready(a) && ready(b); }, 5000));
     a.click("downloadButton");
     b.click("downloadButton");
     // Both run side by side, each on its own port and session.
@@ -394,7 +397,7 @@ TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
     EXPECT_EQ(rb[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(pb, 100, 200)));
 }
 
-TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
+TEST(DebugWindowSimTest, TerminalReportsAppearInTheRecordOnceWhole)
 {
     QTemporaryDir simDir;
     const QString fifo = simDir.filePath("control");
@@ -424,7 +427,7 @@ TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
     EXPECT_EQ(w.window.session().state(), LinkState::Ready);
 }
 
-TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
+TEST(DebugWindowSimTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
 {
     // h5800-sim --window serves the line from a thread of its own; a touch
     // (a click, or the control line) reaches the PC as the touch report.

@@ -8,16 +8,15 @@
 
 #include "link/DebugSession.h"
 #include "pictures/PictureList.h"
+#include "port/LineClock.h"
 #include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
 #include <cstring>
@@ -42,7 +41,7 @@ const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢�
 class DebugCliHost : public h5::LineDriver
 {
 public:
-    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_loop(comm), m_skip(skipMissing)
     {
         setAfterEvent([this] { check(); });
     }
@@ -154,7 +153,7 @@ private:
     }
 
     h5::DebugSession *m_session = nullptr;
-    QEventLoop m_loop;
+    LineLoop m_loop;
     StatusLines m_lines;
     QStringList m_skipped;
     bool m_skip = false;
@@ -390,16 +389,17 @@ int monitor(const QStringList &argsIn)
         stopped = true;
         host.quit();
     });
-    QTimer deadline;
+    // The time counts on the line's clock (the built-in terminal's may be
+    // virtual).
+    comm.setDevice(port.device);
     bool timeUp = false;
-    if (seconds >= 0) {
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&] {
-            timeUp = true;
-            host.quit();
-        });
-        deadline.start(int(seconds * 1000));
-    }
+    std::unique_ptr<h5::LineTimer> deadline = comm.clock().makeTimer([&] {
+        deadline->stop();
+        timeUp = true;
+        host.quit();
+    });
+    if (seconds >= 0)
+        deadline->start(int(seconds * 1000));
 
     const bool ready = openAndConnect(comm, port, host, session);
     int status = ExitOk;
