@@ -95,7 +95,8 @@ struct Case
     std::function<QStringList(const QString &dir)> prepare;
 };
 
-std::vector<Case> cases()
+// Commands that write into the project.
+std::vector<Case> projectCases()
 {
     return {
         {"page save of a page whose instruction file must be written", 1000,
@@ -110,6 +111,26 @@ std::vector<Case> cases()
              QFile::remove(dir + QStringLiteral("/demo/指令wlc文件/1.wlc"));
              return QStringList{"build", dir + QStringLiteral("/demo/demo.wgc")};
          }},
+        {"bundle", 2000,
+         [](const QString &dir) {
+             return QStringList{"bundle", "-o", dir + QStringLiteral("/all.uwl"), "--project",
+                                dir + QStringLiteral("/demo/demo.wgc")};
+         }},
+        {"project new", 1000,
+         [](const QString &dir) {
+             return QStringList{"project", "new", dir, QStringLiteral("新工程")};
+         }},
+        {"demo", 50000,
+         [](const QString &dir) {
+             return QStringList{"demo", dir + QStringLiteral("/again")};
+         }},
+    };
+}
+
+// Commands that export a page, a picture list or a pointer file.
+std::vector<Case> exportCases()
+{
+    return {
         {"export-txt over an older export", 100,
          [](const QString &dir) {
              writeRaw(dir + QStringLiteral("/out.txt"), "older export");
@@ -137,20 +158,15 @@ std::vector<Case> cases()
              return QStringList{"pictures", "save", dir + QStringLiteral("/list.tbm"),
                                 dir + QStringLiteral("/demo/素材/表盘.bmp")};
          }},
-        {"bundle", 2000,
-         [](const QString &dir) {
-             return QStringList{"bundle", "-o", dir + QStringLiteral("/all.uwl"), "--project",
-                                dir + QStringLiteral("/demo/demo.wgc")};
-         }},
-        {"project new", 1000,
-         [](const QString &dir) {
-             return QStringList{"project", "new", dir, QStringLiteral("新工程")};
-         }},
-        {"demo", 50000,
-         [](const QString &dir) {
-             return QStringList{"demo", dir + QStringLiteral("/again")};
-         }},
     };
+}
+
+std::vector<Case> cases()
+{
+    std::vector<Case> all = projectCases();
+    for (Case &c : exportCases())
+        all.push_back(std::move(c));
+    return all;
 }
 
 void makeDemo(const QString &dir)
@@ -159,12 +175,44 @@ void makeDemo(const QString &dir)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
 
-TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+// The demo project, made once; each case works on a copy of it.
+const QString &pristineDemo()
 {
-    for (const Case &c : cases()) {
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        const auto r = h5test::runCli({"demo", dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return r.exitCode == 0;
+    }();
+    static const QString demo = made ? dir.filePath(QStringLiteral("demo")) : QString();
+    return demo;
+}
+
+// A copy of the demo project at dir/demo, its folders included.
+void copyDemo(const QString &dir)
+{
+    const QString from = pristineDemo();
+    ASSERT_FALSE(from.isEmpty());
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/demo")));
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString to = dir + QStringLiteral("/demo/") + QDir(from).relativeFilePath(path);
+        if (QFileInfo(path).isDir())
+            ASSERT_TRUE(QDir().mkpath(to)) << to.toStdString();
+        else
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(to).path()) && QFile::copy(path, to)) << to.toStdString();
+    }
+}
+
+void failsWithoutRoom(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir tmp;
-        makeDemo(tmp.path());
+        copyDemo(tmp.path());
+        if (::testing::Test::HasFatalFailure())
+            return;
         const QStringList args = c.prepare(tmp.path());
         const auto before = snapshot(tmp.path());
 
@@ -181,6 +229,16 @@ TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
         const auto retry = runLimited(args, 0);
         EXPECT_TRUE(retry.exitCode == 0 || retry.exitCode == 3) << retry.err.toStdString();
     }
+}
+
+TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+{
+    failsWithoutRoom(projectCases());
+}
+
+TEST(FullDiskExportCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+{
+    failsWithoutRoom(exportCases());
 }
 
 // The same on a file system that is really full. Runs where a small file
@@ -218,7 +276,7 @@ TEST(FullDiskCliTest, OnAFullFileSystemEveryCommandFailsAndChangesNothing)
 
 // What a command prints on standard output goes to a full disk (/dev/full
 // as stdout): the command must not exit 0 over an empty file, and says why.
-TEST(FullDiskCliTest, OutputThroughStandardOutputToAFullDiskFailsWithTheReason)
+TEST(FullDiskStdoutCliTest, OutputThroughStandardOutputToAFullDiskFailsWithTheReason)
 {
     H5_UNIX_ONLY("/dev/full");
     QTemporaryDir tmp;

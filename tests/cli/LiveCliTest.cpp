@@ -146,7 +146,7 @@ struct RefusedCase
     QString message;
 };
 
-TEST(LiveCli, RefusedCommandsSayWhyAndNeverOpenThePort)
+TEST(LiveRefusedCli, RefusedCommandsSayWhyAndNeverOpenThePort)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
@@ -196,7 +196,7 @@ TEST(LiveCli, RefusedCommandsSayWhyAndNeverOpenThePort)
     }
 }
 
-TEST(LiveCli, ShapesWithNothingToDrawSendNothingWithoutAFault)
+TEST(LiveRefusedCli, ShapesWithNothingToDrawSendNothingWithoutAFault)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     h5test::PtyPair pty;
@@ -211,7 +211,7 @@ TEST(LiveCli, ShapesWithNothingToDrawSendNothingWithoutAFault)
     }
 }
 
-TEST(LiveCli, WrongArgumentsAreUsageErrors)
+TEST(LiveRefusedCli, WrongArgumentsAreUsageErrors)
 {
     const QStringList cases[] = {
         {"live", "--port", "/dev/null", "dance"},
@@ -301,7 +301,7 @@ uint16_t pixel565(const QImage &img, int x, int y)
     return uint16_t(((qRed(c) >> 3) << 11) | ((qGreen(c) >> 2) << 5) | (qBlue(c) >> 3));
 }
 
-TEST(LiveCli, PictureAndShapesReachTheSimulatorsScreen)
+TEST(LiveSimCli, PictureAndShapesReachTheSimulatorsScreen)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
@@ -336,7 +336,7 @@ TEST(LiveCli, PictureAndShapesReachTheSimulatorsScreen)
 
 // ---- fonts wzk ----
 
-TEST(LiveCli, FontsWzkWritesTheFontPagesBytes)
+TEST(FontsWzkCli, FontsWzkWritesTheFontPagesBytes)
 {
     QTemporaryDir dir;
     const QString a = dir.filePath(QStringLiteral("a.txt"));
@@ -361,7 +361,7 @@ TEST(LiveCli, FontsWzkWritesTheFontPagesBytes)
     EXPECT_EQ(h5test::readAll(out).left(11), hex("7F 1B 74 00 00 02 00 FF FF EE FF"));
 }
 
-TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
+TEST(FontsWzkCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
 {
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.txt"));
@@ -394,7 +394,7 @@ TEST(LiveCli, FontsWzkIsNotWrittenWhenAFontDoesNotDecode)
 // at 19, a font holds one flash block at most. Both commands that take fonts
 // refuse the rest with the page's texts before anything is written or the
 // port is opened.
-TEST(LiveCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
+TEST(FontsWzkCli, FontsTheFontPageRefusesAreRefusedBeforeAnythingIsWrittenOrSent)
 {
     QTemporaryDir dir;
     const QString font = dir.filePath(QStringLiteral("font.txt"));
@@ -485,7 +485,7 @@ TEST(LiveCli, HungUpLineIsToldOnce)
 
 // Every shape sent with h5800 live leaves the simulator's screen as the
 // debug window's mirror draws the same frames.
-TEST(LiveCli, EveryShapeOnTheSimulatorMatchesTheWindowsMirror)
+TEST(LiveSimCli, EveryShapeOnTheSimulatorMatchesTheWindowsMirror)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;

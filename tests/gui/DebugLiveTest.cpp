@@ -529,7 +529,7 @@ std::vector<uint16_t> mirror565(const LiveMirror &m)
 
 } // namespace
 
-TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
+TEST(DebugLiveSimTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir simDir;
@@ -596,7 +596,7 @@ TEST(DebugLiveTest, ShapesDrawnWithTheMouseLookTheSameOnTheTerminal)
     EXPECT_TRUE(same);
 }
 
-TEST(DebugLiveTest, RealtimePictureArrivesOnTheTerminalsScreen)
+TEST(DebugLiveSimTest, RealtimePictureArrivesOnTheTerminalsScreen)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir simDir;

@@ -365,7 +365,7 @@ TEST(DebugWindowTest, FontsOfTheFontPageGoToTheTerminalOnSend)
     EXPECT_EQ(fonts[1].toObject()["sha1"].toString(), sha1(two));
 }
 
-TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
+TEST(DebugWindowSimTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     Pictures pics;
@@ -377,8 +377,11 @@ TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
     a.addPictures({pa});
     b.get<QLineEdit>("nextNumberBox")->setText(QStringLiteral("9"));
     b.addPictures({pb});
-    ASSERT_TRUE(connectTo(a, simA));
-    ASSERT_TRUE(connectTo(b, simB));
+    // Both windows shake hands at once, each with its own terminal.
+    openOn(a.window, simA.port());
+    openOn(b.window, simB.port());
+    const auto ready = [](Window &w) { return w.window.session().state() == LinkState::Ready; };
+    ASSERT_TRUE(waitFor([&] { return ready(a) && ready(b); }, 5000));
     a.click("downloadButton");
     b.click("downloadButton");
     // Both run side by side, each on its own port and session.
@@ -398,7 +401,7 @@ TEST(DebugWindowTest, TwoWindowsDownloadIntoTwoTerminalsAtOnce)
     EXPECT_EQ(rb[0].toObject()["sha1"].toString(), sha1(Pictures::pixels(pb, 100, 200)));
 }
 
-TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
+TEST(DebugWindowSimTest, TerminalReportsAppearInTheRecordOnceWhole)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir simDir;
@@ -429,7 +432,7 @@ TEST(DebugWindowTest, TerminalReportsAppearInTheRecordOnceWhole)
     EXPECT_EQ(w.window.session().state(), LinkState::Ready);
 }
 
-TEST(DebugWindowTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
+TEST(DebugWindowSimTest, SimulatorInItsWindowServesTheLineAndSendsTouches)
 {
     H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     // h5800-sim --window serves the line from a thread of its own; a touch

@@ -2,9 +2,14 @@
 
 #include "common/FileIo.h"
 #include "link/UserFontList.h"
+#include "port/BuiltinTerminal.h"
+#include "port/LineClock.h"
 #include "port/PortLine.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 #include <QImage>
 #include <QRegularExpression>
 
@@ -302,12 +307,86 @@ void StatusLines::endLine()
     m_openLine = false;
 }
 
+namespace {
+
+// The built-in terminal on a virtual clock, when the environment asks for
+// it (H5_BUILTIN_CLOCK=virtual), made before anything opens the terminal.
+void useVirtualBuiltinClockIfAsked(const QString &device)
+{
+    if (!h5::BuiltinTerminal::isBuiltinDevice(device) || h5::BuiltinTerminal::hasShared()
+        || qEnvironmentVariable("H5_BUILTIN_CLOCK") != QLatin1String("virtual"))
+        return;
+    // Made before the terminal, so it goes after it.
+    static h5::VirtualLineClock clock;
+    h5::BuiltinTerminal::setShared(
+        std::make_unique<h5::BuiltinTerminal>(clock, h5::BuiltinTerminal::defaultFlashPath()));
+    // The terminal goes (and saves its flash) while the application exists.
+    qAddPostRoutine([] { h5::BuiltinTerminal::setShared(nullptr); });
+}
+
+// A day: the longest the virtual clock jumps when no timer is running.
+constexpr qint64 kIdleJumpMs = 24LL * 3600 * 1000;
+
+} // namespace
+
+void LineLoop::exec()
+{
+    auto *clock = dynamic_cast<h5::VirtualLineClock *>(&m_line.clock());
+    if (!clock) {
+        m_loop.exec();
+        return;
+    }
+    m_quit = false;
+    while (!m_quit) {
+        const bool quit = clock->advanceUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                clock->run();
+                return m_quit;
+            },
+            kIdleJumpMs);
+        // Nothing runs on the clock: only the process's own events (a
+        // signal) can end the wait.
+        if (!quit)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void LineLoop::quit()
+{
+    m_quit = true;
+    m_loop.quit();
+}
+
+bool runUntil(h5::SerialLine &line, const std::function<bool()> &done, qint64 ms)
+{
+    if (auto *clock = dynamic_cast<h5::VirtualLineClock *>(&line.clock())) {
+        return clock->advanceUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                clock->run();
+                return done();
+            },
+            ms);
+    }
+    const QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
 PortOptions takePortOptions(QStringList &args)
 {
     PortOptions o;
     o.device = takeOption(args, "port");
     if (o.device.isEmpty())
         throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
+    useVirtualBuiltinClockIfAsked(o.device);
     const QString baud = takeOption(args, "baud");
     if (!baud.isNull()) {
         bool ok = false;

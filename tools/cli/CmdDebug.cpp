@@ -8,16 +8,15 @@
 
 #include "link/DebugSession.h"
 #include "pictures/PictureList.h"
+#include "port/LineClock.h"
 #include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cstring>
 #include <memory>
@@ -47,7 +46,7 @@ const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢�
 class DebugCliHost : public h5::LineDriver
 {
 public:
-    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_loop(comm), m_skip(skipMissing)
     {
         setAfterEvent([this] { check(); });
     }
@@ -159,7 +158,7 @@ private:
     }
 
     h5::DebugSession *m_session = nullptr;
-    QEventLoop m_loop;
+    LineLoop m_loop;
     StatusLines m_lines;
     QStringList m_skipped;
     bool m_skip = false;
@@ -421,16 +420,17 @@ int monitor(const QStringList &argsIn)
         host.quit();
     });
 #endif
-    QTimer deadline;
+    // The time counts on the line's clock (the built-in terminal's may be
+    // virtual).
+    comm.setDevice(port.device);
     bool timeUp = false;
-    if (seconds >= 0) {
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&] {
-            timeUp = true;
-            host.quit();
-        });
-        deadline.start(int(seconds * 1000));
-    }
+    std::unique_ptr<h5::LineTimer> deadline = comm.clock().makeTimer([&] {
+        deadline->stop();
+        timeUp = true;
+        host.quit();
+    });
+    if (seconds >= 0)
+        deadline->start(int(seconds * 1000));
 
     const bool ready = openAndConnect(comm, port, host, session);
     int status = ExitOk;
