@@ -3,7 +3,8 @@
 // commands do not depend on how the reads cut the bytes; a report carries
 // exactly the hex digits of its line, nothing more or less; a screenshot
 // or windowshot carries exactly the rest of its line as its path; every bad
-// line says why; and a report written back as text reads as the same bytes.
+// line says why; a report written back as text reads as the same bytes; and
+// a screen test step is what the scenario reader reads from its line.
 // Run by fuzz_sim_control and by the test replaying its kept inputs
 // (tests/terminal/SimControlTest.cpp).
 
@@ -24,7 +25,7 @@ inline bool sameCommands(const std::vector<h5::SimControlCommand> &a,
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].kind != b[i].kind || a[i].bytes != b[i].bytes || a[i].path != b[i].path
-            || a[i].error != b[i].error)
+            || a[i].error != b[i].error || a[i].step != b[i].step)
             return false;
     }
     return true;
@@ -114,6 +115,16 @@ inline void checkSimControlInput(const uint8_t *data, size_t size)
                   "a screenshot path is not the rest of its line");
             check(!c.path.contains('\0'), "a screenshot path holds a NUL byte");
             check(c.bytes.isEmpty(), "a screenshot carries report bytes");
+            break;
+        }
+        case Kind::Step: {
+            // A screen test step, read as the scenario reader reads its line.
+            check(!overlong, "an overlong line was taken");
+            const h5::ScenarioLine l = h5::parseScenarioLine(line);
+            check(l.kind == h5::ScenarioLine::Kind::Step && l.step == c.step,
+                  "a step is not what the scenario reader reads from its line");
+            check(c.step.kind != h5::ScenarioStep::Kind::Touch, "a touch read as a step");
+            check(c.bytes.isEmpty() && c.path.isEmpty(), "a step carries report bytes or a path");
             break;
         }
         case Kind::Bad:

@@ -11,180 +11,14 @@
 #include <map>
 #include <set>
 
-#include <ctime>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace h5 {
 
 namespace {
-
-// The reason in Chinese for the windows, with the system's own words after
-// it for scripts and searches.
-QString systemReason(int code)
-{
-    const char *chinese = nullptr;
-    switch (code) {
-    case ENOSPC: chinese = "磁盘空间不足"; break;
-    case EDQUOT: chinese = "超出磁盘配额"; break;
-    case EFBIG: chinese = "文件过大"; break;
-    case EACCES:
-    case EPERM: chinese = "没有访问权限"; break;
-    case ENOENT: chinese = "文件或文件夹不存在"; break;
-    case EROFS: chinese = "只读的文件系统"; break;
-    case EISDIR: chinese = "这是一个文件夹"; break;
-    case ENOTDIR: chinese = "路径中有一项不是文件夹"; break;
-    case EEXIST: chinese = "已经存在"; break;
-    case ENAMETOOLONG: chinese = "文件名过长"; break;
-    case EIO: chinese = "读写错误"; break;
-    case EMFILE:
-    case ENFILE: chinese = "打开的文件过多"; break;
-    case EBUSY: chinese = "设备或资源忙"; break;
-    default: break;
-    }
-    const QString system = QString::fromLocal8Bit(std::strerror(code));
-    return chinese ? QStringLiteral("%1（%2）").arg(QString::fromUtf8(chinese), system) : system;
-}
-
-QString failure(const QString &path, int code)
-{
-    return QStringLiteral("%1：%2").arg(path, systemReason(code));
-}
-
-// A QFile that failed: the system's error number when it left one,
-// otherwise Qt's text.
-QString fileFailure(const QString &path, const QFile &file, int code)
-{
-    return code != 0 ? failure(path, code) : QStringLiteral("%1：%2").arg(path, file.errorString());
-}
 
 void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
-}
-
-// The permissions a new file gets from open(): 0666 less the umask.
-mode_t newFileMode()
-{
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(022);
-        ::umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
-}
-
-bool writeAll(int fd, const char *data, qint64 size, int &code)
-{
-    while (size > 0) {
-        const ssize_t chunk = std::min<qint64>(size, qint64(1) << 30);
-        const ssize_t n = ::write(fd, data, size_t(chunk));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            code = errno;
-            return false;
-        }
-        if (n == 0) { // no progress and no reason: treat as a full device
-            code = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-// Syncs the folder that holds `path`, so a rename survives a power cut.
-// File systems that cannot sync a folder (EINVAL) are not an error.
-bool syncFolderOf(const QByteArray &path, int &code)
-{
-    const int slash = path.lastIndexOf('/');
-    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return true; // the folder cannot be opened for reading; the rename stands
-    bool ok = true;
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
-        code = errno;
-        ok = false;
-    }
-    ::close(fd);
-    return ok;
-}
-
-// Writes `data` into a new temporary file beside `target`, synced and
-// closed, with the permissions the target has (or a new file would get).
-// Returns the temporary's name, or an empty string with `error` set.
-QString writeTemporary(const QString &target, const FileParts &parts, QString *error)
-{
-    const QByteArray native = QFile::encodeName(target);
-    struct stat old {};
-    const bool exists = ::stat(native.constData(), &old) == 0;
-    mode_t mode = newFileMode();
-    if (exists) {
-        if (!S_ISREG(old.st_mode)) {
-            setError(error, failure(target, EISDIR));
-            return {};
-        }
-        // A read-only file is not replaced behind the user's back, even
-        // where the folder would allow the rename (and even for root).
-        if ((old.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0) {
-            setError(error, failure(target, EACCES));
-            return {};
-        }
-        mode = old.st_mode & 07777;
-    }
-
-    QByteArray pattern = native;
-    const int slash = pattern.lastIndexOf('/');
-    pattern.insert(slash + 1, '.');
-    pattern.append(".XXXXXX");
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, failure(target, errno));
-        return {};
-    }
-    int code = 0;
-    bool ok = true;
-    for (const QByteArrayView part : parts) {
-        if (!(ok = writeAll(fd, part.data(), part.size(), code)))
-            break;
-    }
-    if (ok && ::fchmod(fd, mode) != 0) {
-        code = errno;
-        ok = false;
-    }
-    if (ok && ::fsync(fd) != 0) {
-        code = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        code = errno;
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(pattern.constData());
-        setError(error, failure(target, code));
-        return {};
-    }
-    return QFile::decodeName(pattern);
-}
-
-bool renameInto(const QString &temporary, const QString &target, QString *error)
-{
-    const QByteArray from = QFile::encodeName(temporary);
-    const QByteArray to = QFile::encodeName(target);
-    if (::rename(from.constData(), to.constData()) != 0) {
-        const int code = errno;
-        ::unlink(from.constData());
-        setError(error, failure(target, code));
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -194,7 +28,7 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, fileFailure(path, file, errno));
+        setError(error, fileio::fileFailure(path, file));
         return false;
     }
     const qint64 size = file.size();
@@ -205,7 +39,7 @@ bool readWholeFile(const QString &path, QByteArray &out, QString *error, qint64 
     errno = 0;
     out = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        setError(error, fileFailure(path, file, errno));
+        setError(error, fileio::fileFailure(path, file));
         return false;
     }
     return true;
@@ -257,71 +91,21 @@ bool replaceFileIfChanged(const QString &path, const QByteArray &data, QString *
     return writeFileAtomically(path, data, error);
 }
 
-bool rewriteScratchFile(const QString &path, const QByteArray &data, QString *error)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, failure(path, errno));
-        return false;
-    }
-    int code = 0;
-    bool ok = writeAll(fd, data.constData(), data.size(), code);
-    if (ok && ::ftruncate(fd, off_t(data.size())) != 0) {
-        code = errno;
-        ok = false;
-    }
-    if (ok && ::fsync(fd) != 0) {
-        code = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        code = errno;
-        ok = false;
-    }
-    if (!ok)
-        setError(error, failure(path, code));
-    return ok;
-}
-
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray &out, QString *error)
 {
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, fileFailure(path, file, errno));
+        setError(error, fileio::fileFailure(path, file));
         return false;
     }
     errno = 0;
     out = file.read(maxBytes);
     if (file.error() != QFileDevice::NoError) {
-        setError(error, fileFailure(path, file, errno));
+        setError(error, fileio::fileFailure(path, file));
         return false;
     }
     return true;
-}
-
-FileStamp FileStamp::of(const QString &path)
-{
-    FileStamp stamp;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.size = qint64(st.st_size);
-    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    // File times advance in clock ticks, and some file systems keep them
-    // in whole seconds: a write within two seconds of this look might
-    // leave the same times behind.
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-    constexpr qint64 kMargin = qint64(2) * 1000000000;
-    stamp.settled = std::max(stamp.modified, stamp.changed) + kMargin < nowNs;
-    return stamp;
 }
 
 // ---------------------------------------------------------------------------
@@ -335,7 +119,7 @@ void StagedFiles::dropStaged(const QString &path)
 {
     for (auto it = m_files.begin(); it != m_files.end(); ++it) {
         if (it->target == path) {
-            ::unlink(QFile::encodeName(it->temporary).constData());
+            fileio::removeFile(it->temporary);
             m_files.erase(it);
             break;
         }
@@ -351,7 +135,7 @@ bool StagedFiles::stageParts(const QString &path, const FileParts &parts, QStrin
 {
     // A second stage of the same target replaces the first.
     dropStaged(path);
-    const QString temporary = writeTemporary(path, parts, error);
+    const QString temporary = fileio::writeTemporary(path, parts, error);
     if (temporary.isEmpty())
         return false;
     m_files.push_back({path, temporary});
@@ -379,30 +163,29 @@ bool StagedFiles::commit(QString *error)
     // link costs no space), so a failed rename can be undone.
     std::vector<QString> backups(m_files.size());
     for (std::size_t i = 0; i < m_files.size(); ++i) {
-        const QByteArray target = QFile::encodeName(m_files[i].target);
-        if (::access(target.constData(), F_OK) != 0)
+        const QString &target = m_files[i].target;
+        if (!QFileInfo::exists(target))
             continue;
-        QByteArray name = QFile::encodeName(m_files[i].temporary) + ".old";
-        ::unlink(name.constData());
-        if (::link(target.constData(), name.constData()) == 0)
-            backups[i] = QFile::decodeName(name);
+        const QString name = m_files[i].temporary + QStringLiteral(".old");
+        fileio::removeFile(name);
+        if (fileio::keepAs(target, name))
+            backups[i] = name;
     }
     auto dropBackups = [&]() {
         for (const QString &b : backups)
             if (!b.isEmpty())
-                ::unlink(QFile::encodeName(b).constData());
+                fileio::removeFile(b);
     };
 
     for (std::size_t i = 0; i < m_files.size(); ++i) {
-        if (renameInto(m_files[i].temporary, m_files[i].target, error))
+        if (fileio::replaceWith(m_files[i].temporary, m_files[i].target, error))
             continue;
         // Put back what was replaced; a target that did not exist goes.
         for (std::size_t k = 0; k < i; ++k) {
-            const QByteArray target = QFile::encodeName(m_files[k].target);
             if (!backups[k].isEmpty())
-                ::rename(QFile::encodeName(backups[k]).constData(), target.constData());
+                fileio::restore(backups[k], m_files[k].target);
             else
-                ::unlink(target.constData());
+                fileio::removeFile(m_files[k].target);
             backups[k].clear();
         }
         dropBackups();
@@ -415,17 +198,11 @@ bool StagedFiles::commit(QString *error)
     removeStaleTemporaries();
 
     bool ok = true;
-    int code = 0;
-    QString folderFailed;
     for (const Staged &f : m_files) {
-        if (!syncFolderOf(QFile::encodeName(f.target), code)) {
+        if (!fileio::syncFolderOf(f.target, error))
             ok = false;
-            folderFailed = f.target;
-        }
     }
     m_files.clear();
-    if (!ok)
-        setError(error, failure(folderFailed, code));
     return ok;
 }
 
@@ -463,7 +240,7 @@ void StagedFiles::removeStaleTemporaries() const
 void StagedFiles::discard()
 {
     for (const Staged &f : m_files)
-        ::unlink(QFile::encodeName(f.temporary).constData());
+        fileio::removeFile(f.temporary);
     m_files.clear();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFileDevice>
 #include <QString>
 
 #include <vector>
@@ -117,5 +118,46 @@ private:
     };
     std::vector<Staged> m_files;
 };
+
+// ---- what the functions above need of the operating system -----------------
+// One implementation per platform: FileIo_posix.cpp (mkostemp, fsync,
+// rename, link) and FileIo_win.cpp (CreateFileW, FlushFileBuffers,
+// MoveFileExW, CreateHardLinkW). Nothing outside FileIo uses them.
+namespace fileio {
+
+// "PATH：中文原因（the system's own words）" for a system error code (errno,
+// or GetLastError() on Windows).
+QString failure(const QString &path, int code);
+
+// Why a QFile operation on `path` has just failed, in the form of failure():
+// the system's reason where it can be learnt, otherwise Qt's text. The
+// caller sets errno to 0 before the operation.
+QString fileFailure(const QString &path, const QFileDevice &file);
+
+// Writes `data` into a new temporary file beside `target` (".NAME.XXXXXX"),
+// synced and closed, with the permissions the target has (or a new file
+// would get). A read-only target or a folder in its place is refused.
+// Returns the temporary's name, or an empty string with `error` set.
+QString writeTemporary(const QString &target, const FileParts &parts, QString *error);
+
+// Renames `temporary` over `target`, replacing it. On failure the temporary
+// is removed and `error` says why.
+bool replaceWith(const QString &temporary, const QString &target, QString *error);
+
+// A second name for the existing file `target` (a hard link: no space, no
+// copy), so that a replacement can be undone. False where the file system
+// has no hard links.
+bool keepAs(const QString &target, const QString &backup);
+
+// Puts `backup` back in place of `target` (best effort: used while undoing).
+void restore(const QString &backup, const QString &target);
+
+// Removes a file; false when it cannot (or is not there).
+bool removeFile(const QString &path);
+
+// Makes the renames of the folder holding `path` survive a power cut.
+bool syncFolderOf(const QString &path, QString *error);
+
+} // namespace fileio
 
 } // namespace h5

@@ -1,5 +1,7 @@
 #include "edit/PageDocument.h"
 
+#include "edit/DialPicture.h"
+
 #include <QDir>
 
 namespace h5 {
@@ -8,8 +10,12 @@ PageDocument::PageDocument(PageContext &context, OpenPage page, QObject *parent)
     : QObject(parent), m_context(context), m_page(std::move(page))
 {
     m_pageName = QString::number(m_page.page.settings.m_nPageNo);
+    m_tools = std::make_unique<ToolInteraction>(m_edit, QSize());
     remember();
+    m_told = told();
 }
+
+PageDocument::~PageDocument() = default;
 
 void PageDocument::setPageName(const QString &name)
 {
@@ -36,6 +42,123 @@ void PageDocument::contentChanged()
         return;
     m_modified = differs;
     emit modifiedChanged(differs);
+}
+
+PageDocument::Told PageDocument::told() const
+{
+    Told t;
+    t.selected = m_edit.selectedElement() ? m_edit.selectedIndex : -1;
+    t.tool = m_edit.tool;
+    t.canUndo = h5::isEnabled(EditCommand::Undo, m_edit, ElementClipboard());
+    t.canRedo = h5::isEnabled(EditCommand::Redo, m_edit, ElementClipboard());
+    return t;
+}
+
+void PageDocument::settle(bool contentMayHaveChanged)
+{
+    if (contentMayHaveChanged)
+        contentChanged();
+    // The new state is taken before anyone hears of it, so a listener that
+    // changes the page again is told of its own change in turn.
+    const Told before = m_told;
+    m_told = told();
+    if (before.selected != m_told.selected)
+        emit selectionChanged();
+    if (before.tool != m_told.tool)
+        emit toolChanged(m_told.tool);
+    if (before.canUndo != m_told.canUndo || before.canRedo != m_told.canRedo)
+        emit undoStateChanged();
+}
+
+bool PageDocument::isEditCommandEnabled(EditCommand command) const
+{
+    return h5::isEnabled(command, m_edit, applicationClipboard());
+}
+
+void PageDocument::setTool(int tool)
+{
+    m_edit.tool = tool;
+    settle(false);
+}
+
+void PageDocument::select(int index)
+{
+    m_edit.select(index);
+    settle(false);
+}
+
+void PageDocument::clearSelection()
+{
+    m_edit.clearSelection();
+    settle(false);
+}
+
+void PageDocument::appendElement(const CGraph &element)
+{
+    m_page.page.elements.push_back(element);
+    settle(true);
+    emit pageChanged();
+}
+
+void PageDocument::replaceElement(int index, const CGraph &element)
+{
+    if (index < 0 || index >= int(m_page.page.elements.size()))
+        return;
+    m_page.page.elements[size_t(index)] = element;
+    settle(true);
+    emit pageChanged();
+}
+
+void PageDocument::removeElement(int index)
+{
+    if (index < 0 || index >= int(m_page.page.elements.size()))
+        return;
+    m_page.page.elements.erase(m_page.page.elements.begin() + index);
+    settle(true);
+    emit pageChanged();
+}
+
+void PageDocument::insertUnder(int controlIndex, const CGraph &dial)
+{
+    h5::insertUnder(m_edit, controlIndex, dial);
+    settle(true);
+    emit pageChanged();
+}
+
+void PageDocument::replaceSettings(const CTypeGraph &settings)
+{
+    m_page.page.settings = settings;
+    settle(true);
+    emit pageChanged();
+}
+
+EditOutcome PageDocument::runEditCommand(EditCommand command, ElementClipboard &clipboard)
+{
+    const bool fillsClipboard = (command == EditCommand::Copy || command == EditCommand::Cut)
+                                && h5::isEnabled(command, m_edit, clipboard);
+    const EditOutcome outcome = h5::runEditCommand(command, m_edit, clipboard);
+    settle(outcome.modified);
+    if (fillsClipboard)
+        emit clipboardChanged();
+    return outcome;
+}
+
+InteractionResult PageDocument::interact(const std::function<InteractionResult(ToolInteraction &)> &gesture)
+{
+    const size_t count = m_page.page.elements.size();
+    const InteractionResult r = gesture(*m_tools);
+    settle(r.modified || m_page.page.elements.size() != count);
+    return r;
+}
+
+void PageDocument::drawElements(QPainter &painter, bool labels, const DrawContext &ctx)
+{
+    h5::drawElements(m_page.page.elements, painter, labels, ctx);
+}
+
+void PageDocument::setCanvasSize(QSize canvas)
+{
+    m_tools->setCanvas(canvas);
 }
 
 void PageDocument::remember()
@@ -81,6 +204,7 @@ void PageDocument::afterSave()
     m_edit.afterSave();
     remember();
     setModified(false);
+    settle(false);
     emit saved();
 }
 
@@ -100,6 +224,7 @@ void PageDocument::applySettings(const NewPageValues &values)
         applyPageSettings(*project, m_page.page, m_pageName, values, m_context.notifier(), &error);
     if (r.status == PageCommandResult::Done) {
         setModified(true); // the settings changed even when the save below fails
+        settle(false);
         emit pageChanged();
     }
     finishPageCommand(r, error);
@@ -146,6 +271,7 @@ void PageDocument::finishPageCommand(const PageCommandResult &r, const QString &
         setFilePath(r.savePath);
         save();
     }
+    emit pageCommandFinished();
     if (r.closeThisPage)
         emit closeRequested(); // last: the window goes away
 }

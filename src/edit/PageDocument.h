@@ -1,9 +1,16 @@
 #pragma once
 // One open page as a document: the page (settings and element list), the
 // file it belongs to, its name, its edit state (selection, undo stacks,
-// tool) and whether it has changes not saved. Views are given a document
-// and edit it; the application opens, closes and coordinates the windows,
-// following the document's signals.
+// tool), the tool rules that turn mouse and keys into edits, and whether it
+// has changes not saved. Views are given a document and edit it; the
+// application opens, closes and coordinates the windows, following the
+// document's signals.
+//
+// The page is only read from outside. Every change goes through one of the
+// document's methods below, so the document alone decides whether the page
+// now differs from the saved one, and announces what changed (selection,
+// tool, what undo and redo can do, the clipboard) for the commands that
+// follow it.
 //
 // The document saves itself and runs the three page commands through the
 // project its context names. What a command means for other windows (a
@@ -11,12 +18,17 @@
 // document only announces.
 
 #include "common/Notifier.h"
+#include "edit/EditOperations.h"
 #include "edit/EditState.h"
 #include "edit/PageCommands.h"
+#include "edit/ToolInteraction.h"
+#include "model/ElementDraw.h"
 #include "project/Project.h"
 
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace h5 {
 
@@ -36,16 +48,15 @@ class PageDocument : public QObject
     Q_OBJECT
 public:
     PageDocument(PageContext &context, OpenPage page, QObject *parent = nullptr);
+    ~PageDocument() override;
 
     PageContext &context() const { return m_context; }
 
-    // ---- the page ------------------------------------------------------------
-    OpenPage &openPage() { return m_page; }
+    // ---- the page (read only) -------------------------------------------------
     const OpenPage &openPage() const { return m_page; }
-    Page &page() { return m_page.page; }
     const Page &page() const { return m_page.page; }
-    CTypeGraph &settings() { return m_page.page.settings; }
-    std::vector<CGraph> &elements() { return m_page.page.elements; }
+    const CTypeGraph &settings() const { return m_page.page.settings; }
+    const std::vector<CGraph> &elements() const { return m_page.page.elements; }
     QString filePath() const { return m_page.path; }
     void setFilePath(const QString &path) { m_page.path = path; }
 
@@ -56,18 +67,54 @@ public:
     QString title() const { return m_pageName + QStringLiteral(".wlp"); }
 
     // Selection, undo stacks, tool and source index.
-    EditState &editState() { return m_edit; }
     const EditState &editState() const { return m_edit; }
+    int tool() const { return m_edit.tool; }
+    // The tool rules (pen and fill colour, grid, the gesture under way).
+    const ToolInteraction &tools() const { return *m_tools; }
+    // Whether an edit command can run now (the application clipboard for
+    // paste).
+    bool isEditCommandEnabled(EditCommand command) const;
 
     bool isModified() const { return m_modified; }
     // Marks the page modified whatever its content (a page not yet on
     // disk, settings a page command changed); false after a save.
     void setModified(bool modified = true);
-    // Every change the user makes to the page's content (elements or
-    // settings) is told here, and the document decides whether the page
-    // now differs from what was last saved: undoing back to the saved page
-    // clears the modified mark.
-    void contentChanged();
+
+    // ---- changes -------------------------------------------------------------
+    // Each of these changes the page or its edit state, then compares the
+    // page with the saved one (undoing back to it clears the modified
+    // mark) and tells what changed.
+    void setTool(int tool);
+    void select(int index);
+    void clearSelection();
+    // A new element on top of the page, as a creation: undo takes it off.
+    void appendElement(const CGraph &element);
+    // The element at `index` takes new values (a property form's OK).
+    void replaceElement(int index, const CGraph &element);
+    // The element at `index` leaves the list without a trace in the undo
+    // history (a property form that removes its element).
+    void removeElement(int index);
+    // A dial picture under the control at `controlIndex`.
+    void insertUnder(int controlIndex, const CGraph &dial);
+    // The page settings take new values.
+    void replaceSettings(const CTypeGraph &settings);
+    // Delete, cut, copy, paste, undo, redo and the layer moves on the
+    // application clipboard `clipboard`.
+    EditOutcome runEditCommand(EditCommand command, ElementClipboard &clipboard);
+    // A mouse or key event (or a form's answer) through the tool rules;
+    // `gesture` calls the one rule that applies. The view acts on the
+    // result (redraw, cursor, band, forms).
+    InteractionResult interact(const std::function<InteractionResult(ToolInteraction &)> &gesture);
+    // Draws the elements with `painter` (ElementDraw's drawElements). The
+    // drawing lays out text elements and numeric controls: their end point
+    // becomes the bottom right of the text as drawn, and the page keeps it,
+    // as a save compiles it. That is no change of the user's: the modified
+    // mark stays as it is.
+    void drawElements(QPainter &painter, bool labels, const DrawContext &ctx);
+    // The page size the tool rules keep points and elements within.
+    void setCanvasSize(QSize canvas);
+    // The characters tool's last values, which the text forms update.
+    TextToolState &textToolState() { return m_tools->textState(); }
 
     // ---- saving --------------------------------------------------------------
     // Saves the page to its file (compiling it when it belongs to the
@@ -96,9 +143,20 @@ signals:
     // The page was saved (here or by the build): it may have dropped or
     // reordered elements, so views draw it anew.
     void saved();
-    // The settings or the element list changed other than through a view
-    // (a page command): views draw the page anew.
+    // The settings or the element list changed other than through the tool
+    // rules or an edit command (whose results say what to redraw): views
+    // draw the page anew.
     void pageChanged();
+    // Whether an element is selected, or which, changed.
+    void selectionChanged();
+    void toolChanged(int tool);
+    // What undo or redo can do changed.
+    void undoStateChanged();
+    // The application clipboard took an element (copy, cut).
+    void clipboardChanged();
+    // A page command changed the project's files or this page's place in
+    // the project.
+    void pageCommandFinished();
     // The page took the number of another page of the project, whose files
     // are gone: windows showing that page must close without asking.
     void pageOverwritten(int pageNo);
@@ -107,6 +165,11 @@ signals:
     void closeRequested();
 
 private:
+    // Whether the page now differs from what was last saved.
+    void contentChanged();
+    // After every change: the modified mark (when the content may have
+    // changed) and the signals of what changed.
+    void settle(bool contentMayHaveChanged);
     void afterSave();
     void remember();
     void finishPageCommand(const PageCommandResult &result, const QString &error);
@@ -120,6 +183,22 @@ private:
     // The page as last saved (or as opened).
     std::vector<CGraph> m_savedElements;
     CTypeGraph m_savedSettings;
+    std::unique_ptr<ToolInteraction> m_tools;
+    // What the signals tell, as last told.
+    struct Told
+    {
+        int selected = -1; // index of the selected element, -1 for none
+        int tool = 0;
+        bool canUndo = false;
+        bool canRedo = false;
+        bool operator==(const Told &o) const
+        {
+            return selected == o.selected && tool == o.tool && canUndo == o.canUndo
+                   && canRedo == o.canRedo;
+        }
+    };
+    Told told() const;
+    Told m_told;
 };
 
 } // namespace h5

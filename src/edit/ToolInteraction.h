@@ -101,6 +101,7 @@ public:
     ToolInteraction(EditState &state, QSize canvas);
 
     QSize canvas() const { return m_canvas; }
+    void setCanvas(QSize canvas) { m_canvas = canvas; }
     int tool() const { return m_state.tool; }
     void setTool(int code) { m_state.tool = code; }
 

@@ -85,19 +85,31 @@ CMyView::CMyView(PageDocument &document, ViewHost &host, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    m_tools = std::make_unique<ToolInteraction>(m_doc.editState(), m_canvasSize);
-    m_tools->setPixelReader([this](QPoint p) { return shownColour(p); });
-    // The document's changes: redraw, and pass on what the window title and
-    // the command states follow.
+    m_doc.setCanvasSize(m_canvasSize);
+    // The pick colour tool reads what this view shows; the reader stays
+    // with the document's tool rules, so it checks the view is still there.
+    m_doc.interact([self = QPointer<CMyView>(this)](ToolInteraction &t) {
+        t.setPixelReader([self](QPoint p) { return self ? self->shownColour(p) : COLORREF(0); });
+        return InteractionResult();
+    });
+    m_gridShown = tools().grid().shown;
+    // The document's changes: redraw, and pass on what the window title
+    // follows.
     connect(&m_doc, &PageDocument::saved, this, &CMyView::refresh);
     connect(&m_doc, &PageDocument::pageChanged, this, &CMyView::refresh);
+    // The selection marks follow the selection whoever changed it.
+    connect(&m_doc, &PageDocument::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(&m_doc, &PageDocument::modifiedChanged, this, &CMyView::modifiedChanged);
     connect(&m_doc, &PageDocument::titleChanged, this, &CMyView::titleChanged);
-    connect(&m_doc, &PageDocument::titleChanged, this, &CMyView::commandsChanged);
     refresh();
 }
 
 CMyView::~CMyView() = default;
+
+InteractionResult CMyView::interact(const std::function<InteractionResult(ToolInteraction &)> &gesture)
+{
+    return m_doc.interact(gesture);
+}
 
 const Project *CMyView::project() const
 {
@@ -119,7 +131,7 @@ void CMyView::refresh()
     ctx.notifier = &failures;
     {
         QPainter painter(&m_canvas);
-        drawElements(m_doc.elements(), painter, true, ctx);
+        m_doc.drawElements(painter, true, ctx);
     }
     if (!failures.messages.isEmpty() && !m_pictureFailureShown) {
         m_pictureFailureShown = true;
@@ -185,7 +197,6 @@ void CMyView::setZoom(int percent, QPoint anchor)
     verticalScrollBar()->setValue(int(std::floor(pageY * m_zoom / 100.0 - anchor.y())));
     viewport()->update();
     emit zoomChanged(m_zoom);
-    emit commandsChanged();
 }
 
 void CMyView::zoomIn(QPoint anchor)
@@ -255,19 +266,15 @@ Qt::CursorShape cursorShape(ViewCursor c)
 bool CMyView::onCommand(int id)
 {
     if (const int tool = toolForCommand(id)) {
-        editState().tool = tool;
-        emit commandsChanged();
+        m_doc.setTool(tool);
         return true;
     }
     if (const std::optional<EditCommand> edit = editCommandFor(id)) {
-        const EditOutcome outcome = runEditCommand(*edit, editState(), applicationClipboard());
-        if (outcome.modified)
-            m_doc.contentChanged();
+        const EditOutcome outcome = m_doc.runEditCommand(*edit, applicationClipboard());
         if (outcome.redraw)
             refresh();
         else
             viewport()->update();
-        emit commandsChanged();
         return true;
     }
     if (const std::optional<PageCommand> command = pageCommandFor(id)) {
@@ -292,8 +299,7 @@ bool CMyView::onCommand(int id)
         runPalette();
         return true;
     case Cmd::ShowGrid:
-        apply(m_tools->showGrid(!m_tools->grid().shown, m_gridX, m_gridY));
-        emit commandsChanged();
+        apply(interact([this](ToolInteraction &t) { return t.showGrid(!t.grid().shown, m_gridX, m_gridY); }));
         return true;
     case Cmd::ZoomIn:
         zoomIn(viewport()->rect().center());
@@ -408,7 +414,7 @@ bool CMyView::updateCommand(int id, CommandState &state) const
         return true;
     }
     if (const std::optional<EditCommand> edit = editCommandFor(id)) {
-        state.enabled = h5::isEnabled(*edit, editState(), applicationClipboard());
+        state.enabled = m_doc.isEditCommandEnabled(*edit);
         return true;
     }
     if (const std::optional<PageCommand> command = pageCommandFor(id)) {
@@ -432,7 +438,7 @@ bool CMyView::updateCommand(int id, CommandState &state) const
         return true;
     case Cmd::ShowGrid:
         state.enabled = true;
-        state.checked = m_tools->grid().shown;
+        state.checked = tools().grid().shown;
         return true;
     case Cmd::ZoomIn:
         state.enabled = m_zoom < kMaxZoom;
@@ -448,11 +454,58 @@ bool CMyView::updateCommand(int id, CommandState &state) const
     }
 }
 
+unsigned CMyView::commandSources(int id)
+{
+    if (toolForCommand(id))
+        return FollowsActivePage | FollowsTool;
+    if (const std::optional<EditCommand> edit = editCommandFor(id)) {
+        switch (*edit) {
+        case EditCommand::Paste: return FollowsActivePage | FollowsClipboard;
+        case EditCommand::Undo:
+        case EditCommand::Redo: return FollowsActivePage | FollowsUndo;
+        default: return FollowsActivePage | FollowsSelection;
+        }
+    }
+    if (pageCommandFor(id))
+        return FollowsActivePage | FollowsProject | FollowsPage;
+    switch (id) {
+    case Cmd::ExportText:
+    case Cmd::ExportIds: return FollowsActivePage | FollowsProject;
+    case Cmd::ElementEdit: return FollowsActivePage | FollowsSelection;
+    case Cmd::ShowGrid: return FollowsActivePage | FollowsGrid;
+    case Cmd::ZoomIn:
+    case Cmd::ZoomOut: return FollowsActivePage | FollowsZoom;
+    case Cmd::ExportBitmap:
+    case Cmd::Screenshot:
+    case Cmd::Palette:
+    case Cmd::ZoomActual:
+    case Cmd::ZoomFit: return FollowsActivePage;
+    default: return 0;
+    }
+}
+
+QList<QMetaObject::Connection> CMyView::followCommandSources(QObject *context,
+                                                             const std::function<void(unsigned)> &changed) const
+{
+    auto tell = [changed](unsigned sources) { return [changed, sources] { changed(sources); }; };
+    return {
+        connect(&m_doc, &PageDocument::toolChanged, context, tell(FollowsTool)),
+        connect(&m_doc, &PageDocument::selectionChanged, context, tell(FollowsSelection)),
+        connect(&m_doc, &PageDocument::undoStateChanged, context, tell(FollowsUndo)),
+        connect(&m_doc, &PageDocument::clipboardChanged, context, tell(FollowsClipboard)),
+        connect(&m_doc, &PageDocument::titleChanged, context, tell(FollowsPage)),
+        connect(&m_doc, &PageDocument::saved, context, tell(FollowsPage)),
+        connect(&m_doc, &PageDocument::pageCommandFinished, context, tell(FollowsPage)),
+        connect(this, &CMyView::zoomChanged, context, tell(FollowsZoom)),
+        connect(this, &CMyView::gridShownChanged, context, tell(FollowsGrid)),
+    };
+}
+
 void CMyView::setGridSpacing(int spacingX, int spacingY)
 {
     m_gridX = spacingX;
     m_gridY = spacingY;
-    apply(m_tools->pollGridSpacing(spacingX, spacingY));
+    apply(interact([&](ToolInteraction &t) { return t.pollGridSpacing(spacingX, spacingY); }));
 }
 
 void CMyView::apply(const InteractionResult &r)
@@ -461,27 +514,21 @@ void CMyView::apply(const InteractionResult &r)
         m_band.reset();
     if (r.drawBand)
         m_band = r.drawBand;
-    else if (!m_tools->buttonDown())
+    else if (!tools().buttonDown())
         m_band.reset(); // the redraw after the gesture covers the last band
     if (r.cursor)
         viewport()->setCursor(cursorShape(*r.cursor));
     if (r.status)
         m_host.notifier().status(*r.status);
-    if (r.modified)
-        m_doc.contentChanged();
     if (r.redraw)
         refresh();
     else
         viewport()->update();
     if (!r.message.isEmpty())
         m_host.notifier().message(r.message);
-    // Commands follow the tool, the selection and the element list; a plain
-    // pointer move changes none of them and costs no command update.
-    const CommandKey now{editState().tool, editState().selected ? editState().selectedIndex : -1,
-                         editState().elements().size(), m_tools->grid().shown};
-    if (!(now == m_commandKey)) {
-        m_commandKey = now;
-        emit commandsChanged();
+    if (tools().grid().shown != m_gridShown) {
+        m_gridShown = tools().grid().shown;
+        emit gridShownChanged(m_gridShown);
     }
     if (r.form)
         runForm(*r.form);
@@ -498,11 +545,11 @@ void CMyView::runForm(const FormRequest &request)
     const QString pictures = project() ? project()->picturesDir() : QString();
     const std::optional<CGraph> built = runCreationForm(this, m_host.prompts(), request, pictures);
     if (!built)
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
     else if (request.tool == Tool::Characters)
-        apply(m_tools->acceptCharacters(*built));
+        apply(interact([&](ToolInteraction &t) { return t.acceptCharacters(*built); }));
     else {
-        apply(m_tools->acceptControl(*built));
+        apply(interact([&](ToolInteraction &t) { return t.acceptControl(*built); }));
         if (request.tool == Tool::PointerCtrl && !elements().empty())
             offerDialPicture(int(elements().size()) - 1);
     }
@@ -511,7 +558,7 @@ void CMyView::runForm(const FormRequest &request)
 void CMyView::offerDialPicture(int index)
 {
     const Project *p = project();
-    std::vector<CGraph> &list = elements();
+    const std::vector<CGraph> &list = elements();
     if (!p || index < 0 || index >= int(list.size()))
         return;
     const CGraph pointer = list[size_t(index)];
@@ -524,7 +571,7 @@ void CMyView::offerDialPicture(int index)
     // checked, given the first free number and copied into the picture
     // folder; without its copy nothing is placed.
     Project::PictureChoice choice;
-    choice.number = m_tools->pictureNumber();
+    choice.number = tools().pictureNumber();
     QString error;
     if (!p->choosePicture(fromGbk(pointer.m_strText1), choice, m_host.notifier(), &error)
         || !p->copyPictureIn(choice, &error)) {
@@ -533,37 +580,34 @@ void CMyView::offerDialPicture(int index)
         return;
     }
     ShapeDefaults defaults;
-    defaults.pen = m_tools->penColour();
-    defaults.fill = m_tools->fillColour();
+    defaults.pen = tools().penColour();
+    defaults.fill = tools().fillColour();
     defaults.sourceIndex = editState().sourceIndex;
-    insertUnder(editState(), index, dialElement(pointer, choice, defaults));
-    m_doc.contentChanged();
-    refresh();
-    emit commandsChanged();
+    m_doc.insertUnder(index, dialElement(pointer, choice, defaults));
 }
 
 void CMyView::runBitmapTool(const FormRequest &request)
 {
     if (!project()) {
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
         return;
     }
     const Project &project = *this->project();
     const QString path = m_host.prompts().chooseFile(pictureFileRequest(project.picturesDir()));
     if (path.isEmpty()) {
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
         return;
     }
     // The project checks and measures the picture and offers the first
     // free picture number; its own messages (path too long, not a picture)
     // are shown by the notifier, other failures here.
     Project::PictureChoice choice;
-    choice.number = m_tools->pictureNumber();
+    choice.number = tools().pictureNumber();
     QString error;
     if (!project.choosePicture(path, choice, m_host.notifier(), &error)) {
         if (!error.isEmpty())
             m_host.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
         return;
     }
     PlacedPicture picture;
@@ -575,24 +619,27 @@ void CMyView::runBitmapTool(const FormRequest &request)
     picture.copyPath = toGbk(QDir::toNativeSeparators(choice.destination));
     picture.title = choice.title;
     if (!runBitmapForm(this, m_host.prompts(), picture)) {
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
         return;
     }
     // Without its copy in the project the picture would be missing from
     // every build: a failed copy places nothing.
     if (!project.copyPictureIn(choice, &error)) {
         m_host.notifier().message(QStringLiteral("无法放置位图!\n%1").arg(error));
-        apply(m_tools->cancelForm());
+        apply(interact([](ToolInteraction &t) { return t.cancelForm(); }));
         return;
     }
-    apply(m_tools->placePicture(picture));
+    apply(interact([&](ToolInteraction &t) { return t.placePicture(picture); }));
 }
 
 void CMyView::editProperties()
 {
-    CGraph *e = editState().selectedElement();
-    if (!e)
+    const CGraph *selected = editState().selectedElement();
+    if (!selected)
         return;
+    // The form works on a copy; the document takes it when the form wrote
+    // it.
+    CGraph edited = *selected;
     FormContext ctx;
     if (const Project *p = project()) {
         ctx.projectFolder = p->dir;
@@ -601,22 +648,21 @@ void CMyView::editProperties()
     ctx.resolution = m_host.resolution();
     ctx.nextControlId = nextControlId(editState().elements());
     ctx.info.source = editState().sourceIndex;
-    ctx.info.pictureNumber = m_tools->pictureNumber();
-    ctx.info.pen = m_tools->penColour();
-    ctx.info.fill = m_tools->fillColour();
-    ctx.textState = &m_tools->textState();
+    ctx.info.pictureNumber = tools().pictureNumber();
+    ctx.info.pen = tools().penColour();
+    ctx.info.fill = tools().fillColour();
+    ctx.textState = &m_doc.textToolState();
     const int index = editState().selectedIndex;
     bool offerDial = false;
-    switch (editElementProperties(this, m_host.prompts(), *e, ctx)) {
+    switch (editElementProperties(this, m_host.prompts(), edited, ctx)) {
     case PropertyEdit::NoForm:
         return;
     case PropertyEdit::Written:
-        m_doc.contentChanged();
-        offerDial = e->m_nKind == Kind::PointerCtrl;
+        m_doc.replaceElement(index, edited);
+        offerDial = edited.m_nKind == Kind::PointerCtrl;
         break;
     case PropertyEdit::Removed:
-        editState().elements().erase(editState().elements().begin() + editState().selectedIndex);
-        m_doc.contentChanged();
+        m_doc.removeElement(index);
         break;
     case PropertyEdit::Cancelled:
     case PropertyEdit::Refused:
@@ -624,9 +670,8 @@ void CMyView::editProperties()
     }
     // Whatever the form's answer, the element is let go: Delete or an
     // arrow key right after a form must not act on it unseen.
-    editState().clearSelection();
+    m_doc.clearSelection();
     refresh();
-    emit commandsChanged();
     if (offerDial)
         offerDialPicture(index);
 }
@@ -634,11 +679,11 @@ void CMyView::editProperties()
 void CMyView::runPalette()
 {
     PaletteValues values;
-    values.pen = m_tools->penColour();
+    values.pen = tools().penColour();
     values.background = m_doc.settings().m_crBack;
     if (!editPalette(this, m_host.prompts(), values))
         return;
-    apply(m_tools->applyPalette(values.pen, values.background));
+    apply(interact([&](ToolInteraction &t) { return t.applyPalette(values.pen, values.background); }));
 }
 
 void CMyView::runPageCommand(PageCommand command)
@@ -669,7 +714,6 @@ void CMyView::runPageCommand(PageCommand command)
         break;
     }
     }
-    emit commandsChanged();
 }
 
 void CMyView::paintEvent(QPaintEvent *)
@@ -713,7 +757,7 @@ void CMyView::paintEvent(QPaintEvent *)
 
 void CMyView::paintMarks(QPainter &painter, int zoom, const QRect &visible) const
 {
-    const Grid &grid = m_tools->grid();
+    const Grid &grid = tools().grid();
     if (grid.shown) {
         const QColor back = colorOf(m_doc.settings().m_crBack);
         const QColor dot(255 - back.red(), 255 - back.green(), 255 - back.blue());
@@ -779,13 +823,14 @@ void CMyView::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    apply(m_tools->press(toPage(event->position().toPoint())));
+    const QPoint p = toPage(event->position().toPoint());
+    apply(interact([&](ToolInteraction &t) { return t.press(p); }));
 }
 
 void CMyView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = toPage(event->position().toPoint());
-    const InteractionResult r = m_tools->move(p);
+    const InteractionResult r = interact([&](ToolInteraction &t) { return t.move(p); });
     if (!r.status)
         showPosition(p);
     apply(r);
@@ -797,19 +842,23 @@ void CMyView::mouseReleaseEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
-    apply(m_tools->release(toPage(event->position().toPoint())));
+    const QPoint p = toPage(event->position().toPoint());
+    apply(interact([&](ToolInteraction &t) { return t.release(p); }));
 }
 
 void CMyView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Only the double click itself: the press before it was seen already.
-    if (event->button() == Qt::LeftButton)
-        apply(m_tools->doubleClick(toPage(event->position().toPoint())));
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint p = toPage(event->position().toPoint());
+    apply(interact([&](ToolInteraction &t) { return t.doubleClick(p); }));
 }
 
 void CMyView::keyPressEvent(QKeyEvent *event)
 {
-    apply(m_tools->key(event->key()));
+    const int key = event->key();
+    apply(interact([key](ToolInteraction &t) { return t.key(key); }));
 }
 
 void CMyView::showPosition(QPoint pagePos)

@@ -12,8 +12,8 @@
 // page pixel (no smoothing), fractional ones are smoothed. Beyond the page
 // the window shows the page's background colour at 1:1, as the terminal
 // does, and a neutral grey (the palette's dark colour) at any other zoom,
-// so the page's edge shows. Call refresh() after changing the elements or
-// the settings.
+// so the page's edge shows. The page is drawn anew when the document says
+// it changed; refresh() draws it on demand.
 //
 // Every viewport position goes through toPage() before anything else sees
 // it, so the tool rules, hit tests, drags and the status bar all work in
@@ -29,16 +29,22 @@
 // Commands reach the view through onCommand()/updateCommand(): the main
 // frame offers every command to the active view first. The view runs the
 // drawing tools, the edit commands (application clipboard), the element
-// property form, the palette, the grid and the three page commands.
+// property form, the palette, the grid and the three page commands. A
+// command's state follows the signal of what it depends on: the document's
+// (selection, tool, undo, clipboard, title) or the view's own (zoom, grid).
 
 #include "edit/EditState.h"
 #include "edit/PageDocument.h"
+#include "editor/CommandSources.h"
 #include "edit/ToolInteraction.h"
 #include "editor/ViewHost.h"
 #include "project/Project.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QList>
+#include <QMetaObject>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -54,11 +60,11 @@ public:
 
     PageDocument &document() const { return m_doc; }
 
-    // ---- the page (the document's) -------------------------------------------
-    OpenPage &openPage() { return m_doc.openPage(); }
-    Page &page() { return m_doc.page(); }
-    CTypeGraph &settings() { return m_doc.settings(); }
-    std::vector<CGraph> &elements() { return m_doc.elements(); }
+    // ---- the page (the document's; changed only through it) --------------------
+    const OpenPage &openPage() const { return m_doc.openPage(); }
+    const Page &page() const { return m_doc.page(); }
+    const CTypeGraph &settings() const { return m_doc.settings(); }
+    const std::vector<CGraph> &elements() const { return m_doc.elements(); }
     QString filePath() const { return m_doc.filePath(); }
     QString pageName() const { return m_doc.pageName(); }
     QString title() const { return m_doc.title(); }
@@ -114,12 +120,12 @@ public:
 
     // ---- tools and commands --------------------------------------------------
     // The current tool: Tool::Pointer, Tool::PickColour or an element kind.
-    int tool() const { return m_doc.editState().tool; }
+    int tool() const { return m_doc.tool(); }
     // Selection, undo stacks, tool and source index of this page.
-    EditState &editState() { return m_doc.editState(); }
     const EditState &editState() const { return m_doc.editState(); }
-    // The mouse and keyboard rules (pen colour, grid, gesture under way).
-    ToolInteraction &interaction() { return *m_tools; }
+    // The mouse and keyboard rules (pen colour, grid, gesture under way),
+    // which the document runs.
+    const ToolInteraction &tools() const { return m_doc.tools(); }
     // The rubber band shown over the page, if any.
     std::optional<Band> band() const { return m_band; }
     // The main frame's grid spacing boxes: taken when the grid is turned on
@@ -136,14 +142,22 @@ public:
     // Enabled and checked state of a command; false when the view does not
     // handle it.
     virtual bool updateCommand(int id, CommandState &state) const;
+    // What the state updateCommand() gives for `id` depends on, as
+    // CommandSource bits; 0 for a command the view does not handle.
+    static unsigned commandSources(int id);
+    // Calls `changed` with the CommandSource bits of each change of this
+    // view or its document, for as long as `context` lives or until the
+    // returned connections are ended.
+    QList<QMetaObject::Connection> followCommandSources(QObject *context,
+                                                        const std::function<void(unsigned)> &changed) const;
 
 signals:
     // The document's modified flag and title, passed on for the window.
     void modifiedChanged(bool modified);
     void titleChanged(const QString &title);
-    // Something that enables or checks commands changed (tool, selection).
-    void commandsChanged();
     void zoomChanged(int percent);
+    // The grid was turned on or off.
+    void gridShownChanged(bool shown);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -164,6 +178,8 @@ private:
     // The open project, or null.
     const Project *project() const;
     void updateScrollBars();
+    // Runs a gesture through the document's tool rules.
+    InteractionResult interact(const std::function<InteractionResult(ToolInteraction &)> &gesture);
     // Acts on what the tool rules decided: band, cursor, status text,
     // modified flag, redraw, forms, the property command, messages.
     void apply(const InteractionResult &result);
@@ -190,21 +206,8 @@ private:
 
     PageDocument &m_doc;
     ViewHost &m_host;
-    std::unique_ptr<ToolInteraction> m_tools;
     std::optional<Band> m_band;
-    // What the command states depend on, as last announced.
-    struct CommandKey
-    {
-        int tool = 0;
-        int selected = -1;
-        size_t elements = 0;
-        bool grid = false;
-        bool operator==(const CommandKey &o) const
-        {
-            return tool == o.tool && selected == o.selected && elements == o.elements && grid == o.grid;
-        }
-    };
-    CommandKey m_commandKey;
+    bool m_gridShown = false; // as last announced
     int m_gridX = 1;
     int m_gridY = 1;
     QSize m_canvasSize;

@@ -4,6 +4,7 @@
 #include "link/LiveCommands.h"
 #include "link/Registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <utility>
@@ -622,14 +623,14 @@ bool DebugSession::downloadFonts(const std::vector<DebugFont> &queue)
         if (file.open(QIODevice::ReadOnly))
             text = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-            sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(path));
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2").arg(shown).arg(QDir::toNativeSeparators(path)));
             return false;
         }
         QString fault;
         const QByteArray data = decodeFontText(text, &fault);
         if (!fault.isEmpty()) {
             // A lone hex digit would shift every later byte of the font.
-            sendStatus(QStringLiteral("第%1个字库无法读取：%2：%3").arg(shown).arg(path, fault));
+            sendStatus(QStringLiteral("第%1个字库无法读取：%2：%3").arg(shown).arg(QDir::toNativeSeparators(path), fault));
             return false;
         }
         if (data.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "model/FontFaces.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QSet>
@@ -164,6 +166,35 @@ CellFont fitChinese(QFont font, int height)
 QStringList chineseFamilyCandidates(int face)
 {
     return candidatesFor(face);
+}
+
+int loadPackagedFonts()
+{
+    static int added = -1;
+    if (added >= 0)
+        return added;
+    added = 0;
+    const QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+    const QFileInfoList files = folder.entryInfoList(
+        {QStringLiteral("*.ttf"), QStringLiteral("*.ttc"), QStringLiteral("*.otf")}, QDir::Files, QDir::Name);
+    if (files.isEmpty())
+        return added;
+    // Looked up here, not through installedFamilies(), which keeps its
+    // first answer.
+    QSet<QString> installed;
+    for (const QString &f : QFontDatabase::families())
+        installed.insert(f.toCaseFolded());
+    bool missing = !installed.contains(QStringLiteral("times new roman"));
+    for (int face = 0; face < kFaceCount; ++face)
+        missing = missing || !installed.contains(candidatesFor(face).first().toCaseFolded());
+    if (!missing)
+        return added;
+    for (const QFileInfo &file : files) {
+        const int id = QFontDatabase::addApplicationFont(file.absoluteFilePath());
+        if (id >= 0)
+            added += int(QFontDatabase::applicationFontFamilies(id).size());
+    }
+    return added;
 }
 
 QString chineseFamily(int face)

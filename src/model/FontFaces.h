@@ -49,4 +49,13 @@ QString westernFamily();
 // wins, else the first installed family that has Chinese glyphs.
 QStringList chineseFamilyCandidates(int face);
 
+// Adds the fonts a package brings in the "fonts" folder beside the program
+// (the Windows package's free Chinese and Times-like faces), when one of the
+// system's own faces (宋体 SimSun, 仿宋 FangSong, 黑体 SimHei, 楷体 KaiTi,
+// Times New Roman) is missing: they stand in for it, so text never shows as
+// empty boxes. Without such a folder nothing happens. Call once, after the
+// application object is made and before anything is drawn. Returns the
+// number of families added.
+int loadPackagedFonts();
+
 } // namespace h5

@@ -1,6 +1,7 @@
 #include "port/CMSComm.h"
 
 #include "port/LineClock.h"
+#include "port/PortPlatform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,49 +14,13 @@
 #include <cerrno>
 #include <utility>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <termios.h>
+#ifndef Q_OS_WIN
 #include <unistd.h>
-#if __has_include(<linux/serial.h>)
-#include <linux/serial.h>
-#define H5_HAVE_TIOCGSERIAL 1
 #endif
 
 namespace h5 {
 
 // ---- the line ---------------------------------------------------------------
-
-namespace {
-
-// Asks the driver to hand received bytes over at once (ASYNC_LOW_LATENCY).
-// True when the port runs that way. A driver without the serial ioctls (a
-// pseudo-terminal) or one that refuses the flag keeps its default; that is
-// not an error and is not reported.
-bool requestLowLatency(int fd)
-{
-#ifdef H5_HAVE_TIOCGSERIAL
-    serial_struct info;
-    std::memset(&info, 0, sizeof info);
-    if (::ioctl(fd, TIOCGSERIAL, &info) != 0)
-        return false;
-    if (info.flags & ASYNC_LOW_LATENCY)
-        return true;
-    info.flags |= ASYNC_LOW_LATENCY;
-    if (::ioctl(fd, TIOCSSERIAL, &info) != 0)
-        return false;
-    // Some drivers take the request and ignore the flag: look again.
-    std::memset(&info, 0, sizeof info);
-    return ::ioctl(fd, TIOCGSERIAL, &info) == 0 && (info.flags & ASYNC_LOW_LATENCY) != 0;
-#else
-    (void)fd;
-    return false;
-#endif
-}
-
-} // namespace
 
 CMSComm::CMSComm(QObject *parent) : SerialLine(parent)
 {
@@ -64,6 +29,11 @@ CMSComm::CMSComm(QObject *parent) : SerialLine(parent)
     m_port.setReadBufferSize(0);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CMSComm::onPortError);
+#ifdef Q_OS_WIN
+    // The port writes in the background; each finished write lets the
+    // next slice of the queue go.
+    connect(&m_port, &QSerialPort::bytesWritten, this, &CMSComm::pump);
+#endif
 }
 
 CMSComm::~CMSComm()
@@ -78,15 +48,7 @@ bool CMSComm::isOpen() const
 
 bool CMSComm::isPseudoTerminal(const QString &device)
 {
-    struct stat st;
-    const QByteArray path = QFile::encodeName(device);
-    if (::stat(path.constData(), &st) != 0 || !S_ISCHR(st.st_mode))
-        return false;
-    // Unix98 pty slaves use majors 136..143; /dev/pts is their usual home.
-    const unsigned maj = major(st.st_rdev);
-    if (maj >= 136 && maj <= 143)
-        return true;
-    return QFileInfo(device).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
+    return portplatform::isPseudoTerminal(device);
 }
 
 bool CMSComm::applySettings()
@@ -131,12 +93,14 @@ bool CMSComm::open()
         m_port.close();
         return false;
     }
-    m_lowLatency = requestLowLatency(m_port.handle());
+    m_lowLatency = portplatform::requestLowLatency(m_port);
     m_queue.clear();
     m_queuePos = 0;
+#ifndef Q_OS_WIN
     m_writable = new QSocketNotifier(m_port.handle(), QSocketNotifier::Write, this);
     m_writable->setEnabled(false);
     connect(m_writable, &QSocketNotifier::activated, this, &CMSComm::pump);
+#endif
     return true;
 }
 
@@ -167,6 +131,28 @@ void CMSComm::pump()
 {
     if (!isOpen())
         return;
+#ifdef Q_OS_WIN
+    // The port is given one slice at a time, and the next one only once it
+    // has handed the last to the driver: what still waits here can be
+    // discarded, as on Unix where the system takes what fits its buffer.
+    constexpr qsizetype kSlice = 4096;
+    if (m_queue.isEmpty())
+        return; // nothing handed over since the last announcement
+    if (m_port.bytesToWrite() == 0 && m_queuePos < m_queue.size()) {
+        const qsizetype size = std::min(kSlice, m_queue.size() - m_queuePos);
+        const qint64 n = m_port.write(m_queue.constData() + m_queuePos, size);
+        if (n <= 0) {
+            const QString why = n < 0 ? m_port.errorString() : tr("nothing written");
+            m_queue.clear();
+            m_queuePos = 0;
+            lineLost(why);
+            return;
+        }
+        m_queuePos += qsizetype(n);
+    }
+    if (m_queuePos < m_queue.size() || m_port.bytesToWrite() > 0)
+        return; // bytesWritten brings us back
+#else
     const int fd = m_port.handle();
     while (m_queuePos < m_queue.size()) {
         const ssize_t n = ::write(fd, m_queue.constData() + m_queuePos,
@@ -191,9 +177,10 @@ void CMSComm::pump()
         lineLost(why);
         return;
     }
+    m_writable->setEnabled(false);
+#endif
     m_queue.clear();
     m_queuePos = 0;
-    m_writable->setEnabled(false);
     // Announced from the event loop, never from inside output(), so a handler
     // that sends again is not re-entered.
     if (!m_drainPosted) {
@@ -213,11 +200,22 @@ bool CMSComm::waitSent()
 {
     if (!isOpen())
         return false;
-    int r;
-    do {
-        r = ::tcdrain(m_port.handle());
-    } while (r != 0 && errno == EINTR);
-    return r == 0;
+#ifdef Q_OS_WIN
+    // Only what the port already holds is waited for; the queue here stays
+    // (with anything added meanwhile behind it) and goes on afterwards.
+    QByteArray held = m_queue.mid(m_queuePos);
+    m_queue.clear();
+    m_queuePos = 0;
+    const bool ok = portplatform::drain(m_port);
+    held += m_queue.mid(m_queuePos);
+    m_queue = held;
+    m_queuePos = 0;
+    if (!m_queue.isEmpty())
+        QMetaObject::invokeMethod(this, &CMSComm::pump, Qt::QueuedConnection);
+    return ok;
+#else
+    return portplatform::drain(m_port);
+#endif
 }
 
 QByteArray CMSComm::input()
@@ -302,27 +300,6 @@ std::pair<QString, qlonglong> splitNumber(const QString &path)
     return {path.left(i), digits.isEmpty() ? -1 : digits.toLongLong()};
 }
 
-// A device we could open right now: it exists, has hardware behind it and is
-// not held exclusively by another program.
-bool deviceUsable(const QString &path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool usable = ::isatty(fd) == 1;
-#ifdef H5_HAVE_TIOCGSERIAL
-    // Standard serial nodes exist whether or not a UART is fitted; the
-    // driver reports an unknown port type for the empty ones.
-    struct serial_struct info;
-    std::memset(&info, 0, sizeof info);
-    if (usable && ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN)
-        usable = false;
-#endif
-    ::close(fd);
-    return usable;
-}
-
 } // namespace
 
 QStringList selectPorts(const QStringList &candidates,
@@ -358,17 +335,7 @@ QStringList selectPorts(const QStringList &candidates,
 
 QStringList detectPorts(int max)
 {
-    QStringList candidates;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        candidates << info.systemLocation();
-    const QDir dev(QStringLiteral("/dev"));
-    const QStringList names = dev.entryList(
-        {QStringLiteral("ttyS*"), QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
-        QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    for (const QString &n : names)
-        candidates << dev.filePath(n);
-    return selectPorts(candidates, deviceUsable, max);
+    return selectPorts(portplatform::portCandidates(), portplatform::deviceUsable, max);
 }
 
 } // namespace h5

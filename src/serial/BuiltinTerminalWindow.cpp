@@ -5,6 +5,7 @@
 #include "terminal/ScreenPainting.h"
 #include "terminal/VirtualTerminal.h"
 
+#include <QDir>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -148,7 +149,7 @@ void BuiltinTerminalWindow::showState()
     m_state->setText(m_terminal.line() ? QStringLiteral("串口已连接") : QStringLiteral("串口未连接"));
     QString flash = m_terminal.flashPath().isEmpty()
                         ? QStringLiteral("闪存只在内存中，程序结束即清空")
-                        : QStringLiteral("闪存保存在：%1").arg(m_terminal.flashPath());
+                        : QStringLiteral("闪存保存在：%1").arg(QDir::toNativeSeparators(m_terminal.flashPath()));
     if (!m_terminal.flashProblem().isEmpty())
         flash += QLatin1Char('\n') + m_terminal.flashProblem();
     m_flash->setText(flash);

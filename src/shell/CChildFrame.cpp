@@ -119,8 +119,10 @@ void CChildFrame::closeEvent(QCloseEvent *event)
         return;
     }
     QMdiSubWindow::closeEvent(event);
-    if (event->isAccepted())
+    if (event->isAccepted()) {
         m_closed = true;
+        emit closed();
+    }
 }
 
 void CChildFrame::mouseDoubleClickEvent(QMouseEvent *event)

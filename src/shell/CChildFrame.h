@@ -45,6 +45,11 @@ public:
     // The window has accepted its close and is on its way out.
     bool isClosed() const { return m_closed; }
 
+signals:
+    // The window accepted its close: it is no longer one of the page
+    // windows, though it is destroyed only later.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -47,6 +47,7 @@ bool isDocumentFile(const QString &path)
 CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_app(app)
 {
     initStudioResources();
+    m_states = std::make_unique<CommandStates>();
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/h5800-studio.svg")));
     setAcceptDrops(true);
@@ -63,19 +64,27 @@ CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_ap
     createStatusBar();
     createPageViewBar();
     createDrawingBar();
-    for (QToolBar *bar : {m_quickBar, m_pageBar, m_drawBar})
-        connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommands);
     createNavigator();
     registerHandlers();
     new HotReloadAction(m_app, this, statusBar()); // "保存后同步到终端", owned by the frame
 
     m_app.setPageWindows(this);
     m_app.setMainWindow(this, [this](const QString &text) { statusBar()->showMessage(text); });
-    connect(&m_app, &CMyApp::projectChanged, this, &CMainFrame::updateCommands);
-    connect(&m_app, &CMyApp::projectChanged, this, &CMainFrame::updateTitle);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+
+    // What the command states and the title follow; each bar's show/hide
+    // item follows that bar alone.
+    bindCommandStates();
+    m_states->follow(&m_app, &CMyApp::projectChanged, FollowsProject);
+    m_states->follow(&m_app, &CMyApp::projectFilesChanged, FollowsProject);
+    m_states->follow(m_quickBar, &QToolBar::visibilityChanged, FollowsQuickBar);
+    m_states->follow(m_pageBar, &QToolBar::visibilityChanged, FollowsPageBar);
+    m_states->follow(m_drawBar, &QToolBar::visibilityChanged, FollowsDrawingBar);
+    m_states->follow(m_navigator, &QDockWidget::visibilityChanged, FollowsNavigator);
+    m_states->followShown(statusBar(), FollowsStatusBar);
+    connect(&m_app, &CMyApp::projectChanged, m_states.get(), [this] { updateTitle(); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, m_states.get(), [this] {
+        followActiveView();
         updateTitle();
-        updateCommands();
     });
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -84,22 +93,17 @@ CMainFrame::CMainFrame(CMyApp &app, QWidget *parent) : QMainWindow(parent), m_ap
                qMin(avail.height(), qMax(800, avail.height() * 4 / 5)));
     }
     updateTitle();
-    updateCommands();
 }
 
 CMainFrame::~CMainFrame()
 {
-    // The page windows go first, while the frame is whole; nothing is
-    // updated for them any more.
-    m_tearingDown = true;
-    // Bars and the navigator dock are hidden while the frame's QWidget part
-    // is destroyed; their visibility signals must not reach the frame's
-    // slots then.
-    for (QToolBar *bar : findChildren<QToolBar *>())
-        disconnect(bar, nullptr, this, nullptr);
-    if (m_navigator)
-        disconnect(m_navigator, nullptr, this, nullptr);
-    disconnect(m_mdi, nullptr, this, nullptr);
+    // Nothing follows anything any more: the bars, the dock and the page
+    // windows are hidden and destroyed below and in the QWidget part of
+    // the frame, and their signals must find no state function or title
+    // of a frame that is going.
+    m_viewConnections.clear();
+    m_states.reset();
+    // The page windows go first, while the frame is whole.
     delete m_mdi;
     m_mdi = nullptr;
     if (m_app.pageWindows() == this)
@@ -112,7 +116,6 @@ CMainFrame::~CMainFrame()
 void CMainFrame::setCommandHandler(int id, Handler handler)
 {
     m_handlers.insert(id, std::move(handler));
-    updateCommands();
 }
 
 void CMainFrame::registerHandlers()
@@ -120,6 +123,8 @@ void CMainFrame::registerHandlers()
     auto projectOpen = [this] { return m_app.isProjectOpen(); };
     auto always = std::function<bool()>();
     auto hasPages = [this] { return !pageViews().isEmpty(); };
+    const unsigned project = FollowsProject;
+    const unsigned pages = FollowsPageWindows;
     auto barShown = [](QWidget *w) { return [w] { return w->isVisibleTo(w->parentWidget()); }; };
     auto toggle = [](QWidget *w) {
         return [w] { w->setVisible(!w->isVisibleTo(w->parentWidget())); };
@@ -127,33 +132,83 @@ void CMainFrame::registerHandlers()
 
     setCommandHandler(Cmd::NewProject, {[this] { m_app.onNewProject(); }, always, {}});
     setCommandHandler(Cmd::OpenProject, {[this] { m_app.onOpenProject(); }, always, {}});
-    setCommandHandler(Cmd::SaveProject, {[this] { m_app.onSaveProject(); }, projectOpen, {}});
-    setCommandHandler(Cmd::NewPage, {[this] { m_app.onNewPage(); }, projectOpen, {}});
-    setCommandHandler(Cmd::OpenPage, {[this] { m_app.onOpenPage(); }, projectOpen, {}});
-    setCommandHandler(Cmd::Save, {[this] { m_app.onSave(); }, projectOpen, {}});
-    setCommandHandler(Cmd::OpenAllPages, {[this] { m_app.onOpenAllPages(); }, projectOpen, {}});
-    setCommandHandler(Cmd::Build, {[this] { onBuild(); }, projectOpen, {}});
-    setCommandHandler(Cmd::ProjectManagement, {[this] { onProjectManagement(); }, projectOpen, {}});
+    setCommandHandler(Cmd::SaveProject, {[this] { m_app.onSaveProject(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::NewPage, {[this] { m_app.onNewPage(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::OpenPage, {[this] { m_app.onOpenPage(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::Save, {[this] { m_app.onSave(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::OpenAllPages, {[this] { m_app.onOpenAllPages(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::Build, {[this] { onBuild(); }, projectOpen, {}, project});
+    setCommandHandler(Cmd::ProjectManagement, {[this] { onProjectManagement(); }, projectOpen, {}, project});
     setCommandHandler(Cmd::Download, {[this] { onDownload(); }, always, {}});
     setCommandHandler(Cmd::PointerMaker, {[this] { onPointerMaker(); }, always, {}});
     setCommandHandler(Cmd::OnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
     setCommandHandler(Cmd::ToolsOnlineDebug, {[this] { onOnlineDebug(); }, always, {}});
     setCommandHandler(Cmd::TerminalPreview,
                       {[this] { onTerminalPreview(); },
-                       [this] { return m_app.isProjectOpen() && activePageView() != nullptr; }, {}});
+                       [this] { return m_app.isProjectOpen() && activePageView() != nullptr; }, {},
+                       FollowsProject | FollowsActivePage});
     setCommandHandler(Cmd::AppExit, {[this] { close(); }, always, {}});
     setCommandHandler(Cmd::AppAbout, {[this] { onAbout(); }, always, {}});
 
-    setCommandHandler(Cmd::WindowCascade, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}});
-    setCommandHandler(Cmd::WindowTile, {[this] { m_mdi->tileSubWindows(); }, hasPages, {}});
-    setCommandHandler(Cmd::WindowArrange, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}});
+    setCommandHandler(Cmd::WindowCascade, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}, pages});
+    setCommandHandler(Cmd::WindowTile, {[this] { m_mdi->tileSubWindows(); }, hasPages, {}, pages});
+    setCommandHandler(Cmd::WindowArrange, {[this] { m_mdi->cascadeSubWindows(); }, hasPages, {}, pages});
 
-    setCommandHandler(Cmd::ViewQuickBar, {toggle(m_quickBar), always, barShown(m_quickBar)});
-    setCommandHandler(Cmd::ViewPageBar, {toggle(m_pageBar), always, barShown(m_pageBar)});
-    setCommandHandler(Cmd::ViewDrawingBar, {toggle(m_drawBar), always, barShown(m_drawBar)});
+    setCommandHandler(Cmd::ViewQuickBar,
+                      {toggle(m_quickBar), always, barShown(m_quickBar), FollowsQuickBar});
+    setCommandHandler(Cmd::ViewPageBar, {toggle(m_pageBar), always, barShown(m_pageBar), FollowsPageBar});
+    setCommandHandler(Cmd::ViewDrawingBar,
+                      {toggle(m_drawBar), always, barShown(m_drawBar), FollowsDrawingBar});
     setCommandHandler(Cmd::ViewStatusBar,
-                      {toggle(statusBar()), always, barShown(statusBar())});
-    setCommandHandler(Cmd::ViewNavigator, {toggle(m_navigator), always, barShown(m_navigator)});
+                      {toggle(statusBar()), always, barShown(statusBar()), FollowsStatusBar});
+    setCommandHandler(Cmd::ViewNavigator,
+                      {toggle(m_navigator), always, barShown(m_navigator), FollowsNavigator});
+}
+
+void CMainFrame::bindCommandStates()
+{
+    for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
+        const int id = it.key();
+        unsigned sources = CMyView::commandSources(id);
+        const auto h = m_handlers.constFind(id);
+        if (h != m_handlers.constEnd())
+            sources |= h->follows;
+        m_states->bind(it.value(), sources, [this, id] { return commandState(id); });
+    }
+}
+
+CommandStates::State CMainFrame::commandState(int id) const
+{
+    CommandStates::State state;
+    if (CMyView *view = activePageView()) {
+        CMyView::CommandState s;
+        if (view->updateCommand(id, s))
+            return {s.enabled, s.checked};
+    }
+    const auto h = m_handlers.constFind(id);
+    if (h != m_handlers.constEnd() && h->run) {
+        state.enabled = !h->enabled || h->enabled();
+        state.checked = h->checked && h->checked();
+    }
+    return state;
+}
+
+void CMainFrame::followActiveView()
+{
+    CMyView *view = activePageView();
+    if (view == m_followedView)
+        return;
+    for (const QMetaObject::Connection &c : std::as_const(m_viewConnections))
+        disconnect(c);
+    m_viewConnections.clear();
+    m_followedView = view;
+    if (view) {
+        CommandStates *states = m_states.get();
+        m_viewConnections = view->followCommandSources(states, [states](unsigned sources) {
+            states->update(sources);
+        });
+    }
+    m_states->update(FollowsActivePage);
 }
 
 void CMainFrame::createNavigator()
@@ -175,7 +230,6 @@ void CMainFrame::createNavigator()
     source.openPage = [this](int pageNo) {
         if (m_app.isProjectOpen())
             m_app.openPageFiles({m_app.project().pagePath(pageNo)});
-        updateCommands();
     };
     m_navigator = new ProjectNavigatorDock(std::move(source), this);
     // The view-menu item is checked while the dock is shown.
@@ -183,7 +237,6 @@ void CMainFrame::createNavigator()
         item->setCheckable(true);
     addDockWidget(Qt::LeftDockWidgetArea, m_navigator);
     m_navigator->hide();
-    connect(m_navigator, &QDockWidget::visibilityChanged, this, &CMainFrame::updateCommands);
     connect(&m_app, &CMyApp::projectChanged, m_navigator, &ProjectNavigatorDock::scheduleRefresh);
     connect(&m_app, &CMyApp::projectFilesChanged, m_navigator,
             &ProjectNavigatorDock::scheduleRefresh);
@@ -196,7 +249,6 @@ void CMainFrame::onActionTriggered(int id)
 
 bool CMainFrame::runCommand(int id)
 {
-    updateCommands();
     QAction *a = m_actions.value(id);
     if (!a || !a->isEnabled())
         return false;
@@ -210,37 +262,12 @@ bool CMainFrame::runCommand(int id)
             done = true;
         }
     }
-    updateCommands();
+    // A checkable item toggled itself; its command decides what it shows.
+    m_states->update(a);
     // Saves, builds and page commands change what the navigator lists.
     if (done && m_navigator)
         m_navigator->scheduleRefresh();
     return done;
-}
-
-void CMainFrame::updateCommands()
-{
-    if (m_updating || m_tearingDown)
-        return;
-    m_updating = true;
-    CMyView *view = activePageView();
-    for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
-        const int id = it.key();
-        QAction *a = it.value();
-        CMyView::CommandState state;
-        bool decided = view && view->updateCommand(id, state);
-        if (!decided) {
-            const auto h = m_handlers.constFind(id);
-            if (h != m_handlers.constEnd() && h->run) {
-                state.enabled = !h->enabled || h->enabled();
-                state.checked = h->checked && h->checked();
-                decided = true;
-            }
-        }
-        a->setEnabled(decided && state.enabled);
-        if (a->isCheckable())
-            a->setChecked(decided && state.checked);
-    }
-    m_updating = false;
 }
 
 void CMainFrame::onBuild()
@@ -268,7 +295,10 @@ void CMainFrame::onTerminalPreview()
     options.resolution = m_app.resolution();
     options.picturesDir = m_app.project().picturesDir();
     options.cache = &m_app.pictureCache();
-    const QImage editor = renderPage(view->page(), options);
+    // Drawn from a copy: the drawing lays text out, which is the view's
+    // business, not the preview's.
+    Page page = view->page();
+    const QImage editor = renderPage(page, options);
     auto *window = new TerminalPreviewWindow(m_app.project().file, view->page().settings.m_nPageNo, editor,
                                           view->isModified(), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -310,8 +340,6 @@ void CMainFrame::onAbout()
 
 void CMainFrame::updateTitle()
 {
-    if (m_tearingDown)
-        return;
     // Product, project and active page: "… - 工程 - 3.wlp*".
     QString title = productTitle();
     if (m_app.isProjectOpen())
@@ -400,12 +428,17 @@ void CMainFrame::openPageWindow(PageDocument *document)
     m_mdi->addSubWindow(frame);
     const int step = m_app.m_nCaptionHeight > 0 ? m_app.m_nCaptionHeight : 24;
     frame->move((open % 8) * step, (open % 8) * step);
-    connect(view, &CMyView::commandsChanged, this, &CMainFrame::updateCommands);
-    connect(document, &PageDocument::titleChanged, this, &CMainFrame::updateTitle);
-    connect(document, &PageDocument::modifiedChanged, this, &CMainFrame::updateTitle);
+    connect(document, &PageDocument::titleChanged, m_states.get(), [this] { updateTitle(); });
+    connect(document, &PageDocument::modifiedChanged, m_states.get(), [this] { updateTitle(); });
     view->setGridSpacing(gridSpacingX(), gridSpacingY());
     connect(this, &CMainFrame::gridSpacingChanged, view, &CMyView::setGridSpacing);
-    connect(frame, &QObject::destroyed, this, &CMainFrame::updateCommands);
+    // A closed window leaves the list of page windows (and may have been
+    // the active one) before it is destroyed.
+    connect(frame, &CChildFrame::closed, m_states.get(), [this] {
+        followActiveView();
+        m_states->update(FollowsPageWindows);
+        updateTitle();
+    });
     // A page saved, renumbered, opened or closed shows in the navigator.
     connect(document, &PageDocument::modifiedChanged, m_navigator,
             &ProjectNavigatorDock::scheduleRefresh);
@@ -415,8 +448,9 @@ void CMainFrame::openPageWindow(PageDocument *document)
     m_navigator->scheduleRefresh();
     frame->show();
     m_mdi->setActiveSubWindow(frame);
+    followActiveView();
+    m_states->update(FollowsPageWindows);
     updateTitle();
-    updateCommands();
 }
 
 void CMainFrame::activateFrame(CChildFrame *frame)
@@ -426,6 +460,9 @@ void CMainFrame::activateFrame(CChildFrame *frame)
     if (frame->isMinimized())
         frame->showNormal();
     m_mdi->setActiveSubWindow(frame);
+    // The area tells of the change itself; this covers an area that waits
+    // until it is shown.
+    followActiveView();
 }
 
 void CMainFrame::activatePageWindow(PageDocument *document)
@@ -443,7 +480,6 @@ void CMainFrame::closeFrame(CChildFrame *frame)
     if (frame)
         frame->closeWithoutAsking();
     updateTitle();
-    updateCommands();
 }
 
 void CMainFrame::closePageWindow(PageDocument *document)
@@ -503,7 +539,6 @@ void CMainFrame::dropEvent(QDropEvent *event)
     activateWindow();
     for (const QString &file : files)
         m_app.openDocument(file);
-    updateCommands();
 }
 
 } // namespace h5

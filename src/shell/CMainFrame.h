@@ -7,16 +7,23 @@
 // Commands. Every menu item and tool-bar button is an action with the
 // command's id (see Commands.h). A command goes first to the active page
 // view (CMyView::onCommand / updateCommand), then to a handler registered
-// here with setCommandHandler(). A command nobody handles stays disabled.
-// Enabled and checked states are brought up to date by updateCommands(),
-// which runs when the active page, the project or a view's state changes,
-// after every command and before a menu opens.
+// here. A command nobody handles stays disabled. Each action is bound once
+// to the function that gives its enabled and checked state and follows the
+// signals of what that state depends on (CommandStates): the project, the
+// active page window and, through it, the active view and its document
+// (tool, selection, undo, clipboard, zoom, grid), and for a bar's show/hide
+// item that bar alone. When another page window becomes active the actions
+// let go of the old view's signals and follow the new one's.
 
 #include "shell/CMyApp.h"
+#include "shell/CommandStates.h"
 
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QMdiArea;
@@ -28,6 +35,7 @@ namespace h5 {
 
 class CChildFrame;
 class CMyView;
+class CommandStates;
 class ProjectNavigatorDock;
 
 class CMainFrame : public QMainWindow, public PageWindows
@@ -46,12 +54,12 @@ public:
         std::function<void()> run;
         std::function<bool()> enabled; // empty: always enabled
         std::function<bool()> checked; // empty: never checked
+        // What `enabled` and `checked` depend on (CommandSource bits).
+        unsigned follows = 0;
     };
-    void setCommandHandler(int id, Handler handler);
     // Runs a command as its menu item or button would (nothing when the
     // command is disabled).
     bool runCommand(int id);
-    void updateCommands();
 
     // ---- bars ----------------------------------------------------------------
     QToolBar *quickLaunchBar() const { return m_quickBar; }
@@ -109,7 +117,15 @@ private:
     void fillWindowMenu();
 
     // CMainFrame.cpp
+    void setCommandHandler(int id, Handler handler);
     void registerHandlers();
+    // Binds every action to its state function and its sources.
+    void bindCommandStates();
+    // The state of command `id` now: the active view's, else its handler's.
+    CommandStates::State commandState(int id) const;
+    // The actions follow the active view's signals (and no longer those
+    // of the view active before).
+    void followActiveView();
     void createNavigator();
     void onBuild();
     void onDownload();
@@ -136,8 +152,12 @@ private:
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_recentActions; // "最近文件", then one per entry
     QList<QAction *> m_windowListActions;
-    bool m_updating = false;
-    bool m_tearingDown = false;
+    // The context of every connection through which the frame follows
+    // others (command states, title): destroyed first, so nothing the
+    // frame's teardown sets off reaches a half-destroyed frame.
+    std::unique_ptr<CommandStates> m_states;
+    QPointer<CMyView> m_followedView;
+    QList<QMetaObject::Connection> m_viewConnections;
 };
 
 } // namespace h5

@@ -96,7 +96,6 @@ void CMainFrame::createMenus()
     auto addMenu = [&](const QString &title, const QString &name) {
         QMenu *menu = bar->addMenu(title);
         menu->setObjectName(name);
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommands);
         return menu;
     };
     auto add = [&](QMenu *menu, std::initializer_list<int> ids) {
@@ -165,7 +164,6 @@ void CMainFrame::createRecentFileItems()
             const QString file = files[i];
             if (!m_app.openDocument(file) && !QFileInfo::exists(file))
                 m_app.removeRecentFile(file);
-            updateCommands();
         });
         m_fileMenu->insertAction(before, a);
         m_recentActions << a;

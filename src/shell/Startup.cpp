@@ -6,6 +6,8 @@
 #include "shell/IconCheck.h"
 #include "shell/Translations.h"
 
+#include "model/FontFaces.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -32,6 +34,7 @@ QTranslator *configureStudio(QApplication &application)
     QApplication::setDesktopFileName(QStringLiteral("h5800-studio"));
     // The standard dialogs and buttons speak Chinese with the app.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    loadPackagedFonts();
     QTranslator *chinese = installQtChinese(application);
     if (!chinese)
         QTextStream(stderr) << "h5800-studio: Qt's Chinese texts not found at "
@@ -88,7 +91,6 @@ int runStudio(QApplication &application)
     }
     if (parser.isSet(openAll) && app.isProjectOpen())
         app.openAllPages();
-    frame.updateCommands();
 
     if (parser.isSet(screenshot)) {
         const QString path = parser.value(screenshot);

@@ -98,6 +98,7 @@ BuiltProject::Status BuiltProject::read(const QString &projectFile, BuiltProject
     if (!readProjectPages(data, result.pages, &why))
         return fail(Status::Unreadable, projectFile, why);
     result.projectFile = project.file;
+    result.projectData = data;
     result.resolution = project.resolution;
     result.screen = screen;
     result.pictures = std::move(pictures);

@@ -44,6 +44,7 @@ struct BuiltProject
     int resolution = 0;   // its resolution index
     QSize screen;         // the screen size of that index; empty until read
     ProjectPages pages;
+    QByteArray projectData; // as a download sends it, the pages' source
     TerminalScreen::PictureLookup pictures;
 
     enum class Status { Ok, Unreadable, NotBuilt, Damaged, Outdated };

@@ -97,9 +97,20 @@ SimControlCommand parseSimControlLine(const QByteArray &line)
         }
         return c;
     }
+    if (verb == "start" || verb == "release" || verb == "host" || verb == "host-file" || verb == "wait"
+        || verb == "expect-sent" || verb == "expect-page" || verb == "expect-screen") {
+        const ScenarioLine l = parseScenarioLine(line);
+        if (l.kind != ScenarioLine::Kind::Step)
+            return bad(l.error.isEmpty() ? QStringLiteral("not a step") : l.error);
+        SimControlCommand c;
+        c.kind = SimControlCommand::Kind::Step;
+        c.step = l.step;
+        return c;
+    }
     if (verb != "report")
         return bad(QStringLiteral("unknown command '%1' (report HEX..., touch X Y, screenshot PATH, "
-                                  "windowshot PATH, quit)")
+                                  "windowshot PATH, quit; start, release, host HEX..., host-file PATH, "
+                                  "wait MS, expect-sent HEX..., expect-page N, expect-screen FILE.png)")
                        .arg(shown(verb)));
     if (words.size() < 2)
         return bad(QStringLiteral("report needs at least one byte in hex"));

@@ -17,8 +17,25 @@
 //                   click in the simulator's window does
 //   quit            stop the simulator
 //
+// and the steps of a screen test (terminal/Scenario.h), in the same words:
+//   start           power on again: the first page of the flash's project
+//   touch X Y       (above) the touch report as the touch mode says, the
+//   release         finger held until release (break code, repeats)
+//   host HEX...     bytes taken as if the PC had sent them; the answers go
+//   host-file PATH  to the PC
+//   wait MS         the lines after it wait MS milliseconds
+//   expect-sent [HEX...], expect-page N, expect-screen FILE.png [X Y W H]
+//   [tolerance N]   checked against what the terminal sent the PC since the
+//                   last expect-sent, the page shown, the screen (after every
+//                   byte the PC wrote before the line); the result is told
+//                   on stderr; a failing screen writes NAME.actual.png and
+//                   NAME.diff.png beside the reference. Paths are relative
+//                   to the simulator's working folder.
+//
 // Blank lines and lines starting with '#' are ignored. Anything else is a
 // bad line: it gets a reason and changes nothing.
+
+#include "terminal/Scenario.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,6 +52,7 @@ struct SimControlCommand
         WindowShot, // write the window's picture to `path`
         Touch,      // a touch at (`x`, `y`)
         Quit,       // stop the simulator
+        Step,       // a screen test step other than touch: `step`
         Bad,     // not a command; `error` says why
     };
     Kind kind = Kind::Nothing;
@@ -43,6 +61,7 @@ struct SimControlCommand
     int x = 0;
     int y = 0;
     QString error;
+    ScenarioStep step;
 };
 
 // The simulator's touch report for a touch at (x, y): FE FE, then x and y

@@ -362,6 +362,8 @@ int VirtualTerminal::tick(int64_t nowMs)
 
 bool VirtualTerminal::storedPicture(int number, TerminalScreen::Picture &out) const
 {
+    if (m_installedPictures)
+        return m_installedPictures(number, out);
     for (const RegistryRecord &e : registryEntries()) {
         if (e.number != number)
             continue;
@@ -455,6 +457,15 @@ void VirtualTerminal::eraseFlash()
     m_registry = emptyRegistryImage();
     m_blocks.assign(kBlockCount, QByteArray());
     m_fonts.clear();
+    m_installedPictures = nullptr;
+}
+
+void VirtualTerminal::installProject(const QByteArray &projectData, TerminalScreen::PictureLookup pictures)
+{
+    eraseFlash();
+    m_project = projectData;
+    m_installedPictures = std::move(pictures);
+    ++m_revision;
 }
 
 void VirtualTerminal::writeStore(int64_t offset, const char *data, int64_t length)

@@ -120,6 +120,13 @@ public:
     QList<int> usedBlocks() const;
     // Forgets everything: empty project, empty registry, no pictures, no fonts.
     void eraseFlash();
+    // Puts a built project into the flash as a download leaves it, without
+    // the download: `projectData` as the project, and the stored pictures
+    // read through `pictures` (a built project's picture position file)
+    // instead of the picture store and registry. For runs in the process
+    // (h5800 test); the state file keeps the project but not `pictures`.
+    // eraseFlash() forgets them.
+    void installProject(const QByteArray &projectData, TerminalScreen::PictureLookup pictures);
 
     // The flash as one compact byte string, and back. loadState() leaves the
     // flash unchanged and says why when the bytes are not a whole state.
@@ -180,6 +187,7 @@ private:
     QByteArray m_registry;
     std::vector<QByteArray> m_blocks;   // kBlockCount entries; empty = never written
     QMap<int, QByteArray> m_fonts;
+    TerminalScreen::PictureLookup m_installedPictures;
 
     TerminalScreen m_screen;
 

@@ -65,27 +65,9 @@ struct Command
     bool onlyShortForms = false;
 };
 
-TEST(BadInputCliTest, EveryDamagedInputIsRefusedByNameAndChangesNothing)
+// Runs every command on every damaged form of its file.
+void everyDamagedInputIsRefused(const std::vector<Command> &commands)
 {
-    const std::vector<Command> commands = {
-        {"0.wlp", {"page", "dump", "FILE"}},
-        {"0.wlp", {"page", "save", "FILE"}},
-        {"0.wlp", {"render", "FILE", "-o", "OUT/page.png"}},
-        {"0.wlp", {"render", "FILE", "-o", "OUT/page.bmp"}},
-        {"0.wlp", {"export-txt", "FILE", "-o", "OUT/page.txt"}},
-        {"0.wlp", {"export-ids", "FILE", "-o", "OUT/ids.txt"}},
-        {"demo.wgc", {"project", "info", "FILE"}},
-        {"demo.wgc", {"build", "FILE"}},
-        {"demo.wgc", {"bundle", "-o", "OUT/all.uwl", "--project", "FILE"}},
-        {"demo.wgc", {"download", "--port", "OUT/no-such-port", "--project", "FILE"}},
-        {"demo.wgc", {"send-project", "--port", "OUT/no-such-port", "FILE"}},
-        {"图象位置信息.cbm", {"pictures", "list", "FILE"}},
-        {"图象位置信息.cbm", {"bundle", "-o", "OUT/all.uwl", "--pictures", "FILE"}},
-        {"图象位置信息.cbm", {"download", "--port", "OUT/no-such-port", "--pictures", "FILE"}},
-        {"needle.MGL", {"pointer", "show", "FILE"}, true},
-        {"needle.MGL", {"pointer", "preview", "FILE", "--output", "OUT/needle.png"}, true},
-    };
-
     QTemporaryDir pristine;
     const QString demo = pristine.path() + QStringLiteral("/demo");
     ASSERT_EQ(runCli({"demo", pristine.path()}).exitCode, 0);
@@ -129,6 +111,40 @@ TEST(BadInputCliTest, EveryDamagedInputIsRefusedByNameAndChangesNothing)
             EXPECT_TRUE(before == snapshot(tmp.path())) << "files written or changed";
         }
     }
+}
+
+TEST(BadPageInputCliTest, EveryDamagedPageIsRefusedByNameAndChangesNothing)
+{
+    everyDamagedInputIsRefused({
+        {"0.wlp", {"page", "dump", "FILE"}},
+        {"0.wlp", {"page", "save", "FILE"}},
+        {"0.wlp", {"render", "FILE", "-o", "OUT/page.png"}},
+        {"0.wlp", {"render", "FILE", "-o", "OUT/page.bmp"}},
+        {"0.wlp", {"export-txt", "FILE", "-o", "OUT/page.txt"}},
+        {"0.wlp", {"export-ids", "FILE", "-o", "OUT/ids.txt"}},
+    });
+}
+
+TEST(BadProjectInputCliTest, EveryDamagedProjectFileIsRefusedByNameAndChangesNothing)
+{
+    everyDamagedInputIsRefused({
+        {"demo.wgc", {"project", "info", "FILE"}},
+        {"demo.wgc", {"build", "FILE"}},
+        {"demo.wgc", {"bundle", "-o", "OUT/all.uwl", "--project", "FILE"}},
+        {"demo.wgc", {"download", "--port", "OUT/no-such-port", "--project", "FILE"}},
+        {"demo.wgc", {"send-project", "--port", "OUT/no-such-port", "FILE"}},
+    });
+}
+
+TEST(BadListInputCliTest, EveryDamagedPictureListOrPointerFileIsRefusedByNameAndChangesNothing)
+{
+    everyDamagedInputIsRefused({
+        {"图象位置信息.cbm", {"pictures", "list", "FILE"}},
+        {"图象位置信息.cbm", {"bundle", "-o", "OUT/all.uwl", "--pictures", "FILE"}},
+        {"图象位置信息.cbm", {"download", "--port", "OUT/no-such-port", "--pictures", "FILE"}},
+        {"needle.MGL", {"pointer", "show", "FILE"}, true},
+        {"needle.MGL", {"pointer", "preview", "FILE", "--output", "OUT/needle.png"}, true},
+    });
 }
 
 } // namespace

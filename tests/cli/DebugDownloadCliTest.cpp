@@ -1,12 +1,15 @@
 // The online debug window's link from the command line, end to end against
-// h5800-sim on a pseudo-terminal: debug-download puts exactly the pictures
+// h5800-sim on a pseudo-terminal or the terminal built into the tool (on
+// its virtual clock): debug-download puts exactly the pictures
 // and fonts given into the terminal's flash, a missing picture stops the
 // download or is skipped as asked, a bad input file is refused before the
 // port is touched, and monitor prints the reports the terminal sends,
 // framed as the debug window frames them.
 
+#include "support/BuiltinCli.h"
 #include "support/SimProcess.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Flash.h"
 #include "common/Gbk.h"
@@ -24,10 +27,13 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#ifndef Q_OS_WIN
 #include <csignal>
+#endif
 #include <algorithm>
 #include <map>
 
+using h5test::BuiltinCli;
 using h5test::runCli;
 using Sim = h5test::SimProcess;
 
@@ -98,6 +104,7 @@ std::map<int, std::pair<int, QString>> registry(const QJsonObject &flash)
 // replaced; with --erase the registry holds only the list, from block 0.
 TEST(DebugDownloadCliTest, PictureListArrivesWholeWithAndWithoutErase)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     for (const bool erase : {false, true}) {
         SCOPED_TRACE(erase ? "--erase" : "no --erase");
         QTemporaryDir tmp;
@@ -140,8 +147,9 @@ TEST(DebugDownloadCliTest, PictureListArrivesWholeWithAndWithoutErase)
 // question is asked; "no" stops there with exit 1, "yes" (--skip-missing)
 // sends the rest and exits 3. The picture before it is in the terminal
 // either way, the one after it only when skipped to.
-TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnlessSkipped)
+TEST(DebugDownloadBuiltinCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnlessSkipped)
 {
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
     struct Case
     {
         bool skip;
@@ -174,12 +182,11 @@ TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnless
             pixels[e.number] = h5::entryPixels(e, notifier);
         ASSERT_TRUE(QFile::remove(images[1]));
 
-        Sim sim(tmp.path());
-        ASSERT_TRUE(sim.ok());
-        QStringList args{"debug-download", "--port", sim.port(), "--pictures", list};
+        const BuiltinCli terminal;
+        QStringList args{"debug-download", "--port", "builtin", "--pictures", list};
         if (c.skip)
             args << "--skip-missing";
-        const auto r = runCli(args, 60000);
+        const auto r = terminal.run(args, BuiltinCli::Clock::Virtual, 60000);
         EXPECT_EQ(r.exitCode, c.exit) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains("编号6图片丢失，是否跳过继续下载?")) << r.err.toStdString();
         // The missing picture is named with its file.
@@ -187,7 +194,7 @@ TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnless
             << r.err.toStdString();
         // The question comes before anything is sent: the registry names
         // exactly the pictures whose pixels followed.
-        const auto got = registry(sim.flash());
+        const auto got = registry(terminal.flash());
         EXPECT_EQ(got.size(), c.inTerminal.size());
         for (int n : c.inTerminal) {
             ASSERT_TRUE(got.count(n)) << "picture " << n;
@@ -196,8 +203,9 @@ TEST(DebugDownloadCliTest, MissingPictureStopsTheDownloadBeforeTheRegistryUnless
     }
 }
 
-TEST(DebugDownloadCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
+TEST(DebugDownloadBuiltinCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
 {
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
     QTemporaryDir tmp;
     // 3 bytes: one page; 2113 bytes: two pages. Anything but hex digits
     // between the bytes is skipped.
@@ -214,13 +222,13 @@ TEST(DebugDownloadCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
         return bytes + QByteArray(pages * h5::kFlashPage - bytes.size(), char(0xFF));
     };
 
-    Sim sim(tmp.path());
-    ASSERT_TRUE(sim.ok());
-    const auto r = runCli({"debug-download", "--port", sim.port(), "--fonts", "--first", "7", b, a}, 60000);
+    const BuiltinCli terminal;
+    const auto r = terminal.run({"debug-download", "--port", "builtin", "--fonts", "--first", "7", b, a},
+                                BuiltinCli::Clock::Virtual, 60000);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("下载第2个字库：100%")) << r.err.toStdString();
     std::map<int, std::pair<int, QString>> fonts;
-    for (const QJsonValue &v : sim.flash()["fonts"].toArray()) {
+    for (const QJsonValue &v : terminal.flash()["fonts"].toArray()) {
         const QJsonObject o = v.toObject();
         fonts[o["number"].toInt()] = {o["pages"].toInt(), o["sha1"].toString()};
     }
@@ -237,6 +245,7 @@ TEST(DebugDownloadCliTest, FontsAreNumberedFromFirstInTheOrderGiven)
 // gets nothing.
 TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString good = tmp.filePath("good.txt");
     ASSERT_TRUE(h5test::writeRaw(good, "01 02"));
@@ -293,8 +302,9 @@ TEST(DebugDownloadCliTest, BadListOrFontFileIsRefusedByNameBeforeThePort)
 // A report written into the simulator's control FIFO in two halves (each
 // by a writer of its own, with a bad line between them) reaches the
 // monitor as one receive entry; SIGTERM ends the monitor with exit 0.
-TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
+TEST(MonitorCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path(), {}, true);
     ASSERT_TRUE(sim.ok());
@@ -322,7 +332,9 @@ TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
     ASSERT_TRUE(sim.control("report fd fd 05\n"));
     ASSERT_TRUE(waitFor("fd fd 05 \r\n")) << printed.toStdString();
 
+#ifndef Q_OS_WIN
     ::kill(pid_t(monitor.processId()), SIGTERM);
+#endif
     ASSERT_TRUE(monitor.waitForFinished(10000));
     printed += monitor.readAllStandardOutput();
     EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit);
@@ -341,12 +353,13 @@ TEST(DebugDownloadCliTest, MonitorPrintsAReportSplitAcrossTwoControlLinesOnce)
     EXPECT_FALSE(QFile::exists(sim.controlPath()));
 }
 
-TEST(DebugDownloadCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
+// Its seconds pass on the built-in terminal's virtual clock.
+TEST(MonitorCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
 {
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
     QTemporaryDir tmp;
-    Sim sim(tmp.path());
-    ASSERT_TRUE(sim.ok());
-    const auto r = runCli({"monitor", "--port", sim.port(), "--seconds", "1"}, 30000);
+    const BuiltinCli terminal;
+    const auto r = terminal.run({"monitor", "--port", "builtin", "--seconds", "1"}, BuiltinCli::Clock::Virtual, 30000);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("33 \r\n")) << r.out.toStdString();
 
@@ -362,6 +375,7 @@ TEST(DebugDownloadCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
 // pages of the first picture.
 TEST(DebugDownloadCliTest, WrongReplyOrLostLineFailsWithTheSessionsText)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         QStringList faults;

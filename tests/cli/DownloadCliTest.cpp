@@ -1,10 +1,14 @@
 // Downloads end to end: h5800 talks to the virtual terminal over a
-// pseudo-terminal, and the terminal's flash afterwards holds exactly what
+// pseudo-terminal (h5800-sim) or to the terminal built into it (on its
+// virtual clock), and the terminal's flash afterwards holds exactly what
 // was sent. Misbehaving terminals end every transfer with a message and an
-// exit status, never a hang.
+// exit status, never a hang. Damaged inputs are refused before anything is
+// sent, and a bundle holds what a download would send.
 
+#include "support/BuiltinCli.h"
 #include "support/SimProcess.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Flash.h"
 
@@ -19,6 +23,7 @@
 
 #include <memory>
 
+using h5test::BuiltinCli;
 using h5test::readAll;
 using h5test::runCli;
 
@@ -84,6 +89,7 @@ QByteArray fontFile()
 
 TEST(DownloadCliTest, ProjectPicturesAndFontArriveWhole)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString wzk = tmp.filePath("fonts.wzk");
     QFile f(wzk);
@@ -120,6 +126,7 @@ TEST(DownloadCliTest, ProjectPicturesAndFontArriveWhole)
 
 TEST(DownloadCliTest, SendProjectTakesTheProjectAndItsPictures)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path());
     ASSERT_TRUE(sim.ok());
@@ -132,20 +139,17 @@ TEST(DownloadCliTest, SendProjectTakesTheProjectAndItsPictures)
     EXPECT_FALSE(QFile::exists(demo().dir.filePath("demo/bmpPath.wcf")));
 }
 
-TEST(DownloadCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
+TEST(DownloadBuiltinCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
 {
-    QTemporaryDir tmp;
-    {
-        Sim sim(tmp.path());
-        ASSERT_TRUE(sim.ok());
-        ASSERT_EQ(runCli({"download", "--port", sim.port(), "--pictures", demo().cbm}).exitCode, 0);
-    }
-    Sim sim(tmp.path()); // same flash file: the pictures are still there
-    ASSERT_TRUE(sim.ok());
-    const auto r = runCli({"download", "--port", sim.port(), "--erase", "--project", demo().wgc});
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
+    const BuiltinCli terminal;
+    ASSERT_EQ(terminal.run({"download", "--port", "builtin", "--pictures", demo().cbm}).exitCode, 0);
+    ASSERT_FALSE(terminal.flash()["registry"].toArray().isEmpty());
+    // The next run finds the same flash: the pictures are still there.
+    const auto r = terminal.run({"download", "--port", "builtin", "--erase", "--project", demo().wgc});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("擦除FLASH完成!")) << r.err.toStdString();
-    EXPECT_TRUE(sim.flash()["registry"].toArray().isEmpty());
+    EXPECT_TRUE(terminal.flash()["registry"].toArray().isEmpty());
 }
 
 // Over a real pseudo-terminal the line going away mid-download is noticed
@@ -154,6 +158,7 @@ TEST(DownloadCliTest, EraseWithAProjectOnlyEmptiesTheRegistry)
 // virtual terminal under a virtual clock (tests/link/InProcessLinkTest).
 TEST(DownloadCliTest, HungUpTerminalEndsWithAMessageNotAHang)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     Sim sim(tmp.path(), {"--hangup-after", "4"});
     ASSERT_TRUE(sim.ok());
@@ -167,6 +172,7 @@ TEST(DownloadCliTest, HungUpTerminalEndsWithAMessageNotAHang)
 
 TEST(DownloadCliTest, BadInputIsReportedBeforeAnythingIsSent)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     QFile f(tmp.filePath("short.wgc"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -210,7 +216,7 @@ TEST(DownloadCliTest, BadInputIsReportedBeforeAnythingIsSent)
 // A damaged file is found before the first byte would go to the terminal,
 // whichever command reads it; the port given does not even exist, so a
 // message about it would show that the port was opened first.
-TEST(DownloadCliTest, DamagedInputsAreRefusedByNameBeforeThePortOrTheBundle)
+TEST(DownloadInputCliTest, DamagedInputsAreRefusedByNameBeforeThePortOrTheBundle)
 {
     QTemporaryDir tmp;
     const QByteArray wgc = readAll(demo().wgc);
@@ -265,25 +271,25 @@ TEST(DownloadCliTest, DamagedInputsAreRefusedByNameBeforeThePortOrTheBundle)
     }
 }
 
-TEST(DownloadCliTest, SendProjectWithoutItsPicturesSaysSoAndExitsThree)
+TEST(DownloadBuiltinCliTest, SendProjectWithoutItsPicturesSaysSoAndExitsThree)
 {
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
     QTemporaryDir tmp;
     // The project file alone in its folder: no "图象位置信息.cbm".
     const QString wgc = tmp.filePath("alone/demo.wgc");
     ASSERT_TRUE(QDir().mkpath(tmp.filePath("alone")));
     ASSERT_TRUE(QFile::copy(demo().wgc, wgc));
-    Sim sim(tmp.path());
-    ASSERT_TRUE(sim.ok());
-    const auto r = runCli({"send-project", "--port", sim.port(), wgc}, 60000);
+    const BuiltinCli terminal;
+    const auto r = terminal.run({"send-project", "--port", "builtin", wgc}, BuiltinCli::Clock::Virtual, 60000);
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("图片文件丢失!")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("图象位置信息.cbm").toUtf8())) << r.err.toStdString();
-    const QJsonObject flash = sim.flash();
+    const QJsonObject flash = terminal.flash();
     EXPECT_EQ(flash["projectSha1"].toString(), sha1(readAll(wgc).mid(102406))) << "the project itself went";
     EXPECT_TRUE(flash["registry"].toArray().isEmpty());
 }
 
-TEST(DownloadCliTest, BundleHoldsTheSameBytesEveryTime)
+TEST(DownloadInputCliTest, BundleHoldsTheSameBytesEveryTime)
 {
     QTemporaryDir tmp;
     const QString a = tmp.filePath("a.uwl"), b = tmp.filePath("b");

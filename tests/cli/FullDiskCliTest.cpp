@@ -1,12 +1,15 @@
 // Every command that writes files, run with too little room to write them:
 // under a lowered file-size limit (as a full disk looks to a program, with
-// SIGXFSZ ignored), and on a really full small file system when one is given
+// SIGXFSZ ignored; on Windows the limit the file helpers take from the
+// environment, support/FileSizeLimit.h), and on a really full small file system when one is given
 // in H5_FULL_DISK_DIR (CI mounts a small tmpfs there). Each must fail with
 // the system's reason, leave every file exactly as it was (no empty file, no
 // half-updated project, no temporary left behind) and work when retried
 // with room.
 
+#include "support/FileSizeLimit.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Gbk.h"
 #include "model/Page.h"
@@ -20,10 +23,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
 #include <map>
+#ifndef Q_OS_WIN
+#include <csignal>
 #include <sys/resource.h>
+#endif
 
 using namespace h5;
 using h5test::readAll;
@@ -64,6 +69,11 @@ h5test::CliResult runLimited(const QStringList &args, qint64 fileSizeLimit)
 {
     if (fileSizeLimit <= 0)
         return h5test::runCli(args, 60000);
+#ifdef Q_OS_WIN
+    // The tool inherits the limit with the environment.
+    h5test::FileSizeLimit limit(fileSizeLimit);
+    return h5test::runCli(args, 60000);
+#else
     return h5test::runCli(args, 60000, [fileSizeLimit]() {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{};
@@ -71,6 +81,7 @@ h5test::CliResult runLimited(const QStringList &args, qint64 fileSizeLimit)
         limit.rlim_cur = rlim_t(fileSizeLimit);
         setrlimit(RLIMIT_FSIZE, &limit);
     });
+#endif
 }
 
 // A command, what to prepare so that it has something large to write, and
@@ -84,7 +95,8 @@ struct Case
     std::function<QStringList(const QString &dir)> prepare;
 };
 
-std::vector<Case> cases()
+// Commands that write into the project.
+std::vector<Case> projectCases()
 {
     return {
         {"page save of a page whose instruction file must be written", 1000,
@@ -99,6 +111,26 @@ std::vector<Case> cases()
              QFile::remove(dir + QStringLiteral("/demo/指令wlc文件/1.wlc"));
              return QStringList{"build", dir + QStringLiteral("/demo/demo.wgc")};
          }},
+        {"bundle", 2000,
+         [](const QString &dir) {
+             return QStringList{"bundle", "-o", dir + QStringLiteral("/all.uwl"), "--project",
+                                dir + QStringLiteral("/demo/demo.wgc")};
+         }},
+        {"project new", 1000,
+         [](const QString &dir) {
+             return QStringList{"project", "new", dir, QStringLiteral("新工程")};
+         }},
+        {"demo", 50000,
+         [](const QString &dir) {
+             return QStringList{"demo", dir + QStringLiteral("/again")};
+         }},
+    };
+}
+
+// Commands that export a page, a picture list or a pointer file.
+std::vector<Case> exportCases()
+{
+    return {
         {"export-txt over an older export", 100,
          [](const QString &dir) {
              writeRaw(dir + QStringLiteral("/out.txt"), "older export");
@@ -126,20 +158,15 @@ std::vector<Case> cases()
              return QStringList{"pictures", "save", dir + QStringLiteral("/list.tbm"),
                                 dir + QStringLiteral("/demo/素材/表盘.bmp")};
          }},
-        {"bundle", 2000,
-         [](const QString &dir) {
-             return QStringList{"bundle", "-o", dir + QStringLiteral("/all.uwl"), "--project",
-                                dir + QStringLiteral("/demo/demo.wgc")};
-         }},
-        {"project new", 1000,
-         [](const QString &dir) {
-             return QStringList{"project", "new", dir, QStringLiteral("新工程")};
-         }},
-        {"demo", 50000,
-         [](const QString &dir) {
-             return QStringList{"demo", dir + QStringLiteral("/again")};
-         }},
     };
+}
+
+std::vector<Case> cases()
+{
+    std::vector<Case> all = projectCases();
+    for (Case &c : exportCases())
+        all.push_back(std::move(c));
+    return all;
 }
 
 void makeDemo(const QString &dir)
@@ -148,19 +175,51 @@ void makeDemo(const QString &dir)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
 
-TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+// The demo project, made once; each case works on a copy of it.
+const QString &pristineDemo()
 {
-    for (const Case &c : cases()) {
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        const auto r = h5test::runCli({"demo", dir.path()});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return r.exitCode == 0;
+    }();
+    static const QString demo = made ? dir.filePath(QStringLiteral("demo")) : QString();
+    return demo;
+}
+
+// A copy of the demo project at dir/demo, its folders included.
+void copyDemo(const QString &dir)
+{
+    const QString from = pristineDemo();
+    ASSERT_FALSE(from.isEmpty());
+    ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/demo")));
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString to = dir + QStringLiteral("/demo/") + QDir(from).relativeFilePath(path);
+        if (QFileInfo(path).isDir())
+            ASSERT_TRUE(QDir().mkpath(to)) << to.toStdString();
+        else
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(to).path()) && QFile::copy(path, to)) << to.toStdString();
+    }
+}
+
+void failsWithoutRoom(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir tmp;
-        makeDemo(tmp.path());
+        copyDemo(tmp.path());
+        if (::testing::Test::HasFatalFailure())
+            return;
         const QStringList args = c.prepare(tmp.path());
         const auto before = snapshot(tmp.path());
 
         const auto r = runLimited(args, c.limit);
         EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
         const QString err = QString::fromUtf8(r.err);
-        EXPECT_TRUE(err.contains(QStringLiteral("File too large"))) << err.toStdString();
+        EXPECT_TRUE(err.contains(h5test::FileSizeLimit::reason())) << err.toStdString();
         EXPECT_FALSE(err.contains(QStringLiteral("Unknown error"))) << err.toStdString();
         EXPECT_FALSE(r.out.contains("编译完成")) << r.out.toStdString();
         EXPECT_FALSE(r.out.contains("保存路径为")) << r.out.toStdString();
@@ -170,6 +229,16 @@ TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
         const auto retry = runLimited(args, 0);
         EXPECT_TRUE(retry.exitCode == 0 || retry.exitCode == 3) << retry.err.toStdString();
     }
+}
+
+TEST(FullDiskCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+{
+    failsWithoutRoom(projectCases());
+}
+
+TEST(FullDiskExportCliTest, ACommandWithoutRoomFailsWithTheReasonAndChangesNothing)
+{
+    failsWithoutRoom(exportCases());
 }
 
 // The same on a file system that is really full. Runs where a small file
@@ -198,7 +267,7 @@ TEST(FullDiskCliTest, OnAFullFileSystemEveryCommandFailsAndChangesNothing)
         const auto r = runLimited(args, 0);
         EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
         const QString err = QString::fromUtf8(r.err);
-        EXPECT_TRUE(err.contains(QStringLiteral("No space left on device"))) << err.toStdString();
+        EXPECT_TRUE(err.contains(h5test::noSpaceReason())) << err.toStdString();
         EXPECT_EQ(differences(before, snapshot(dir)).toStdString(), "");
         QFile::remove(root + QStringLiteral("/filler"));
         QDir(dir).removeRecursively();
@@ -207,8 +276,9 @@ TEST(FullDiskCliTest, OnAFullFileSystemEveryCommandFailsAndChangesNothing)
 
 // What a command prints on standard output goes to a full disk (/dev/full
 // as stdout): the command must not exit 0 over an empty file, and says why.
-TEST(FullDiskCliTest, OutputThroughStandardOutputToAFullDiskFailsWithTheReason)
+TEST(FullDiskStdoutCliTest, OutputThroughStandardOutputToAFullDiskFailsWithTheReason)
 {
+    H5_UNIX_ONLY("/dev/full");
     QTemporaryDir tmp;
     const QString dir = tmp.path();
     ASSERT_EQ(h5test::runCli({"project", "new", dir, "p"}).exitCode, 0);

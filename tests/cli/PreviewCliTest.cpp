@@ -26,14 +26,34 @@ using h5test::writeRaw;
 
 namespace {
 
+// Copies a project folder as `cp -r` does: every file gets a new time.
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + file.mid(from.size());
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !writeRaw(target, readAll(file)))
+            return false;
+    }
+    return true;
+}
+
+// The built demo project, made once by `h5800 demo`; each test gets a
+// copy of its own to change.
 struct Demo
 {
     QTemporaryDir dir;
     QString wgc;
     Demo()
     {
-        const auto r = runCli({"demo", dir.path()});
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        static QTemporaryDir pristine;
+        static const bool made = [] {
+            const auto r = runCli({"demo", pristine.path()});
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            return r.exitCode == 0;
+        }();
+        EXPECT_TRUE(made && copyTree(pristine.filePath("demo"), dir.filePath("demo")));
         wgc = dir.filePath("demo/demo.wgc");
     }
 };
@@ -72,19 +92,6 @@ bool addLine(const QString &pagePath)
         return false;
     page.elements.push_back(h5test::element(h5::Kind::Line, 0, {5, 5}, {60, 40}));
     return page.save(pagePath, nullptr);
-}
-
-// Copies a project folder as `cp -r` does: every file gets a new time.
-bool copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !writeRaw(target, readAll(file)))
-            return false;
-    }
-    return true;
 }
 
 int differing(const QImage &editor, const QImage &terminal)
@@ -225,7 +232,7 @@ TEST(PreviewCli, OutdatedIsDecidedByPageContentNotByFileTimes)
 
 // A damaged .wgc or picture position file is refused with the message the
 // download gives for it, naming the file; nothing is drawn.
-TEST(PreviewCli, DamagedBuildsAreRefusedWithTheDownloadsMessage)
+TEST(PreviewDamagedCli, DamagedBuildsAreRefusedWithTheDownloadsMessage)
 {
     Demo demo;
     QTemporaryDir out;
@@ -287,7 +294,7 @@ TEST(PreviewCli, DamagedBuildsAreRefusedWithTheDownloadsMessage)
 
 // A file larger than anything the terminal can hold is refused by its size,
 // before it is read: sparse files stand in for the huge ones.
-TEST(PreviewCli, FilesLargerThanTheTerminalHoldsAreRefusedByTheirSize)
+TEST(PreviewDamagedCli, FilesLargerThanTheTerminalHoldsAreRefusedByTheirSize)
 {
     Demo demo;
     QTemporaryDir out;

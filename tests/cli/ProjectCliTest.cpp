@@ -110,7 +110,7 @@ TEST_F(ProjectCli, ProjectNewNeverOverwritesAnExistingProject)
     const QByteArray cbm = readAll(project.positionFilePath());
     const auto r = runCli({"project", "new", tmp.path(), QStringLiteral("工程"), "--size", "320x240"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(QString::fromUtf8(r.err).contains(project.file)) << r.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains(QDir::toNativeSeparators(project.file))) << r.err.toStdString();
     EXPECT_EQ(readAll(project.file), wgc);
     EXPECT_EQ(readAll(project.positionFilePath()), cbm);
     EXPECT_TRUE(QFileInfo::exists(project.pagePath(0)));
@@ -141,7 +141,7 @@ TEST(PageSaveCliTest, APageOutsideAnyProjectIsRefusedAndLeftAlone)
         const auto r = runCli({"page", "save", path});
         EXPECT_EQ(r.exitCode, 1);
         // The text is followed by the page's file.
-        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中! ") + path))
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("请放入工程中! ") + QDir::toNativeSeparators(path)))
             << r.err.toStdString();
         EXPECT_EQ(readAll(path), before);
     }

@@ -3,6 +3,7 @@
 // built and sent alone, and the terminal's flash holds the new build.
 
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include "common/Notifier.h"
 #include "project/Project.h"
@@ -23,6 +24,7 @@ using h5test::runCli;
 
 TEST(WatchCliTest, APageSavedWhileWatchingReachesTheBuiltinTerminal)
 {
+    H5_UNIX_ONLY("h5800-sim reads the flash; the data folder is set through XDG_DATA_HOME");
     QTemporaryDir work, data;
     const auto made = runCli({QStringLiteral("demo"), work.path()});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <type_traits>
+#include <utility>
 
 using namespace h5;
 using h5test::element;
@@ -49,7 +51,7 @@ TEST_F(PageDocumentTest, RenumberOverAnotherPageClosesItsWindowsBeforeSavingUnde
 {
     PageDocument three(context, addPage(3));
     addPage(5);
-    three.elements().push_back(element(Kind::GroupBox, 0, {0, 0}, {50, 50}));
+    three.appendElement(element(Kind::GroupBox, 0, {0, 0}, {50, 50}));
     three.setModified(true);
 
     // The order the windows see: the overwritten page's windows close
@@ -102,8 +104,8 @@ TEST_F(PageDocumentTest, FailedSaveKeepsThePageAsTheUserLeftItAndStillModified)
     PageDocument page(context, addPage(2));
     // A shape of no size is dropped by a save; here the save fails, so it
     // must still be there.
-    page.elements().push_back(element(Kind::HollowRect, 0, {5, 5}, {5, 5}));
-    page.elements().push_back(element(Kind::GroupBox, 0, {0, 0}, {40, 40}));
+    page.appendElement(element(Kind::HollowRect, 0, {5, 5}, {5, 5}));
+    page.appendElement(element(Kind::GroupBox, 0, {0, 0}, {40, 40}));
     page.setModified(true);
     const std::vector<CGraph> before = page.elements();
     int saves = 0;
@@ -147,27 +149,100 @@ TEST_F(PageDocumentTest, WithoutAProjectNothingIsSavedAndPageCommandsAreOff)
 TEST_F(PageDocumentTest, UndoingBackToTheSavedPageClearsTheModifiedMark)
 {
     PageDocument page(context, addPage(2));
-    page.elements().push_back(element(Kind::GroupBox, 0, {0, 0}, {40, 40}));
+    page.appendElement(element(Kind::GroupBox, 0, {0, 0}, {40, 40}));
     ASSERT_TRUE(page.save());
     ASSERT_FALSE(page.isModified());
     QList<bool> marks;
     QObject::connect(&page, &PageDocument::modifiedChanged, [&](bool m) { marks << m; });
 
     ElementClipboard clipboard;
-    page.editState().select(0);
-    const EditOutcome deleted = runEditCommand(EditCommand::Delete, page.editState(), clipboard);
+    page.select(0);
+    const EditOutcome deleted = page.runEditCommand(EditCommand::Delete, clipboard);
     ASSERT_TRUE(deleted.modified);
-    page.contentChanged();
     EXPECT_TRUE(page.isModified());
-    const EditOutcome undone = runEditCommand(EditCommand::Undo, page.editState(), clipboard);
+    const EditOutcome undone = page.runEditCommand(EditCommand::Undo, clipboard);
     ASSERT_TRUE(undone.modified);
-    page.contentChanged();
     EXPECT_FALSE(page.isModified()) << "the page is as it was saved";
     EXPECT_EQ(marks, (QList<bool>{true, false}));
+
+    // The same through the element changes: a property form that writes
+    // the saved values back leaves the page unmodified.
+    const CGraph saved = page.elements()[0];
+    CGraph moved = saved;
+    moved.m_ptStart += QPoint(3, 3);
+    page.replaceElement(0, moved);
+    EXPECT_TRUE(page.isModified());
+    page.replaceElement(0, saved);
+    EXPECT_FALSE(page.isModified());
 
     // A page marked modified on purpose (its settings changed by a page
     // command, say) keeps the mark until it is saved.
     page.setModified(true);
-    page.contentChanged();
+    page.replaceElement(0, saved);
     EXPECT_TRUE(page.isModified());
+}
+
+// The page is changed only through the document, which alone decides
+// "modified" and tells the commands what changed: none of its accessors
+// hands out the page to change behind its back.
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<PageDocument &>().elements())>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<PageDocument &>().page())>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<PageDocument &>().settings())>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<PageDocument &>().openPage())>>);
+static_assert(std::is_const_v<std::remove_reference_t<decltype(std::declval<PageDocument &>().editState())>>);
+
+// Commands follow these signals instead of asking every document after
+// every event: a change that leaves a signal out leaves a command showing
+// a stale state (Delete enabled with nothing selected, Undo off after a
+// creation).
+TEST_F(PageDocumentTest, EveryChangeTellsWhatItChangedAndNothingElse)
+{
+    PageDocument page(context, addPage(2));
+    int selections = 0, undoStates = 0, clipboards = 0, redraws = 0;
+    QList<int> tools;
+    QObject::connect(&page, &PageDocument::selectionChanged, [&] { ++selections; });
+    QObject::connect(&page, &PageDocument::undoStateChanged, [&] { ++undoStates; });
+    QObject::connect(&page, &PageDocument::clipboardChanged, [&] { ++clipboards; });
+    QObject::connect(&page, &PageDocument::pageChanged, [&] { ++redraws; });
+    QObject::connect(&page, &PageDocument::toolChanged, [&](int t) { tools << t; });
+    auto told = [&] {
+        const QString t = QStringLiteral("sel %1 undo %2 clip %3 redraw %4 tools %5")
+                              .arg(selections).arg(undoStates).arg(clipboards).arg(redraws)
+                              .arg(tools.size());
+        selections = undoStates = clipboards = redraws = 0;
+        tools.clear();
+        return t.toStdString();
+    };
+    ElementClipboard clipboard;
+
+    page.appendElement(element(Kind::HollowRect, 0, {5, 5}, {20, 20}));
+    EXPECT_EQ(told(), "sel 0 undo 1 clip 0 redraw 1 tools 0") << "undo comes on";
+    page.appendElement(element(Kind::HollowRect, 0, {25, 25}, {40, 40}));
+    EXPECT_EQ(told(), "sel 0 undo 0 clip 0 redraw 1 tools 0") << "undo stays on";
+    page.select(1);
+    EXPECT_EQ(told(), "sel 1 undo 0 clip 0 redraw 0 tools 0");
+    page.select(1);
+    EXPECT_EQ(told(), "sel 0 undo 0 clip 0 redraw 0 tools 0") << "the same element again";
+    page.runEditCommand(EditCommand::Copy, clipboard);
+    EXPECT_EQ(told(), "sel 1 undo 0 clip 1 redraw 0 tools 0") << "copy lets the element go";
+    page.runEditCommand(EditCommand::Undo, clipboard);
+    EXPECT_EQ(told(), "sel 0 undo 1 clip 0 redraw 0 tools 0") << "redo comes on";
+    page.setTool(Kind::Line);
+    EXPECT_EQ(told(), "sel 0 undo 0 clip 0 redraw 0 tools 1");
+    page.setTool(Kind::Line);
+    EXPECT_EQ(told(), "sel 0 undo 0 clip 0 redraw 0 tools 0");
+    // A gesture of the tool rules: the line tool appends a line and stays
+    // the tool.
+    page.setCanvasSize(QSize(320, 240));
+    page.interact([](ToolInteraction &t) { return t.press(QPoint(50, 50)); });
+    page.interact([](ToolInteraction &t) { return t.move(QPoint(60, 70)); });
+    page.interact([](ToolInteraction &t) { return t.release(QPoint(60, 70)); });
+    ASSERT_EQ(page.elements().size(), 2u);
+    EXPECT_EQ(page.elements().back().m_nKind, Kind::Line);
+    EXPECT_TRUE(page.isModified());
+    EXPECT_EQ(told(), "sel 0 undo 0 clip 0 redraw 0 tools 0");
+    EXPECT_EQ(page.tool(), int(Kind::Line));
+    // A save drops the undo history.
+    ASSERT_TRUE(page.save());
+    EXPECT_EQ(told(), "sel 0 undo 1 clip 0 redraw 0 tools 0");
 }

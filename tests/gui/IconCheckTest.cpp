@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/UnixOnly.h"
+
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -84,6 +88,7 @@ TEST(IconCheckTest, IconThatDoesNotReadOrDrawsNothingPassesTheCheck)
 // platform plugins but no image or icon plugins (a qt.conf beside it).
 TEST(IconCheckTest, StudioWithoutTheSvgPluginsPassesItsIconCheck)
 {
+    H5_UNIX_ONLY("the xcb platform and linked plugin folders");
     const QString studio = QFileInfo(QStringLiteral(H5_CLI_PATH)).absolutePath() + QStringLiteral("/h5800-studio");
     if (!QFileInfo(studio).isExecutable())
         GTEST_SKIP() << "h5800-studio is not built";
@@ -107,9 +112,13 @@ TEST(IconCheckTest, StudioWithoutTheSvgPluginsPassesItsIconCheck)
     QTemporaryDir dir(QFileInfo(studio).absolutePath() + QStringLiteral("/icon-check-XXXXXX"));
     ASSERT_TRUE(dir.isValid());
     const QString copy = dir.filePath(QStringLiteral("h5800-studio"));
+#ifdef Q_OS_WIN
+    ASSERT_TRUE(QFile::copy(studio, copy));
+#else
     if (::link(QFile::encodeName(studio).constData(), QFile::encodeName(copy).constData()) != 0) {
         ASSERT_TRUE(QFile::copy(studio, copy));
     }
+#endif
     const QString plugins = dir.filePath(QStringLiteral("plugins"));
     ASSERT_TRUE(QDir().mkpath(plugins));
     const QString platforms = QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms");

@@ -243,35 +243,49 @@ TEST(SerialDialogTest, OpenProjectIsTheProjectFileAtStart)
     EXPECT_FALSE(without.files().any());
 }
 
-TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
+// The first case runs over a pseudo-terminal to h5800-sim, the second on
+// the built-in terminal's virtual clock.
+TEST(SerialWindowTransferTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         const char *name;
         bool pictures;
         bool erase;
         const char *lastStatus;
+        bool overPty;
     };
     const Case cases[] = {
         // The last progress text ("图片下载：100%") gives way to the final word.
-        {"project and pictures", true, false, "下载完成!"},
-        {"project, erase ticked", false, true, "擦除FLASH完成!"},
+        {"project and pictures", true, false, "下载完成!", true},
+        {"project, erase ticked", false, true, "擦除FLASH完成!", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir tmp;
-        Sim sim(tmp);
-        ASSERT_TRUE(sim.ok());
+        std::unique_ptr<Sim> sim;
+        std::unique_ptr<BuiltinRig> rig;
+        if (c.overPty) {
+            sim = std::make_unique<Sim>(tmp);
+            ASSERT_TRUE(sim->ok());
+        } else {
+            rig = std::make_unique<BuiltinRig>();
+            ASSERT_TRUE(rig->ok());
+        }
+        const auto wait = [&rig](const std::function<bool()> &done, int ms) {
+            return rig ? rig->waitFor(done, ms) : waitFor(done, ms);
+        };
         Messages messages;
         DownloadWindow window(messages, demo().wgc);
         if (c.pictures)
             window.setPictureFile(demo().cbm);
         child<QCheckBox>(window, "eraseCheck")->setChecked(c.erase);
 
-        openOn(window, sim.port());
+        openOn(window, sim ? sim->port() : rig->port());
         ASSERT_TRUE(window.portControls()->isOpen()) << messages.texts.join('|').toStdString();
         child<QPushButton>(window, "downloadButton")->click();
-        EXPECT_TRUE(waitFor([&] {
+        EXPECT_TRUE(wait([&] {
             return window.session().outcome() != TransferSession::Outcome::Idle
                 && window.session().outcome() != TransferSession::Outcome::Running;
         }, kTransferDeadline)) << statusText(window).toStdString();
@@ -283,7 +297,7 @@ TEST(SerialDialogTest, DownloadButtonSendsTheChosenFilesIntoTheTerminal)
         child<QPushButton>(window, "closeButton")->click();
         expectPortShown(window, false, "closed after the download");
 
-        const QJsonObject flash = sim.flash();
+        const QJsonObject flash = sim ? sim->flash() : rig->flash();
         const QByteArray project = readAll(demo().wgc).mid(102406);
         EXPECT_EQ(flash["projectSha1"].toString(), sha1(project));
         EXPECT_EQ(flash["registry"].toArray().isEmpty(), !c.pictures);
@@ -445,8 +459,9 @@ TEST(SerialDialogTest, ProjectWindowReportsMissingProjectFiles)
     }
 }
 
-TEST(SerialDialogTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
+TEST(SerialWindowTransferTest, SendProjectPutsTheProjectAndItsPicturesIntoTheTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     const QString folder = copyDemo(tmp);
     Sim sim(tmp);

@@ -10,10 +10,12 @@
 #include "serial/ProjectWindow.h"
 #include "serial/DownloadWindow.h"
 #include "shell/Commands.h"
+#include "shell/ProjectNavigatorDock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -254,6 +256,179 @@ TEST_F(ShellMainFrameTest, ProjectCommandsAreEnabledOnlyWhileAProjectIsOpen)
     EXPECT_FALSE(frame->runCommand(h5::Cmd::ToolUnused));
 }
 
+// The actions follow what they depend on: no call brings them up to date
+// after a change, as none is made here.
+TEST_F(ShellMainFrameTest, EditCommandsFollowTheSelectionTheClipboardAndUndoAtOnce)
+{
+    ASSERT_TRUE(newProject(QStringLiteral("工程甲")));
+    ASSERT_TRUE(newPage(12));
+    h5::CMyView *view = frame->activePageView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->save());
+    const int needSelection[] = {h5::Cmd::Delete, h5::Cmd::Cut, h5::Cmd::Copy, h5::Cmd::ToBack,
+                                 h5::Cmd::ToFront, h5::Cmd::ElementEdit};
+    auto enabled = [&](int id) { return frame->action(id)->isEnabled(); };
+    EXPECT_FALSE(enabled(h5::Cmd::Undo));
+
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    EXPECT_TRUE(enabled(h5::Cmd::Undo)) << "a creation can be undone";
+    EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 工程甲 - 12.wlp*"));
+    for (int id : needSelection)
+        EXPECT_FALSE(enabled(id)) << id;
+
+    view->document().select(0);
+    for (int id : needSelection)
+        EXPECT_TRUE(enabled(id)) << id;
+
+    // Copy fills the clipboard and lets the element go.
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Copy));
+    EXPECT_TRUE(enabled(h5::Cmd::Paste));
+    for (int id : needSelection)
+        EXPECT_FALSE(enabled(id)) << id;
+
+    // Undoing back to the saved page clears the mark and turns redo on.
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Undo));
+    EXPECT_FALSE(enabled(h5::Cmd::Undo));
+    EXPECT_TRUE(enabled(h5::Cmd::Redo));
+    EXPECT_FALSE(view->isModified());
+    EXPECT_EQ(frame->frameOf(view)->windowTitle(), QStringLiteral("12.wlp"));
+    EXPECT_EQ(frame->windowTitle(), h5::productTitle() + QStringLiteral(" - 工程甲 - 12.wlp"));
+    ASSERT_TRUE(frame->runCommand(h5::Cmd::Redo));
+    EXPECT_FALSE(enabled(h5::Cmd::Redo));
+    EXPECT_TRUE(enabled(h5::Cmd::Undo));
+}
+
+// When another page window becomes active the actions follow its page, and
+// no longer the page active before.
+TEST_F(ShellMainFrameTest, CommandsFollowOnlyTheActivePage)
+{
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage(1));
+    h5::CMyView *one = frame->activePageView();
+    ASSERT_TRUE(newPage(2));
+    h5::CMyView *two = frame->activePageView();
+    ASSERT_TRUE(one && two && one != two);
+    one->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    one->document().select(0);
+    EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled()) << "page 1 is not the active one";
+
+    frame->activatePageView(one);
+    EXPECT_TRUE(frame->action(h5::Cmd::Delete)->isEnabled());
+    frame->activatePageView(two);
+    EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled());
+    // The page left behind changes: the actions do not hear of it.
+    one->document().clearSelection();
+    one->document().select(0);
+    EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled());
+    two->document().setTool(h5::Kind::Line);
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolLine)->isChecked());
+    one->document().setTool(h5::Kind::SolidEllipse);
+    EXPECT_FALSE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
+    EXPECT_TRUE(frame->action(h5::Cmd::ToolLine)->isChecked());
+}
+
+TEST_F(ShellMainFrameTest, ClosingTheLastPageDisablesThePageCommands)
+{
+    const int pageCommands[] = {h5::Cmd::PageSettings, h5::Cmd::ExportText, h5::Cmd::ExportBitmap,
+                                h5::Cmd::ToolLine, h5::Cmd::ZoomIn, h5::Cmd::ShowGrid,
+                                h5::Cmd::WindowCascade, h5::Cmd::TerminalPreview};
+    ASSERT_TRUE(newProject());
+    ASSERT_TRUE(newPage(1));
+    h5::CMyView *one = frame->activePageView();
+    ASSERT_TRUE(newPage(2));
+    h5::CMyView *two = frame->activePageView();
+    for (int id : pageCommands)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+
+    // The window closed by its own close button, the other by the frame.
+    ASSERT_TRUE(frame->frameOf(two)->close());
+    for (int id : pageCommands)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id << ": page 1 is still open";
+    frame->closePageWindow(one);
+    for (int id : pageCommands)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    EXPECT_FALSE(frame->runCommand(h5::Cmd::ZoomIn));
+    h5test::processDeletes();
+    for (int id : pageCommands)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+}
+
+// However a bar is hidden or shown (its menu item, its own close button,
+// the frame's bar menu), its item follows.
+TEST_F(ShellMainFrameTest, HidingABarAnyWayUnchecksItsItem)
+{
+    const struct
+    {
+        int id;
+        QWidget *bar;
+    } cases[] = {
+        {h5::Cmd::ViewQuickBar, frame->quickLaunchBar()},
+        {h5::Cmd::ViewDrawingBar, frame->drawingBar()},
+        {h5::Cmd::ViewPageBar, frame->pageViewBar()},
+        {h5::Cmd::ViewStatusBar, frame->statusBar()},
+        {h5::Cmd::ViewNavigator, frame->projectNavigator()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        QAction *item = frame->action(c.id);
+        ASSERT_NE(item, nullptr);
+        c.bar->show();
+        EXPECT_TRUE(item->isChecked());
+        c.bar->hide();
+        EXPECT_FALSE(item->isChecked());
+        for (const auto &other : cases)
+            if (other.id != c.id)
+                EXPECT_EQ(frame->action(other.id)->isChecked(), other.bar->isVisibleTo(frame.get()))
+                    << other.id;
+        c.bar->show();
+        EXPECT_TRUE(item->isChecked());
+    }
+    frame->projectNavigator()->hide();
+}
+
+// The frame going with page windows open, a selection, a hidden bar and a
+// moved one: the windows it destroys send signals (hidden, closed,
+// destroyed) while the frame is half gone, which must reach nothing of
+// it. The sanitizer build catches a use after free here.
+TEST_F(ShellMainFrameTest, FrameGoesWithPageWindowsOpenWithoutTouchingWhatIsGone)
+{
+    const struct
+    {
+        const char *name;
+        bool closeFirst;
+        int firstPage;
+    } cases[] = {{"destroyed at once", false, 1}, {"closed, then destroyed", true, 4}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!frame) {
+            frame = std::make_unique<h5::CMainFrame>(*app);
+            frame->show();
+        }
+        if (!app->isProjectOpen())
+            ASSERT_TRUE(newProject());
+        for (int n = c.firstPage; n < c.firstPage + 3; ++n)
+            ASSERT_TRUE(newPage(n));
+        h5::CMyView *view = frame->activePageView();
+        ASSERT_NE(view, nullptr);
+        view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+        view->document().select(0);
+        ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
+        frame->pageViewBar()->hide();
+        frame->addToolBar(Qt::RightToolBarArea, frame->drawingBar());
+        frame->projectNavigator()->show();
+        QPointer<h5::CMyView> watched(view);
+        prompts.saveAnswer = h5::SaveAnswer::Discard;
+        if (c.closeFirst) {
+            EXPECT_TRUE(frame->close());
+            h5test::processDeletes();
+        }
+        frame.reset();
+        h5test::processDeletes();
+        EXPECT_TRUE(watched.isNull());
+        EXPECT_EQ(app->pageWindows(), nullptr);
+    }
+}
+
 TEST_F(ShellMainFrameTest, DrawingToolsFollowTheActivePage)
 {
     EXPECT_FALSE(frame->action(h5::Cmd::ToolLine)->isEnabled());
@@ -271,7 +446,6 @@ TEST_F(ShellMainFrameTest, DrawingToolsFollowTheActivePage)
     ASSERT_TRUE(newPage());
     EXPECT_TRUE(frame->action(h5::Cmd::ToolPointer)->isChecked());
     frame->activatePageView(view);
-    frame->updateCommands();
     EXPECT_TRUE(frame->action(h5::Cmd::ToolFilledEllipse)->isChecked());
 }
 
@@ -422,10 +596,14 @@ TEST_F(ShellViewTest, PageIsDrawnOverItsBackgroundColour)
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage());
     h5::CMyView *view = frame->activePageView();
-    view->settings().m_crBack = h5::RGB(0, 0, 64);
+    {
+        h5::CTypeGraph settings = view->settings();
+        settings.m_crBack = h5::RGB(0, 0, 64);
+        view->document().replaceSettings(settings);
+    }
     h5::CGraph rect = h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 20});
     rect.m_crColor1 = h5::RGB(255, 0, 0);
-    view->elements().push_back(rect);
+    view->document().appendElement(rect);
     view->refresh();
 
     const QImage &canvas = view->canvas();
@@ -454,8 +632,8 @@ TEST_F(ShellViewTest, BrokenPictureIsReportedOnceAndThePageStillShows)
     h5::CGraph picture = h5test::element(h5::Kind::Bitmap, 0, {0, 0}, {40, 40});
     picture.m_strText1 = "bad.bmp";
     picture.m_strText3 = "bad";
-    view->elements().push_back(picture);
-    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {50, 50}, {60, 60}));
+    view->document().appendElement(picture);
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {50, 50}, {60, 60}));
     view->refresh();
     view->refresh();
     QCoreApplication::processEvents();

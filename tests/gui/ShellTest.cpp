@@ -89,7 +89,7 @@ TEST_F(ShellProjectTest, SwitchingProjectSavesAndClosesThePagesOfTheOldOne)
     ASSERT_TRUE(newProject(QStringLiteral("old")));
     ASSERT_TRUE(newPage());
     h5::CMyView *view = frame->pageViews().first();
-    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {50, 40}));
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {50, 40}));
     view->setModified();
     const QString oldPage = view->filePath();
 
@@ -239,7 +239,7 @@ TEST_F(ShellPageTest, NewPageOverAnExistingPageAsksAndReplacesItsWindow)
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage(0));
     h5::CMyView *old = frame->pageViews().first();
-    old->elements().push_back(h5test::element(h5::Kind::Line, 0, {1, 1}, {30, 30}));
+    old->document().appendElement(h5test::element(h5::Kind::Line, 0, {1, 1}, {30, 30}));
     ASSERT_TRUE(old->save());
 
     // Cancel: the old page, its window and its file stay.
@@ -410,7 +410,7 @@ TEST_F(ShellPageTest, ClosingAModifiedPageAsksAndFollowsTheAnswer)
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage(0));
     h5::CMyView *view = frame->pageViews().first();
-    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {25, 25}));
+    view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {25, 25}));
     view->setModified();
     const QString path = view->filePath();
     h5::Page onDisk;
@@ -442,7 +442,7 @@ TEST_F(ShellPageTest, DiscardingAModifiedPageLeavesItsFileAsItWas)
     ASSERT_TRUE(newProject());
     ASSERT_TRUE(newPage(0));
     h5::CMyView *view = frame->pageViews().first();
-    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {25, 25}));
+    view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {25, 25}));
     view->setModified();
     const QByteArray before = readAll(view->filePath());
     prompts.saveAnswer = h5::SaveAnswer::Discard;
@@ -498,7 +498,7 @@ TEST_F(ShellPageTest, SaveProjectSavesEveryOpenPageAndCompilesIt)
     ASSERT_TRUE(newPage(0));
     ASSERT_TRUE(newPage(1));
     for (h5::CMyView *view : frame->pageViews()) {
-        view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {40, 40}, {10, 10}));
+        view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {40, 40}, {10, 10}));
         view->setModified();
     }
     frame->runCommand(h5::Cmd::SaveProject);

@@ -121,7 +121,7 @@ TEST_F(ViewTest, DragMoveMissesTheGridOrSnapsWithoutIt)
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
             EXPECT_TRUE(frame->action(h5::Cmd::ShowGrid)->isChecked());
         }
-        view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {13, 17}, {33, 37}));
+        view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {13, 17}, {33, 37}));
         view->refresh();
 
         press({20, 25}); // selects only
@@ -144,7 +144,7 @@ TEST_F(ViewTest, ArrowKeyDoesNotNudgeTheSelectedElement)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
     press({15, 15});
     release({15, 15});
     const struct
@@ -171,14 +171,13 @@ TEST_F(ViewTest, DeleteUndoRedoCommandsLoseOrMisplaceTheElement)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
-    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {100, 100}, {140, 130}));
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {100, 100}, {140, 130}));
     view->refresh();
 
     EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled()); // nothing selected
     press({120, 110});
     release({120, 110});
-    frame->updateCommands();
     ASSERT_TRUE(frame->action(h5::Cmd::Delete)->isEnabled());
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::Delete));
@@ -248,7 +247,7 @@ TEST_F(ViewCommandTest, DoubleClickMissesThePropertyForm)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+    view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
     int opened = 0;
     prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &) {
         ++opened;
@@ -300,7 +299,7 @@ TEST_F(ViewCommandTest, PropertyFormLeavesTheElementSelected)
         SCOPED_TRACE(c.name);
         view = openView();
         ASSERT_NE(view, nullptr);
-        view->elements().push_back(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
+        view->document().appendElement(h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {30, 30}));
         view->refresh();
         prompts.onForm<h5::PropertyForm>([&](h5::PropertyForm &dlg) {
             return c.accept && dlg.tryAccept();
@@ -310,7 +309,6 @@ TEST_F(ViewCommandTest, PropertyFormLeavesTheElementSelected)
         mouse(QEvent::MouseButtonDblClick, {20, 20}, Qt::LeftButton);
         release({20, 20});
         EXPECT_FALSE(view->editState().selected);
-        frame->updateCommands();
         EXPECT_FALSE(frame->action(h5::Cmd::Delete)->isEnabled());
         EXPECT_FALSE(frame->action(h5::Cmd::ElementEdit)->isEnabled());
         EXPECT_FALSE(frame->runCommand(h5::Cmd::Delete));
@@ -354,9 +352,9 @@ protected:
         ASSERT_NE(view, nullptr);
         h5::CGraph red = h5test::element(h5::Kind::SolidRect, 0, {100, 100}, {160, 150});
         red.m_crColor1 = h5::RGB(255, 0, 0);
-        view->elements().push_back(red);
-        view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
-        view->editState().selectedIndex = 1;
+        view->document().appendElement(red);
+        view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
+        view->document().select(1);
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
         view->setGridSpacing(10, 10);
         view->refresh();
@@ -479,10 +477,10 @@ TEST_F(ViewCommandTest, RenumberOrDeleteWithOtherPagesOpenDisturbsThem)
     h5::CMyView *three = openView();
     ASSERT_TRUE(one && two && three);
     for (h5::CMyView *v : {one, two, three}) {
-        v->elements().push_back(h5test::element(h5::Kind::Line, 0, {1, 1}, {30, 30}));
+        v->document().appendElement(h5test::element(h5::Kind::Line, 0, {1, 1}, {30, 30}));
         ASSERT_TRUE(v->save());
     }
-    three->elements().push_back(h5test::element(h5::Kind::Line, 0, {5, 5}, {50, 50}));
+    three->document().appendElement(h5test::element(h5::Kind::Line, 0, {5, 5}, {50, 50}));
     three->setModified(true);
     const QByteArray threeFile = h5test::readAll(app->project().pagePath(3));
     const QString wgc = app->project().file;
@@ -625,7 +623,7 @@ TEST_F(ViewCommandTest, PickedColourDoesNotBecomeThePen)
     ASSERT_NE(view, nullptr);
     h5::CGraph rect = h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {40, 40});
     rect.m_crColor1 = h5::RGB(200, 30, 40);
-    view->elements().push_back(rect);
+    view->document().appendElement(rect);
     view->refresh();
 
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ToolPickColour));

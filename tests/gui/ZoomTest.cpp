@@ -133,7 +133,7 @@ TEST_F(ZoomTest, ZoomedMoveDragMovesByOtherThanPagePixels)
         for (int i = 0; i < zoomIns; ++i)
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
         const int zoom = view->zoom();
-        view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {13, 17}, {33, 37}));
+        view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {13, 17}, {33, 37}));
         view->refresh();
 
         press(windowPixel({20, 25}, zoom)); // selects only
@@ -283,7 +283,6 @@ TEST_F(ZoomTest, ZoomCommandsEnabledWithoutAPageWindowOrWrongAtTheirEnds)
     const int commands[] = {h5::Cmd::ZoomIn, h5::Cmd::ZoomOut, h5::Cmd::ZoomActual,
                             h5::Cmd::ZoomFit};
     ASSERT_TRUE(newProject(QStringLiteral("p"), 1));
-    frame->updateCommands();
     for (int id : commands) {
         SCOPED_TRACE(id);
         ASSERT_NE(frame->action(id), nullptr);
@@ -365,7 +364,8 @@ TEST_F(ZoomTest, WholeNumberZoomSmearsOrShiftsPagePixels)
     green.m_crColor1 = h5::RGB(0, 255, 0);
     h5::CGraph blue = h5test::element(h5::Kind::HollowEllipse, 0, {40, 30}, {110, 70});
     blue.m_crColor1 = h5::RGB(0, 0, 255);
-    view->elements() = {red, green, blue};
+    for (const h5::CGraph &e : {red, green, blue})
+        view->document().appendElement(e);
     view->refresh();
     const QImage page = view->canvas();
     const struct
@@ -406,7 +406,11 @@ TEST_F(ZoomTest, ZoomedOutPageEdgeVanishesInItsBackground)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    view->settings().m_crBack = h5::RGB(0, 0, 160);
+    {
+        h5::CTypeGraph settings = view->settings();
+        settings.m_crBack = h5::RGB(0, 0, 160);
+        view->document().replaceSettings(settings);
+    }
     view->refresh();
     const QColor back(0, 0, 160);
     const QColor grey(view->palette().color(QPalette::Dark).rgb()); // as painted, 8 bits a channel
@@ -450,9 +454,8 @@ TEST_F(ZoomTest, SelectionHandlesGrowOrShrinkWithTheZoom)
 {
     view = openView();
     ASSERT_NE(view, nullptr);
-    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {40, 30}, {60, 50}));
-    view->editState().selectedIndex = 0;
-    view->editState().selected = true;
+    view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {40, 30}, {60, 50}));
+    view->document().select(0);
     view->refresh();
     ASSERT_TRUE(view->editState().selectedElement() != nullptr);
     const h5::SelectionMarks marks = h5::selectionMarks(*view->editState().selectedElement());
@@ -536,10 +539,9 @@ TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
     ASSERT_NE(view, nullptr);
     h5::CGraph red = h5test::element(h5::Kind::SolidRect, 0, {20, 15}, {60, 40});
     red.m_crColor1 = h5::RGB(255, 0, 0);
-    view->elements().push_back(red);
-    view->elements().push_back(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
-    view->editState().selectedIndex = 1;
-    view->editState().selected = true;
+    view->document().appendElement(red);
+    view->document().appendElement(h5test::element(h5::Kind::HollowRect, 0, {5, 5}, {40, 30}));
+    view->document().select(1);
     ASSERT_TRUE(frame->runCommand(h5::Cmd::ShowGrid));
     view->setGridSpacing(10, 10);
     view->refresh();

@@ -12,6 +12,7 @@
 #include "terminal/InProcessLink.h"
 #include "terminal/VirtualTerminal.h"
 
+#include <QDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -496,9 +497,9 @@ TEST(DebugSessionDownload, FontsAreCheckedBeforeAnythingIsSent)
         {"missing second", {{good, 0}, {dir.filePath(QStringLiteral("gone.txt")), 1}},
          QStringLiteral("第2个字库丢失，下载停止")},
         {"no bytes", {{empty, 0}}, QStringLiteral("第1个字库丢失，下载停止")},
-        {"unreadable", {{good, 0}, {folder, 1}}, QStringLiteral("第2个字库无法读取：%1").arg(folder)},
+        {"unreadable", {{good, 0}, {folder, 1}}, QStringLiteral("第2个字库无法读取：%1").arg(QDir::toNativeSeparators(folder))},
         {"lone digit", {{good, 0}, {lone, 1}},
-         QStringLiteral("第2个字库无法读取：%1：第7个字符“3”是不成对的十六进制数字").arg(lone)},
+         QStringLiteral("第2个字库无法读取：%1：第7个字符“3”是不成对的十六进制数字").arg(QDir::toNativeSeparators(lone))},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

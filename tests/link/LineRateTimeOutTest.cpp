@@ -177,44 +177,59 @@ TEST(LineRateTimeOut, DownloadsAtEveryRateCompleteWhenPacketsTakeLongerThanTheTi
     }
 }
 
-TEST(LineRateTimeOut, SilentTerminalTimesOutFiveSecondsAfterTheBytesHaveLeftAtEveryRate)
+// A terminal falling silent at each packet of `k`'s download in turn.
+void silentTerminalTimesOut(const Download &k)
 {
-    for (const Download &k : kinds()) {
-        for (const qint32 baud : *k.rates) {
-            int64_t packets = 0;
-            {
-                auto clean = k.make(baud);
-                ASSERT_TRUE(clean->start());
-                ASSERT_TRUE(clean->link.advanceUntil([&] { return clean->ended(); }, kHour));
-                packets = clean->terminal.packetCount() - clean->base;
+    for (const qint32 baud : *k.rates) {
+        int64_t packets = 0;
+        {
+            auto clean = k.make(baud);
+            ASSERT_TRUE(clean->start());
+            ASSERT_TRUE(clean->link.advanceUntil([&] { return clean->ended(); }, kHour));
+            packets = clean->terminal.packetCount() - clean->base;
+        }
+        for (int64_t n = 0; n < packets; ++n) {
+            SCOPED_TRACE(std::string(k.name) + " at " + std::to_string(baud) + ", silent from packet "
+                         + std::to_string(n + 1));
+            auto run = k.make(baud);
+            VirtualTerminal::Faults faults;
+            faults.stopAfter = run->base + n;
+            run->terminal.setFaults(faults);
+            ASSERT_TRUE(run->start());
+            ASSERT_TRUE(run->link.advanceUntil([&] { return run->ended(); }, kHour)) << "hung";
+            EXPECT_FALSE(run->completed());
+            if (!run->link.statuses.contains(kTimedOut)) {
+                // The connection probe goes unanswered: the handshake
+                // gives up on its own ticks.
+                EXPECT_TRUE(run->link.statuses.contains(QStringLiteral("串口连接不上!")))
+                    << run->texts().toStdString();
+                continue;
             }
-            for (int64_t n = 0; n < packets; ++n) {
-                SCOPED_TRACE(std::string(k.name) + " at " + std::to_string(baud) + ", silent from packet "
-                             + std::to_string(n + 1));
-                auto run = k.make(baud);
-                VirtualTerminal::Faults faults;
-                faults.stopAfter = run->base + n;
-                run->terminal.setFaults(faults);
-                ASSERT_TRUE(run->start());
-                ASSERT_TRUE(run->link.advanceUntil([&] { return run->ended(); }, kHour)) << "hung";
-                EXPECT_FALSE(run->completed());
-                if (!run->link.statuses.contains(kTimedOut)) {
-                    // The connection probe goes unanswered: the handshake
-                    // gives up on its own ticks.
-                    EXPECT_TRUE(run->link.statuses.contains(QStringLiteral("串口连接不上!")))
-                        << run->texts().toStdString();
-                    continue;
-                }
-                // The wait began when the last byte had left the line.
-                const int64_t silence = run->link.now() - run->link.lastByteLeftAt();
-                const bool registryRead = run->link.sentBytes().endsWith(registryReadRequest());
-                const int64_t expected = registryRead ? registryTimeoutMs(10000, baud)
-                                                            - lineTimeMs(registryReadRequest().size(), baud)
-                                                      : 5000;
-                EXPECT_EQ(silence, expected) << run->texts().toStdString();
-            }
+            // The wait began when the last byte had left the line.
+            const int64_t silence = run->link.now() - run->link.lastByteLeftAt();
+            const bool registryRead = run->link.sentBytes().endsWith(registryReadRequest());
+            const int64_t expected = registryRead ? registryTimeoutMs(10000, baud)
+                                                        - lineTimeMs(registryReadRequest().size(), baud)
+                                                  : 5000;
+            EXPECT_EQ(silence, expected) << run->texts().toStdString();
         }
     }
+}
+
+// The file windows' downloads and the debug window's, each a suite of its
+// own so that ctest runs them side by side.
+TEST(LineRateTimeOut, SilentTerminalTimesOutFiveSecondsAfterTheBytesHaveLeftAtEveryRate)
+{
+    for (const Download &k : kinds())
+        if (k.rates == &kFileWindowRates)
+            silentTerminalTimesOut(k);
+}
+
+TEST(DebugLineRateTimeOut, SilentTerminalTimesOutFiveSecondsAfterTheBytesHaveLeftAtEveryRate)
+{
+    for (const Download &k : kinds())
+        if (k.rates == &kDebugWindowRates)
+            silentTerminalTimesOut(k);
 }
 
 TEST(LineRateTimeOut, LongestRegistryReplyAtTheSlowestRateIsWaitedFor)

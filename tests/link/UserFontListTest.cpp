@@ -4,11 +4,15 @@
 #include "common/Notifier.h"
 #include "link/UserFontList.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace h5;
 
@@ -85,18 +89,24 @@ TEST(UserFontList, UnusableFilesAreNamedAndSkipped)
     const QString empty = fonts.make("empty.txt", 0);
     const QString locked = fonts.make("locked.txt", 3);
     const QString good = fonts.make("good.txt", 3);
-    const QString longPath = QStringLiteral("/") + QString(2047, QLatin1Char('x'));
+    // Absolute on every system ("/" is a drive's root on Windows).
+    const QString longPath = QFileInfo(QStringLiteral("/")).absoluteFilePath() + QString(2047, QLatin1Char('x'));
+#ifdef Q_OS_WIN
+    const bool root = true; // no file mode forbids reading: it opens, as for root
+#else
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
     const bool root = ::geteuid() == 0; // root opens it anyway
+#endif
 
     UserFontList list;
     RecordingNotifier notes;
     list.addFonts({missing, empty, locked, longPath, good}, notes);
-    QStringList expected = {missing + QStringLiteral("文件不存在!"), empty + QStringLiteral("文件无数据!")};
+    const auto shown = [](const QString &path) { return QDir::toNativeSeparators(path); };
+    QStringList expected = {shown(missing) + QStringLiteral("文件不存在!"), shown(empty) + QStringLiteral("文件无数据!")};
     if (!root)
-        expected << locked + QStringLiteral("文件无法打开!");
-    expected << longPath + QStringLiteral("路径过长，请更改。");
-    EXPECT_EQ(notes.messages, expected);
+        expected << shown(locked) + QStringLiteral("文件无法打开!");
+    expected << shown(longPath) + QStringLiteral("路径过长，请更改。");
+    EXPECT_EQ(notes.messages.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
     ASSERT_FALSE(list.entries().empty());
     EXPECT_EQ(list.entries().back().path, good);
     EXPECT_EQ(list.nextNumber(), int(list.entries().size()));

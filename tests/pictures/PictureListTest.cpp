@@ -95,7 +95,7 @@ TEST_F(PictureListAdd, LongPathIsReportedAndUnopenableFileSkippedSilently)
     ASSERT_EQ(list.entries().size(), 1u);
     EXPECT_EQ(list.entries()[0].number, 0);
     EXPECT_EQ(list.entries()[0].path, toGbk(good));
-    EXPECT_EQ(notes.messages, QStringList{longPath + "路径过长，请更改。"});
+    EXPECT_EQ(notes.messages, QStringList{QDir::toNativeSeparators(longPath) + "路径过长，请更改。"});
 }
 
 TEST_F(PictureListAdd, NumberPast599StopsAddingTheRest)

@@ -71,6 +71,7 @@ struct Line
 
 TEST(LineDriverTest, LineEventsReachTheSessionAndSendsReachTheLine)
 {
+    H5_UNIX_ONLY("pseudo-terminal");
     Line line;
     ASSERT_TRUE(line.open()) << line.comm.errorString().toStdString();
 
@@ -86,6 +87,7 @@ TEST(LineDriverTest, LineEventsReachTheSessionAndSendsReachTheLine)
 
 TEST(LineDriverTest, TimersFireByIdUntilStoppedAndNothingReachesADetachedSession)
 {
+    H5_UNIX_ONLY("pseudo-terminal");
     Line line;
     ASSERT_TRUE(line.open()) << line.comm.errorString().toStdString();
 
@@ -118,6 +120,7 @@ TEST(LineDriverTest, TimersFireByIdUntilStoppedAndNothingReachesADetachedSession
 
 TEST(LineDriverTest, LostLineReachesTheFrontEnd)
 {
+    H5_UNIX_ONLY("pseudo-terminal");
     Line line;
     ASSERT_TRUE(line.open()) << line.comm.errorString().toStdString();
     line.pty.reset(); // the other end goes away

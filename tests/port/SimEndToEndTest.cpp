@@ -53,6 +53,7 @@ struct Line
 
 TEST(SimEndToEndTest, AnswersTheProbeOverThePseudoTerminal)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     SimDevice sim({});
     ASSERT_FALSE(sim.device().isEmpty()) << "no device printed";
     Line line(sim.device());
@@ -63,6 +64,7 @@ TEST(SimEndToEndTest, AnswersTheProbeOverThePseudoTerminal)
 
 TEST(SimEndToEndTest, ReopenedLineStartsFromAFrameNotInTheMiddleOfAPacket)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     SimDevice sim({});
     ASSERT_FALSE(sim.device().isEmpty());
     {
@@ -84,6 +86,7 @@ TEST(SimEndToEndTest, ReopenedLineStartsFromAFrameNotInTheMiddleOfAPacket)
 
 TEST(SimEndToEndTest, FlashIsKeptInItsFileAcrossRuns)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString flash = dir.filePath(QStringLiteral("terminal.flash"));
     QByteArray registry(4800, '\xFF');
@@ -130,6 +133,7 @@ TEST(SimEndToEndTest, FlashIsKeptInItsFileAcrossRuns)
 
 TEST(SimEndToEndTest, MisbehaviourOptionsChangeTheAnswers)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     struct Case
     {
         QStringList args;
@@ -155,6 +159,7 @@ TEST(SimEndToEndTest, MisbehaviourOptionsChangeTheAnswers)
 
 TEST(SimEndToEndTest, HangUpClosesTheLineAndEndsTheSimulator)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     SimDevice sim({QStringLiteral("--hangup-after"), QStringLiteral("1")});
     ASSERT_FALSE(sim.device().isEmpty());
     Line line(sim.device());
@@ -171,6 +176,7 @@ TEST(SimEndToEndTest, HangUpClosesTheLineAndEndsTheSimulator)
 
 TEST(SimEndToEndTest, LinkNamesTheDeviceWhileTheSimulatorRuns)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("h5800"));
     {
@@ -188,6 +194,7 @@ TEST(SimEndToEndTest, LinkNamesTheDeviceWhileTheSimulatorRuns)
 
 TEST(SimEndToEndTest, UnreadableFlashFileOrBadOptionStopsWithAMessage)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir dir;
     const QString flash = dir.filePath(QStringLiteral("damaged.flash"));
     QFile f(flash);

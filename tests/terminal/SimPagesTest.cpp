@@ -28,6 +28,7 @@ bool sameImage(const QString &a, const QString &b)
 
 TEST(SimPages, LivePageSwitchShowsThePageAndStartUpShowsPageZero)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     auto r = runCli({"demo", tmp.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();

@@ -2,18 +2,29 @@
 
 #include "common/FileIo.h"
 #include "link/UserFontList.h"
+#include "port/BuiltinTerminal.h"
+#include "port/LineClock.h"
 #include "port/PortLine.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 #include <QImage>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 namespace h5cli {
 
@@ -44,13 +55,15 @@ protected:
         }
         qint64 done = 0;
         while (done < size) {
-            const ssize_t n = ::write(1, data + done, size_t(size - done));
+            const qint64 chunk = std::min<qint64>(size - done, qint64(1) << 30);
+            const auto n = ::write(1, data + done, unsigned(chunk));
             if (n > 0) {
                 done += n;
                 continue;
             }
             if (n < 0 && errno == EINTR)
                 continue;
+#ifndef Q_OS_WIN
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
                 // A non-blocking descriptor handed over by the caller: wait
                 // until it takes more.
@@ -58,6 +71,7 @@ protected:
                 ::poll(&p, 1, -1);
                 continue;
             }
+#endif
             m_failure = n < 0 ? errno : ENOSPC; // no progress and no reason: a full device
             return -1;
         }
@@ -83,6 +97,26 @@ void guardStandardDescriptors()
     // next file or event descriptor the program opens, and output meant for
     // the terminal would go into it. Each gets /dev/null instead; output
     // written to a closed stdout still counts as failed.
+#ifdef Q_OS_WIN
+    // The same bytes as on Unix: no "\r" added before each "\n". A console
+    // is told that the text comes in UTF-8.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::_get_osfhandle(fd) < 0) {
+            const int null = ::_open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+            if (null >= 0 && null != fd) {
+                ::_dup2(null, fd);
+                ::_close(null);
+            }
+            if (fd == 1)
+                stdoutDevice().setClosed();
+        }
+        ::_setmode(fd, _O_BINARY);
+    }
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)
+        || GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode))
+        SetConsoleOutputCP(CP_UTF8);
+#else
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
             continue;
@@ -94,6 +128,7 @@ void guardStandardDescriptors()
         if (fd == 1)
             stdoutDevice().setClosed();
     }
+#endif
 }
 
 QTextStream &out()
@@ -272,12 +307,86 @@ void StatusLines::endLine()
     m_openLine = false;
 }
 
+namespace {
+
+// The built-in terminal on a virtual clock, when the environment asks for
+// it (H5_BUILTIN_CLOCK=virtual), made before anything opens the terminal.
+void useVirtualBuiltinClockIfAsked(const QString &device)
+{
+    if (!h5::BuiltinTerminal::isBuiltinDevice(device) || h5::BuiltinTerminal::hasShared()
+        || qEnvironmentVariable("H5_BUILTIN_CLOCK") != QLatin1String("virtual"))
+        return;
+    // Made before the terminal, so it goes after it.
+    static h5::VirtualLineClock clock;
+    h5::BuiltinTerminal::setShared(
+        std::make_unique<h5::BuiltinTerminal>(clock, h5::BuiltinTerminal::defaultFlashPath()));
+    // The terminal goes (and saves its flash) while the application exists.
+    qAddPostRoutine([] { h5::BuiltinTerminal::setShared(nullptr); });
+}
+
+// A day: the longest the virtual clock jumps when no timer is running.
+constexpr qint64 kIdleJumpMs = 24LL * 3600 * 1000;
+
+} // namespace
+
+void LineLoop::exec()
+{
+    auto *clock = dynamic_cast<h5::VirtualLineClock *>(&m_line.clock());
+    if (!clock) {
+        m_loop.exec();
+        return;
+    }
+    m_quit = false;
+    while (!m_quit) {
+        const bool quit = clock->advanceUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                clock->run();
+                return m_quit;
+            },
+            kIdleJumpMs);
+        // Nothing runs on the clock: only the process's own events (a
+        // signal) can end the wait.
+        if (!quit)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void LineLoop::quit()
+{
+    m_quit = true;
+    m_loop.quit();
+}
+
+bool runUntil(h5::SerialLine &line, const std::function<bool()> &done, qint64 ms)
+{
+    if (auto *clock = dynamic_cast<h5::VirtualLineClock *>(&line.clock())) {
+        return clock->advanceUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                clock->run();
+                return done();
+            },
+            ms);
+    }
+    const QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
 PortOptions takePortOptions(QStringList &args)
 {
     PortOptions o;
     o.device = takeOption(args, "port");
     if (o.device.isEmpty())
         throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
+    useVirtualBuiltinClockIfAsked(o.device);
     const QString baud = takeOption(args, "baud");
     if (!baud.isNull()) {
         bool ok = false;

@@ -4,6 +4,7 @@
 
 #include "common/Notifier.h"
 
+#include <QEventLoop>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@
 
 namespace h5 {
 class PortLine;
+class SerialLine;
 struct DebugFont;
 }
 
@@ -131,6 +133,32 @@ struct PortOptions
     int baud = kDefaultBaud;
 };
 PortOptions takePortOptions(QStringList &args);
+// With H5_BUILTIN_CLOCK=virtual in the environment, the built-in terminal
+// (--port builtin) runs on a virtual clock: while a command waits, whatever
+// is due now runs and the clock then moves straight on to the next timer,
+// so a handshake's one-second probe or monitor --seconds takes no real
+// time. The terminal is the line's only peer, so nothing else can happen in
+// between. The tests use it; without it every wait is real.
+//
+// The loop a command waits in for its line: Qt's event loop on the real
+// clock; on the virtual clock it moves that clock on as said above.
+class LineLoop
+{
+public:
+    explicit LineLoop(h5::SerialLine &line) : m_line(line) {}
+    // Runs until quit().
+    void exec();
+    void quit();
+
+private:
+    h5::SerialLine &m_line;
+    QEventLoop m_loop;
+    bool m_quit = false;
+};
+// Runs the line's loop until `done()` holds or `ms` have passed on the
+// line's clock; says whether `done()` holds.
+bool runUntil(h5::SerialLine &line, const std::function<bool()> &done, qint64 ms);
+
 // Opens the port at the chosen rate, 8 data bits, no parity, one stop bit;
 // prints "h5800: DEVICE: why" and returns false when it cannot.
 bool openPort(h5::PortLine &comm, const PortOptions &o);

@@ -8,22 +8,26 @@
 
 #include "link/DebugSession.h"
 #include "pictures/PictureList.h"
+#include "port/LineClock.h"
 #include "port/PortLine.h"
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSocketNotifier>
-#include <QTimer>
 
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
+#ifdef Q_OS_WIN
+#include <QPointer>
+#include <windows.h>
+#else
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 using namespace h5cli;
 
@@ -42,7 +46,7 @@ const QRegularExpression kMissingPicture(QStringLiteral("^编号(\\d+)图片丢�
 class DebugCliHost : public h5::LineDriver
 {
 public:
-    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_skip(skipMissing)
+    DebugCliHost(h5::PortLine &comm, bool skipMissing) : LineDriver(comm), m_loop(comm), m_skip(skipMissing)
     {
         setAfterEvent([this] { check(); });
     }
@@ -154,7 +158,7 @@ private:
     }
 
     h5::DebugSession *m_session = nullptr;
-    QEventLoop m_loop;
+    LineLoop m_loop;
     StatusLines m_lines;
     QStringList m_skipped;
     bool m_skip = false;
@@ -319,6 +323,19 @@ int debugDownload(const QStringList &argsIn)
     return ExitOk;
 }
 
+#ifdef Q_OS_WIN
+// Ctrl+C, Ctrl+Break and closing the console end the monitor through the
+// event loop (the handler runs on a thread of its own).
+QPointer<QObject> gStopTarget;
+std::function<void()> gStop;
+
+BOOL WINAPI onConsoleStop(DWORD)
+{
+    if (gStopTarget)
+        QMetaObject::invokeMethod(gStopTarget, [] { if (gStop) gStop(); }, Qt::QueuedConnection);
+    return TRUE;
+}
+#else
 // SIGINT and SIGTERM end the monitor through the event loop.
 int gStopPipe[2] = {-1, -1};
 
@@ -329,6 +346,7 @@ void onStopSignal(int)
     (void)!::write(gStopPipe[1], &c, 1);
     errno = saved;
 }
+#endif
 
 int monitor(const QStringList &argsIn)
 {
@@ -344,6 +362,7 @@ int monitor(const QStringList &argsIn)
             throw UsageError{QStringLiteral("--seconds %1 is not a time in seconds").arg(secondsText)};
     }
 
+#ifndef Q_OS_WIN
     if (::pipe(gStopPipe) != 0) {
         err() << "h5800: cannot create a pipe: " << QString::fromLocal8Bit(std::strerror(errno)) << Qt::endl;
         return ExitBadInput;
@@ -357,6 +376,7 @@ int monitor(const QStringList &argsIn)
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+#endif
 
     h5::PortLine comm;
     DebugCliHost host(comm, false);
@@ -383,6 +403,15 @@ int monitor(const QStringList &argsIn)
     });
 
     bool stopped = false;
+#ifdef Q_OS_WIN
+    QObject stop;
+    gStopTarget = &stop;
+    gStop = [&] {
+        stopped = true;
+        host.quit();
+    };
+    SetConsoleCtrlHandler(onConsoleStop, TRUE);
+#else
     QSocketNotifier stop(gStopPipe[0], QSocketNotifier::Read);
     QObject::connect(&stop, &QSocketNotifier::activated, [&] {
         char c;
@@ -390,16 +419,18 @@ int monitor(const QStringList &argsIn)
         stopped = true;
         host.quit();
     });
-    QTimer deadline;
+#endif
+    // The time counts on the line's clock (the built-in terminal's may be
+    // virtual).
+    comm.setDevice(port.device);
     bool timeUp = false;
-    if (seconds >= 0) {
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, [&] {
-            timeUp = true;
-            host.quit();
-        });
-        deadline.start(int(seconds * 1000));
-    }
+    std::unique_ptr<h5::LineTimer> deadline = comm.clock().makeTimer([&] {
+        deadline->stop();
+        timeUp = true;
+        host.quit();
+    });
+    if (seconds >= 0)
+        deadline->start(int(seconds * 1000));
 
     const bool ready = openAndConnect(comm, port, host, session);
     int status = ExitOk;
@@ -415,6 +446,11 @@ int monitor(const QStringList &argsIn)
             status = ExitBadInput; // the line was lost (told by the host)
     }
     closeLine(comm, host, session);
+#ifdef Q_OS_WIN
+    SetConsoleCtrlHandler(onConsoleStop, FALSE);
+    gStopTarget = nullptr;
+    gStop = nullptr;
+#endif
     out().flush();
     return status;
 }
@@ -465,7 +501,7 @@ Registrar regMonitor{{
     "and 4-byte fc fc/fc f0 reports, fd fd, dd ac ... ff ff ee ff, ff ff ee ff,\n"
     "33; other bytes are dropped). Entries keep the record's form: a time stamp\n"
     "line with 发送 or 收到, the bytes as lower-case hex, CR LF line ends.\n"
-    "Runs for S seconds (counted from the start) or until SIGINT or SIGTERM,\n"
+    "Runs for S seconds (counted from the start) or until SIGINT or SIGTERM (Ctrl+C),\n"
     "which end it with exit status 0. Exit status 1 when the port does not open,\n"
     "the terminal does not answer the handshake or the line is lost.",
     monitor,

@@ -13,7 +13,6 @@
 #include "port/LineDriver.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 
 
@@ -28,7 +27,7 @@ namespace {
 class CliLinkHost : public h5::LineDriver
 {
 public:
-    explicit CliLinkHost(h5::PortLine &comm) : LineDriver(comm)
+    explicit CliLinkHost(h5::PortLine &comm) : LineDriver(comm), m_loop(comm)
     {
         setAfterEvent([this] { checkDone(); });
     }
@@ -99,7 +98,7 @@ private:
     }
 
     h5::TransferSession *m_session = nullptr;
-    QEventLoop m_loop;
+    LineLoop m_loop;
     StatusLines m_lines;
     bool m_done = false;
 

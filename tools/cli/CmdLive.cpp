@@ -18,10 +18,7 @@
 #include "project/Encoding.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <algorithm>
 #include <iterator>
@@ -90,20 +87,6 @@ int resolutionOption(QStringList &args)
 
 // ---- sending ----
 
-// Runs the event loop until `done()` holds or the deadline passes.
-template <class Done>
-bool runUntil(Done done, QDeadlineTimer deadline)
-{
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
 // How long the bytes may take to leave the port: their time on the line
 // at `baud` (ten bits a byte) and 5 s more. A terminal that takes nothing
 // (it does not read, or its flow control holds the line) ends the command
@@ -132,8 +115,8 @@ int writeFrames(const PortOptions &port, const QByteArray &bytes)
     comm.discardInput();
     comm.output(bytes);
     const qint64 waitMs = drainTimeMs(bytes.size(), port.baud);
-    const bool drained = runUntil([&] { return !lost.isEmpty() || !comm.isOpen() || comm.bytesQueued() == 0; },
-                                  QDeadlineTimer(waitMs));
+    const bool drained = runUntil(
+        comm, [&] { return !lost.isEmpty() || !comm.isOpen() || comm.bytesQueued() == 0; }, waitMs);
     // What the system holds goes out before the port closes.
     const bool ok = drained && lost.isEmpty() && comm.isOpen() && comm.bytesQueued() == 0 && comm.waitSent();
     comm.close();
@@ -212,8 +195,8 @@ int runSession(const PortOptions &port, qint64 bytes, qint64 answerMs, Start sta
     const bool started = start(session);
     const qint64 waitMs = drainTimeMs(bytes, port.baud) + answerMs;
     bool ok = started
-              && runUntil([&] { return host.failed() || (host.sent() && comm.bytesQueued() == 0); },
-                          QDeadlineTimer(waitMs));
+              && runUntil(comm, [&] { return host.failed() || (host.sent() && comm.bytesQueued() == 0); },
+                          waitMs);
     ok = ok && !host.failed() && comm.waitSent();
     if (started && !ok && !host.failed())
         err() << "h5800: " << port.device << ": " << drainTimeOut(waitMs) << Qt::endl;

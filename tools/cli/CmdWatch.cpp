@@ -10,10 +10,15 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <unistd.h>
+#endif
 
 using namespace h5cli;
 
@@ -21,6 +26,16 @@ namespace {
 
 // Ctrl-C and kill end the watch through the event loop, so the line is
 // closed properly (the built-in terminal then saves its flash).
+#ifdef Q_OS_WIN
+// Windows calls the console handler on a thread of its own: the exit is
+// posted to the event loop.
+BOOL WINAPI onConsoleStop(DWORD)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
+                              Qt::QueuedConnection);
+    return TRUE;
+}
+#else
 int gSignalPipe[2] = {-1, -1};
 
 void onSignal(int)
@@ -29,6 +44,7 @@ void onSignal(int)
     const ssize_t n = ::write(gSignalPipe[1], &c, 1);
     (void)n;
 }
+#endif
 
 int watch(const QStringList &argsIn)
 {
@@ -77,12 +93,16 @@ int watch(const QStringList &argsIn)
         QCoreApplication::exit(0);
     });
 
+#ifdef Q_OS_WIN
+    SetConsoleCtrlHandler(onConsoleStop, TRUE);
+#else
     if (::pipe(gSignalPipe) == 0) {
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
     }
     QSocketNotifier stopper(gSignalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopper, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
+#endif
 
     err() << "h5800: watching " << project.dir << " (Ctrl-C ends)" << Qt::endl;
     reload.start(!noInitial);
@@ -90,6 +110,9 @@ int watch(const QStringList &argsIn)
         QCoreApplication::exec();
     reload.stop();
     line.close();
+#ifdef Q_OS_WIN
+    SetConsoleCtrlHandler(onConsoleStop, FALSE);
+#endif
     return status;
 }
 

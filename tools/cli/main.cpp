@@ -3,11 +3,17 @@
 
 #include "Cli.h"
 
+#include "model/FontFaces.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <memory>
 #include <algorithm>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 using namespace h5cli;
 
@@ -82,21 +88,42 @@ int main(int argc, char **argv)
 
 namespace {
 
-int run(int argc, char **argv)
+// The arguments as typed. On Windows argv holds them in the ANSI code page,
+// which cannot spell every file name: they are taken from the wide command
+// line instead.
+QStringList arguments(int argc, char **argv)
 {
     QStringList args;
+#ifdef Q_OS_WIN
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            args << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+        return args;
+    }
+#endif
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+int run(int argc, char **argv)
+{
+    QStringList args = arguments(argc, argv);
 
     // No window system is needed: pictures are decoded and drawn into
     // QImages. Only commands that draw text start the GUI application, on
-    // the offscreen platform unless told otherwise.
+    // the offscreen platform unless told otherwise. Windows' own platform
+    // needs no display and offers the system's fonts, so it stays there.
     int used = 0;
     const Command *c = find(args, used);
     std::unique_ptr<QCoreApplication> app;
     if (c && c->needsGui) {
+#ifndef Q_OS_WIN
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             const QString runtime = QDir::tempPath() + QStringLiteral("/h5800-runtime");
             QDir().mkpath(runtime);
@@ -105,6 +132,7 @@ int run(int argc, char **argv)
             qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
         }
         app = std::make_unique<QGuiApplication>(argc, argv);
+        h5::loadPackagedFonts();
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

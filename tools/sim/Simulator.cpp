@@ -1,7 +1,10 @@
 #include "Simulator.h"
 
 #include "SimWindow.h"
+#include "common/FileIo.h"
+#include "terminal/ScenarioRunner.h"
 #include "terminal/SimControl.h"
+#include "terminal/TouchPanel.h"
 
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -13,8 +16,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QDir>
+
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -213,13 +219,29 @@ public:
             shoot(terminal);
     }
 
-    // How long the line may be waited for before the next page is due.
+    // How long the line may be waited for before the next page is due, a
+    // held touch repeats or waiting control lines go on.
     int untilNextPage(const h5::VirtualTerminal &terminal) const
     {
-        const int64_t due = terminal.pageDueMs();
+        int64_t due = -1;
+        for (int64_t d : {terminal.pageDueMs(), m_touch.dueMs(), m_queue.empty() ? -1 : m_resumeAt}) {
+            if (d >= 0 && (due < 0 || d < due))
+                due = d;
+        }
         if (due < 0)
             return -1;
         return int(std::clamp<int64_t>(due - now(), 0, 1 << 30));
+    }
+
+    // What time brought: repeated touch reports, control lines that waited.
+    // False on "quit".
+    bool timePassed(h5::VirtualTerminal &terminal)
+    {
+        const auto &r = terminal.screen().record();
+        const QByteArray repeats = m_touch.tick(now(), r.touchMode, r.touchInterval);
+        if (!repeats.isEmpty())
+            sendTouch(repeats);
+        return runQueue(terminal);
     }
 
     int serve(h5::VirtualTerminal &terminal, Control *control)
@@ -234,6 +256,8 @@ public:
                 const int wait = untilNextPage(terminal);
                 const int got = ::poll(idle, 3, wait >= 0 && wait < 50 ? wait : 50);
                 tick(terminal);
+                if (!timePassed(terminal))
+                    return stop(terminal);
                 if (got > 0) {
                     if (idle[0].revents & POLLIN)
                         return stop(terminal);
@@ -273,6 +297,8 @@ public:
             };
             const int polled = ::poll(fds, 4, untilNextPage(terminal));
             tick(terminal);
+            if (!timePassed(terminal))
+                return stop(terminal);
             if (polled < 0) {
                 if (errno == EINTR)
                     continue;
@@ -398,6 +424,7 @@ private:
         say(QStringLiteral("touch: report %1").arg(hex));
         lineTime(reports.size(), m_options.baudDelay);
         m_out.append(reports);
+        noteSent(reports);
         flush();
     }
 
@@ -405,8 +432,22 @@ private:
     // line is told and changes nothing.
     bool obey(Control &control, h5::VirtualTerminal &terminal)
     {
+        for (h5::SimControlCommand &c : control.take())
+            m_queue.push_back(std::move(c));
+        return runQueue(terminal);
+    }
+
+    // Carries out the control lines in order until a wait holds the rest;
+    // false on "quit".
+    bool runQueue(h5::VirtualTerminal &terminal)
+    {
         using Kind = h5::SimControlCommand::Kind;
-        for (const h5::SimControlCommand &c : control.take()) {
+        while (!m_queue.empty()) {
+            if (m_resumeAt >= 0 && now() < m_resumeAt)
+                return true;
+            m_resumeAt = -1;
+            const h5::SimControlCommand c = std::move(m_queue.front());
+            m_queue.pop_front();
             switch (c.kind) {
             case Kind::Nothing:
                 break;
@@ -439,9 +480,15 @@ private:
                     say(QStringLiteral("control: screenshot %1").arg(path));
                 break;
             }
-            case Kind::Touch:
-                sendTouch(h5::touchReport(c.x, c.y));
+            case Kind::Touch: {
+                h5::ScenarioStep touch;
+                touch.kind = h5::ScenarioStep::Kind::Touch;
+                touch.x = c.x;
+                touch.y = c.y;
+                if (!runStep(terminal, touch))
+                    return true;
                 break;
+            }
             case Kind::Report:
                 if (!m_hostThere) {
                     say(QStringLiteral("control: the line is not open; report %1 dropped")
@@ -452,11 +499,127 @@ private:
                     say(QStringLiteral("control: report %1").arg(QString::fromLatin1(c.bytes.toHex(' '))));
                 lineTime(c.bytes.size(), m_options.baudDelay);
                 m_out.append(c.bytes);
+                noteSent(c.bytes);
                 flush();
+                break;
+            case Kind::Step:
+                if (!runStep(terminal, c.step))
+                    return true;
                 break;
             }
         }
         return true;
+    }
+
+    // One screen test step; false when the terminal hung up (the caller
+    // sees it).
+    bool runStep(h5::VirtualTerminal &terminal, const h5::ScenarioStep &step)
+    {
+        using K = h5::ScenarioStep::Kind;
+        const auto &record = terminal.screen().record();
+        switch (step.kind) {
+        case K::Start:
+            m_touch.reset();
+            terminal.startPages(now());
+            shoot(terminal);
+            break;
+        case K::Touch:
+            sendTouch(m_touch.press(step.x, step.y, record.touchMode, record.touchInterval, now()));
+            break;
+        case K::Release: {
+            const QByteArray code = m_touch.release(record.touchMode);
+            if (!code.isEmpty())
+                sendTouch(code);
+            break;
+        }
+        case K::Host:
+        case K::HostFile: {
+            QByteArray bytes = step.bytes;
+            if (step.kind == K::HostFile) {
+                QString why;
+                if (!h5::readWholeFile(step.path, bytes, &why, qint64(64) << 20)) {
+                    say(QStringLiteral("control: host-file %1").arg(why));
+                    break;
+                }
+            }
+            if (!drainLine(terminal))
+                return false; // hung up: the caller sees it
+            terminal.tick(now());
+            const QByteArray reply = terminal.feed(bytes);
+            if (terminal.flashRevision() != m_saved)
+                save(terminal);
+            if (!reply.isEmpty() && m_hostThere) {
+                m_out.append(reply);
+                noteSent(reply);
+                flush();
+            }
+            shoot(terminal);
+            break;
+        }
+        case K::Wait:
+            m_resumeAt = now() + step.ms;
+            break;
+        case K::ExpectSent: {
+            if (!drainLine(terminal))
+                return false;
+            const QByteArray sent = m_sent;
+            m_sent.clear();
+            if (sent == step.bytes)
+                say(QStringLiteral("control: expect-sent 通过"));
+            else
+                say(QStringLiteral("control: expect-sent 失败：终端发出的字节应为 %1，实为 %2")
+                        .arg(hexOrNothing(step.bytes), hexOrNothing(sent)));
+            break;
+        }
+        case K::ExpectPage: {
+            if (!drainLine(terminal))
+                return false;
+            const int page = terminal.currentPage();
+            if (page == step.page)
+                say(QStringLiteral("control: expect-page %1 通过").arg(step.page));
+            else
+                say(QStringLiteral("control: expect-page %1 失败：显示的页面是 %2")
+                        .arg(step.page)
+                        .arg(page < 0 ? QStringLiteral("（无）") : QString::number(page)));
+            break;
+        }
+        case K::ExpectScreen: {
+            if (!drainLine(terminal))
+                return false;
+            shoot(terminal);
+            const h5::TerminalScreen &screen = terminal.screen();
+            if (!step.region.isNull()
+                && !QRect(0, 0, screen.width(), screen.height()).contains(step.region)) {
+                say(QStringLiteral("control: expect-screen %1 失败：区域超出屏幕").arg(step.path));
+                break;
+            }
+            // Relative to the working folder; what a failure writes goes
+            // beside the reference.
+            const QString here = QDir::currentPath();
+            const QString beside = QFileInfo(QDir(here).filePath(step.path)).absolutePath();
+            const h5::ScreenCheck c = h5::checkScreen(screen, step, here, beside, false);
+            if (c.outcome == h5::ScreenCheck::Outcome::Passed)
+                say(QStringLiteral("control: expect-screen %1 通过").arg(step.path));
+            else
+                say(QStringLiteral("control: expect-screen %1 失败：%2").arg(step.path, c.message));
+            break;
+        }
+        }
+        return true;
+    }
+
+    // What went to the PC, for expect-sent; the last megabyte of it when
+    // nobody asks.
+    void noteSent(const QByteArray &bytes)
+    {
+        m_sent.append(bytes);
+        if (m_sent.size() > (1 << 20))
+            m_sent.remove(0, m_sent.size() - (1 << 20));
+    }
+
+    static QString hexOrNothing(const QByteArray &bytes)
+    {
+        return bytes.isEmpty() ? QStringLiteral("（无）") : QString::fromLatin1(bytes.toHex(' '));
     }
 
     void take(h5::VirtualTerminal &terminal, const QByteArray &bytes)
@@ -470,6 +633,7 @@ private:
         if (!reply.isEmpty()) {
             lineTime(reply.size(), m_options.baudDelay);
             m_out.append(reply);
+            noteSent(reply);
             flush();
         }
     }
@@ -567,6 +731,11 @@ private:
     std::function<void(const QString &)> m_windowShot;
     int m_touchFd = -1;
     QElapsedTimer m_clock;
+    // Screen test steps from the control lines
+    h5::TouchPanel m_touch;
+    std::deque<h5::SimControlCommand> m_queue; // control lines not carried out yet
+    int64_t m_resumeAt = -1;              // a wait holds them until then
+    QByteArray m_sent;                    // sent to the PC since the last expect-sent
 };
 
 } // namespace
