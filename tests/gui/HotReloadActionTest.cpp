@@ -54,8 +54,7 @@ TEST_F(HotReloadActionTest, APageSavedInItsWindowIsShownOnTheTerminal)
     h5::CMyView *view = frame->pageViews().front();
     frame->activatePageView(view);
     h5::CGraph rect = h5test::element(h5::Kind::SolidRect, 0, {10, 10}, {60, 40});
-    view->document().elements().push_back(rect);
-    view->document().contentChanged();
+    view->document().appendElement(rect);
     frame->statusBar()->clearMessage();
     app->onSaveProject();
     ASSERT_TRUE(rig.waitFor([&] {

@@ -39,7 +39,8 @@ TEST(SimSteps, ControlLinesTakeTheScreenTestStepsAndTellTheirResults)
     EXPECT_TRUE(h5test::waitFor(
         [&] {
             said += sim.process().readAllStandardError();
-            return has("one-blue.png 失败");
+            // The refused wait is the last line told.
+            return has("one-blue.png 失败") && has("3600000");
         },
         20000))
         << said.toStdString();
