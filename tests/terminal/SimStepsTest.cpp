@@ -6,6 +6,7 @@
 #include "port/PortTestSupport.h"
 #include "support/SimProcess.h"
 #include "support/TestUtil.h"
+#include "support/UnixOnly.h"
 
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,7 @@
 
 TEST(SimSteps, ControlLinesTakeTheScreenTestStepsAndTellTheirResults)
 {
+    H5_UNIX_ONLY("pseudo-terminal and h5800-sim");
     QTemporaryDir tmp;
     // A 10 x 10 red corner, the colour of fill F800.
     QImage red(10, 10, QImage::Format_RGB32);
