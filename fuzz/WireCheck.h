@@ -67,20 +67,20 @@ inline void checkFramesAt(const QByteArray &bytes, qsizetype at)
 
     qsizetype length = 0;
     if (scanScreenFrame(p, n, length) == ScreenScan::Complete) {
-        const FrameSpec *spec = commandFrame(uint8_t(p[1]));
-        check(spec && spec->role == FrameRole::Screen, "a screen frame of a command the table has no screen row for");
-        if (!spec)
+        const FrameRow *row = commandFrame(uint8_t(p[1]));
+        check(row && row->role == FrameRole::Screen, "a screen frame of a command the table has no screen row for");
+        if (!row)
             return;
-        check(spec->rule == LengthRule::PlusText ? length >= spec->length : length == spec->length,
+        check(row->rule == LengthRule::PlusText ? length >= row->length : length == row->length,
               "a screen frame's length is not the table's");
         check(length <= n && terminatorAt(p + length - kTerminatorSize), "a screen frame does not end with the terminator");
     }
 
     if (n >= 2) {
-        const FrameSpec *spec = commandFrame(uint8_t(p[1]));
+        const FrameRow *row = commandFrame(uint8_t(p[1]));
         ControlOp c;
-        if (spec && n >= spec->length && decodeControlFrame(p, spec->length, c))
-            check(spec->role == FrameRole::Page && spec->code != Command::Delay,
+        if (row && n >= row->length && decodeControlFrame(p, row->length, c))
+            check(row->role == FrameRole::Page && row->code != Command::Delay,
                   "a control frame of a command that is no control");
     }
 }

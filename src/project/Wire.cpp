@@ -26,13 +26,13 @@ bool decodeStoredHeader(const char *p, qsizetype n, StoredHeader &out)
 {
     if (n < 3 || getU8(p) != kStoredMark || getU8(p + 1) != kEscape)
         return false;
-    const FrameSpec *spec = storedFrame(getU8(p + 2));
-    if (!spec || n < spec->length || !terminatorAt(p + spec->length - kTerminatorSize))
+    const FrameRow *row = storedFrame(getU8(p + 2));
+    if (!row || n < row->length || !terminatorAt(p + row->length - kTerminatorSize))
         return false;
     StoredHeader h;
-    h.kind = spec->code;
-    h.length = spec->length;
-    switch (spec->code) {
+    h.kind = row->code;
+    h.length = row->length;
+    switch (row->code) {
     case Segment::PageSegment:
     case Segment::Font:
         h.number = getLe16(p + 3);

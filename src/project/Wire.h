@@ -114,7 +114,7 @@ enum class Follows : uint8_t {
     PicturePixels,  // width x height x 2 bytes of pixels
 };
 
-struct FrameSpec
+struct FrameRow
 {
     FrameStart start;
     uint8_t code;
@@ -126,7 +126,7 @@ struct FrameSpec
 };
 
 // Every frame of the system. Names are those the logs and tests use.
-inline constexpr FrameSpec kFrames[] = {
+inline constexpr FrameRow kFrames[] = {
     // screen instructions (from the line, and inside pages)
     {FrameStart::Command, Command::Background, "fill", 8, LengthRule::Fixed, FrameRole::Screen, Follows::Nothing},
     {FrameStart::Command, Command::Point, "point", 16, LengthRule::Fixed, FrameRole::Screen, Follows::Nothing},
@@ -181,13 +181,13 @@ constexpr int frameIndex(FrameStart start, uint8_t code)
     return -1;
 }
 // The row of a frame; null for a code the table lacks.
-inline const FrameSpec *findFrame(FrameStart start, uint8_t code)
+inline const FrameRow *findFrame(FrameStart start, uint8_t code)
 {
     const int i = frameIndex(start, code);
     return i < 0 ? nullptr : &kFrames[i];
 }
-inline const FrameSpec *commandFrame(uint8_t command) { return findFrame(FrameStart::Command, command); }
-inline const FrameSpec *storedFrame(uint8_t kind) { return findFrame(FrameStart::Stored, kind); }
+inline const FrameRow *commandFrame(uint8_t command) { return findFrame(FrameStart::Command, command); }
+inline const FrameRow *storedFrame(uint8_t kind) { return findFrame(FrameStart::Stored, kind); }
 // The table's length of a frame; 0 for a code the table lacks.
 constexpr int commandLength(uint8_t command)
 {

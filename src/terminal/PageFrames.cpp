@@ -24,8 +24,8 @@ int32_t s32(const char *low, const char *high)
 // commands.
 int pageOnlyLength(uint8_t command)
 {
-    const FrameSpec *spec = commandFrame(command);
-    return spec && spec->role == FrameRole::Page ? spec->length : 0;
+    const FrameRow *row = commandFrame(command);
+    return row && row->role == FrameRole::Page ? row->length : 0;
 }
 
 } // namespace

@@ -17,10 +17,10 @@ uint8_t at(const char *p, qsizetype i) { return static_cast<uint8_t>(p[i]); }
 // instruction.
 int fixedLength(uint8_t command)
 {
-    const FrameSpec *spec = commandFrame(command);
-    if (!spec || spec->role != FrameRole::Screen)
+    const FrameRow *row = commandFrame(command);
+    if (!row || row->role != FrameRole::Screen)
         return -1;
-    return spec->rule == LengthRule::PlusText ? 0 : spec->length;
+    return row->rule == LengthRule::PlusText ? 0 : row->length;
 }
 
 int s16(const char *p) { return int(int16_t(getLe16(p))); }

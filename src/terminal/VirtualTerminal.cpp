@@ -89,16 +89,16 @@ VirtualTerminal::Scan VirtualTerminal::scanFrame(const char *p, qsizetype n,
             return Scan::Garbage;
         if (n < 3)
             return Scan::NeedMore;
-        const FrameSpec *spec = storedFrame(at(p, 2));
-        if (!spec)
+        const FrameRow *row = storedFrame(at(p, 2));
+        if (!row)
             return Scan::Garbage;
-        length = spec->length;
+        length = row->length;
     } else if (b0 == kEscape) {
         if (n < 2)
             return Scan::NeedMore;
-        const FrameSpec *spec = commandFrame(at(p, 1));
-        if (spec && spec->role == FrameRole::Request) {
-            length = spec->length;
+        const FrameRow *row = commandFrame(at(p, 1));
+        if (row && row->role == FrameRole::Request) {
+            length = row->length;
         } else {
             switch (scanScreenFrame(p, n, length)) {
             case ScreenScan::Complete: return Scan::Complete;

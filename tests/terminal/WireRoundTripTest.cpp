@@ -28,7 +28,7 @@
 
 namespace h5 {
 // A row's name in the test output.
-void PrintTo(const FrameSpec &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const FrameRow &row, std::ostream *os) { *os << row.name; }
 } // namespace h5
 
 using namespace h5;
@@ -597,7 +597,7 @@ std::map<RowKey, RoundTrip> roundTrips()
 }
 
 // The bytes a row's frame must start with.
-QByteArray startOf(const FrameSpec &row)
+QByteArray startOf(const FrameRow &row)
 {
     if (row.start == FrameStart::Command)
         return QByteArray(1, char(kEscape)) + char(row.code);
@@ -607,13 +607,13 @@ QByteArray startOf(const FrameSpec &row)
 } // namespace
 
 // One test per row of the table, named after the row.
-class WireRoundTrip : public ::testing::TestWithParam<FrameSpec>
+class WireRoundTrip : public ::testing::TestWithParam<FrameRow>
 {
 };
 
 TEST_P(WireRoundTrip, FrameReadsBackTheFieldsItWasBuiltWith)
 {
-    const FrameSpec &row = GetParam();
+    const FrameRow &row = GetParam();
     static const auto trips = roundTrips();
     const auto it = trips.find({row.start, row.code});
     ASSERT_NE(it, trips.end()) << "the table has a frame no round trip covers";
@@ -635,7 +635,7 @@ TEST_P(WireRoundTrip, FrameReadsBackTheFieldsItWasBuiltWith)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFrame, WireRoundTrip, ::testing::ValuesIn(kFrames),
-                         [](const ::testing::TestParamInfo<FrameSpec> &info) {
+                         [](const ::testing::TestParamInfo<FrameRow> &info) {
                              std::string name;
                              bool upper = true;
                              for (const char *c = info.param.name; *c; ++c) {
