@@ -117,6 +117,12 @@ ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteAr
     return convertPictureData(bytes, imagePath, w, h, out, error);
 }
 
+void loadPictureDecoders()
+{
+    static const bool loaded = !QImageReader::supportedImageFormats().isEmpty();
+    (void)loaded;
+}
+
 ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
                                  QByteArray &out, QString *error)
 {

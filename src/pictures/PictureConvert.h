@@ -32,6 +32,13 @@ enum class ConvertResult { Ok, CannotOpen, CannotRender };
 ConvertResult convertPictureFile(const QString &imagePath, int w, int h, QByteArray &out,
                                  QString *error = nullptr);
 
+// Loads the image decoders on the calling thread. Call it before converting
+// on other threads: the first decoder lookup scans the plugin folder with a
+// pattern match, whose per-thread state the MinGW runtime frees in the
+// wrong order when a short-lived thread ends (a crash at the thread's exit,
+// about one build in a hundred under Windows).
+void loadPictureDecoders();
+
 // The same from the file's bytes, already read; `imagePath` names the file
 // in the error text.
 ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,

@@ -264,6 +264,8 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
             todo.push_back(&job);
     if (todo.empty())
         return;
+    // The decoders are loaded here, on this thread, never first on a worker.
+    loadPictureDecoders();
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
         for (std::size_t i = next++; i < todo.size(); i = next++)
