@@ -1,5 +1,7 @@
 #include "common/FileIo.h"
 
+#include "common/BigBuffer.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -66,18 +68,32 @@ qint64 partsSize(const FileParts &parts)
 
 bool fileHoldsParts(const QString &path, const FileParts &parts)
 {
+    const qint64 size = partsSize(parts);
     QFile file(path);
-    if (file.size() != partsSize(parts) || !file.open(QIODevice::ReadOnly))
+    if (file.size() != size || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     // Compare in slices read into one buffer, so a large file is never held
-    // twice in memory.
-    constexpr qint64 kSlice = 1 << 20;
-    QByteArray buffer(kSlice, Qt::Uninitialized);
+    // twice in memory; the buffer is no larger than the file, and a large
+    // one is taken at once (a huge page) rather than faulted in page by page.
+    constexpr qint64 kSlice = qint64(2) << 20;
+    constexpr qint64 kSmall = qint64(256) << 10;
+    const qint64 slice = std::min(kSlice, size);
+    QByteArray small;
+    BigBuffer big;
+    char *buffer = nullptr;
+    if (slice > kSmall) {
+        big = BigBuffer(qsizetype(slice));
+        buffer = big.data();
+    }
+    if (!buffer) {
+        small = QByteArray(qsizetype(std::min(slice, kSmall)), Qt::Uninitialized);
+        buffer = small.data();
+    }
+    const qint64 bufferSize = big.isNull() ? small.size() : big.size();
     for (const QByteArrayView part : parts) {
-        for (qint64 at = 0; at < part.size(); at += kSlice) {
-            const qint64 n = std::min<qint64>(kSlice, part.size() - at);
-            if (file.read(buffer.data(), n) != n
-                || std::memcmp(buffer.constData(), part.data() + at, size_t(n)) != 0)
+        for (qint64 at = 0; at < part.size(); at += bufferSize) {
+            const qint64 n = std::min<qint64>(bufferSize, part.size() - at);
+            if (file.read(buffer, n) != n || std::memcmp(buffer, part.data() + at, size_t(n)) != 0)
                 return false;
         }
     }

@@ -41,22 +41,27 @@ void setError(QString *error, const QString &text)
 
 } // namespace
 
-bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString *error)
+namespace {
+
+// Checks the size a picture is to be converted to; false with the reason
+// when it is negative or larger than the terminal's picture store.
+bool pictureSizeOk(int w, int h, QString *error)
 {
-    // resize(0) rather than clear(): the caller's buffer keeps its capacity,
-    // so converting picture after picture does not allocate each time.
-    out.resize(0);
     if (w < 0 || h < 0) {
         setError(error, QStringLiteral("图片尺寸无效：%1×%2").arg(w).arg(h));
         return false;
     }
-    if (w == 0 || h == 0)
-        return true;
     if (pictureBytes(w, h) > kMaxPictureBytes) {
         setError(error, QStringLiteral("图片%1×%2超出终端的图片存储容量").arg(w).arg(h));
         return false;
     }
+    return true;
+}
 
+// The conversion of a decoded picture into w * h * 2 bytes at `out`, the
+// size already checked (and neither 0).
+bool convertImageInto(const QImage &image, int w, int h, char *out, QString *error)
+{
     QImage src;
     if (!image.isNull() && image.size() == QSize(w, h) && !image.hasAlphaChannel()) {
         // Already the right size and fully opaque: drawing it onto black
@@ -88,11 +93,30 @@ bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString 
         return false;
     }
 
-    out.resize(pictureBytes(w, h));
-    uchar *dst = reinterpret_cast<uchar *>(out.data());
+    uchar *dst = reinterpret_cast<uchar *>(out);
     for (int y = 0; y < h; ++y) {
         rgb565Row(reinterpret_cast<const QRgb *>(src.constScanLine(y)), w, dst);
         dst += 2 * qsizetype(w);
+    }
+    return true;
+}
+
+} // namespace
+
+bool convertPicture(const QImage &image, int w, int h, QByteArray &out, QString *error)
+{
+    // resize(0) rather than clear(): the caller's buffer keeps its capacity,
+    // so converting picture after picture does not allocate each time.
+    out.resize(0);
+    if (!pictureSizeOk(w, h, error))
+        return false;
+    if (w == 0 || h == 0)
+        return true;
+    // Every byte is written by the conversion: no zero fill first.
+    out.resize(pictureBytes(w, h));
+    if (!convertImageInto(image, w, h, out.data(), error)) {
+        out.resize(0);
+        return false;
     }
     return true;
 }
@@ -123,27 +147,66 @@ void loadPictureDecoders()
     (void)loaded;
 }
 
-ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
-                                 QByteArray &out, QString *error)
+namespace {
+
+// Checks and decodes a picture file's bytes; a null image, with the
+// reason in `error`, when they are damaged or do not decode. `reuse`, when
+// given, is an image whose memory the decoder may take for the pixels.
+QImage decodeData(const QByteArray &bytes, const QString &imagePath, QString *error, QImage *reuse)
 {
-    out.resize(0);
     const QString damage = pictureFileDamage(bytes);
     if (!damage.isEmpty()) {
         setError(error, QStringLiteral("%1: %2").arg(imagePath, damage));
-        return ConvertResult::CannotRender;
+        return {};
     }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
+    if (reuse) {
+        // The decoders leave no pixel unwritten in the formats checked
+        // above, but a foreign one might: start from black, as a fresh
+        // image from the system would.
+        if (!reuse->isNull())
+            std::memset(reuse->bits(), 0, size_t(reuse->sizeInBytes()));
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(false);
+        if (reader.read(reuse))
+            return *reuse;
+        buffer.seek(0);
+    }
     QString reason;
     const QImage image = decodePicture(&buffer, &reason);
-    if (image.isNull()) {
+    if (image.isNull())
         setError(error, QStringLiteral("%1: %2").arg(imagePath, reason));
+    return image;
+}
+
+} // namespace
+
+ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
+                                 QByteArray &out, QString *error)
+{
+    out.resize(0);
+    const QImage image = decodeData(bytes, imagePath, error, nullptr);
+    if (image.isNull())
         return ConvertResult::CannotRender;
-    }
     if (!convertPicture(image, w, h, out, error))
         return ConvertResult::CannotRender;
     return ConvertResult::Ok;
+}
+
+ConvertResult convertPictureDataInto(const QByteArray &bytes, const QString &imagePath, int w,
+                                     int h, char *out, QString *error, QImage *reuse)
+{
+    const QImage image = decodeData(bytes, imagePath, error, reuse);
+    if (image.isNull())
+        return ConvertResult::CannotRender;
+    if (!pictureSizeOk(w, h, error))
+        return ConvertResult::CannotRender;
+    if (w == 0 || h == 0)
+        return ConvertResult::Ok;
+    return convertImageInto(image, w, h, out, error) ? ConvertResult::Ok
+                                                     : ConvertResult::CannotRender;
 }
 
 QString pictureFileDamage(const QByteArray &bytes)

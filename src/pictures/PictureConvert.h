@@ -44,6 +44,16 @@ void loadPictureDecoders();
 ConvertResult convertPictureData(const QByteArray &bytes, const QString &imagePath, int w, int h,
                                  QByteArray &out, QString *error = nullptr);
 
+// The same into the caller's buffer `out` of w * h * 2 bytes, every one of
+// them written on success (a build converts straight into its picture
+// data). `reuse`, when given, is an image whose memory the decoder may take
+// for the decoded pixels (its content does not matter): converting picture
+// after picture with one such image does not ask the system for new memory
+// each time.
+ConvertResult convertPictureDataInto(const QByteArray &bytes, const QString &imagePath, int w,
+                                     int h, char *out, QString *error = nullptr,
+                                     QImage *reuse = nullptr);
+
 // Converts a picture already decoded, the same way; a null image converts
 // to zeros.
 bool convertPicture(const QImage &image, int w, int h, QByteArray &out,

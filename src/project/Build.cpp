@@ -1,5 +1,6 @@
 #include "project/Build.h"
 
+#include "common/BigBuffer.h"
 #include "common/Bytes.h"
 #include "common/FileIo.h"
 #include "common/Gbk.h"
@@ -11,10 +12,12 @@
 
 #include <QByteArrayView>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <thread>
 #include <tuple>
@@ -27,12 +30,16 @@ namespace {
 // builds share it.
 struct ConvertedPicture
 {
+    // The block the pictures of one build were read and converted into;
+    // `source` and `pixels` may point into it.
+    std::shared_ptr<const BigBuffer> memory;
     QByteArray source; // the file's bytes (kept to recognise the content)
     int width = 0;
     int height = 0;
     ConvertResult result = ConvertResult::CannotOpen;
     QString error;
-    QByteArray pixels;
+    QByteArrayView pixels;
+    QByteArray ownPixels; // the pixels, when they are not in `memory`
 };
 using PictureRef = std::shared_ptr<const ConvertedPicture>;
 
@@ -112,7 +119,8 @@ struct BuildCache::Data
     {
         int width = 0;
         int height = 0;
-        QByteArray pixels; // empty: black (missing or not converted)
+        PictureRef picture; // what `pixels` points into
+        QByteArrayView pixels; // empty: black (missing or not converted)
     };
     std::map<int, BuiltPicture> builtPictures;
 
@@ -141,11 +149,18 @@ bool BuildCache::picturePixels(int number, QByteArray &pixels, int &width, int &
     height = it->second.height;
     pixels = it->second.pixels.isEmpty()
         ? QByteArray(qsizetype(pictureBytes(width, height)), '\0')
-        : it->second.pixels;
+        : it->second.pixels.toByteArray();
     return true;
 }
 
 namespace {
+
+// The same bytes; a picture taken from the cache is the very same buffer,
+// which needs no comparing.
+bool sameBytes(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && (a.data() == b.data() || a == b);
+}
 
 // Pieces pointing at the same bytes (buffers that never change while a
 // reference to them is kept).
@@ -223,16 +238,49 @@ void appendZeros(FileParts &parts, qint64 length)
     }
 }
 
+// Where one picture's file and pixel data go in the blocks convertAll
+// takes for them (null: nowhere, the job allocates its own).
+struct JobPlace
+{
+    char *source = nullptr;
+    qint64 sourceSize = 0;
+    char *pixels = nullptr;
+};
+
+// Reads the file into `at`, which holds the `size` bytes the file had when
+// it was measured. False when it cannot be opened or holds another number
+// of bytes now (it changed in between): the caller reads it as usual then.
+bool readMeasuredFile(const QString &path, char *at, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() != size)
+        return false;
+    for (qint64 done = 0; done < size;) {
+        const qint64 n = file.read(at + done, size - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    char more = 0;
+    return file.read(&more, 1) == 0;
+}
+
 // Reads and converts one picture, or finds its content among the
-// conversions the cache remembers.
-void convertJob(PictureJob &job, const std::vector<PictureRef> *known)
+// conversions the cache remembers. `memory` is the block `place` points
+// into; `decoded` an image the decoder may reuse from picture to picture.
+void convertJob(PictureJob &job, const std::vector<PictureRef> *known,
+                const std::shared_ptr<const BigBuffer> &memory, const JobPlace &place,
+                QImage &decoded)
 {
     auto made = std::make_shared<ConvertedPicture>();
     made->width = job.width;
     made->height = job.height;
     QByteArray bytes;
     QString why;
-    if (!readWholeFile(job.path, bytes, &why)) {
+    if (place.source && readMeasuredFile(job.path, place.source, place.sourceSize)) {
+        bytes = QByteArray::fromRawData(place.source, qsizetype(place.sourceSize));
+        made->memory = memory;
+    } else if (!readWholeFile(job.path, bytes, &why)) {
         made->result = ConvertResult::CannotOpen;
         made->error = why;
         job.picture = made;
@@ -249,13 +297,27 @@ void convertJob(PictureJob &job, const std::vector<PictureRef> *known)
         }
         made->source = bytes;
     }
-    made->result =
-        convertPictureData(bytes, job.path, job.width, job.height, made->pixels, &made->error);
+    const qint64 size = pictureBytes(job.width, job.height);
+    if (place.pixels) {
+        made->result = convertPictureDataInto(bytes, job.path, job.width, job.height, place.pixels,
+                                              &made->error, &decoded);
+        if (made->result == ConvertResult::Ok) {
+            made->pixels = QByteArrayView(place.pixels, qsizetype(size));
+            made->memory = memory;
+        }
+    } else {
+        made->result = convertPictureData(bytes, job.path, job.width, job.height, made->ownPixels,
+                                          &made->error);
+        made->pixels = QByteArrayView(made->ownPixels);
+    }
     job.picture = made;
 }
 
 // Converts the pictures on all cores; each job owns its own decoder and
-// buffers, so the conversions share nothing.
+// buffers, so the conversions share nothing. The files are read, and the
+// pictures converted, into one block taken at once (see BigBuffer): the
+// pixel data stays there for the picture position file and the cache, the
+// files' bytes only when the cache keeps them to recognise them by.
 void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *known)
 {
     std::vector<PictureJob *> todo;
@@ -264,12 +326,63 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
             todo.push_back(&job);
     if (todo.empty())
         return;
+
+    // The block's layout: every picture's pixel data, and every file as
+    // large as it is now (a file that changes before it is read is read
+    // as usual instead).
+    constexpr qint64 kAlign = 64;
+    auto aligned = [](qint64 n) { return (n + kAlign - 1) / kAlign * kAlign; };
+    std::vector<qint64> sourceSizes(todo.size(), 0);
+    qint64 keptBytes = 0, sourceBytes = 0;
+    for (std::size_t i = 0; i < todo.size(); ++i) {
+        const PictureJob &job = *todo[i];
+        sourceSizes[i] = job.stamp.exists ? job.stamp.size : QFileInfo(job.path).size();
+        keptBytes += aligned(pictureBytes(job.width, job.height));
+        sourceBytes += aligned(sourceSizes[i]);
+    }
+    // With a cache the files' bytes are kept with the pixels; without one
+    // they go once the pictures are converted.
+    if (known)
+        keptBytes += sourceBytes;
+    auto kept = std::make_shared<BigBuffer>(qsizetype(keptBytes));
+    BigBuffer passing(known ? 0 : qsizetype(sourceBytes));
+    std::vector<JobPlace> places(todo.size());
+    if (!kept->isNull() && (known || !passing.isNull() || sourceBytes == 0)) {
+        char *pixelsAt = kept->data();
+        char *sourceAt = known ? kept->data() + (keptBytes - sourceBytes) : passing.data();
+        for (std::size_t i = 0; i < todo.size(); ++i) {
+            const qint64 size = pictureBytes(todo[i]->width, todo[i]->height);
+            if (size > 0)
+                places[i].pixels = pixelsAt;
+            pixelsAt += aligned(size);
+            if (sourceSizes[i] > 0) {
+                places[i].source = sourceAt;
+                places[i].sourceSize = sourceSizes[i];
+            }
+            sourceAt += aligned(sourceSizes[i]);
+        }
+    }
+    const std::shared_ptr<const BigBuffer> memory = kept;
+
     // The decoders are loaded here, on this thread, never first on a worker.
     loadPictureDecoders();
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
-        for (std::size_t i = next++; i < todo.size(); i = next++)
-            convertJob(*todo[i], known);
+        // One decoded image per worker, in memory taken at once, for the
+        // decoder to reuse for every picture of the picture's own size.
+        BigBuffer decodedMemory;
+        QImage decoded;
+        for (std::size_t i = next++; i < todo.size(); i = next++) {
+            const PictureJob &job = *todo[i];
+            if (decoded.isNull() && job.width > 0 && job.height > 0) {
+                decodedMemory = BigBuffer(qsizetype(job.width) * job.height * 4);
+                if (!decodedMemory.isNull())
+                    decoded = QImage(reinterpret_cast<uchar *>(decodedMemory.data()), job.width,
+                                     job.height, qsizetype(job.width) * 4, QImage::Format_RGB32);
+            }
+            convertJob(*todo[i], known, memory, places[i], decoded);
+        }
+        decoded = QImage();
     };
     const unsigned threads =
         std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(todo.size()));
@@ -516,8 +629,10 @@ void remember(BuildCache::Data &c, const Project &project, const QByteArray &pro
             if (job.picture->result != ConvertResult::CannotOpen)
                 pictures.push_back(job.picture);
             if (job.picture->result == ConvertResult::Ok
-                && job.picture->pixels.size() == pictureBytes(job.width, job.height))
+                && job.picture->pixels.size() == pictureBytes(job.width, job.height)) {
+                b.picture = job.picture;
                 b.pixels = job.picture->pixels;
+            }
         }
         built[job.number] = b;
     }
@@ -534,7 +649,7 @@ void remember(BuildCache::Data &c, const Project &project, const QByteArray &pro
     for (const auto &[number, b] : built) {
         const auto it = c.builtPictures.find(number);
         if (!c.built || it == c.builtPictures.end() || it->second.width != b.width
-            || it->second.height != b.height || it->second.pixels != b.pixels)
+            || it->second.height != b.height || !sameBytes(it->second.pixels, b.pixels))
             changes.pictures.push_back(number);
     }
 
@@ -575,16 +690,19 @@ void finishBuild(const Project &project, ProjectWork &work, Notifier &notifier,
         progress(++done, total);
     checkControlIds(work, ids);
     // Kept before the commit lets go of them.
-    const QByteArray projectData = work.projectFile.bytes().mid(kProjectDataOffset);
-    const QByteArray positionHead = work.positionFile;
-    const FileParts positionData = work.positionData;
+    const FileParts positionData = cache ? work.positionData : FileParts();
     const bool trusted = work.positionFileCurrent;
     if (!work.commit(&result.error))
         return;
     if (progress)
         progress(++done, total);
     if (cache) {
-        remember(*cache, project, projectData, instructionFiles, positionHead, positionData, jobs);
+        // The work is done with its buffers: the project data is taken from
+        // the project file's without a copy.
+        QByteArray projectData = std::move(work.projectFile.bytes());
+        projectData.remove(0, kProjectDataOffset);
+        remember(*cache, project, projectData, instructionFiles, work.positionFile, positionData,
+                 jobs);
         cache->positionTrusted = trusted;
     }
     finishReport(result, notifier, missingPages + missingPictures + ids);
