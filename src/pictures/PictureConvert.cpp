@@ -149,6 +149,22 @@ void loadPictureDecoders()
 
 namespace {
 
+// JPEG, PNG, or BMP without compression (plain or with bit fields).
+bool decoderWritesEveryPixel(const QByteArray &bytes)
+{
+    const qsizetype size = bytes.size();
+    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+    if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        return true;
+    if (size >= 8 && std::memcmp(b, "\x89PNG\r\n\x1A\n", 8) == 0)
+        return true;
+    if (size >= 34 && b[0] == 'B' && b[1] == 'M') {
+        const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+        return compression == 0 || compression == 3;
+    }
+    return false;
+}
+
 // Checks and decodes a picture file's bytes; a null image, with the
 // reason in `error`, when they are damaged or do not decode. `reuse`, when
 // given, is an image whose memory the decoder may take for the pixels.
@@ -163,10 +179,10 @@ QImage decodeData(const QByteArray &bytes, const QString &imagePath, QString *er
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     if (reuse) {
-        // The decoders leave no pixel unwritten in the formats checked
-        // above, but a foreign one might: start from black, as a fresh
-        // image from the system would.
-        if (!reuse->isNull())
+        // The JPEG, PNG and uncompressed BMP decoders write every pixel;
+        // another format (a run-length BMP skips pixels) starts from
+        // black, as an image fresh from the system would.
+        if (!reuse->isNull() && !decoderWritesEveryPixel(bytes))
             std::memset(reuse->bits(), 0, size_t(reuse->sizeInBytes()));
         QImageReader reader(&buffer);
         reader.setAutoTransform(false);

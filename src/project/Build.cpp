@@ -182,12 +182,16 @@ constexpr int kControlTableEntries = 150;
 // index, and one segment per page whose instruction file exists.
 void appendProjectData(ProjectWork &work, QString &report)
 {
-    QByteArray &data = work.projectFile.bytes();
-    data.truncate(kProjectDataOffset);
-    data.reserve(kSegmentsOffset + 64 * kFlashPage);
-    data.append(projectHeader());
-    data.append(2 * kPageSlots, char(0xFF));
-    int first = 0;
+    // The instruction files first, so the data is made in one buffer of
+    // its final size.
+    struct Segment
+    {
+        int page;
+        int length;
+        QByteArray wlc;
+    };
+    std::vector<Segment> segments;
+    qsizetype size = kSegmentsOffset;
     for (int n = 0; n < kPageSlots; ++n) {
         const PageSlot slot = work.projectFile.slot(n);
         if (!slot.used())
@@ -198,11 +202,21 @@ void appendProjectData(ProjectWork &work, QString &report)
             report += QStringLiteral("画面 %1 指令文件丢失!\r\n").arg(p);
             continue;
         }
-        const int layer = quint8(wlc.at(0));
-        putLe16(data.data() + kPageIndexOffset + 2 * p, uint32_t(layer * 16384) | uint32_t(first));
-        data.append(longSegmentHeader(uint16_t(first), uint16_t(slot.length)));
-        data.append(wlc.constData() + 1, wlc.size() - 1);
-        first += slot.length;
+        size += longSegmentHeader(0, 0).size() + wlc.size() - 1;
+        segments.push_back({p, slot.length, std::move(wlc)});
+    }
+    QByteArray &data = work.projectFile.bytes();
+    data.truncate(kProjectDataOffset);
+    data.reserve(size);
+    data.append(projectHeader());
+    data.append(2 * kPageSlots, char(0xFF));
+    int first = 0;
+    for (const Segment &s : segments) {
+        const int layer = quint8(s.wlc.at(0));
+        putLe16(data.data() + kPageIndexOffset + 2 * s.page, uint32_t(layer * 16384) | uint32_t(first));
+        data.append(longSegmentHeader(uint16_t(first), uint16_t(s.length)));
+        data.append(s.wlc.constData() + 1, s.wlc.size() - 1);
+        first += s.length;
     }
     work.projectFileChanged = true;
 }
@@ -768,7 +782,7 @@ BuildResult buildProjectFiles(const Project &project, BuildCache &cache, Notifie
 
     // The pages, as the open-all-pages command finds them.
     ProjectFile slotFile;
-    if (!slotFile.load(project.file, &result.error))
+    if (!slotFile.loadHead(project.file, &result.error))
         return result;
     struct Source
     {

@@ -388,7 +388,8 @@ bool Project::savePage(OpenPage &page, Notifier &notifier, QString *error) const
 
 bool ProjectWork::begin(QString *error, bool slotAreaOnly)
 {
-    if (!projectFile.load(m_project.file, error))
+    if (slotAreaOnly ? !projectFile.loadHead(m_project.file, error)
+                     : !projectFile.load(m_project.file, error))
         return false;
     const QString positions = m_project.positionFilePath();
     if (QFileInfo::exists(positions)) {

@@ -159,7 +159,8 @@ public:
 
     // Reads the project file and the picture position file (an empty one is
     // prepared when the file is missing). With `slotAreaOnly` only the 600
-    // records are read: the build replaces the pixel data area anyway.
+    // records are read, and of the project file only header and slots: the
+    // build replaces the pixel data area and the project data anyway.
     bool begin(QString *error, bool slotAreaOnly = false);
     bool savePage(OpenPage &page, Notifier &notifier, QString *error);
     // savePage in two steps: the page is normalised and compiled (nothing

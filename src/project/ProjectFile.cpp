@@ -40,6 +40,20 @@ bool ProjectFile::load(const QString &path, QString *error)
     return true;
 }
 
+bool ProjectFile::loadHead(const QString &path, QString *error)
+{
+    QByteArray data;
+    if (!readFileHead(path, kProjectDataOffset, data, error))
+        return false;
+    QString why;
+    if (!fromBytes(data, &why)) {
+        if (error)
+            *error = QStringLiteral("%1：%2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
 bool ProjectFile::save(const QString &path, QString *error) const
 {
     return writeFileAtomically(path, m_bytes, error);

@@ -32,6 +32,9 @@ public:
     // Reads the whole file. Fails with a message when it cannot be read or
     // is shorter than header and slots.
     bool load(const QString &path, QString *error);
+    // Reads the header and the slots only, leaving out the project data
+    // after them (for a build, which makes that data anew).
+    bool loadHead(const QString &path, QString *error);
     bool fromBytes(const QByteArray &data, QString *error);
     // Replaces the file atomically.
     bool save(const QString &path, QString *error) const;
