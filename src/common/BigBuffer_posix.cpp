@@ -5,11 +5,10 @@
 #include "common/BigBuffer.h"
 
 #include <cstdint>
-#include <utility>
 
 #include <sys/mman.h>
 
-namespace h5 {
+namespace h5::bigbuffer {
 
 namespace {
 
@@ -17,70 +16,42 @@ constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
 } // namespace
 
-BigBuffer::BigBuffer(qsizetype size)
+BigBuffer::Block allocate(std::size_t size)
 {
-    if (size <= 0)
-        return;
-    // Room to start the block on a huge page boundary: only whole aligned
-    // 2 MB ranges can be huge pages.
-    const std::size_t wanted = std::size_t(size);
-    const std::size_t length = size >= qsizetype(kHugePage) ? wanted + kHugePage : wanted;
+    BigBuffer::Block block;
+    // Whole huge pages, starting on a huge page boundary: only whole
+    // aligned 2 MB ranges can be huge pages.
+    const bool huge = size >= kHugePage / 2;
+    const std::size_t usable = huge ? (size + kHugePage - 1) / kHugePage * kHugePage : size;
+    const std::size_t length = huge ? usable + kHugePage : usable;
     void *mapping = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapping == MAP_FAILED)
-        return;
+        return block;
     char *data = static_cast<char *>(mapping);
-    if (length != wanted) {
+    if (huge) {
         const auto at = reinterpret_cast<std::uintptr_t>(mapping);
         data += (kHugePage - at % kHugePage) % kHugePage;
 #ifdef MADV_HUGEPAGE
         // Advice only: without huge pages the block is still good memory.
-        ::madvise(data, wanted, MADV_HUGEPAGE);
+        ::madvise(data, usable, MADV_HUGEPAGE);
 #endif
     }
 #ifdef MADV_POPULATE_WRITE
     // Make the pages now, in one call (older kernels refuse the advice; the
     // pages are then made on first touch as usual).
-    ::madvise(data, wanted, MADV_POPULATE_WRITE);
+    ::madvise(data, usable, MADV_POPULATE_WRITE);
 #endif
-    m_data = data;
-    m_size = size;
-    m_mapping = mapping;
-    m_mappingSize = length;
+    block.data = data;
+    block.size = usable;
+    block.mapping = mapping;
+    block.mappingSize = length;
+    return block;
 }
 
-void BigBuffer::release()
+void free(const BigBuffer::Block &block)
 {
-    if (m_mapping)
-        ::munmap(m_mapping, m_mappingSize);
-    m_data = nullptr;
-    m_size = 0;
-    m_mapping = nullptr;
-    m_mappingSize = 0;
+    if (block.mapping)
+        ::munmap(block.mapping, block.mappingSize);
 }
 
-BigBuffer::~BigBuffer()
-{
-    release();
-}
-
-BigBuffer::BigBuffer(BigBuffer &&other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_mapping(std::exchange(other.m_mapping, nullptr)),
-      m_mappingSize(std::exchange(other.m_mappingSize, 0))
-{
-}
-
-BigBuffer &BigBuffer::operator=(BigBuffer &&other) noexcept
-{
-    if (this != &other) {
-        release();
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-        m_mapping = std::exchange(other.m_mapping, nullptr);
-        m_mappingSize = std::exchange(other.m_mappingSize, 0);
-    }
-    return *this;
-}
-
-} // namespace h5
+} // namespace h5::bigbuffer
