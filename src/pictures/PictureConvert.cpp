@@ -178,17 +178,32 @@ QImage decodeData(const QByteArray &bytes, const QString &imagePath, QString *er
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    if (reuse) {
-        // The JPEG, PNG and uncompressed BMP decoders write every pixel;
-        // another format (a run-length BMP skips pixels) starts from
-        // black, as an image fresh from the system would.
-        if (!reuse->isNull() && !decoderWritesEveryPixel(bytes))
-            std::memset(reuse->bits(), 0, size_t(reuse->sizeInBytes()));
+    QImage start;
+    QImage *into = reuse;
+    {
         QImageReader reader(&buffer);
         reader.setAutoTransform(false);
-        if (reader.read(reuse))
-            return *reuse;
-        buffer.seek(0);
+        if (!decoderWritesEveryPixel(bytes)) {
+            // A decoder that skips pixels (a run-length BMP may jump over
+            // some) leaves them as the image held them: the picture starts
+            // from zeros in the format it comes in, so it converts the same
+            // every time.
+            const QSize size = reader.size();
+            const QImage::Format format = reader.imageFormat();
+            const qint64 limit = qint64(QImageReader::allocationLimit()) << 20;
+            if (size.isValid() && !size.isEmpty() && format != QImage::Format_Invalid
+                && qint64(size.width()) * size.height() * 8 <= limit) {
+                start = QImage(size, format);
+                if (!start.isNull())
+                    start.fill(0);
+            }
+            into = &start;
+        }
+        if (into) {
+            if (reader.read(into))
+                return *into;
+            buffer.seek(0);
+        }
     }
     QString reason;
     const QImage image = decodePicture(&buffer, &reason);

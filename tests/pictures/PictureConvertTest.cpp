@@ -218,6 +218,65 @@ TEST(PictureConvert, SizesGiveEmptyOutputOrFailure)
     }
 }
 
+// A run-length BMP may jump over pixels; the decoder leaves them as its
+// image held them. They convert as colour 0 of the palette, the same every
+// time, not as whatever memory the image got.
+TEST(PictureConvert, PixelsARunLengthBmpSkipsConvertAsPaletteColourZeroEveryTime)
+{
+    // 8-bit RLE, 4 x 2, palette blue and green. Bottom row: two green
+    // pixels, then a jump past the row's end; the top row is never written.
+    QByteArray bmp;
+    auto le32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            bmp.append(char((v >> (8 * i)) & 0xFF));
+    };
+    auto le16 = [&](quint16 v) {
+        bmp.append(char(v & 0xFF));
+        bmp.append(char(v >> 8));
+    };
+    const QByteArray pixels = QByteArray::fromHex("0201" "00020201" "0000" "0001");
+    bmp.append("BM");
+    le32(14 + 40 + 8 + quint32(pixels.size()));
+    le32(0);
+    le32(14 + 40 + 8);
+    le32(40);
+    le32(4);
+    le32(2);
+    le16(1);
+    le16(8);
+    le32(1); // BI_RLE8
+    le32(quint32(pixels.size()));
+    le32(2835);
+    le32(2835);
+    le32(2);
+    le32(0);
+    le32(0x000000FF); // 0: blue
+    le32(0x0000FF00); // 1: green
+    bmp.append(pixels);
+
+    const QByteArray blue = QByteArray::fromHex("1F00");
+    const QByteArray green = QByteArray::fromHex("E007");
+    const QByteArray expected = blue + blue + blue + blue + green + green + blue + blue;
+    QImage reuse(4, 2, QImage::Format_RGB32);
+    for (int round = 0; round < 4; ++round) {
+        // Leave other pixels in memory the decoder may be given next.
+        QImage litter(4, 2, QImage::Format_Indexed8);
+        litter.fill(0xA5);
+        reuse.fill(0x12345678u);
+        QByteArray out;
+        QString error;
+        ASSERT_EQ(convertPictureData(bmp, QStringLiteral("rle.bmp"), 4, 2, out, &error),
+                  ConvertResult::Ok)
+            << error.toStdString();
+        EXPECT_EQ(out.toHex(), expected.toHex()) << round;
+        QByteArray into(expected.size(), char(0xCC));
+        ASSERT_EQ(convertPictureDataInto(bmp, QStringLiteral("rle.bmp"), 4, 2, into.data(), &error,
+                                         round % 2 ? &reuse : nullptr),
+                  ConvertResult::Ok);
+        EXPECT_EQ(into.toHex(), expected.toHex()) << round;
+    }
+}
+
 TEST(PictureMeasure, FilesMeasureTheirPixelSize)
 {
     QTemporaryDir dir;
