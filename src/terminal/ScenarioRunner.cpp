@@ -188,15 +188,16 @@ ScreenComparison compareScreen(const TerminalScreen &screen, QRect region, const
 }
 
 ScreenCheck checkScreen(const TerminalScreen &screen, const ScenarioStep &step, const QString &baseDir,
-                        const QString &outputDir, bool update)
+                        const QString &outputDir, bool update, const QString &outputPrefix)
 {
     ScreenCheck check;
     const QString reference = QDir(baseDir).filePath(step.path);
     const QString name = QFileInfo(step.path).fileName().endsWith(QLatin1String(".png"), Qt::CaseInsensitive)
                              ? QFileInfo(step.path).fileName().chopped(4)
                              : QFileInfo(step.path).fileName();
-    const QString actualPath = QDir(outputDir).filePath(name + QStringLiteral(".actual.png"));
-    const QString diffPath = QDir(outputDir).filePath(name + QStringLiteral(".diff.png"));
+    const QString actualPath =
+        QDir(outputDir).filePath(outputPrefix + name + QStringLiteral(".actual.png"));
+    const QString diffPath = QDir(outputDir).filePath(outputPrefix + name + QStringLiteral(".diff.png"));
     auto fail = [&](ScreenCheck::Outcome outcome, const QString &message) {
         check.outcome = outcome;
         check.message = message;
@@ -381,7 +382,8 @@ ScenarioResult runScenarioFile(const QString &path, const ScenarioOptions &optio
             break;
         }
         case K::ExpectScreen: {
-            const ScreenCheck c = checkScreen(run.terminal().screen(), s, baseDir, baseDir, options.update);
+            const ScreenCheck c = checkScreen(run.terminal().screen(), s, baseDir, baseDir,
+                                              options.update, options.outputPrefix);
             result.written += c.written;
             if (!c.note.isEmpty())
                 result.notes << c.note;

@@ -38,6 +38,10 @@ namespace h5 {
 struct ScenarioOptions
 {
     bool update = false; // write missing reference pictures
+    // Put before the names of the actual and difference pictures
+    // ("PREFIX" + NAME + ".actual.png"), so that scenarios of one folder
+    // checking the same reference do not write over each other's.
+    QString outputPrefix;
 };
 
 struct ScenarioResult
@@ -94,9 +98,10 @@ struct ScreenCheck
 };
 
 // The expect-screen step `step`: the reference relative to `baseDir`, the
-// actual and difference pictures written into `outputDir`.
+// actual and difference pictures written into `outputDir`, their names
+// starting with `outputPrefix`.
 ScreenCheck checkScreen(const TerminalScreen &screen, const ScenarioStep &step, const QString &baseDir,
-                        const QString &outputDir, bool update);
+                        const QString &outputDir, bool update, const QString &outputPrefix = {});
 
 // JUnit XML of the results, one test case per scenario, for CI servers.
 QByteArray junitXml(const std::vector<ScenarioResult> &results);

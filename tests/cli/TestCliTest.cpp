@@ -93,6 +93,40 @@ TEST(TestCli, TheBrokenSampleFailsWithADifferencePicture)
     EXPECT_TRUE(out.contains(QStringLiteral("共 1 个场景：0 个通过，1 个失败，0 个无法运行")));
 }
 
+// Two scenarios of one folder failing on the same reference: each keeps
+// its own actual and difference pictures, named after the scenario.
+TEST(TestCli, ScenariosOfOneFolderCheckingOneReferenceDoNotWriteOverEachOthersPictures)
+{
+    SampleRun run;
+    const QString first = run.path("broken/one-pixel.scenario");
+    const QString second = run.path("broken/page1-against-page0.scenario");
+    // The second shows page 1 before comparing: most pixels differ.
+    ASSERT_TRUE(writeRaw(second, "project ../demo/demo.wgc\nstart\n"
+                                 "host 1b 50 01 00 ff ff ee ff\n"
+                                 "expect-screen page0-one-pixel.png\n"));
+    const auto r = runCli({"test", first, second});
+    EXPECT_EQ(r.exitCode, 3) << r.out.toStdString() << r.err.toStdString();
+    const QString out = QString::fromUtf8(r.out);
+    const QString firstDiff = run.path("broken/one-pixel.scenario.page0-one-pixel.diff.png");
+    const QString secondDiff = run.path("broken/page1-against-page0.scenario.page0-one-pixel.diff.png");
+    EXPECT_TRUE(out.contains(firstDiff)) << r.out.toStdString();
+    EXPECT_TRUE(out.contains(secondDiff)) << r.out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("1 个像素不同，第一个在 (123, 45)"))) << r.out.toStdString();
+    const QImage firstImage(firstDiff), secondImage(secondDiff);
+    ASSERT_FALSE(firstImage.isNull());
+    ASSERT_FALSE(secondImage.isNull());
+    EXPECT_EQ(firstImage.pixel(123, 45), qRgb(255, 0, 0));
+    EXPECT_NE(firstImage, secondImage);
+    const QImage firstActual(run.path("broken/one-pixel.scenario.page0-one-pixel.actual.png"));
+    const QImage secondActual(run.path("broken/page1-against-page0.scenario.page0-one-pixel.actual.png"));
+    ASSERT_FALSE(firstActual.isNull());
+    ASSERT_FALSE(secondActual.isNull());
+    EXPECT_NE(firstActual, secondActual);
+    // No picture under the plain name that both would have written.
+    EXPECT_FALSE(QFile::exists(run.path("broken/page0-one-pixel.diff.png")));
+    EXPECT_FALSE(QFile::exists(run.path("broken/page0-one-pixel.actual.png")));
+}
+
 // The exit status says the worst: a scenario that could not run (1) over a
 // failed check (3) over all passed (0).
 TEST(TestCli, ExitStatusAndJUnitFileTellPassedFailedAndRefusedScenarios)

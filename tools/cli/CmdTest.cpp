@@ -7,6 +7,11 @@
 #include "common/FileIo.h"
 #include "terminal/ScenarioRunner.h"
 
+#include <QFileInfo>
+
+#include <map>
+#include <set>
+
 using namespace h5cli;
 
 namespace {
@@ -26,9 +31,22 @@ int testCommand(QStringList args)
 
     h5::ScenarioOptions options;
     options.update = update;
+    // Scenarios of one folder write their actual and difference pictures
+    // into that folder: when several of them run, each name starts with
+    // its scenario's file name, so two checking the same reference keep
+    // their own.
+    std::map<QString, std::set<QString>> scenariosIn; // folder -> scenario files
+    for (const QString &file : args) {
+        const QFileInfo info(file);
+        scenariosIn[info.absolutePath()].insert(info.absoluteFilePath());
+    }
     std::vector<h5::ScenarioResult> results;
     int passed = 0, failed = 0, refused = 0;
     for (const QString &file : args) {
+        const QFileInfo info(file);
+        options.outputPrefix = scenariosIn[info.absolutePath()].size() > 1
+            ? info.fileName() + QLatin1Char('.')
+            : QString();
         const h5::ScenarioResult r = h5::runScenarioFile(file, options);
         results.push_back(r);
         switch (r.outcome) {
@@ -91,6 +109,9 @@ const Registrar testRegistrar{Command{
         "                            differ by N levels\n\n"
         "A failing screen check writes NAME.actual.png and NAME.diff.png (differing\n"
         "pixels in red) beside the scenario and names the first differing pixel.\n"
+        "When several scenarios of one folder run, the names start with the\n"
+        "scenario's file name (SCENARIO.NAME.actual.png), so that two checking\n"
+        "the same reference keep their own pictures.\n"
         "--update writes a reference picture that does not exist yet from the\n"
         "screen; an existing one is never replaced (a difference fails as usual).\n"
         "--junit FILE writes the results as JUnit XML for CI servers.\n"
