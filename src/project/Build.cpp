@@ -328,10 +328,11 @@ void convertJob(PictureJob &job, const std::vector<PictureRef> *known,
 }
 
 // Converts the pictures on all cores; each job owns its own decoder and
-// buffers, so the conversions share nothing. The files are read, and the
-// pictures converted, into one block taken at once (see BigBuffer): the
-// pixel data stays there for the picture position file and the cache, the
-// files' bytes only when the cache keeps them to recognise them by.
+// buffers, so the conversions share nothing. The pictures are converted
+// into one block taken at once (see BigBuffer), where the pixel data stays
+// for the picture position file and the cache; the files are read into
+// that block too when the cache keeps them to recognise them by, otherwise
+// into one buffer per worker.
 void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *known)
 {
     std::vector<PictureJob *> todo;
@@ -355,25 +356,24 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
         sourceBytes += aligned(sourceSizes[i]);
     }
     // With a cache the files' bytes are kept with the pixels; without one
-    // they go once the pictures are converted.
+    // each worker reads them into a buffer of its own, one after another.
     if (known)
         keptBytes += sourceBytes;
     auto kept = std::make_shared<BigBuffer>(qsizetype(keptBytes));
-    BigBuffer passing(known ? 0 : qsizetype(sourceBytes));
     std::vector<JobPlace> places(todo.size());
-    if (!kept->isNull() && (known || !passing.isNull() || sourceBytes == 0)) {
+    if (!kept->isNull()) {
         char *pixelsAt = kept->data();
-        char *sourceAt = known ? kept->data() + (keptBytes - sourceBytes) : passing.data();
+        char *sourceAt = kept->data() + (keptBytes - sourceBytes);
         for (std::size_t i = 0; i < todo.size(); ++i) {
             const qint64 size = pictureBytes(todo[i]->width, todo[i]->height);
             if (size > 0)
                 places[i].pixels = pixelsAt;
             pixelsAt += aligned(size);
-            if (sourceSizes[i] > 0) {
+            places[i].sourceSize = sourceSizes[i];
+            if (known && sourceSizes[i] > 0) {
                 places[i].source = sourceAt;
-                places[i].sourceSize = sourceSizes[i];
+                sourceAt += aligned(sourceSizes[i]);
             }
-            sourceAt += aligned(sourceSizes[i]);
         }
     }
     const std::shared_ptr<const BigBuffer> memory = kept;
@@ -386,15 +386,24 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
         // decoder to reuse for every picture of the picture's own size.
         BigBuffer decodedMemory;
         QImage decoded;
+        // Without a cache the files are read one after another into one
+        // buffer per worker, as large as the largest.
+        BigBuffer sourceMemory;
         for (std::size_t i = next++; i < todo.size(); i = next++) {
             const PictureJob &job = *todo[i];
+            JobPlace place = places[i];
+            if (!place.source && place.pixels && place.sourceSize > 0) {
+                if (sourceMemory.size() < place.sourceSize)
+                    sourceMemory = BigBuffer(qsizetype(place.sourceSize));
+                place.source = sourceMemory.data();
+            }
             if (decoded.isNull() && job.width > 0 && job.height > 0) {
                 decodedMemory = BigBuffer(qsizetype(job.width) * job.height * 4);
                 if (!decodedMemory.isNull())
                     decoded = QImage(reinterpret_cast<uchar *>(decodedMemory.data()), job.width,
                                      job.height, qsizetype(job.width) * 4, QImage::Format_RGB32);
             }
-            convertJob(*todo[i], known, memory, places[i], decoded);
+            convertJob(*todo[i], known, memory, place, decoded);
         }
         decoded = QImage();
     };
