@@ -149,7 +149,7 @@ bool Project::openForPageFile(const QString &pagePath, Project &out, Notifier &n
 int Project::firstFreePage(QString *error) const
 {
     ProjectFile pf;
-    if (!pf.load(file, error))
+    if (!pf.loadHead(file, error))
         return -1;
     return pf.firstFreeSlot();
 }
@@ -262,8 +262,9 @@ std::vector<OpenPage> Project::openAllPages(Notifier &notifier, QString *error, 
     std::vector<OpenPage> pages;
     if (failures)
         *failures = 0;
+    // Only the slots are needed: the project data after them is not read.
     ProjectFile pf;
-    if (!pf.load(file, error))
+    if (!pf.loadHead(file, error))
         return pages;
     for (int n = 0; n < kPageSlots; ++n) {
         const PageSlot slot = pf.slot(n);
