@@ -27,7 +27,7 @@ class BigBuffer
 {
 public:
     // The most memory kept for reuse once let go of.
-    static constexpr qsizetype kKeptBytes = qsizetype(256) << 20;
+    static constexpr qsizetype kKeptBytes = qsizetype(128) << 20;
 
     BigBuffer() = default;
     // At least `size` bytes; null (data() == nullptr) when the system has
