@@ -179,11 +179,13 @@ constexpr int kSegmentsOffset = kProjectDataOffset + kFirstSegmentAt; // 104,461
 constexpr int kControlTableEntries = 150;
 
 // Appends the project data after the page slots: project header, page
-// index, and one segment per page whose instruction file exists.
+// index, and one segment per page whose instruction file exists. The
+// header and index go into the project file's bytes; the segments stay
+// pieces (a header, and the instruction file after its first byte), so
+// the megabytes of instructions are written and compared from the
+// instruction files themselves, never copied.
 void appendProjectData(ProjectWork &work, QString &report)
 {
-    // The instruction files first, so the data is made in one buffer of
-    // its final size.
     struct Segment
     {
         int page;
@@ -191,7 +193,6 @@ void appendProjectData(ProjectWork &work, QString &report)
         QByteArray wlc;
     };
     std::vector<Segment> segments;
-    qsizetype size = kSegmentsOffset;
     for (int n = 0; n < kPageSlots; ++n) {
         const PageSlot slot = work.projectFile.slot(n);
         if (!slot.used())
@@ -202,23 +203,48 @@ void appendProjectData(ProjectWork &work, QString &report)
             report += QStringLiteral("画面 %1 指令文件丢失!\r\n").arg(p);
             continue;
         }
-        size += longSegmentHeader(0, 0).size() + wlc.size() - 1;
         segments.push_back({p, slot.length, std::move(wlc)});
     }
     QByteArray &data = work.projectFile.bytes();
     data.truncate(kProjectDataOffset);
-    data.reserve(size);
     data.append(projectHeader());
     data.append(2 * kPageSlots, char(0xFF));
+    // All segment headers in one buffer, sized first so the pieces
+    // pointing into it stay where they are.
+    const qsizetype headerSize = longSegmentHeader(0, 0).size();
+    QByteArray headers;
+    headers.reserve(headerSize * qsizetype(segments.size()));
     int first = 0;
     for (const Segment &s : segments) {
         const int layer = quint8(s.wlc.at(0));
         putLe16(data.data() + kPageIndexOffset + 2 * s.page, uint32_t(layer * 16384) | uint32_t(first));
-        data.append(longSegmentHeader(uint16_t(first), uint16_t(s.length)));
-        data.append(s.wlc.constData() + 1, s.wlc.size() - 1);
+        headers.append(longSegmentHeader(uint16_t(first), uint16_t(s.length)));
         first += s.length;
     }
+    work.projectData.clear();
+    work.projectDataBuffers.clear();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        work.projectData.push_back(
+            QByteArrayView(headers.constData() + qsizetype(i) * headerSize, headerSize));
+        work.projectData.push_back(QByteArrayView(segments[i].wlc).sliced(1));
+    }
+    work.projectDataBuffers.push_back(std::move(headers));
+    for (Segment &s : segments)
+        work.projectDataBuffers.push_back(std::move(s.wlc));
     work.projectFileChanged = true;
+}
+
+// The project data as one buffer: what follows the slots in the project
+// file a build writes.
+QByteArray joinedProjectData(const ProjectWork &work)
+{
+    const QByteArray &head = work.projectFile.bytes();
+    QByteArray data;
+    data.reserve(head.size() - kProjectDataOffset + qsizetype(partsSize(work.projectData)));
+    data.append(head.constData() + kProjectDataOffset, head.size() - kProjectDataOffset);
+    for (const QByteArrayView part : work.projectData)
+        data.append(part);
+    return data;
 }
 
 // One picture of the data area: its record, where its file is, and what
@@ -714,16 +740,13 @@ void finishBuild(const Project &project, ProjectWork &work, Notifier &notifier,
     checkControlIds(work, ids);
     // Kept before the commit lets go of them.
     const FileParts positionData = cache ? work.positionData : FileParts();
+    const QByteArray projectData = cache ? joinedProjectData(work) : QByteArray();
     const bool trusted = work.positionFileCurrent;
     if (!work.commit(&result.error))
         return;
     if (progress)
         progress(++done, total);
     if (cache) {
-        // The work is done with its buffers: the project data is taken from
-        // the project file's without a copy.
-        QByteArray projectData = std::move(work.projectFile.bytes());
-        projectData.remove(0, kProjectDataOffset);
         remember(*cache, project, projectData, instructionFiles, work.positionFile, positionData,
                  jobs);
         cache->positionTrusted = trusted;

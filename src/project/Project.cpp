@@ -517,15 +517,20 @@ bool ProjectWork::commit(QString *error)
         if (!staged.stagePartsIfChanged(m_project.positionFilePath(), parts, error))
             return false;
     }
-    if (projectFileChanged
-        && !(pageWritten ? staged.stage(m_project.file, projectFile.bytes(), error)
-                         : staged.stageIfChanged(m_project.file, projectFile.bytes(), error)))
-        return false;
+    if (projectFileChanged) {
+        FileParts parts{QByteArrayView(projectFile.bytes())};
+        parts.insert(parts.end(), projectData.begin(), projectData.end());
+        if (!(pageWritten ? staged.stageParts(m_project.file, parts, error)
+                          : staged.stagePartsIfChanged(m_project.file, parts, error)))
+            return false;
+    }
     if (!staged.commit(error))
         return false;
     m_instructionFiles.clear();
     m_pageFiles.clear();
     positionData.clear();
+    projectData.clear();
+    projectDataBuffers.clear();
     positionFileChanged = projectFileChanged = positionFileCurrent = false;
     return true;
 }

@@ -184,6 +184,11 @@ public:
     // The build knows the picture position file holds its new content
     // already; commit leaves it alone.
     bool positionFileCurrent = false;
+    // The build's page segments: when not empty, the project file is
+    // `projectFile` followed by these pieces (pointing into
+    // `projectDataBuffers`), written and compared from where they are.
+    FileParts projectData;
+    std::vector<QByteArray> projectDataBuffers;
 
 private:
     struct PendingPage
