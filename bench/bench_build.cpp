@@ -22,7 +22,11 @@
 //                       kept from the build before
 //
 // (Build - ConvertPictures) / ConvertPictures is what the build costs
-// beyond the picture conversion it cannot avoid. PageChangedSinceBuild and
+// beyond the picture conversion it cannot avoid. The builds convert on all
+// cores, ConvertPictures on one. Build's first run is the project's first
+// build in the process: it writes every output and takes its memory fresh
+// from the system (later builds reuse it, see common/BigBuffer.h), so its
+// mean lies above a steady rebuild. PageChangedSinceBuild and
 // PreviewRead (below) measure the preview's check of a build.
 
 #include "common/Gbk.h"
