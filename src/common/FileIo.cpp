@@ -90,12 +90,26 @@ bool fileHoldsParts(const QString &path, const FileParts &parts)
         buffer = small.data();
     }
     const qint64 bufferSize = big.isNull() ? small.size() : big.size();
-    for (const QByteArrayView part : parts) {
-        for (qint64 at = 0; at < part.size(); at += bufferSize) {
-            const qint64 n = std::min<qint64>(bufferSize, part.size() - at);
-            if (file.read(buffer, n) != n || std::memcmp(buffer, part.data() + at, size_t(n)) != 0)
+    // The file is read a whole buffer at a time, whatever the pieces: many
+    // small pieces cost one read, not one each.
+    std::size_t piece = 0;
+    qint64 inPiece = 0;
+    for (qint64 left = size; left > 0;) {
+        const qint64 n = std::min(bufferSize, left);
+        if (file.read(buffer, n) != n)
+            return false;
+        for (qint64 at = 0; at < n;) {
+            while (inPiece == parts[piece].size()) {
+                ++piece;
+                inPiece = 0;
+            }
+            const qint64 take = std::min(n - at, parts[piece].size() - inPiece);
+            if (std::memcmp(buffer + at, parts[piece].data() + inPiece, size_t(take)) != 0)
                 return false;
+            at += take;
+            inPiece += take;
         }
+        left -= n;
     }
     return true;
 }

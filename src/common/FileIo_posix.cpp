@@ -11,8 +11,12 @@
 #include <cstring>
 #include <ctime>
 
+#include <climits>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace h5 {
@@ -84,6 +88,51 @@ bool writeAll(int fd, const char *data, qint64 size, int &code)
     return true;
 }
 
+// Writes the pieces one after another with as few calls as the system
+// allows (writev takes up to IOV_MAX pieces at once): a project file made
+// of hundreds of small pieces costs a few calls, not hundreds.
+bool writeAllParts(int fd, const FileParts &parts, int &code)
+{
+    std::vector<iovec> pieces;
+    pieces.reserve(parts.size());
+    for (const QByteArrayView part : parts) {
+        if (!part.isEmpty())
+            pieces.push_back({const_cast<char *>(part.data()), size_t(part.size())});
+    }
+    std::size_t at = 0;
+    while (at < pieces.size()) {
+#ifdef IOV_MAX
+        constexpr std::size_t kMostPieces = IOV_MAX;
+#else
+        constexpr std::size_t kMostPieces = 16; // the least POSIX allows
+#endif
+        const int count = int(std::min<std::size_t>(pieces.size() - at, kMostPieces));
+        const ssize_t n = ::writev(fd, pieces.data() + at, count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            code = errno;
+            return false;
+        }
+        if (n == 0) { // no progress and no reason: treat as a full device
+            code = ENOSPC;
+            return false;
+        }
+        // Step past what was written; a piece written in part goes on
+        // from where the write stopped.
+        std::size_t done = std::size_t(n);
+        while (at < pieces.size() && done >= pieces[at].iov_len) {
+            done -= pieces[at].iov_len;
+            ++at;
+        }
+        if (done > 0) {
+            pieces[at].iov_base = static_cast<char *>(pieces[at].iov_base) + done;
+            pieces[at].iov_len -= done;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 namespace fileio {
@@ -129,11 +178,7 @@ QString writeTemporary(const QString &target, const FileParts &parts, QString *e
         return {};
     }
     int code = 0;
-    bool ok = true;
-    for (const QByteArrayView part : parts) {
-        if (!(ok = writeAll(fd, part.data(), part.size(), code)))
-            break;
-    }
+    bool ok = writeAllParts(fd, parts, code);
     if (ok && ::fchmod(fd, mode) != 0) {
         code = errno;
         ok = false;

@@ -208,3 +208,61 @@ TEST(StagedFilesTest, TemporariesLeftByAKilledRunAreRemovedWhenOld)
 }
 
 } // namespace
+
+// A file given as many pieces: the pieces are written one after another
+// and compared as one content, whatever their sizes and wherever the
+// reading buffer's ends fall. More pieces than one system call takes, empty
+// pieces, and pieces across the 2 MB slices the comparison reads.
+TEST(StagedFilesTest, ManyPiecesAreWrittenAndComparedAsOneContent)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString path = tmp.filePath("pieces.bin");
+
+    QByteArray big(qsizetype(5) << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char((i * 131 + i / 7) & 0xFF);
+    struct Layout
+    {
+        const char *what;
+        std::vector<qsizetype> sizes; // cut `big` into pieces of these sizes (0: empty)
+    };
+    std::vector<qsizetype> tiny(3000, 9);
+    tiny.insert(tiny.begin(), 0);
+    tiny.push_back(0);
+    const std::vector<Layout> layouts = {
+        {"one piece", {big.size()}},
+        {"3000 pieces of 9 bytes between empty ones", tiny},
+        {"pieces across the 2 MB slices", {100, (qsizetype(2) << 20) - 50, 0, 3, (qsizetype(3) << 20) - 100}},
+    };
+    for (const Layout &l : layouts) {
+        FileParts parts;
+        qsizetype at = 0;
+        for (const qsizetype n : l.sizes) {
+            parts.push_back(QByteArrayView(big.constData() + at, n));
+            at += n;
+        }
+        const QByteArray whole = big.left(at);
+        StagedFiles staged;
+        QString error;
+        ASSERT_TRUE(staged.stageParts(path, parts, &error)) << l.what << error.toStdString();
+        ASSERT_TRUE(staged.commit(&error)) << l.what << error.toStdString();
+        EXPECT_TRUE(readAll(path) == whole) << l.what;
+        EXPECT_TRUE(fileHoldsParts(path, parts)) << l.what;
+
+        // One byte changed anywhere, or one byte more or less, is seen.
+        for (const qsizetype pos : {qsizetype(0), at / 2, (qsizetype(2) << 20) - 1,
+                                    qsizetype(2) << 20, at - 1}) {
+            if (pos >= at)
+                continue;
+            QByteArray changed = whole;
+            changed[pos] = char(changed[pos] ^ 0x40);
+            ASSERT_TRUE(writeRaw(path, changed));
+            EXPECT_FALSE(fileHoldsParts(path, parts)) << l.what << " byte " << pos;
+        }
+        ASSERT_TRUE(writeRaw(path, whole + 'x'));
+        EXPECT_FALSE(fileHoldsParts(path, parts)) << l.what << " one byte more";
+        ASSERT_TRUE(writeRaw(path, whole.chopped(1)));
+        EXPECT_FALSE(fileHoldsParts(path, parts)) << l.what << " one byte less";
+    }
+}
