@@ -21,6 +21,7 @@
 #include <map>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 namespace h5 {
 
@@ -234,16 +235,36 @@ void appendProjectData(ProjectWork &work, QString &report)
     work.projectFileChanged = true;
 }
 
-// The project data as one buffer: what follows the slots in the project
-// file a build writes.
-QByteArray joinedProjectData(const ProjectWork &work)
+// The project data as one buffer, what follows the slots in the project
+// file a build wrote (`head`, the file up to the end of the page index,
+// then `segments`), for the cache: `last` (the last build's) when it holds
+// the same bytes, which `same` then says; otherwise made in `last`'s memory
+// when nothing else holds that.
+QByteArray joinedProjectData(const QByteArray &head, const FileParts &segments, QByteArray last,
+                             bool &same)
 {
-    const QByteArray &head = work.projectFile.bytes();
-    QByteArray data;
-    data.reserve(head.size() - kProjectDataOffset + qsizetype(partsSize(work.projectData)));
-    data.append(head.constData() + kProjectDataOffset, head.size() - kProjectDataOffset);
-    for (const QByteArrayView part : work.projectData)
-        data.append(part);
+    FileParts parts{QByteArrayView(head).sliced(kProjectDataOffset)};
+    parts.insert(parts.end(), segments.begin(), segments.end());
+    const qint64 size = partsSize(parts);
+    same = last.size() == size;
+    qsizetype at = 0;
+    for (const QByteArrayView part : parts) {
+        if (!same)
+            break;
+        if (!part.isEmpty())
+            same = std::memcmp(last.constData() + at, part.data(), size_t(part.size())) == 0;
+        at += part.size();
+    }
+    if (same)
+        return last;
+    QByteArray data = std::move(last);
+    data.resize(qsizetype(size)); // every byte written below
+    char *to = data.data();
+    for (const QByteArrayView part : parts) {
+        if (!part.isEmpty())
+            std::memcpy(to, part.data(), size_t(part.size()));
+        to += part.size();
+    }
     return data;
 }
 
@@ -661,6 +682,7 @@ void finishReport(BuildResult &result, Notifier &notifier, const QString &report
 // What the cache keeps of a completed build, and what changed against the
 // build before it.
 void remember(BuildCache::Data &c, const Project &project, const QByteArray &projectData,
+              bool projectDataSame,
               const std::map<int, QByteArray> &instructionFiles, const QByteArray &positionHead,
               const FileParts &positionData, const std::vector<PictureJob> &jobs)
 {
@@ -689,7 +711,7 @@ void remember(BuildCache::Data &c, const Project &project, const QByteArray &pro
     // Changes.
     BuildChanges changes;
     changes.known = c.built;
-    changes.projectData = !c.built || c.projectData != projectData;
+    changes.projectData = !c.built || !projectDataSame;
     for (const auto &[page, wlc] : instructionFiles) {
         const auto it = c.instructionFiles.find(page);
         if (!c.built || it == c.instructionFiles.end() || it->second != wlc)
@@ -740,15 +762,21 @@ void finishBuild(const Project &project, ProjectWork &work, Notifier &notifier,
     checkControlIds(work, ids);
     // Kept before the commit lets go of them.
     const FileParts positionData = cache ? work.positionData : FileParts();
-    const QByteArray projectData = cache ? joinedProjectData(work) : QByteArray();
+    const QByteArray projectHead = cache ? work.projectFile.bytes() : QByteArray();
+    const FileParts segments = cache ? work.projectData : FileParts();
+    const std::vector<QByteArray> segmentBuffers =
+        cache ? work.projectDataBuffers : std::vector<QByteArray>(); // what `segments` points into
     const bool trusted = work.positionFileCurrent;
     if (!work.commit(&result.error))
         return;
     if (progress)
         progress(++done, total);
     if (cache) {
-        remember(*cache, project, projectData, instructionFiles, work.positionFile, positionData,
-                 jobs);
+        bool projectDataSame = false;
+        const QByteArray projectData = joinedProjectData(
+            projectHead, segments, std::exchange(cache->projectData, QByteArray()), projectDataSame);
+        remember(*cache, project, projectData, projectDataSame, instructionFiles, work.positionFile,
+                 positionData, jobs);
         cache->positionTrusted = trusted;
     }
     finishReport(result, notifier, missingPages + missingPictures + ids);
