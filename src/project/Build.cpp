@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -329,6 +330,33 @@ bool readMeasuredFile(const QString &path, char *at, qint64 size)
 // Reads and converts one picture, or finds its content among the
 // conversions the cache remembers. `memory` is the block `place` points
 // into; `decoded` an image the decoder may reuse from picture to picture.
+// The conversion the cache remembers for a file of these bytes at the
+// job's size, if any.
+PictureRef knownPicture(const PictureJob &job, const QByteArray &bytes,
+                        const std::vector<PictureRef> &known)
+{
+    for (const PictureRef &p : known) {
+        if (p->width == job.width && p->height == job.height && p->source.size() == bytes.size()
+            && p->result != ConvertResult::CannotOpen && p->source == bytes)
+            return p;
+    }
+    return nullptr;
+}
+
+// Runs `worker` on every core at once (this thread being one of them), at
+// most `jobs` times.
+void onAllCores(std::size_t jobs, const std::function<void()> &worker)
+{
+    const unsigned threads =
+        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(jobs));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool)
+        t.join();
+}
+
 void convertJob(PictureJob &job, const std::vector<PictureRef> *known,
                 const std::shared_ptr<const BigBuffer> &memory, const JobPlace &place,
                 QImage &decoded)
@@ -348,13 +376,10 @@ void convertJob(PictureJob &job, const std::vector<PictureRef> *known,
         return;
     }
     if (known) {
-        for (const PictureRef &p : *known) {
-            if (p->width == job.width && p->height == job.height && p->source.size() == bytes.size()
-                && p->result != ConvertResult::CannotOpen && p->source == bytes) {
-                job.picture = p;
-                job.fromCache = true;
-                return;
-            }
+        if (PictureRef p = knownPicture(job, bytes, *known)) {
+            job.picture = std::move(p);
+            job.fromCache = true;
+            return;
         }
         made->source = bytes;
     }
@@ -388,6 +413,38 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
             todo.push_back(&job);
     if (todo.empty())
         return;
+    // The decoders are loaded here, on this thread, never first on a worker.
+    loadPictureDecoders();
+
+    // Files whose content the cache converted before need no room for
+    // pixel data: they are looked for first, each file read into one
+    // buffer per worker.
+    if (known && !known->empty()) {
+        std::atomic<std::size_t> next{0};
+        onAllCores(todo.size(), [&]() {
+            BigBuffer buffer;
+            for (std::size_t i = next++; i < todo.size(); i = next++) {
+                PictureJob &job = *todo[i];
+                const qint64 size = job.stamp.exists ? job.stamp.size : QFileInfo(job.path).size();
+                if (size <= 0)
+                    continue;
+                if (buffer.size() < size)
+                    buffer = BigBuffer(qsizetype(size));
+                if (buffer.isNull() || !readMeasuredFile(job.path, buffer.data(), size))
+                    continue;
+                if (PictureRef p = knownPicture(
+                        job, QByteArray::fromRawData(buffer.data(), qsizetype(size)), *known)) {
+                    job.picture = std::move(p);
+                    job.fromCache = true;
+                }
+            }
+        });
+        todo.erase(std::remove_if(todo.begin(), todo.end(),
+                                  [](const PictureJob *job) { return bool(job->picture); }),
+                   todo.end());
+        if (todo.empty())
+            return;
+    }
 
     // The block's layout: every picture's pixel data, and every file as
     // large as it is now (a file that changes before it is read is read
@@ -425,10 +482,8 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
     }
     const std::shared_ptr<const BigBuffer> memory = kept;
 
-    // The decoders are loaded here, on this thread, never first on a worker.
-    loadPictureDecoders();
     std::atomic<std::size_t> next{0};
-    auto worker = [&]() {
+    onAllCores(todo.size(), [&]() {
         // One decoded image per worker, in memory taken at once, for the
         // decoder to reuse for every picture of the picture's own size.
         BigBuffer decodedMemory;
@@ -453,15 +508,7 @@ void convertAll(std::vector<PictureJob> &jobs, const std::vector<PictureRef> *kn
             convertJob(*todo[i], known, memory, place, decoded);
         }
         decoded = QImage();
-    };
-    const unsigned threads =
-        std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), unsigned(todo.size()));
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread &t : pool)
-        t.join();
+    });
 }
 
 // Replaces the data area of the picture position file with the pixels of
