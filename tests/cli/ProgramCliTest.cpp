@@ -84,15 +84,23 @@ TEST(ProgramCliTest, TheProgramAndTheInProcessRunPrintWriteAndExitAlike)
         const auto a = filesUnder(roots[0]);
         const auto b = filesUnder(roots[1]);
         ASSERT_EQ(a.size(), b.size());
-        // Page files keep their pictures' full paths (in GBK): the folders'
-        // names are the same length, so one stands in for the other.
-        const QByteArray rootA = QByteArray::fromStdString(h5::toGbk(QDir::toNativeSeparators(roots[0])));
-        const QByteArray rootB = QByteArray::fromStdString(h5::toGbk(QDir::toNativeSeparators(roots[1])));
+        // Page files keep their pictures' full paths (in GBK, with either
+        // separator): the folders' names are the same length, so one
+        // stands in for the other.
+        const auto gbk = [](const QString &text) { return QByteArray::fromStdString(h5::toGbk(text)); };
         for (const auto &[path, bytes] : a) {
             const auto other = b.find(path);
             ASSERT_TRUE(other != b.end()) << path.toStdString();
-            EXPECT_TRUE(other->second == QByteArray(bytes).replace(rootA, rootB))
-                << path.toStdString() << " differs";
+            const QByteArray asB = QByteArray(bytes)
+                                       .replace(gbk(QDir::toNativeSeparators(roots[0])),
+                                                gbk(QDir::toNativeSeparators(roots[1])))
+                                       .replace(gbk(roots[0]), gbk(roots[1]));
+            qsizetype at = 0;
+            while (at < asB.size() && at < other->second.size() && asB[at] == other->second[at])
+                ++at;
+            EXPECT_TRUE(other->second == asB)
+                << path.toStdString() << " differs from byte " << at << ": "
+                << h5test::toHex(asB.mid(at, 24)) << " / " << h5test::toHex(other->second.mid(at, 24));
         }
     }
 }
