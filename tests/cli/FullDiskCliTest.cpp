@@ -67,14 +67,16 @@ QString differences(const std::map<QString, QByteArray> &before, const std::map<
 
 h5test::CliResult runLimited(const QStringList &args, qint64 fileSizeLimit)
 {
+    // A process of its own: a limit is the process's (rlimit) or its
+    // environment's, never the test program's.
     if (fileSizeLimit <= 0)
-        return h5test::runCli(args, 60000);
+        return h5test::runCliProcess(args, 60000);
 #ifdef Q_OS_WIN
     // The tool inherits the limit with the environment.
     h5test::FileSizeLimit limit(fileSizeLimit);
-    return h5test::runCli(args, 60000);
+    return h5test::runCliProcess(args, 60000);
 #else
-    return h5test::runCli(args, 60000, [fileSizeLimit]() {
+    return h5test::runCliProcess(args, 60000, [fileSizeLimit]() {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);

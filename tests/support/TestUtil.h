@@ -2,8 +2,10 @@
 // Helpers shared by the tests: hex fixtures, an independent little byte
 // builder for hand-made files, temporary folders, running the CLI.
 
+#include "Cli.h"
 #include "model/CGraph.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
@@ -77,10 +79,11 @@ struct CliResult
     QByteArray err;
 };
 
-// `inChild`, when given, runs in the child process before the tool starts
-// (to lower a limit, say; Unix only, where processes are forked).
-inline CliResult runCli(const QStringList &args, int timeoutMs = 120000,
-                        const std::function<void()> &inChild = {})
+// Runs h5800 as its own process. `inChild`, when given, runs in the child
+// process before the tool starts (to lower a limit, say; Unix only, where
+// processes are forked).
+inline CliResult runCliProcess(const QStringList &args, int timeoutMs = 120000,
+                               const std::function<void()> &inChild = {})
 {
     QProcess p;
     p.setProgram(QStringLiteral(H5_CLI_PATH));
@@ -107,6 +110,50 @@ inline CliResult runCli(const QStringList &args, int timeoutMs = 120000,
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+// Runs an h5800 command line inside the test program, through the same
+// code as the program's main after it has made its application object:
+// what it prints on stdout and stderr is kept, its exit status returned.
+// Starting a process for each of the hundreds of command lines the tests
+// run cost more than the commands themselves.
+inline CliResult runCliInProcess(const QStringList &args)
+{
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    h5cli::setOutputDevices(&out, &err);
+    h5cli::installMessageFilter();
+    CliResult r;
+    r.exitCode = h5cli::runArguments(args);
+    h5cli::out().flush();
+    h5cli::err().flush();
+    h5cli::removeMessageFilter();
+    h5cli::setOutputDevices(nullptr, nullptr);
+    r.out = out.data();
+    r.err = err.data();
+    return r;
+}
+
+// Runs h5800 with `args`. The commands that only read and write files run
+// inside the test program (runCliInProcess); the ones that use a line, a
+// clock or the environment, and every run with `inChild`, get a process of
+// their own. H5_TEST_CLI_PROCESS=1 in the environment runs every one as a
+// process, as the first form of these tests did.
+inline CliResult runCli(const QStringList &args, int timeoutMs = 120000,
+                        const std::function<void()> &inChild = {})
+{
+    static const QStringList inProcess = {
+        QStringLiteral("build"),      QStringLiteral("bundle"),   QStringLiteral("demo"),
+        QStringLiteral("export-ids"), QStringLiteral("export-txt"), QStringLiteral("fonts"),
+        QStringLiteral("help"),       QStringLiteral("page"),     QStringLiteral("pictures"),
+        QStringLiteral("pointer"),    QStringLiteral("preview"),  QStringLiteral("project"),
+        QStringLiteral("render"),     QStringLiteral("test"),     QStringLiteral("--help")};
+    if (!inChild && !args.isEmpty() && inProcess.contains(args.first())
+        && qEnvironmentVariableIsEmpty("H5_TEST_CLI_PROCESS"))
+        return runCliInProcess(args);
+    return runCliProcess(args, timeoutMs, inChild);
 }
 
 } // namespace h5test

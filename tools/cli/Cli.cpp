@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTimer>
 #include <QImage>
 #include <QRegularExpression>
@@ -131,10 +132,37 @@ void guardStandardDescriptors()
 #endif
 }
 
+namespace {
+
+// Standard error, held as a device of its own so the streams can be pointed
+// elsewhere and back (setOutputDevices) without losing it.
+QIODevice &stderrDevice()
+{
+    static QFile file;
+    if (!file.isOpen())
+        file.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return file;
+}
+
+bool g_redirected = false;
+
+} // namespace
+
 QTextStream &out()
 {
     static QTextStream s(&stdoutDevice());
     return s;
+}
+
+void setOutputDevices(QIODevice *outDevice, QIODevice *errDevice)
+{
+    out().flush();
+    err().flush();
+    g_redirected = outDevice != nullptr;
+    out().setDevice(outDevice ? outDevice : &stdoutDevice());
+    err().setDevice(errDevice ? errDevice : &stderrDevice());
+    out().resetStatus();
+    err().resetStatus();
 }
 
 bool finishOutput()
@@ -160,7 +188,7 @@ bool finishOutput()
 
 QTextStream &err()
 {
-    static QTextStream s(stderr);
+    static QTextStream s(&stderrDevice());
     return s;
 }
 
@@ -284,7 +312,7 @@ bool writePng(const QString &path, const QImage &image)
     return true;
 }
 
-StatusLines::StatusLines() : m_tty(isatty(2) != 0) {}
+StatusLines::StatusLines() : m_tty(!g_redirected && isatty(2) != 0) {}
 
 void StatusLines::show(const QString &text)
 {

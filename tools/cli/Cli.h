@@ -31,6 +31,11 @@ enum ExitCode {
 // end of the run (finishOutput).
 QTextStream &out();
 QTextStream &err();
+// Points out() and err() at other devices (a program that runs commands in
+// its own process and keeps what they print); null puts back standard
+// output and standard error. Progress lines are then never rewritten in
+// place, as for a file.
+void setOutputDevices(QIODevice *outDevice, QIODevice *errDevice);
 // Makes sure descriptors 0, 1 and 2 are open before anything else opens a
 // file (a closed one gets /dev/null; output to a closed stdout still fails).
 void guardStandardDescriptors();
@@ -38,6 +43,22 @@ void guardStandardDescriptors();
 // stderr, when some of what was written did not arrive (a full disk, a
 // closed pipe): the run must not end with exit status 0 then.
 bool finishOutput();
+
+// Runs one command line (the arguments after the program's name) and
+// returns its exit status; the application object must exist already, a
+// QGuiApplication for commands that draw text. What main does besides
+// (standard descriptors, the application, the check of standard output)
+// stays in main.
+int runArguments(QStringList args);
+struct Command;
+// The command `args` start with, longest name first ("page dump" before
+// "page"); `consumed` is the number of its words. Null when none.
+const Command *findCommand(const QStringList &args, int &consumed);
+// Drops the picture decoders' own complaints, which the commands replace
+// with messages of their own; every other message goes on to the handler
+// installed before.
+void installMessageFilter();
+void removeMessageFilter();
 
 // Raised by argument parsing helpers; main turns it into exit status 2.
 struct UsageError

@@ -65,7 +65,13 @@ bool makePictures(const QString &dir, QString *error)
         QByteArray encoded;
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
-        if (!f.image.save(&buffer, f.format, 90)) {
+        // A new picture takes its resolution from the screen when there is
+        // one; the files say 72 dots per inch wherever they are made, so
+        // the sample is the same bytes with a screen or without.
+        QImage image = f.image;
+        image.setDotsPerMeterX(2835);
+        image.setDotsPerMeterY(2835);
+        if (!image.save(&buffer, f.format, 90)) {
             if (error)
                 *error = QStringLiteral("%1: cannot encode the picture").arg(path);
             return false;

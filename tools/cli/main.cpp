@@ -1,5 +1,6 @@
 // h5800: the command-line face of H5800 Studio. Each subcommand lives in a
-// Cmd*.cpp file and calls the same core code the desktop app uses.
+// Cmd*.cpp file and calls the same core code the desktop app uses; Run.cpp
+// runs a command line.
 
 #include "Cli.h"
 
@@ -7,9 +8,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <memory>
-#include <algorithm>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <shellapi.h>
@@ -18,53 +19,6 @@
 using namespace h5cli;
 
 namespace {
-
-void printHelp()
-{
-    out() << "usage: h5800 COMMAND [ARGS...]\n\ncommands:\n";
-    auto list = commands();
-    std::sort(list.begin(), list.end(),
-              [](const Command &a, const Command &b) { return a.name < b.name; });
-    for (const Command &c : list)
-        out() << "  " << c.name.leftJustified(18) << c.summary << "\n";
-    out() << "\n'h5800 help COMMAND' shows the details of one command.\n"
-          << "Exit status: 0 success, 1 bad input, 2 wrong usage, 3 problems reported.\n";
-    out().flush();
-}
-
-// Qt's picture decoders write their own complaints to stderr
-// ("qt.gui.imageio.jpeg: Corrupt JPEG data…", "libpng error: …"). The
-// commands name a picture that does not decode in a message of their own,
-// so these lines are dropped; every other message goes on to Qt's handler.
-QtMessageHandler qtHandler = nullptr;
-
-void dropDecoderMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    const QLatin1String imageio("qt.gui.imageio");
-    if ((context.category && QLatin1String(context.category).startsWith(imageio))
-        || text.startsWith(QLatin1String("libpng ")))
-        return;
-    if (qtHandler)
-        qtHandler(type, context, text);
-}
-
-const Command *find(const QStringList &args, int &consumed)
-{
-    // Longest match first: "page dump" before "page".
-    const Command *best = nullptr;
-    int bestWords = 0;
-    for (const Command &c : commands()) {
-        const QStringList words = c.name.split(' ');
-        if (words.size() > args.size() || words.size() <= bestWords)
-            continue;
-        if (std::equal(words.begin(), words.end(), args.begin())) {
-            best = &c;
-            bestWords = int(words.size());
-        }
-    }
-    consumed = bestWords;
-    return best;
-}
 
 // The exit status of a run that printed on stdout: a run whose output did
 // not all arrive has failed, whatever it did besides.
@@ -81,7 +35,7 @@ int run(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
-    qtHandler = qInstallMessageHandler(dropDecoderMessages);
+    installMessageFilter();
     guardStandardDescriptors();
     return finish(run(argc, argv));
 }
@@ -117,7 +71,7 @@ int run(int argc, char **argv)
     // the offscreen platform unless told otherwise. Windows' own platform
     // needs no display and offers the system's fonts, so it stays there.
     int used = 0;
-    const Command *c = find(args, used);
+    const Command *c = findCommand(args, used);
     std::unique_ptr<QCoreApplication> app;
     if (c && c->needsGui) {
 #ifndef Q_OS_WIN
@@ -137,50 +91,7 @@ int run(int argc, char **argv)
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
 
-    if (args.isEmpty()) {
-        printHelp();
-        return ExitUsage;
-    }
-    if (args.first() == "--help" || args.first() == "-h") {
-        printHelp();
-        return ExitOk;
-    }
-    if (args.first() == "help") {
-        args.removeFirst();
-        if (args.isEmpty()) {
-            printHelp();
-            return ExitOk;
-        }
-        int words = 0;
-        const Command *topic = find(args, words);
-        if (!topic || words != args.size()) {
-            err() << "h5800: no command '" << args.join(' ') << "'" << Qt::endl;
-            return ExitUsage;
-        }
-        out() << topic->usage << Qt::endl;
-        return ExitOk;
-    }
-
-    if (!c) {
-        err() << "h5800: unknown command '" << args.join(' ') << "' (see h5800 --help)"
-              << Qt::endl;
-        return ExitUsage;
-    }
-    args = args.mid(used);
-    if (args.contains("--help") || args.contains("-h")) {
-        out() << c->usage << Qt::endl;
-        return ExitOk;
-    }
-    try {
-        const int rc = c->run(args);
-        out().flush();
-        err().flush();
-        return rc;
-    } catch (const UsageError &e) {
-        out().flush();
-        err() << "h5800 " << c->name << ": " << e.text << "\n\n" << c->usage << Qt::endl;
-        return ExitUsage;
-    }
+    return runArguments(args);
 }
 
 } // namespace
