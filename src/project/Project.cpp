@@ -392,6 +392,7 @@ bool ProjectWork::begin(QString *error, bool slotAreaOnly)
     if (slotAreaOnly ? !projectFile.loadHead(m_project.file, error)
                      : !projectFile.load(m_project.file, error))
         return false;
+    m_headOnly = slotAreaOnly;
     const QString positions = m_project.positionFilePath();
     if (QFileInfo::exists(positions)) {
         if (slotAreaOnly ? !readFileHead(positions, kSlotAreaSize, positionFile, error)
@@ -518,6 +519,13 @@ bool ProjectWork::commit(QString *error)
             return false;
     }
     if (projectFileChanged) {
+        // A project file read without its data, the data not made again:
+        // writing it would cut the pages' instructions off the file.
+        if (m_headOnly && projectFile.bytes().size() <= kProjectDataOffset && projectData.empty()) {
+            if (error)
+                *error = QStringLiteral("%1：工程数据未重新生成，工程文件未写入").arg(m_project.file);
+            return false;
+        }
         FileParts parts{QByteArrayView(projectFile.bytes())};
         parts.insert(parts.end(), projectData.begin(), projectData.end());
         if (!(pageWritten ? staged.stageParts(m_project.file, parts, error)

@@ -198,6 +198,10 @@ private:
         bool current = false; // the file holds `data` already
     };
     const Project &m_project;
+    // Only the head of the project file was read (begin with
+    // `slotAreaOnly`): writing it back is right only once the project data
+    // after the slots has been made again.
+    bool m_headOnly = false;
     std::map<int, QByteArray> m_instructionFiles;
     std::vector<PendingPage> m_pageFiles;
 };

@@ -6,7 +6,9 @@
 
 #include "common/Bytes.h"
 #include "common/FileIo.h"
+#include "project/Build.h"
 #include "project/Project.h"
+#include "project/ProjectFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,6 +155,26 @@ TEST_F(ProjectTest, APageTooLongForItsSlotIsRefusedAndNothingIsWritten)
     EXPECT_EQ(readAll(project.file), wgc);
     EXPECT_EQ(readAll(project.instructionPath(1)), wlc);
     EXPECT_EQ(readAll(project.pagePath(1)), wlp);
+}
+
+TEST_F(ProjectTest, AWorkThatReadOnlyTheSlotsNeverWritesTheProjectFileWithoutItsData)
+{
+    OpenPage page = addPage(0);
+    page.page.elements.push_back(line(0, 0, 10, 10));
+    std::vector<OpenPage> pages{page};
+    ASSERT_TRUE(buildProject(project, pages, notifier).completed);
+    const QByteArray built = readAll(project.file);
+    ASSERT_GT(built.size(), kProjectDataOffset);
+
+    // A slot changed on a work that read only the head of the project file,
+    // and no project data made again: committing would cut the data off.
+    ProjectWork work(project);
+    ASSERT_TRUE(work.begin(nullptr, /*slotAreaOnly=*/true));
+    work.projectFileChanged = true;
+    QString error;
+    EXPECT_FALSE(work.commit(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("工程文件未写入"))) << error.toStdString();
+    EXPECT_EQ(readAll(project.file), built);
 }
 
 TEST_F(ProjectTest, OpenPageTakesSettingsFromTheFilePrefixWithTheProjectResolution)
