@@ -23,7 +23,8 @@
 //
 // (Build - ConvertPictures) / ConvertPictures is what the build costs
 // beyond the picture conversion it cannot avoid. The builds convert on all
-// cores, ConvertPictures on one. Build's first run is the project's first
+// cores, ConvertPictures on one: to compare them on equal terms run the
+// benchmark on one core (taskset -c 0 bench_build). Build's first run is the project's first
 // build in the process: it writes every output and takes its memory fresh
 // from the system (later builds reuse it, see common/BigBuffer.h), so its
 // mean lies above a steady rebuild. PageChangedSinceBuild and
