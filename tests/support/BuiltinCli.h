@@ -11,8 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 namespace h5test {
 
@@ -25,23 +25,23 @@ public:
     // one command downloads the next one finds.
     CliResult run(const QStringList &args, Clock clock = Clock::Virtual, int timeoutMs = 120000) const
     {
-        const QByteArray home = QFile::encodeName(m_data.path());
-        const bool virtualClock = clock == Clock::Virtual;
 #ifdef Q_OS_WIN
         // The data folder is set through XDG_DATA_HOME, which Windows does
         // not read; the tests using this are Unix only.
-        (void)home, (void)virtualClock, (void)timeoutMs;
+        (void)args, (void)clock, (void)timeoutMs;
         CliResult refused;
         refused.err = "BuiltinCli: needs Unix";
         return refused;
 #else
-        return runCli(args, timeoutMs, [home, virtualClock] {
-            ::setenv("XDG_DATA_HOME", home.constData(), 1);
-            if (virtualClock)
-                ::setenv("H5_BUILTIN_CLOCK", "virtual", 1);
-            else
-                ::unsetenv("H5_BUILTIN_CLOCK");
-        });
+        // In the tool's environment only: the test program's own stays as
+        // it is for the tests after this one.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_data.path());
+        if (clock == Clock::Virtual)
+            env.insert(QStringLiteral("H5_BUILTIN_CLOCK"), QStringLiteral("virtual"));
+        else
+            env.remove(QStringLiteral("H5_BUILTIN_CLOCK"));
+        return runCliProcess(args, timeoutMs, {}, env);
 #endif
     }
 

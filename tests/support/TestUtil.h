@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -81,13 +82,20 @@ struct CliResult
 
 // Runs h5800 as its own process. `inChild`, when given, runs in the child
 // process before the tool starts (to lower a limit, say; Unix only, where
-// processes are forked).
+// processes are forked). The child may still share the test program's
+// memory then (Qt may start it as with vfork), so `inChild` changes only
+// what the system keeps per process, never the environment: an environment
+// set there is the test program's own from then on. The tool's
+// environment goes in `environment` (when not empty: the whole of it).
 inline CliResult runCliProcess(const QStringList &args, int timeoutMs = 120000,
-                               const std::function<void()> &inChild = {})
+                               const std::function<void()> &inChild = {},
+                               const QProcessEnvironment &environment = QProcessEnvironment())
 {
     QProcess p;
     p.setProgram(QStringLiteral(H5_CLI_PATH));
     p.setArguments(args);
+    if (!environment.isEmpty())
+        p.setProcessEnvironment(environment);
 #ifdef Q_OS_WIN
     if (inChild) {
         CliResult refused;

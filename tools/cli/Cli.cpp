@@ -408,13 +408,14 @@ bool runUntil(h5::SerialLine &line, const std::function<bool()> &done, qint64 ms
     return true;
 }
 
-PortOptions takePortOptions(QStringList &args)
+PortOptions takePortOptions(QStringList &args, bool virtualClockAllowed)
 {
     PortOptions o;
     o.device = takeOption(args, "port");
     if (o.device.isEmpty())
         throw UsageError{QStringLiteral("--port DEVICE is required (see h5800 ports)")};
-    useVirtualBuiltinClockIfAsked(o.device);
+    if (virtualClockAllowed)
+        useVirtualBuiltinClockIfAsked(o.device);
     const QString baud = takeOption(args, "baud");
     if (!baud.isNull()) {
         bool ok = false;

@@ -153,7 +153,10 @@ struct PortOptions
     QString device;
     int baud = kDefaultBaud;
 };
-PortOptions takePortOptions(QStringList &args);
+// `virtualClockAllowed` false: the built-in terminal keeps the real clock
+// whatever the environment says (a command that waits for things outside
+// the line, such as a file saved, would wait on the virtual clock forever).
+PortOptions takePortOptions(QStringList &args, bool virtualClockAllowed = true);
 // With H5_BUILTIN_CLOCK=virtual in the environment, the built-in terminal
 // (--port builtin) runs on a virtual clock: while a command waits, whatever
 // is due now runs and the clock then moves straight on to the next timer,

@@ -49,7 +49,8 @@ void onSignal(int)
 int watch(const QStringList &argsIn)
 {
     QStringList args = argsIn;
-    const PortOptions port = takePortOptions(args);
+    // Saves come on the real clock: the built-in terminal keeps it too.
+    const PortOptions port = takePortOptions(args, /*virtualClockAllowed=*/false);
     const bool noInitial = takeFlag(args, "no-initial");
     const QString settle = takeOption(args, "settle");
     const QString roundsText = takeOption(args, "rounds");
