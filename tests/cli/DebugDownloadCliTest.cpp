@@ -363,6 +363,12 @@ TEST(MonitorCliTest, MonitorEndsAfterItsSecondsAndFailsWithoutATerminal)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("33 \r\n")) << r.out.toStdString();
 
+    // More than the timer holds (2147483 s, about 24.8 days) is refused; it
+    // was taken before and wrapped round to a time already past.
+    const auto tooLong = runCli({"monitor", "--port", "builtin", "--seconds", "2147484"}, 30000);
+    EXPECT_EQ(tooLong.exitCode, 2);
+    EXPECT_TRUE(tooLong.err.contains("from 0 to 2147483")) << tooLong.err.toStdString();
+
     const auto none = runCli({"monitor", "--port", tmp.filePath("no-such-tty"), "--seconds", "1"}, 30000);
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains("no-such-tty")) << none.err.toStdString();

@@ -19,6 +19,7 @@
 #include <QSocketNotifier>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #ifdef Q_OS_WIN
 #include <QPointer>
@@ -358,8 +359,12 @@ int monitor(const QStringList &argsIn)
     if (!secondsText.isNull()) {
         bool ok = false;
         seconds = secondsText.toDouble(&ok);
-        if (!ok || seconds < 0 || seconds > 1e7)
-            throw UsageError{QStringLiteral("--seconds %1 is not a time in seconds").arg(secondsText)};
+        // The time is counted in milliseconds by a timer that takes an int:
+        // at most about 24.8 days (without --seconds it runs until stopped).
+        if (!ok || seconds < 0 || seconds * 1000 > double(std::numeric_limits<int>::max()))
+            throw UsageError{QStringLiteral("--seconds %1 is not a time in seconds from 0 to %2")
+                                 .arg(secondsText)
+                                 .arg(std::numeric_limits<int>::max() / 1000)};
     }
 
 #ifndef Q_OS_WIN
