@@ -29,22 +29,17 @@ bool ProjectFile::fromBytes(const QByteArray &data, QString *error)
 bool ProjectFile::load(const QString &path, QString *error)
 {
     QByteArray data;
-    if (!readWholeFile(path, data, error))
-        return false;
-    QString why;
-    if (!fromBytes(data, &why)) {
-        if (error)
-            *error = QStringLiteral("%1：%2").arg(path, why);
-        return false;
-    }
-    return true;
+    return readWholeFile(path, data, error) && fromFileBytes(path, data, error);
 }
 
 bool ProjectFile::loadHead(const QString &path, QString *error)
 {
     QByteArray data;
-    if (!readFileHead(path, kProjectDataOffset, data, error))
-        return false;
+    return readFileHead(path, kProjectDataOffset, data, error) && fromFileBytes(path, data, error);
+}
+
+bool ProjectFile::fromFileBytes(const QString &path, const QByteArray &data, QString *error)
+{
     QString why;
     if (!fromBytes(data, &why)) {
         if (error)

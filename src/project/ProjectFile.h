@@ -53,6 +53,8 @@ public:
     const QByteArray &bytes() const { return m_bytes; }
 
 private:
+    // fromBytes for the bytes read from `path`, the error naming the file.
+    bool fromFileBytes(const QString &path, const QByteArray &data, QString *error);
     QByteArray m_bytes;
 };
 
