@@ -19,26 +19,12 @@
 using namespace h5;
 using h5test::BuiltinRig;
 using h5test::element;
+using h5test::filledImage;
+using h5test::pictureElement;
 using h5test::readAll;
 using h5test::writeRaw;
 
 namespace {
-
-CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
-{
-    CGraph g = element(Kind::Bitmap, 0, at, at + QPoint(w, h));
-    g.m_nNumber = number;
-    g.m_nAttr = int(pictureBlocks(w, h));
-    g.m_strText1 = toGbk(name);
-    return g;
-}
-
-QImage filled(int w, int h, QRgb colour)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(colour);
-    return img;
-}
 
 class HotReloadTest : public ::testing::Test
 {
@@ -48,9 +34,9 @@ public:
         ASSERT_TRUE(rig.ok());
         ASSERT_TRUE(Project::create(tmp.path(), "p", 3, project, notifier, nullptr)); // 800 x 480
         picture = project.picturesDir() + "/a.bmp";
-        ASSERT_TRUE(filled(40, 30, qRgb(200, 0, 0)).save(picture, "BMP"));
+        ASSERT_TRUE(filledImage(40, 30, qRgb(200, 0, 0)).save(picture, "BMP"));
         addPage(0, {element(Kind::SolidRect, 0, {0, 0}, {100, 100})});
-        addPage(1, {bitmap("a.bmp", 0, {10, 10}, 40, 30)});
+        addPage(1, {pictureElement("a.bmp", 0, {10, 10}, 40, 30)});
         line.setDevice(QStringLiteral("builtin"));
         ASSERT_TRUE(line.open()) << line.errorString().toStdString();
         reload = std::make_unique<HotReload>(project, line);
@@ -153,7 +139,7 @@ TEST_F(HotReloadTest, AReplacedPictureIsSentWithTheProjectAndAPageShowingItIsSho
     reload->start();
     ASSERT_TRUE(roundsDone(1));
     terminalLog.clear();
-    ASSERT_TRUE(filled(40, 30, qRgb(0, 0, 255)).save(picture, "BMP"));
+    ASSERT_TRUE(filledImage(40, 30, qRgb(0, 0, 255)).save(picture, "BMP"));
     reload->filesChanged({picture});
     ASSERT_TRUE(roundsDone(2));
     const HotReload::Round &r = rounds.back();

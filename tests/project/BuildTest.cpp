@@ -17,21 +17,13 @@
 
 using namespace h5;
 using h5test::element;
+using h5test::pictureElement;
 using h5test::readAll;
 using h5test::hex;
 using h5test::toHex;
 using h5test::writeRaw;
 
 namespace {
-
-CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
-{
-    CGraph g = element(Kind::Bitmap, 0, at, at + QPoint(w, h));
-    g.m_nNumber = number;
-    g.m_nAttr = int(pictureBlocks(w, h));
-    g.m_strText1 = toGbk(name);
-    return g;
-}
 
 class BuildTest : public ::testing::Test
 {
@@ -114,12 +106,12 @@ TEST_F(BuildTest, ReportListsFilesThenPicturesThenIdsInOrder)
     OpenPage &p0 = addPage(0);
     p0.page.elements.push_back(element(Kind::StringCtrl, 7, {0, 0}, {10, 10}));
     p0.page.elements.push_back(element(Kind::ButtonCtrl, 300, {0, 0}, {10, 10}));
-    p0.page.elements.push_back(bitmap("gone.bmp", 4, {0, 0}, 4, 4));
+    p0.page.elements.push_back(pictureElement("gone.bmp", 4, {0, 0}, 4, 4));
     OpenPage &p1 = addPage(1);
     p1.page.elements.push_back(element(Kind::NumericCtrl, 3000, {0, 0}, {10, 10}));
     p1.page.elements.push_back(element(Kind::BarCtrl, 7, {0, 0}, {10, 10}));
     p1.page.elements.push_back(element(Kind::ButtonCtrl, 300, {0, 0}, {10, 10}));
-    p1.page.elements.push_back(bitmap(QStringLiteral("缺少.jpg"), 1, {0, 0}, 4, 4));
+    p1.page.elements.push_back(pictureElement(QStringLiteral("缺少.jpg"), 1, {0, 0}, 4, 4));
     addPage(3);
     pages.pop_back();                         // page 3 is not open...
     QFile::remove(project.instructionPath(3)); // ...and its instruction file is gone
@@ -148,8 +140,8 @@ TEST_F(BuildTest, PictureDataFollowsTheRecordsInNumberOrder)
     picture(QStringLiteral("图标.bmp"), a);
     picture("b.png", b, "PNG");
     OpenPage &p0 = addPage(0);
-    p0.page.elements.push_back(bitmap("b.png", 9, {10, 10}, 2, 2));
-    p0.page.elements.push_back(bitmap(QStringLiteral("图标.bmp"), 2, {0, 0}, 3, 2));
+    p0.page.elements.push_back(pictureElement("b.png", 9, {10, 10}, 2, 2));
+    p0.page.elements.push_back(pictureElement(QStringLiteral("图标.bmp"), 2, {0, 0}, 3, 2));
     // A record left over from a picture no page shows any more.
     QByteArray positions = readAll(project.positionFilePath());
     positions.replace(5 * 2060, 10, QByteArray("\x01\x00old.bmp", 9) + QByteArray(1, '\0'));
@@ -200,8 +192,8 @@ TEST_F(BuildTest, APictureThatCannotBeConvertedKeepsItsPlaceAndIsReported)
     ok.fill(Qt::white);
     picture("ok.bmp", ok);
     OpenPage &p = addPage(0);
-    p.page.elements.push_back(bitmap("broken.bmp", 0, {0, 0}, 40, 30));
-    p.page.elements.push_back(bitmap("ok.bmp", 1, {0, 0}, 1, 1));
+    p.page.elements.push_back(pictureElement("broken.bmp", 0, {0, 0}, 40, 30));
+    p.page.elements.push_back(pictureElement("ok.bmp", 1, {0, 0}, 1, 1));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(path);
@@ -256,7 +248,7 @@ TEST_F(BuildTest, AFailedBuildLeavesEveryFileAsItWas)
 TEST_F(BuildTest, AMissingPicturePositionFileIsCreatedAgain)
 {
     OpenPage &p = addPage(0);
-    p.page.elements.push_back(bitmap("x.bmp", 3, {0, 0}, 2, 2));
+    p.page.elements.push_back(pictureElement("x.bmp", 3, {0, 0}, 2, 2));
     QImage img(2, 2, QImage::Format_RGB32);
     img.fill(Qt::black);
     picture("x.bmp", img);

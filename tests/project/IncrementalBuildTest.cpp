@@ -18,26 +18,12 @@
 
 using namespace h5;
 using h5test::element;
+using h5test::filledImage;
+using h5test::pictureElement;
 using h5test::readAll;
 using h5test::writeRaw;
 
 namespace {
-
-CGraph bitmap(const QString &name, int number, QPoint at, int w, int h)
-{
-    CGraph g = element(Kind::Bitmap, 0, at, at + QPoint(w, h));
-    g.m_nNumber = number;
-    g.m_nAttr = int(pictureBlocks(w, h));
-    g.m_strText1 = toGbk(name);
-    return g;
-}
-
-QImage filled(int w, int h, QRgb colour)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(colour);
-    return img;
-}
 
 class IncrementalBuildTest : public ::testing::Test
 {
@@ -45,13 +31,13 @@ public:
     void SetUp() override
     {
         ASSERT_TRUE(Project::create(tmp.path(), "p", 3, project, notifier, nullptr));
-        ASSERT_TRUE(filled(40, 30, qRgb(200, 0, 0)).save(picturePath("a.bmp"), "BMP"));
-        ASSERT_TRUE(filled(20, 10, qRgb(0, 200, 0)).save(picturePath("b.png"), "PNG"));
-        ASSERT_TRUE(filled(64, 64, qRgb(0, 0, 200)).save(picturePath(QStringLiteral("背景.jpg")), "JPEG"));
-        addPage(0, {bitmap("a.bmp", 0, {0, 0}, 40, 30), bitmap("b.png", 1, {50, 50}, 20, 10),
+        ASSERT_TRUE(filledImage(40, 30, qRgb(200, 0, 0)).save(picturePath("a.bmp"), "BMP"));
+        ASSERT_TRUE(filledImage(20, 10, qRgb(0, 200, 0)).save(picturePath("b.png"), "PNG"));
+        ASSERT_TRUE(filledImage(64, 64, qRgb(0, 0, 200)).save(picturePath(QStringLiteral("背景.jpg")), "JPEG"));
+        addPage(0, {pictureElement("a.bmp", 0, {0, 0}, 40, 30), pictureElement("b.png", 1, {50, 50}, 20, 10),
                     element(Kind::StringCtrl, 5, {100, 100}, {180, 116})});
-        addPage(1, {bitmap(QStringLiteral("背景.jpg"), 2, {0, 0}, 64, 64),
-                    bitmap("a.bmp", 0, {100, 0}, 40, 30)});
+        addPage(1, {pictureElement(QStringLiteral("背景.jpg"), 2, {0, 0}, 64, 64),
+                    pictureElement("a.bmp", 0, {100, 0}, 40, 30)});
         addPage(2, {element(Kind::Line, 0, {1, 1}, {300, 200})});
     }
 
@@ -137,7 +123,7 @@ TEST_F(IncrementalBuildTest, EveryEditBuildsTheSameBytesAsAFullBuildAndRedoesOnl
          0, 1, {2}, {}, {}},
         {"a picture file replaced by a new picture",
          [](IncrementalBuildTest &t) {
-             ASSERT_TRUE(filled(20, 10, qRgb(255, 255, 0)).save(t.picturePath("b.png"), "PNG"));
+             ASSERT_TRUE(filledImage(20, 10, qRgb(255, 255, 0)).save(t.picturePath("b.png"), "PNG"));
          },
          1, 0, {}, {1}, {}},
         {"a picture file rewritten in place with other bytes of the same length",
@@ -161,7 +147,7 @@ TEST_F(IncrementalBuildTest, EveryEditBuildsTheSameBytesAsAFullBuildAndRedoesOnl
          0, 0, {}, {2}, QStringLiteral("图片背景.jpg丢失!\r\n")},
         {"the deleted picture back with its old bytes",
          [](IncrementalBuildTest &t) {
-             ASSERT_TRUE(filled(64, 64, qRgb(0, 0, 200)).save(t.picturePath(QStringLiteral("背景.jpg")), "JPEG"));
+             ASSERT_TRUE(filledImage(64, 64, qRgb(0, 0, 200)).save(t.picturePath(QStringLiteral("背景.jpg")), "JPEG"));
          },
          1, 0, {}, {2}, {}},
         {"a page file copied back unchanged (new times, same bytes)",

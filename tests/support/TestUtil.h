@@ -3,11 +3,14 @@
 // builder for hand-made files, temporary folders, running the CLI.
 
 #include "Cli.h"
+#include "common/Flash.h"
+#include "common/Gbk.h"
 #include "model/CGraph.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -71,6 +74,25 @@ inline h5::CGraph element(int kind, int id, QPoint a, QPoint b)
 {
     return h5::CGraph(kind, id, a, b, 0, 0, h5::RGB(255, 255, 255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                       0, "", "", "");
+}
+
+// A picture element: picture `number`, from the file `name` of the
+// project's pictures folder, w x h at `at`.
+inline h5::CGraph pictureElement(const QString &name, int number, QPoint at, int w, int h)
+{
+    h5::CGraph g = element(h5::Kind::Bitmap, 0, at, at + QPoint(w, h));
+    g.m_nNumber = number;
+    g.m_nAttr = int(h5::pictureBlocks(w, h));
+    g.m_strText1 = h5::toGbk(name);
+    return g;
+}
+
+// A w x h picture of one colour.
+inline QImage filledImage(int w, int h, QRgb colour)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(colour);
+    return img;
 }
 
 struct CliResult
