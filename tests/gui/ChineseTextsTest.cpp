@@ -102,8 +102,9 @@ TEST_F(ChineseTextsTest, FileDialogOverTheMainWindowSpeaksEnglish)
                           box);
     }
     const QString out = qEnvironmentVariable("H5_SCREENSHOT_DIR");
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
         EXPECT_TRUE(shot.save(out + QStringLiteral("/main-window-file-dialog.png")));
+    }
 
     const QStringList buttons = buttonTexts(dialog);
     ASSERT_EQ(buttons.size(), 2) << buttons.join(QLatin1Char('|')).toStdString();

@@ -377,9 +377,10 @@ TEST_F(ShellMainFrameTest, HidingABarAnyWayUnchecksItsItem)
         c.bar->hide();
         EXPECT_FALSE(item->isChecked());
         for (const auto &other : cases)
-            if (other.id != c.id)
+            if (other.id != c.id) {
                 EXPECT_EQ(frame->action(other.id)->isChecked(), other.bar->isVisibleTo(frame.get()))
                     << other.id;
+            }
         c.bar->show();
         EXPECT_TRUE(item->isChecked());
     }
@@ -404,8 +405,9 @@ TEST_F(ShellMainFrameTest, FrameGoesWithPageWindowsOpenWithoutTouchingWhatIsGone
             frame = std::make_unique<h5::CMainFrame>(*app);
             frame->show();
         }
-        if (!app->isProjectOpen())
+        if (!app->isProjectOpen()) {
             ASSERT_TRUE(newProject());
+        }
         for (int n = c.firstPage; n < c.firstPage + 3; ++n)
             ASSERT_TRUE(newPage(n));
         h5::CMyView *view = frame->activePageView();

@@ -482,8 +482,9 @@ TEST_F(ZoomTest, SelectionHandlesGrowOrShrinkWithTheZoom)
     checkSquare(100);
     for (int zoom : {200, 400}) {
         ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
-        if (view->zoom() != zoom)
+        if (view->zoom() != zoom) {
             ASSERT_TRUE(frame->runCommand(h5::Cmd::ZoomIn));
+        }
         ASSERT_EQ(view->zoom(), zoom);
         view->horizontalScrollBar()->setValue(0);
         view->verticalScrollBar()->setValue(0);
@@ -593,8 +594,9 @@ TEST_F(ZoomTest, ExportsAtAZoomTakeTheWrongPicture)
     EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.join(QLatin1Char('|')).toStdString();
 
     const QString out = qEnvironmentVariable("H5_SCREENSHOT_DIR");
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
         EXPECT_TRUE(shown.save(out + QStringLiteral("/page-window-zoom-200.png")));
+    }
 }
 
 } // namespace

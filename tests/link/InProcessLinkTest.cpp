@@ -317,8 +317,9 @@ TEST(DownloadOverInProcessLink, ListCutInsideTheLastPagesPaddingEndsAtOneHundred
     ASSERT_TRUE(d.run());
     EXPECT_EQ(d.session.outcome(), TransferSession::Outcome::Completed) << d.allTexts().toStdString();
     for (const QString &s : d.link.statuses)
-        if (s.startsWith(QStringLiteral("图片下载：")))
+        if (s.startsWith(QStringLiteral("图片下载："))) {
             EXPECT_LE(s.mid(5).chopped(1).toInt(), 100) << s.toStdString();
+        }
     EXPECT_EQ(d.link.statuses.last(), QStringLiteral("图片下载：100%"));
 }
 

@@ -207,8 +207,9 @@ TEST(SessionFaultTable, EveryWrongAnswerAndEverySilenceEndsEverySessionWithAFail
                 // Silence always fails the transfer. A wrong answer may be
                 // taken where any answer is (the erase fill goes on with
                 // any reply), but the session must end all the same.
-                if (silence)
+                if (silence) {
                     EXPECT_FALSE(run->completed()) << run->texts().toStdString();
+                }
             }
         }
     }
@@ -353,9 +354,10 @@ TEST(SessionFaultTable, DamagedPictureListNeverLeavesARegistryEntryWithoutItsDat
                     same = same
                         || (o.number == r.number && o.firstBlock == r.firstBlock && o.width == r.width
                             && o.height == r.height);
-                if (!same)
+                if (!same) {
                     EXPECT_TRUE(sent.contains(pictureHeader(r.number, r.firstBlock, r.width, r.height)))
                         << "picture " << r.number << " registered without its data";
+                }
             }
             // Pictures the download did not send are as they were.
             for (const RegistryRecord &o : beforeEntries) {

@@ -197,8 +197,9 @@ TEST_F(BuildTest, APictureThatCannotBeConvertedKeepsItsPlaceAndIsReported)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(path);
-        if (c.present)
+        if (c.present) {
             ASSERT_TRUE(writeRaw(path, c.content));
+        }
         notifier.messages.clear();
         const BuildResult r = build();
         ASSERT_TRUE(r.completed) << r.error.toStdString();
