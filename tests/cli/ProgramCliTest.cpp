@@ -63,8 +63,9 @@ TEST(ProgramCliTest, TheProgramAndTheInProcessRunPrintWriteAndExitAlike)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         if (QString::fromUtf8(c.name).startsWith(QStringLiteral("build with a picture gone")))
-            for (const QString &root : roots)
+            for (const QString &root : roots) {
                 ASSERT_TRUE(QFile::remove(root + QStringLiteral("/demo/图片文件/lamp_on.bmp")));
+            }
         h5test::CliResult results[2];
         for (int i = 0; i < 2; ++i) {
             QStringList args;

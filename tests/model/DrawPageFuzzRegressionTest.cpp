@@ -19,8 +19,9 @@ TEST_F(DrawPageFuzzRegression, KeptPagesDrawAtTheScreenSizeTheSameEachTime)
     for (const char *target : {"fuzz_draw_page", "fuzz_page_file", "fuzz_compile_page"}) {
         SCOPED_TRACE(target);
         const int n = h5test::replayFuzzInputs(QLatin1String(target), h5fuzz::checkDrawPageInput);
-        if (QLatin1String(target) == QLatin1String("fuzz_draw_page"))
+        if (QLatin1String(target) == QLatin1String("fuzz_draw_page")) {
             EXPECT_GT(n, 0) << "no kept inputs found";
+        }
         files += n;
     }
     EXPECT_GT(files, 0);

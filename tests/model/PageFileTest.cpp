@@ -271,8 +271,9 @@ TEST(PageFileTest, FileNoPageCanBeIsRefusedWithoutReadingIt)
         EXPECT_FALSE(page.load(path, &error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        if (before >= 0)
+        if (before >= 0) {
             EXPECT_LT(bytesReadSoFar() - before, qint64(1) << 20) << "the file was read";
+        }
     }
 }
 

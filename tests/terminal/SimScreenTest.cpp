@@ -235,8 +235,9 @@ TEST(SimScreenTest, ScreenshotLagsOneCommandBehindTheFramesWrittenBeforeIt)
                 ASSERT_TRUE(once.write(fill));
             }
             ASSERT_TRUE(sim.control("screenshot " + QFile::encodeName(shotPath(i)) + "\n"));
-            if (m.oneAfterAnother)
+            if (m.oneAfterAnother) {
                 ASSERT_FALSE(awaitImage(shotPath(i), [](const QImage &) { return true; }).isNull());
+            }
         }
         for (int i = 0; i < count; ++i) {
             SCOPED_TRACE(i);
