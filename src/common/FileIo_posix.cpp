@@ -67,30 +67,11 @@ mode_t newFileMode()
     return mode;
 }
 
-bool writeAll(int fd, const char *data, qint64 size, int &code)
-{
-    while (size > 0) {
-        const ssize_t chunk = std::min<qint64>(size, qint64(1) << 30);
-        const ssize_t n = ::write(fd, data, size_t(chunk));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            code = errno;
-            return false;
-        }
-        if (n == 0) { // no progress and no reason: treat as a full device
-            code = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 // Writes the pieces one after another with as few calls as the system
 // allows (writev takes up to IOV_MAX pieces at once): a project file made
-// of hundreds of small pieces costs a few calls, not hundreds.
+// of hundreds of small pieces costs a few calls, not hundreds. A call that
+// writes less than it was given (a signal, the system's limit of about
+// 2 GB a call) goes on from where it stopped.
 bool writeAllParts(int fd, const FileParts &parts, int &code)
 {
     std::vector<iovec> pieces;
@@ -256,7 +237,7 @@ bool rewriteScratchFile(const QString &path, const QByteArray &data, QString *er
         return false;
     }
     int code = 0;
-    bool ok = writeAll(fd, data.constData(), data.size(), code);
+    bool ok = writeAllParts(fd, FileParts{QByteArrayView(data)}, code);
     if (ok && ::ftruncate(fd, off_t(data.size())) != 0) {
         code = errno;
         ok = false;
